@@ -1,0 +1,31 @@
+# One INTERFACE target carries the language level, the warnings and Qt's
+# strictness defines; every target of the project links it.
+add_library(sonvera_options INTERFACE)
+add_library(Sonvera::options ALIAS sonvera_options)
+
+target_compile_features(sonvera_options INTERFACE cxx_std_20)
+set(CMAKE_CXX_EXTENSIONS OFF)
+
+target_compile_options(sonvera_options INTERFACE
+  -Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor -Wold-style-cast
+  -Wcast-align -Woverloaded-virtual -Wconversion -Wsign-conversion
+  -Wnull-dereference -Wimplicit-fallthrough
+  $<$<BOOL:${SONVERA_WERROR}>:-Werror>)
+
+target_compile_definitions(sonvera_options INTERFACE
+  QT_NO_CAST_FROM_ASCII
+  QT_NO_CAST_TO_ASCII
+  QT_NO_CAST_FROM_BYTEARRAY
+  QT_NO_URL_CAST_FROM_STRING
+  QT_NO_NARROWING_CONVERSIONS_IN_CONNECT
+  QT_NO_CONTEXTLESS_CONNECT
+  QT_NO_FOREACH
+  QT_NO_KEYWORDS
+  QT_USE_QSTRINGBUILDER
+  QT_STRICT_ITERATORS)
+
+# Puts an executable into the program folder (or a subfolder of it).
+function(sonvera_program_output target subdir)
+  set_target_properties(${target} PROPERTIES
+    RUNTIME_OUTPUT_DIRECTORY "${SONVERA_PROGRAM_DIR}/${subdir}")
+endfunction()

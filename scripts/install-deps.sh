@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Sonvera needs to build, test and run.
+# This is the one list of system dependencies: the Makefile and CI both call it.
+# Idempotent: only missing packages are installed. As root it installs them;
+# otherwise it prints the one command to run and fails.
+set -euo pipefail
+
+packages=(
+  # build
+  build-essential cmake ninja-build pkg-config
+  # Qt 6
+  qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev qt6-svg-dev libqt6svg6
+  # the encoders: ffmpeg does the coding, libopencore-amrnb the AMR-NB audio
+  ffmpeg libopencore-amrnb-dev
+  # a CJK font for the Chinese captions
+  fonts-wqy-microhei
+  # screenshots under a virtual display
+  xvfb xauth
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)
+  [[ "$status" == "install ok installed" ]] || missing+=("$p")
+done
+
+[[ ${#missing[@]} -eq 0 ]] && exit 0
+
+if [[ $(id -u) -eq 0 ]]; then
+  echo "Installing: ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -qq
+  apt-get install -y -qq --no-install-recommends "${missing[@]}"
+else
+  echo "Sonvera needs these Debian packages. Install them with:" >&2
+  echo "  sudo apt-get install --no-install-recommends ${missing[*]}" >&2
+  exit 1
+fi

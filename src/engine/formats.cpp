@@ -1,0 +1,61 @@
+#include "formats.h"
+
+namespace sonvera {
+
+namespace {
+
+constexpr FormatPreset kRealPreset{u"1200", u"29", kKeepSourceSize, u"44100", u"320", 1};
+constexpr FormatPreset kMpegPreset{u"600", u"24", kKeepSourceSize, u"28000", u"64", 1};
+constexpr FormatPreset kHdMp4Preset{u"1200", u"29", kKeepSourceSize, u"48000", u"320", 1};
+constexpr FormatPreset kMovPreset{u"256", u"29", kKeepSourceSize, u"48000", u"64", 1};
+constexpr FormatPreset kMobilePreset{u"128", u"29", u"320x240", u"8000", u"12.2", 0};
+constexpr FormatPreset kMp3Preset{std::nullopt, std::nullopt, std::nullopt, u"48000", u"320", 1};
+
+using enum FormatKind;
+using enum RunnerId;
+
+constexpr std::array<FormatInfo, kFormatCount> kCatalogue{{
+    {u"RMVB(RealPlayerRMVB)", u"rmvb", Intermediate, u"conv", objDOS, u".rmvb", u"coder", kRealPreset},
+    {u"RM(RealPlayerRM)", u"rm", Intermediate, u"conv", objDOS, u".rm", u"coder", kRealPreset},
+    {u"MPG(MPEG2)", u"mpg", DirectVideo, u"conv", objDOS, u".mpg", {}, kMpegPreset},
+    {u"AVI(Windows Media Player格式)", u"avi", DirectVideo, u"conv", objDOS, u".avi", {}, kMpegPreset},
+    {u"MP4(高清MPEG4格式)", u"mp4", DirectVideo, u"conv", objDOS, u".mp4", {}, kHdMp4Preset},
+    {u"MOV(QuickTime格式)", u"mov", Intermediate, u"conv", objDOS, u".mov", u"coder", kMovPreset},
+    {u"MP4(手机MP4格式)", u"mobile-mp4", Intermediate, u"conv", objDOS, u".mp4", u"coder2", kMobilePreset},
+    {u"3GP(手机3GP格式)", u"3gp", Intermediate, u"conv", objDOS, u".3gp", u"coder2", kMobilePreset},
+    {u"MP3(纯音频格式)", u"mp3", Audio, u"coder", objffmpeg, u".mp3", {}, kMp3Preset},
+}};
+
+constexpr std::array<QStringView, 14> kVideoBitrates{u"40", u"80", u"120", u"128", u"256", u"384", u"512",
+                                                     u"600", u"640", u"768", u"800", u"900", u"1000", u"1500"};
+constexpr std::array<QStringView, 3> kFrameRates{u"15", u"23", u"29"};
+constexpr std::array<QStringView, 13> kVideoSizes{kKeepSourceSize, u"128x96", u"160x120", u"176x144", u"320x180",
+                                                  u"320x240", u"352x288", u"640x272", u"480x480", u"640x360",
+                                                  u"640x480", u"720x306", u"720x320"};
+constexpr std::array<QStringView, 8> kAudioRates{u"48000", u"44100", u"32000", u"24000",
+                                                 u"22050", u"16000", u"12050", u"8000"};
+constexpr std::array<QStringView, 14> kAudioBitrates{u"10.2", u"12.2", u"32", u"48", u"56", u"64", u"80",
+                                                     u"96", u"112", u"128", u"192", u"224", u"256", u"320"};
+constexpr std::array<QStringView, 2> kChannels{u"单声道", u"双声道"};
+
+} // namespace
+
+std::span<const FormatInfo, kFormatCount> formatCatalogue() { return kCatalogue; }
+
+const FormatInfo *formatAt(int formatIndex)
+{
+    if (formatIndex < 0 || formatIndex >= kFormatCount)
+        return nullptr;
+    return &kCatalogue[static_cast<std::size_t>(formatIndex)];
+}
+
+namespace ListEntries {
+std::span<const QStringView> videoBitrate() { return kVideoBitrates; }
+std::span<const QStringView> frameRate() { return kFrameRates; }
+std::span<const QStringView> videoSize() { return kVideoSizes; }
+std::span<const QStringView> audioRate() { return kAudioRates; }
+std::span<const QStringView> audioBitrate() { return kAudioBitrates; }
+std::span<const QStringView> channel() { return kChannels; }
+} // namespace ListEntries
+
+} // namespace sonvera

@@ -1,0 +1,137 @@
+#include "conversionsettings.h"
+#include "formats.h"
+
+#include <QTest>
+
+using namespace Qt::Literals::StringLiterals;
+using namespace sonvera;
+
+class TestFormats : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void catalogueRows_data()
+    {
+        QTest::addColumn<int>("format");
+        QTest::addColumn<QString>("listText");
+        QTest::addColumn<QString>("extension");
+        QTest::addColumn<QString>("firstImage");
+        QTest::addColumn<QString>("secondImage");
+
+        QTest::newRow("0") << 0 << u"RMVB(RealPlayerRMVB)"_s << u".rmvb"_s << u"conv"_s << u"coder"_s;
+        QTest::newRow("1") << 1 << u"RM(RealPlayerRM)"_s << u".rm"_s << u"conv"_s << u"coder"_s;
+        QTest::newRow("2") << 2 << u"MPG(MPEG2)"_s << u".mpg"_s << u"conv"_s << QString();
+        QTest::newRow("3") << 3 << u"AVI(Windows Media Player格式)"_s << u".avi"_s << u"conv"_s << QString();
+        QTest::newRow("4") << 4 << u"MP4(高清MPEG4格式)"_s << u".mp4"_s << u"conv"_s << QString();
+        QTest::newRow("5") << 5 << u"MOV(QuickTime格式)"_s << u".mov"_s << u"conv"_s << u"coder"_s;
+        QTest::newRow("6") << 6 << u"MP4(手机MP4格式)"_s << u".mp4"_s << u"conv"_s << u"coder2"_s;
+        QTest::newRow("7") << 7 << u"3GP(手机3GP格式)"_s << u".3gp"_s << u"conv"_s << u"coder2"_s;
+        QTest::newRow("8") << 8 << u"MP3(纯音频格式)"_s << u".mp3"_s << u"coder"_s << QString();
+    }
+
+    void catalogueRows()
+    {
+        QFETCH(int, format);
+        const FormatInfo *info = formatAt(format);
+        QVERIFY(info);
+        QTEST(info->listText.toString(), "listText");
+        QTEST(info->extension.toString(), "extension");
+        QTEST(info->encoderImage.toString(), "firstImage");
+        QTEST(info->stageTwoImage.toString(), "secondImage");
+        QCOMPARE(info->runner, format == 8 ? RunnerId::objffmpeg : RunnerId::objDOS);
+        const bool twoStage = !info->stageTwoImage.isEmpty();
+        QCOMPARE(info->kind == FormatKind::Intermediate, twoStage);
+    }
+
+    void outsideTheCatalogue()
+    {
+        QCOMPARE(formatAt(-1), nullptr);
+        QCOMPARE(formatAt(9), nullptr);
+    }
+
+    void listEntries()
+    {
+        QCOMPARE(ListEntries::videoBitrate().size(), 14u);
+        QCOMPARE(ListEntries::frameRate().size(), 3u);
+        QCOMPARE(ListEntries::videoSize().size(), 13u);
+        QCOMPARE(ListEntries::videoSize()[0], kKeepSourceSize);
+        QCOMPARE(ListEntries::audioRate()[6], u"12050");
+        QCOMPARE(ListEntries::audioBitrate()[13], u"320");
+        QCOMPARE(ListEntries::channel()[0], u"单声道");
+        QCOMPARE(ListEntries::channel()[1], u"双声道");
+    }
+
+    void presets_data()
+    {
+        QTest::addColumn<int>("format");
+        QTest::addColumn<QStringList>("expected"); // video bitrate, rate, size, audio rate, bitrate, channel
+
+        QTest::newRow("RMVB") << 0 << QStringList{u"1200"_s, u"29"_s, u"原始大小"_s, u"44100"_s, u"320"_s, u"1"_s};
+        QTest::newRow("RM") << 1 << QStringList{u"1200"_s, u"29"_s, u"原始大小"_s, u"44100"_s, u"320"_s, u"1"_s};
+        QTest::newRow("MPG") << 2 << QStringList{u"600"_s, u"24"_s, u"原始大小"_s, u"28000"_s, u"64"_s, u"1"_s};
+        QTest::newRow("AVI") << 3 << QStringList{u"600"_s, u"24"_s, u"原始大小"_s, u"28000"_s, u"64"_s, u"1"_s};
+        QTest::newRow("HD MP4") << 4 << QStringList{u"1200"_s, u"29"_s, u"原始大小"_s, u"48000"_s, u"320"_s, u"1"_s};
+        QTest::newRow("MOV") << 5 << QStringList{u"256"_s, u"29"_s, u"原始大小"_s, u"48000"_s, u"64"_s, u"1"_s};
+        QTest::newRow("mobile") << 6 << QStringList{u"128"_s, u"29"_s, u"320x240"_s, u"8000"_s, u"12.2"_s, u"0"_s};
+        QTest::newRow("3GP") << 7 << QStringList{u"128"_s, u"29"_s, u"320x240"_s, u"8000"_s, u"12.2"_s, u"0"_s};
+        // MP3 keeps the video fields the user had.
+        QTest::newRow("MP3") << 8 << QStringList{u"700"_s, u"7"_s, u"1x1"_s, u"48000"_s, u"320"_s, u"1"_s};
+        QTest::newRow("none") << -1 << QStringList{u"700"_s, u"7"_s, u"1x1"_s, u"9"_s, u"9"_s, u"0"_s};
+    }
+
+    void presets()
+    {
+        QFETCH(int, format);
+        QFETCH(QStringList, expected);
+        ConversionSettings s;
+        s.videoBitrate = u"700"_s;
+        s.frameRate = u"7"_s;
+        s.videoSize = u"1x1"_s;
+        s.audioRate = u"9"_s;
+        s.audioBitrate = u"9"_s;
+        s.channelIndex = 0;
+        s.selectFormat(format);
+        QCOMPARE(s.formatIndex, format);
+        QCOMPARE((QStringList{s.videoBitrate, s.frameRate, s.videoSize, s.audioRate, s.audioBitrate,
+                              QString::number(s.channelIndex)}),
+                 expected);
+    }
+
+    void mp3AfterMobileKeepsVideoFields()
+    {
+        ConversionSettings s = ConversionSettings::startupDefaults(u"/o"_s);
+        s.selectFormat(6);
+        s.selectFormat(8);
+        QCOMPARE(s.videoBitrate, u"128"_s);
+        QCOMPARE(s.frameRate, u"29"_s);
+        QCOMPARE(s.videoSize, u"320x240"_s);
+        QCOMPARE(s.audioRate, u"48000"_s);
+        QCOMPARE(s.audioBitrate, u"320"_s);
+        QCOMPARE(s.channelIndex, 1);
+    }
+
+    void typedValueLastsUntilAPreset()
+    {
+        ConversionSettings s = ConversionSettings::startupDefaults(u"/o"_s);
+        s.videoBitrate = u"700"_s;
+        s.selectFormat(1);
+        QCOMPARE(s.videoBitrate, u"1200"_s);
+    }
+
+    void startupDefaults()
+    {
+        const ConversionSettings s = ConversionSettings::startupDefaults(u"/prog/output"_s);
+        QCOMPARE(s.formatIndex, 0);
+        QCOMPARE(s.videoBitrate, u"1200"_s);
+        QCOMPARE(s.frameRate, u"29"_s);
+        QCOMPARE(s.videoSize, u"原始大小"_s);
+        QCOMPARE(s.audioRate, u"44100"_s);
+        QCOMPARE(s.audioBitrate, u"320"_s);
+        QCOMPARE(s.channelIndex, 1);
+        QCOMPARE(s.channelCount(), 2);
+        QCOMPARE(s.outputFolder, u"/prog/output"_s);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestFormats)
+#include "tst_formats.moc"
