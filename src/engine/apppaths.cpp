@@ -1,0 +1,61 @@
+#include "apppaths.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTemporaryFile>
+
+#include <memory>
+
+#include <unistd.h>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace sonvera {
+
+bool IsWritableFolder(const QString &folder)
+{
+    // Permission bits say little about read-only mounts: try to create a file.
+    if (!QFileInfo(folder).isDir())
+        return false;
+    QTemporaryFile probe(folder + u"/.sonvera-write-test-XXXXXX"_s);
+    return probe.open();
+}
+
+QString DefaultOutputFolder(const QString &programFolder)
+{
+    if (IsWritableFolder(programFolder))
+        return programFolder + u"/output"_s;
+    QString videos = QStandardPaths::writableLocation(QStandardPaths::MoviesLocation);
+    if (videos.isEmpty())
+        videos = QDir::homePath();
+    return videos + u"/Sonvera"_s;
+}
+
+QString DefaultWorkFolderPath()
+{
+    return QDir::tempPath() + u"/sonvera-"_s + QString::number(::getuid());
+}
+
+QString PrepareWorkFolder(const QString &preferred)
+{
+    constexpr QFile::Permissions kPrivate = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner;
+    const QFileInfo info(preferred);
+    if (!info.exists() && !info.isSymLink())
+        QDir().mkdir(preferred, kPrivate);
+
+    const QFileInfo made(preferred);
+    if (!made.isSymLink() && made.isDir() && made.ownerId() == ::getuid()) {
+        QFile::setPermissions(preferred, kPrivate);
+        return preferred;
+    }
+
+    // Someone else's folder or a link in its place: use a fresh private one.
+    static std::unique_ptr<QTemporaryDir> fallback;
+    if (!fallback || !fallback->isValid())
+        fallback = std::make_unique<QTemporaryDir>(QDir::tempPath() + u"/sonvera-XXXXXX"_s);
+    return fallback->isValid() ? fallback->path() : QString();
+}
+
+} // namespace sonvera

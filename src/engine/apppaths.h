@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QString>
+
+namespace sonvera {
+
+// True when files can be created in `folder` (which must exist).
+bool IsWritableFolder(const QString &folder);
+
+// The output folder used when the panel's folder text is empty: the program
+// folder's "output" while the program folder is writable (a portable copy),
+// else "Sonvera" in the user's videos folder (an installed copy).
+QString DefaultOutputFolder(const QString &programFolder);
+
+// Where the private work folder should be: <temp>/sonvera-<uid>.
+QString DefaultWorkFolderPath();
+
+// Makes sure the private work folder exists and returns its path: `preferred`
+// when it is (or can be made) a real folder of this user with mode 0700,
+// else a fresh private folder that lasts until the program ends. A symbolic
+// link or another user's folder at `preferred` is never used. Returns "" only
+// when no private folder can be made at all.
+QString PrepareWorkFolder(const QString &preferred);
+
+} // namespace sonvera

@@ -1,0 +1,199 @@
+#include "dosoutputs.h"
+
+#include <QFileInfo>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace sonvera {
+
+DOSOutputs::DOSOutputs(QObject *parent)
+    : QObject(parent)
+{
+    m_killTimer.setSingleShot(true);
+    m_killTimer.setInterval(kStopGraceMs);
+    connect(&m_killTimer, &QTimer::timeout, this, [this] {
+        if (m_process && m_running)
+            m_process->kill();
+    });
+}
+
+DOSOutputs::~DOSOutputs()
+{
+    if (m_process && m_running) {
+        // No encoder outlives its runner.
+        m_process->disconnect(this);
+        m_process->kill();
+        m_process->waitForFinished(1000);
+    }
+}
+
+void DOSOutputs::setCommand(const EncoderCommand &command)
+{
+    m_command = command;
+}
+
+QString DOSOutputs::Outputs() const
+{
+    if (!m_truncated)
+        return m_head;
+    return m_head + u"\n[...]\n"_s + m_tail;
+}
+
+void DOSOutputs::failLater(const QString &message)
+{
+    QMetaObject::invokeMethod(this, [this, message] { Q_EMIT runFailed(message); }, Qt::QueuedConnection);
+}
+
+bool DOSOutputs::ExecuteCommand()
+{
+    if (m_running)
+        return false;
+    if (m_command.isEmpty() || m_command.text.isEmpty()) {
+        failLater(u"Command Line empty"_s);
+        return false;
+    }
+    const QFileInfo program(m_command.program);
+    if (!program.exists() || !program.isFile() || !program.isExecutable()) {
+        const QString reason = !program.exists() ? u"no such file"_s : u"not an executable file"_s;
+        failLater(u"File or command not found: "_s + m_command.program + u": "_s + reason);
+        return false;
+    }
+
+    m_process = std::make_unique<QProcess>();
+    m_process->setProcessChannelMode(QProcess::MergedChannels);
+    m_process->setStandardInputFile(QProcess::nullDevice());
+    connect(m_process.get(), &QProcess::readyReadStandardOutput, this, &DOSOutputs::readWaitingOutput);
+    connect(m_process.get(), &QProcess::finished, this, &DOSOutputs::onFinished);
+    connect(m_process.get(), &QProcess::errorOccurred, this, &DOSOutputs::onError);
+
+    m_decoder.resetState();
+    m_head.clear();
+    m_tail.clear();
+    m_truncated = false;
+    m_stopRequested = false;
+    m_ending = Ending::None;
+    m_exitCode = 0;
+    m_running = true;
+    m_process->start(m_command.program, m_command.arguments, QIODevice::ReadOnly);
+    return true;
+}
+
+void DOSOutputs::stop()
+{
+    if (!m_running || !m_process)
+        return;
+    m_stopRequested = true;
+    m_process->terminate();
+    m_killTimer.start();
+}
+
+void DOSOutputs::readWaitingOutput()
+{
+    if (!m_process)
+        return;
+    const QByteArray waiting = m_process->readAllStandardOutput();
+    for (qsizetype at = 0; at < waiting.size(); at += kChunkBytes) {
+        // The decoder keeps a character cut at a chunk boundary for the next chunk.
+        const QString chunk = m_decoder(waiting.mid(at, kChunkBytes));
+        appendOutput(chunk);
+        Q_EMIT ReceiveOutputs(chunk);
+        if (!m_process)
+            return; // a handler destroyed the run
+    }
+}
+
+void DOSOutputs::appendOutput(const QString &text)
+{
+    if (!m_truncated && m_head.size() + text.size() <= kKeptOutputChars) {
+        m_head += text;
+        return;
+    }
+    if (!m_truncated) {
+        const qsizetype room = kKeptOutputChars - m_head.size();
+        m_head += QStringView(text).left(room);
+        m_tail = text.mid(room);
+        m_truncated = true;
+    } else {
+        m_tail += text;
+    }
+    if (m_tail.size() > 2 * kKeptOutputChars)
+        m_tail = m_tail.right(kKeptOutputChars);
+}
+
+void DOSOutputs::onError(QProcess::ProcessError error)
+{
+    if (error != QProcess::FailedToStart || !m_running)
+        return;
+    // The child never ran: a start failure, not a completed run.
+    m_running = false;
+    m_killTimer.stop();
+    const QString reason = m_process ? m_process->errorString() : QString();
+    if (m_process) {
+        m_process->disconnect(this);
+        m_process.release()->deleteLater();
+    }
+    Q_EMIT runFailed(u"File or command not found: "_s + m_command.program + u": "_s + reason);
+}
+
+void DOSOutputs::onFinished(int exitCode, QProcess::ExitStatus status)
+{
+    if (!m_running)
+        return;
+    readWaitingOutput();
+    if (!m_process)
+        return;
+    // Anything the decoder still holds is an incomplete character at the very end.
+    m_running = false;
+    m_killTimer.stop();
+    m_exitCode = exitCode;
+    if (m_stopRequested)
+        m_ending = Ending::Stopped;
+    else if (status == QProcess::CrashExit)
+        m_ending = Ending::Crashed;
+    else
+        m_ending = Ending::Exited;
+    m_process->disconnect(this);
+    m_process.release()->deleteLater();
+    Q_EMIT CommandOver();
+}
+
+namespace {
+
+// Status lines tell nothing about why a run failed.
+bool isStatusLine(QStringView line)
+{
+    return line.startsWith(u"Pos:") || line.startsWith(u"frame=") || line.startsWith(u"size=");
+}
+
+} // namespace
+
+QString DOSOutputs::failureReason() const
+{
+    const QString text = m_truncated ? m_tail : m_head;
+    QString lastLine;
+    qsizetype end = text.size();
+    while (end > 0 && lastLine.isEmpty()) {
+        qsizetype start = end - 1;
+        while (start >= 0 && text[start] != u'\n' && text[start] != u'\r')
+            --start;
+        const QString line = text.mid(start + 1, end - start - 1).trimmed();
+        if (!line.isEmpty() && !isStatusLine(line))
+            lastLine = line;
+        end = start;
+    }
+    const QString program = QFileInfo(m_command.program).fileName();
+    switch (m_ending) {
+    case Ending::Crashed:
+        if (lastLine.isEmpty())
+            return program + u" crashed"_s;
+        return program + u" crashed: "_s + lastLine;
+    case Ending::Stopped:
+        return program + u" was stopped"_s;
+    default:
+        if (!lastLine.isEmpty())
+            return lastLine;
+        return program + u" ended with exit code "_s + QString::number(m_exitCode);
+    }
+}
+
+} // namespace sonvera

@@ -1,0 +1,91 @@
+#pragma once
+
+#include "commands.h"
+
+#include <QObject>
+#include <QProcess>
+#include <QStringDecoder>
+#include <QTimer>
+
+#include <memory>
+
+namespace sonvera {
+
+// Runs one encoder at a time as a child process and reports what it prints.
+//
+// A run is asynchronous: ExecuteCommand() returns at once; every piece of
+// output arrives as ReceiveOutputs(), cut into chunks of at most 1024 bytes;
+// CommandOver() follows exactly once, after the child has exited and all of
+// its output has been delivered. A run that cannot start reports runFailed()
+// instead and never CommandOver(). No signal is ever emitted from inside
+// ExecuteCommand() or stop(), so a handler may start the next run safely.
+class DOSOutputs final : public QObject {
+    Q_OBJECT
+
+public:
+    // How the last run ended, readable after CommandOver().
+    enum class Ending { None, Exited, Crashed, Stopped };
+
+    static constexpr qsizetype kChunkBytes = 1024;
+    // The accumulated output keeps its first and last this many characters.
+    static constexpr qsizetype kKeptOutputChars = 64 * 1024;
+    // After asking an encoder to end, how long it has before it is killed.
+    static constexpr int kStopGraceMs = 3000;
+
+    explicit DOSOutputs(QObject *parent = nullptr);
+    ~DOSOutputs() override;
+
+    // The command to run; kept after a run, so a later ExecuteCommand() runs it again.
+    void setCommand(const EncoderCommand &command);
+    const EncoderCommand &command() const { return m_command; }
+    // The text form of the stored command.
+    QString CommandLine() const { return m_command.text; }
+    // What the current or last run printed (its middle is dropped when very long).
+    QString Outputs() const;
+
+    // Starts the stored command. Returns false when the run could not be
+    // started; runFailed() then follows from the event loop.
+    bool ExecuteCommand();
+
+    // Asks the running encoder to end, and kills it if it has not ended after
+    // the grace period. The run then ends with CommandOver() and reads as Stopped.
+    void stop();
+    void setStopGrace(int ms) { m_killTimer.setInterval(ms); }
+
+    bool isRunning() const { return m_running; }
+    Ending ending() const { return m_ending; }
+    int exitCode() const { return m_exitCode; }
+    // True when the last run ended by itself with exit code 0.
+    bool succeeded() const { return m_ending == Ending::Exited && m_exitCode == 0; }
+    // The last line of the run's output that holds more than blanks, or a
+    // description of how the run ended when it printed nothing. Never blank.
+    QString failureReason() const;
+
+Q_SIGNALS:
+    void ReceiveOutputs(const QString &CommandOutputs);
+    void CommandOver();
+    // "Command Line empty", or "File or command not found" with the program
+    // path and the system's reason.
+    void runFailed(const QString &message);
+
+private:
+    void readWaitingOutput();
+    void onFinished(int exitCode, QProcess::ExitStatus status);
+    void onError(QProcess::ProcessError error);
+    void appendOutput(const QString &text);
+    void failLater(const QString &message);
+
+    EncoderCommand m_command;
+    std::unique_ptr<QProcess> m_process;
+    QStringDecoder m_decoder{QStringDecoder::Utf8};
+    QString m_head;   // first part of the output
+    QString m_tail;   // last part, once the head is full
+    bool m_truncated = false;
+    QTimer m_killTimer;
+    bool m_running = false;
+    bool m_stopRequested = false;
+    Ending m_ending = Ending::None;
+    int m_exitCode = 0;
+};
+
+} // namespace sonvera

@@ -1,0 +1,144 @@
+#include "progress.h"
+
+#include "textnumber.h"
+
+#include <QList>
+
+#include <algorithm>
+#include <cmath>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace sonvera {
+
+namespace {
+
+ProgressDisplay fullDisplay(const QString &caption)
+{
+    return {kBarFullWidth, 100, caption};
+}
+
+// The text after `key` up to the next blank or the end of the chunk, or
+// nothing when the key is absent or ends the chunk.
+std::optional<QStringView> fieldAfter(QStringView chunk, QStringView key)
+{
+    const qsizetype at = chunk.indexOf(key);
+    if (at < 0 || at + key.size() >= chunk.size())
+        return std::nullopt;
+    QStringView rest = chunk.mid(at + key.size());
+    const qsizetype blank = rest.indexOf(u' ');
+    return blank < 0 ? rest : rest.left(blank);
+}
+
+bool startsWithNumber(QStringView field)
+{
+    qsizetype i = 0;
+    while (i < field.size() && field[i] == u' ')
+        ++i;
+    if (i < field.size() && (field[i] == u'+' || field[i] == u'-'))
+        ++i;
+    if (i < field.size() && field[i] == u'.')
+        ++i;
+    return i < field.size() && field[i].isDigit();
+}
+
+} // namespace
+
+QChar NextSpinnerGlyph(QChar glyph)
+{
+    if (glyph == u'-')
+        return u'\\';
+    if (glyph == u'\\')
+        return u'|';
+    if (glyph == u'|')
+        return u'/';
+    return u'-';
+}
+
+std::optional<ProgressDisplay> ReadFirstStageOutput(ProgressState &state, QStringView chunk)
+{
+    state.SpinnerGlyph = NextSpinnerGlyph(state.SpinnerGlyph);
+
+    QStringView percent;
+    for (qsizetype i = 0; i < chunk.size(); ++i) {
+        if (chunk[i] != u'(')
+            continue;
+        if (i + 4 < chunk.size() && chunk[i + 4] == u')') {
+            percent = chunk.mid(i + 1, 3);
+            break;
+        }
+        if (i + 5 < chunk.size() && chunk[i + 5] == u')') {
+            percent = chunk.mid(i + 1, 4);
+            break;
+        }
+    }
+    if (percent.isNull())
+        return std::nullopt;
+    if (percent == u"100%")
+        return fullDisplay(u"结束 100%"_s);
+
+    // The encoder never prints a value outside 0..100; the bar could not show one.
+    const double n = std::clamp(RoundHalfEven(LeadingNumber(percent)), 0.0, 100.0);
+    return ProgressDisplay{n / 100 * kBarFullWidth, n,
+                           u"转换中"_s + state.SpinnerGlyph + u' ' + QString::number(n, 'f', 0) + u'%'};
+}
+
+std::optional<ProgressDisplay> ReadFfmpegOutput(ProgressState &state, QStringView chunk)
+{
+    if (state.DurationSeconds == 0) {
+        if (const auto field = fieldAfter(chunk, u"Duration: "); field && !field->isEmpty()) {
+            const auto parts = field->split(u':');
+            if (parts.size() == 3 && startsWithNumber(parts[0]) && startsWithNumber(parts[1])
+                && startsWithNumber(parts[2])) {
+                const double seconds = LeadingNumber(parts[0]) * 3600 + LeadingNumber(parts[1]) * 60
+                    + LeadingNumber(parts[2]);
+                const double rounded = RoundHalfEven(seconds);
+                if (rounded > 0 && rounded < 2147483647.0)
+                    state.DurationSeconds = static_cast<int>(rounded);
+            }
+        }
+    }
+
+    std::optional<ProgressDisplay> display;
+    if (const auto field = fieldAfter(chunk, u"time=")) {
+        const double t = RoundHalfEven(LeadingNumber(*field));
+        const int duration = state.DurationSeconds;
+        if (duration == 0 || t / duration * 100 >= 100) {
+            display = fullDisplay(u"完成 100%"_s);
+        } else {
+            const double r = std::max(0.0, t / duration);
+            const QString text = PercentText(r * 100);
+            display = ProgressDisplay{r * kBarFullWidth, LeadingNumber(text),
+                                      u"创建中"_s + state.SpinnerGlyph + u' ' + text + u'%'};
+        }
+    }
+
+    state.SpinnerGlyph = NextSpinnerGlyph(state.SpinnerGlyph);
+    return display;
+}
+
+QString PercentText(double percent)
+{
+    QString text;
+    if (percent == 0) {
+        text = u"0"_s;
+    } else {
+        const int magnitude = static_cast<int>(std::floor(std::log10(std::fabs(percent)))) + 1;
+        const int decimals = std::clamp(15 - magnitude, 0, 40);
+        text = QString::number(percent, 'f', decimals);
+        if (text.contains(u'.')) {
+            while (text.endsWith(u'0'))
+                text.chop(1);
+            if (text.endsWith(u'.'))
+                text.chop(1);
+        }
+    }
+    return text.left(4);
+}
+
+ProgressDisplay IdleDisplay(const QString &caption)
+{
+    return {0, 0, caption};
+}
+
+} // namespace sonvera

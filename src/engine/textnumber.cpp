@@ -1,0 +1,58 @@
+#include "textnumber.h"
+
+#include <cmath>
+#include <string>
+
+namespace sonvera {
+
+double LeadingNumber(QStringView text)
+{
+    qsizetype i = 0;
+    const qsizetype n = text.size();
+    while (i < n && (text[i] == u' ' || text[i] == u'\t'))
+        ++i;
+
+    std::string number;
+    if (i < n && (text[i] == u'+' || text[i] == u'-'))
+        number += static_cast<char>(text[i++].unicode());
+    bool digits = false;
+    bool point = false;
+    for (; i < n; ++i) {
+        const QChar c = text[i];
+        if (c.isDigit() && c.unicode() < 128) {
+            number += static_cast<char>(c.unicode());
+            digits = true;
+        } else if (c == u'.' && !point) {
+            number += '.';
+            point = true;
+        } else {
+            break;
+        }
+    }
+    if (!digits)
+        return 0;
+    // An exponent counts only when digits follow it.
+    if (i + 1 < n && (text[i] == u'e' || text[i] == u'E')) {
+        qsizetype j = i + 1;
+        std::string exponent = "e";
+        if (j < n && (text[j] == u'+' || text[j] == u'-'))
+            exponent += static_cast<char>(text[j++].unicode());
+        bool expDigits = false;
+        while (j < n && text[j].isDigit() && text[j].unicode() < 128) {
+            exponent += static_cast<char>(text[j++].unicode());
+            expDigits = true;
+        }
+        if (expDigits)
+            number += exponent;
+    }
+    const double value = std::strtod(number.c_str(), nullptr);
+    return std::isfinite(value) ? value : 0;
+}
+
+double RoundHalfEven(double value)
+{
+    // nearbyint rounds in the current mode, which is to-nearest-even by default.
+    return std::nearbyint(value);
+}
+
+} // namespace sonvera

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QStringView>
+
+namespace sonvera {
+
+// The number at the start of a text, read the way the settings files and the
+// encoders' status fields are read: leading blanks are skipped, an optional
+// sign, digits with at most one decimal point and an optional exponent; the
+// reading stops at the first character that cannot continue the number.
+// A text without a number gives 0 ("42%" gives 42, " 5%" 5, "abc" 0, "1a" 1).
+double LeadingNumber(QStringView text);
+
+// Rounds to the nearest whole number, a half going to the even neighbour.
+double RoundHalfEven(double value);
+
+} // namespace sonvera

@@ -1,0 +1,166 @@
+// A stand-in for the encoders in runner and driver tests. It plays a script
+// instead of coding media, so every event order can be produced on demand.
+//
+// The script is the source file itself: each line "<image> <command> [arg]"
+// applies when the program runs under that name (conv, coder, coder2).
+// Commands: print TEXT, eprint TEXT (escapes \r \n \t \\), sleep MS, bytes N,
+// utf8 N, write, exit N, crash, hang, ignoreterm. Without lines for its name
+// it prints one status line, writes its output and exits 0. "write" (and
+// "exit 0") copies the source to the output, so a second stage reads the
+// same script. With FAKE_ENCODER_LOG set, each run appends "start"/"end"
+// lines with the image, the pid and a monotonic time in ms.
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <fstream>
+#include <iostream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+
+std::string g_image;
+std::string g_source;
+std::string g_output;
+bool g_written = false;
+
+long long nowMs()
+{
+    timespec ts{};
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return static_cast<long long>(ts.tv_sec) * 1000 + ts.tv_nsec / 1000000;
+}
+
+void logLine(const char *what)
+{
+    const char *log = std::getenv("FAKE_ENCODER_LOG");
+    if (!log)
+        return;
+    const std::string line = std::string(what) + ' ' + g_image + ' ' + std::to_string(getpid()) + ' '
+        + std::to_string(nowMs()) + ' ' + g_output + '\n';
+    const int fd = open(log, O_WRONLY | O_APPEND | O_CREAT, 0600);
+    if (fd >= 0) {
+        [[maybe_unused]] const ssize_t n = write(fd, line.data(), line.size());
+        close(fd);
+    }
+}
+
+std::string unescape(const std::string &text)
+{
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\\' && i + 1 < text.size()) {
+            const char c = text[++i];
+            out += c == 'r' ? '\r' : c == 'n' ? '\n' : c == 't' ? '\t' : c;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
+void writeOutput()
+{
+    std::ifstream in(g_source, std::ios::binary);
+    std::ofstream out(g_output, std::ios::binary | std::ios::trunc);
+    if (!out) {
+        std::cerr << g_image << ": cannot write \"" << g_output << "\": " << std::strerror(errno) << std::endl;
+        logLine("end");
+        std::exit(1);
+    }
+    out << in.rdbuf();
+    g_written = true;
+}
+
+void finish(int code)
+{
+    if (code == 0 && !g_written)
+        writeOutput();
+    std::cout.flush();
+    logLine("end");
+    std::exit(code);
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    std::string self = argv[0];
+    g_image = self.substr(self.find_last_of('/') + 1);
+    std::vector<std::string> args(argv + 1, argv + argc);
+    if (g_image == "conv") {
+        if (!args.empty())
+            g_source = args.front();
+        for (std::size_t i = 0; i + 1 < args.size(); ++i) {
+            if (args[i] == "-o")
+                g_output = args[i + 1];
+        }
+    } else {
+        for (std::size_t i = 0; i + 1 < args.size(); ++i) {
+            if (args[i] == "-i")
+                g_source = args[i + 1];
+        }
+        if (!args.empty())
+            g_output = args.back();
+    }
+    logLine("start");
+
+    std::ifstream script(g_source);
+    if (!script) {
+        std::cerr << g_image << ": cannot open \"" << g_source << "\"" << std::endl;
+        finish(1);
+    }
+    std::vector<std::string> commands;
+    for (std::string line; std::getline(script, line);) {
+        if (line.rfind(g_image + ' ', 0) == 0)
+            commands.push_back(line.substr(g_image.size() + 1));
+    }
+    if (commands.empty()) {
+        std::cout << (g_image == "conv" ? "Pos:   1.0s     30f (50%)\r" : "  Duration: 00:00:02.00, start: 0\ntime=1.00\r");
+        finish(0);
+    }
+
+    for (const std::string &command : commands) {
+        std::istringstream words(command);
+        std::string verb;
+        words >> verb;
+        std::string rest;
+        std::getline(words, rest);
+        if (!rest.empty() && rest.front() == ' ')
+            rest.erase(0, 1);
+        if (verb == "print") {
+            std::cout << unescape(rest) << std::flush;
+        } else if (verb == "eprint") {
+            std::cerr << unescape(rest) << std::flush;
+        } else if (verb == "sleep") {
+            usleep(static_cast<useconds_t>(std::stoi(rest)) * 1000);
+        } else if (verb == "bytes") {
+            std::cout << std::string(static_cast<std::size_t>(std::stoi(rest)), 'x') << std::flush;
+        } else if (verb == "utf8") {
+            for (int i = 0; i < std::stoi(rest); ++i)
+                std::cout << "\xe8\xbd\xac"; // 转
+            std::cout << std::flush;
+        } else if (verb == "write") {
+            writeOutput();
+        } else if (verb == "exit") {
+            finish(std::stoi(rest));
+        } else if (verb == "crash") {
+            std::cout.flush();
+            std::signal(SIGSEGV, SIG_DFL);
+            std::raise(SIGSEGV);
+        } else if (verb == "hang") {
+            for (;;)
+                pause();
+        } else if (verb == "ignoreterm") {
+            std::signal(SIGTERM, SIG_IGN);
+        }
+    }
+    finish(0);
+}

@@ -1,0 +1,364 @@
+#include "batchdriver.h"
+#include "fakeencoder.h"
+#include "filelist.h"
+
+#include <QSignalSpy>
+#include <QTest>
+
+using namespace Qt::Literals::StringLiterals;
+using namespace sonvera;
+
+namespace {
+
+struct LogEntry {
+    QString what; // "start" or "end"
+    QString image;
+    qint64 pid = 0;
+    qint64 ms = 0;
+    QString output;
+};
+
+QList<LogEntry> readLog(const QString &path)
+{
+    QList<LogEntry> entries;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return entries;
+    const auto lines = QString::fromUtf8(file.readAll()).split(u'\n', Qt::SkipEmptyParts);
+    for (const QString &line : lines) {
+        const QStringList f = line.split(u' ');
+        entries.append({f.value(0), f.value(1), f.value(2).toLongLong(), f.value(3).toLongLong(),
+                        f.mid(4).join(u' ')});
+    }
+    return entries;
+}
+
+} // namespace
+
+class TestBatchDriver : public QObject {
+    Q_OBJECT
+
+    // Everything one test needs: a fake program folder, sources, an output
+    // folder, the list, the settings and the driver wired to them.
+    struct Fixture {
+        explicit Fixture(const QStringList &images = {u"conv"_s, u"coder"_s, u"coder2"_s})
+            : program(images)
+        {
+            log = dir.filePath(u"encoders.log"_s);
+            qputenv("FAKE_ENCODER_LOG", log.toLocal8Bit());
+            settings = ConversionSettings::startupDefaults(dir.filePath(u"out"_s));
+            driver.setProgramFolder(program.path());
+            driver.setWorkFolder(dir.filePath(u"work"_s));
+            driver.setDefaultOutputFolder(dir.filePath(u"default-out"_s));
+            driver.setStartDelay(1);
+            driver.setClock([] { return QTime(14, 7, 9); });
+            driver.setOptionsProvider([this] { return options; });
+        }
+
+        QString addSource(const QString &name, const QByteArray &script = {})
+        {
+            QDir().mkpath(QFileInfo(dir.filePath(name)).path());
+            const QString path = writeScript(dir.filePath(name), script);
+            list.AppendRow(path, true);
+            return path;
+        }
+
+        bool runToEnd(int timeoutMs = 15000)
+        {
+            QSignalSpy finished(&driver, &BatchDriver::batchFinished);
+            if (!driver.Start())
+                return false;
+            return finished.wait(timeoutMs);
+        }
+
+        QTemporaryDir dir;
+        FakeProgramFolder program;
+        QString log;
+        FileList list;
+        ConversionSettings settings;
+        BatchOptions options;
+        BatchDriver driver{list, settings};
+    };
+
+private Q_SLOTS:
+    void cleanup() { qunsetenv("FAKE_ENCODER_LOG"); }
+
+    void emptyListIsRefused()
+    {
+        Fixture f;
+        QSignalSpy lock(&f.driver, &BatchDriver::lockChanged);
+        QVERIFY(!f.driver.Start());
+        QCOMPARE(lock.count(), 0);
+        QCOMPARE(f.driver.state(), BatchDriver::State::Idle);
+    }
+
+    void mp3BatchRunsOneEncoderAtATime()
+    {
+        Fixture f;
+        f.settings.selectFormat(8);
+        f.addSource(u"a.flv"_s);
+        f.addSource(u"b.flv"_s);
+        f.addSource(u"c.flv"_s);
+        QSignalSpy lock(&f.driver, &BatchDriver::lockChanged);
+        QSignalSpy open(&f.driver, &BatchDriver::openOutputFolder);
+        QSignalSpy sound(&f.driver, &BatchDriver::playFinishSound);
+        QSignalSpy started(&f.driver, &BatchDriver::fileStarted);
+        QSignalSpy progress(&f.driver, &BatchDriver::progressChanged);
+        QSignalSpy finished(&f.driver, &BatchDriver::batchFinished);
+
+        QVERIFY(f.driver.Start());
+        QCOMPARE(lock.count(), 1);
+        QCOMPARE(lock.at(0).at(0).toBool(), true);
+        QVERIFY(!f.driver.Start()); // a batch is under way
+        QVERIFY(finished.wait(15000));
+
+        const QList<LogEntry> log = readLog(f.log);
+        QCOMPARE(log.size(), 6);
+        for (int i = 0; i < 6; i += 2) {
+            QCOMPARE(log[i].what, u"start"_s);
+            QCOMPARE(log[i].image, u"coder"_s);
+            QCOMPARE(log[i + 1].what, u"end"_s);
+            QCOMPARE(log[i + 1].pid, log[i].pid); // never two at once
+        }
+        QCOMPARE(f.list.RowCount(), 0);
+        QVERIFY(!f.list.hintVisible() || f.list.RowCount() == 0);
+        const QString out = f.dir.filePath(u"out/"_s);
+        QCOMPARE(f.settings.outputFolder, out); // the "/" was added
+        for (const char *name : {"a", "b", "c"})
+            QVERIFY(QFileInfo::exists(out + QString::fromLatin1(name) + u"-1479.mp3"_s));
+
+        const BatchSummary summary = finished.at(0).at(0).value<BatchSummary>();
+        QCOMPARE(summary.converted, 3);
+        QVERIFY(summary.failed.isEmpty());
+        QCOMPARE(open.count(), 1);
+        QCOMPARE(open.at(0).at(0).toString(), out);
+        QCOMPARE(sound.count(), 1);
+        QCOMPARE(lock.last().at(0).toBool(), false);
+        QCOMPARE(progress.last().at(0).value<ProgressDisplay>(), IdleDisplay(u"Done."_s));
+        QCOMPARE(started.count(), 3);
+        QCOMPARE(started.at(2).at(2).toInt(), 3);
+        QCOMPARE(started.at(2).at(3).toInt(), 3);
+        QCOMPARE(f.driver.progressState().DurationSeconds, 0);
+    }
+
+    void soundOnlyWhenAskedFor()
+    {
+        Fixture f;
+        f.options.playFinishSound = false;
+        f.settings.selectFormat(8);
+        f.addSource(u"a.flv"_s);
+        QSignalSpy sound(&f.driver, &BatchDriver::playFinishSound);
+        QVERIFY(f.runToEnd());
+        QCOMPARE(sound.count(), 0);
+    }
+
+    void twoStageFormatsRunBothEncoders_data()
+    {
+        QTest::addColumn<int>("format");
+        QTest::addColumn<QString>("second");
+        QTest::addColumn<QString>("extension");
+        QTest::newRow("RMVB") << 0 << u"coder"_s << u".rmvb"_s;
+        QTest::newRow("mobile MP4") << 6 << u"coder2"_s << u".mp4"_s;
+        QTest::newRow("MPG: one stage") << 2 << QString() << u".mpg"_s;
+    }
+
+    void twoStageFormatsRunBothEncoders()
+    {
+        QFETCH(int, format);
+        QFETCH(QString, second);
+        QFETCH(QString, extension);
+        Fixture f;
+        f.settings.selectFormat(format);
+        f.addSource(u"talk.part1.flv"_s, "conv print Pos: 1.0s (50%)\\r\ncoder print Duration: 00:00:10.00, \\n\ncoder print time=5.00 \\r\ncoder2 print Duration: 00:00:10.00, \\ntime=5.00 \\r\n");
+        QSignalSpy progress(&f.driver, &BatchDriver::progressChanged);
+        QVERIFY(f.runToEnd());
+        const QList<LogEntry> log = readLog(f.log);
+        QStringList images;
+        for (const LogEntry &e : log) {
+            if (e.what == u"start"_s)
+                images << e.image;
+        }
+        QStringList expected{u"conv"_s};
+        if (!second.isEmpty())
+            expected << second;
+        QCOMPARE(images, expected);
+        QVERIFY(QFileInfo::exists(f.dir.filePath(u"out/talk-1479"_s + extension)));
+
+        QStringList captions;
+        for (const auto &args : progress)
+            captions << args.at(0).value<ProgressDisplay>().caption;
+        QVERIFY(captions.first().startsWith(u"转换中"_s));
+        if (!second.isEmpty()) {
+            const QString stageTwo = captions.at(captions.size() - 2);
+            QVERIFY2(stageTwo.startsWith(u"创建中"_s) && stageTwo.endsWith(u" 50%"_s), qPrintable(stageTwo));
+        }
+        QCOMPARE(captions.last(), u"Done."_s);
+    }
+
+    void aFailedFileStaysMarkedAndTheBatchGoesOn()
+    {
+        Fixture f;
+        f.settings.selectFormat(8);
+        f.addSource(u"a.flv"_s);
+        const QString broken = f.addSource(u"b.flv"_s, "coder write\ncoder print time=1.00\\r\ncoder eprint coder: \"b.flv\": no audio stream\\n\ncoder exit 1\n");
+        f.addSource(u"c.flv"_s);
+        QSignalSpy finished(&f.driver, &BatchDriver::batchFinished);
+        QSignalSpy fileFinished(&f.driver, &BatchDriver::fileFinished);
+        QVERIFY(f.driver.Start());
+        QVERIFY(finished.wait(15000));
+
+        const BatchSummary summary = finished.at(0).at(0).value<BatchSummary>();
+        QCOMPARE(summary.converted, 2);
+        QCOMPARE(summary.failed.size(), 1);
+        QCOMPARE(summary.failed.at(0).path, broken);
+        QCOMPARE(summary.failed.at(0).reason, u"coder: \"b.flv\": no audio stream"_s);
+        QCOMPARE(f.list.RowCount(), 1);
+        QCOMPARE(f.list.rowAt(0).status, FileListRow::Status::Failed);
+        QCOMPARE(f.list.rowAt(0).failureReason, summary.failed.at(0).reason);
+        // The half-written output is gone; the others are there.
+        QVERIFY(!QFileInfo::exists(f.dir.filePath(u"out/b-1479.mp3"_s)));
+        QVERIFY(QFileInfo::exists(f.dir.filePath(u"out/a-1479.mp3"_s)));
+        QVERIFY(QFileInfo::exists(f.dir.filePath(u"out/c-1479.mp3"_s)));
+        QCOMPARE(fileFinished.count(), 3);
+        QCOMPARE(fileFinished.at(1).at(2).toBool(), false);
+
+        // Start again: the failed row is retried, and now converts.
+        writeScript(broken, "");
+        QVERIFY(f.runToEnd());
+        QCOMPARE(f.list.RowCount(), 0);
+        QVERIFY(QFileInfo::exists(f.dir.filePath(u"out/b-1479.mp3"_s)));
+    }
+
+    void failedStageOneSkipsStageTwo_data()
+    {
+        QTest::addColumn<QByteArray>("script");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("exit 1") << QByteArray("conv eprint conv: no video stream\\n\nconv exit 1\n")
+                                << u"conv: no video stream"_s;
+        QTest::newRow("crash") << QByteArray("conv print Pos: 1.0s (10%)\\r\nconv crash\n") << u"conv crashed"_s;
+    }
+
+    void failedStageOneSkipsStageTwo()
+    {
+        QFETCH(QByteArray, script);
+        Fixture f;
+        f.settings.selectFormat(0);
+        f.addSource(u"a.flv"_s, script);
+        QVERIFY(f.runToEnd());
+        for (const LogEntry &e : readLog(f.log))
+            QCOMPARE(e.image, u"conv"_s); // no second stage
+        QCOMPARE(f.list.rowAt(0).status, FileListRow::Status::Failed);
+        QTEST(f.list.rowAt(0).failureReason, "reason");
+    }
+
+    void aRunThatCannotStartFailsItsFile()
+    {
+        Fixture f({u"conv"_s, u"coder"_s}); // no coder2
+        f.settings.selectFormat(7);
+        f.addSource(u"a.flv"_s);
+        f.addSource(u"b.flv"_s);
+        QSignalSpy errors(&f.driver, &BatchDriver::runnerError);
+        QSignalSpy finished(&f.driver, &BatchDriver::batchFinished);
+        QVERIFY(f.driver.Start());
+        QVERIFY(finished.wait(15000));
+        QCOMPARE(errors.count(), 2);
+        QVERIFY(errors.at(0).at(0).toString().startsWith(u"File or command not found"_s));
+        const BatchSummary summary = finished.at(0).at(0).value<BatchSummary>();
+        QCOMPARE(summary.failed.size(), 2);
+        QCOMPARE(f.list.RowCount(), 2);
+    }
+
+    void stop_data()
+    {
+        QTest::addColumn<QByteArray>("script");
+        QTest::addColumn<QString>("stopAt"); // the image running when Stop is pressed
+        QTest::newRow("stage one") << QByteArray("conv write\nconv print Pos: 1.0s (10%)\\r\nconv hang\n") << u"conv"_s;
+        QTest::newRow("stage two") << QByteArray("coder write\ncoder print time=1.00 \\r\ncoder hang\n") << u"coder"_s;
+    }
+
+    void stop()
+    {
+        QFETCH(QByteArray, script);
+        QFETCH(QString, stopAt);
+        Fixture f;
+        f.settings.selectFormat(0);
+        f.addSource(u"a.flv"_s, script);
+        f.addSource(u"b.flv"_s);
+        QSignalSpy stages(&f.driver, &BatchDriver::stageStarted);
+        QSignalSpy open(&f.driver, &BatchDriver::openOutputFolder);
+        QSignalSpy finished(&f.driver, &BatchDriver::batchFinished);
+        QVERIFY(f.driver.Start());
+        QTRY_VERIFY_WITH_TIMEOUT(!stages.isEmpty() && stages.last().at(0).value<EncoderCommand>().encoderImage == stopAt
+                                     && readLog(f.log).size() % 2 == 1,
+                                 10000);
+        QTest::qWait(100);
+        f.driver.Stop();
+        QVERIFY(finished.wait(10000));
+        const BatchSummary summary = finished.at(0).at(0).value<BatchSummary>();
+        QVERIFY(summary.stopped);
+        QCOMPARE(open.count(), 0);
+        QCOMPARE(f.list.RowCount(), 2);
+        QCOMPARE(f.list.rowAt(0).status, FileListRow::Status::Waiting);
+        QCOMPARE(f.list.protectedRow(), 0u);
+        QVERIFY(!QFileInfo::exists(f.dir.filePath(u"out/a-1479.rmvb"_s)));
+        QCOMPARE(f.driver.state(), BatchDriver::State::Idle);
+        // No encoder is left running.
+        const QList<LogEntry> log = readLog(f.log);
+        QCOMPARE(log.size() % 2, 1); // the stopped run never logged its end...
+        QVERIFY(!QFileInfo::exists(u"/proc/"_s + QString::number(log.last().pid)));
+    }
+
+    void theConvertedRowIsProtectedAndNewRowsJoin()
+    {
+        Fixture f;
+        f.settings.selectFormat(8);
+        f.addSource(u"a.flv"_s, "coder print time=1.00 \\r\ncoder sleep 300\ncoder exit 0\n");
+        QSignalSpy started(&f.driver, &BatchDriver::fileStarted);
+        QSignalSpy finished(&f.driver, &BatchDriver::batchFinished);
+        QVERIFY(f.driver.Start());
+        QVERIFY(started.wait(5000));
+        QVERIFY(!f.list.RemoveSelectedRow(0));
+        f.addSource(u"late.flv"_s);
+        QVERIFY(finished.wait(15000));
+        QCOMPARE(finished.at(0).at(0).value<BatchSummary>().converted, 2);
+        QVERIFY(QFileInfo::exists(f.dir.filePath(u"out/late-1479.mp3"_s)));
+    }
+
+    void sameNameInTheSameSecondKeepsBoth()
+    {
+        Fixture f;
+        f.settings.selectFormat(8);
+        f.addSource(u"x/talk.flv"_s);
+        f.addSource(u"y/talk.flv"_s);
+        QVERIFY(f.runToEnd());
+        QVERIFY(QFileInfo::exists(f.dir.filePath(u"out/talk-1479.mp3"_s)));
+        QVERIFY(QFileInfo::exists(f.dir.filePath(u"out/talk-1479-2.mp3"_s)));
+    }
+
+    void outputFolderRules_data()
+    {
+        QTest::addColumn<QString>("folder"); // relative to the fixture's folder; "" for empty
+        QTest::addColumn<QString>("used");
+        QTest::newRow("nested, missing parents") << u"deep/er/out"_s << u"deep/er/out/"_s;
+        QTest::newRow("already ends in /") << u"out/"_s << u"out/"_s;
+        QTest::newRow("empty means the default") << QString() << u"default-out/"_s;
+    }
+
+    void outputFolderRules()
+    {
+        QFETCH(QString, folder);
+        QFETCH(QString, used);
+        Fixture f;
+        f.settings.selectFormat(8);
+        f.settings.outputFolder = folder.isEmpty() ? QString() : f.dir.filePath(folder);
+        f.addSource(u"a.flv"_s);
+        QSignalSpy changed(&f.driver, &BatchDriver::outputFolderChanged);
+        QVERIFY(f.runToEnd());
+        QCOMPARE(f.settings.outputFolder, f.dir.filePath(used));
+        QCOMPARE(changed.count(), folder.endsWith(u'/') ? 0 : 1);
+        QVERIFY(QFileInfo::exists(f.dir.filePath(used) + u"a-1479.mp3"_s));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestBatchDriver)
+#include "tst_batchdriver.moc"

@@ -1,0 +1,196 @@
+#include "dosoutputs.h"
+#include "fakeencoder.h"
+
+#include <QSignalSpy>
+#include <QTest>
+
+using namespace Qt::Literals::StringLiterals;
+using namespace sonvera;
+
+namespace {
+
+// A command that runs the fake encoder as "coder" on a script.
+EncoderCommand scripted(const FakeProgramFolder &program, const QString &scriptPath, const QString &output)
+{
+    EncoderCommand c;
+    c.program = program.path() + u"/data/coder"_s;
+    c.arguments = QStringList{u"-i"_s, scriptPath, output};
+    c.text = c.program + u" -i "_s + scriptPath + u" \""_s + output + u'"';
+    c.runner = RunnerId::objffmpeg;
+    c.encoderImage = u"coder"_s;
+    c.outputPath = output;
+    return c;
+}
+
+} // namespace
+
+class TestDOSOutputs : public QObject {
+    Q_OBJECT
+
+private:
+    FakeProgramFolder m_program;
+    QTemporaryDir m_work;
+
+    // Runs a script to its end; returns the spies' counts through the runner.
+    struct Run {
+        QStringList chunks;
+        int over = 0;
+        QStringList failures;
+    };
+
+    Run runScript(DOSOutputs &runner, const QByteArray &script, const QString &name = u"s.txt"_s)
+    {
+        const QString path = writeScript(m_work.filePath(name), script);
+        runner.setCommand(scripted(m_program, path, m_work.filePath(name + u".out"_s)));
+        Run run;
+        QSignalSpy over(&runner, &DOSOutputs::CommandOver);
+        QSignalSpy failed(&runner, &DOSOutputs::runFailed);
+        connect(&runner, &DOSOutputs::ReceiveOutputs, this, [&run](const QString &c) { run.chunks << c; });
+        runner.ExecuteCommand();
+        [&] { QTRY_VERIFY_WITH_TIMEOUT(over.count() > 0 || failed.count() > 0, 10000); }();
+        QTest::qWait(20); // nothing may follow the end
+        runner.disconnect(this);
+        run.over = static_cast<int>(over.count());
+        for (const auto &args : failed)
+            run.failures << args.at(0).toString();
+        return run;
+    }
+
+private Q_SLOTS:
+    void endings_data()
+    {
+        QTest::addColumn<QByteArray>("script");
+        QTest::addColumn<int>("ending");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<bool>("succeeded");
+        QTest::addColumn<QString>("reason");
+
+        QTest::newRow("exit 0") << QByteArray("coder print a\\nb\\n\ncoder exit 0\n") << int(DOSOutputs::Ending::Exited)
+                                << 0 << true << u"b"_s;
+        QTest::newRow("exit 1 with a reason")
+            << QByteArray("coder print time=1.00\\r\ncoder eprint coder: \"/v/a.flv\": no audio stream\\n\ncoder exit 1\n")
+            << int(DOSOutputs::Ending::Exited) << 1 << false << u"coder: \"/v/a.flv\": no audio stream"_s;
+        QTest::newRow("exit 2 silently") << QByteArray("coder exit 2\n") << int(DOSOutputs::Ending::Exited) << 2
+                                         << false << u"coder ended with exit code 2"_s;
+        QTest::newRow("crash after a status line")
+            << QByteArray("coder print size= 1kB time=1.00\\r\ncoder crash\n") << int(DOSOutputs::Ending::Crashed)
+            << 0 << false << u"coder crashed"_s;
+        QTest::newRow("nothing printed") << QByteArray("coder exit 0\n") << int(DOSOutputs::Ending::Exited) << 0
+                                         << true << u"coder ended with exit code 0"_s;
+    }
+
+    void endings()
+    {
+        QFETCH(QByteArray, script);
+        DOSOutputs runner;
+        const Run run = runScript(runner, script);
+        QCOMPARE(run.over, 1);
+        QVERIFY(run.failures.isEmpty());
+        QTEST(int(runner.ending()), "ending");
+        QTEST(runner.succeeded(), "succeeded");
+        if (runner.ending() == DOSOutputs::Ending::Exited)
+            QTEST(runner.exitCode(), "exitCode");
+        QTEST(runner.failureReason(), "reason");
+        QCOMPARE(run.chunks.join(QString()), runner.Outputs());
+        QVERIFY(!runner.isRunning());
+    }
+
+    void startFailures()
+    {
+        DOSOutputs runner;
+        QSignalSpy over(&runner, &DOSOutputs::CommandOver);
+        QSignalSpy failed(&runner, &DOSOutputs::runFailed);
+
+        QVERIFY(!runner.ExecuteCommand()); // nothing stored
+        QVERIFY(failed.isEmpty());         // never from inside the call
+        QTRY_COMPARE(failed.count(), 1);
+        QCOMPARE(failed.at(0).at(0).toString(), u"Command Line empty"_s);
+
+        EncoderCommand missing = scripted(m_program, u"/nowhere"_s, u"/nowhere.out"_s);
+        missing.program = m_program.path() + u"/data/no-such-encoder"_s;
+        runner.setCommand(missing);
+        QVERIFY(!runner.ExecuteCommand());
+        QTRY_COMPARE(failed.count(), 2);
+        const QString message = failed.at(1).at(0).toString();
+        QVERIFY2(message.startsWith(u"File or command not found"_s), qPrintable(message));
+        QVERIFY(message.contains(missing.program));
+
+        // A file that is there but cannot be run.
+        const QString plain = writeScript(m_work.filePath(u"plain"_s), "not a program");
+        missing.program = plain;
+        runner.setCommand(missing);
+        QVERIFY(!runner.ExecuteCommand());
+        QTRY_COMPARE(failed.count(), 3);
+        QTest::qWait(20);
+        QCOMPARE(over.count(), 0);
+    }
+
+    void chunksAreAtMost1024BytesAndLoseNothing()
+    {
+        DOSOutputs runner;
+        // 700 three-byte characters: boundaries fall inside characters.
+        const Run run = runScript(runner, "coder bytes 5000\ncoder utf8 700\ncoder print end\ncoder exit 0\n");
+        QCOMPARE(run.over, 1);
+        QVERIFY(run.chunks.size() >= 7);
+        for (const QString &chunk : run.chunks)
+            QVERIFY(chunk.toUtf8().size() <= DOSOutputs::kChunkBytes);
+        const QString all = run.chunks.join(QString());
+        QCOMPARE(all, QString(5000, u'x') + QString(700, u'转') + u"end"_s);
+    }
+
+    void outputIsBounded()
+    {
+        DOSOutputs runner;
+        const Run run = runScript(runner, "coder print first\ncoder bytes 1000000\ncoder print last\ncoder exit 0\n");
+        QCOMPARE(run.over, 1);
+        const QString kept = runner.Outputs();
+        QVERIFY(kept.size() <= 3 * DOSOutputs::kKeptOutputChars + 16);
+        QVERIFY(kept.startsWith(u"first"_s));
+        QVERIFY(kept.endsWith(u"last"_s));
+    }
+
+    void storedCommandRunsAgain()
+    {
+        DOSOutputs runner;
+        runScript(runner, "coder print once\ncoder exit 0\n");
+        const QString line = runner.CommandLine();
+        QSignalSpy over(&runner, &DOSOutputs::CommandOver);
+        QVERIFY(runner.ExecuteCommand());
+        QVERIFY(!runner.ExecuteCommand()); // one run at a time
+        QTRY_COMPARE(over.count(), 1);
+        QCOMPARE(runner.CommandLine(), line);
+        QCOMPARE(runner.Outputs(), u"once"_s);
+    }
+
+    void stop_data()
+    {
+        QTest::addColumn<QByteArray>("script");
+        QTest::newRow("asked to end") << QByteArray("coder print working\\r\ncoder hang\n");
+        QTest::newRow("ignores the request: killed") << QByteArray("coder ignoreterm\ncoder print working\\r\ncoder hang\n");
+    }
+
+    void stop()
+    {
+        QFETCH(QByteArray, script);
+        DOSOutputs runner;
+        runner.setStopGrace(300);
+        const QString path = writeScript(m_work.filePath(u"stop.txt"_s), script);
+        runner.setCommand(scripted(m_program, path, m_work.filePath(u"stop.out"_s)));
+        QSignalSpy output(&runner, &DOSOutputs::ReceiveOutputs);
+        QSignalSpy over(&runner, &DOSOutputs::CommandOver);
+        QVERIFY(runner.ExecuteCommand());
+        QTRY_VERIFY(output.count() > 0);
+        runner.stop();
+        QCOMPARE(over.count(), 0);
+        QTRY_COMPARE_WITH_TIMEOUT(over.count(), 1, 5000);
+        QCOMPARE(runner.ending(), DOSOutputs::Ending::Stopped);
+        QVERIFY(!runner.succeeded());
+        QVERIFY(!runner.failureReason().isEmpty());
+        QTest::qWait(400);
+        QCOMPARE(over.count(), 1);
+    }
+
+};
+
+QTEST_GUILESS_MAIN(TestDOSOutputs)
+#include "tst_dosoutputs.moc"

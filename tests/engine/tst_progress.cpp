@@ -1,0 +1,184 @@
+#include "progress.h"
+#include "textnumber.h"
+
+#include <QTest>
+
+using namespace Qt::Literals::StringLiterals;
+using namespace sonvera;
+
+class TestProgress : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void leadingNumber_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<double>("value");
+        QTest::newRow("percent") << u"42%"_s << 42.0;
+        QTest::newRow("blank first") << u" 5%"_s << 5.0;
+        QTest::newRow("letters") << u"abc"_s << 0.0;
+        QTest::newRow("digit then letter") << u"1a"_s << 1.0;
+        QTest::newRow("minus") << u"-5%"_s << -5.0;
+        QTest::newRow("decimals") << u"12.48"_s << 12.48;
+        QTest::newRow("clock form") << u"00:00:12.48"_s << 0.0;
+        QTest::newRow("seconds with comma") << u"25.47,"_s << 25.47;
+        QTest::newRow("exponent") << u"1e2x"_s << 100.0;
+        QTest::newRow("lone e") << u"3e"_s << 3.0;
+        QTest::newRow("empty") << u""_s << 0.0;
+    }
+
+    void leadingNumber()
+    {
+        QFETCH(QString, text);
+        QTEST(LeadingNumber(text), "value");
+    }
+
+    void halvesToEven()
+    {
+        QCOMPARE(RoundHalfEven(0.5), 0.0);
+        QCOMPARE(RoundHalfEven(1.5), 2.0);
+        QCOMPARE(RoundHalfEven(2.5), 2.0);
+        QCOMPARE(RoundHalfEven(2.51), 3.0);
+    }
+
+    void spinnerCycles()
+    {
+        QCOMPARE(NextSpinnerGlyph(u'-'), QChar(u'\\'));
+        QCOMPARE(NextSpinnerGlyph(u'\\'), QChar(u'|'));
+        QCOMPARE(NextSpinnerGlyph(u'|'), QChar(u'/'));
+        QCOMPARE(NextSpinnerGlyph(u'/'), QChar(u'-'));
+        QCOMPARE(NextSpinnerGlyph(u'x'), QChar(u'-'));
+    }
+
+    void firstStage_data()
+    {
+        QTest::addColumn<QString>("chunk");
+        QTest::addColumn<bool>("matched");
+        QTest::addColumn<double>("value");
+        QTest::addColumn<double>("width");
+        QTest::addColumn<QString>("caption");
+
+        // The spinner starts at "-" and steps before the caption is made.
+        QTest::newRow("( 5%)") << u"Pos: 3.2s 80f ( 5%) 25fps"_s << true << 5.0 << 270.75 << u"转换中\\ 5%"_s;
+        QTest::newRow("first match wins") << u"(42%) ... (43%)"_s << true << 42.0 << 2274.3 << u"转换中\\ 42%"_s;
+        QTest::newRow("(100%)") << u"Pos: 9.9s (100%)"_s << true << 100.0 << kBarFullWidth << u"结束 100%"_s;
+        QTest::newRow("(abc) is 0") << u"x (abc) y"_s << true << 0.0 << 0.0 << u"转换中\\ 0%"_s;
+        QTest::newRow("(999) is held at 100") << u"(999)"_s << true << 100.0 << kBarFullWidth << u"转换中\\ 100%"_s;
+        QTest::newRow("(-5%) is held at 0") << u"(-5%)"_s << true << 0.0 << 0.0 << u"转换中\\ 0%"_s;
+        QTest::newRow("no field") << u"Pos: 3.2s 80f"_s << false << 0.0 << 0.0 << QString();
+        QTest::newRow("cut field") << u"Pos: 3.2s 80f ( 5"_s << false << 0.0 << 0.0 << QString();
+        QTest::newRow("too wide") << u"(12345)"_s << false << 0.0 << 0.0 << QString();
+    }
+
+    void firstStage()
+    {
+        QFETCH(QString, chunk);
+        QFETCH(bool, matched);
+        ProgressState state;
+        const auto display = ReadFirstStageOutput(state, chunk);
+        QCOMPARE(state.SpinnerGlyph, QChar(u'\\')); // every chunk advances it
+        QCOMPARE(display.has_value(), matched);
+        if (!display)
+            return;
+        QTEST(display->value, "value");
+        QFETCH(double, width);
+        QVERIFY(qFuzzyCompare(display->barWidth + 1, width + 1));
+        QTEST(display->caption, "caption");
+    }
+
+    void ffmpegExample()
+    {
+        ProgressState state;
+        QVERIFY(!ReadFfmpegOutput(state, u"  Duration: 00:03:25.47, start: 0.000000, bitrate: 354 kb/s\n"_s));
+        QCOMPARE(state.DurationSeconds, 205);
+        QCOMPARE(state.SpinnerGlyph, QChar(u'\\'));
+
+        const auto display = ReadFfmpegOutput(state, u"size=  1024kB time=12.48 bitrate=1492.0kbits/s\r"_s);
+        QVERIFY(display);
+        // The caption takes the spinner as it stood, then it steps.
+        QCOMPARE(display->caption, u"创建中\\ 5.85%"_s);
+        QVERIFY(qFuzzyCompare(display->value, 5.85));
+        QVERIFY(qAbs(display->barWidth - 12.0 / 205 * kBarFullWidth) < 1e-9);
+        QCOMPARE(state.SpinnerGlyph, QChar(u'|'));
+
+        const auto end = ReadFfmpegOutput(state, u"time=205.60 bitrate="_s);
+        QVERIFY(end);
+        QCOMPARE(end->caption, u"完成 100%"_s);
+        QCOMPARE(end->value, 100.0);
+        QCOMPARE(end->barWidth, kBarFullWidth);
+    }
+
+    void ffmpegEdges_data()
+    {
+        QTest::addColumn<QStringList>("chunks");
+        QTest::addColumn<int>("duration");
+        QTest::addColumn<QString>("lastCaption"); // empty: the last chunk shows nothing
+
+        QTest::newRow("banner and status in one chunk")
+            << QStringList{u"Duration: 00:00:10.00, start: 0\nframe=1 time=5.00 bitrate=1"_s} << 10 << u"创建中- 50%"_s;
+        QTest::newRow("length unknown")
+            << QStringList{u"Duration: N/A, start: 0\n"_s, u"time=3.00 "_s} << 0 << u"完成 100%"_s;
+        QTest::newRow("clock form reads as 0")
+            << QStringList{u"Duration: 00:00:10.00, "_s, u"time=00:00:05.00 "_s} << 10 << u"创建中\\ 0%"_s;
+        QTest::newRow("line cut between chunks")
+            << QStringList{u"Duration: 00:00:10.00, "_s, u"size=1kB ti"_s, u"me=7.20 bitrate"_s} << 10 << QString();
+        QTest::newRow("banner cut between chunks")
+            << QStringList{u"Duration: 00:0"_s, u"0:10.00, start"_s, u"time=5.00 "_s} << 0 << u"完成 100%"_s;
+        QTest::newRow("duration read once")
+            << QStringList{u"Duration: 00:00:10.00, "_s, u"Duration: 00:00:20.00, time=5.00 "_s} << 10
+            << u"创建中\\ 50%"_s;
+        QTest::newRow("key at the very end") << QStringList{u"Duration: 00:00:10.00, "_s, u"time="_s} << 10 << QString();
+        QTest::newRow("AMR banner without start")
+            << QStringList{u"  Duration: 00:00:10.36, bitrate: 12 kb/s\n"_s, u"time=2.00 "_s} << 10 << u"创建中\\ 20%"_s;
+        QTest::newRow("small share") << QStringList{u"Duration: 00:03:25.00, "_s, u"time=1.00 "_s} << 205
+                                     << u"创建中\\ 0.48%"_s;
+    }
+
+    void ffmpegEdges()
+    {
+        QFETCH(QStringList, chunks);
+        ProgressState state;
+        std::optional<ProgressDisplay> last;
+        for (const QString &chunk : chunks)
+            last = ReadFfmpegOutput(state, chunk);
+        QTEST(state.DurationSeconds, "duration");
+        QFETCH(QString, lastCaption);
+        QCOMPARE(last.has_value(), !lastCaption.isEmpty());
+        if (last)
+            QCOMPARE(last->caption, lastCaption);
+    }
+
+    void fileCompleteClearsDuration()
+    {
+        ProgressState state;
+        ReadFfmpegOutput(state, u"Duration: 00:00:10.00, "_s);
+        QCOMPARE(state.DurationSeconds, 10);
+        state.fileComplete();
+        QCOMPARE(state.DurationSeconds, 0);
+        ReadFfmpegOutput(state, u"Duration: 00:01:00.00, "_s);
+        QCOMPARE(state.DurationSeconds, 60);
+    }
+
+    void percentText_data()
+    {
+        QTest::addColumn<double>("percent");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("12.345") << 12.345 << u"12.3"_s;
+        QTest::newRow("5.85") << 100.0 * 12 / 205 << u"5.85"_s;
+        QTest::newRow("0.48") << 100.0 / 205 << u"0.48"_s;
+        QTest::newRow("0.005") << 0.005 << u"0.00"_s;
+        QTest::newRow("0") << 0.0 << u"0"_s;
+        QTest::newRow("50") << 50.0 << u"50"_s;
+        QTest::newRow("99.99") << 99.99 << u"99.9"_s;
+        QTest::newRow("tiny") << 0.000001 << u"0.00"_s;
+    }
+
+    void percentText()
+    {
+        QFETCH(double, percent);
+        QTEST(PercentText(percent), "text");
+    }
+};
+
+QTEST_GUILESS_MAIN(TestProgress)
+#include "tst_progress.moc"
