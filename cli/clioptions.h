@@ -1,0 +1,35 @@
+#pragma once
+
+#include "commands.h"
+#include "conversionsettings.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace sonvera {
+
+// What the command line asks for, after checking.
+struct CliOptions {
+    ConversionSettings settings;   // preset applied first, then the overrides
+    QStringList inputs;            // files and folders as given
+    std::optional<ClipRange> cut;  // --cut, for MP3
+    bool dryRun = false;
+    bool quiet = false;
+};
+
+struct CliParseResult {
+    std::optional<CliOptions> options; // empty: print `message` and exit with `exitCode`
+    QString message;
+    int exitCode = 0;
+};
+
+// The format a --format value names: 0-8 or a short name ("rmvb", "mobile-mp4", ...).
+std::optional<int> ParseFormatName(const QString &text);
+
+// Parses the arguments (argv without the program name is not enough: pass
+// all of them). `defaultOutputFolder` is used when -o is absent.
+CliParseResult ParseCliArguments(const QStringList &arguments, const QString &defaultOutputFolder);
+
+} // namespace sonvera

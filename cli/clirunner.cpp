@@ -1,0 +1,158 @@
+#include "clirunner.h"
+
+#include "apppaths.h"
+#include "foldersearch.h"
+#include "naming.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSet>
+
+#include <unistd.h>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace sonvera {
+
+CliRunner::CliRunner(CliOptions options, QString programFolder, QObject *parent)
+    : QObject(parent)
+    , m_options(std::move(options))
+    , m_programFolder(std::move(programFolder))
+    , m_driver(m_list, m_options.settings)
+{
+    m_terminal = !m_options.quiet && ::isatty(STDOUT_FILENO);
+    m_driver.setProgramFolder(m_programFolder);
+    m_driver.setDefaultOutputFolder(DefaultOutputFolder(m_programFolder));
+    m_driver.setStartDelay(0);
+    m_driver.setOptionsProvider([this] { return BatchOptions{false, m_options.cut}; });
+
+    connect(&m_driver, &BatchDriver::fileStarted, this, [this](quint64, const QString &path, int number, int total) {
+        m_number = number;
+        m_total = total;
+        m_currentName = FileNameFromPath(path);
+        showProgress(IdleDisplay(u"0%"_s));
+    });
+    connect(&m_driver, &BatchDriver::progressChanged, this, &CliRunner::showProgress);
+    connect(&m_driver, &BatchDriver::fileFinished, this, &CliRunner::onFileFinished);
+    connect(&m_driver, &BatchDriver::runnerError, this, [this](const QString &message) {
+        clearLine();
+        m_err << "sonvera-cli: " << message << Qt::endl;
+    });
+    connect(&m_driver, &BatchDriver::batchFinished, this, &CliRunner::onBatchFinished);
+}
+
+bool CliRunner::collectInputs()
+{
+    for (const QString &input : std::as_const(m_options.inputs)) {
+        const QFileInfo info(input);
+        if (info.isDir()) {
+            const QStringList found = FolderSearch::SearchNow(QDir::cleanPath(info.absoluteFilePath()));
+            if (found.isEmpty())
+                m_err << "sonvera-cli: no .flv file found in \"" << input << '"' << Qt::endl;
+            for (const QString &path : found)
+                m_list.AppendRow(path, true);
+        } else if (info.exists()) {
+            m_list.AppendRow(info.absoluteFilePath(), true);
+        } else {
+            m_missing << input;
+            m_err << "sonvera-cli: \"" << input << "\": no such file or folder" << Qt::endl;
+        }
+    }
+    if (m_list.RowCount() == 0) {
+        m_err << "sonvera-cli: nothing to convert" << Qt::endl;
+        return false;
+    }
+    return true;
+}
+
+int CliRunner::dryRun()
+{
+    QString folder = m_options.settings.outputFolder;
+    if (!folder.endsWith(u'/'))
+        folder += u'/';
+    // Names this run would write count as taken, so the lines show what a real
+    // run would name each output.
+    QSet<QString> planned;
+    CommandContext context;
+    context.programFolder = m_programFolder;
+    context.workFolder = DefaultWorkFolderPath();
+    context.clock = QTime::currentTime();
+    context.mp3Clip = m_options.cut;
+    context.fileExists = [&planned](const QString &path) { return planned.contains(path) || QFileInfo::exists(path); };
+    for (int i = 0; i < m_list.RowCount(); ++i) {
+        const QString source = m_list.rowAt(i).path;
+        const EncoderCommand first = BuildFirstStageCommand(source, folder, m_options.settings, context);
+        m_out << first.text << '\n';
+        planned.insert(first.outputPath);
+        const EncoderCommand second = BuildSecondStageCommand(source, folder, m_options.settings, context);
+        if (!second.isEmpty()) {
+            m_out << second.text << '\n';
+            planned.insert(second.outputPath);
+        }
+    }
+    m_out.flush();
+    return m_missing.isEmpty() ? AllConverted : SomeFailed;
+}
+
+void CliRunner::start()
+{
+    m_driver.Start();
+}
+
+void CliRunner::interrupt()
+{
+    m_interrupted = true;
+    if (m_driver.isBusy())
+        m_driver.Stop();
+}
+
+void CliRunner::clearLine()
+{
+    if (m_terminal)
+        m_out << "\r\x1b[2K" << Qt::flush;
+}
+
+void CliRunner::showProgress(const ProgressDisplay &display)
+{
+    if (!m_terminal || m_currentName.isEmpty())
+        return;
+    clearLine();
+    m_out << '[' << m_number << '/' << m_total << "] " << m_currentName << "  " << display.caption << Qt::flush;
+}
+
+void CliRunner::onFileFinished(quint64, const QString &path, bool ok, const QString &detail)
+{
+    clearLine();
+    m_currentName.clear();
+    const QString count = u"["_s + QString::number(m_number) + u'/' + QString::number(m_total) + u"] "_s;
+    if (ok) {
+        if (!m_options.quiet)
+            m_out << count << path << " -> " << detail << Qt::endl;
+    } else {
+        m_err << "sonvera-cli: " << count << "failed: " << path << ": " << detail << Qt::endl;
+    }
+}
+
+void CliRunner::onBatchFinished(const BatchSummary &summary)
+{
+    clearLine();
+    if (summary.stopped) {
+        m_err << "sonvera-cli: stopped; the file being converted was left unconverted" << Qt::endl;
+        Q_EMIT finished(Interrupted);
+        return;
+    }
+    const qsizetype failed = summary.failed.size() + m_missing.size();
+    if (failed > 0) {
+        m_err << "sonvera-cli: " << summary.converted << " converted, " << failed << " failed:" << Qt::endl;
+        for (const QString &missing : std::as_const(m_missing))
+            m_err << "  " << missing << ": no such file or folder" << Qt::endl;
+        for (const FailedFile &file : summary.failed)
+            m_err << "  " << file.path << ": " << file.reason << Qt::endl;
+    } else if (!m_options.quiet) {
+        m_out << summary.converted << (summary.converted == 1 ? " file" : " files") << " converted into "
+              << summary.outputFolder << Qt::endl;
+    }
+    Q_EMIT finished(failed > 0 ? SomeFailed : AllConverted);
+}
+
+} // namespace sonvera

@@ -1,0 +1,57 @@
+#pragma once
+
+#include "batchdriver.h"
+#include "clioptions.h"
+#include "filelist.h"
+
+#include <QObject>
+#include <QTextStream>
+
+#include <cstdio>
+
+namespace sonvera {
+
+// The headless front end: fills a FileList from the inputs, runs the batch on
+// the engine's driver and shows its progress on the terminal.
+class CliRunner final : public QObject {
+    Q_OBJECT
+
+public:
+    // Exit statuses.
+    enum Status { AllConverted = 0, SomeFailed = 1, UsageOrNoInput = 2, Interrupted = 130 };
+
+    CliRunner(CliOptions options, QString programFolder, QObject *parent = nullptr);
+
+    // Collects the input files; false (after saying why) when none was found.
+    bool collectInputs();
+    // Prints each file's command lines, one per line, in their text form.
+    int dryRun();
+    // Starts the batch; the exit status arrives with finished().
+    void start();
+    // Stops the batch as the window's Stop does (Ctrl-C).
+    void interrupt();
+
+Q_SIGNALS:
+    void finished(int status);
+
+private:
+    void showProgress(const ProgressDisplay &display);
+    void onFileFinished(quint64 id, const QString &path, bool ok, const QString &detail);
+    void onBatchFinished(const BatchSummary &summary);
+    void clearLine();
+
+    CliOptions m_options;
+    QString m_programFolder;
+    FileList m_list;
+    BatchDriver m_driver;
+    QStringList m_missing; // inputs that do not exist: named as failures
+    QTextStream m_out{stdout};
+    QTextStream m_err{stderr};
+    bool m_terminal = false;
+    bool m_interrupted = false;
+    int m_number = 0;
+    int m_total = 0;
+    QString m_currentName;
+};
+
+} // namespace sonvera

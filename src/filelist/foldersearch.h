@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QDirIterator>
+#include <QObject>
+#include <QStringList>
+
+#include <memory>
+#include <vector>
+
+namespace sonvera {
+
+// Finds the ".flv" files (any letter case) in a folder and every folder below
+// it, without blocking the event loop: the search reads entries in short
+// slices and yields between them. The files of a folder come before those of
+// its subfolders; subfolders are searched depth first, each in the order the
+// file system lists them; nothing is sorted. Links to folders are not
+// followed. Paths are the folder, one "/", and the name.
+class FolderSearch final : public QObject {
+    Q_OBJECT
+
+public:
+    explicit FolderSearch(QObject *parent = nullptr);
+    ~FolderSearch() override;
+
+    // True when `fileName` ends in ".flv", in any letter case.
+    static bool IsFlvName(QStringView fileName);
+
+    // Searches synchronously; for front ends without an event loop to keep alive.
+    static QStringList SearchNow(const QString &folder);
+
+    // Starts a search; false (and nothing changes) while one is running.
+    bool start(const QString &folder);
+    // Ends a running search; finished() is not emitted.
+    void cancel();
+    bool isRunning() const { return m_running; }
+
+    // How long one slice may take before the search yields, in ms.
+    void setSliceBudget(int ms) { m_sliceMs = ms; }
+
+Q_SIGNALS:
+    void finished(const QStringList &found);
+
+private:
+    void step();
+    // Reads entries of the current folder until `budgetMs` is spent; returns
+    // true when the whole tree has been searched.
+    bool advance(qint64 budgetMs);
+
+    std::vector<QString> m_pending; // folders still to search; the next is at the back
+    std::unique_ptr<QDirIterator> m_iterator;
+    QString m_folder;               // folder the iterator reads
+    QStringList m_subfolders;       // subfolders found in it so far, in order
+    QStringList m_found;
+    bool m_running = false;
+    int m_sliceMs = 8;
+};
+
+} // namespace sonvera

@@ -1,0 +1,181 @@
+#include "fakeencoder.h"
+
+#include <QProcess>
+#include <QTest>
+
+#include <csignal>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+struct Result {
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+} // namespace
+
+class TestCli : public QObject {
+    Q_OBJECT
+
+    // A program folder holding a copy of sonvera-cli and the stand-in encoders.
+    struct Fixture {
+        Fixture()
+        {
+            cli = program.path() + u"/sonvera-cli"_s;
+            QFile::copy(QStringLiteral(SONVERA_CLI_PATH), cli);
+            QFile::setPermissions(cli, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+            out = dir.filePath(u"out"_s);
+        }
+
+        QString source(const QString &name, const QByteArray &script = {})
+        {
+            QDir().mkpath(QFileInfo(dir.filePath(name)).path());
+            return writeScript(dir.filePath(name), script);
+        }
+
+        Result run(const QStringList &args, int timeoutMs = 20000)
+        {
+            QProcess p;
+            p.start(cli, args);
+            p.waitForFinished(timeoutMs);
+            return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
+                    QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};
+        }
+
+        QTemporaryDir dir;
+        FakeProgramFolder program;
+        QString cli;
+        QString out;
+    };
+
+private Q_SLOTS:
+    void usageErrors_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("no input") << QStringList{} << u"no input file given"_s;
+        QTest::newRow("unknown format") << QStringList{u"-f"_s, u"ogg"_s, u"a.flv"_s} << u"unknown format 'ogg'"_s;
+        QTest::newRow("format out of range") << QStringList{u"-f"_s, u"9"_s, u"a.flv"_s} << u"unknown format '9'"_s;
+        QTest::newRow("channels") << QStringList{u"--channels"_s, u"3"_s, u"a.flv"_s} << u"--channels takes 1 or 2"_s;
+        QTest::newRow("cut backwards") << QStringList{u"--cut"_s, u"30-10"_s, u"a.flv"_s} << u"--cut takes START-END"_s;
+        QTest::newRow("cut garbage") << QStringList{u"--cut"_s, u"abc"_s, u"a.flv"_s} << u"--cut takes START-END"_s;
+        QTest::newRow("unknown option") << QStringList{u"--bogus"_s, u"a.flv"_s} << u"bogus"_s;
+    }
+
+    void usageErrors()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(QString, message);
+        Fixture f;
+        const Result r = f.run(args);
+        QCOMPARE(r.exitCode, 2);
+        QVERIFY2(r.err.contains(message), qPrintable(r.err));
+        QVERIFY(r.out.isEmpty());
+    }
+
+    void nothingFound()
+    {
+        Fixture f;
+        QDir().mkpath(f.dir.filePath(u"empty"_s));
+        const Result r = f.run({f.dir.filePath(u"empty"_s), f.dir.filePath(u"missing.flv"_s)});
+        QCOMPARE(r.exitCode, 2);
+        QVERIFY(r.err.contains(u"no .flv file found"_s));
+        QVERIFY(r.err.contains(u"no such file or folder"_s));
+    }
+
+    void dryRunPrintsTheCommandLines_data()
+    {
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<int>("linesPerFile");
+        QTest::addColumn<QString>("firstLinePattern"); // with %P program folder, %S source, %O output folder
+        QTest::newRow("MP3 with overrides")
+            << QStringList{u"-f"_s, u"mp3"_s, u"--audio-rate"_s, u"22050"_s, u"--audio-bitrate"_s, u"64"_s,
+                           u"--channels"_s, u"1"_s}
+            << 1 << u"%P/data/coder -i \"%S\" -y -vn -ar 22050 -ab 64k -ac 1 \"%O/my clip-"_s;
+        QTest::newRow("MP3 cut")
+            << QStringList{u"-f"_s, u"8"_s, u"--cut"_s, u"0:05-1:00"_s}
+            << 1 << u"%P/data/coder -i \"%S\" -y -vn -ar 48000 -ab 320k -ac 2 -ss 5 -to 60 \"%O/my clip-"_s;
+        QTest::newRow("MPG preset, frame rate override")
+            << QStringList{u"-f"_s, u"mpg"_s, u"--frame-rate"_s, u"15"_s}
+            << 1 << u"%P/data/conv \"%S\" -oac lavc -lavcopts acodec=mp2:abitrate=64 -ovc lavc -lavcopts vcodec=mpeg1video:vbitrate=600:vpass=1 -ofps 15 -of lavf -lavfopts format=yuv4mpeg -o \"%O/my clip-"_s;
+        QTest::newRow("RM two stages")
+            << QStringList{u"-f"_s, u"rm"_s, u"--size"_s, u"320x240"_s}
+            << 2 << u"%P/data/conv \"%S\" -oac mp3lame -lameopts preset=320 -ovc lavc -lavcopts vcodec=mpeg4:vbitrate=1200 -of avi -o /"_s;
+    }
+
+    void dryRunPrintsTheCommandLines()
+    {
+        QFETCH(QStringList, options);
+        QFETCH(int, linesPerFile);
+        QFETCH(QString, firstLinePattern);
+        Fixture f;
+        const QString a = f.source(u"in/my clip.flv"_s);
+        const QString b = f.source(u"in/sub/my clip.FLV"_s);
+        const Result r = f.run(options + QStringList{u"-n"_s, u"-o"_s, f.out, f.dir.filePath(u"in"_s)});
+        QCOMPARE(r.exitCode, 0);
+        const QStringList lines = r.out.split(u'\n', Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), 2 * linesPerFile);
+        const QString expected = QString(firstLinePattern)
+                                     .replace(u"%P"_s, f.program.path())
+                                     .replace(u"%S"_s, a)
+                                     .replace(u"%O"_s, f.out);
+        QVERIFY2(lines.at(0).startsWith(expected), qPrintable(lines.at(0)));
+        QVERIFY(lines.at(linesPerFile).contains(u'"' + b + u'"'));
+        if (linesPerFile == 2)
+            QVERIFY(lines.at(1).contains(u" -y -s 320x240 -vcodec rv10 -b 1200k -f rm -ar 44100 -ab 320k -ac 2 "_s));
+        // Two files of the same base name get two names, as a real run would.
+        const QString firstOut = lines.at(linesPerFile - 1).section(u'"', -2, -2);
+        const QString secondOut = lines.at(2 * linesPerFile - 1).section(u'"', -2, -2);
+        QVERIFY(firstOut != secondOut);
+        QVERIFY(!QFileInfo::exists(f.out)); // nothing ran
+    }
+
+    void aBatchWithAFailure()
+    {
+        Fixture f;
+        f.source(u"a.flv"_s);
+        const QString broken = f.source(u"b.flv"_s, "coder write\ncoder eprint coder: \"b.flv\": no audio stream\\n\ncoder exit 1\n");
+        f.source(u"c.flv"_s);
+        const Result r = f.run({u"-f"_s, u"mp3"_s, u"-o"_s, f.out, f.dir.filePath(u"a.flv"_s), broken,
+                                f.dir.filePath(u"c.flv"_s)});
+        QCOMPARE(r.exitCode, 1);
+        QVERIFY2(r.err.contains(broken + u": coder: \"b.flv\": no audio stream"_s), qPrintable(r.err));
+        // Not a terminal: one line per finished file.
+        const QStringList lines = r.out.split(u'\n', Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), 2);
+        QVERIFY(lines.at(0).startsWith(u"[1/3] "_s));
+        const QStringList outputs = QDir(f.out).entryList(QDir::Files);
+        QCOMPARE(outputs.size(), 2);
+        QVERIFY(outputs.at(0).startsWith(u"a-"_s) && outputs.at(1).startsWith(u"c-"_s));
+    }
+
+    void allConverted()
+    {
+        Fixture f;
+        f.source(u"v/a.flv"_s);
+        f.source(u"v/b.flv"_s);
+        const Result r = f.run({u"-q"_s, u"-f"_s, u"rmvb"_s, u"-o"_s, f.out, f.dir.filePath(u"v"_s)});
+        QCOMPARE(r.exitCode, 0);
+        QVERIFY(r.out.isEmpty()); // quiet
+        QCOMPARE(QDir(f.out).entryList({u"*.rmvb"_s}, QDir::Files).size(), 2);
+    }
+
+    void interruptedLeavesNothingHalfWritten()
+    {
+        Fixture f;
+        const QString slow = f.source(u"slow.flv"_s, "coder write\ncoder print time=1.00 \\r\ncoder hang\n");
+        QProcess p;
+        p.start(f.cli, {u"-f"_s, u"mp3"_s, u"-o"_s, f.out, slow});
+        QTRY_VERIFY_WITH_TIMEOUT(!QDir(f.out).entryList(QDir::Files).isEmpty(), 10000);
+        ::kill(static_cast<pid_t>(p.processId()), SIGTERM);
+        QVERIFY(p.waitForFinished(10000));
+        QCOMPARE(p.exitCode(), 130);
+        QVERIFY(QDir(f.out).entryList(QDir::Files).isEmpty());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCli)
+#include "tst_cli.moc"

@@ -1,0 +1,125 @@
+#include "foldersearch.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace Qt::Literals::StringLiterals;
+using namespace sonvera;
+
+namespace {
+
+void touch(const QString &path)
+{
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+}
+
+QStringList relative(const QString &root, const QStringList &paths)
+{
+    QStringList out;
+    for (const QString &p : paths)
+        out << p.mid(root.size() + 1);
+    return out;
+}
+
+} // namespace
+
+class TestFolderSearch : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void names_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("match");
+        QTest::newRow("flv") << u"a.flv"_s << true;
+        QTest::newRow("FLV") << u"b.FLV"_s << true;
+        QTest::newRow("Flv") << u"d.Flv"_s << true;
+        QTest::newRow("bare extension") << u".flv"_s << true;
+        QTest::newRow("mp4") << u"c.mp4"_s << false;
+        QTest::newRow("bak") << u"x.flv.bak"_s << false;
+        QTest::newRow("no dot") << u"flv"_s << false;
+    }
+
+    void names()
+    {
+        QFETCH(QString, name);
+        QTEST(FolderSearch::IsFlvName(name), "match");
+    }
+
+    void findsInOrderAndNeverFollowsLinks()
+    {
+        QTemporaryDir dir;
+        const QString root = dir.path();
+        touch(root + u"/a.flv"_s);
+        touch(root + u"/b.FLV"_s);
+        touch(root + u"/c.mp4"_s);
+        touch(root + u"/x.flv.bak"_s);
+        touch(root + u"/sub/d.Flv"_s);
+        touch(root + u"/sub/deeper/e.flv"_s);
+        touch(root + u"/movie.flv/f.flv"_s); // a folder with the extension is searched, not listed
+        touch(root + u"/.hidden/g.flv"_s);
+        QTemporaryDir outside;
+        touch(outside.path() + u"/elsewhere.flv"_s);
+        QVERIFY(QFile::link(outside.path(), root + u"/link"_s));
+        QVERIFY(QFile::link(root, root + u"/sub/loop"_s));
+
+        FolderSearch search;
+        QSignalSpy finished(&search, &FolderSearch::finished);
+        QVERIFY(search.start(root));
+        QVERIFY(finished.isEmpty()); // never from inside start()
+        QVERIFY(search.isRunning());
+        QVERIFY(!search.start(root)); // one search at a time
+        QVERIFY(finished.wait(5000));
+        const QStringList found = relative(root, finished.at(0).at(0).toStringList());
+
+        QCOMPARE(found.size(), 6);
+        QVERIFY(!found.contains(u"c.mp4"_s));
+        QVERIFY(!found.contains(u"movie.flv"_s));
+        for (const QString &p : found)
+            QVERIFY2(!p.startsWith(u"link"_s) && !p.contains(u"loop"_s), qPrintable(p));
+        // A folder's files come before those of its subfolders; a subfolder's
+        // whole tree before the next subfolder.
+        QVERIFY(found.indexOf(u"a.flv"_s) < 2 && found.indexOf(u"b.FLV"_s) < 2);
+        QCOMPARE(found.indexOf(u"sub/deeper/e.flv"_s), found.indexOf(u"sub/d.Flv"_s) + 1);
+        QCOMPARE(FolderSearch::SearchNow(root), finished.at(0).at(0).toStringList());
+    }
+
+    void everySubfolderIsSearched()
+    {
+        QTemporaryDir dir;
+        for (int i = 0; i < 250; ++i)
+            touch(dir.path() + u"/d"_s + QString::number(i) + u"/clip.flv"_s);
+        FolderSearch search;
+        search.setSliceBudget(0); // yield as often as possible
+        QSignalSpy finished(&search, &FolderSearch::finished);
+        QVERIFY(search.start(dir.path()));
+        QVERIFY(finished.wait(10000));
+        QCOMPARE(finished.at(0).at(0).toStringList().size(), 250);
+    }
+
+    void cancelAndUnreadableFolders()
+    {
+        FolderSearch search;
+        QSignalSpy finished(&search, &FolderSearch::finished);
+        QVERIFY(search.start(u"/no/such/folder"_s));
+        QVERIFY(finished.wait(5000));
+        QVERIFY(finished.at(0).at(0).toStringList().isEmpty());
+
+        QTemporaryDir dir;
+        touch(dir.path() + u"/a.flv"_s);
+        QVERIFY(search.start(dir.path()));
+        search.cancel();
+        QTest::qWait(50);
+        QCOMPARE(finished.count(), 1);
+        QVERIFY(search.start(dir.path())); // free again after a cancel
+        QVERIFY(finished.wait(5000));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestFolderSearch)
+#include "tst_foldersearch.moc"
