@@ -1,0 +1,51 @@
+#include "desktop.h"
+
+#include <QDesktopServices>
+#include <QFileInfo>
+#include <QSoundEffect>
+#include <QUrl>
+
+namespace sonvera {
+
+namespace {
+
+class SystemDesktop final : public Desktop {
+public:
+    void openFolder(const QString &folder) override
+    {
+        QDesktopServices::openUrl(QUrl::fromLocalFile(folder));
+    }
+
+    void openFile(const QString &path) override
+    {
+        QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+    }
+
+    void openUrl(const QString &url) override
+    {
+        QDesktopServices::openUrl(QUrl(url));
+    }
+
+    void playSound(const QString &wavPath) override
+    {
+        if (!QFileInfo::exists(wavPath))
+            return;
+        // Made on first use: the audio back end costs start-up time.
+        if (!m_effect)
+            m_effect = std::make_unique<QSoundEffect>();
+        m_effect->setSource(QUrl::fromLocalFile(wavPath));
+        m_effect->play();
+    }
+
+private:
+    std::unique_ptr<QSoundEffect> m_effect;
+};
+
+} // namespace
+
+std::unique_ptr<Desktop> makeSystemDesktop()
+{
+    return std::make_unique<SystemDesktop>();
+}
+
+} // namespace sonvera

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QString>
+
+#include <memory>
+
+namespace sonvera {
+
+// The desktop services the window uses, behind one interface so that tests
+// can stand in for the desktop: nothing opens or plays while tests run.
+class Desktop {
+public:
+    virtual ~Desktop() = default;
+    // Shows a folder in the file manager.
+    virtual void openFolder(const QString &folder) = 0;
+    // Opens a local file (the help) or a web address in its default program.
+    virtual void openFile(const QString &path) = 0;
+    virtual void openUrl(const QString &url) = 0;
+    // Plays a short sound without waiting for it; silent where no sound works.
+    virtual void playSound(const QString &wavPath) = 0;
+};
+
+// The real desktop: xdg-open through QDesktopServices, sound through Qt Multimedia.
+std::unique_ptr<Desktop> makeSystemDesktop();
+
+} // namespace sonvera
