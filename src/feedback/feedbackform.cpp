@@ -1,0 +1,227 @@
+#include "feedbackform.h"
+
+#include "hotimage.h"
+#include "surfacedrag.h"
+
+#include <QBoxLayout>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QStyle>
+#include <QTextCursor>
+#include <QTextDocument>
+
+#include <algorithm>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace sonvera {
+
+FeedbackForm::FeedbackForm(QWidget *parent, const QUrl &baseAddress)
+    : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint)
+    , m_baseAddress(baseAddress)
+    , m_sender(new FeedbackSender(this))
+{
+    setObjectName(u"frmSuggest"_s);
+    setWindowTitle(u"建议和意见"_s);
+    buildUi();
+    new SurfaceDrag(this);
+
+    connect(m_sender, &FeedbackSender::succeeded, this, [this] { showStatus(u"完毕."_s, false); });
+    connect(m_sender, &FeedbackSender::failed, this, [this](const QString &reason) {
+        showStatus(u"发送失败："_s + reason + u"。请稍后重新发送。"_s, true);
+        setSendEnabled(true);
+    });
+}
+
+FeedbackForm::~FeedbackForm() = default;
+
+void FeedbackForm::buildUi()
+{
+    // Title band with the caption. Presses on it fall through to the dialog, so
+    // it drags the window like the rest of the surface.
+    auto *titleBar = new QWidget(this);
+    titleBar->setObjectName(u"titleBar"_s);
+    auto *caption = new QLabel(windowTitle(), titleBar);
+    caption->setObjectName(u"titleBand"_s);
+    auto *titleLayout = new QHBoxLayout(titleBar);
+    titleLayout->setContentsMargins(4, 2, 6, 2);
+    titleLayout->addWidget(caption);
+    titleLayout->addStretch();
+
+    auto *label1 = new QLabel(u"姓名："_s, this);
+    label1->setObjectName(u"Label1"_s);
+    m_txtName = new QLineEdit(u"Your Name"_s, this);
+    m_txtName->setObjectName(u"txtName"_s);
+    m_txtName->setMaxLength(kNameMaxLength);
+    label1->setBuddy(m_txtName);
+
+    auto *label2 = new QLabel(u"EMAIL："_s, this);
+    label2->setObjectName(u"Label2"_s);
+    m_txtEMail = new QLineEdit(u"Email"_s, this);
+    m_txtEMail->setObjectName(u"txtEMail"_s);
+    m_txtEMail->setMaxLength(kEMailMaxLength);
+    label2->setBuddy(m_txtEMail);
+
+    auto *label3 = new QLabel(u"留言："_s, this);
+    label3->setObjectName(u"Label3"_s);
+    m_txtComment = new QPlainTextEdit(this);
+    m_txtComment->setObjectName(u"txtComment"_s);
+    m_txtComment->setTabChangesFocus(true);
+    m_txtComment->setMinimumHeight(110);
+    label3->setBuddy(m_txtComment);
+    connect(m_txtComment->document(), &QTextDocument::contentsChange, this,
+            [this](int position, int, int added) { m_commentEditEnd = position + added; });
+    connect(m_txtComment, &QPlainTextEdit::textChanged, this, &FeedbackForm::enforceCommentLimit);
+
+    m_lblSending = new QLabel(this);
+    m_lblSending->setObjectName(u"lblSending"_s);
+    m_lblSending->setWordWrap(true);
+    // Keeps its room while hidden, so the window does not jump when a prompt appears.
+    QSizePolicy statusPolicy = m_lblSending->sizePolicy();
+    statusPolicy.setRetainSizeWhenHidden(true);
+    m_lblSending->setSizePolicy(statusPolicy);
+    m_lblSending->hide();
+
+    m_imgSend = new HotImage(u"send"_s, this);
+    m_imgSend->setObjectName(u"imgSend"_s);
+    m_imgSend->setToolTip(u"发送"_s);
+    auto *imgBack = new HotImage(u"back"_s, this);
+    imgBack->setObjectName(u"imgBack"_s);
+    imgBack->setToolTip(u"返回"_s);
+    // Beside the other two rather than on the dark title band, where the
+    // pictures' colours would not stand out.
+    auto *imgExit = new HotImage(u"exit"_s, this);
+    imgExit->setObjectName(u"imgExit"_s);
+    imgExit->setToolTip(u"关闭"_s);
+
+    const auto makeButton = [this](const QString &name, const QString &text) {
+        auto *button = new QPushButton(text, this);
+        button->setObjectName(name);
+        // Return in a text box must not send or close by accident.
+        button->setAutoDefault(false);
+        return button;
+    };
+    m_command1 = makeButton(u"Command1"_s, u"Send"_s);
+    QPushButton *command3 = makeButton(u"Command3"_s, u"发送"_s);
+    QPushButton *command2 = makeButton(u"Command2"_s, u"Back"_s);
+    QPushButton *command4 = makeButton(u"Command4"_s, u"返回"_s);
+
+    auto *fields = new QGridLayout;
+    fields->setContentsMargins(16, 14, 16, 6);
+    fields->setHorizontalSpacing(8);
+    fields->setVerticalSpacing(8);
+    fields->addWidget(label1, 0, 0);
+    fields->addWidget(m_txtName, 0, 1);
+    fields->addWidget(label2, 1, 0);
+    fields->addWidget(m_txtEMail, 1, 1);
+    fields->addWidget(label3, 2, 0, Qt::AlignTop);
+    fields->addWidget(m_txtComment, 2, 1);
+    fields->addWidget(m_lblSending, 3, 1);
+    fields->setColumnStretch(1, 1);
+    fields->setRowStretch(2, 1);
+
+    auto *buttons = new QHBoxLayout;
+    buttons->setContentsMargins(16, 4, 16, 14);
+    buttons->setSpacing(6);
+    buttons->addWidget(m_imgSend);
+    buttons->addWidget(imgBack);
+    buttons->addWidget(imgExit);
+    buttons->addStretch();
+    buttons->addWidget(m_command1);
+    buttons->addWidget(command3);
+    buttons->addSpacing(10);
+    buttons->addWidget(command2);
+    buttons->addWidget(command4);
+
+    auto *outer = new QVBoxLayout(this);
+    outer->setContentsMargins(1, 1, 1, 1); // inside the one-pixel frame of the style sheet
+    outer->setSpacing(0);
+    outer->addWidget(titleBar);
+    outer->addLayout(fields, 1);
+    outer->addLayout(buttons);
+    setMinimumWidth(440);
+
+    for (QAbstractButton *sendButton : {static_cast<QAbstractButton *>(m_command1),
+                                        static_cast<QAbstractButton *>(command3),
+                                        static_cast<QAbstractButton *>(m_imgSend)})
+        connect(sendButton, &QAbstractButton::clicked, this, &FeedbackForm::send);
+    for (QAbstractButton *closeButton : {static_cast<QAbstractButton *>(command2),
+                                         static_cast<QAbstractButton *>(command4),
+                                         static_cast<QAbstractButton *>(imgBack),
+                                         static_cast<QAbstractButton *>(imgExit)})
+        connect(closeButton, &QAbstractButton::clicked, this, &QDialog::reject);
+}
+
+void FeedbackForm::send()
+{
+    const QString name = m_txtName->text();
+    const QString email = m_txtEMail->text();
+    const QString comment = m_txtComment->toPlainText();
+    if (name.isEmpty()) {
+        prompt(u"您的姓名？"_s, m_txtName);
+        return;
+    }
+    if (email.isEmpty()) {
+        prompt(u"您的Email？"_s, m_txtEMail);
+        return;
+    }
+    if (comment.isEmpty()) {
+        prompt(u"您的意见？"_s, m_txtComment);
+        return;
+    }
+    showStatus(u"正在发送..."_s, false);
+    setSendEnabled(false);
+    m_sender->send(feedbackRequestUrl(m_baseAddress, name, email, comment));
+}
+
+void FeedbackForm::prompt(const QString &text, QWidget *field)
+{
+    showStatus(text, false);
+    field->setFocus(Qt::OtherFocusReason);
+}
+
+void FeedbackForm::showStatus(const QString &text, bool failure)
+{
+    m_lblSending->setText(text);
+    // The style sheet colours a failure differently; a dynamic property needs a re-polish.
+    if (m_lblSending->property("failure").toBool() != failure) {
+        m_lblSending->setProperty("failure", failure);
+        m_lblSending->style()->unpolish(m_lblSending);
+        m_lblSending->style()->polish(m_lblSending);
+    }
+    m_lblSending->show();
+}
+
+void FeedbackForm::setSendEnabled(bool enabled)
+{
+    m_command1->setEnabled(enabled);
+    m_imgSend->setEnabled(enabled);
+}
+
+// QPlainTextEdit has no length limit of its own. Whatever an edit (typing,
+// pasting, dropping) brought in beyond the limit is cut from the end of that
+// edit, so the text before and after it stays as it was.
+void FeedbackForm::enforceCommentLimit()
+{
+    QTextDocument *document = m_txtComment->document();
+    const int length = document->characterCount() - 1; // without the closing paragraph separator
+    const int excess = length - kCommentMaxLength;
+    if (excess <= 0)
+        return;
+    int end = std::clamp(m_commentEditEnd, excess, length);
+    int start = end - excess;
+    // Never leave half of a surrogate pair behind.
+    if (start > 0 && document->characterAt(start - 1).isHighSurrogate())
+        --start;
+    if (end < length && document->characterAt(end).isLowSurrogate())
+        ++end;
+    QTextCursor cursor(document);
+    cursor.setPosition(start);
+    cursor.setPosition(end, QTextCursor::KeepAnchor);
+    cursor.removeSelectedText(); // comes back here once with the text within the limit
+}
+
+} // namespace sonvera
