@@ -1,0 +1,25 @@
+#include "appoptions.h"
+
+#include <algorithm>
+
+namespace sonvera {
+
+std::optional<ClipRange> AppOptions::mp3Clip() const
+{
+    if (CutterEnabled != 1)
+        return std::nullopt;
+    // Minutes have no lower limit in the dialog; a start before the source's
+    // beginning means the beginning, and the command line says so plainly.
+    const ClipRange range{std::max(CutStartSeconds, 0), CutEndSeconds};
+    if (!range.isUsable())
+        return std::nullopt;
+    return range;
+}
+
+AppOptions &AppOptions::program()
+{
+    static AppOptions options;
+    return options;
+}
+
+} // namespace sonvera

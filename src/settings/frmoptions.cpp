@@ -1,0 +1,262 @@
+#include "frmoptions.h"
+
+#include "hotimage.h"
+#include "settingstext.h"
+#include "surfacedrag.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPointer>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace sonvera {
+
+namespace {
+
+constexpr int kSecondsPerHour = 3600;
+constexpr int kSecondsPerMinute = 60;
+
+// Floor division, so that a negative time (minutes have no lower limit)
+// still splits into parts that add up to it again.
+qint64 floorDiv(qint64 a, qint64 b)
+{
+    qint64 q = a / b;
+    if ((a % b != 0) && ((a < 0) != (b < 0)))
+        --q;
+    return q;
+}
+
+// Hours, minutes and seconds of a whole-second time.
+std::array<qint64, 3> splitTime(qint64 seconds)
+{
+    const qint64 h = floorDiv(seconds, kSecondsPerHour);
+    const qint64 m = floorDiv(seconds - h * kSecondsPerHour, kSecondsPerMinute);
+    return {h, m, seconds - h * kSecondsPerHour - m * kSecondsPerMinute};
+}
+
+// A time as stored: whole seconds, half to even. Hours have no upper limit, so
+// a time past the 32-bit range is held at its end instead of wrapping around.
+qint32 toStoredSeconds(double seconds)
+{
+    constexpr auto lo = std::numeric_limits<qint32>::min();
+    constexpr auto hi = std::numeric_limits<qint32>::max();
+    if (std::isnan(seconds))
+        return 0;
+    const double held = std::clamp(seconds, double(lo), double(hi));
+    return static_cast<qint32>(SettingsText::roundHalfEven(held, lo, hi).value_or(held < 0 ? lo : hi));
+}
+
+QLineEdit *makeTimeField(const QString &name, QWidget *parent)
+{
+    auto *field = new QLineEdit(u"0"_s, parent);
+    field->setObjectName(name);
+    field->setAlignment(Qt::AlignRight);
+    field->setFixedWidth(64);
+    return field;
+}
+
+} // namespace
+
+frmOptions::frmOptions(AppOptions &options, SaveOptionsFn save, QWidget *parent)
+    : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint)
+    , m_options(options)
+    , m_save(std::move(save))
+{
+    setObjectName(u"frmOptions"_s);
+    setWindowTitle(u"选项设置"_s);
+    setAttribute(Qt::WA_TranslucentBackground); // the surface paints the rounded frame
+    buildControls();
+    new SurfaceDrag(this);
+    fillFromOptions();
+}
+
+frmOptions *frmOptions::openModal(AppOptions &options, SaveOptionsFn save, QWidget *parent)
+{
+    auto *dialog = new frmOptions(options, std::move(save), parent);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setWindowModality(Qt::ApplicationModal);
+    dialog->show();
+    return dialog;
+}
+
+void frmOptions::buildControls()
+{
+    auto *surface = new QWidget(this);
+    surface->setObjectName(u"surface"_s);
+    surface->setAttribute(Qt::WA_StyledBackground);
+    auto *outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    outer->addWidget(surface);
+
+    auto *titleBar = new QWidget(surface);
+    titleBar->setObjectName(u"titleBar"_s);
+    titleBar->setAttribute(Qt::WA_StyledBackground);
+    auto *titleBand = new QLabel(windowTitle(), titleBar);
+    titleBand->setObjectName(u"titleBand"_s);
+    m_imgExit = new HotImage(u"exit"_s, titleBar);
+    m_imgExit->setObjectName(u"imgExit"_s);
+    m_imgExit->setFixedSize(24, 24);
+    auto *titleRow = new QHBoxLayout(titleBar);
+    titleRow->setContentsMargins(0, 0, 6, 0);
+    titleRow->addWidget(titleBand);
+    titleRow->addStretch();
+    titleRow->addWidget(m_imgExit);
+
+    auto *soundLabel = new QLabel(u"转换完毕声音提示"_s, surface);
+    soundLabel->setObjectName(u"lblSR"_s);
+    m_cmbSR = new QComboBox(surface);
+    m_cmbSR->setObjectName(u"cmbSR"_s);
+    m_cmbSR->addItems({u"ON"_s, u"OFF"_s});
+    m_cmbSR->setToolTip(u"MP3 Audio Bitrate"_s);
+    m_cmbSR->setCurrentIndex(-1);
+
+    m_chkMC = new QCheckBox(u"Music Cutter"_s, surface);
+    m_chkMC->setObjectName(u"chkMC"_s);
+
+    static constexpr std::array<const char16_t *, FieldCount> kNames{u"txtFromH", u"txtFromM", u"txtFromS",
+                                                                      u"txtToH",   u"txtToM",   u"txtToS"};
+    for (int i = 0; i < FieldCount; ++i)
+        m_fields[static_cast<std::size_t>(i)] = makeTimeField(QString::fromUtf16(kNames[static_cast<std::size_t>(i)]), surface);
+    auto timeRow = [this](Field first) {
+        auto *row = new QHBoxLayout;
+        for (int i = first; i < first + 3; ++i)
+            row->addWidget(m_fields[static_cast<std::size_t>(i)]);
+        row->addStretch();
+        return row;
+    };
+
+    m_imgOK = new HotImage(u"ok"_s, surface);
+    m_imgOK->setObjectName(u"imgOK"_s);
+    m_command1 = new QPushButton(u"确定"_s, surface);
+    m_command1->setObjectName(u"Command1"_s);
+    m_command1->setDefault(true);
+    m_imgBack = new HotImage(u"back"_s, surface);
+    m_imgBack->setObjectName(u"imgBack"_s);
+    m_command2 = new QPushButton(u"返回"_s, surface);
+    m_command2->setObjectName(u"Command2"_s);
+    m_command2->setAutoDefault(false);
+    auto *buttons = new QHBoxLayout;
+    buttons->addWidget(m_imgOK);
+    buttons->addWidget(m_command1);
+    buttons->addStretch();
+    buttons->addWidget(m_imgBack);
+    buttons->addWidget(m_command2);
+
+    auto *body = new QVBoxLayout;
+    body->setContentsMargins(16, 10, 16, 14);
+    body->setSpacing(8);
+    body->addWidget(soundLabel);
+    body->addWidget(m_cmbSR);
+    body->addWidget(m_chkMC);
+    body->addLayout(timeRow(FromH));
+    body->addLayout(timeRow(ToH));
+    body->addSpacing(6);
+    body->addLayout(buttons);
+
+    auto *column = new QVBoxLayout(surface);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    column->addWidget(titleBar);
+    column->addLayout(body);
+
+    connect(m_chkMC, &QCheckBox::toggled, this, &frmOptions::setFieldsEnabled);
+    connect(m_imgOK, &QAbstractButton::clicked, this, &frmOptions::confirm);
+    connect(m_command1, &QAbstractButton::clicked, this, &frmOptions::confirm);
+    connect(m_imgBack, &QAbstractButton::clicked, this, &QDialog::reject);
+    connect(m_command2, &QAbstractButton::clicked, this, &QDialog::reject);
+    connect(m_imgExit, &QAbstractButton::clicked, this, &QDialog::reject);
+}
+
+void frmOptions::fillFromOptions()
+{
+    // A stored value outside the list ("none") shows no selection.
+    const int sound = m_options.FinishSoundIndex;
+    m_cmbSR->setCurrentIndex(sound >= 0 && sound < m_cmbSR->count() ? sound : -1);
+
+    m_chkMC->setChecked(m_options.CutterEnabled == 1);
+    setFieldsEnabled(m_chkMC->isChecked());
+    if (!m_chkMC->isChecked())
+        return; // the fields keep "0", whatever times are stored
+
+    const std::array<qint64, 3> from = splitTime(m_options.CutStartSeconds);
+    const std::array<qint64, 3> to = splitTime(m_options.CutEndSeconds);
+    for (std::size_t i = 0; i < 3; ++i) {
+        m_fields[FromH + i]->setText(QString::number(from[i]));
+        m_fields[ToH + i]->setText(QString::number(to[i]));
+    }
+}
+
+void frmOptions::setFieldsEnabled(bool enabled)
+{
+    for (QLineEdit *field : m_fields)
+        field->setEnabled(enabled);
+}
+
+double frmOptions::number(Field field) const
+{
+    return SettingsText::leadingNumber(m_fields[static_cast<std::size_t>(field)]->text());
+}
+
+void frmOptions::warn(QLineEdit *field, const QString &text, const QString &title)
+{
+    auto *box = new QMessageBox(QMessageBox::Warning, title, text, QMessageBox::Ok, this);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    // The box takes the focus while it is open; hand it to the field afterwards.
+    connect(box, &QDialog::finished, field, [field] { field->setFocus(Qt::OtherFocusReason); });
+    field->setFocus(Qt::OtherFocusReason);
+    box->open();
+}
+
+void frmOptions::confirm()
+{
+    const QString minutes = u"分钟必须小于60"_s;
+    const QString seconds = u"秒必须小于60"_s;
+    const struct {
+        Field field;
+        const QString &text;
+        QString title;
+    } checks[] = {
+        {FromM, minutes, u"分钟"_s},
+        {ToM, minutes, u"分钟"_s},
+        {FromS, seconds, u"秒"_s},
+        {ToS, seconds, u"秒"_s},
+    };
+    for (const auto &check : checks) {
+        if (number(check.field) > 59) {
+            warn(m_fields[static_cast<std::size_t>(check.field)], check.text, check.title);
+            return;
+        }
+    }
+
+    const bool allZero = std::all_of(m_fields.begin(), m_fields.end(), [](const QLineEdit *field) {
+        return SettingsText::leadingNumber(field->text()) == 0;
+    });
+    if (allZero)
+        m_chkMC->setChecked(false);
+
+    auto total = [this](Field h) {
+        return number(h) * kSecondsPerHour + number(Field(h + 1)) * kSecondsPerMinute + number(Field(h + 2));
+    };
+    m_options.FinishSoundIndex = static_cast<qint16>(m_cmbSR->currentIndex());
+    m_options.CutterEnabled = m_chkMC->isChecked() ? 1 : 0;
+    m_options.CutStartSeconds = toStoredSeconds(total(FromH));
+    m_options.CutEndSeconds = toStoredSeconds(total(ToH));
+
+    // A failed write has been logged by the saver; the options hold for this run.
+    if (m_save)
+        m_save(m_options);
+    accept();
+}
+
+} // namespace sonvera

@@ -1,0 +1,252 @@
+#include "settingstext.h"
+
+#include "formats.h"
+#include "settingslog.h"
+
+#include <QStringDecoder>
+
+#include <cmath>
+#include <limits>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace sonvera::SettingsText {
+
+namespace {
+
+bool isBlank(QChar c)
+{
+    return c == u' ' || c == u'\t';
+}
+
+bool isDigit(QChar c)
+{
+    return c >= u'0' && c <= u'9';
+}
+
+// Scans a number at the start of `text` (after blanks): sign, digits, point,
+// digits. `end` receives the index just past it. Only ASCII digits count, as
+// in the files the Windows program wrote.
+std::optional<double> scanNumber(QStringView text, qsizetype &end)
+{
+    qsizetype i = 0;
+    while (i < text.size() && isBlank(text[i]))
+        ++i;
+    QByteArray ascii;
+    if (i < text.size() && (text[i] == u'-' || text[i] == u'+'))
+        ascii += text[i++].toLatin1();
+    bool anyDigit = false;
+    while (i < text.size() && isDigit(text[i])) {
+        ascii += text[i++].toLatin1();
+        anyDigit = true;
+    }
+    if (i < text.size() && text[i] == u'.') {
+        qsizetype j = i + 1;
+        QByteArray fraction;
+        while (j < text.size() && isDigit(text[j]))
+            fraction += text[j++].toLatin1();
+        // "5." is a number; a lone "." is not.
+        if (anyDigit || !fraction.isEmpty()) {
+            if (!anyDigit)
+                ascii += '0';
+            if (!fraction.isEmpty())
+                ascii += '.' + fraction;
+            anyDigit = true;
+            i = j;
+        }
+    }
+    end = i;
+    if (!anyDigit)
+        return std::nullopt;
+    bool ok = false;
+    const double value = ascii.toDouble(&ok);
+    return ok ? std::optional<double>(value) : std::nullopt;
+}
+
+std::optional<int> positionIn(std::span<const QStringView> entries, QStringView text)
+{
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        if (entries[i] == text)
+            return static_cast<int>(i);
+    }
+    return std::nullopt;
+}
+
+QString quoted(const QString &text)
+{
+    return u'"' + text + u'"';
+}
+
+// A position line of setup.ini: the whole value must be a number that fits 16 bits.
+std::optional<qint64> positionLine(const QStringList &lines, qsizetype index)
+{
+    if (index >= lines.size())
+        return std::nullopt;
+    const std::optional<double> number = wholeNumber(readField(lines[index]));
+    if (!number)
+        return std::nullopt;
+    return roundHalfEven(*number, std::numeric_limits<qint16>::min(), std::numeric_limits<qint16>::max());
+}
+
+// Sets `field` to the entry at `position` when the position lies inside the list.
+void restoreText(QString &field, std::span<const QStringView> entries, std::optional<qint64> position)
+{
+    if (position && *position >= 0 && static_cast<std::size_t>(*position) < entries.size())
+        field = entries[static_cast<std::size_t>(*position)].toString();
+}
+
+template<typename Int>
+void restoreNumber(Int &field, const QStringList &lines, qsizetype index)
+{
+    if (index >= lines.size())
+        return;
+    const double number = leadingNumber(readField(lines[index]));
+    if (const auto rounded = roundHalfEven(number, std::numeric_limits<Int>::min(), std::numeric_limits<Int>::max()))
+        field = static_cast<Int>(*rounded);
+}
+
+} // namespace
+
+QString decode(const QByteArray &bytes)
+{
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = utf8.decode(bytes);
+    if (!utf8.hasError())
+        return text;
+    QStringDecoder gb18030("GB18030", QStringDecoder::Flag::Stateless);
+    if (gb18030.isValid())
+        return gb18030.decode(bytes);
+    // Without ICU there is no GB18030; the UTF-8 reading, with its replacement
+    // characters, is the best left.
+    qCWarning(lcSettings) << "settings file is not UTF-8 and GB18030 is not available";
+    return text;
+}
+
+QStringList lines(QStringView text)
+{
+    QStringList result;
+    qsizetype start = 0;
+    while (start < text.size()) {
+        qsizetype end = text.indexOf(u'\n', start);
+        const qsizetype next = end < 0 ? text.size() : end + 1;
+        if (end < 0)
+            end = text.size();
+        QStringView line = text.sliced(start, end - start);
+        if (line.endsWith(u'\r'))
+            line.chop(1);
+        result << line.toString();
+        start = next;
+    }
+    return result;
+}
+
+QString readField(QStringView line)
+{
+    qsizetype i = 0;
+    while (i < line.size() && isBlank(line[i]))
+        ++i;
+    if (i < line.size() && line[i] == u'"') {
+        const qsizetype close = line.indexOf(u'"', i + 1);
+        const qsizetype end = close < 0 ? line.size() : close;
+        return line.sliced(i + 1, end - i - 1).toString();
+    }
+    qsizetype end = line.indexOf(u',', i);
+    if (end < 0)
+        end = line.size();
+    while (end > i && isBlank(line[end - 1]))
+        --end;
+    return line.sliced(i, end - i).toString();
+}
+
+double leadingNumber(QStringView text)
+{
+    qsizetype end = 0;
+    return scanNumber(text, end).value_or(0.0);
+}
+
+std::optional<double> wholeNumber(QStringView text)
+{
+    qsizetype end = 0;
+    const std::optional<double> number = scanNumber(text, end);
+    while (end < text.size() && isBlank(text[end]))
+        ++end;
+    if (end != text.size())
+        return std::nullopt;
+    return number;
+}
+
+std::optional<qint64> roundHalfEven(double value, qint64 minimum, qint64 maximum)
+{
+    if (!std::isfinite(value))
+        return std::nullopt;
+    double rounded = std::floor(value);
+    const double fraction = value - rounded;
+    if (fraction > 0.5 || (fraction == 0.5 && std::fmod(rounded, 2.0) != 0.0))
+        rounded += 1.0;
+    if (rounded < static_cast<double>(minimum) || rounded > static_cast<double>(maximum))
+        return std::nullopt;
+    return static_cast<qint64>(rounded);
+}
+
+QByteArray formatSetup(const ConversionSettings &settings)
+{
+    const int channel = settings.channelIndex >= 0
+                            && static_cast<std::size_t>(settings.channelIndex) < ListEntries::channel().size()
+                        ? settings.channelIndex
+                        : -1;
+    const int format = formatAt(settings.formatIndex) ? settings.formatIndex : -1;
+
+    QString folder = settings.outputFolder;
+    if (folder.contains(u'"') || folder.contains(u'\r') || folder.contains(u'\n')) {
+        qCWarning(lcSettings) << "output folder" << folder
+                                  << "cannot be kept in setup.ini; the default folder is used next time";
+        folder.clear();
+    }
+
+    const QStringList values{
+        QString::number(positionIn(ListEntries::audioBitrate(), settings.audioBitrate).value_or(-1)),
+        QString::number(positionIn(ListEntries::audioRate(), settings.audioRate).value_or(-1)),
+        QString::number(channel),
+        folder,
+        QString::number(format),
+    };
+    QString text;
+    for (const QString &value : values)
+        text += quoted(value) + u"\r\n";
+    return text.toUtf8();
+}
+
+void applySetup(const QStringList &lines, ConversionSettings &settings, const QString &defaultOutputFolder)
+{
+    restoreText(settings.audioBitrate, ListEntries::audioBitrate(), positionLine(lines, 0));
+    restoreText(settings.audioRate, ListEntries::audioRate(), positionLine(lines, 1));
+    if (const auto channel = positionLine(lines, 2);
+        channel && *channel >= 0 && static_cast<std::size_t>(*channel) < ListEntries::channel().size())
+        settings.channelIndex = static_cast<int>(*channel);
+    if (lines.size() > 3)
+        settings.outputFolder = readField(lines[3]);
+    if (const auto format = positionLine(lines, 4); format && formatAt(static_cast<int>(*format))
+        && *format != settings.formatIndex)
+        settings.selectFormat(static_cast<int>(*format));
+    if (settings.outputFolder.isEmpty())
+        settings.outputFolder = defaultOutputFolder;
+}
+
+QByteArray formatOptions(const AppOptions &options)
+{
+    QString text;
+    for (const qint32 value : {qint32(options.FinishSoundIndex), qint32(options.CutterEnabled),
+                               options.CutStartSeconds, options.CutEndSeconds})
+        text += QString::number(value) + u"\r\n";
+    return text.toUtf8();
+}
+
+void applyOptions(const QStringList &lines, AppOptions &options)
+{
+    restoreNumber(options.FinishSoundIndex, lines, 0);
+    restoreNumber(options.CutterEnabled, lines, 1);
+    restoreNumber(options.CutStartSeconds, lines, 2);
+    restoreNumber(options.CutEndSeconds, lines, 3);
+}
+
+} // namespace sonvera::SettingsText
