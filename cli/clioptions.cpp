@@ -1,5 +1,6 @@
 #include "clioptions.h"
 
+#include "cutoption.h"
 #include "formats.h"
 
 #include <QCommandLineParser>
@@ -23,25 +24,6 @@ QString formatHelp()
 CliParseResult usageError(const QString &message)
 {
     return {std::nullopt, u"sonvera-cli: "_s + message + u"\nTry 'sonvera-cli --help'."_s, 2};
-}
-
-// Seconds, m:ss or h:mm:ss.
-std::optional<int> parseClock(const QString &text)
-{
-    const QStringList parts = text.split(u':');
-    if (parts.size() > 3)
-        return std::nullopt;
-    qint64 seconds = 0;
-    for (const QString &part : parts) {
-        bool ok = false;
-        const int value = part.toInt(&ok);
-        if (!ok || value < 0 || part.isEmpty() || part.startsWith(u'+'))
-            return std::nullopt;
-        seconds = seconds * 60 + value;
-        if (seconds > std::numeric_limits<int>::max())
-            return std::nullopt;
-    }
-    return static_cast<int>(seconds);
 }
 
 } // namespace
@@ -127,14 +109,10 @@ CliParseResult ParseCliArguments(const QStringList &arguments, const QString &de
         options.settings.outputFolder = QFileInfo(parser.value(output)).absoluteFilePath();
     }
     if (parser.isSet(cut)) {
-        const QString value = parser.value(cut);
-        const qsizetype dash = value.indexOf(u'-');
-        const auto start = dash < 0 ? std::nullopt : parseClock(value.left(dash));
-        const auto end = dash < 0 ? std::nullopt : parseClock(value.mid(dash + 1));
-        if (!start || !end || *end <= *start)
-            return usageError(u"--cut takes START-END with END after START, each in seconds or h:mm:ss, not '"_s
-                              + value + u"'"_s);
-        options.cut = ClipRange{*start, *end};
+        QString why;
+        options.cut = parseCutOption(parser.value(cut), &why);
+        if (!options.cut)
+            return usageError(why);
     }
     options.dryRun = parser.isSet(dryRun);
     options.quiet = parser.isSet(quiet);

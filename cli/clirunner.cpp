@@ -3,6 +3,7 @@
 #include "apppaths.h"
 #include "foldersearch.h"
 #include "naming.h"
+#include "settingsstore.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -22,7 +23,7 @@ CliRunner::CliRunner(CliOptions options, QString programFolder, QObject *parent)
 {
     m_terminal = !m_options.quiet && ::isatty(STDOUT_FILENO);
     m_driver.setProgramFolder(m_programFolder);
-    m_driver.setDefaultOutputFolder(DefaultOutputFolder(m_programFolder));
+    m_driver.setDefaultOutputFolder(defaultOutputFolder(m_programFolder));
     m_driver.setStartDelay(0);
     m_driver.setOptionsProvider([this] { return BatchOptions{false, m_options.cut}; });
 

@@ -1,6 +1,6 @@
-#include "apppaths.h"
 #include "clioptions.h"
 #include "clirunner.h"
+#include "settingsstore.h"
 
 #include <QCoreApplication>
 #include <QSocketNotifier>
@@ -48,7 +48,7 @@ int main(int argc, char *argv[])
     QCoreApplication::setApplicationVersion(QStringLiteral(SONVERA_VERSION));
 
     const QString programFolder = QCoreApplication::applicationDirPath();
-    CliParseResult parsed = ParseCliArguments(QCoreApplication::arguments(), DefaultOutputFolder(programFolder));
+    CliParseResult parsed = ParseCliArguments(QCoreApplication::arguments(), defaultOutputFolder(programFolder));
     if (!parsed.options) {
         QTextStream(parsed.exitCode == 0 ? stdout : stderr) << parsed.message << Qt::endl;
         return parsed.exitCode;

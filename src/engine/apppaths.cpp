@@ -2,9 +2,7 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QStandardPaths>
 #include <QTemporaryDir>
-#include <QTemporaryFile>
 
 #include <memory>
 
@@ -13,25 +11,6 @@
 using namespace Qt::Literals::StringLiterals;
 
 namespace sonvera {
-
-bool IsWritableFolder(const QString &folder)
-{
-    // Permission bits say little about read-only mounts: try to create a file.
-    if (!QFileInfo(folder).isDir())
-        return false;
-    QTemporaryFile probe(folder + u"/.sonvera-write-test-XXXXXX"_s);
-    return probe.open();
-}
-
-QString DefaultOutputFolder(const QString &programFolder)
-{
-    if (IsWritableFolder(programFolder))
-        return programFolder + u"/output"_s;
-    QString videos = QStandardPaths::writableLocation(QStandardPaths::MoviesLocation);
-    if (videos.isEmpty())
-        videos = QDir::homePath();
-    return videos + u"/Sonvera"_s;
-}
 
 QString DefaultWorkFolderPath()
 {

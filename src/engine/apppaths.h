@@ -4,14 +4,6 @@
 
 namespace sonvera {
 
-// True when files can be created in `folder` (which must exist).
-bool IsWritableFolder(const QString &folder);
-
-// The output folder used when the panel's folder text is empty: the program
-// folder's "output" while the program folder is writable (a portable copy),
-// else "Sonvera" in the user's videos folder (an installed copy).
-QString DefaultOutputFolder(const QString &programFolder);
-
 // Where the private work folder should be: <temp>/sonvera-<uid>.
 QString DefaultWorkFolderPath();
 

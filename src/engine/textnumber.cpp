@@ -5,7 +5,7 @@
 
 namespace sonvera {
 
-double LeadingNumber(QStringView text)
+std::optional<double> ScanLeadingNumber(QStringView text, qsizetype *end)
 {
     qsizetype i = 0;
     const qsizetype n = text.size();
@@ -29,8 +29,11 @@ double LeadingNumber(QStringView text)
             break;
         }
     }
-    if (!digits)
-        return 0;
+    if (!digits) {
+        if (end)
+            *end = 0;
+        return std::nullopt;
+    }
     // An exponent counts only when digits follow it.
     if (i + 1 < n && (text[i] == u'e' || text[i] == u'E')) {
         qsizetype j = i + 1;
@@ -42,11 +45,20 @@ double LeadingNumber(QStringView text)
             exponent += static_cast<char>(text[j++].unicode());
             expDigits = true;
         }
-        if (expDigits)
+        if (expDigits) {
             number += exponent;
+            i = j;
+        }
     }
+    if (end)
+        *end = i;
     const double value = std::strtod(number.c_str(), nullptr);
-    return std::isfinite(value) ? value : 0;
+    return std::isfinite(value) ? std::optional<double>(value) : std::nullopt;
+}
+
+double LeadingNumber(QStringView text)
+{
+    return ScanLeadingNumber(text).value_or(0.0);
 }
 
 double RoundHalfEven(double value)

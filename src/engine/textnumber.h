@@ -2,6 +2,8 @@
 
 #include <QStringView>
 
+#include <optional>
+
 namespace sonvera {
 
 // The number at the start of a text, read the way the settings files and the
@@ -10,6 +12,10 @@ namespace sonvera {
 // reading stops at the first character that cannot continue the number.
 // A text without a number gives 0 ("42%" gives 42, " 5%" 5, "abc" 0, "1a" 1).
 double LeadingNumber(QStringView text);
+
+// The same reading, but nothing when the text has no leading number; `end`
+// (when given) receives the index just past the number.
+std::optional<double> ScanLeadingNumber(QStringView text, qsizetype *end = nullptr);
 
 // Rounds to the nearest whole number, a half going to the even neighbour.
 double RoundHalfEven(double value);

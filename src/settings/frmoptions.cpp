@@ -1,5 +1,7 @@
 #include "frmoptions.h"
 
+#include "textnumber.h"
+
 #include "hotimage.h"
 #include "settingstext.h"
 #include "surfacedrag.h"
@@ -205,7 +207,7 @@ void frmOptions::setFieldsEnabled(bool enabled)
 
 double frmOptions::number(Field field) const
 {
-    return SettingsText::leadingNumber(m_fields[static_cast<std::size_t>(field)]->text());
+    return LeadingNumber(m_fields[static_cast<std::size_t>(field)]->text());
 }
 
 void frmOptions::warn(QLineEdit *field, const QString &text, const QString &title)
@@ -240,7 +242,7 @@ void frmOptions::confirm()
     }
 
     const bool allZero = std::all_of(m_fields.begin(), m_fields.end(), [](const QLineEdit *field) {
-        return SettingsText::leadingNumber(field->text()) == 0;
+        return LeadingNumber(field->text()) == 0;
     });
     if (allZero)
         m_chkMC->setChecked(false);

@@ -2,6 +2,7 @@
 
 #include "formats.h"
 #include "settingslog.h"
+#include "textnumber.h"
 
 #include <QStringDecoder>
 
@@ -17,50 +18,6 @@ namespace {
 bool isBlank(QChar c)
 {
     return c == u' ' || c == u'\t';
-}
-
-bool isDigit(QChar c)
-{
-    return c >= u'0' && c <= u'9';
-}
-
-// Scans a number at the start of `text` (after blanks): sign, digits, point,
-// digits. `end` receives the index just past it. Only ASCII digits count, as
-// in the files the Windows program wrote.
-std::optional<double> scanNumber(QStringView text, qsizetype &end)
-{
-    qsizetype i = 0;
-    while (i < text.size() && isBlank(text[i]))
-        ++i;
-    QByteArray ascii;
-    if (i < text.size() && (text[i] == u'-' || text[i] == u'+'))
-        ascii += text[i++].toLatin1();
-    bool anyDigit = false;
-    while (i < text.size() && isDigit(text[i])) {
-        ascii += text[i++].toLatin1();
-        anyDigit = true;
-    }
-    if (i < text.size() && text[i] == u'.') {
-        qsizetype j = i + 1;
-        QByteArray fraction;
-        while (j < text.size() && isDigit(text[j]))
-            fraction += text[j++].toLatin1();
-        // "5." is a number; a lone "." is not.
-        if (anyDigit || !fraction.isEmpty()) {
-            if (!anyDigit)
-                ascii += '0';
-            if (!fraction.isEmpty())
-                ascii += '.' + fraction;
-            anyDigit = true;
-            i = j;
-        }
-    }
-    end = i;
-    if (!anyDigit)
-        return std::nullopt;
-    bool ok = false;
-    const double value = ascii.toDouble(&ok);
-    return ok ? std::optional<double>(value) : std::nullopt;
 }
 
 std::optional<int> positionIn(std::span<const QStringView> entries, QStringView text)
@@ -100,7 +57,7 @@ void restoreNumber(Int &field, const QStringList &lines, qsizetype index)
 {
     if (index >= lines.size())
         return;
-    const double number = leadingNumber(readField(lines[index]));
+    const double number = LeadingNumber(readField(lines[index]));
     if (const auto rounded = roundHalfEven(number, std::numeric_limits<Int>::min(), std::numeric_limits<Int>::max()))
         field = static_cast<Int>(*rounded);
 }
@@ -158,16 +115,10 @@ QString readField(QStringView line)
     return line.sliced(i, end - i).toString();
 }
 
-double leadingNumber(QStringView text)
-{
-    qsizetype end = 0;
-    return scanNumber(text, end).value_or(0.0);
-}
-
 std::optional<double> wholeNumber(QStringView text)
 {
     qsizetype end = 0;
-    const std::optional<double> number = scanNumber(text, end);
+    const std::optional<double> number = ScanLeadingNumber(text, &end);
     while (end < text.size() && isBlank(text[end]))
         ++end;
     if (end != text.size())
@@ -179,10 +130,7 @@ std::optional<qint64> roundHalfEven(double value, qint64 minimum, qint64 maximum
 {
     if (!std::isfinite(value))
         return std::nullopt;
-    double rounded = std::floor(value);
-    const double fraction = value - rounded;
-    if (fraction > 0.5 || (fraction == 0.5 && std::fmod(rounded, 2.0) != 0.0))
-        rounded += 1.0;
+    const double rounded = RoundHalfEven(value);
     if (rounded < static_cast<double>(minimum) || rounded > static_cast<double>(maximum))
         return std::nullopt;
     return static_cast<qint64>(rounded);

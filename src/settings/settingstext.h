@@ -35,11 +35,6 @@ QStringList lines(QStringView text);
 // blanks removed.
 QString readField(QStringView line);
 
-// The leading numeric part of a text: optional blanks, an optional sign, then
-// digits with an optional decimal point ("1a" gives 1, "-2.5x" gives -2.5,
-// ".5" gives 0.5). A text without a leading number gives 0.
-double leadingNumber(QStringView text);
-
 // The text as a number only when it is nothing but one (blanks around it
 // allowed): "13", " -1 ", "2.5"; nullopt for "", "abc", "1a".
 std::optional<double> wholeNumber(QStringView text);

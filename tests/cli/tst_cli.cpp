@@ -60,7 +60,7 @@ private Q_SLOTS:
         QTest::newRow("unknown format") << QStringList{u"-f"_s, u"ogg"_s, u"a.flv"_s} << u"unknown format 'ogg'"_s;
         QTest::newRow("format out of range") << QStringList{u"-f"_s, u"9"_s, u"a.flv"_s} << u"unknown format '9'"_s;
         QTest::newRow("channels") << QStringList{u"--channels"_s, u"3"_s, u"a.flv"_s} << u"--channels takes 1 or 2"_s;
-        QTest::newRow("cut backwards") << QStringList{u"--cut"_s, u"30-10"_s, u"a.flv"_s} << u"--cut takes START-END"_s;
+        QTest::newRow("cut backwards") << QStringList{u"--cut"_s, u"30-10"_s, u"a.flv"_s} << u"end time must lie after"_s;
         QTest::newRow("cut garbage") << QStringList{u"--cut"_s, u"abc"_s, u"a.flv"_s} << u"--cut takes START-END"_s;
         QTest::newRow("unknown option") << QStringList{u"--bogus"_s, u"a.flv"_s} << u"bogus"_s;
     }

@@ -3,6 +3,7 @@
 #include "formats.h"
 #include "settingsstore.h"
 #include "settingstext.h"
+#include "textnumber.h"
 
 #include <QDir>
 #include <QFile>
@@ -97,7 +98,8 @@ private Q_SLOTS:
         QTest::newRow("point last") << u"5."_s << 5.0;
         QTest::newRow("lone minus") << u"-"_s << 0.0;
         QTest::newRow("lone point") << u"."_s << 0.0;
-        QTest::newRow("no exponent") << u"1e5"_s << 1.0;
+        QTest::newRow("exponent") << u"1e5"_s << 100000.0;
+        QTest::newRow("exponent without digits") << u"7e"_s << 7.0;
         QTest::newRow("empty") << QString() << 0.0;
         QTest::newRow("full-width digits do not count") << u"１２"_s << 0.0;
     }
@@ -105,7 +107,7 @@ private Q_SLOTS:
     void leadingNumber()
     {
         QFETCH(QString, text);
-        QTEST(SettingsText::leadingNumber(text), "number");
+        QTEST(LeadingNumber(text), "number");
     }
 
     void wholeNumber()
