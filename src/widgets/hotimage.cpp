@@ -1,6 +1,7 @@
 #include "hotimage.h"
 
-#include <QFile>
+#include "chromeicon.h"
+
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -10,36 +11,21 @@ namespace sonvera {
 
 namespace {
 
-struct Colours {
-    const char *fg;
-    const char *bg;
-};
-
-// Normal, highlight, pressed, disabled.
-constexpr Colours kNormal{"#3a5a86", "none"};
-constexpr Colours kLight{"#0a6cff", "#dbe9ff"};
-constexpr Colours kDark{"#0848a8", "#b7d0f5"};
-constexpr Colours kDisabled{"#aab4c2", "none"};
-
-std::unique_ptr<QSvgRenderer> makeRenderer(const QByteArray &svg, Colours colours)
+std::unique_ptr<QSvgRenderer> makeRenderer(const QString &name, ChromeColours colours)
 {
-    QByteArray filled = svg;
-    filled.replace("\"FG\"", QByteArray(QByteArray("\"") + colours.fg + '"'));
-    filled.replace("\"BG\"", QByteArray(QByteArray("\"") + colours.bg + '"'));
-    return std::make_unique<QSvgRenderer>(filled);
+    return std::make_unique<QSvgRenderer>(chromeSvg(name, colours));
 }
 
 } // namespace
 
 HotImage::HotImage(const QString &iconName, QWidget *parent)
     : QAbstractButton(parent)
+    , m_iconName(iconName)
 {
-    QFile file(u":/icons/"_s + iconName + u".svg"_s);
-    const QByteArray svg = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    m_renderers[0] = makeRenderer(svg, kNormal);
-    m_renderers[1] = makeRenderer(svg, kLight);
-    m_renderers[2] = makeRenderer(svg, kDark);
-    m_disabledRenderer = makeRenderer(svg, kDisabled);
+    m_renderers[0] = makeRenderer(iconName, ChromePalette::kNormal);
+    m_renderers[1] = makeRenderer(iconName, ChromePalette::kLight);
+    m_renderers[2] = makeRenderer(iconName, ChromePalette::kDark);
+    m_disabledRenderer = makeRenderer(iconName, ChromePalette::kDisabled);
     setObjectName(iconName);
     setCursor(Qt::PointingHandCursor);
     setFocusPolicy(Qt::NoFocus);
@@ -47,6 +33,12 @@ HotImage::HotImage(const QString &iconName, QWidget *parent)
 }
 
 HotImage::~HotImage() = default;
+
+void HotImage::setNormalColours(ChromeColours colours)
+{
+    m_renderers[0] = makeRenderer(m_iconName, colours);
+    update();
+}
 
 void HotImage::setPicture(Picture picture)
 {

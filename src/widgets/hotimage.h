@@ -1,5 +1,7 @@
 #pragma once
 
+#include "chromeicon.h"
+
 #include <QAbstractButton>
 #include <QSvgRenderer>
 
@@ -29,6 +31,9 @@ public:
     // highlight is cleared on press).
     void setPressedPicture(bool enabled) { m_pressedPicture = enabled; }
 
+    // The colours of the normal picture, e.g. light ones on a dark band.
+    void setNormalColours(ChromeColours colours);
+
     Picture picture() const { return m_picture; }
     void setPicture(Picture picture);
     // Back to the normal picture, e.g. after a click that minimised the window.
@@ -49,6 +54,7 @@ protected:
 private:
     QSvgRenderer *rendererFor(Picture picture) const;
 
+    QString m_iconName;
     std::array<std::unique_ptr<QSvgRenderer>, 3> m_renderers; // Normal, Light, Dark
     std::unique_ptr<QSvgRenderer> m_disabledRenderer;
     Picture m_picture = Picture::Normal;

@@ -1,0 +1,175 @@
+#include "parameterpanel.h"
+
+#include "formats.h"
+#include "hotimage.h"
+
+#include <QComboBox>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace sonvera {
+
+namespace {
+
+void fill(QComboBox *list, std::span<const QStringView> entries)
+{
+    for (QStringView entry : entries)
+        list->addItem(entry.toString());
+}
+
+// Shows `text` in an editable list; an entry of that text becomes the
+// selected one, so the position saved for it is right.
+void showText(QComboBox *list, const QString &text)
+{
+    const int at = list->findText(text, Qt::MatchExactly);
+    list->setCurrentIndex(at);
+    list->setEditText(text);
+}
+
+QLabel *captionFor(const QString &text, QWidget *buddy)
+{
+    auto *label = new QLabel(text);
+    label->setObjectName(u"caption"_s);
+    label->setBuddy(buddy);
+    return label;
+}
+
+} // namespace
+
+ParameterPanel::ParameterPanel(ConversionSettings &settings, QWidget *parent)
+    : QWidget(parent)
+    , m_settings(settings)
+{
+    setObjectName(u"panel"_s);
+    m_cmbOF = makeList("cmbOF", u"Output Format", false);
+    for (const FormatInfo &format : formatCatalogue())
+        m_cmbOF->addItem(format.listText.toString());
+    m_cmbVB = makeList("cmbVB", u"Size", true);
+    fill(m_cmbVB, ListEntries::videoBitrate());
+    m_cmbF = makeList("cmbF", u"Size", true);
+    fill(m_cmbF, ListEntries::frameRate());
+    m_cmbS = makeList("cmbS", u"Size", true);
+    fill(m_cmbS, ListEntries::videoSize());
+    m_cmbR = makeList("cmbR", u"Audio Rate", true);
+    fill(m_cmbR, ListEntries::audioRate());
+    m_cmbBR = makeList("cmbBR", u"Audio Bitrate", true);
+    fill(m_cmbBR, ListEntries::audioBitrate());
+    m_cmbChannel = makeList("cmbChannel", u"Channel(Stereo or Mono)", false);
+    fill(m_cmbChannel, ListEntries::channel());
+
+    m_txtPath = new QLineEdit(this);
+    m_txtPath->setObjectName(u"txtPath"_s);
+    m_txtPath->setToolTip(u"Select a Folder to Output"_s);
+    m_cmdBrowse = new QPushButton(u"浏览"_s, this);
+    m_cmdBrowse->setObjectName(u"cmdBrowse"_s);
+    m_cmdBrowse->setToolTip(u"Select an Output Folder"_s);
+    m_imgBrowse = new HotImage(u"folder"_s, this);
+    m_imgBrowse->setObjectName(u"imgBrowse"_s);
+    m_imgBrowse->setToolTip(u"Select an Output Folder"_s);
+    m_imgBrowse->setPressedPicture(true);
+    m_imgBrowse->setFixedSize(28, 28);
+
+    auto *grid = new QGridLayout(this);
+    grid->setContentsMargins(12, 8, 12, 8);
+    grid->setHorizontalSpacing(12);
+    grid->setVerticalSpacing(3);
+    grid->addWidget(captionFor(u"输出格式："_s, m_cmbOF), 0, 0, 1, 2);
+    grid->addWidget(m_cmbOF, 1, 0, 1, 2);
+    grid->setRowMinimumHeight(2, 8);
+    const std::array<std::pair<QString, QComboBox *>, 6> pairs{{{u"视频比特率："_s, m_cmbVB},
+                                                                 {u"帧率："_s, m_cmbF},
+                                                                 {u"视频尺寸："_s, m_cmbS},
+                                                                 {u"声音频率："_s, m_cmbR},
+                                                                 {u"声音比特率："_s, m_cmbBR},
+                                                                 {u"声道："_s, m_cmbChannel}}};
+    for (std::size_t i = 0; i < pairs.size(); ++i) {
+        const int row = 3 + static_cast<int>(i / 2) * 2;
+        const int column = static_cast<int>(i % 2);
+        grid->addWidget(captionFor(pairs[i].first, pairs[i].second), row, column);
+        grid->addWidget(pairs[i].second, row + 1, column);
+    }
+    grid->setRowMinimumHeight(9, 8);
+    grid->addWidget(captionFor(u"输出路径："_s, m_txtPath), 10, 0, 1, 2);
+    auto *pathRow = new QHBoxLayout;
+    pathRow->setSpacing(6);
+    pathRow->addWidget(m_txtPath, 1);
+    pathRow->addWidget(m_cmdBrowse);
+    pathRow->addWidget(m_imgBrowse);
+    grid->addLayout(pathRow, 11, 0, 1, 2);
+    grid->setRowStretch(12, 1);
+    grid->setColumnStretch(0, 1);
+    grid->setColumnStretch(1, 1);
+
+    connect(m_cmbOF, &QComboBox::currentIndexChanged, this, &ParameterPanel::onFormatPicked);
+    const std::array<std::pair<QComboBox *, QString ConversionSettings::*>, 5> texts{{
+        {m_cmbVB, &ConversionSettings::videoBitrate},
+        {m_cmbF, &ConversionSettings::frameRate},
+        {m_cmbS, &ConversionSettings::videoSize},
+        {m_cmbR, &ConversionSettings::audioRate},
+        {m_cmbBR, &ConversionSettings::audioBitrate},
+    }};
+    for (const auto &[list, field] : texts) {
+        connect(list, &QComboBox::editTextChanged, this, [this, field](const QString &text) {
+            if (!m_showing)
+                m_settings.*field = text;
+        });
+    }
+    connect(m_cmbChannel, &QComboBox::currentIndexChanged, this, [this](int index) {
+        if (!m_showing)
+            m_settings.channelIndex = index;
+    });
+    connect(m_txtPath, &QLineEdit::textEdited, this, [this](const QString &text) { m_settings.outputFolder = text; });
+    connect(m_cmdBrowse, &QPushButton::clicked, this, &ParameterPanel::browseRequested);
+    connect(m_imgBrowse, &HotImage::clicked, this, &ParameterPanel::browseRequested);
+
+    showSettings();
+}
+
+QComboBox *ParameterPanel::makeList(const char *name, QStringView toolTip, bool editable)
+{
+    auto *list = new QComboBox(this);
+    list->setObjectName(QString::fromLatin1(name));
+    list->setToolTip(toolTip.toString());
+    list->setEditable(editable);
+    if (editable)
+        list->setInsertPolicy(QComboBox::NoInsert); // a typed text is a value, not a new entry
+    list->setMaxVisibleItems(14);
+    return list;
+}
+
+void ParameterPanel::onFormatPicked(int index)
+{
+    if (m_showing)
+        return;
+    m_settings.selectFormat(index);
+    showSettings();
+}
+
+void ParameterPanel::showSettings()
+{
+    m_showing = true;
+    m_cmbOF->setCurrentIndex(formatAt(m_settings.formatIndex) ? m_settings.formatIndex : -1);
+    showText(m_cmbVB, m_settings.videoBitrate);
+    showText(m_cmbF, m_settings.frameRate);
+    showText(m_cmbS, m_settings.videoSize);
+    showText(m_cmbR, m_settings.audioRate);
+    showText(m_cmbBR, m_settings.audioBitrate);
+    m_cmbChannel->setCurrentIndex(m_settings.channelIndex >= 0 && m_settings.channelIndex < m_cmbChannel->count()
+                                      ? m_settings.channelIndex
+                                      : -1);
+    if (m_txtPath->text() != m_settings.outputFolder)
+        m_txtPath->setText(m_settings.outputFolder);
+    m_showing = false;
+}
+
+void ParameterPanel::setOutputFolderText(const QString &text)
+{
+    m_settings.outputFolder = text;
+    m_txtPath->setText(text);
+}
+
+} // namespace sonvera

@@ -1,0 +1,64 @@
+#pragma once
+
+#include "conversionsettings.h"
+
+#include <QWidget>
+
+class QComboBox;
+class QLineEdit;
+class QPushButton;
+
+namespace sonvera {
+
+class HotImage;
+
+// The parameter panel: the output format, the six parameter lists and the
+// output folder. It is bound to one ConversionSettings object: every edit is
+// written to it at once, and picking a format applies that format's preset to
+// the settings and then to the controls. Texts typed into the editable lists
+// are taken exactly as they stand.
+class ParameterPanel final : public QWidget {
+    Q_OBJECT
+
+public:
+    ParameterPanel(ConversionSettings &settings, QWidget *parent = nullptr);
+
+    // Shows the settings' current values (after loading them, say).
+    void showSettings();
+    // Shows a new output folder text (the batch adds its "/", the browser picks one).
+    void setOutputFolderText(const QString &text);
+
+    QComboBox *cmbOF() const { return m_cmbOF; }
+    QComboBox *cmbVB() const { return m_cmbVB; }
+    QComboBox *cmbF() const { return m_cmbF; }
+    QComboBox *cmbS() const { return m_cmbS; }
+    QComboBox *cmbR() const { return m_cmbR; }
+    QComboBox *cmbBR() const { return m_cmbBR; }
+    QComboBox *cmbChannel() const { return m_cmbChannel; }
+    QLineEdit *txtPath() const { return m_txtPath; }
+    QPushButton *cmdBrowse() const { return m_cmdBrowse; }
+    HotImage *imgBrowse() const { return m_imgBrowse; }
+
+Q_SIGNALS:
+    // imgBrowse or cmdBrowse was clicked.
+    void browseRequested();
+
+private:
+    QComboBox *makeList(const char *name, QStringView toolTip, bool editable);
+    void onFormatPicked(int index);
+
+    ConversionSettings &m_settings;
+    bool m_showing = false; // true while the controls are being filled from the settings
+    QComboBox *m_cmbOF = nullptr;
+    QComboBox *m_cmbVB = nullptr;
+    QComboBox *m_cmbF = nullptr;
+    QComboBox *m_cmbS = nullptr;
+    QComboBox *m_cmbR = nullptr;
+    QComboBox *m_cmbBR = nullptr;
+    QComboBox *m_cmbChannel = nullptr;
+    QLineEdit *m_txtPath = nullptr;
+    QPushButton *m_cmdBrowse = nullptr;
+    HotImage *m_imgBrowse = nullptr;
+};
+
+} // namespace sonvera

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QLabel>
+
+namespace sonvera {
+
+// A text that acts as a link: clickable, bold while the pointer is over it.
+class LinkLabel final : public QLabel {
+    Q_OBJECT
+
+public:
+    explicit LinkLabel(const QString &text, QWidget *parent = nullptr);
+
+Q_SIGNALS:
+    void clicked();
+
+protected:
+    void enterEvent(QEnterEvent *event) override;
+    void leaveEvent(QEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void changeEvent(QEvent *event) override;
+
+private:
+    void setBold(bool bold);
+};
+
+} // namespace sonvera
