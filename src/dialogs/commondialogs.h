@@ -54,7 +54,7 @@ public:
     // or more patterns separated by ";" (see QtNameFilters).
     QString Filter() const { return m_filter; }
     void setFilter(const QString &value) { m_filter = value; }
-    // Caption of the open, folder dialogs.
+    // Caption of the open and folder dialogs.
     QString Title() const;
     void setTitle(const QString &value) { m_title = value; }
     // Suffix (without dot) the open dialog adds to a typed name without one.

@@ -19,28 +19,23 @@ QString QtWildcard(const QString &pattern)
         return u"*"_s;
 
     // Qt reads the patterns out of the last parentheses of a name filter and
-    // accepts only these characters there besides letters and digits; a
+    // accepts only these characters there besides ASCII letters and digits; a
     // blank would split the pattern in two. "[" and "]" take part in Qt's
     // wildcard syntax, so they are written as one-character classes.
     static const QString passThrough = u"_.,*?+#-@{}!<>$%&=^~:"_s;
     QString out;
-    out.reserve(p.size() * 4);
+    out.reserve(p.size() + 4);
     for (const QChar c : p) {
         const char16_t u = c.unicode();
-        if ((u >= u'a' && u <= u'z') || (u >= u'A' && u <= u'Z')) {
-            const QChar lower = c.toLower();
-            out += u'[' + QString(lower) + QString(lower.toUpper()) + u']';
-        } else if (u >= u'0' && u <= u'9') {
-            out += c;
-        } else if (u == u'[') {
+        const bool alnum = (u >= u'a' && u <= u'z') || (u >= u'A' && u <= u'Z') || (u >= u'0' && u <= u'9');
+        if (u == u'[')
             out += u"[[]"_s;
-        } else if (u == u']') {
+        else if (u == u']')
             out += u"[]]"_s;
-        } else if (passThrough.contains(c)) {
+        else if (alnum || passThrough.contains(c))
             out += c;
-        } else {
+        else
             out += u'?';
-        }
     }
     return out;
 }

@@ -15,18 +15,18 @@ namespace sonvera {
 // filters so that
 //  - the dialog shows exactly the label (the dialog is told to hide the
 //    pattern part, so "所有格式文件(*.*)" is shown once, not doubled);
-//  - matching behaves as the patterns were always meant: letters match in
-//    any case ("*.flv" finds "B.FLV"), and "*.*" means every file, also
-//    names without a dot.
+//  - matching behaves as the patterns were always meant: "*.*" means every
+//    file, also names without a dot. (Qt's file dialog already matches
+//    regardless of letter case, so "*.flv" finds "B.FLV".)
 
 // The text up to its first NUL (all of it when there is none). Texts reach
 // the dialogs as C strings used to; a stored NUL still ends them.
 QString UpToNul(const QString &text);
 
 // One stored pattern ("*.flv", "*.*", "a?.txt") as a Qt wildcard: "*.*" is
-// "*"; ASCII letters become "[xX]" classes; "[" and "]" are literal; a
-// character that Qt's filter syntax cannot carry (blank, parenthesis,
-// non-ASCII, ...) becomes "?". A blank pattern is "*".
+// "*"; "[" and "]" are literal; a character that Qt's filter syntax cannot
+// carry (blank, parenthesis, non-ASCII, ...) becomes "?", which matches it. A
+// blank pattern is "*".
 QString QtWildcard(const QString &pattern);
 
 // The stored list as Qt name filters, in order, one per label/pattern pair:
