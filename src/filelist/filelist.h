@@ -60,6 +60,8 @@ public:
 
     // The rule of the adding routes: hidden with rows, shown without.
     void ReevaluateHint();
+    // Shows the hint whatever the rows (the folder search shows its status there).
+    void ShowHint() { setHintVisible(true); }
     bool hintVisible() const { return m_hintVisible; }
 
     // The row under conversion cannot be removed until this is cleared.

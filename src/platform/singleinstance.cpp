@@ -61,9 +61,8 @@ void SingleInstance::onNewConnection()
         connect(socket, &QLocalSocket::disconnected, this, [this, socket, buffer] {
             *buffer += socket->readAll();
             socket->deleteLater();
-            const QStringList paths = QString::fromUtf8(*buffer).split(u'\n', Qt::SkipEmptyParts);
-            if (!paths.isEmpty())
-                Q_EMIT pathsReceived(paths);
+            // Even without files a second launch asks for the window.
+            Q_EMIT pathsReceived(QString::fromUtf8(*buffer).split(u'\n', Qt::SkipEmptyParts));
         });
     }
 }

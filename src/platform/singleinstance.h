@@ -30,7 +30,7 @@ public:
     static QString defaultKey();
 
 Q_SIGNALS:
-    // A later copy asked to add these files and folders.
+    // A later copy was launched, with these files and folders (maybe none).
     void pathsReceived(const QStringList &paths);
 
 private:

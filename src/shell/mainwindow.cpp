@@ -1,0 +1,503 @@
+#include "mainwindow.h"
+
+#include "appoptions.h"
+#include "chromecursor.h"
+#include "desktop.h"
+#include "dialogbackend.h"
+#include "droptargets.h"
+#include "hotimage.h"
+#include "linklabel.h"
+#include "menuwindow.h"
+#include "parameterpanel.h"
+#include "progressview.h"
+#include "surfacedrag.h"
+
+#include <QBoxLayout>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFile>
+#include <QGridLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSvgWidget>
+#include <QToolButton>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace sonvera {
+
+namespace {
+
+constexpr int kStatusShownMs = 4000;
+
+HotImage *hotImage(const QString &icon, const QString &name, const QString &toolTip, QWidget *parent, int side = 28)
+{
+    auto *image = new HotImage(icon, parent);
+    image->setObjectName(name);
+    image->setToolTip(toolTip);
+    image->setFixedSize(side, side);
+    return image;
+}
+
+} // namespace
+
+MainWindow::MainWindow(const ShellContext &context, QWidget *parent)
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint)
+    , m_context(context)
+    , m_driver(m_list, m_settings)
+    , m_store(context.location.settingsFolder)
+    , m_commonDialogs(context.dialogs)
+{
+    // Start-up, in order: the dialogs bound to the window, the spinner and the
+    // empty bar, the runners, the default settings, the default output folder,
+    // setup.ini, the title, options.ini.
+    setObjectName(u"frmMain"_s);
+    setAttribute(Qt::WA_DeleteOnClose, false);
+    m_commonDialogs.Init(this);
+
+    m_driver.setProgramFolder(context.programFolder);
+    m_driver.setWorkFolder(context.workFolder);
+    m_driver.setDefaultOutputFolder(context.location.defaultOutputFolder);
+    m_driver.setOptionsProvider([] {
+        const AppOptions &options = AppOptions::program();
+        return BatchOptions{options.playsFinishSound(), options.mp3Clip()};
+    });
+
+    m_settings = ConversionSettings::startupDefaults(context.location.defaultOutputFolder);
+    m_store.loadSetup(m_settings, context.location.defaultOutputFolder);
+    AppOptions::program() = m_store.loadOptions();
+
+    setWindowTitle(u"Sonvera "_s);
+    setWindowIcon(QIcon(u":/app/sonvera.svg"_s));
+    buildLayout();
+    connectDriver();
+    new SurfaceDrag(this);
+
+    m_statusTimer.setSingleShot(true);
+    m_statusTimer.setInterval(kStatusShownMs);
+    connect(&m_statusTimer, &QTimer::timeout, m_lblStatus, &QLabel::clear);
+    connect(&m_search, &FolderSearch::finished, this, &MainWindow::onSearchFinished);
+}
+
+MainWindow::~MainWindow() = default;
+
+QTreeView *MainWindow::LV() const
+{
+    return m_lv;
+}
+
+QToolButton *MainWindow::cmdToolsBar(int index) const
+{
+    return index >= 0 && index < 6 ? m_cmdToolsBar[static_cast<std::size_t>(index)] : nullptr;
+}
+
+HotImage *MainWindow::imgToolbar(int slot) const
+{
+    return slot >= 0 && slot < 7 ? m_imgToolbar[static_cast<std::size_t>(slot)] : nullptr;
+}
+
+// ---- layout -------------------------------------------------------------
+
+void MainWindow::buildLayout()
+{
+    auto *surface = new QWidget(this);
+    surface->setObjectName(u"surface"_s);
+    auto *outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    outer->addWidget(surface);
+
+    auto *body = new QVBoxLayout(surface);
+    body->setContentsMargins(0, 0, 0, 10);
+    body->setSpacing(8);
+    body->addWidget(buildTitleBar());
+    body->addWidget(buildToolbars());
+
+    auto *middle = new QHBoxLayout;
+    middle->setContentsMargins(12, 0, 12, 0);
+    middle->setSpacing(12);
+    middle->addWidget(buildListArea(), 1);
+    m_panel = new ParameterPanel(m_settings, surface);
+    m_panel->setFixedWidth(330);
+    middle->addWidget(m_panel);
+    body->addLayout(middle, 1);
+
+    m_progress = new ProgressView(surface);
+    auto *progressRow = new QHBoxLayout;
+    progressRow->setContentsMargins(12, 0, 12, 0);
+    progressRow->addWidget(m_progress);
+    body->addLayout(progressRow);
+    body->addWidget(buildStartRow());
+
+    // The command channel: a hidden text field that the menus write their words into.
+    m_txtAction = new QLineEdit(this);
+    m_txtAction->setObjectName(u"txtAction"_s);
+    m_txtAction->hide();
+    connect(m_txtAction, &QLineEdit::textChanged, this, &MainWindow::txtAction_Change);
+    m_menus = new MenuWindow(m_txtAction, this);
+    connect(m_menus, &MenuWindow::removeAllRequested, this, [this] { m_list.RemoveAllRows(); });
+    addActions(m_menus->shortcutActions());
+
+    connect(m_panel, &ParameterPanel::browseRequested, this, &MainWindow::browseOutputFolder);
+    resize(920, 600);
+    setMinimumSize(820, 540);
+}
+
+QWidget *MainWindow::buildTitleBar()
+{
+    auto *bar = new QWidget;
+    bar->setObjectName(u"titleBar"_s);
+    auto *row = new QHBoxLayout(bar);
+    row->setContentsMargins(10, 4, 8, 4);
+    row->setSpacing(6);
+    auto *logo = new QSvgWidget(u":/app/sonvera.svg"_s, bar);
+    logo->setFixedSize(22, 22);
+    row->addWidget(logo);
+    auto *title = new QLabel(u"Sonvera "_s, bar);
+    title->setObjectName(u"titleBand"_s);
+    row->addWidget(title);
+    row->addStretch(1);
+
+    m_imgHelp = hotImage(u"help"_s, u"imgHelp"_s, u"Help & Tutorial"_s, bar, 26);
+    m_imgMin = hotImage(u"min"_s, u"imgMin"_s, u"Minimize Window"_s, bar, 26);
+    m_imgExit = hotImage(u"exit"_s, u"imgExit"_s, QString(), bar, 26);
+    for (HotImage *image : {m_imgHelp, m_imgMin, m_imgExit}) {
+        image->setNormalColours(ChromePalette::kOnDark);
+        row->addWidget(image);
+    }
+    m_imgHelp->setCursor(chromeCursor(u"help"_s));
+    m_imgMin->setCursor(chromeCursor(u"min"_s));
+    m_imgExit->setCursor(chromeCursor(u"exit"_s));
+    connect(m_imgHelp, &HotImage::clicked, this, &MainWindow::showHelp);
+    connect(m_imgMin, &HotImage::clicked, this, [this] {
+        showMinimized();
+        m_imgMin->clearPicture();
+    });
+    connect(m_imgExit, &HotImage::clicked, this, &MainWindow::exitCommand);
+    return bar;
+}
+
+QWidget *MainWindow::buildToolbars()
+{
+    auto *strip = new QWidget;
+    strip->setObjectName(u"toolStrip"_s);
+    auto *row = new QHBoxLayout(strip);
+    row->setContentsMargins(12, 0, 12, 0);
+    row->setSpacing(4);
+
+    struct Command {
+        int index;
+        QString caption;
+        QString icon;
+        QString toolTip;
+    };
+    const std::array<Command, 5> commands{{{0, u"添加文件"_s, u"add"_s, u"Add a File"_s},
+                                           {1, u"添加文件夹"_s, u"addfolder"_s, u"Add Files from a Folder"_s},
+                                           {2, u"移除文件"_s, u"remove"_s, u"Remove File(s) from List"_s},
+                                           {4, u"提示设置"_s, u"options"_s, QString()},
+                                           {5, u"退出程序"_s, u"exit"_s, u"Exit"_s}}};
+    for (const Command &command : commands) {
+        auto *button = new QToolButton(strip);
+        button->setObjectName(u"CmdToolsBar"_s + QString::number(command.index));
+        button->setText(command.caption);
+        button->setIcon(chromeIcon(command.icon));
+        button->setIconSize(QSize(26, 26));
+        button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+        button->setToolTip(command.toolTip);
+        button->setAutoRaise(true);
+        button->setMinimumWidth(76);
+        const int index = command.index;
+        connect(button, &QToolButton::clicked, this, [this, index] { CmdToolsBar_Click(index); });
+        m_cmdToolsBar[static_cast<std::size_t>(index)] = button;
+        row->addWidget(button);
+    }
+    row->addStretch(1);
+
+    // The image toolbar: quick commands that stay live during a batch.
+    struct Slot {
+        int slot;
+        QString icon;
+        QString toolTip;
+    };
+    const std::array<Slot, 6> slots{{{0, u"add"_s, u"添加文件"_s},
+                                     {6, u"addfolder"_s, u"添加文件夹"_s},
+                                     {1, u"remove"_s, u"移除文件"_s},
+                                     {2, u"options"_s, u"提示设置"_s},
+                                     {3, u"help"_s, u"帮助"_s},
+                                     {4, u"exit"_s, u"退出程序"_s}}};
+    for (const Slot &s : slots) {
+        HotImage *image = hotImage(s.icon, u"imgToolbar"_s + QString::number(s.slot), s.toolTip, strip, 26);
+        const int slot = s.slot;
+        connect(image, &HotImage::pressed, this, [this] {
+            for (HotImage *other : m_imgToolbar) {
+                if (other)
+                    other->clearPicture();
+            }
+        });
+        connect(image, &HotImage::clicked, this, [this, slot] { imgToolbar_Click(slot); });
+        m_imgToolbar[static_cast<std::size_t>(slot)] = image;
+        row->addWidget(image);
+    }
+    return strip;
+}
+
+QWidget *MainWindow::buildListArea()
+{
+    auto *area = new QWidget;
+    auto *grid = new QGridLayout(area);
+    grid->setContentsMargins(0, 0, 0, 0);
+    grid->setSpacing(6);
+
+    m_lv = new FileListView(area);
+    m_lv->setObjectName(u"LV"_s);
+    m_lv->setModel(&m_list);
+    QHeaderView *header = m_lv->header();
+    header->setSectionResizeMode(FileList::FileNameColumn, QHeaderView::Stretch);
+    header->setSectionResizeMode(FileList::FormatColumn, QHeaderView::Fixed);
+    header->setSectionResizeMode(FileList::StatusColumn, QHeaderView::Fixed);
+    header->resizeSection(FileList::FormatColumn, 64);
+    header->resizeSection(FileList::StatusColumn, 104);
+    header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    m_lv->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_lv, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint &at) { popUpRemoveMenu(m_lv->viewport()->mapToGlobal(at)); });
+    connect(m_lv, &FileListView::pathsDropped, this, &MainWindow::AddDroppedFiles);
+    grid->addWidget(m_lv, 0, 0, 1, 4);
+
+    // The hint panel lies over the list while it is empty; drops on it count as drops on the list.
+    auto *hint = new DropZone(area);
+    hint->setObjectName(u"picText"_s);
+    hint->setAlignment(Qt::AlignCenter);
+    auto *hintLayout = new QVBoxLayout(hint);
+    hintLayout->addStretch(1);
+    auto *hintPicture = new QSvgWidget(hint);
+    hintPicture->load(chromeSvg(u"drop"_s, ChromePalette::kNormal));
+    hintPicture->setFixedSize(56, 56);
+    hintLayout->addWidget(hintPicture, 0, Qt::AlignHCenter);
+    m_lblText = new QLabel(u"拖拽文件到这里开始转换"_s, hint);
+    m_lblText->setObjectName(u"lblText"_s);
+    m_lblText->setAlignment(Qt::AlignCenter);
+    hintLayout->addWidget(m_lblText);
+    hintLayout->addStretch(1);
+    m_picText = hint;
+    connect(hint, &DropZone::pathsDropped, this, &MainWindow::AddDroppedFiles);
+    grid->addWidget(hint, 0, 0, 1, 4, Qt::AlignCenter);
+    hint->setVisible(m_list.hintVisible());
+    connect(&m_list, &FileList::hintVisibleChanged, hint, &QWidget::setVisible);
+
+    m_imgAdd = hotImage(u"add"_s, u"imgAdd"_s, u"Add a new file to file list"_s, area);
+    m_imgRemove = hotImage(u"remove"_s, u"imgRemove"_s, u"Remove a file from file list"_s, area);
+    connect(m_imgAdd, &HotImage::clicked, this, &MainWindow::AddFileByDialog);
+    connect(m_imgRemove, &HotImage::clicked, this, [this] { m_list.RemoveSelectedRow(currentRow()); });
+    m_picDrag = new DropZone(area);
+    m_picDrag->setObjectName(u"picDrag"_s);
+    m_picDrag->setToolTip(u"Drag media files onto this DropZone"_s);
+    m_picDrag->setFixedHeight(30);
+    m_picDrag->setCursor(Qt::PointingHandCursor);
+    auto *dropRow = new QHBoxLayout(m_picDrag);
+    dropRow->setContentsMargins(6, 0, 6, 0);
+    auto *dropPicture = new QSvgWidget(m_picDrag);
+    dropPicture->load(chromeSvg(u"drop"_s, ChromePalette::kNormal));
+    dropPicture->setFixedSize(22, 22);
+    dropPicture->setAttribute(Qt::WA_TransparentForMouseEvents);
+    dropRow->addStretch(1);
+    dropRow->addWidget(dropPicture);
+    dropRow->addStretch(1);
+    connect(m_picDrag, &DropZone::pathsDropped, this, &MainWindow::AddDroppedFiles);
+    connect(m_picDrag, &DropZone::clicked, this, &MainWindow::AddFileFromDropZone);
+    grid->addWidget(m_imgAdd, 1, 0);
+    grid->addWidget(m_imgRemove, 1, 1);
+    grid->addWidget(m_picDrag, 1, 2, 1, 2);
+    grid->setColumnStretch(2, 1);
+    grid->setRowStretch(0, 1);
+    return area;
+}
+
+QWidget *MainWindow::buildStartRow()
+{
+    auto *row = new QWidget;
+    row->setObjectName(u"startRow"_s);
+    auto *layout = new QHBoxLayout(row);
+    layout->setContentsMargins(12, 0, 12, 0);
+    layout->setSpacing(8);
+    m_imgStart = hotImage(u"start"_s, u"imgStart"_s, u"Start Converting"_s, row, 36);
+    m_command3 = new QPushButton(u"立刻开始转换！"_s, row);
+    m_command3->setObjectName(u"Command3"_s);
+    m_imgConvert = hotImage(u"convert"_s, u"imgConvert"_s, QString(), row, 30);
+    m_cmdStop = new QPushButton(u"停止"_s, row);
+    m_cmdStop->setObjectName(u"cmdStop"_s);
+    m_cmdStop->setToolTip(u"Stop Converting"_s);
+    m_cmdStop->setEnabled(false);
+    m_lblStatus = new QLabel(row);
+    m_lblStatus->setObjectName(u"lblStatus"_s);
+    m_lblFeed = new LinkLabel(u"意见反馈"_s, row);
+    m_lblFeed->setObjectName(u"lblFeed"_s);
+    m_lblFeed->setToolTip(u"Send us your suggestion or question"_s);
+    m_lblWeb = new LinkLabel(u"Sonvera "_s, row);
+    m_lblWeb->setObjectName(u"lblWeb"_s);
+    m_lblWeb->setToolTip(kHomePage.toString());
+
+    layout->addWidget(m_imgStart);
+    layout->addWidget(m_command3);
+    layout->addWidget(m_imgConvert);
+    layout->addWidget(m_cmdStop);
+    layout->addSpacing(12);
+    layout->addWidget(m_lblStatus, 1);
+    layout->addWidget(m_lblFeed);
+    layout->addSpacing(8);
+    layout->addWidget(m_lblWeb);
+
+    connect(m_imgStart, &HotImage::clicked, this, &MainWindow::imgStart_Click);
+    connect(m_command3, &QPushButton::clicked, this, &MainWindow::imgStart_Click);
+    connect(m_imgConvert, &HotImage::clicked, this, &MainWindow::imgStart_Click);
+    connect(m_cmdStop, &QPushButton::clicked, this, &MainWindow::stopBatch);
+    connect(m_lblFeed, &LinkLabel::clicked, this, &MainWindow::showFeedback);
+    connect(m_lblWeb, &LinkLabel::clicked, this, &MainWindow::openWebPage);
+    return row;
+}
+
+// ---- the batch ----------------------------------------------------------
+
+void MainWindow::connectDriver()
+{
+    connect(&m_driver, &BatchDriver::lockChanged, this, &MainWindow::setLocked);
+    connect(&m_driver, &BatchDriver::progressChanged, m_progress, &ProgressView::show);
+    connect(&m_driver, &BatchDriver::timingChanged, m_progress, &ProgressView::showTiming);
+    connect(&m_driver, &BatchDriver::outputFolderChanged, m_panel, &ParameterPanel::setOutputFolderText);
+    connect(&m_driver, &BatchDriver::runnerError, this,
+            [this](const QString &message) { showMessage(QMessageBox::Critical, windowTitle(), message); });
+    connect(&m_driver, &BatchDriver::openOutputFolder, this,
+            [this](const QString &folder) { m_context.desktop->openFolder(folder); });
+    connect(&m_driver, &BatchDriver::playFinishSound, this,
+            [this] { m_context.desktop->playSound(m_context.programFolder + u"/sound.wav"_s); });
+    connect(&m_driver, &BatchDriver::batchFinished, this, &MainWindow::onBatchFinished);
+}
+
+QList<QWidget *> MainWindow::lockSet() const
+{
+    QList<QWidget *> set;
+    for (QToolButton *button : m_cmdToolsBar) {
+        if (button)
+            set << button;
+    }
+    set << m_command3 << m_panel->cmbOF() << m_panel->cmbR() << m_panel->cmbBR() << m_panel->cmbS()
+        << m_panel->cmbVB() << m_panel->cmbF() << m_panel->cmbChannel() << m_imgConvert << m_lblFeed << m_imgAdd
+        << m_imgRemove << m_imgStart << m_panel->imgBrowse()
+        // The folder field and its button too: the folder is made once per
+        // batch, so a folder changed halfway would not exist.
+        << m_panel->txtPath() << m_panel->cmdBrowse();
+    return set;
+}
+
+void MainWindow::setLocked(bool locked)
+{
+    if (locked) {
+        for (QWidget *widget : lockSet())
+            widget->setEnabled(false);
+    } else {
+        m_picDrag->setVisible(true);
+        // Enabled again in this order: Start first, the lists last.
+        QList<QWidget *> order{m_command3, m_lblFeed, m_imgAdd, m_imgRemove, m_imgStart, m_panel->imgBrowse(),
+                               m_imgConvert};
+        for (QToolButton *button : m_cmdToolsBar) {
+            if (button)
+                order << button;
+        }
+        order << m_panel->cmbOF() << m_panel->cmbR() << m_panel->cmbBR() << m_panel->cmbS() << m_panel->cmbVB()
+              << m_panel->cmbF() << m_panel->cmbChannel() << m_panel->txtPath() << m_panel->cmdBrowse();
+        for (QWidget *widget : order)
+            widget->setEnabled(true);
+    }
+    m_cmdStop->setEnabled(locked);
+}
+
+void MainWindow::imgStart_Click()
+{
+    if (m_list.RowCount() == 0) {
+        showMessage(QMessageBox::Warning, BatchTexts::kEmptyListTitle.toString(),
+                    BatchTexts::kEmptyListMessage.toString());
+        return;
+    }
+    m_progress->clearTiming();
+    m_driver.Start();
+}
+
+void MainWindow::stopBatch()
+{
+    m_driver.Stop();
+}
+
+void MainWindow::onBatchFinished(const BatchSummary &summary)
+{
+    if (m_closing) {
+        close();
+        return;
+    }
+    if (!summary.failed.isEmpty()) {
+        QString text = BatchTexts::kFailedIntro.toString();
+        for (const FailedFile &file : summary.failed)
+            text += u"\n\n"_s + file.path + u"\n    "_s + file.reason;
+        showMessage(QMessageBox::Warning, BatchTexts::kFailedTitle.toString(), text);
+    }
+}
+
+// ---- messages -----------------------------------------------------------
+
+void MainWindow::showMessage(int icon, const QString &title, const QString &text)
+{
+    // Window-modal and without a local event loop: the batch goes on behind it.
+    auto *box = new QMessageBox(static_cast<QMessageBox::Icon>(icon), title, text, QMessageBox::Ok, this);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowModality(Qt::WindowModal);
+    m_messageBox = box;
+    box->open();
+}
+
+void MainWindow::showStatus(const QString &text)
+{
+    m_lblStatus->setText(text);
+    m_statusTimer.start();
+}
+
+// ---- closing ------------------------------------------------------------
+
+void MainWindow::exitCommand()
+{
+    m_store.saveSetup(m_settings);
+    close();
+}
+
+void MainWindow::closeEvent(QCloseEvent *event)
+{
+    // A running encoder is stopped and its partial output deleted before the
+    // window goes: nothing outlives the program.
+    if (m_driver.isBusy()) {
+        m_closing = true;
+        hide();
+        m_driver.Stop();
+        event->ignore();
+        return;
+    }
+    m_search.cancel();
+    removeTemporaryFiles();
+    event->accept();
+}
+
+void MainWindow::removeTemporaryFiles()
+{
+    for (const char *name : {"tmpfile.wav", "tmpfile1.mp3"}) {
+        const QString path = m_context.workFolder + u'/' + QString::fromLatin1(name);
+        if (QFile::exists(path))
+            QFile::remove(path);
+    }
+}
+
+int MainWindow::currentRow() const
+{
+    const QModelIndex current = m_lv->currentIndex();
+    return current.isValid() ? current.row() : -1;
+}
+
+} // namespace sonvera

@@ -1,0 +1,154 @@
+#pragma once
+
+#include "batchdriver.h"
+#include "commondialogs.h"
+#include "conversionsettings.h"
+#include "filelist.h"
+#include "foldersearch.h"
+#include "settingsstore.h"
+
+#include <QMessageBox>
+#include <QPointer>
+#include <QTimer>
+#include <QWidget>
+
+#include <array>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QToolButton;
+class QTreeView;
+
+namespace sonvera {
+
+class Desktop;
+class DialogBackend;
+class DropZone;
+class FileListView;
+class HotImage;
+class LinkLabel;
+class MenuWindow;
+class ParameterPanel;
+class ProgressView;
+
+// What the window needs from its surroundings; passed in so that tests can
+// supply their own folders, desktop and dialogs.
+struct ShellContext {
+    QString programFolder;           // folder of the executable, no trailing "/"
+    QString workFolder;              // the private work folder
+    SettingsLocation location;       // settings folder and default output folder
+    Desktop *desktop = nullptr;      // not owned; required
+    DialogBackend *dialogs = nullptr; // not owned; nullptr: Qt's dialogs
+};
+
+// The main window: the file list, the parameter panel, the progress display
+// and every command surface, over the engine's batch driver.
+class MainWindow final : public QWidget {
+    Q_OBJECT
+
+public:
+    // The product's web page.
+    static constexpr QStringView kHomePage = u"https://www.sonvera.app/";
+
+    explicit MainWindow(const ShellContext &context, QWidget *parent = nullptr);
+    ~MainWindow() override;
+
+    // Adds files and folders given on the command line or by a second launch:
+    // files as rows, folders searched for .flv files.
+    void addPaths(const QStringList &paths);
+
+    // The commands.
+    void imgToolbar_Click(int slot);
+    void CmdToolsBar_Click(int index);
+    void imgStart_Click();
+    void stopBatch();
+    void exitCommand();
+    void AddFileByDialog();
+    void AddFileFromDropZone();
+    void AddFolder();
+    void AddDroppedFiles(const QStringList &paths);
+    void browseOutputFolder();
+    void showHelp();
+    void showAbout();
+    void showOptions();
+    void showFeedback();
+    void openWebPage();
+    void popUpRemoveMenu(const QPoint &globalPos);
+
+    // Access for the front end and tests.
+    FileList &fileList() { return m_list; }
+    ConversionSettings &settings() { return m_settings; }
+    BatchDriver &driver() { return m_driver; }
+    CCommonDialogs &CommonDialogs() { return m_commonDialogs; }
+    ParameterPanel *panel() const { return m_panel; }
+    ProgressView *progressView() const { return m_progress; }
+    QTreeView *LV() const;
+    QLineEdit *txtAction() const { return m_txtAction; }
+    MenuWindow *frmMenu() const { return m_menus; }
+    QWidget *picText() const { return m_picText; }
+    QLabel *lblText() const { return m_lblText; }
+    QToolButton *cmdToolsBar(int index) const;
+    HotImage *imgToolbar(int slot) const;
+    // The controls a batch disables, in the order they are disabled.
+    QList<QWidget *> lockSet() const;
+    // The last message box shown, while it is open.
+    QMessageBox *openMessageBox() const { return m_messageBox; }
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
+
+private:
+    void buildLayout();
+    QWidget *buildTitleBar();
+    QWidget *buildToolbars();
+    QWidget *buildListArea();
+    QWidget *buildStartRow();
+    void connectDriver();
+    void txtAction_Change();
+    void setLocked(bool locked);
+    void onBatchFinished(const BatchSummary &summary);
+    void onSearchFinished(const QStringList &found);
+    void showMessage(int icon, const QString &title, const QString &text);
+    void showStatus(const QString &text);
+    void removeTemporaryFiles();
+    int currentRow() const;
+
+    ShellContext m_context;
+    ConversionSettings m_settings;
+    FileList m_list;
+    BatchDriver m_driver;
+    SettingsStore m_store;
+    CCommonDialogs m_commonDialogs;
+    FolderSearch m_search;
+    QTimer m_statusTimer;
+    bool m_closing = false;   // a close waits for the stopped batch to end
+    bool m_closeReady = false;
+
+    ParameterPanel *m_panel = nullptr;
+    ProgressView *m_progress = nullptr;
+    FileListView *m_lv = nullptr;
+    QWidget *m_picText = nullptr;
+    QLabel *m_lblText = nullptr;
+    DropZone *m_picDrag = nullptr;
+    std::array<QToolButton *, 6> m_cmdToolsBar{}; // index 3 is not used
+    std::array<HotImage *, 7> m_imgToolbar{};     // slot 5 is not used
+    HotImage *m_imgHelp = nullptr;
+    HotImage *m_imgMin = nullptr;
+    HotImage *m_imgExit = nullptr;
+    HotImage *m_imgAdd = nullptr;
+    HotImage *m_imgRemove = nullptr;
+    HotImage *m_imgStart = nullptr;
+    HotImage *m_imgConvert = nullptr;
+    QPushButton *m_command3 = nullptr;
+    QPushButton *m_cmdStop = nullptr;
+    LinkLabel *m_lblFeed = nullptr;
+    LinkLabel *m_lblWeb = nullptr;
+    QLabel *m_lblStatus = nullptr;
+    QLineEdit *m_txtAction = nullptr;
+    MenuWindow *m_menus = nullptr;
+    QPointer<QMessageBox> m_messageBox;
+};
+
+} // namespace sonvera

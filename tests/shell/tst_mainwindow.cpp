@@ -1,0 +1,466 @@
+#include "fakeencoder.h"
+#include "fakes.h"
+#include "hotimage.h"
+#include "linklabel.h"
+#include "mainwindow.h"
+#include "menuwindow.h"
+#include "parameterpanel.h"
+#include "progressview.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <QToolButton>
+#include <QTreeView>
+#include <QUrl>
+
+using namespace Qt::Literals::StringLiterals;
+using namespace sonvera;
+
+namespace {
+
+QStringList rowPaths(const FileList &list)
+{
+    QStringList out;
+    for (int i = 0; i < list.RowCount(); ++i)
+        out << list.rowAt(i).path;
+    return out;
+}
+
+// Drops local files on a widget the way a file manager does.
+void dropOn(QWidget *target, const QStringList &paths)
+{
+    auto *data = new QMimeData;
+    QList<QUrl> urls;
+    for (const QString &path : paths)
+        urls << QUrl::fromLocalFile(path);
+    data->setUrls(urls);
+    const QPoint at = target->rect().center();
+    QDragEnterEvent enter(at, Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(target, &enter);
+    QDropEvent drop(at, Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(target, &drop);
+    delete data;
+}
+
+} // namespace
+
+class TestMainWindow : public QObject {
+    Q_OBJECT
+
+    // A window over temporary folders, a recording desktop, scripted dialogs
+    // and the stand-in encoders.
+    struct Fixture {
+        Fixture()
+        {
+            context.programFolder = program.path();
+            context.workFolder = dir.filePath(u"work"_s);
+            QDir().mkpath(context.workFolder);
+            context.location = {dir.filePath(u"settings"_s), dir.filePath(u"default-out"_s)};
+            QDir().mkpath(context.location.settingsFolder);
+            context.desktop = &desktop;
+            context.dialogs = &dialogs;
+            window = std::make_unique<MainWindow>(context);
+            window->driver().setStartDelay(1);
+            window->settings().outputFolder = dir.filePath(u"out"_s);
+            window->panel()->showSettings();
+        }
+
+        QString source(const QString &name, const QByteArray &script = {})
+        {
+            QDir().mkpath(QFileInfo(dir.filePath(name)).path());
+            return writeScript(dir.filePath(name), script);
+        }
+
+        QString setupIni() const { return context.location.settingsFolder + u"/setup.ini"_s; }
+
+        QTemporaryDir dir;
+        FakeProgramFolder program;
+        RecordingDesktop desktop;
+        ScriptedDialogs dialogs;
+        ShellContext context;
+        std::unique_ptr<MainWindow> window;
+    };
+
+    static QMessageBox *waitForMessage(MainWindow &window)
+    {
+        [[maybe_unused]] const bool shown = QTest::qWaitFor([&window] { return window.openMessageBox() != nullptr; }, 5000);
+        return window.openMessageBox();
+    }
+
+private Q_SLOTS:
+    void visibleTexts_data()
+    {
+        QTest::addColumn<QString>("object");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("toolTip");
+
+        QTest::newRow("CmdToolsBar0") << u"CmdToolsBar0"_s << u"添加文件"_s << u"Add a File"_s;
+        QTest::newRow("CmdToolsBar1") << u"CmdToolsBar1"_s << u"添加文件夹"_s << u"Add Files from a Folder"_s;
+        QTest::newRow("CmdToolsBar2") << u"CmdToolsBar2"_s << u"移除文件"_s << u"Remove File(s) from List"_s;
+        QTest::newRow("CmdToolsBar4") << u"CmdToolsBar4"_s << u"提示设置"_s << QString();
+        QTest::newRow("CmdToolsBar5") << u"CmdToolsBar5"_s << u"退出程序"_s << u"Exit"_s;
+        QTest::newRow("Command3") << u"Command3"_s << u"立刻开始转换！"_s << QString();
+        QTest::newRow("cmdBrowse") << u"cmdBrowse"_s << u"浏览"_s << u"Select an Output Folder"_s;
+        QTest::newRow("imgBrowse") << u"imgBrowse"_s << QString() << u"Select an Output Folder"_s;
+        QTest::newRow("lblFeed") << u"lblFeed"_s << u"意见反馈"_s << u"Send us your suggestion or question"_s;
+        QTest::newRow("lblWeb") << u"lblWeb"_s << u"Sonvera "_s << u"https://www.sonvera.app/"_s;
+        QTest::newRow("lblText") << u"lblText"_s << u"拖拽文件到这里开始转换"_s << QString();
+        QTest::newRow("lblPB") << u"lblPB"_s << u"0%"_s << QString();
+        QTest::newRow("imgAdd") << u"imgAdd"_s << QString() << u"Add a new file to file list"_s;
+        QTest::newRow("imgRemove") << u"imgRemove"_s << QString() << u"Remove a file from file list"_s;
+        QTest::newRow("imgStart") << u"imgStart"_s << QString() << u"Start Converting"_s;
+        QTest::newRow("imgMin") << u"imgMin"_s << QString() << u"Minimize Window"_s;
+        QTest::newRow("imgHelp") << u"imgHelp"_s << QString() << u"Help & Tutorial"_s;
+        QTest::newRow("picDrag") << u"picDrag"_s << QString() << u"Drag media files onto this DropZone"_s;
+        QTest::newRow("cmbOF") << u"cmbOF"_s << QString() << u"Output Format"_s;
+        QTest::newRow("cmbVB") << u"cmbVB"_s << QString() << u"Size"_s;
+        QTest::newRow("cmbF") << u"cmbF"_s << QString() << u"Size"_s;
+        QTest::newRow("cmbS") << u"cmbS"_s << QString() << u"Size"_s;
+        QTest::newRow("cmbR") << u"cmbR"_s << QString() << u"Audio Rate"_s;
+        QTest::newRow("cmbBR") << u"cmbBR"_s << QString() << u"Audio Bitrate"_s;
+        QTest::newRow("cmbChannel") << u"cmbChannel"_s << QString() << u"Channel(Stereo or Mono)"_s;
+        QTest::newRow("txtPath") << u"txtPath"_s << QString() << u"Select a Folder to Output"_s;
+    }
+
+    void visibleTexts()
+    {
+        QFETCH(QString, object);
+        Fixture f;
+        QWidget *widget = f.window->findChild<QWidget *>(object);
+        QVERIFY2(widget, qPrintable(object));
+        QFETCH(QString, text);
+        if (!text.isNull()) {
+            QString shown;
+            if (auto *button = qobject_cast<QAbstractButton *>(widget))
+                shown = button->text();
+            else if (auto *label = qobject_cast<QLabel *>(widget))
+                shown = label->text();
+            QCOMPARE(shown, text);
+        }
+        QTEST(widget->toolTip(), "toolTip");
+    }
+
+    void captionsAndMenus()
+    {
+        Fixture f;
+        QCOMPARE(f.window->windowTitle(), u"Sonvera "_s);
+        QStringList labels;
+        for (QLabel *label : f.window->panel()->findChildren<QLabel *>(u"caption"_s))
+            labels << label->text();
+        QCOMPARE(labels, (QStringList{u"输出格式："_s, u"视频比特率："_s, u"帧率："_s, u"视频尺寸："_s, u"声音频率："_s,
+                                      u"声音比特率："_s, u"声道："_s, u"输出路径："_s}));
+        const auto captions = [](QMenu *menu) {
+            QStringList out;
+            for (QAction *a : menu->actions())
+                out << (a->isSeparator() ? u"-"_s : a->text());
+            return out;
+        };
+        MenuWindow *menus = f.window->frmMenu();
+        QCOMPARE(captions(menus->menuFile()), (QStringList{u"添加文件(&A)"_s, u"添加目录(&F)"_s, u"-"_s, u"退出(&E)"_s}));
+        QCOMPARE(captions(menus->menuOptions()), QStringList{u"设置(&O)"_s});
+        QCOMPARE(captions(menus->menuAbout()), (QStringList{u"帮助(&H)"_s, u"关于(&A)"_s}));
+        QCOMPARE(captions(menus->menuRemove()), (QStringList{u"移除选择项"_s, u"移除全部"_s}));
+        QCOMPARE(f.window->LV()->model()->headerData(0, Qt::Horizontal).toString(), u"文件名"_s);
+        QCOMPARE(f.window->LV()->model()->headerData(1, Qt::Horizontal).toString(), u"格式"_s);
+    }
+
+    void pickingAFormatAppliesItsPreset()
+    {
+        Fixture f;
+        ParameterPanel *panel = f.window->panel();
+        panel->cmbOF()->setCurrentIndex(6);
+        panel->cmbOF()->setCurrentIndex(8);
+        QCOMPARE(panel->cmbVB()->currentText(), u"128"_s);
+        QCOMPARE(panel->cmbS()->currentText(), u"320x240"_s);
+        QCOMPARE(panel->cmbR()->currentText(), u"48000"_s);
+        QCOMPARE(panel->cmbBR()->currentText(), u"320"_s);
+        QCOMPARE(panel->cmbChannel()->currentIndex(), 1);
+        QCOMPARE(f.window->settings().audioRate, u"48000"_s);
+
+        // Typed texts are taken as they stand, and a preset replaces them.
+        panel->cmbVB()->setEditText(u"700 "_s);
+        QCOMPARE(f.window->settings().videoBitrate, u"700 "_s);
+        panel->cmbOF()->setCurrentIndex(2);
+        QCOMPARE(panel->cmbVB()->currentText(), u"600"_s);
+        QCOMPARE(panel->cmbF()->currentText(), u"24"_s); // not an entry, shown all the same
+        QCOMPARE(panel->cmbR()->currentText(), u"28000"_s);
+        panel->cmbChannel()->setCurrentIndex(0);
+        QCOMPARE(f.window->settings().channelCount(), 1);
+    }
+
+    void startWithAnEmptyList()
+    {
+        Fixture f;
+        QSignalSpy lock(&f.window->driver(), &BatchDriver::lockChanged);
+        f.window->imgStart_Click();
+        QMessageBox *box = waitForMessage(*f.window);
+        QVERIFY(box);
+        QCOMPARE(box->text(), u"请先添加一个文件"_s);
+        QCOMPARE(box->windowTitle(), u"添加"_s);
+        QCOMPARE(box->icon(), QMessageBox::Warning);
+        QCOMPARE(lock.count(), 0);
+        for (QWidget *w : f.window->lockSet())
+            QVERIFY(w->isEnabled());
+        box->close();
+    }
+
+    void aBatchLocksTheWindowAndUnlocksIt()
+    {
+        Fixture f;
+        f.window->settings().selectFormat(8);
+        f.window->addPaths({f.source(u"a.flv"_s, "coder print Duration: 00:00:10.00, \\ntime=5.00 \\r\ncoder sleep 300\ncoder exit 0\n"),
+                            f.source(u"b.flv"_s)});
+        QSignalSpy finished(&f.window->driver(), &BatchDriver::batchFinished);
+        QSignalSpy started(&f.window->driver(), &BatchDriver::fileStarted);
+        f.window->imgStart_Click();
+        QVERIFY(started.wait(5000));
+        for (QWidget *w : f.window->lockSet())
+            QVERIFY2(!w->isEnabled(), qPrintable(w->objectName()));
+        // The image toolbar and the menus stay live; the row under conversion stays put.
+        QVERIFY(f.window->imgToolbar(0)->isEnabled());
+        QVERIFY(f.window->findChild<QPushButton *>(u"cmdStop"_s)->isEnabled());
+        f.window->LV()->setCurrentIndex(f.window->fileList().index(0, 0));
+        f.window->txtAction()->setText(u"RemoveSelected"_s);
+        QCOMPARE(f.window->fileList().RowCount(), 2);
+        QTRY_VERIFY(f.window->progressView()->lblPB()->text().startsWith(u"创建中"_s));
+
+        QVERIFY(finished.wait(10000));
+        for (QWidget *w : f.window->lockSet())
+            QVERIFY2(w->isEnabled(), qPrintable(w->objectName()));
+        QCOMPARE(f.window->progressView()->lblPB()->text(), u"Done."_s);
+        QCOMPARE(f.window->progressView()->imgPB()->barWidth(), 0.0);
+        QVERIFY(f.desktop.calls.contains(u"folder "_s + f.dir.filePath(u"out/"_s)));
+        QVERIFY(f.desktop.calls.contains(u"sound "_s + f.program.path() + u"/sound.wav"_s));
+        QCOMPARE(f.window->panel()->txtPath()->text(), f.dir.filePath(u"out/"_s));
+        QCOMPARE(f.window->fileList().RowCount(), 0);
+        QVERIFY(!f.window->picText()->isVisible() || !f.window->isVisible());
+        QVERIFY(!f.window->fileList().hintVisible()); // the batch emptied it: stays hidden
+    }
+
+    void failedFilesAreListedAtTheEnd()
+    {
+        Fixture f;
+        f.window->settings().selectFormat(8);
+        const QString bad = f.source(u"bad.flv"_s, "coder eprint coder: \"bad.flv\": no audio stream\\n\ncoder exit 1\n");
+        f.window->addPaths({bad});
+        QSignalSpy finished(&f.window->driver(), &BatchDriver::batchFinished);
+        f.window->imgStart_Click();
+        QVERIFY(finished.wait(10000));
+        QMessageBox *box = waitForMessage(*f.window);
+        QVERIFY(box);
+        QCOMPARE(box->windowTitle(), u"转换失败"_s);
+        QVERIFY(box->text().contains(bad));
+        QVERIFY(box->text().contains(u"no audio stream"_s));
+        QCOMPARE(f.window->progressView()->lblPB()->text(), u"Done."_s);
+        QCOMPARE(f.window->fileList().rowAt(0).status, FileListRow::Status::Failed);
+        box->close();
+    }
+
+    void commandWords_data()
+    {
+        QTest::addColumn<QString>("word");
+        QTest::addColumn<int>("rowsLeft");
+        QTest::newRow("RemoveSelected") << u"RemoveSelected"_s << 1;
+        QTest::newRow("lower case does nothing") << u"removeselected"_s << 2;
+        QTest::newRow("unknown word") << u"Remove"_s << 2;
+    }
+
+    void commandWords()
+    {
+        QFETCH(QString, word);
+        Fixture f;
+        f.window->addPaths({f.source(u"a.flv"_s), f.source(u"b.flv"_s)});
+        f.window->LV()->setCurrentIndex(f.window->fileList().index(1, 0));
+        f.window->txtAction()->setText(word);
+        QTEST(f.window->fileList().RowCount(), "rowsLeft");
+        QCOMPARE(f.window->txtAction()->text(), QString());
+    }
+
+    void menuWordsReachTheirActions()
+    {
+        Fixture f;
+        f.dialogs.files.push_back(f.source(u"picked.flv"_s));
+        f.window->findChild<QAction *>(u"menuAddaFile"_s)->trigger();
+        QCOMPARE(rowPaths(f.window->fileList()), QStringList{f.dir.filePath(u"picked.flv"_s)});
+        QCOMPARE(f.dialogs.captions.last(), u"Open Files"_s);
+        QCOMPARE(f.window->CommonDialogs().FileName(), f.dir.filePath(u"picked.flv"_s));
+
+        f.window->findChild<QAction *>(u"menuHelp"_s)->trigger();
+        QCOMPARE(f.desktop.calls.last(), u"file "_s + f.program.path() + u"/help.html"_s);
+
+        f.window->findChild<QAction *>(u"menuA"_s)->trigger();
+        QMessageBox *about = waitForMessage(*f.window);
+        QVERIFY(about);
+        QCOMPARE(about->windowTitle(), u"Sonvera "_s);
+        QCOMPARE(about->text().split(u'\n').size(), 3);
+        QCOMPARE(about->icon(), QMessageBox::NoIcon);
+        about->close();
+        QCOMPARE(f.window->txtAction()->text(), QString());
+    }
+
+    void removeMenuFromTheToolbar()
+    {
+        Fixture f;
+        f.window->addPaths({f.source(u"a.flv"_s), f.source(u"b.flv"_s)});
+        QVERIFY(!f.window->picText()->isVisibleTo(f.window.get()));
+        f.window->CmdToolsBar_Click(2);
+        QMenu *remove = f.window->frmMenu()->menuRemove();
+        QTRY_VERIFY(remove->isVisible());
+        remove->findChild<QAction *>(u"menuRemoveAll"_s)->trigger();
+        remove->close();
+        QCOMPARE(f.window->fileList().RowCount(), 0);
+        QVERIFY(f.window->picText()->isVisibleTo(f.window.get()));
+    }
+
+    void hintPanel()
+    {
+        Fixture f;
+        QWidget *hint = f.window->picText();
+        QVERIFY(hint->isVisibleTo(f.window.get()));
+        f.window->addPaths({f.source(u"a.flv"_s)});
+        QVERIFY(!hint->isVisibleTo(f.window.get()));
+        f.window->LV()->setCurrentIndex(f.window->fileList().index(0, 0));
+        f.window->txtAction()->setText(u"RemoveSelected"_s); // the last row: shown
+        QVERIFY(hint->isVisibleTo(f.window.get()));
+
+        // A cancelled folder browser flashes the status and leaves the hint as the list wants it.
+        f.window->addPaths({f.source(u"b.flv"_s)});
+        f.dialogs.folders.push_back(QString());
+        f.window->AddFolder();
+        QCOMPARE(f.dialogs.captions.last(), u"选择一个文件夹:"_s);
+        QCOMPARE(f.window->lblText()->text(), u"拖拽文件到这里开始转换"_s);
+        QVERIFY(!hint->isVisibleTo(f.window.get()));
+    }
+
+    void folderSearchAddsFoundFiles()
+    {
+        Fixture f;
+        f.source(u"tree/a.flv"_s);
+        f.source(u"tree/b.txt"_s);
+        f.source(u"tree/sub/c.FLV"_s);
+        f.dialogs.folders.push_back(f.dir.filePath(u"tree"_s));
+        f.window->AddFolder();
+        QCOMPARE(f.window->lblText()->text(), u"搜索文件..."_s);
+        QVERIFY(f.window->picText()->isVisibleTo(f.window.get()));
+        // A second search while one runs is refused.
+        f.window->AddFolder();
+        QVERIFY(!f.window->findChild<QLabel *>(u"lblStatus"_s)->text().isEmpty());
+        QTRY_COMPARE(f.window->fileList().RowCount(), 2);
+        QCOMPARE(rowPaths(f.window->fileList()),
+                 (QStringList{f.dir.filePath(u"tree/a.flv"_s), f.dir.filePath(u"tree/sub/c.FLV"_s)}));
+        QCOMPARE(f.window->lblText()->text(), u"拖拽文件到这里开始转换"_s);
+        QVERIFY(!f.window->picText()->isVisibleTo(f.window.get()));
+    }
+
+    void drops()
+    {
+        Fixture f;
+        const QStringList three{f.source(u"x.flv"_s), f.source(u"y.mp4"_s), f.source(u"z.avi"_s)};
+        dropOn(f.window->LV()->viewport(), three);
+        QCOMPARE(rowPaths(f.window->fileList()), three);
+        QCOMPARE(f.window->fileList().rowAt(2).formatLabel, u"AVI"_s);
+
+        // A folder dropped on the drop zone is one row, not searched.
+        const QString folder = f.dir.filePath(u"movies"_s);
+        QDir().mkpath(folder);
+        f.source(u"movies/inside.flv"_s);
+        dropOn(f.window->findChild<QWidget *>(u"picDrag"_s), {folder});
+        QCOMPARE(f.window->fileList().RowCount(), 4);
+        QCOMPARE(f.window->fileList().rowAt(3).path, folder);
+        QCOMPARE(f.window->fileList().rowAt(3).formatLabel, u"IES"_s);
+    }
+
+    void exitSavesAndAPlainCloseDoesNot()
+    {
+        {
+            Fixture f;
+            f.window->show();
+            f.window->settings().selectFormat(8);
+            f.window->close();
+            QVERIFY(!QFileInfo::exists(f.setupIni()));
+        }
+        Fixture f;
+        f.window->show();
+        f.window->panel()->cmbOF()->setCurrentIndex(8);
+        f.window->exitCommand();
+        QVERIFY(QFileInfo::exists(f.setupIni()));
+        QFile file(f.setupIni());
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QList<QByteArray> lines = file.readAll().split('\n');
+        QCOMPARE(lines.value(4).trimmed(), QByteArray("\"8\""));
+        QVERIFY(!f.window->isVisible());
+    }
+
+    void closingDuringABatchStopsTheEncoder()
+    {
+        Fixture f;
+        f.window->settings().selectFormat(8);
+        f.window->addPaths({f.source(u"slow.flv"_s, "coder write\ncoder print time=1.00 \\r\ncoder hang\n")});
+        QFile::copy(f.dir.filePath(u"slow.flv"_s), f.context.workFolder + u"/tmpfile.wav"_s);
+        f.window->show();
+        QSignalSpy started(&f.window->driver(), &BatchDriver::stageStarted);
+        f.window->imgStart_Click();
+        QVERIFY(started.wait(5000));
+        QTRY_VERIFY(!QDir(f.dir.filePath(u"out"_s)).entryList(QDir::Files).isEmpty());
+        f.window->close();
+        QTRY_VERIFY_WITH_TIMEOUT(!f.window->driver().isBusy(), 10000);
+        QTRY_VERIFY(!f.window->isVisible());
+        QVERIFY(QDir(f.dir.filePath(u"out"_s)).entryList(QDir::Files).isEmpty());
+        QVERIFY(!QFileInfo::exists(f.context.workFolder + u"/tmpfile.wav"_s));
+        QCOMPARE(f.window->fileList().RowCount(), 1);
+    }
+
+    void browseCancelMeansTheDefaultFolder()
+    {
+        Fixture f;
+        f.dialogs.folders.push_back(f.dir.filePath(u"chosen"_s));
+        f.window->findChild<QPushButton *>(u"cmdBrowse"_s)->click();
+        QCOMPARE(f.window->panel()->txtPath()->text(), f.dir.filePath(u"chosen"_s));
+        QCOMPARE(f.window->settings().outputFolder, f.dir.filePath(u"chosen"_s));
+        QCOMPARE(f.dialogs.captions.last(), u"请选择一个文件夹:"_s);
+        f.dialogs.folders.push_back(QString());
+        f.window->browseOutputFolder();
+        QCOMPARE(f.window->settings().outputFolder, f.dir.filePath(u"default-out"_s));
+    }
+
+    void stopFromTheWindow()
+    {
+        Fixture f;
+        f.window->settings().selectFormat(8);
+        f.window->addPaths({f.source(u"slow.flv"_s, "coder print time=1.00 \\r\ncoder hang\n")});
+        QSignalSpy started(&f.window->driver(), &BatchDriver::stageStarted);
+        QSignalSpy finished(&f.window->driver(), &BatchDriver::batchFinished);
+        f.window->imgStart_Click();
+        QVERIFY(started.wait(5000));
+        f.window->findChild<QPushButton *>(u"cmdStop"_s)->click();
+        QVERIFY(finished.wait(10000));
+        QCOMPARE(f.window->progressView()->lblPB()->text(), u"Stopped."_s);
+        QVERIFY(f.desktop.calls.filter(u"folder "_s).isEmpty());
+        QVERIFY(f.window->findChild<QPushButton *>(u"Command3"_s)->isEnabled());
+        QVERIFY(!f.window->findChild<QPushButton *>(u"cmdStop"_s)->isEnabled());
+    }
+
+    void webLinkAndMinimise()
+    {
+        Fixture f;
+        f.window->findChild<LinkLabel *>(u"lblWeb"_s)->clicked();
+        QCOMPARE(f.desktop.calls.last(), u"url https://www.sonvera.app/"_s);
+        HotImage *help = f.window->findChild<HotImage *>(u"imgHelp"_s);
+        help->setPicture(HotImage::Picture::Light);
+        help->click();
+        QCOMPARE(help->picture(), HotImage::Picture::Normal);
+    }
+};
+
+QTEST_MAIN(TestMainWindow)
+#include "tst_mainwindow.moc"
