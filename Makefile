@@ -3,7 +3,7 @@ BUILD_DIR ?= build
 BUILD_TYPE ?= RelWithDebInfo
 PROGRAM_DIR := $(BUILD_DIR)/Sonvera
 
-.PHONY: deps configure build run test clean
+.PHONY: deps configure build run test screenshot clean
 
 deps:
 	@./scripts/install-deps.sh
@@ -16,11 +16,21 @@ configure: deps $(BUILD_DIR)/build.ninja
 build: configure
 	cmake --build $(BUILD_DIR)
 
+# Without a display (a bare server, CI) the window cannot open: show the
+# command-line converter's help instead of failing.
 run: build
-	$(PROGRAM_DIR)/sonvera-cli --help
+	@if [ -n "$${DISPLAY:-}$${WAYLAND_DISPLAY:-}" ]; then \
+	  $(PROGRAM_DIR)/sonvera; \
+	else \
+	  echo "No display found, so the window cannot open here. Sonvera's command-line converter:"; \
+	  $(PROGRAM_DIR)/sonvera-cli --help; \
+	fi
 
 test: build
 	ctest --test-dir $(BUILD_DIR) --output-on-failure -j2
+
+screenshot: build
+	./scripts/screenshot.sh
 
 clean:
 	rm -rf $(BUILD_DIR)

@@ -45,6 +45,7 @@ ParameterPanel::ParameterPanel(ConversionSettings &settings, QWidget *parent)
     , m_settings(settings)
 {
     setObjectName(u"panel"_s);
+    setAttribute(Qt::WA_StyledBackground);
     m_cmbOF = makeList("cmbOF", u"Output Format", false);
     for (const FormatInfo &format : formatCatalogue())
         m_cmbOF->addItem(format.listText.toString());
