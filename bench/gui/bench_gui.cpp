@@ -1,0 +1,195 @@
+// Measures the window's responsiveness and cost:
+//   first-paint   time from the process's start to the first painted window
+//   search        the folder search over a tree, with the longest stall of a
+//                 1 ms heartbeat timer while it runs
+//   batch         a batch of real conversions, with the longest heartbeat stall
+//   memory        peak and current resident memory
+//
+//   bench_gui first-paint
+//   bench_gui search TREE
+//   bench_gui batch PROGRAM_FOLDER FORMAT FILE...
+// Run on a real display (xvfb-run) so that painting is real.
+#include "desktop.h"
+#include "filelist.h"
+#include "foldersearch.h"
+#include "mainwindow.h"
+#include "parameterpanel.h"
+#include "settingsstore.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QPaintEvent>
+#include <QTemporaryDir>
+#include <QTextStream>
+#include <QTimer>
+
+#include <unistd.h>
+
+using namespace Qt::Literals::StringLiterals;
+using namespace sonvera;
+
+namespace {
+
+QTextStream out(stdout);
+
+// Milliseconds since the process started, from /proc (start time in clock ticks since boot).
+double msSinceProcessStart()
+{
+    QFile stat(u"/proc/self/stat"_s);
+    QFile uptime(u"/proc/uptime"_s);
+    if (!stat.open(QIODevice::ReadOnly) || !uptime.open(QIODevice::ReadOnly))
+        return -1;
+    const QByteArray line = stat.readAll();
+    const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
+    const double startTicks = fields.value(19).toDouble(); // field 22 of the whole line
+    const double upSeconds = uptime.readAll().split(' ').value(0).toDouble();
+    return (upSeconds - startTicks / static_cast<double>(sysconf(_SC_CLK_TCK))) * 1000.0;
+}
+
+QString memory()
+{
+    QFile status(u"/proc/self/status"_s);
+    if (!status.open(QIODevice::ReadOnly))
+        return {};
+    QString rss;
+    QString peak;
+    for (const QByteArray &l : status.readAll().split('\n')) {
+        if (l.startsWith("VmRSS:"))
+            rss = QString::fromLatin1(l.mid(6).simplified());
+        if (l.startsWith("VmHWM:"))
+            peak = QString::fromLatin1(l.mid(6).simplified());
+    }
+    return u"rss "_s + rss + u" peak_rss "_s + peak;
+}
+
+// Records the longest gap between the ticks of a 1 ms timer.
+class Heartbeat : public QObject {
+public:
+    Heartbeat()
+    {
+        m_timer.setTimerType(Qt::PreciseTimer);
+        m_timer.setInterval(1);
+        QObject::connect(&m_timer, &QTimer::timeout, this, [this] {
+            const qint64 now = m_clock.nsecsElapsed();
+            m_longest = std::max(m_longest, now - m_last);
+            m_last = now;
+        });
+    }
+    void start()
+    {
+        m_clock.start();
+        m_last = 0;
+        m_longest = 0;
+        m_timer.start();
+    }
+    double longestMs() const { return static_cast<double>(m_longest) / 1e6; }
+
+private:
+    QTimer m_timer;
+    QElapsedTimer m_clock;
+    qint64 m_last = 0;
+    qint64 m_longest = 0;
+};
+
+class NullDesktop final : public Desktop {
+public:
+    void openFolder(const QString &) override {}
+    void openFile(const QString &) override {}
+    void openUrl(const QString &) override {}
+    void playSound(const QString &) override {}
+};
+
+// Notes the first paint of a window.
+class FirstPaint : public QObject {
+public:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint && painted < 0) {
+            painted = msSinceProcessStart();
+            QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(0); });
+        }
+        return false;
+    }
+    double painted = -1;
+};
+
+ShellContext contextFor(const QString &programFolder, const QTemporaryDir &dir, Desktop &desktop)
+{
+    ShellContext context;
+    context.programFolder = programFolder;
+    context.workFolder = dir.path();
+    context.location = {dir.path(), dir.filePath(u"out"_s)};
+    context.desktop = &desktop;
+    return context;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    const QStringList args = QCoreApplication::arguments();
+    const QString mode = args.value(1);
+    NullDesktop desktop;
+    QTemporaryDir dir;
+
+    if (mode == u"first-paint"_s) {
+        QFile style(u":/style/sonvera.qss"_s);
+        if (style.open(QIODevice::ReadOnly))
+            app.setStyleSheet(QString::fromUtf8(style.readAll()));
+        MainWindow window(contextFor(QCoreApplication::applicationDirPath(), dir, desktop));
+        FirstPaint probe;
+        window.installEventFilter(&probe);
+        window.show();
+        QCoreApplication::exec();
+        out << "first_paint_ms " << QString::number(probe.painted, 'f', 1) << ' ' << memory() << '\n';
+        return 0;
+    }
+    if (mode == u"search"_s) {
+        FolderSearch search;
+        Heartbeat heartbeat;
+        QElapsedTimer clock;
+        qsizetype found = 0;
+        QObject::connect(&search, &FolderSearch::finished, &app, [&](const QStringList &paths) {
+            found = paths.size();
+            QCoreApplication::exit(0);
+        });
+        heartbeat.start();
+        clock.start();
+        search.start(args.value(2));
+        QCoreApplication::exec();
+        out << "search_ms " << clock.elapsed() << " found " << found << " longest_stall_ms "
+            << QString::number(heartbeat.longestMs(), 'f', 2) << ' ' << memory() << '\n';
+        return 0;
+    }
+    if (mode == u"batch"_s) {
+        QFile style(u":/style/sonvera.qss"_s);
+        if (style.open(QIODevice::ReadOnly))
+            app.setStyleSheet(QString::fromUtf8(style.readAll()));
+        MainWindow window(contextFor(args.value(2), dir, desktop));
+        window.settings().selectFormat(args.value(3).toInt());
+        window.settings().outputFolder = dir.filePath(u"out"_s);
+        window.panel()->showSettings();
+        window.addPaths(args.mid(4));
+        window.show();
+        Heartbeat heartbeat;
+        QElapsedTimer clock;
+        int failed = -1;
+        QObject::connect(&window.driver(), &BatchDriver::batchFinished, &app, [&](const BatchSummary &summary) {
+            failed = static_cast<int>(summary.failed.size());
+            QCoreApplication::exit(0);
+        });
+        QTimer::singleShot(200, &window, [&] {
+            heartbeat.start();
+            clock.start();
+            window.imgStart_Click();
+        });
+        QCoreApplication::exec();
+        out << "batch_ms " << clock.elapsed() << " failed " << failed << " longest_stall_ms "
+            << QString::number(heartbeat.longestMs(), 'f', 2) << ' ' << memory() << '\n';
+        return failed == 0 ? 0 : 1;
+    }
+    out << "usage: bench_gui first-paint | search TREE | batch PROGRAM_FOLDER FORMAT FILE...\n";
+    return 2;
+}
