@@ -23,14 +23,21 @@ QStringList localPathsOf(const QMimeData *data)
 namespace {
 
 // Copy is what a drop here does: the files stay where they are.
-template<typename Event>
-bool acceptFiles(Event *event)
+void acceptFiles(QDropEvent *event)
 {
-    if (localPathsOf(event->mimeData()).isEmpty())
-        return false;
+    if (localPathsOf(event->mimeData()).isEmpty()) {
+        event->ignore();
+        return;
+    }
     event->setDropAction(Qt::CopyAction);
     event->accept();
-    return true;
+}
+
+// The dropped paths, once the drop is accepted; empty (and ignored) without files.
+QStringList takeDrop(QDropEvent *event)
+{
+    acceptFiles(event);
+    return event->isAccepted() ? localPathsOf(event->mimeData()) : QStringList();
 }
 
 } // namespace
@@ -53,26 +60,18 @@ FileListView::FileListView(QWidget *parent)
 
 void FileListView::dragEnterEvent(QDragEnterEvent *event)
 {
-    if (!acceptFiles(event))
-        event->ignore();
+    acceptFiles(event);
 }
 
 void FileListView::dragMoveEvent(QDragMoveEvent *event)
 {
-    if (!acceptFiles(event))
-        event->ignore();
+    acceptFiles(event);
 }
 
 void FileListView::dropEvent(QDropEvent *event)
 {
-    const QStringList paths = localPathsOf(event->mimeData());
-    if (paths.isEmpty()) {
-        event->ignore();
-        return;
-    }
-    event->setDropAction(Qt::CopyAction);
-    event->accept();
-    Q_EMIT pathsDropped(paths);
+    if (const QStringList paths = takeDrop(event); !paths.isEmpty())
+        Q_EMIT pathsDropped(paths);
 }
 
 DropZone::DropZone(QWidget *parent)
@@ -83,26 +82,18 @@ DropZone::DropZone(QWidget *parent)
 
 void DropZone::dragEnterEvent(QDragEnterEvent *event)
 {
-    if (!acceptFiles(event))
-        event->ignore();
+    acceptFiles(event);
 }
 
 void DropZone::dragMoveEvent(QDragMoveEvent *event)
 {
-    if (!acceptFiles(event))
-        event->ignore();
+    acceptFiles(event);
 }
 
 void DropZone::dropEvent(QDropEvent *event)
 {
-    const QStringList paths = localPathsOf(event->mimeData());
-    if (paths.isEmpty()) {
-        event->ignore();
-        return;
-    }
-    event->setDropAction(Qt::CopyAction);
-    event->accept();
-    Q_EMIT pathsDropped(paths);
+    if (const QStringList paths = takeDrop(event); !paths.isEmpty())
+        Q_EMIT pathsDropped(paths);
 }
 
 void DropZone::mouseReleaseEvent(QMouseEvent *event)

@@ -25,6 +25,13 @@ private Q_SLOTS:
         QTest::newRow("exponent") << u"1e2x"_s << 100.0;
         QTest::newRow("lone e") << u"3e"_s << 3.0;
         QTest::newRow("empty") << u""_s << 0.0;
+        QTest::newRow("plus") << u"+3"_s << 3.0;
+        QTest::newRow("blanks, then text") << u"  42 sec"_s << 42.0;
+        QTest::newRow("point first") << u".5"_s << 0.5;
+        QTest::newRow("point last") << u"5."_s << 5.0;
+        QTest::newRow("lone minus") << u"-"_s << 0.0;
+        QTest::newRow("lone point") << u"."_s << 0.0;
+        QTest::newRow("full-width digits do not count") << u"１２"_s << 0.0;
     }
 
     void leadingNumber()

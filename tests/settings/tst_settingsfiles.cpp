@@ -83,33 +83,6 @@ private Q_SLOTS:
         QTEST(SettingsText::readField(line), "field");
     }
 
-    void leadingNumber_data()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<double>("number");
-        QTest::newRow("digits") << u"65"_s << 65.0;
-        QTest::newRow("letters after") << u"1a"_s << 1.0;
-        QTest::newRow("letters only") << u"abc"_s << 0.0;
-        QTest::newRow("minus") << u"-2.5x"_s << -2.5;
-        QTest::newRow("plus") << u"+3"_s << 3.0;
-        QTest::newRow("blanks before") << u"  42 sec"_s << 42.0;
-        QTest::newRow("fraction") << u"59.5"_s << 59.5;
-        QTest::newRow("point first") << u".5"_s << 0.5;
-        QTest::newRow("point last") << u"5."_s << 5.0;
-        QTest::newRow("lone minus") << u"-"_s << 0.0;
-        QTest::newRow("lone point") << u"."_s << 0.0;
-        QTest::newRow("exponent") << u"1e5"_s << 100000.0;
-        QTest::newRow("exponent without digits") << u"7e"_s << 7.0;
-        QTest::newRow("empty") << QString() << 0.0;
-        QTest::newRow("full-width digits do not count") << u"１２"_s << 0.0;
-    }
-
-    void leadingNumber()
-    {
-        QFETCH(QString, text);
-        QTEST(LeadingNumber(text), "number");
-    }
-
     void wholeNumber()
     {
         QCOMPARE(SettingsText::wholeNumber(u" -1 "), -1.0);
