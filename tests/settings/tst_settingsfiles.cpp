@@ -3,7 +3,6 @@
 #include "formats.h"
 #include "settingsstore.h"
 #include "settingstext.h"
-#include "textnumber.h"
 
 #include <QDir>
 #include <QFile>
