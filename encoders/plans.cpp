@@ -40,7 +40,9 @@ std::optional<double> positiveDecimal(const QString &text, QStringView name, QSt
 
 std::optional<double> positiveKbit(const QString &text, QStringView name, QStringView example, QString &error)
 {
-    return positive(parseKbitPerSecond(text), name, text, example, error);
+    // The "k" was put there by the command line, not typed: the message shows what was typed.
+    const bool suffixed = text.endsWith(u'k') || text.endsWith(u'K');
+    return positive(parseKbitPerSecond(text), name, suffixed ? text.chopped(1) : text, example, error);
 }
 
 std::optional<int> wholeNumber(const QString &text, QStringView name, QStringView example, QString &error)
