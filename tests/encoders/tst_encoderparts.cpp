@@ -200,7 +200,6 @@ private Q_SLOTS:
     {
         int plans = 0;
         for (int format = 0; format < kFormatCount; ++format) {
-            const FormatInfo *info = formatAt(format);
             auto check = [&](const ConversionSettings &s, const QString &what) {
                 const QString label = QString::number(format) + u' ' + what;
                 const EncoderCommand first = BuildFirstStageCommand(u"/v/a.flv"_s, u"/out/"_s, s, context());
@@ -245,7 +244,6 @@ private Q_SLOTS:
                     check(s, u"size="_s + size + u" channels="_s + QString::number(channelIndex + 1));
                 }
             }
-            Q_UNUSED(info);
         }
         QVERIFY(plans > 9 * 40);
     }
