@@ -93,11 +93,12 @@ void FfmpegLogReader::readLine(QString line)
 {
     // "[flv @ 0x55d0c0] [error] message": the context part is optional,
     // the level part is there for every message but continuation lines.
-    static const QRegularExpression kPrefix(uR"(^(?:\[[^\]]* @ 0x[0-9a-f]+\] )?\[(\w+)\] )"_s);
+    static const QRegularExpression kPrefix(uR"(^(\[[^\]]* @ 0x[0-9a-f]+\] )?\[(\w+)\] )"_s);
     const QRegularExpressionMatch prefix = kPrefix.match(line);
     if (!prefix.hasMatch())
         return;
-    const QString level = prefix.captured(1);
+    const bool fromComponent = prefix.capturedLength(1) > 0;
+    const QString level = prefix.captured(2);
     const QString text = line.mid(prefix.capturedEnd());
 
     if (level == u"error" || level == u"fatal" || level == u"panic") {
@@ -110,7 +111,9 @@ void FfmpegLogReader::readLine(QString line)
             m_lastWarning = text.trimmed();
         return;
     }
-    if (level != u"info")
+    // The listings come from ffmpeg itself; a component's message (a
+    // demuxer's, a decoder's) neither belongs to one nor ends one.
+    if (level != u"info" || fromComponent)
         return;
 
     static const QRegularExpression kInput(uR"(^Input #(\d+), (.*?), from )"_s);

@@ -31,11 +31,11 @@ std::optional<TemporaryOutput> TemporaryOutput::create(const QString &finalPath,
         return std::nullopt;
     }
     if (target.isDir()) {
-        error = u"the output \""_s + target.absoluteFilePath() + u"\" is a folder"_s;
+        error = u"is a folder, not a file"_s;
         return std::nullopt;
     }
     if (target.exists() && !replace) {
-        error = u"the output \""_s + target.absoluteFilePath() + u"\" already exists and is kept; pass -y to replace it"_s;
+        error = u"already exists and is kept; pass -y to replace it"_s;
         return std::nullopt;
     }
 

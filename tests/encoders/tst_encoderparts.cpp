@@ -449,6 +449,7 @@ private Q_SLOTS:
         log.feed("[info] Input #0, mp3, from 'file:/m/song.mp3':\n"
                  "[info]   Duration: N/A, start: 0.025057, bitrate: N/A\n"
                  "[info]   Stream #0:0: Audio: mp3, 44100 Hz, stereo, fltp, 128 kb/s\n"
+                 "[mjpeg @ 0x5612a0] [info] a component's message does not end the listing\n"
                  "[info]   Stream #0:1(eng): Video: mjpeg (Baseline), yuvj420p(pc), 500x500 [SAR 1:1 DAR 1:1], 90k tbr, 90k tbn (attached pic)\n"
                  "[info] Input #1, amr, from 'pipe:0':\n"
                  "[info]   Duration: 00:00:10.36, bitrate: 12 kb/s\n"
