@@ -45,6 +45,9 @@ std::optional<TemporaryOutput> TemporaryOutput::create(const QString &finalPath,
     const QString suffix = target.suffix().isEmpty() ? QString() : u'.' + target.suffix();
     out.m_temporary = folder + u"/."_s + target.fileName() + u".part-"_s
         + QString::number(QCoreApplication::applicationPid()) + suffix;
+    // A file of this name can only be left over from a killed run whose
+    // process id this run now has.
+    QFile::remove(out.m_temporary);
     QFile probe(out.m_temporary);
     if (!probe.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
         error = u"cannot write in the output folder \""_s + folder + u"\": "_s + probe.errorString();
