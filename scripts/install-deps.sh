@@ -16,6 +16,8 @@ packages=(
   fonts-wqy-microhei
   # screenshots under a virtual display
   xvfb xauth
+  # the encoders' benchmark script
+  python3
 )
 
 missing=()

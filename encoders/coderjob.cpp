@@ -1,0 +1,185 @@
+#include "coderjob.h"
+
+#include "statuslines.h"
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace sonvera::encoders {
+
+CoderJob::CoderJob(const QString &program, QStringList arguments, AmrEncoderFactory amr, QObject *parent)
+    : EncoderJob(program, std::move(arguments), parent), m_amrFactory(std::move(amr))
+{
+}
+
+CoderJob::~CoderJob() = default;
+
+void CoderJob::run()
+{
+    const CoderParse parsed = parseCoderArguments(arguments());
+    if (!parsed.request) {
+        fail(parsed.error.file, parsed.error.cause);
+        return;
+    }
+    m_request = *parsed.request;
+    const CoderPlanResult planned = planCoder(m_request, bool(m_amrFactory));
+    if (!planned.plan) {
+        fail(m_request.output, planned.error);
+        return;
+    }
+    m_plan = *planned.plan;
+    for (const QString &warning : std::as_const(m_plan.warnings))
+        console().warning(warning);
+
+    if (!locateFfmpeg() || !checkSource(m_request.input) || !prepareOutput(m_request.output, m_request.overwrite))
+        return;
+
+    const bool amr = m_plan.amr && m_plan.audio;
+    if (amr) {
+        m_amr = m_amrFactory(m_plan.amr->mode);
+        QStringList args = m_plan.inputOptions;
+        args << u"-i"_s << ffmpegFileUrl(m_request.input) << u"-map"_s << u"0:a:0"_s << u"-ac"_s << u"1"_s
+             << u"-ar"_s << u"8000"_s << u"-c:a"_s << u"pcm_s16le"_s << u"-f"_s << u"s16le"_s << u"pipe:1"_s;
+        m_decoder = startFfmpeg(args, FfmpegProcess::Stdout::Data, false);
+        connect(m_decoder, &FfmpegProcess::dataRead, this, &CoderJob::onPcm);
+        connect(m_decoder, &FfmpegProcess::ended, this, &CoderJob::onDecoderEnded);
+    }
+    startMuxer(amr);
+}
+
+void CoderJob::startMuxer(bool withAmr)
+{
+    m_audioFromPipe = withAmr;
+    QStringList args{u"-y"_s};
+    args << m_plan.inputOptions << u"-i"_s << ffmpegFileUrl(m_request.input);
+    if (withAmr) {
+        // The AMR stream arrives as it is coded; probing it needs no more than its first bytes.
+        args << u"-f"_s << u"amr"_s << u"-probesize"_s << u"32"_s << u"-analyzeduration"_s << u"0"_s << u"-i"_s
+             << u"pipe:0"_s;
+    }
+    if (m_plan.video)
+        args << u"-map"_s << u"0:V:0"_s;
+    if (withAmr)
+        args << u"-map"_s << u"1:a:0"_s;
+    else if (m_plan.audio && !m_plan.amr)
+        args << u"-map"_s << (m_plan.container == CoderContainer::Mp3 ? u"0:a:0"_s : u"0:a:0?"_s);
+    args << m_plan.videoArguments;
+    if (withAmr)
+        args << u"-c:a"_s << u"copy"_s;
+    else
+        args << m_plan.audioArguments;
+    args << u"-f"_s << m_plan.muxer << u"-progress"_s << u"pipe:1"_s << ffmpegFileUrl(output().temporaryPath());
+
+    m_muxer = startFfmpeg(args, FfmpegProcess::Stdout::Progress, withAmr);
+    FfmpegProcess *muxer = m_muxer;
+    connect(muxer, &FfmpegProcess::inputListed, this, [this, muxer](int index) {
+        if (muxer == m_muxer && index == 0)
+            onListed(index);
+    });
+    connect(muxer, &FfmpegProcess::progressed, this, [this, muxer](const ProgressBlock &block) {
+        if (muxer == m_muxer)
+            onProgress(block);
+    });
+    connect(muxer, &FfmpegProcess::ended, this, [this, muxer](bool success) {
+        if (muxer == m_muxer)
+            onMuxerEnded(success);
+    });
+    if (withAmr)
+        m_muxer->write(AmrEncoder::fileHeader());
+}
+
+void CoderJob::onListed(int)
+{
+    if (finished())
+        return;
+    const InputInfo *input = m_muxer->log().input(0);
+    if (m_plan.video && !input->video()) {
+        fail(m_request.input, u"no video stream; choose MP3 for audio-only sources"_s);
+        return;
+    }
+    if (m_plan.container == CoderContainer::Mp3 && !input->audio()) {
+        fail(m_request.input, u"no audio stream; an MP3 needs a source with sound"_s);
+        return;
+    }
+    if (m_plan.clipStart && input->durationSeconds && *m_plan.clipStart >= *input->durationSeconds) {
+        fail(m_request.input, u"the clip starts at "_s + numberText(*m_plan.clipStart)
+                                  + u" s, after the end of the source at "_s
+                                  + QString::number(*input->durationSeconds, 'f', 2) + u" s"_s);
+        return;
+    }
+    if (!m_bannerShown) {
+        if (m_plan.video && m_plan.keepsSize) {
+            const QString warning = keptSizeWarning(m_plan.keptSizeRule, input->video()->size);
+            if (!warning.isEmpty())
+                console().warning(warning);
+        }
+        m_duration = clippedDuration(m_plan, input->durationSeconds);
+        console().line(durationBannerLine(m_duration, input->startText, input->bitrateText));
+        m_bannerShown = true;
+    }
+    if (m_audioFromPipe && !input->audio()) {
+        // A source without sound: the video goes out alone.
+        m_decoder->kill();
+        m_muxer->kill();
+        startMuxer(false);
+    }
+}
+
+void CoderJob::onProgress(const ProgressBlock &block)
+{
+    if (finished() || !m_bannerShown)
+        return;
+    m_last = block;
+    console().status(coderStatusLine(block, m_plan.video, false), Console::Channel::Err);
+}
+
+void CoderJob::onMuxerEnded(bool success)
+{
+    if (finished())
+        return;
+    if (!success) {
+        failFromFfmpeg(*m_muxer, m_request.input);
+        return;
+    }
+    const double reached = m_last.outTimeSeconds.value_or(0);
+    if (reached <= 0) {
+        fail(m_request.input, m_plan.clipStart ? u"nothing could be decoded from the clip range; the source may end earlier than it says"_s
+                                               : u"nothing could be decoded; the file may be damaged"_s);
+        return;
+    }
+    if (m_duration && reached < *m_duration - std::max(0.5, *m_duration * 0.05)) {
+        console().warning(u"only "_s + QString::number(reached, 'f', 1) + u" s of the source's "_s
+                          + QString::number(*m_duration, 'f', 1) + u" s could be read; it may be cut short or damaged"_s);
+    }
+    if (!commitOutput())
+        return;
+    console().finalStatus(coderStatusLine(m_last, m_plan.video, true), Console::Channel::Err);
+    succeed();
+}
+
+void CoderJob::onPcm(const QByteArray &pcm)
+{
+    if (finished() || !m_audioFromPipe)
+        return;
+    m_muxer->write(m_amr->encode(pcm));
+}
+
+void CoderJob::onDecoderEnded(bool success)
+{
+    if (finished() || !m_audioFromPipe)
+        return;
+    if (!success) {
+        const InputInfo *input = m_decoder->log().input(0);
+        if (input && input->complete && !input->audio() && (!m_plan.video || input->video())) {
+            // No sound to code: the video goes out alone.
+            m_muxer->kill();
+            startMuxer(false);
+            return;
+        }
+        failFromFfmpeg(*m_decoder, m_request.input);
+        return;
+    }
+    m_muxer->write(m_amr->finish());
+    m_muxer->closeInput();
+}
+
+} // namespace sonvera::encoders

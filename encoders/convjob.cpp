@@ -1,0 +1,113 @@
+#include "convjob.h"
+
+#include <cmath>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace sonvera::encoders {
+
+ConvJob::ConvJob(QStringList arguments, QObject *parent) : EncoderJob(u"conv"_s, std::move(arguments), parent) {}
+
+void ConvJob::run()
+{
+    const ConvParse parsed = parseConvArguments(arguments());
+    if (!parsed.request) {
+        fail(parsed.error.file, parsed.error.cause);
+        return;
+    }
+    m_request = *parsed.request;
+    const ConvPlanResult planned = planConv(m_request);
+    if (!planned.plan) {
+        fail(m_request.output, planned.error);
+        return;
+    }
+    m_plan = *planned.plan;
+    for (const QString &warning : std::as_const(m_plan.warnings))
+        console().warning(warning);
+
+    if (!locateFfmpeg() || !checkSource(m_request.source) || !prepareOutput(m_request.output, true))
+        return;
+
+    QStringList args{u"-y"_s, u"-i"_s, ffmpegFileUrl(m_request.source)};
+    args << m_plan.codecArguments << u"-f"_s << m_plan.muxer << u"-progress"_s << u"pipe:1"_s
+         << ffmpegFileUrl(output().temporaryPath());
+    m_ffmpeg = startFfmpeg(args, FfmpegProcess::Stdout::Progress, false);
+    connect(m_ffmpeg, &FfmpegProcess::inputListed, this, &ConvJob::onListed);
+    connect(m_ffmpeg, &FfmpegProcess::progressed, this, &ConvJob::onProgress);
+    connect(m_ffmpeg, &FfmpegProcess::ended, this, &ConvJob::onEnded);
+}
+
+void ConvJob::onListed(int index)
+{
+    if (finished() || index != 0)
+        return;
+    const InputInfo *input = m_ffmpeg->log().input(0);
+    if (!input->video()) {
+        fail(m_request.source, u"no video stream; choose MP3 for audio-only sources"_s);
+        return;
+    }
+    m_duration = input->durationSeconds;
+    console().status(convStatusLine(statusAt({})), Console::Channel::Out);
+}
+
+ConvStatus ConvJob::statusAt(const ProgressBlock &block) const
+{
+    ConvStatus s;
+    s.positionSeconds = block.outTimeSeconds.value_or(0);
+    s.frames = std::max<qint64>(block.frame, 0);
+    s.percent = m_percent;
+    s.fps = std::max(block.fps, 0.0);
+    s.videoKbps = m_plan.videoKbps;
+    s.audioKbps = m_plan.audioKbps;
+    if (m_duration && *m_duration > 0) {
+        const double left = std::max(*m_duration - s.positionSeconds, 0.0);
+        if (block.speed > 0)
+            s.minutesLeft = int(left / block.speed / 60);
+        if (s.positionSeconds > 0 && block.totalSizeBytes > 0)
+            s.estimatedMegabytes = int(double(block.totalSizeBytes) * *m_duration / s.positionSeconds / 1048576);
+    }
+    return s;
+}
+
+void ConvJob::onProgress(const ProgressBlock &block)
+{
+    if (finished())
+        return;
+    m_last = block;
+    // The percentage never goes back, and reaches 100 only once the output is in place.
+    m_percent = std::max(m_percent, convPercent(block.outTimeSeconds.value_or(0), m_duration));
+    console().status(convStatusLine(statusAt(block)), Console::Channel::Out);
+}
+
+void ConvJob::onEnded(bool success)
+{
+    if (finished())
+        return;
+    if (!success) {
+        const InputInfo *input = m_ffmpeg->log().input(0);
+        if (input && !input->video())
+            fail(m_request.source, u"no video stream; choose MP3 for audio-only sources"_s);
+        else
+            failFromFfmpeg(*m_ffmpeg, m_request.source);
+        return;
+    }
+    const double reached = m_last.outTimeSeconds.value_or(0);
+    if (reached <= 0) {
+        fail(m_request.source, u"no frame could be decoded; the file may be damaged"_s);
+        return;
+    }
+    if (m_duration && reached < *m_duration - std::max(0.5, *m_duration * 0.05)) {
+        console().warning(u"only "_s + QString::number(reached, 'f', 1) + u" s of the source's "_s
+                          + QString::number(*m_duration, 'f', 1) + u" s could be read; it may be cut short or damaged"_s);
+    }
+    if (!commitOutput())
+        return;
+    ConvStatus done = statusAt(m_last);
+    done.percent = 100;
+    done.minutesLeft = 0;
+    done.estimatedMegabytes = int(output().size() / 1048576);
+    console().finalStatus(convStatusLine(done), Console::Channel::Out);
+    succeed();
+}
+
+} // namespace sonvera::encoders

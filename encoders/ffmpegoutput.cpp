@@ -1,0 +1,199 @@
+#include "ffmpegoutput.h"
+
+#include <QRegularExpression>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace sonvera::encoders {
+
+namespace {
+
+// Splits complete lines off `pending`; "\r" ends a line as "\n" does.
+QList<QByteArray> takeLines(QByteArray &pending, const QByteArray &chunk)
+{
+    pending += chunk;
+    QList<QByteArray> lines;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < pending.size(); ++i) {
+        if (pending[i] == '\n' || pending[i] == '\r') {
+            lines << pending.mid(start, i - start);
+            start = i + 1;
+        }
+    }
+    pending.remove(0, start);
+    return lines;
+}
+
+std::optional<double> hmsSeconds(QStringView text)
+{
+    const QList<QStringView> parts = text.split(u':');
+    if (parts.size() != 3)
+        return std::nullopt;
+    bool okH = false, okM = false, okS = false;
+    const double h = parts[0].toDouble(&okH);
+    const double m = parts[1].toDouble(&okM);
+    const double s = parts[2].toDouble(&okS);
+    if (!okH || !okM || !okS)
+        return std::nullopt;
+    return h * 3600 + m * 60 + s;
+}
+
+// "1492.0kbits/s" or "16.8x": the number at the start; -1 for "N/A".
+double leadingNumber(QByteArrayView value)
+{
+    qsizetype end = 0;
+    while (end < value.size() && (std::isdigit(static_cast<unsigned char>(value[end])) || value[end] == '.'))
+        ++end;
+    bool ok = false;
+    const double number = value.first(end).toDouble(&ok);
+    return ok ? number : -1;
+}
+
+} // namespace
+
+const StreamInfo *InputInfo::video() const
+{
+    for (const StreamInfo &s : streams) {
+        if (s.kind == StreamInfo::Kind::Video && !s.attachedPicture)
+            return &s;
+    }
+    return nullptr;
+}
+
+const StreamInfo *InputInfo::audio() const
+{
+    for (const StreamInfo &s : streams) {
+        if (s.kind == StreamInfo::Kind::Audio)
+            return &s;
+    }
+    return nullptr;
+}
+
+void FfmpegLogReader::feed(const QByteArray &chunk)
+{
+    for (const QByteArray &line : takeLines(m_pending, chunk))
+        readLine(QString::fromUtf8(line));
+}
+
+void FfmpegLogReader::finish()
+{
+    if (!m_pending.isEmpty())
+        readLine(QString::fromUtf8(std::exchange(m_pending, {})));
+    if (m_current >= 0)
+        m_inputs[m_current].complete = true;
+    m_current = -1;
+}
+
+const InputInfo *FfmpegLogReader::input(int index) const
+{
+    return index >= 0 && index < m_inputs.size() ? &m_inputs[index] : nullptr;
+}
+
+void FfmpegLogReader::readLine(QString line)
+{
+    // "[flv @ 0x55d0c0] [error] message": the context part is optional,
+    // the level part is there for every message but continuation lines.
+    static const QRegularExpression kPrefix(uR"(^(\[[^\]]* @ 0x[0-9a-f]+\] )?\[(\w+)\] )"_s);
+    const QRegularExpressionMatch prefix = kPrefix.match(line);
+    if (!prefix.hasMatch())
+        return;
+    const bool fromComponent = prefix.capturedLength(1) > 0;
+    const QString level = prefix.captured(2);
+    const QString text = line.mid(prefix.capturedEnd());
+
+    if (level == u"error" || level == u"fatal" || level == u"panic") {
+        if (!text.trimmed().isEmpty())
+            m_lastError = text.trimmed();
+        return;
+    }
+    if (level == u"warning") {
+        if (!text.trimmed().isEmpty())
+            m_lastWarning = text.trimmed();
+        return;
+    }
+    // The listings come from ffmpeg itself; a component's message (a
+    // demuxer's, a decoder's) neither belongs to one nor ends one.
+    if (level != u"info" || fromComponent)
+        return;
+
+    static const QRegularExpression kInput(uR"(^Input #(\d+), (.*?), from )"_s);
+    if (!text.startsWith(u"  "_s)) {
+        if (m_current >= 0)
+            m_inputs[m_current].complete = true;
+        m_current = -1;
+        const QRegularExpressionMatch input = kInput.match(text);
+        if (input.hasMatch() && input.captured(1).toInt() == m_inputs.size()) {
+            m_inputs.append(InputInfo{});
+            m_inputs.last().format = input.captured(2);
+            m_current = int(m_inputs.size() - 1);
+        }
+        return;
+    }
+    if (m_current < 0)
+        return;
+    InputInfo &info = m_inputs[m_current];
+
+    static const QRegularExpression kDuration(uR"(^  Duration: ([^,]+)(?:, start: ([^,]+))?(?:, bitrate: (.*))?$)"_s);
+    static const QRegularExpression kStream(uR"(^  Stream #\d+:\d+(?:\[[^\]]*\])?(?:\([^)]*\))?: (\w+): (.*)$)"_s);
+    if (const QRegularExpressionMatch m = kDuration.match(text); m.hasMatch()) {
+        info.durationSeconds = hmsSeconds(m.captured(1));
+        info.startText = m.captured(2);
+        info.bitrateText = m.captured(3);
+        return;
+    }
+    const QRegularExpressionMatch m = kStream.match(text);
+    if (!m.hasMatch())
+        return;
+    StreamInfo stream;
+    const QString kind = m.captured(1);
+    const QString details = m.captured(2);
+    stream.codec = details.section(u' ', 0, 0).section(u',', 0, 0);
+    if (kind == u"Video") {
+        stream.kind = StreamInfo::Kind::Video;
+        static const QRegularExpression kSize(uR"(, (\d+)x(\d+)\b)"_s);
+        if (const QRegularExpressionMatch size = kSize.match(details); size.hasMatch())
+            stream.size = QSize(size.captured(1).toInt(), size.captured(2).toInt());
+        stream.attachedPicture = details.contains(u"(attached pic)"_s);
+    } else if (kind == u"Audio") {
+        stream.kind = StreamInfo::Kind::Audio;
+        static const QRegularExpression kRate(uR"(, (\d+) Hz\b)"_s);
+        if (const QRegularExpressionMatch rate = kRate.match(details); rate.hasMatch())
+            stream.sampleRate = rate.captured(1).toInt();
+    }
+    info.streams.append(stream);
+}
+
+QList<ProgressBlock> ProgressReader::feed(const QByteArray &chunk)
+{
+    QList<ProgressBlock> blocks;
+    for (const QByteArray &line : takeLines(m_pending, chunk)) {
+        const qsizetype eq = line.indexOf('=');
+        if (eq <= 0)
+            continue;
+        const QByteArrayView key = QByteArrayView(line).first(eq);
+        const QByteArrayView value = QByteArrayView(line).sliced(eq + 1).trimmed();
+        const bool known = value != "N/A";
+        if (key == "frame" && known) {
+            m_block.frame = value.toLongLong();
+        } else if (key == "fps" && known) {
+            m_block.fps = leadingNumber(value);
+        } else if (key == "total_size" && known) {
+            m_block.totalSizeBytes = value.toLongLong();
+        } else if (key == "out_time_us" && known) {
+            bool ok = false;
+            const qint64 us = value.toLongLong(&ok);
+            if (ok)
+                m_block.outTimeSeconds = double(std::max<qint64>(us, 0)) / 1e6;
+        } else if (key == "bitrate" && known) {
+            m_block.bitrateKbps = leadingNumber(value);
+        } else if (key == "speed" && known) {
+            m_block.speed = leadingNumber(value);
+        } else if (key == "progress") {
+            m_block.end = value == "end";
+            blocks << std::exchange(m_block, {});
+        }
+    }
+    return blocks;
+}
+
+} // namespace sonvera::encoders

@@ -1,0 +1,86 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QSize>
+#include <QString>
+
+#include <optional>
+
+namespace sonvera::encoders {
+
+// One stream of an input, as ffmpeg's input listing describes it.
+struct StreamInfo {
+    enum class Kind { Video, Audio, Other };
+    Kind kind = Kind::Other;
+    QString codec;                 // "h264", "mp3", ...
+    QSize size;                    // video only; invalid when not listed
+    int sampleRate = 0;            // audio only, Hz; 0 when not listed
+    bool attachedPicture = false;  // cover art: a still image, not a video
+};
+
+// What ffmpeg's listing of one input says.
+struct InputInfo {
+    QString format;                        // demuxer name, e.g. "flv"
+    std::optional<double> durationSeconds; // empty when ffmpeg prints N/A
+    QString startText;                     // e.g. "0.000000"; empty when not listed
+    QString bitrateText;                   // e.g. "948 kb/s" or "N/A"
+    QList<StreamInfo> streams;
+    bool complete = false;                 // the listing has ended
+
+    // The first real video stream (no cover art), or nullptr.
+    const StreamInfo *video() const;
+    const StreamInfo *audio() const;
+};
+
+// Reads ffmpeg's standard error written with `-loglevel level+info`, where
+// every message starts with its level in brackets. It collects the listings
+// of the inputs ("Input #0 ..." with its "Duration:" and "Stream #0:N" lines)
+// and remembers the last error message, which is the best one-line reason
+// when ffmpeg fails. Chunks may end anywhere; an unfinished line waits for
+// the next chunk.
+class FfmpegLogReader final {
+public:
+    void feed(const QByteArray &chunk);
+    void finish(); // reads an unfinished last line
+
+    // The listing of input `index`, or nullptr when it has not begun.
+    const InputInfo *input(int index) const;
+    // The text of the last error (or, when none, warning) message, without
+    // prefixes; empty when there was none.
+    QString lastProblem() const { return m_lastError.isEmpty() ? m_lastWarning : m_lastError; }
+
+private:
+    void readLine(QString line);
+
+    QByteArray m_pending;
+    QList<InputInfo> m_inputs;
+    int m_current = -1; // input whose listing is being read
+    QString m_lastError;
+    QString m_lastWarning;
+};
+
+// One block of ffmpeg's `-progress` output. Fields that a block lacks or
+// that read "N/A" are left at their "unknown" values.
+struct ProgressBlock {
+    qint64 frame = -1;
+    double fps = -1;
+    qint64 totalSizeBytes = -1;
+    std::optional<double> outTimeSeconds;
+    double bitrateKbps = -1;
+    double speed = -1;  // times real time
+    bool end = false;   // the last block: ffmpeg has written everything
+};
+
+// Splits ffmpeg's `-progress` key=value stream into blocks; each block ends
+// with its "progress=" line. Chunks may end anywhere.
+class ProgressReader final {
+public:
+    QList<ProgressBlock> feed(const QByteArray &chunk);
+
+private:
+    QByteArray m_pending;
+    ProgressBlock m_block;
+};
+
+} // namespace sonvera::encoders

@@ -1,0 +1,118 @@
+#include "ffmpegprocess.h"
+
+#include <csignal>
+#include <sys/prctl.h>
+#include <unistd.h>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace sonvera::encoders {
+
+FfmpegProcess::FfmpegProcess(const QString &program, const QStringList &arguments, Stdout stdoutMode,
+                             bool pipedInput, QObject *parent)
+    : QObject(parent), m_process(this), m_stdoutMode(stdoutMode)
+{
+    m_process.setProgram(program);
+    m_process.setArguments(arguments);
+    if (!pipedInput)
+        m_process.setStandardInputFile(QProcess::nullDevice());
+    const pid_t parentPid = ::getpid();
+    // Runs in the child between fork and exec: only async-signal-safe calls.
+    m_process.setChildProcessModifier([parentPid] {
+        ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+        if (::getppid() != parentPid) // the parent died before prctl took effect
+            ::_exit(127);
+        ::signal(SIGPIPE, SIG_DFL); // this program ignores it; ffmpeg must not inherit that
+    });
+
+    connect(&m_process, &QProcess::readyReadStandardOutput, this, &FfmpegProcess::readStdout);
+    connect(&m_process, &QProcess::readyReadStandardError, this, &FfmpegProcess::readStderr);
+    connect(&m_process, &QProcess::finished, this, [this](int code, QProcess::ExitStatus status) {
+        readStdout();
+        readStderr();
+        m_log.finish();
+        announceListings();
+        finish(status == QProcess::NormalExit && code == 0);
+    });
+    connect(&m_process, &QProcess::errorOccurred, this, [this](QProcess::ProcessError error) {
+        if (error == QProcess::FailedToStart) {
+            m_startError = m_process.errorString();
+            finish(false);
+        }
+    });
+}
+
+FfmpegProcess::~FfmpegProcess()
+{
+    kill();
+}
+
+void FfmpegProcess::start()
+{
+    m_process.start();
+}
+
+void FfmpegProcess::write(const QByteArray &bytes)
+{
+    // Written while the child starts, the bytes wait in QProcess's buffer.
+    if (!m_ended && m_process.state() != QProcess::NotRunning)
+        m_process.write(bytes);
+}
+
+void FfmpegProcess::closeInput()
+{
+    m_process.closeWriteChannel();
+}
+
+void FfmpegProcess::kill()
+{
+    m_ended = true;
+    if (m_process.state() != QProcess::NotRunning) {
+        m_process.kill();
+        // SIGKILL ends the child at once; reaping it here keeps no zombie
+        // and no writer behind when the caller deletes the output next.
+        m_process.waitForFinished(1000);
+    }
+}
+
+void FfmpegProcess::readStdout()
+{
+    const QByteArray chunk = m_process.readAllStandardOutput();
+    if (chunk.isEmpty() || m_ended)
+        return;
+    if (m_stdoutMode == Stdout::Data) {
+        Q_EMIT dataRead(chunk);
+        return;
+    }
+    for (const ProgressBlock &block : m_progress.feed(chunk)) {
+        if (m_ended)
+            return;
+        Q_EMIT progressed(block);
+    }
+}
+
+void FfmpegProcess::readStderr()
+{
+    m_log.feed(m_process.readAllStandardError());
+    announceListings();
+}
+
+void FfmpegProcess::announceListings()
+{
+    while (!m_ended) {
+        const InputInfo *info = m_log.input(m_listed);
+        if (!info || !info->complete)
+            return;
+        Q_EMIT inputListed(m_listed++);
+    }
+}
+
+void FfmpegProcess::finish(bool success)
+{
+    if (m_ended)
+        return;
+    m_ended = true;
+    Q_EMIT ended(success);
+}
+
+} // namespace sonvera::encoders

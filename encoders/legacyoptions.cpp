@@ -1,0 +1,180 @@
+#include "legacyoptions.h"
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace sonvera::encoders {
+
+namespace {
+
+// What a setting is called where the user types it, for messages.
+QString settingName(QStringView option)
+{
+    if (option == u"-ofps")
+        return u"the frame rate"_s;
+    if (option == u"-b")
+        return u"the video bitrate"_s;
+    if (option == u"-ab")
+        return u"the audio bitrate"_s;
+    if (option == u"-ar")
+        return u"the audio sample rate"_s;
+    if (option == u"-ac")
+        return u"the channel count"_s;
+    if (option == u"-s")
+        return u"the frame size"_s;
+    if (option == u"-ss")
+        return u"the clip start"_s;
+    if (option == u"-to")
+        return u"the clip end"_s;
+    return u"option "_s + option;
+}
+
+UsageError emptyValue(const QString &file, QStringView option)
+{
+    return {file, settingName(option) + u" is empty; enter a value"_s};
+}
+
+// Splits "k=v:k=v" into `into`; a later key replaces an earlier one.
+void mergeOptionList(QStringView list, QMap<QString, QString> &into)
+{
+    for (QStringView item : list.split(u':')) {
+        if (item.isEmpty())
+            continue;
+        const qsizetype eq = item.indexOf(u'=');
+        if (eq < 0)
+            into.insert(item.toString(), QString());
+        else
+            into.insert(item.left(eq).toString(), item.mid(eq + 1).toString());
+    }
+}
+
+} // namespace
+
+ConvParse parseConvArguments(const QStringList &args)
+{
+    static const QStringList kOptions{u"-oac"_s, u"-lameopts"_s, u"-ovc"_s, u"-lavcopts"_s,
+                                      u"-ofps"_s, u"-of"_s, u"-lavfopts"_s, u"-o"_s};
+    ConvRequest r;
+    bool haveSource = false;
+    bool haveOutput = false;
+    // The output is known before the options are read, so that every
+    // message can name it.
+    for (qsizetype i = 0; i + 1 < args.size(); ++i) {
+        if (args[i] == u"-o") {
+            r.output = args[i + 1];
+            break;
+        }
+    }
+    const QString &about = r.output;
+
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString &arg = args[i];
+        if (!kOptions.contains(arg)) {
+            if (haveSource)
+                return {std::nullopt, {about, u"unexpected argument \""_s + arg + u"\"; conv takes one source file"_s}};
+            r.source = arg;
+            haveSource = true;
+            continue;
+        }
+        // -o takes any path; a setting followed by another option had an empty text.
+        const bool last = i + 1 >= args.size();
+        if (last || (arg != u"-o" && kOptions.contains(args[i + 1])))
+            return {std::nullopt, emptyValue(about, arg)};
+        const QString value = args[++i];
+        if (arg == u"-oac") {
+            r.audioEncoder = value;
+        } else if (arg == u"-lameopts") {
+            QMap<QString, QString> lame;
+            mergeOptionList(value, lame);
+            if (lame.contains(u"preset"_s))
+                r.lamePreset = lame.value(u"preset"_s);
+        } else if (arg == u"-ovc") {
+            r.videoEncoder = value;
+        } else if (arg == u"-lavcopts") {
+            mergeOptionList(value, r.lavcOptions);
+        } else if (arg == u"-ofps") {
+            r.outputFps = value;
+        } else if (arg == u"-of") {
+            r.container = value;
+        } else if (arg == u"-lavfopts") {
+            QMap<QString, QString> lavf;
+            mergeOptionList(value, lavf);
+            r.lavfFormat = lavf.value(u"format"_s);
+        } else if (arg == u"-o") {
+            haveOutput = true;
+        }
+    }
+    if (!haveSource || r.source.isEmpty())
+        return {std::nullopt, {about, u"no source file given"_s}};
+    if (!haveOutput || r.output.isEmpty())
+        return {std::nullopt, {r.source, u"no output file given; use -o"_s}};
+    return {r, {}};
+}
+
+CoderParse parseCoderArguments(const QStringList &args)
+{
+    static const QStringList kValued{u"-i"_s, u"-s"_s, u"-vcodec"_s, u"-acodec"_s, u"-b"_s, u"-ab"_s,
+                                     u"-ar"_s, u"-ac"_s, u"-f"_s, u"-ss"_s, u"-to"_s};
+    static const QStringList kFlags{u"-y"_s, u"-vn"_s, u"-an"_s};
+    if (args.isEmpty())
+        return {std::nullopt, {{}, u"no input and no output file given"_s}};
+
+    CoderRequest r;
+    const QString &output = args.last();
+    if (kValued.contains(output) || kFlags.contains(output))
+        return {std::nullopt, {{}, u"no output file given; it must be the last argument"_s}};
+    r.output = output;
+
+    const qsizetype end = args.size() - 1; // the output's position
+    for (qsizetype i = 0; i < end; ++i) {
+        const QString &arg = args[i];
+        if (arg == u"-y") {
+            r.overwrite = true;
+            continue;
+        }
+        if (arg == u"-vn") {
+            r.noVideo = true;
+            continue;
+        }
+        if (arg == u"-an") {
+            r.noAudio = true;
+            continue;
+        }
+        if (!kValued.contains(arg)) {
+            if (arg.startsWith(u'-'))
+                return {std::nullopt, {output, u"unknown option \""_s + arg + u'"'}};
+            return {std::nullopt, {output, u"unexpected argument \""_s + arg + u"\" before the output file"_s}};
+        }
+        // The input path is taken whatever it looks like; a setting followed
+        // by another option or by the output had an empty text.
+        if (i + 1 >= end || (arg != u"-i" && (kValued.contains(args[i + 1]) || kFlags.contains(args[i + 1]))))
+            return {std::nullopt, arg == u"-i" ? UsageError{output, u"no input file given (-i)"_s} : emptyValue(output, arg)};
+        const QString value = args[++i];
+        if (arg == u"-i")
+            r.input = value;
+        else if (arg == u"-s")
+            r.size = value;
+        else if (arg == u"-vcodec")
+            r.videoCodec = value;
+        else if (arg == u"-acodec")
+            r.audioCodec = value;
+        else if (arg == u"-b")
+            r.videoBitrate = value;
+        else if (arg == u"-ab")
+            r.audioBitrate = value;
+        else if (arg == u"-ar")
+            r.sampleRate = value;
+        else if (arg == u"-ac")
+            r.channels = value;
+        else if (arg == u"-f")
+            r.format = value;
+        else if (arg == u"-ss")
+            r.clipStart = value;
+        else if (arg == u"-to")
+            r.clipEnd = value;
+    }
+    if (r.input.isEmpty())
+        return {std::nullopt, {output, u"no input file given (-i)"_s}};
+    return {r, {}};
+}
+
+} // namespace sonvera::encoders

@@ -1,0 +1,118 @@
+#include "outputfile.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace sonvera::encoders {
+
+std::optional<TemporaryOutput> TemporaryOutput::create(const QString &finalPath, bool replace, QString &error)
+{
+    const QFileInfo target(finalPath);
+    const QString folder = target.absolutePath();
+    const QFileInfo folderInfo(folder);
+    if (!folderInfo.exists()) {
+        error = u"the output folder \""_s + folder + u"\" does not exist"_s;
+        return std::nullopt;
+    }
+    if (!folderInfo.isDir()) {
+        error = u"the output folder \""_s + folder + u"\" is not a folder"_s;
+        return std::nullopt;
+    }
+    if (target.fileName().isEmpty()) {
+        error = u"the output path names a folder, not a file"_s;
+        return std::nullopt;
+    }
+    if (target.isDir()) {
+        error = u"is a folder, not a file"_s;
+        return std::nullopt;
+    }
+    if (target.exists() && !replace) {
+        error = u"already exists and is kept; pass -y to replace it"_s;
+        return std::nullopt;
+    }
+
+    TemporaryOutput out;
+    out.m_final = target.absoluteFilePath();
+    out.m_replace = replace;
+    const QString suffix = target.suffix().isEmpty() ? QString() : u'.' + target.suffix();
+    out.m_temporary = folder + u"/."_s + target.fileName() + u".part-"_s
+        + QString::number(QCoreApplication::applicationPid()) + suffix;
+    // A file of this name can only be left over from a killed run whose
+    // process id this run now has.
+    QFile::remove(out.m_temporary);
+    QFile probe(out.m_temporary);
+    if (!probe.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+        error = u"cannot write in the output folder \""_s + folder + u"\": "_s + probe.errorString();
+        out.m_temporary.clear();
+        return std::nullopt;
+    }
+    return out;
+}
+
+TemporaryOutput::TemporaryOutput(TemporaryOutput &&other) noexcept
+    : m_temporary(std::exchange(other.m_temporary, {})), m_final(other.m_final), m_replace(other.m_replace)
+{
+}
+
+TemporaryOutput &TemporaryOutput::operator=(TemporaryOutput &&other) noexcept
+{
+    if (this != &other) {
+        discard();
+        m_temporary = std::exchange(other.m_temporary, {});
+        m_final = other.m_final;
+        m_replace = other.m_replace;
+    }
+    return *this;
+}
+
+TemporaryOutput::~TemporaryOutput()
+{
+    discard();
+}
+
+qint64 TemporaryOutput::size() const
+{
+    return QFileInfo(m_temporary.isEmpty() ? m_final : m_temporary).size();
+}
+
+bool TemporaryOutput::commit(QString &error)
+{
+    if (m_temporary.isEmpty()) {
+        error = u"the output was already discarded"_s;
+        return false;
+    }
+    if (m_replace) {
+        // QFile::rename never replaces, and removing the old file first would
+        // leave a moment without either: POSIX rename replaces atomically.
+        const QByteArray from = QFile::encodeName(m_temporary);
+        const QByteArray to = QFile::encodeName(m_final);
+        if (std::rename(from.constData(), to.constData()) != 0) {
+            error = u"cannot rename the finished output into place: "_s + QString::fromLocal8Bit(std::strerror(errno));
+            return false;
+        }
+    } else {
+        QFile file(m_temporary);
+        if (!file.rename(m_final)) {
+            error = u"cannot rename the finished output into place: "_s + file.errorString();
+            return false;
+        }
+    }
+    m_temporary.clear();
+    return true;
+}
+
+void TemporaryOutput::discard()
+{
+    if (!m_temporary.isEmpty())
+        QFile::remove(std::exchange(m_temporary, {}));
+}
+
+} // namespace sonvera::encoders

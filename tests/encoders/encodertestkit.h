@@ -1,0 +1,70 @@
+#pragma once
+
+#include "commands.h"
+#include "conversionsettings.h"
+
+#include <QSize>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+// Helpers for tests that run the real encoder programs and ffmpeg.
+namespace sonvera::testkit {
+
+// The program folder of the build (SONVERA_PROGRAM_DIR).
+QString programFolder();
+
+struct Run {
+    int exitCode = -1;
+    bool finished = false;
+    QString output; // standard output and standard error, merged in order
+    // The last line that is not empty, after splitting at "\r" and "\n".
+    QString lastLine() const;
+    QStringList lines() const;
+};
+
+// Runs `program` to its end (at most `timeoutMs`), with `path` as PATH when set.
+Run runProgram(const QString &program, const QStringList &arguments, int timeoutMs = 120000,
+               const std::optional<QString> &path = std::nullopt);
+
+// Makes a test source with ffmpeg; `arguments` go between the common options
+// and the output path. Returns false (and says why) when ffmpeg fails.
+bool makeSource(const QString &path, const QStringList &arguments);
+
+// What ffprobe reads from a file.
+struct Probe {
+    bool ok = false;
+    QString formatName;  // "avi", "mpeg", "mov,mp4,m4a,3gp,3g2,mj2", ...
+    QString majorBrand;  // ISO files: "isom", "3gp4", "qt  "
+    double duration = -1;
+    QString videoCodec;  // empty: no video stream
+    QSize size;
+    QString frameRate;   // r_frame_rate, e.g. "24000/1001"
+    QString audioCodec;  // empty: no audio stream
+    int sampleRate = 0;
+    int channels = 0;
+    qint64 audioBitrate = 0;
+};
+Probe probe(const QString &path);
+
+// One conversion as the engine runs it: stage one, and stage two for the
+// two-stage formats, with the commands built by the engine itself.
+struct Conversion {
+    bool ok = false;
+    QString outputPath; // the final output the commands named
+    Run first;
+    Run second;         // empty for one-stage formats
+    const Run &last() const { return second.exitCode == -1 && !second.finished ? first : second; }
+};
+Conversion convert(const QString &source, const QString &outputFolder, const QString &workFolder,
+                   const ConversionSettings &settings, std::optional<ClipRange> clip = std::nullopt);
+
+// The second stage alone, reading an intermediate that is already in `workFolder`.
+Conversion convertSecondStage(const QString &source, const QString &outputFolder, const QString &workFolder,
+                              const ConversionSettings &settings);
+
+// The entries of a folder, hidden ones included.
+QStringList folderEntries(const QString &folder);
+
+} // namespace sonvera::testkit
