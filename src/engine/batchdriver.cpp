@@ -148,6 +148,11 @@ void BatchDriver::startNextFile()
         failFile(BatchTexts::kNoWorkFolder.toString() + u": "_s + DefaultWorkFolderPath());
         return;
     }
+    // No encoder could write there: say so instead of converting in vain.
+    if (!QFileInfo(folder).isDir()) {
+        failFile(BatchTexts::kNoOutputFolder.toString() + u": "_s + folder);
+        return;
+    }
     const EncoderCommand command = BuildFirstStageCommand(m_currentPath, folder, m_settings, commandContext());
     if (command.isEmpty()) {
         failFile(BatchTexts::kNoFormat.toString());

@@ -26,6 +26,7 @@ inline constexpr QStringView kFailedTitle = u"转换失败";
 inline constexpr QStringView kFailedIntro = u"以下文件没有转换成功，它们仍在列表中，再次开始转换即可重试：";
 inline constexpr QStringView kNoFormat = u"没有选择输出格式";
 inline constexpr QStringView kNoWorkFolder = u"无法创建临时文件夹";
+inline constexpr QStringView kNoOutputFolder = u"无法创建输出文件夹";
 } // namespace BatchTexts
 
 // What the driver reads from the program options when it needs them.

@@ -335,6 +335,23 @@ private Q_SLOTS:
         QVERIFY(QFileInfo::exists(f.dir.filePath(u"out/talk-1479-2.mp3"_s)));
     }
 
+    void anOutputFolderThatCannotBeMade()
+    {
+        Fixture f;
+        f.settings.selectFormat(0);
+        writeScript(f.dir.filePath(u"blocker"_s), "a file, not a folder");
+        f.settings.outputFolder = f.dir.filePath(u"blocker/out"_s);
+        f.addSource(u"a.flv"_s);
+        f.addSource(u"b.flv"_s);
+        QSignalSpy finished(&f.driver, &BatchDriver::batchFinished);
+        QVERIFY(f.driver.Start());
+        QVERIFY(finished.wait(5000));
+        const BatchSummary summary = finished.at(0).at(0).value<BatchSummary>();
+        QCOMPARE(summary.failed.size(), 2);
+        QCOMPARE(summary.failed.at(0).reason, u"无法创建输出文件夹: "_s + f.dir.filePath(u"blocker/out/"_s));
+        QVERIFY(readLog(f.log).isEmpty()); // no encoder ran in vain
+    }
+
     void outputFolderRules_data()
     {
         QTest::addColumn<QString>("folder"); // relative to the fixture's folder; "" for empty
