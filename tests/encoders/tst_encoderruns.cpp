@@ -422,34 +422,49 @@ private Q_SLOTS:
     // without a partial file; a killed program takes its ffmpeg along.
     void stopping_data()
     {
+        QTest::addColumn<QString>("program");
         QTest::addColumn<int>("signal");
-        QTest::newRow("SIGTERM") << int(SIGTERM);
-        QTest::newRow("SIGINT") << int(SIGINT);
-        QTest::newRow("SIGKILL") << int(SIGKILL);
+        for (const QString &program : {u"conv"_s, u"coder2"_s}) {
+            QTest::addRow("%s SIGTERM", qPrintable(program)) << program << int(SIGTERM);
+            QTest::addRow("%s SIGINT", qPrintable(program)) << program << int(SIGINT);
+            QTest::addRow("%s SIGKILL", qPrintable(program)) << program << int(SIGKILL);
+        }
     }
 
     void stopping()
     {
+        QFETCH(QString, program);
         QFETCH(int, signal);
         const QString folder = freshFolder();
+        const QString output = folder + (program == u"conv" ? u"/x.mpg"_s : u"/x.3gp"_s);
         QProcess p;
         p.setProcessChannelMode(QProcess::MergedChannels);
-        // The longest run: the test clip to MPEG-1 at the highest rate.
-        p.start(programFolder() + u"/data/conv"_s,
-                {m_bun, u"-oac"_s, u"lavc"_s, u"-lavcopts"_s, u"acodec=mp2:abitrate=320"_s, u"-ovc"_s, u"lavc"_s,
-                 u"-lavcopts"_s, u"vcodec=mpeg1video:vbitrate=1500:vpass=1"_s, u"-ofps"_s, u"29"_s, u"-of"_s, u"lavf"_s,
-                 u"-lavfopts"_s, u"format=yuv4mpeg"_s, u"-o"_s, folder + u"/x.mpg"_s});
+        // Long runs: the test clip to MPEG-1 at the highest rates, or to 3GP
+        // with its two ffmpeg children (the audio decoder and the muxer).
+        if (program == u"conv") {
+            p.start(programFolder() + u"/data/conv"_s,
+                    {m_bun, u"-oac"_s, u"lavc"_s, u"-lavcopts"_s, u"acodec=mp2:abitrate=320"_s, u"-ovc"_s, u"lavc"_s,
+                     u"-lavcopts"_s, u"vcodec=mpeg1video:vbitrate=1500:vpass=1"_s, u"-ofps"_s, u"29"_s, u"-of"_s, u"lavf"_s,
+                     u"-lavfopts"_s, u"format=yuv4mpeg"_s, u"-o"_s, output});
+        } else {
+            p.start(programFolder() + u"/data/coder2"_s,
+                    {u"-i"_s, m_bun, u"-y"_s, u"-s"_s, u"720x480"_s, u"-vcodec"_s, u"mpeg4"_s, u"-acodec"_s, u"amr_nb"_s,
+                     u"-ac"_s, u"1"_s, u"-ar"_s, u"8000"_s, u"-ab"_s, u"12.2k"_s, output});
+        }
         QVERIFY(p.waitForStarted());
+        QByteArray seen;
         QList<qint64> children;
         QElapsedTimer wait;
         wait.start();
-        QByteArray seen;
-        while (wait.elapsed() < 5000 && !seen.contains("Pos:")) {
+        while (wait.elapsed() < 5000 && !seen.contains("Pos:") && !seen.contains("frame=")) {
             p.waitForReadyRead(50);
             seen += p.readAllStandardOutput();
+            for (qint64 child : childrenOf(p.processId())) {
+                if (!children.contains(child))
+                    children << child;
+            }
         }
-        children = childrenOf(p.processId());
-        QCOMPARE(children.size(), 1);
+        QVERIFY2(!children.isEmpty(), seen.constData());
         QCOMPARE(folderEntries(folder).size(), 1); // the hidden temporary file
 
         QElapsedTimer stop;
@@ -458,16 +473,18 @@ private Q_SLOTS:
         QVERIFY(p.waitForFinished(2000));
         if (signal == SIGKILL) {
             QCOMPARE(p.exitStatus(), QProcess::CrashExit);
-            QTRY_VERIFY_WITH_TIMEOUT(processEnded(children.first()), 2000);
-            return; // the temporary file stays; the next runs never see it as an output
+            for (qint64 child : std::as_const(children))
+                QTRY_VERIFY_WITH_TIMEOUT(processEnded(child), 2000);
+            return; // the hidden temporary file stays; no run ever takes it for an output
         }
         QVERIFY2(stop.elapsed() < 1000, qPrintable(QString::number(stop.elapsed())));
         QCOMPARE(p.exitStatus(), QProcess::NormalExit);
         QVERIFY(p.exitCode() != 0);
-        QVERIFY(processEnded(children.first()));
-        const QString output = QString::fromUtf8(p.readAll());
-        QVERIFY2(output.endsWith(u"conv: \""_s + folder + u"/x.mpg\": stopped by "_s + (signal == SIGTERM ? u"SIGTERM"_s : u"SIGINT"_s) + u'\n'),
-                 qPrintable(output.right(200)));
+        for (qint64 child : std::as_const(children))
+            QVERIFY(processEnded(child));
+        const QString text = QString::fromUtf8(p.readAll());
+        const QString reason = program + u": \""_s + output + u"\": stopped by "_s + (signal == SIGTERM ? u"SIGTERM"_s : u"SIGINT"_s);
+        QVERIFY2(text.endsWith(reason + u'\n'), qPrintable(text.right(200)));
         QCOMPARE(folderEntries(folder), QStringList());
     }
 };
