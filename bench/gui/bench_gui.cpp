@@ -147,19 +147,29 @@ int main(int argc, char *argv[])
         return 0;
     }
     if (mode == u"search"_s) {
+        // Twice: once alone for its time, once beside a 1 ms heartbeat for the
+        // longest stall (the heartbeat's own ticks slow the search down).
         FolderSearch search;
         Heartbeat heartbeat;
         QElapsedTimer clock;
         qsizetype found = 0;
+        qint64 searchMs = 0;
+        bool withHeartbeat = false;
         QObject::connect(&search, &FolderSearch::finished, &app, [&](const QStringList &paths) {
             found = paths.size();
+            if (!withHeartbeat) {
+                searchMs = clock.elapsed();
+                withHeartbeat = true;
+                heartbeat.start();
+                search.start(args.value(2));
+                return;
+            }
             QCoreApplication::exit(0);
         });
-        heartbeat.start();
         clock.start();
         search.start(args.value(2));
         QCoreApplication::exec();
-        out << "search_ms " << clock.elapsed() << " found " << found << " longest_stall_ms "
+        out << "search_ms " << searchMs << " found " << found << " longest_stall_ms "
             << QString::number(heartbeat.longestMs(), 'f', 2) << ' ' << memory() << '\n';
         return 0;
     }

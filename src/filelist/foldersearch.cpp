@@ -1,7 +1,6 @@
 #include "foldersearch.h"
 
 #include <QElapsedTimer>
-#include <QTimer>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -10,6 +9,10 @@ namespace sonvera {
 FolderSearch::FolderSearch(QObject *parent)
     : QObject(parent)
 {
+    // A zero timer, not a chain of posted calls: it fires only once the
+    // window's own events are handled, so input and painting always come first.
+    m_stepTimer.setInterval(0);
+    connect(&m_stepTimer, &QTimer::timeout, this, &FolderSearch::step);
 }
 
 FolderSearch::~FolderSearch() = default;
@@ -37,13 +40,14 @@ bool FolderSearch::start(const QString &folder)
     m_pending.push_back(folder);
     m_iterator.reset();
     m_running = true;
-    QTimer::singleShot(0, this, &FolderSearch::step);
+    m_stepTimer.start();
     return true;
 }
 
 void FolderSearch::cancel()
 {
     m_running = false;
+    m_stepTimer.stop();
     m_iterator.reset();
     m_pending.clear();
 }
@@ -54,10 +58,9 @@ void FolderSearch::step()
         return;
     if (advance(m_sliceMs)) {
         m_running = false;
+        m_stepTimer.stop();
         Q_EMIT finished(m_found);
-        return;
     }
-    QTimer::singleShot(0, this, &FolderSearch::step);
 }
 
 bool FolderSearch::advance(qint64 budgetMs)
@@ -78,12 +81,11 @@ bool FolderSearch::advance(qint64 budgetMs)
         while (m_iterator->hasNext()) {
             m_iterator->next();
             const QFileInfo entry = m_iterator->fileInfo();
-            const QString path = m_folder + u'/' + entry.fileName();
             if (entry.isDir()) {
                 if (!entry.isSymLink())
-                    m_subfolders << path;
-            } else if (IsFlvName(entry.fileName())) {
-                m_found << path;
+                    m_subfolders << m_folder + u'/' + entry.fileName();
+            } else if (const QString name = entry.fileName(); IsFlvName(name)) {
+                m_found << m_folder + u'/' + name;
             }
             if (budgetMs >= 0 && ++sinceCheck == 64) {
                 sinceCheck = 0;

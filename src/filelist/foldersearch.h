@@ -2,6 +2,7 @@
 
 #include <QDirIterator>
 #include <QObject>
+#include <QTimer>
 #include <QStringList>
 
 #include <memory>
@@ -46,13 +47,15 @@ private:
     // true when the whole tree has been searched.
     bool advance(qint64 budgetMs);
 
+    // Runs a slice whenever the window has no events waiting.
+    QTimer m_stepTimer;
     std::vector<QString> m_pending; // folders still to search; the next is at the back
     std::unique_ptr<QDirIterator> m_iterator;
     QString m_folder;               // folder the iterator reads
     QStringList m_subfolders;       // subfolders found in it so far, in order
     QStringList m_found;
     bool m_running = false;
-    int m_sliceMs = 8;
+    int m_sliceMs = 12;
 };
 
 } // namespace sonvera
