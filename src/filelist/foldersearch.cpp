@@ -1,6 +1,11 @@
 #include "foldersearch.h"
 
 #include <QElapsedTimer>
+#include <QFile>
+
+#include <cstring>
+
+#include <sys/stat.h>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -38,7 +43,7 @@ bool FolderSearch::start(const QString &folder)
     m_found.clear();
     m_pending.clear();
     m_pending.push_back(folder);
-    m_iterator.reset();
+    m_dir.reset();
     m_running = true;
     m_stepTimer.start();
     return true;
@@ -48,8 +53,13 @@ void FolderSearch::cancel()
 {
     m_running = false;
     m_stepTimer.stop();
-    m_iterator.reset();
+    m_dir.reset();
     m_pending.clear();
+}
+
+void FolderSearch::DirCloser::operator()(DIR *dir) const
+{
+    ::closedir(dir);
 }
 
 void FolderSearch::step()
@@ -63,29 +73,76 @@ void FolderSearch::step()
     }
 }
 
+namespace {
+
+enum class EntryKind { Folder, File, Other };
+
+// What an entry is, without following links to folders; a link counts as
+// what it points to only to tell a linked file from a linked folder.
+EntryKind kindOf(const QByteArray &folder, const dirent *entry)
+{
+    unsigned char type = entry->d_type;
+    const QByteArray path = folder + '/' + entry->d_name;
+    if (type == DT_UNKNOWN) {
+        struct stat info {};
+        if (::lstat(path.constData(), &info) != 0)
+            return EntryKind::Other;
+        type = S_ISDIR(info.st_mode) ? DT_DIR : S_ISLNK(info.st_mode) ? DT_LNK : DT_REG;
+    }
+    if (type == DT_DIR)
+        return EntryKind::Folder;
+    if (type == DT_LNK) {
+        struct stat target {};
+        // A link to a folder is not followed and is no file either.
+        if (::stat(path.constData(), &target) == 0 && S_ISDIR(target.st_mode))
+            return EntryKind::Other;
+    }
+    return EntryKind::File;
+}
+
+bool isFlvName(const char *name)
+{
+    const std::size_t length = std::strlen(name);
+    return length >= 4 && ::strncasecmp(name + length - 4, ".flv", 4) == 0;
+}
+
+} // namespace
+
 bool FolderSearch::advance(qint64 budgetMs)
 {
     QElapsedTimer clock;
     clock.start();
     int sinceCheck = 0;
     for (;;) {
-        if (!m_iterator) {
+        if (!m_dir) {
             if (m_pending.empty())
                 return true;
             m_folder = m_pending.back();
             m_pending.pop_back();
+            m_nativeFolder = QFile::encodeName(m_folder);
             m_subfolders.clear();
-            m_iterator = std::make_unique<QDirIterator>(
-                m_folder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+            m_dir.reset(::opendir(m_nativeFolder.constData()));
+            if (!m_dir)
+                continue; // an unreadable folder adds nothing
         }
-        while (m_iterator->hasNext()) {
-            m_iterator->next();
-            const QFileInfo entry = m_iterator->fileInfo();
-            if (entry.isDir()) {
-                if (!entry.isSymLink())
-                    m_subfolders << m_folder + u'/' + entry.fileName();
-            } else if (const QString name = entry.fileName(); IsFlvName(name)) {
-                m_found << m_folder + u'/' + name;
+        while (const dirent *entry = ::readdir(m_dir.get())) {
+            const char *name = entry->d_name;
+            if (std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0)
+                continue;
+            const bool candidate = isFlvName(name);
+            // Only folders and .flv names need their kind; plain files do not.
+            if (entry->d_type == DT_REG && !candidate)
+                continue;
+            switch (kindOf(m_nativeFolder, entry)) {
+            case EntryKind::Folder:
+                m_subfolders << m_folder + u'/' + QFile::decodeName(name);
+                break;
+            case EntryKind::File:
+                if (candidate)
+                    m_found << m_folder + u'/' + QFile::decodeName(name);
+                break;
+            case EntryKind::Other:
+                break;
             }
             if (budgetMs >= 0 && ++sinceCheck == 64) {
                 sinceCheck = 0;
@@ -94,7 +151,7 @@ bool FolderSearch::advance(qint64 budgetMs)
             }
         }
         // Only now its subfolders, first one next: depth first, in listing order.
-        m_iterator.reset();
+        m_dir.reset();
         for (auto it = m_subfolders.crbegin(); it != m_subfolders.crend(); ++it)
             m_pending.push_back(*it);
     }

@@ -67,6 +67,9 @@ private Q_SLOTS:
         touch(outside.path() + u"/elsewhere.flv"_s);
         QVERIFY(QFile::link(outside.path(), root + u"/link"_s));
         QVERIFY(QFile::link(root, root + u"/sub/loop"_s));
+        // A link to a file is a file; a link to a folder named like a clip is neither.
+        QVERIFY(QFile::link(root + u"/a.flv"_s, root + u"/sub/alias.flv"_s));
+        QVERIFY(QFile::link(outside.path(), root + u"/linked.flv"_s));
 
         FolderSearch search;
         QSignalSpy finished(&search, &FolderSearch::finished);
@@ -77,15 +80,18 @@ private Q_SLOTS:
         QVERIFY(finished.wait(5000));
         const QStringList found = relative(root, finished.at(0).at(0).toStringList());
 
-        QCOMPARE(found.size(), 6);
+        QCOMPARE(found.size(), 7);
+        QVERIFY(found.contains(u"sub/alias.flv"_s));
+        QVERIFY(!found.contains(u"linked.flv"_s));
         QVERIFY(!found.contains(u"c.mp4"_s));
         QVERIFY(!found.contains(u"movie.flv"_s));
         for (const QString &p : found)
-            QVERIFY2(!p.startsWith(u"link"_s) && !p.contains(u"loop"_s), qPrintable(p));
+            QVERIFY2(!p.startsWith(u"link"_s) && !p.contains(u"loop"_s) && !p.contains(u"elsewhere"_s), qPrintable(p));
         // A folder's files come before those of its subfolders; a subfolder's
         // whole tree before the next subfolder.
         QVERIFY(found.indexOf(u"a.flv"_s) < 2 && found.indexOf(u"b.FLV"_s) < 2);
-        QCOMPARE(found.indexOf(u"sub/deeper/e.flv"_s), found.indexOf(u"sub/d.Flv"_s) + 1);
+        QVERIFY(found.indexOf(u"sub/d.Flv"_s) < found.indexOf(u"sub/deeper/e.flv"_s));
+        QVERIFY(found.indexOf(u"sub/alias.flv"_s) < found.indexOf(u"sub/deeper/e.flv"_s));
         QCOMPARE(FolderSearch::SearchNow(root), finished.at(0).at(0).toStringList());
     }
 
