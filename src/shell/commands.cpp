@@ -164,6 +164,7 @@ void MainWindow::onSearchFinished(const QStringList &found)
         m_list.AppendRow(path, true);
     m_lblText->setText(kDropHint);
     m_list.ReevaluateHint();
+    searchPendingFolder();
 }
 
 void MainWindow::AddDroppedFiles(const QStringList &paths)
@@ -176,19 +177,25 @@ void MainWindow::AddDroppedFiles(const QStringList &paths)
 
 void MainWindow::addPaths(const QStringList &paths)
 {
-    QStringList folders;
     for (const QString &path : paths) {
         const QFileInfo info(path);
         if (info.isDir())
-            folders << QDir::cleanPath(info.absoluteFilePath());
+            m_pendingFolders << QDir::cleanPath(info.absoluteFilePath());
         else
             m_list.AppendRow(info.absoluteFilePath(), true);
     }
-    for (const QString &folder : folders) {
-        for (const QString &found : FolderSearch::SearchNow(folder))
-            m_list.AppendRow(found, true);
-    }
     m_list.ReevaluateHint();
+    searchPendingFolder();
+}
+
+void MainWindow::searchPendingFolder()
+{
+    // Folders from the command line wait for any search under way, then are searched in turn.
+    if (m_search.isRunning() || m_pendingFolders.isEmpty())
+        return;
+    m_list.ShowHint();
+    m_lblText->setText(kSearching);
+    m_search.start(m_pendingFolders.takeFirst());
 }
 
 // ---- the output folder ----------------------------------------------------

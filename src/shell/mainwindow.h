@@ -55,7 +55,7 @@ public:
     ~MainWindow() override;
 
     // Adds files and folders given on the command line or by a second launch:
-    // files as rows, folders searched for .flv files.
+    // files as rows at once, folders searched for .flv files in the background.
     void addPaths(const QStringList &paths);
 
     // The commands.
@@ -110,6 +110,7 @@ private:
     void setLocked(bool locked);
     void onBatchFinished(const BatchSummary &summary);
     void onSearchFinished(const QStringList &found);
+    void searchPendingFolder();
     void showMessage(int icon, const QString &title, const QString &text);
     void showStatus(const QString &text);
     void removeTemporaryFiles();
@@ -122,6 +123,7 @@ private:
     SettingsStore m_store;
     CCommonDialogs m_commonDialogs;
     FolderSearch m_search;
+    QStringList m_pendingFolders; // folders given as arguments, still to be searched
     QTimer m_statusTimer;
     bool m_closing = false;   // a close waits for the stopped batch to end
     bool m_closeReady = false;

@@ -362,6 +362,21 @@ private Q_SLOTS:
         QVERIFY(!f.window->picText()->isVisibleTo(f.window.get()));
     }
 
+    void argumentsAddFilesAndSearchFolders()
+    {
+        Fixture f;
+        f.source(u"args/one.flv"_s);
+        f.source(u"args/two.txt"_s);
+        f.source(u"args/deep/three.FLV"_s);
+        const QString file = f.source(u"single.mp4"_s);
+        f.window->addPaths({file, f.dir.filePath(u"args"_s)});
+        QCOMPARE(rowPaths(f.window->fileList()), QStringList{file}); // the folder is searched in the background
+        QTRY_COMPARE(f.window->fileList().RowCount(), 3);
+        QCOMPARE(f.window->fileList().rowAt(1).path, f.dir.filePath(u"args/one.flv"_s));
+        QCOMPARE(f.window->fileList().rowAt(2).path, f.dir.filePath(u"args/deep/three.FLV"_s));
+        QCOMPARE(f.window->lblText()->text(), u"拖拽文件到这里开始转换"_s);
+    }
+
     void drops()
     {
         Fixture f;
