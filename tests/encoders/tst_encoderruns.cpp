@@ -102,8 +102,8 @@ private Q_SLOTS:
             return u"testsrc=size=%1:rate=%2:duration=2"_s.arg(size).arg(rate);
         };
         auto tone = [](int rate) { return u"sine=frequency=440:sample_rate=%1:duration=2"_s.arg(rate); };
-        struct Spec { QString key; QStringList args; };
-        const QList<Spec> specs{
+        struct SourceRecipe { QString key; QStringList args; };
+        const QList<SourceRecipe> recipes{
             {u"sorenson"_s, testsrc + QStringList{video(u"320x240"_s, 25)} + testsrc + QStringList{tone(44100), u"-c:v"_s, u"flv1"_s, u"-c:a"_s, u"libmp3lame"_s, u"-ac"_s, u"2"_s}},
             {u"h264"_s, testsrc + QStringList{video(u"640x360"_s, 30)} + testsrc + QStringList{tone(48000), u"-c:v"_s, u"libx264"_s, u"-preset"_s, u"ultrafast"_s, u"-c:a"_s, u"aac"_s, u"-ac"_s, u"2"_s}},
             {u"odd"_s, testsrc + QStringList{video(u"317x177"_s, 25)} + testsrc + QStringList{tone(44100), u"-c:v"_s, u"flv1"_s, u"-c:a"_s, u"libmp3lame"_s}},
@@ -111,12 +111,12 @@ private Q_SLOTS:
             {u"noaudio"_s, testsrc + QStringList{video(u"320x240"_s, 25), u"-c:v"_s, u"flv1"_s}},
             {u"novideo"_s, testsrc + QStringList{tone(44100), u"-c:a"_s, u"libmp3lame"_s}},
         };
-        for (const Spec &spec : specs) {
-            const QString path = m_dir.filePath(spec.key + u".flv"_s);
-            QVERIFY(makeSource(path, spec.args));
-            m_sources[spec.key] = path;
-            m_probes[spec.key] = probe(path);
-            QVERIFY(m_probes[spec.key].ok);
+        for (const SourceRecipe &recipe : recipes) {
+            const QString path = m_dir.filePath(recipe.key + u".flv"_s);
+            QVERIFY(makeSource(path, recipe.args));
+            m_sources[recipe.key] = path;
+            m_probes[recipe.key] = probe(path);
+            QVERIFY(m_probes[recipe.key].ok);
         }
         // A file cut in the middle, and a text file that claims to be a video.
         QFile whole(m_sources[u"sorenson"_s]);
