@@ -1,5 +1,7 @@
 #include "legacyoptions.h"
 
+#include <array>
+
 using namespace Qt::Literals::StringLiterals;
 
 namespace sonvera::encoders {
@@ -110,17 +112,52 @@ ConvParse parseConvArguments(const QStringList &args)
     return {r, {}};
 }
 
+namespace {
+
+// The options that take a setting, and where each one's text goes.
+struct SettingOption {
+    QStringView name;
+    std::optional<QString> CoderRequest::*field;
+};
+constexpr std::array<SettingOption, 10> kSettingOptions{{
+    {u"-s", &CoderRequest::size},
+    {u"-vcodec", &CoderRequest::videoCodec},
+    {u"-acodec", &CoderRequest::audioCodec},
+    {u"-b", &CoderRequest::videoBitrate},
+    {u"-ab", &CoderRequest::audioBitrate},
+    {u"-ar", &CoderRequest::sampleRate},
+    {u"-ac", &CoderRequest::channels},
+    {u"-f", &CoderRequest::format},
+    {u"-ss", &CoderRequest::clipStart},
+    {u"-to", &CoderRequest::clipEnd},
+}};
+
+const SettingOption *settingOption(QStringView arg)
+{
+    for (const SettingOption &option : kSettingOptions) {
+        if (option.name == arg)
+            return &option;
+    }
+    return nullptr;
+}
+
+// Options followed by a value: the input and the settings.
+bool takesValue(QStringView arg)
+{
+    return arg == u"-i" || settingOption(arg);
+}
+
+} // namespace
+
 CoderParse parseCoderArguments(const QStringList &args)
 {
-    static const QStringList kValued{u"-i"_s, u"-s"_s, u"-vcodec"_s, u"-acodec"_s, u"-b"_s, u"-ab"_s,
-                                     u"-ar"_s, u"-ac"_s, u"-f"_s, u"-ss"_s, u"-to"_s};
     static const QStringList kFlags{u"-y"_s, u"-vn"_s, u"-an"_s};
     if (args.isEmpty())
         return {std::nullopt, {{}, u"no input and no output file given"_s}};
 
     CoderRequest r;
     const QString &output = args.last();
-    if (kValued.contains(output) || kFlags.contains(output))
+    if (takesValue(output) || kFlags.contains(output))
         return {std::nullopt, {{}, u"no output file given; it must be the last argument"_s}};
     r.output = output;
 
@@ -139,38 +176,20 @@ CoderParse parseCoderArguments(const QStringList &args)
             r.noAudio = true;
             continue;
         }
-        if (!kValued.contains(arg)) {
+        if (!takesValue(arg)) {
             if (arg.startsWith(u'-'))
                 return {std::nullopt, {output, u"unknown option \""_s + arg + u'"'}};
             return {std::nullopt, {output, u"unexpected argument \""_s + arg + u"\" before the output file"_s}};
         }
         // The input path is taken whatever it looks like; a setting followed
         // by another option or by the output had an empty text.
-        if (i + 1 >= end || (arg != u"-i" && (kValued.contains(args[i + 1]) || kFlags.contains(args[i + 1]))))
+        if (i + 1 >= end || (arg != u"-i" && (takesValue(args[i + 1]) || kFlags.contains(args[i + 1]))))
             return {std::nullopt, arg == u"-i" ? UsageError{output, u"no input file given (-i)"_s} : emptyValue(output, arg)};
         const QString value = args[++i];
         if (arg == u"-i")
             r.input = value;
-        else if (arg == u"-s")
-            r.size = value;
-        else if (arg == u"-vcodec")
-            r.videoCodec = value;
-        else if (arg == u"-acodec")
-            r.audioCodec = value;
-        else if (arg == u"-b")
-            r.videoBitrate = value;
-        else if (arg == u"-ab")
-            r.audioBitrate = value;
-        else if (arg == u"-ar")
-            r.sampleRate = value;
-        else if (arg == u"-ac")
-            r.channels = value;
-        else if (arg == u"-f")
-            r.format = value;
-        else if (arg == u"-ss")
-            r.clipStart = value;
-        else if (arg == u"-to")
-            r.clipEnd = value;
+        else
+            r.*(settingOption(arg)->field) = value;
     }
     if (r.input.isEmpty())
         return {std::nullopt, {output, u"no input file given (-i)"_s}};

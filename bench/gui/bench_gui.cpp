@@ -9,6 +9,7 @@
 //   bench_gui search TREE
 //   bench_gui batch PROGRAM_FOLDER FORMAT FILE...
 // Run on a real display (xvfb-run) so that painting is real.
+#include "chromeicon.h"
 #include "desktop.h"
 #include "filelist.h"
 #include "foldersearch.h"
@@ -135,9 +136,7 @@ int main(int argc, char *argv[])
     QTemporaryDir dir;
 
     if (mode == u"first-paint"_s) {
-        QFile style(u":/style/sonvera.qss"_s);
-        if (style.open(QIODevice::ReadOnly))
-            app.setStyleSheet(QString::fromUtf8(style.readAll()));
+        applySkin(app);
         MainWindow window(contextFor(QCoreApplication::applicationDirPath(), dir, desktop));
         FirstPaint probe;
         window.installEventFilter(&probe);
@@ -174,9 +173,7 @@ int main(int argc, char *argv[])
         return 0;
     }
     if (mode == u"batch"_s) {
-        QFile style(u":/style/sonvera.qss"_s);
-        if (style.open(QIODevice::ReadOnly))
-            app.setStyleSheet(QString::fromUtf8(style.readAll()));
+        applySkin(app);
         MainWindow window(contextFor(args.value(2), dir, desktop));
         window.settings().selectFormat(args.value(3).toInt());
         window.settings().outputFolder = dir.filePath(u"out"_s);

@@ -208,15 +208,8 @@ bool BatchDriver::handleAbnormalEnd(DOSOutputs &runner)
 {
     if (runner.ending() == DOSOutputs::Ending::Stopped || m_state == State::Stopping) {
         deletePartialOutput(runner.command());
-        if (!runner.succeeded()) {
-            m_list.setWaiting(m_currentId);
-            m_list.clearProtectedRow();
-            m_currentId = 0;
-            m_progress.fileComplete();
-            endStopped();
-            return true;
-        }
-        return false; // it finished before the stop arrived: keep its output
+        abandonFileAndStop();
+        return true;
     }
     if (!runner.succeeded()) {
         deletePartialOutput(runner.command());
@@ -226,19 +219,20 @@ bool BatchDriver::handleAbnormalEnd(DOSOutputs &runner)
     return false;
 }
 
+void BatchDriver::abandonFileAndStop()
+{
+    // The file is not done: it waits for the next batch.
+    m_list.setWaiting(m_currentId);
+    m_list.clearProtectedRow();
+    m_currentId = 0;
+    m_progress.fileComplete();
+    endStopped();
+}
+
 void BatchDriver::onStageOneOver()
 {
     if (m_currentId == 0 || handleAbnormalEnd(m_objDOS))
         return;
-    if (m_state == State::Stopping) {
-        // Stage one completed as the stop arrived: the file is not done.
-        m_list.setWaiting(m_currentId);
-        m_list.clearProtectedRow();
-        m_currentId = 0;
-        m_progress.fileComplete();
-        endStopped();
-        return;
-    }
     // The format and parameters are read now, when stage one is over.
     const FormatInfo *format = formatAt(m_settings.formatIndex);
     if (!format || format->stageTwoImage.isEmpty()) {
@@ -264,10 +258,7 @@ void BatchDriver::onRunFailed(const QString &message)
     if (m_currentId == 0)
         return;
     if (m_state == State::Stopping) {
-        m_list.setWaiting(m_currentId);
-        m_list.clearProtectedRow();
-        m_currentId = 0;
-        endStopped();
+        abandonFileAndStop();
         return;
     }
     failFile(message);

@@ -113,7 +113,9 @@ private:
     void onStageTwoOver();
     void onRunnerOutput(DOSOutputs &runner, const QString &chunk);
     void onRunFailed(const QString &message);
+    // A stopped or failed run ends its file; true when it did.
     bool handleAbnormalEnd(DOSOutputs &runner);
+    void abandonFileAndStop();
     void completeFile(const QString &output);
     void failFile(const QString &reason);
     void afterFile();

@@ -22,9 +22,20 @@ FolderSearch::FolderSearch(QObject *parent)
 
 FolderSearch::~FolderSearch() = default;
 
+namespace {
+
+// The one rule: the name's last four characters are ".flv", in any letter case.
+bool isFlvName(const char *name)
+{
+    const std::size_t length = std::strlen(name);
+    return length >= 4 && ::strncasecmp(name + length - 4, ".flv", 4) == 0;
+}
+
+} // namespace
+
 bool FolderSearch::IsFlvName(QStringView fileName)
 {
-    return fileName.endsWith(u".flv", Qt::CaseInsensitive);
+    return isFlvName(QFile::encodeName(fileName.toString()).constData());
 }
 
 QStringList FolderSearch::SearchNow(const QString &folder)
@@ -98,12 +109,6 @@ EntryKind kindOf(const QByteArray &folder, const dirent *entry)
             return EntryKind::Other;
     }
     return EntryKind::File;
-}
-
-bool isFlvName(const char *name)
-{
-    const std::size_t length = std::strlen(name);
-    return length >= 4 && ::strncasecmp(name + length - 4, ".flv", 4) == 0;
 }
 
 } // namespace

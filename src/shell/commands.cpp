@@ -32,6 +32,11 @@ const QString kSearching = u"搜索文件..."_s;
 const QString kSearchBusy = u"正在搜索文件夹，请等它结束后再添加。"_s;
 } // namespace
 
+DialogBackend &MainWindow::dialogs() const
+{
+    return m_context.dialogs ? *m_context.dialogs : DefaultDialogBackend();
+}
+
 void MainWindow::imgToolbar_Click(int slot)
 {
     switch (slot) {
@@ -134,9 +139,8 @@ void MainWindow::AddFileByDialog()
 void MainWindow::AddFileFromDropZone()
 {
     QString folder;
-    const QString file = m_context.dialogs
-        ? ShowOpenFile(*m_context.dialogs, this, u"打开文件"_s, folder, u"*.*|*.*"_s, OFN_LONGNAMES | OFN_NOCHANGEDIR)
-        : ShowOpenFile(this, u"打开文件"_s, folder, u"*.*|*.*"_s, OFN_LONGNAMES | OFN_NOCHANGEDIR);
+    const QString file =
+        ShowOpenFile(dialogs(), this, u"打开文件"_s, folder, u"*.*|*.*"_s, OFN_LONGNAMES | OFN_NOCHANGEDIR);
     if (file.isEmpty())
         return;
     m_list.AppendRow(file, true);
@@ -149,8 +153,7 @@ void MainWindow::AddFolder()
         showStatus(kSearchBusy);
         return;
     }
-    DialogBackend &dialogs = m_context.dialogs ? *m_context.dialogs : DefaultDialogBackend();
-    const std::optional<QString> folder = dialogs.getExistingDirectory(this, u"选择一个文件夹:"_s);
+    const std::optional<QString> folder = dialogs().getExistingDirectory(this, u"选择一个文件夹:"_s);
     // Chosen or not, the hint shows the search's status until it is over.
     m_list.ShowHint();
     m_lblText->setText(kSearching);
@@ -202,8 +205,7 @@ void MainWindow::searchPendingFolder()
 
 void MainWindow::browseOutputFolder()
 {
-    DialogBackend &dialogs = m_context.dialogs ? *m_context.dialogs : DefaultDialogBackend();
-    const std::optional<QString> folder = dialogs.getExistingDirectory(this, u"请选择一个文件夹:"_s);
+    const std::optional<QString> folder = dialogs().getExistingDirectory(this, u"请选择一个文件夹:"_s);
     // A cancel means the default folder, not the previous choice.
     m_panel->setOutputFolderText(folder && !folder->isEmpty() ? *folder : m_context.location.defaultOutputFolder);
     m_panel->imgBrowse()->clearPicture();
@@ -219,13 +221,8 @@ void MainWindow::showHelp()
 
 void MainWindow::showAbout()
 {
-    auto *box = new QMessageBox(QMessageBox::NoIcon, windowTitle(),
-                                u"www.sonvera.app\nSonvera 是免费的批量视频转换工具。\n"_s + kHomePage.toString(),
-                                QMessageBox::Ok, this);
-    box->setAttribute(Qt::WA_DeleteOnClose);
-    box->setWindowModality(Qt::WindowModal);
-    m_messageBox = box;
-    box->open();
+    showMessage(QMessageBox::NoIcon, windowTitle(),
+                u"www.sonvera.app\nSonvera 是免费的批量视频转换工具。\n"_s + kHomePage.toString());
 }
 
 void MainWindow::showOptions()

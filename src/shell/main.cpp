@@ -1,4 +1,5 @@
 #include "apppaths.h"
+#include "chromeicon.h"
 #include "desktop.h"
 #include "mainwindow.h"
 #include "settingsstore.h"
@@ -6,7 +7,6 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
-#include <QFile>
 #include <QFileInfo>
 #include <QTimer>
 
@@ -55,9 +55,7 @@ int main(int argc, char *argv[])
         return 0;
     }
 
-    QFile style(u":/style/sonvera.qss"_s);
-    if (style.open(QIODevice::ReadOnly))
-        app.setStyleSheet(QString::fromUtf8(style.readAll()));
+    applySkin(app);
 
     const std::unique_ptr<Desktop> desktop = makeSystemDesktop();
     ShellContext context;

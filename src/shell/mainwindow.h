@@ -115,6 +115,8 @@ private:
     void showStatus(const QString &text);
     void removeTemporaryFiles();
     int currentRow() const;
+    // The context's dialogs, else Qt's.
+    DialogBackend &dialogs() const;
 
     ShellContext m_context;
     ConversionSettings m_settings;

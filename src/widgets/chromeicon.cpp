@@ -1,5 +1,6 @@
 #include "chromeicon.h"
 
+#include <QApplication>
 #include <QFile>
 #include <QIconEngine>
 #include <QPainter>
@@ -63,6 +64,13 @@ QByteArray chromeSvg(const QString &name, ChromeColours colours)
 QIcon chromeIcon(const QString &name)
 {
     return QIcon(new ChromeIconEngine(name));
+}
+
+void applySkin(QApplication &app)
+{
+    QFile style(u":/style/sonvera.qss"_s);
+    if (style.open(QIODevice::ReadOnly))
+        app.setStyleSheet(QString::fromUtf8(style.readAll()));
 }
 
 } // namespace sonvera

@@ -4,6 +4,8 @@
 #include <QIcon>
 #include <QString>
 
+class QApplication;
+
 namespace sonvera {
 
 // The colours a chrome picture is drawn in; "none" for no fill.
@@ -27,5 +29,8 @@ QByteArray chromeSvg(const QString &name, ChromeColours colours);
 // An icon drawn from ":/icons/<name>.svg" at whatever size and scale it is
 // shown: normal, active (hover) and disabled colours.
 QIcon chromeIcon(const QString &name);
+
+// Puts Sonvera's skin (":/style/sonvera.qss") on the whole application.
+void applySkin(QApplication &app);
 
 } // namespace sonvera
