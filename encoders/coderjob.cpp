@@ -30,7 +30,7 @@ void CoderJob::run()
     for (const QString &warning : std::as_const(m_plan.warnings))
         console().warning(warning);
 
-    if (!locateFfmpeg() || !checkSource(m_request.input) || !prepareOutput(m_request.output, m_request.overwrite))
+    if (!locateFfmpeg() || !checkSource(m_request.input) || !prepareOutput(m_request.output, false))
         return;
 
     const bool amr = m_plan.amr && m_plan.audio;

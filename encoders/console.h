@@ -15,6 +15,8 @@ public:
 
     explicit Console(QString program) : m_program(std::move(program)) {}
 
+    const QString &program() const { return m_program; }
+
     void status(const QString &line, Channel channel);      // line + "\r"
     void finalStatus(const QString &line, Channel channel); // line + "\n"
     void line(const QString &text);                         // to standard error

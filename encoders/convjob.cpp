@@ -25,7 +25,7 @@ void ConvJob::run()
     for (const QString &warning : std::as_const(m_plan.warnings))
         console().warning(warning);
 
-    if (!locateFfmpeg() || !checkSource(m_request.source) || !prepareOutput(m_request.output, true))
+    if (!locateFfmpeg() || !checkSource(m_request.source) || !prepareOutput(m_request.output, isIntermediate(m_request.output)))
         return;
 
     QStringList args{u"-y"_s, u"-i"_s, ffmpegFileUrl(m_request.source)};

@@ -1,5 +1,6 @@
 #include "encoderjob.h"
 
+#include "encoderstatus.h"
 #include "plans.h"
 #include "stopsignals.h"
 
@@ -7,12 +8,14 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
+#include <unistd.h>
+
 using namespace Qt::Literals::StringLiterals;
 
 namespace sonvera::encoders {
 
 EncoderJob::EncoderJob(const QString &program, QStringList arguments, QObject *parent)
-    : QObject(parent), m_console(program), m_arguments(std::move(arguments)), m_signals(new StopSignals(this))
+    : QObject(parent), m_console(program), m_arguments(std::move(arguments)), m_signals(new StopSignals(this)), m_parentPid(::getppid())
 {
     connect(m_signals, &StopSignals::stopRequested, this, &EncoderJob::stop);
 }
@@ -108,6 +111,12 @@ void EncoderJob::failFromFfmpeg(const FfmpegProcess &ffmpeg, const QString &sour
 
 bool EncoderJob::commitOutput()
 {
+    // The program that asked for this output is gone (its window was killed):
+    // nothing may appear after it.
+    if (::getppid() != m_parentPid) {
+        fail(m_output->finalPath(), u"the program that started the conversion has ended; the output was not kept"_s);
+        return false;
+    }
     QString error;
     if (m_output->size() <= 0) {
         fail(m_output->finalPath(), u"ffmpeg wrote nothing"_s);
@@ -122,6 +131,8 @@ bool EncoderJob::commitOutput()
 
 void EncoderJob::succeed()
 {
+    if (m_output)
+        m_console.line(publishedLine(m_console.program(), QFileInfo(m_output->finalPath()).fileName()));
     end(0);
 }
 

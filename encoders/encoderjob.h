@@ -9,9 +9,11 @@
 
 #include <optional>
 
-namespace sonvera::encoders {
-
+namespace sonvera {
 class StopSignals;
+}
+
+namespace sonvera::encoders {
 
 // What conv, coder and coder2 share: the ffmpeg children, the temporary
 // output, stopping on a signal, and the end of the run. A run ends exactly
@@ -66,6 +68,7 @@ private:
     std::optional<TemporaryOutput> m_output;
     QList<FfmpegProcess *> m_children;
     StopSignals *m_signals = nullptr;
+    long long m_parentPid = 0; // the program that started this one
     bool m_finished = false;
 };
 

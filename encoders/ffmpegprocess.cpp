@@ -1,8 +1,8 @@
 #include "ffmpegprocess.h"
 
+#include "childprocess.h"
+
 #include <csignal>
-#include <sys/prctl.h>
-#include <unistd.h>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -16,14 +16,8 @@ FfmpegProcess::FfmpegProcess(const QString &program, const QStringList &argument
     m_process.setArguments(arguments);
     if (!pipedInput)
         m_process.setStandardInputFile(QProcess::nullDevice());
-    const pid_t parentPid = ::getpid();
-    // Runs in the child between fork and exec: only async-signal-safe calls.
-    m_process.setChildProcessModifier([parentPid] {
-        ::prctl(PR_SET_PDEATHSIG, SIGKILL);
-        if (::getppid() != parentPid) // the parent died before prctl took effect
-            ::_exit(127);
-        ::signal(SIGPIPE, SIG_DFL); // this program ignores it; ffmpeg must not inherit that
-    });
+    // SIGKILL: the encoder itself deletes the unfinished output.
+    bindChildToParent(m_process, SIGKILL);
 
     connect(&m_process, &QProcess::readyReadStandardOutput, this, &FfmpegProcess::readStdout);
     connect(&m_process, &QProcess::readyReadStandardError, this, &FfmpegProcess::readStderr);

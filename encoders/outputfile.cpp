@@ -1,5 +1,8 @@
 #include "outputfile.h"
 
+#include "partfiles.h"
+#include "publish.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -34,17 +37,10 @@ std::optional<TemporaryOutput> TemporaryOutput::create(const QString &finalPath,
         error = u"is a folder, not a file"_s;
         return std::nullopt;
     }
-    if (target.exists() && !replace) {
-        error = u"already exists and is kept; pass -y to replace it"_s;
-        return std::nullopt;
-    }
-
     TemporaryOutput out;
     out.m_final = target.absoluteFilePath();
     out.m_replace = replace;
-    const QString suffix = target.suffix().isEmpty() ? QString() : u'.' + target.suffix();
-    out.m_temporary = folder + u"/."_s + target.fileName() + u".part-"_s
-        + QString::number(QCoreApplication::applicationPid()) + suffix;
+    out.m_temporary = partFilePath(folder, QCoreApplication::applicationPid());
     // A file of this name can only be left over from a killed run whose
     // process id this run now has.
     QFile::remove(out.m_temporary);
@@ -99,11 +95,12 @@ bool TemporaryOutput::commit(QString &error)
             return false;
         }
     } else {
-        QFile file(m_temporary);
-        if (!file.rename(m_final)) {
-            error = u"cannot rename the finished output into place: "_s + file.errorString();
+        const PublishResult published = publishWithoutReplacing(m_temporary, m_final);
+        if (published.path.isEmpty()) {
+            error = u"cannot give the finished output its name: "_s + QString::fromLocal8Bit(std::strerror(published.error));
             return false;
         }
+        m_final = published.path;
     }
     m_temporary.clear();
     return true;

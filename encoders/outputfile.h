@@ -6,15 +6,15 @@
 
 namespace sonvera::encoders {
 
-// The output of a run, written under a hidden temporary name in the output's
-// folder (".NAME.part-PID.EXT") and renamed into place only once it is
-// complete, so a stopped or failed run never leaves a file that looks done.
+// The output of a run, written under a short hidden name in the output's
+// folder (".sonvera-PID.part") and given its name only once it is complete,
+// so a stopped or failed run never leaves a file that looks done.
 class TemporaryOutput final {
 public:
     // Checks the folder and the final name and creates the empty temporary
-    // file (which proves the folder writable). Without `replace` an existing
-    // file of the final name is an error. On failure returns nothing and sets
-    // `error` to a cause that names the folder or the file.
+    // file (which proves the folder writable). On failure returns nothing and
+    // sets `error` to a cause that names the folder or the file. `replace` is
+    // for a run's own intermediate file only: outputs never replace anything.
     static std::optional<TemporaryOutput> create(const QString &finalPath, bool replace, QString &error);
 
     TemporaryOutput(TemporaryOutput &&other) noexcept;
@@ -25,8 +25,10 @@ public:
     const QString &finalPath() const { return m_final; }
     qint64 size() const;
 
-    // Renames the temporary file over the final name: atomically replacing an
-    // existing file with `replace`, refusing to otherwise.
+    // Gives the temporary file its final name: atomically replacing an
+    // existing file with `replace`; otherwise, when the name was taken
+    // meanwhile, the first free "-2", "-3", ... name, which finalPath() then
+    // holds.
     bool commit(QString &error);
     void discard();
 

@@ -113,7 +113,7 @@ ConvPlanResult planConv(const ConvRequest &r)
     // an MP4, whatever -of says, except for the intermediate file.
     const QFileInfo output(r.output);
     const QString ext = output.suffix().toLower();
-    const bool intermediate = output.fileName() == u"tmp.mp4";
+    const bool intermediate = isIntermediate(r.output);
     if (r.container == u"avi")
         plan.muxer = (!intermediate && (ext == u"mp4" || ext == u"m4v")) ? u"mp4"_s : u"avi"_s;
     else if (r.container == u"lavf")
@@ -175,6 +175,11 @@ ConvPlanResult planConv(const ConvRequest &r)
                                                        : u"audio encoder "_s + quoted(r.audioEncoder) + u" is not supported; use mp3lame or lavc"_s};
     }
     return {plan, {}};
+}
+
+bool isIntermediate(const QString &outputPath)
+{
+    return QFileInfo(outputPath).fileName() == u"tmp.mp4";
 }
 
 CoderPlanResult planCoder(const CoderRequest &r, bool amrAvailable)

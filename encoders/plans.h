@@ -47,6 +47,10 @@ struct ConvPlanResult {
 // which is kept as AVI data; an MP4 output is a real MP4.
 ConvPlanResult planConv(const ConvRequest &request);
 
+// True for the engine's intermediate file: a run's own file, which the next
+// file of the same run replaces, where every real output is never replaced.
+bool isIntermediate(const QString &outputPath);
+
 // The container a coder output goes into.
 enum class CoderContainer { Mp3, RealMedia, Mov, Mp4, ThreeGp };
 

@@ -144,7 +144,7 @@ Conversion convertSecondStage(const QString &source, const QString &outputFolder
 
 QStringList folderEntries(const QString &folder)
 {
-    return QDir(folder).entryList(QDir::Files | QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot);
+    return QDir(folder).entryList(QDir::Files | QDir::Dirs | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
 }
 
 } // namespace sonvera::testkit

@@ -2,22 +2,26 @@
 
 #include <QSocketNotifier>
 
+#include <array>
 #include <csignal>
-#include <sys/socket.h>
+#include <fcntl.h>
 #include <unistd.h>
 
 using namespace Qt::Literals::StringLiterals;
 
-namespace sonvera::encoders {
+namespace sonvera {
 
 namespace {
 
-int g_fds[2] = {-1, -1};
+constexpr std::array kStopSignals{SIGTERM, SIGINT, SIGHUP};
+int g_pipe[2] = {-1, -1};
 
 extern "C" void onStopSignal(int signal)
 {
+    const int saved = errno;
     const unsigned char number = static_cast<unsigned char>(signal);
-    [[maybe_unused]] const ssize_t n = ::write(g_fds[0], &number, 1);
+    [[maybe_unused]] const ssize_t n = ::write(g_pipe[1], &number, 1);
+    errno = saved;
 }
 
 } // namespace
@@ -25,29 +29,31 @@ extern "C" void onStopSignal(int signal)
 StopSignals::StopSignals(QObject *parent) : QObject(parent)
 {
     ::signal(SIGPIPE, SIG_IGN);
-    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, g_fds) != 0)
+    if (::pipe2(g_pipe, O_CLOEXEC | O_NONBLOCK) != 0) {
+        g_pipe[0] = g_pipe[1] = -1;
         return;
-    m_notifier = new QSocketNotifier(g_fds[1], QSocketNotifier::Read, this);
+    }
+    m_notifier = new QSocketNotifier(g_pipe[0], QSocketNotifier::Read, this);
     connect(m_notifier, &QSocketNotifier::activated, this, [this] {
         unsigned char number = 0;
-        if (::read(g_fds[1], &number, 1) == 1)
+        while (::read(g_pipe[0], &number, 1) == 1)
             Q_EMIT stopRequested(number);
     });
     struct sigaction action = {};
     action.sa_handler = onStopSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
-    for (int signal : {SIGTERM, SIGINT, SIGHUP})
+    for (int signal : kStopSignals)
         ::sigaction(signal, &action, nullptr);
 }
 
 StopSignals::~StopSignals()
 {
-    for (int signal : {SIGTERM, SIGINT, SIGHUP})
+    for (int signal : kStopSignals)
         ::signal(signal, SIG_DFL);
     delete m_notifier;
     m_notifier = nullptr;
-    for (int &fd : g_fds) {
+    for (int &fd : g_pipe) {
         if (fd >= 0)
             ::close(fd);
         fd = -1;
@@ -60,8 +66,9 @@ QString StopSignals::name(int signal)
     case SIGTERM: return u"SIGTERM"_s;
     case SIGINT: return u"SIGINT"_s;
     case SIGHUP: return u"SIGHUP"_s;
+    case SIGKILL: return u"SIGKILL"_s;
     default: return u"signal "_s + QString::number(signal);
     }
 }
 
-} // namespace sonvera::encoders
+} // namespace sonvera

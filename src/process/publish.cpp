@@ -1,0 +1,98 @@
+#include "publish.h"
+
+#include <QFile>
+
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace sonvera {
+
+namespace {
+
+// Tries one name. 0 on success, else the errno; EEXIST means "taken".
+int publishAs(const QByteArray &from, const QByteArray &to)
+{
+    if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE) == 0)
+        return 0;
+    if (errno != EINVAL && errno != ENOSYS)
+        return errno;
+    // The file system cannot rename without replacing: a hard link fails on
+    // an existing name just the same.
+    if (::link(from.constData(), to.constData()) == 0) {
+        ::unlink(from.constData());
+        return 0;
+    }
+    if (errno == EEXIST || (errno != EPERM && errno != EOPNOTSUPP && errno != ENOSYS))
+        return errno;
+    // No hard links either (FAT, some network shares): claim the name with an
+    // exclusive create, then rename over our own empty claim.
+    const int fd = ::open(to.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    if (fd < 0)
+        return errno;
+    ::close(fd);
+    if (::rename(from.constData(), to.constData()) == 0)
+        return 0;
+    const int error = errno;
+    ::unlink(to.constData());
+    return error;
+}
+
+} // namespace
+
+namespace {
+
+// `stem` cut at a character boundary so that it and `tail` fit `maxBytes`.
+QString fitted(QString stem, const QString &tail, qsizetype maxBytes)
+{
+    const qsizetype room = maxBytes - tail.toUtf8().size();
+    while (!stem.isEmpty() && stem.toUtf8().size() > room) {
+        stem.chop(1);
+        if (!stem.isEmpty() && stem.back().isHighSurrogate())
+            stem.chop(1); // never split a character
+    }
+    return stem + tail;
+}
+
+qsizetype extensionStart(const QString &fileName)
+{
+    const qsizetype dot = fileName.lastIndexOf(u'.');
+    return dot > 0 ? dot : fileName.size();
+}
+
+} // namespace
+
+QString fittedFileName(const QString &fileName, qsizetype maxBytes)
+{
+    if (fileName.toUtf8().size() <= maxBytes)
+        return fileName;
+    const qsizetype dot = extensionStart(fileName);
+    return fitted(fileName.left(dot), fileName.mid(dot), maxBytes);
+}
+
+QString numberedFileName(const QString &fileName, int n)
+{
+    // The number and the extension survive shortening: only the stem gives way.
+    const qsizetype dot = extensionStart(fileName);
+    return fitted(fileName.left(dot), u'-' + QString::number(n) + fileName.mid(dot), kMaxFileNameBytes);
+}
+
+PublishResult publishWithoutReplacing(const QString &partPath, const QString &finalPath)
+{
+    const QByteArray from = QFile::encodeName(partPath);
+    const qsizetype slash = finalPath.lastIndexOf(u'/');
+    const QString folder = finalPath.left(slash + 1);
+    const QString name = finalPath.mid(slash + 1);
+    for (int n = 1; n < 10000; ++n) {
+        const QString candidate = folder + (n == 1 ? name : numberedFileName(name, n));
+        const int error = publishAs(from, QFile::encodeName(candidate));
+        if (error == 0)
+            return {candidate, 0};
+        if (error != EEXIST)
+            return {{}, error};
+    }
+    return {{}, EEXIST};
+}
+
+} // namespace sonvera

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QString>
+
+namespace sonvera {
+
+// The longest file name most Linux file systems take, in bytes.
+inline constexpr qsizetype kMaxFileNameBytes = 255;
+
+// `fileName` with "-n" put before its extension (the part from its last dot):
+// "talk-1479.mp3", 2 gives "talk-1479-2.mp3". The result is shortened, at a
+// character boundary before the extension, so that it fits kMaxFileNameBytes.
+QString numberedFileName(const QString &fileName, int n);
+
+// `fileName` shortened as above when its UTF-8 form is longer than `maxBytes`;
+// unchanged otherwise.
+QString fittedFileName(const QString &fileName, qsizetype maxBytes = kMaxFileNameBytes);
+
+struct PublishResult {
+    QString path;  // the name the file now has; empty on failure
+    int error = 0; // errno of the failure
+};
+
+// Gives the finished file `partPath` the name `finalPath`, or, when something
+// already stands there (a file, a folder, a dangling symbolic link), the first
+// free "-2", "-3", ... name; nothing that exists is ever replaced, even when
+// another program publishes the same name at the same moment. Both paths must
+// lie on one file system (the part file sits in the output's folder).
+PublishResult publishWithoutReplacing(const QString &partPath, const QString &finalPath);
+
+} // namespace sonvera
