@@ -18,6 +18,8 @@ packages=(
   xvfb xauth
   # the encoders' benchmark script
   python3
+  # tests: a comma-decimal locale is compiled at test time with localedef
+  locales
 )
 
 missing=()

@@ -1,5 +1,6 @@
 #include "textnumber.h"
 
+#include <charconv>
 #include <cmath>
 #include <string>
 
@@ -13,8 +14,11 @@ std::optional<double> ScanLeadingNumber(QStringView text, qsizetype *end)
         ++i;
 
     std::string number;
-    if (i < n && (text[i] == u'+' || text[i] == u'-'))
-        number += static_cast<char>(text[i++].unicode());
+    if (i < n && (text[i] == u'+' || text[i] == u'-')) {
+        if (text[i] == u'-')
+            number += '-'; // from_chars takes no "+"
+        ++i;
+    }
     bool digits = false;
     bool point = false;
     for (; i < n; ++i) {
@@ -52,7 +56,12 @@ std::optional<double> ScanLeadingNumber(QStringView text, qsizetype *end)
     }
     if (end)
         *end = i;
-    const double value = std::strtod(number.c_str(), nullptr);
+    // from_chars reads "12.7" the same under every locale; strtod would stop
+    // at the point under a locale whose decimal separator is a comma.
+    double value = 0;
+    const auto [rest, error] = std::from_chars(number.data(), number.data() + number.size(), value);
+    if (error == std::errc::result_out_of_range)
+        return std::nullopt;
     return std::isfinite(value) ? std::optional<double>(value) : std::nullopt;
 }
 

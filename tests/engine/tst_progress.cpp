@@ -1,7 +1,13 @@
 #include "progress.h"
 #include "textnumber.h"
 
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
 #include <QTest>
+
+#include <clocale>
+#include <cstdlib>
 
 using namespace Qt::Literals::StringLiterals;
 using namespace sonvera;
@@ -38,6 +44,24 @@ private Q_SLOTS:
     {
         QFETCH(QString, text);
         QTEST(LeadingNumber(text), "value");
+    }
+
+    // Under a locale whose decimal separator is a comma, C's strtod reads
+    // "12.7" as 12; our numbers must not depend on the locale.
+    void numbersIgnoreTheLocale()
+    {
+        QTemporaryDir locales;
+        QProcess localedef;
+        localedef.start(u"localedef"_s, {u"-i"_s, u"de_DE"_s, u"-f"_s, u"UTF-8"_s, locales.filePath(u"de_DE.UTF-8"_s)});
+        QVERIFY2(localedef.waitForFinished(60000) && localedef.exitCode() <= 1, "localedef (Debian package locales) is needed");
+        qputenv("LOCPATH", QFile::encodeName(locales.path()));
+        QVERIFY(std::setlocale(LC_ALL, "de_DE.UTF-8"));
+        const double cReading = std::strtod("12.7", nullptr);
+        const double ours = LeadingNumber(u"12.7");
+        std::setlocale(LC_ALL, "C");
+        qunsetenv("LOCPATH");
+        QCOMPARE(cReading, 12.0); // the locale really was in force
+        QCOMPARE(ours, 12.7);
     }
 
     void halvesToEven()
