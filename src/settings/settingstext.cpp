@@ -6,6 +6,7 @@
 
 #include <QStringDecoder>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -81,20 +82,24 @@ QString decode(const QByteArray &bytes)
 
 QStringList lines(QStringView text)
 {
+    // CR LF, LF and a CR alone (old Mac files) each end a line.
     QStringList result;
     qsizetype start = 0;
     while (start < text.size()) {
-        qsizetype end = text.indexOf(u'\n', start);
-        const qsizetype next = end < 0 ? text.size() : end + 1;
-        if (end < 0)
-            end = text.size();
-        QStringView line = text.sliced(start, end - start);
-        if (line.endsWith(u'\r'))
-            line.chop(1);
-        result << line.toString();
-        start = next;
+        qsizetype end = start;
+        while (end < text.size() && text[end] != u'\n' && text[end] != u'\r')
+            ++end;
+        result << text.sliced(start, end - start).toString();
+        if (end + 1 < text.size() && text[end] == u'\r' && text[end + 1] == u'\n')
+            ++end;
+        start = end + 1;
     }
     return result;
+}
+
+bool holdsControlCharacters(QStringView text)
+{
+    return std::any_of(text.begin(), text.end(), [](QChar c) { return c.category() == QChar::Other_Control; });
 }
 
 QString readField(QStringView line)
@@ -145,7 +150,7 @@ QByteArray formatSetup(const ConversionSettings &settings)
     const int format = formatAt(settings.formatIndex) ? settings.formatIndex : -1;
 
     QString folder = settings.outputFolder;
-    if (folder.contains(u'"') || folder.contains(u'\r') || folder.contains(u'\n')) {
+    if (folder.contains(u'"') || holdsControlCharacters(folder)) {
         qCWarning(lcSettings) << "output folder" << folder
                                   << "cannot be kept in setup.ini; the default folder is used next time";
         folder.clear();
@@ -171,8 +176,15 @@ void applySetup(const QStringList &lines, ConversionSettings &settings, const QS
     if (const auto channel = positionLine(lines, 2);
         channel && *channel >= 0 && static_cast<std::size_t>(*channel) < ListEntries::channel().size())
         settings.channelIndex = static_cast<int>(*channel);
-    if (lines.size() > 3)
+    if (lines.size() > 3) {
         settings.outputFolder = readField(lines[3]);
+        // No folder a user picks holds control characters: such a line is
+        // damage, not a folder to write into (or to save again).
+        if (holdsControlCharacters(settings.outputFolder)) {
+            qCWarning(lcSettings) << "setup.ini names an output folder with control characters; the default folder is used";
+            settings.outputFolder.clear();
+        }
+    }
     if (const auto format = positionLine(lines, 4); format && formatAt(static_cast<int>(*format))
         && *format != settings.formatIndex)
         settings.selectFormat(static_cast<int>(*format));

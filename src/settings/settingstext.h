@@ -25,9 +25,13 @@ namespace sonvera::SettingsText {
 // order mark is dropped), else GB18030.
 QString decode(const QByteArray &bytes);
 
-// The lines of a decoded file, split at LF with a CR before it removed. A line
-// end after the last line does not start another line.
+// The lines of a decoded file, split at CR LF, LF or a CR alone. A line end
+// after the last line does not start another line.
 QStringList lines(QStringView text);
+
+// True when the text holds a control character (a line break, a tab, NUL,
+// C1 controls): no folder name the user chose does.
+bool holdsControlCharacters(QStringView text);
 
 // One value read from a line: leading blanks skipped; a value that starts with
 // a double quote runs to the next double quote (or the line's end when none
@@ -47,7 +51,7 @@ std::optional<qint64> roundHalfEven(double value, qint64 minimum, qint64 maximum
 // The five lines of setup.ini, each ending in CR LF, as UTF-8. A position whose
 // text is not one of its list's entries is written as -1.
 //
-// A folder holding a double quote, CR or LF cannot be stored in a quoted line
+// A folder holding a double quote or a control character cannot be stored in a quoted line
 // (it would come back cut short, naming another folder); line 4 is then
 // written empty, so the next start falls back to the default output folder.
 QByteArray formatSetup(const ConversionSettings &settings);
@@ -56,7 +60,8 @@ QByteArray formatSetup(const ConversionSettings &settings);
 //  1-3  audio-bitrate, audio-rate and channel positions; a position inside its
 //       list sets the field to that entry. Anything else (-1, a position past
 //       the list, text that is not a number) leaves the field as it was.
-//  4    the output folder, unchanged.
+//  4    the output folder, unchanged; one holding control characters is
+//       damage and gives the default folder, with a warning in the log.
 //  5    the output format's position. Picking a format other than the current
 //       one applies its preset, which replaces lines 1-3 (MP3 sets "48000",
 //       "320" and two channels); restoring the format that is already selected

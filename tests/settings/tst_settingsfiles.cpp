@@ -196,6 +196,10 @@ private Q_SLOTS:
         QTest::newRow("UTF-8 with byte order mark")
             << "\xEF\xBB\xBF\"13\"\r\n\"1\"\r\n\"1\"\r\n\"/\xE8\xA7\x86\xE9\xA2\x91\"\r\n\"0\"\r\n"_ba << bom;
 
+        QTest::newRow("CR alone ends lines") << "13\r1\r0\r/home/u/out\r2\r"_ba << mpg;
+        QTest::newRow("control characters in the folder line")
+            << "\"13\"\r\n\"1\"\r\n\"1\"\r\n\"/o\x01\x1b[2J\tx\"\r\n\"0\"\r\n"_ba << defaults();
+
         QTest::newRow("empty file") << QByteArray() << defaults();
     }
 
