@@ -89,7 +89,9 @@ namespace {
 enum class EntryKind { Folder, File, Other };
 
 // What an entry is, without following links to folders; a link counts as
-// what it points to only to tell a linked file from a linked folder.
+// what it points to only to tell a linked file from a linked folder. Only
+// regular files are files: a FIFO, a device or a socket would block or feed
+// an encoder forever.
 EntryKind kindOf(const QByteArray &folder, const dirent *entry)
 {
     unsigned char type = entry->d_type;
@@ -98,17 +100,19 @@ EntryKind kindOf(const QByteArray &folder, const dirent *entry)
         struct stat info {};
         if (::lstat(path.constData(), &info) != 0)
             return EntryKind::Other;
-        type = S_ISDIR(info.st_mode) ? DT_DIR : S_ISLNK(info.st_mode) ? DT_LNK : DT_REG;
+        type = S_ISDIR(info.st_mode) ? DT_DIR : S_ISLNK(info.st_mode) ? DT_LNK : S_ISREG(info.st_mode) ? DT_REG : DT_UNKNOWN;
     }
     if (type == DT_DIR)
         return EntryKind::Folder;
+    if (type == DT_REG)
+        return EntryKind::File;
     if (type == DT_LNK) {
-        struct stat target {};
         // A link to a folder is not followed and is no file either.
-        if (::stat(path.constData(), &target) == 0 && S_ISDIR(target.st_mode))
-            return EntryKind::Other;
+        struct stat target {};
+        if (::stat(path.constData(), &target) == 0 && S_ISREG(target.st_mode))
+            return EntryKind::File;
     }
-    return EntryKind::File;
+    return EntryKind::Other;
 }
 
 } // namespace

@@ -6,6 +6,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/stat.h>
+
 using namespace Qt::Literals::StringLiterals;
 using namespace sonvera;
 
@@ -70,6 +72,9 @@ private Q_SLOTS:
         // A link to a file is a file; a link to a folder named like a clip is neither.
         QVERIFY(QFile::link(root + u"/a.flv"_s, root + u"/sub/alias.flv"_s));
         QVERIFY(QFile::link(outside.path(), root + u"/linked.flv"_s));
+        // A FIFO would block an encoder forever: only regular files are listed.
+        QCOMPARE(::mkfifo(QFile::encodeName(root + u"/pipe.flv"_s).constData(), 0600), 0);
+        QVERIFY(QFile::link(root + u"/pipe.flv"_s, root + u"/sub/pipe-link.flv"_s));
 
         FolderSearch search;
         QSignalSpy finished(&search, &FolderSearch::finished);
@@ -83,6 +88,8 @@ private Q_SLOTS:
         QCOMPARE(found.size(), 7);
         QVERIFY(found.contains(u"sub/alias.flv"_s));
         QVERIFY(!found.contains(u"linked.flv"_s));
+        QVERIFY(!found.contains(u"pipe.flv"_s));
+        QVERIFY(!found.contains(u"sub/pipe-link.flv"_s));
         QVERIFY(!found.contains(u"c.mp4"_s));
         QVERIFY(!found.contains(u"movie.flv"_s));
         for (const QString &p : found)
