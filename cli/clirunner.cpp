@@ -3,12 +3,14 @@
 #include "apppaths.h"
 #include "foldersearch.h"
 #include "naming.h"
+#include "runfolder.h"
 #include "settingsstore.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QSet>
 
+#include <cstdio>
 #include <unistd.h>
 
 using namespace Qt::Literals::StringLiterals;
@@ -74,9 +76,15 @@ int CliRunner::dryRun()
     // Names this run would write count as taken, so the lines show what a real
     // run would name each output.
     QSet<QString> planned;
+    // The run folder a real run would make, so the lines name its own intermediate.
+    const std::unique_ptr<RunFolder> run = RunFolder::create(PrepareWorkFolder(DefaultWorkFolderPath()));
+    if (!run) {
+        m_err << "sonvera-cli: " << BatchTexts::kNoWorkFolder << ": " << DefaultWorkFolderPath() << Qt::endl;
+        return SomeFailed;
+    }
     CommandContext context;
     context.programFolder = m_programFolder;
-    context.workFolder = DefaultWorkFolderPath();
+    context.workFolder = run->path();
     context.clock = QTime::currentTime();
     context.mp3Clip = m_options.cut;
     context.fileExists = [&planned](const QString &path) { return planned.contains(path) || QFileInfo::exists(path); };
@@ -109,8 +117,21 @@ void CliRunner::interrupt()
 
 void CliRunner::clearLine()
 {
-    if (m_terminal)
-        m_out << "\r\x1b[2K" << Qt::flush;
+    if (m_terminal) {
+        m_out << "\r\x1b[2K";
+        flushOut();
+    }
+}
+
+void CliRunner::flushOut()
+{
+    m_out.flush();
+    // SIGPIPE is ignored, so a closed pipe shows as a write error instead of
+    // killing the program with its encoders' output half written.
+    if (!m_outputClosed && std::ferror(stdout)) {
+        m_outputClosed = true;
+        interrupt();
+    }
 }
 
 void CliRunner::showProgress(const ProgressDisplay &display)
@@ -118,7 +139,8 @@ void CliRunner::showProgress(const ProgressDisplay &display)
     if (!m_terminal || m_currentName.isEmpty())
         return;
     clearLine();
-    m_out << '[' << m_number << '/' << m_total << "] " << m_currentName << "  " << display.caption << Qt::flush;
+    m_out << '[' << m_number << '/' << m_total << "] " << m_currentName << "  " << display.caption;
+    flushOut();
 }
 
 void CliRunner::onFileFinished(quint64, const QString &path, bool ok, const QString &detail)
@@ -127,8 +149,10 @@ void CliRunner::onFileFinished(quint64, const QString &path, bool ok, const QStr
     m_currentName.clear();
     const QString count = u"["_s + QString::number(m_number) + u'/' + QString::number(m_total) + u"] "_s;
     if (ok) {
-        if (!m_options.quiet)
-            m_out << count << path << " -> " << detail << Qt::endl;
+        if (!m_options.quiet && !m_outputClosed) {
+            m_out << count << path << " -> " << detail << '\n';
+            flushOut();
+        }
     } else {
         m_err << "sonvera-cli: " << count << "failed: " << path << ": " << detail << Qt::endl;
     }
@@ -138,8 +162,9 @@ void CliRunner::onBatchFinished(const BatchSummary &summary)
 {
     clearLine();
     if (summary.stopped) {
-        m_err << "sonvera-cli: stopped; the file being converted was left unconverted" << Qt::endl;
-        Q_EMIT finished(Interrupted);
+        m_err << "sonvera-cli: stopped" << (m_outputClosed ? " because the standard output was closed" : "")
+              << "; the file being converted was left unconverted" << Qt::endl;
+        Q_EMIT finished(m_outputClosed ? OutputClosed : Interrupted);
         return;
     }
     const qsizetype failed = summary.failed.size() + m_missing.size();
@@ -149,9 +174,10 @@ void CliRunner::onBatchFinished(const BatchSummary &summary)
             m_err << "  " << missing << ": no such file or folder" << Qt::endl;
         for (const FailedFile &file : summary.failed)
             m_err << "  " << file.path << ": " << file.reason << Qt::endl;
-    } else if (!m_options.quiet) {
+    } else if (!m_options.quiet && !m_outputClosed) {
         m_out << summary.converted << (summary.converted == 1 ? " file" : " files") << " converted into "
-              << summary.outputFolder << Qt::endl;
+              << summary.outputFolder << '\n';
+        flushOut();
     }
     Q_EMIT finished(failed > 0 ? SomeFailed : AllConverted);
 }

@@ -18,7 +18,8 @@ class CliRunner final : public QObject {
 
 public:
     // Exit statuses.
-    enum Status { AllConverted = 0, SomeFailed = 1, UsageOrNoInput = 2, Interrupted = 130 };
+    // OutputClosed: whoever read the standard output went away (`| head -1`).
+    enum Status { AllConverted = 0, SomeFailed = 1, UsageOrNoInput = 2, Interrupted = 130, OutputClosed = 141 };
 
     CliRunner(CliOptions options, QString programFolder, QObject *parent = nullptr);
 
@@ -39,6 +40,8 @@ private:
     void onFileFinished(quint64 id, const QString &path, bool ok, const QString &detail);
     void onBatchFinished(const BatchSummary &summary);
     void clearLine();
+    // Flushes the standard output; a reader that went away stops the batch.
+    void flushOut();
 
     CliOptions m_options;
     QString m_programFolder;
@@ -49,6 +52,7 @@ private:
     QTextStream m_err{stderr};
     bool m_terminal = false;
     bool m_interrupted = false;
+    bool m_outputClosed = false;
     int m_number = 0;
     int m_total = 0;
     QString m_currentName;

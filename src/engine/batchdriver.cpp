@@ -1,11 +1,16 @@
 #include "batchdriver.h"
 
 #include "apppaths.h"
+#include "encoderfailure.h"
+#include "encoderstatus.h"
 #include "filelist.h"
+#include "partfiles.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+
+#include <sys/stat.h>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -75,10 +80,15 @@ void BatchDriver::beginBatch()
     m_elapsed.start();
 
     // The output folder is made once per batch, with its parents; a folder that
-    // cannot be made shows up as each encoder's clear failure.
+    // cannot be made fails each file at once. Unfinished outputs of encoders
+    // that died with their program (a power cut) go first.
     QDir().mkpath(resolvedOutputFolderText());
-    m_workFolder = PrepareWorkFolder(m_preferredWorkFolder.isEmpty() ? DefaultWorkFolderPath()
-                                                                     : m_preferredWorkFolder);
+    sweepDeadPartFiles(resolvedOutputFolderText());
+    if (!m_runFolder) {
+        m_workFolder = PrepareWorkFolder(m_preferredWorkFolder.isEmpty() ? DefaultWorkFolderPath()
+                                                                         : m_preferredWorkFolder);
+        m_runFolder = RunFolder::create(m_workFolder);
+    }
 
     // A new Start retries the files that failed before.
     for (int i = 0; i < m_list.RowCount(); ++i) {
@@ -103,9 +113,13 @@ CommandContext BatchDriver::commandContext() const
 {
     CommandContext context;
     context.programFolder = m_programFolder;
-    context.workFolder = m_workFolder;
+    context.workFolder = runFolderPath();
     context.clock = m_clock();
-    context.fileExists = [](const QString &path) { return QFileInfo::exists(path); };
+    // A dangling symbolic link is a name taken, too.
+    context.fileExists = [](const QString &path) {
+        const QFileInfo info(path);
+        return info.exists() || info.isSymLink();
+    };
     if (m_options)
         context.mp3Clip = m_options().mp3Clip;
     return context;
@@ -144,8 +158,15 @@ void BatchDriver::startNextFile()
         Q_EMIT outputFolderChanged(folder);
     }
 
-    if (m_workFolder.isEmpty()) {
-        failFile(BatchTexts::kNoWorkFolder.toString() + u": "_s + DefaultWorkFolderPath());
+    if (!m_runFolder) {
+        failFile(BatchTexts::kNoWorkFolder.toString() + u": "_s
+                 + (m_workFolder.isEmpty() ? DefaultWorkFolderPath() : m_workFolder));
+        return;
+    }
+    // A FIFO or a device would keep an encoder waiting forever.
+    struct stat source {};
+    if (::stat(QFile::encodeName(m_currentPath).constData(), &source) == 0 && !S_ISREG(source.st_mode)) {
+        failFile(FailureTexts::kNotAFile.toString());
         return;
     }
     // No encoder could write there: say so instead of converting in vain.
@@ -207,16 +228,26 @@ void BatchDriver::reportTiming(double fileFraction)
 bool BatchDriver::handleAbnormalEnd(DOSOutputs &runner)
 {
     if (runner.ending() == DOSOutputs::Ending::Stopped || m_state == State::Stopping) {
-        deletePartialOutput(runner.command());
+        deletePartialOutput(runner);
         abandonFileAndStop();
         return true;
     }
     if (!runner.succeeded()) {
-        deletePartialOutput(runner.command());
+        deletePartialOutput(runner);
         failFile(runner.failureReason());
         return true;
     }
     return false;
+}
+
+QString BatchDriver::writtenFile(const DOSOutputs &runner) const
+{
+    // The encoder names the file it published, which may have gained "-2"
+    // when another program took the planned name meanwhile.
+    const QString planned = runner.command().outputPath;
+    const std::optional<QString> name = publishedFileName(runner.Outputs());
+    const QString path = name ? planned.left(planned.lastIndexOf(u'/') + 1) + *name : planned;
+    return QFileInfo(path).isFile() ? path : QString();
 }
 
 void BatchDriver::abandonFileAndStop()
@@ -233,10 +264,15 @@ void BatchDriver::onStageOneOver()
 {
     if (m_currentId == 0 || handleAbnormalEnd(m_objDOS))
         return;
+    const QString written = writtenFile(m_objDOS);
+    if (written.isEmpty()) {
+        failFile(FailureTexts::kNoOutput.toString());
+        return;
+    }
     // The format and parameters are read now, when stage one is over.
     const FormatInfo *format = formatAt(m_settings.formatIndex);
     if (!format || format->stageTwoImage.isEmpty()) {
-        completeFile(m_objDOS.command().outputPath);
+        completeFile(written);
         return;
     }
     m_stage = 2;
@@ -249,7 +285,11 @@ void BatchDriver::onStageTwoOver()
 {
     if (m_currentId == 0 || handleAbnormalEnd(m_objffmpeg))
         return;
-    completeFile(m_objffmpeg.command().outputPath);
+    const QString written = writtenFile(m_objffmpeg);
+    if (written.isEmpty())
+        failFile(FailureTexts::kNoOutput.toString());
+    else
+        completeFile(written);
 }
 
 void BatchDriver::onRunFailed(const QString &message)
@@ -321,15 +361,23 @@ void BatchDriver::endStopped()
     Q_EMIT batchFinished(m_summary);
 }
 
-void BatchDriver::deletePartialOutput(const EncoderCommand &command)
+void BatchDriver::deletePartialOutput(const DOSOutputs &runner)
 {
-    // The output name was free when the command was built, so whatever stands
-    // there now is this run's unfinished work. The work folder's intermediate
-    // file is simply rewritten by the next run.
-    if (command.outputPath.isEmpty() || command.outputPath == IntermediateFilePath(m_workFolder))
+    // An encoder that was stopped deletes its own unfinished file; one that
+    // crashed or was killed leaves it, under a name that tells its process.
+    // The planned output name itself is never touched: it was free when the
+    // command was built, but another program may have published there since.
+    const QString planned = runner.command().outputPath;
+    if (planned.isEmpty() || runner.processId() <= 0)
         return;
-    if (QFileInfo(command.outputPath).isFile())
-        QFile::remove(command.outputPath);
+    const QString part = partFilePath(planned.left(planned.lastIndexOf(u'/')), runner.processId());
+    if (QFileInfo(part).isFile())
+        QFile::remove(part);
+}
+
+QString BatchDriver::runFolderPath() const
+{
+    return m_runFolder ? m_runFolder->path() : QString();
 }
 
 } // namespace sonvera

@@ -4,6 +4,7 @@
 #include "conversionsettings.h"
 #include "dosoutputs.h"
 #include "progress.h"
+#include "runfolder.h"
 
 #include <QElapsedTimer>
 #include <QList>
@@ -83,7 +84,9 @@ public:
     State state() const { return m_state; }
     bool isBusy() const { return m_state != State::Idle; }
     const ProgressState &progressState() const { return m_progress; }
-    QString workFolder() const { return m_workFolder; }
+    // This process's own folder inside the work folder, which holds the
+    // intermediate files; empty until the first batch has made it.
+    QString runFolderPath() const;
     DOSOutputs &objDOS() { return m_objDOS; }
     DOSOutputs &objffmpeg() { return m_objffmpeg; }
 
@@ -121,7 +124,9 @@ private:
     void afterFile();
     void finishBatch();
     void endStopped();
-    void deletePartialOutput(const EncoderCommand &command);
+    void deletePartialOutput(const DOSOutputs &runner);
+    // The file a finished run wrote, or "" when there is none.
+    QString writtenFile(const DOSOutputs &runner) const;
     CommandContext commandContext() const;
     QString resolvedOutputFolderText() const;
     double currentFileFraction(double stageValue) const;
@@ -140,6 +145,7 @@ private:
     QString m_preferredWorkFolder;
     QString m_defaultOutputFolder;
     QString m_workFolder;
+    std::unique_ptr<RunFolder> m_runFolder; // made by the first batch, removed with the driver
 
     State m_state = State::Idle;
     BatchSummary m_summary;

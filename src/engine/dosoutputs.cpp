@@ -1,6 +1,11 @@
 #include "dosoutputs.h"
 
+#include "childprocess.h"
+#include "encoderfailure.h"
+
 #include <QFileInfo>
+
+#include <csignal>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -62,6 +67,9 @@ bool DOSOutputs::ExecuteCommand()
     m_process = std::make_unique<QProcess>();
     m_process->setProcessChannelMode(QProcess::MergedChannels);
     m_process->setStandardInputFile(QProcess::nullDevice());
+    // SIGTERM when this program dies: the encoder stops its ffmpeg and
+    // deletes its unfinished output, and nothing is published after us.
+    bindChildToParent(*m_process, SIGTERM);
     connect(m_process.get(), &QProcess::readyReadStandardOutput, this, &DOSOutputs::readWaitingOutput);
     connect(m_process.get(), &QProcess::finished, this, &DOSOutputs::onFinished);
     connect(m_process.get(), &QProcess::errorOccurred, this, &DOSOutputs::onError);
@@ -75,6 +83,7 @@ bool DOSOutputs::ExecuteCommand()
     m_exitCode = 0;
     m_running = true;
     m_process->start(m_command.program, m_command.arguments, QIODevice::ReadOnly);
+    m_pid = m_process ? m_process->processId() : 0;
     return true;
 }
 
@@ -184,16 +193,18 @@ QString DOSOutputs::failureReason() const
     const QString program = QFileInfo(m_command.program).fileName();
     switch (m_ending) {
     case Ending::Crashed:
-        if (lastLine.isEmpty())
-            return program + u" crashed"_s;
-        return program + u" crashed: "_s + lastLine;
+        // What it printed last is whatever ffmpeg was listing: no reason.
+        return encoderCrashText(program, m_exitCode);
     case Ending::Stopped:
-        return program + u" was stopped"_s;
-    default:
-        if (!lastLine.isEmpty())
-            return lastLine;
-        return program + u" ended with exit code "_s + QString::number(m_exitCode);
+        return program + u" 已停止"_s;
+    case Ending::Exited:
+        if (m_exitCode != 0)
+            return encoderFailureText(encoderExitFromStatus(m_exitCode), program, lastLine);
+        break;
+    case Ending::None:
+        break;
     }
+    return lastLine.isEmpty() ? program + u" ended with exit code "_s + QString::number(m_exitCode) : lastLine;
 }
 
 } // namespace sonvera

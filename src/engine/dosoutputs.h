@@ -12,6 +12,7 @@
 namespace sonvera {
 
 // Runs one encoder at a time as a child process and reports what it prints.
+// The encoder gets SIGTERM when this program dies, however it dies.
 //
 // A run is asynchronous: ExecuteCommand() returns at once; every piece of
 // output arrives as ReceiveOutputs(), cut into chunks of at most 1024 bytes;
@@ -53,12 +54,15 @@ public:
     void setStopGrace(int ms) { m_killTimer.setInterval(ms); }
 
     bool isRunning() const { return m_running; }
+    // The process id of the current or last run's encoder; 0 when none started.
+    qint64 processId() const { return m_pid; }
     Ending ending() const { return m_ending; }
     int exitCode() const { return m_exitCode; }
     // True when the last run ended by itself with exit code 0.
     bool succeeded() const { return m_ending == Ending::Exited && m_exitCode == 0; }
-    // The last line of the run's output that holds more than blanks, or a
-    // description of how the run ended when it printed nothing. Never blank.
+    // Why the last run failed, for the user: a crash names its signal, a
+    // failure status its kind (see EncoderExit), any other failure the last
+    // line the encoder printed. Never blank.
     QString failureReason() const;
 
 Q_SIGNALS:
@@ -85,7 +89,8 @@ private:
     bool m_running = false;
     bool m_stopRequested = false;
     Ending m_ending = Ending::None;
-    int m_exitCode = 0;
+    int m_exitCode = 0; // exit status, or the signal number of a crash
+    qint64 m_pid = 0;
 };
 
 } // namespace sonvera

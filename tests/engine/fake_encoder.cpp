@@ -4,11 +4,14 @@
 // The script is the source file itself: each line "<image> <command> [arg]"
 // applies when the program runs under that name (conv, coder, coder2).
 // Commands: print TEXT, eprint TEXT (escapes \r \n \t \\), sleep MS, bytes N,
-// utf8 N, write, exit N, crash, hang, ignoreterm. Without lines for its name
-// it prints one status line, writes its output and exits 0. "write" (and
-// "exit 0") copies the source to the output, so a second stage reads the
-// same script. With FAKE_ENCODER_LOG set, each run appends "start"/"end"
-// lines with the image, the pid and a monotonic time in ms.
+// utf8 N, write, exit N, vanish, crash, hang, ignoreterm. Without lines for its
+// name it prints one status line, writes its output and exits 0. Like the real
+// encoders it writes into ".sonvera-PID.part" beside the output: "write"
+// copies the source there, so a second stage reads the same script, and
+// "exit 0" then gives the part file the output's name and prints
+// `IMAGE: wrote "NAME"`. "vanish" exits 0 having written nothing. With
+// FAKE_ENCODER_LOG set, each run appends "start"/"end" lines with the image,
+// the pid and a monotonic time in ms.
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -29,6 +32,7 @@ namespace {
 std::string g_image;
 std::string g_source;
 std::string g_output;
+std::string g_part;
 bool g_written = false;
 
 long long nowMs()
@@ -69,9 +73,9 @@ std::string unescape(const std::string &text)
 void writeOutput()
 {
     std::ifstream in(g_source, std::ios::binary);
-    std::ofstream out(g_output, std::ios::binary | std::ios::trunc);
+    std::ofstream out(g_part, std::ios::binary | std::ios::trunc);
     if (!out) {
-        std::cerr << g_image << ": cannot write \"" << g_output << "\": " << std::strerror(errno) << std::endl;
+        std::cerr << g_image << ": cannot write \"" << g_part << "\": " << std::strerror(errno) << std::endl;
         logLine("end");
         std::exit(1);
     }
@@ -81,8 +85,14 @@ void writeOutput()
 
 void finish(int code)
 {
-    if (code == 0 && !g_written)
-        writeOutput();
+    if (code == 0) {
+        if (!g_written)
+            writeOutput();
+        std::rename(g_part.c_str(), g_output.c_str());
+        std::cout << '\n' << g_image << ": wrote \"" << g_output.substr(g_output.find_last_of('/') + 1) << "\"\n";
+    } else if (g_written) {
+        std::remove(g_part.c_str()); // a failed run cleans up after itself
+    }
     std::cout.flush();
     logLine("end");
     std::exit(code);
@@ -110,6 +120,7 @@ int main(int argc, char *argv[])
         if (!args.empty())
             g_output = args.back();
     }
+    g_part = g_output.substr(0, g_output.find_last_of('/') + 1) + ".sonvera-" + std::to_string(getpid()) + ".part";
     logLine("start");
 
     std::ifstream script(g_source);
@@ -151,6 +162,10 @@ int main(int argc, char *argv[])
             writeOutput();
         } else if (verb == "exit") {
             finish(std::stoi(rest));
+        } else if (verb == "vanish") {
+            std::cout.flush();
+            logLine("end");
+            std::exit(0);
         } else if (verb == "crash") {
             std::cout.flush();
             std::signal(SIGSEGV, SIG_DFL);

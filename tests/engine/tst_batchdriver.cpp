@@ -5,6 +5,8 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include <sys/stat.h>
+
 using namespace Qt::Literals::StringLiterals;
 using namespace sonvera;
 
@@ -211,7 +213,7 @@ private Q_SLOTS:
         QCOMPARE(summary.converted, 2);
         QCOMPARE(summary.failed.size(), 1);
         QCOMPARE(summary.failed.at(0).path, broken);
-        QCOMPARE(summary.failed.at(0).reason, u"coder: \"b.flv\": no audio stream"_s);
+        QCOMPARE(summary.failed.at(0).reason, u"转换失败：coder: \"b.flv\": no audio stream"_s);
         QCOMPARE(f.list.RowCount(), 1);
         QCOMPARE(f.list.rowAt(0).status, FileListRow::Status::Failed);
         QCOMPARE(f.list.rowAt(0).failureReason, summary.failed.at(0).reason);
@@ -234,8 +236,8 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("script");
         QTest::addColumn<QString>("reason");
         QTest::newRow("exit 1") << QByteArray("conv eprint conv: no video stream\\n\nconv exit 1\n")
-                                << u"conv: no video stream"_s;
-        QTest::newRow("crash") << QByteArray("conv print Pos: 1.0s (10%)\\r\nconv crash\n") << u"conv crashed"_s;
+                                << u"转换失败：conv: no video stream"_s;
+        QTest::newRow("crash") << QByteArray("conv print Pos: 1.0s (10%)\\r\nconv write\nconv crash\n") << u"conv 意外退出 (信号 11)"_s;
     }
 
     void failedStageOneSkipsStageTwo()
@@ -249,6 +251,62 @@ private Q_SLOTS:
             QCOMPARE(e.image, u"conv"_s); // no second stage
         QCOMPARE(f.list.rowAt(0).status, FileListRow::Status::Failed);
         QTEST(f.list.rowAt(0).failureReason, "reason");
+    }
+
+    // A crashed encoder's part file goes; an encoder that claims success
+    // without writing fails its file; a FIFO never reaches an encoder.
+    void noHalfWrittenFilesAndNoFalseSuccess()
+    {
+        Fixture f;
+        f.settings.selectFormat(0);
+        f.addSource(u"crash.flv"_s, "coder write\ncoder crash\n");
+        f.addSource(u"vanish.flv"_s, "coder vanish\n");
+        const QString fifo = f.dir.filePath(u"pipe.flv"_s);
+        QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+        f.list.AppendRow(fifo, true);
+        QVERIFY(f.runToEnd());
+
+        QCOMPARE(f.list.RowCount(), 3);
+        QCOMPARE(f.list.rowAt(0).failureReason, u"coder 意外退出 (信号 11)"_s);
+        QCOMPARE(f.list.rowAt(1).failureReason, u"没有生成输出文件"_s);
+        QCOMPARE(f.list.rowAt(2).failureReason, u"不是普通文件（可能是管道、设备或套接字），无法转换"_s);
+        const auto everything = QDir::Files | QDir::Hidden | QDir::System | QDir::Dirs | QDir::NoDotAndDotDot;
+        QCOMPARE(QDir(f.dir.filePath(u"out"_s)).entryList(everything), QStringList());
+        QCOMPARE(QDir(f.driver.runFolderPath()).entryList({u".sonvera-*"_s}, everything), QStringList());
+        // Two files of two stages each (a crash logs no end); nothing for the FIFO.
+        QCOMPARE(readLog(f.log).size(), 7);
+    }
+
+    // Every run converts in a folder of its own, gone when the run ends; what
+    // runs that died left behind is swept when the next one starts.
+    void eachRunHasItsOwnFolder()
+    {
+        Fixture f;
+        f.settings.selectFormat(8);
+        f.addSource(u"a.flv"_s);
+        const QString work = f.dir.filePath(u"work"_s);
+        QVERIFY(QDir().mkpath(work + u"/run-999999999-abcdef"_s)); // no such process
+        QVERIFY(QDir().mkpath(work + u"/run-1-abcdef"_s));         // init: alive
+        writeScript(work + u"/.tmp.mp4.part-999999999.mp4"_s, "left by a killed encoder");
+        QVERIFY(f.runToEnd());
+        const QString mine = f.driver.runFolderPath();
+        QVERIFY(mine.startsWith(work + u"/run-"_s + QString::number(QCoreApplication::applicationPid()) + u'-'));
+        QVERIFY(!QFileInfo::exists(work + u"/run-999999999-abcdef"_s));
+        QVERIFY(!QFileInfo::exists(work + u"/.tmp.mp4.part-999999999.mp4"_s));
+        QVERIFY(QFileInfo::exists(work + u"/run-1-abcdef"_s));
+        {
+            BatchDriver other(f.list, f.settings);
+            other.setProgramFolder(f.program.path());
+            other.setWorkFolder(work);
+            other.setStartDelay(1);
+            f.addSource(u"b.flv"_s);
+            QSignalSpy finished(&other, &BatchDriver::batchFinished);
+            QVERIFY(other.Start());
+            QVERIFY(finished.wait(10000));
+            QVERIFY(other.runFolderPath() != mine);
+            QVERIFY(QFileInfo(other.runFolderPath()).isDir());
+        }
+        QCOMPARE(QDir(work).entryList({u"run-*"_s}, QDir::Dirs).size(), 2); // ours and init's
     }
 
     void aRunThatCannotStartFailsItsFile()

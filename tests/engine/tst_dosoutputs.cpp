@@ -65,17 +65,17 @@ private Q_SLOTS:
         QTest::addColumn<bool>("succeeded");
         QTest::addColumn<QString>("reason");
 
-        QTest::newRow("exit 0") << QByteArray("coder print a\\nb\\n\ncoder exit 0\n") << int(DOSOutputs::Ending::Exited)
+        QTest::newRow("exit 0") << QByteArray("coder print a\\nb\\n\ncoder vanish\n") << int(DOSOutputs::Ending::Exited)
                                 << 0 << true << u"b"_s;
         QTest::newRow("exit 1 with a reason")
             << QByteArray("coder print time=1.00\\r\ncoder eprint coder: \"/v/a.flv\": no audio stream\\n\ncoder exit 1\n")
-            << int(DOSOutputs::Ending::Exited) << 1 << false << u"coder: \"/v/a.flv\": no audio stream"_s;
+            << int(DOSOutputs::Ending::Exited) << 1 << false << u"转换失败：coder: \"/v/a.flv\": no audio stream"_s;
         QTest::newRow("exit 2 silently") << QByteArray("coder exit 2\n") << int(DOSOutputs::Ending::Exited) << 2
-                                         << false << u"coder ended with exit code 2"_s;
+                                         << false << u"参数无法使用，请检查视频和音频参数后重试"_s;
         QTest::newRow("crash after a status line")
             << QByteArray("coder print size= 1kB time=1.00\\r\ncoder crash\n") << int(DOSOutputs::Ending::Crashed)
-            << 0 << false << u"coder crashed"_s;
-        QTest::newRow("nothing printed") << QByteArray("coder exit 0\n") << int(DOSOutputs::Ending::Exited) << 0
+            << 11 << false << u"coder 意外退出 (信号 11)"_s;
+        QTest::newRow("nothing printed") << QByteArray("coder vanish\n") << int(DOSOutputs::Ending::Exited) << 0
                                          << true << u"coder ended with exit code 0"_s;
     }
 
@@ -88,8 +88,7 @@ private Q_SLOTS:
         QVERIFY(run.failures.isEmpty());
         QTEST(int(runner.ending()), "ending");
         QTEST(runner.succeeded(), "succeeded");
-        if (runner.ending() == DOSOutputs::Ending::Exited)
-            QTEST(runner.exitCode(), "exitCode");
+        QTEST(runner.exitCode(), "exitCode");
         QTEST(runner.failureReason(), "reason");
         QCOMPARE(run.chunks.join(QString()), runner.Outputs());
         QVERIFY(!runner.isRunning());
@@ -129,7 +128,7 @@ private Q_SLOTS:
     {
         DOSOutputs runner;
         // 700 three-byte characters: boundaries fall inside characters.
-        const Run run = runScript(runner, "coder bytes 5000\ncoder utf8 700\ncoder print end\ncoder exit 0\n");
+        const Run run = runScript(runner, "coder bytes 5000\ncoder utf8 700\ncoder print end\ncoder vanish\n");
         QCOMPARE(run.over, 1);
         QVERIFY(run.chunks.size() >= 7);
         for (const QString &chunk : run.chunks)
@@ -141,7 +140,7 @@ private Q_SLOTS:
     void outputIsBounded()
     {
         DOSOutputs runner;
-        const Run run = runScript(runner, "coder print first\ncoder bytes 1000000\ncoder print last\ncoder exit 0\n");
+        const Run run = runScript(runner, "coder print first\ncoder bytes 1000000\ncoder print last\ncoder vanish\n");
         QCOMPARE(run.over, 1);
         const QString kept = runner.Outputs();
         QVERIFY(kept.size() <= 3 * DOSOutputs::kKeptOutputChars + 16);
@@ -152,7 +151,7 @@ private Q_SLOTS:
     void storedCommandRunsAgain()
     {
         DOSOutputs runner;
-        runScript(runner, "coder print once\ncoder exit 0\n");
+        runScript(runner, "coder print once\ncoder vanish\n");
         const QString line = runner.CommandLine();
         QSignalSpy over(&runner, &DOSOutputs::CommandOver);
         QVERIFY(runner.ExecuteCommand());

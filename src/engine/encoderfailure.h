@@ -1,0 +1,24 @@
+#pragma once
+
+#include "encoderstatus.h"
+
+#include <QString>
+
+namespace sonvera {
+
+// Why a file did not convert, in the user's words, with what to do. Every
+// front end shows these texts; the encoder's own last line is the detail.
+namespace FailureTexts {
+inline constexpr QStringView kNoOutput = u"没有生成输出文件";
+inline constexpr QStringView kNotAFile = u"不是普通文件（可能是管道、设备或套接字），无法转换";
+} // namespace FailureTexts
+
+// The text for an encoder that exited with a failure status. `detail` is the
+// encoder's last line; it is the whole story only when the status says
+// nothing more specific.
+QString encoderFailureText(EncoderExit kind, const QString &program, const QString &detail);
+
+// The text for an encoder that ended by a signal it did not ask for.
+QString encoderCrashText(const QString &program, int signal);
+
+} // namespace sonvera
