@@ -1,30 +1,37 @@
 #include "singleinstance.h"
 
+#include <QDataStream>
+#include <QDir>
 #include <QLocalSocket>
-
-#include <unistd.h>
+#include <QLoggingCategory>
+#include <QStandardPaths>
 
 using namespace Qt::Literals::StringLiterals;
+
+Q_LOGGING_CATEGORY(lcInstance, "sonvera.instance")
 
 namespace sonvera {
 
 namespace {
-constexpr int kConnectTimeoutMs = 1000;
-}
+constexpr int kWaitMs = 3000;
+constexpr quint32 kMagic = 0x53565231; // "SVR1"
+constexpr char kReceived = 'K';
+} // namespace
 
-SingleInstance::SingleInstance(const QString &lockFolder, const QString &key, QObject *parent)
+SingleInstance::SingleInstance(const QString &folder, QObject *parent)
     : QObject(parent)
-    , m_key(key)
-    , m_lock(lockFolder + u"/"_s + key + u".lock"_s)
+    , m_socketPath(folder + u"/sonvera.socket"_s)
+    , m_lock(folder + u"/sonvera.lock"_s)
 {
     connect(&m_server, &QLocalServer::newConnection, this, &SingleInstance::onNewConnection);
 }
 
 SingleInstance::~SingleInstance() = default;
 
-QString SingleInstance::defaultKey()
+QString SingleInstance::defaultFolder()
 {
-    return u"sonvera-"_s + QString::number(::getuid());
+    // Qt makes it (mode 0700) when $XDG_RUNTIME_DIR is not set.
+    return QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
 }
 
 bool SingleInstance::claim()
@@ -32,37 +39,56 @@ bool SingleInstance::claim()
     // A lock left by a copy that died is taken over by QLockFile itself.
     if (!m_lock.tryLock(0))
         return false;
-    QLocalServer::removeServer(m_key); // a socket left behind by a crash
+    QLocalServer::removeServer(m_socketPath); // a socket left behind by a crash
     m_server.setSocketOptions(QLocalServer::UserAccessOption);
-    m_server.listen(m_key);
+    if (!m_server.listen(m_socketPath))
+        qCWarning(lcInstance) << "cannot listen on" << m_socketPath << ":" << m_server.errorString()
+                              << "- later launches cannot hand over their files";
     return true;
 }
 
-bool SingleInstance::forward(const QStringList &paths) const
+QString SingleInstance::forward(const QByteArrayList &paths) const
 {
     // Meant for a short-lived second copy that ends right after: blocking is fine here.
     QLocalSocket socket;
-    socket.connectToServer(m_key);
-    if (!socket.waitForConnected(kConnectTimeoutMs))
-        return false;
-    socket.write(paths.join(u'\n').toUtf8());
-    socket.flush();
+    socket.connectToServer(m_socketPath);
+    if (!socket.waitForConnected(kWaitMs))
+        return u"cannot reach the running copy at "_s + m_socketPath + u": "_s + socket.errorString();
+    QByteArray message;
+    QDataStream out(&message, QIODevice::WriteOnly);
+    out << kMagic << paths;
+    socket.write(message);
+    // The first copy answers once it holds every path.
+    while (socket.bytesAvailable() == 0) {
+        if (!socket.waitForReadyRead(kWaitMs))
+            return u"the running copy did not confirm it received the files: "_s + socket.errorString();
+    }
+    char answer = 0;
+    socket.getChar(&answer);
     socket.disconnectFromServer();
-    if (socket.state() != QLocalSocket::UnconnectedState)
-        socket.waitForDisconnected(kConnectTimeoutMs);
-    return true;
+    return answer == kReceived ? QString() : u"the running copy gave an unexpected answer"_s;
 }
 
 void SingleInstance::onNewConnection()
 {
     while (QLocalSocket *socket = m_server.nextPendingConnection()) {
-        auto buffer = std::make_shared<QByteArray>();
-        connect(socket, &QLocalSocket::readyRead, this, [socket, buffer] { *buffer += socket->readAll(); });
-        connect(socket, &QLocalSocket::disconnected, this, [this, socket, buffer] {
-            *buffer += socket->readAll();
-            socket->deleteLater();
+        connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+        connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
+            QDataStream in(socket);
+            in.startTransaction();
+            quint32 magic = 0;
+            QByteArrayList paths;
+            in >> magic >> paths;
+            if (!in.commitTransaction())
+                return; // more is on its way
+            if (magic != kMagic) {
+                socket->abort();
+                return;
+            }
+            socket->putChar(kReceived);
+            socket->flush();
             // Even without files a second launch asks for the window.
-            Q_EMIT pathsReceived(QString::fromUtf8(*buffer).split(u'\n', Qt::SkipEmptyParts));
+            Q_EMIT pathsReceived(paths);
         });
     }
 }

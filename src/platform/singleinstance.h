@@ -1,42 +1,45 @@
 #pragma once
 
+#include <QByteArrayList>
 #include <QLocalServer>
 #include <QLockFile>
 #include <QObject>
-#include <QStringList>
-
-#include <memory>
 
 namespace sonvera {
 
 // Keeps one copy of the window per user. The first copy holds a lock file in
-// the private work folder and listens on a local socket; a later copy hands
-// its file arguments to the first over that socket and ends.
+// the user's runtime folder and listens on a local socket beside it; a later
+// copy hands its file arguments to the first over that socket and ends. The
+// socket lives apart from the work folder, so no folder of ours can stand
+// where it should be.
 class SingleInstance final : public QObject {
     Q_OBJECT
 
 public:
-    // `lockFolder` is the private work folder; `key` names the socket
-    // (tests use their own key so they never meet a running Sonvera).
-    SingleInstance(const QString &lockFolder, const QString &key, QObject *parent = nullptr);
+    // `folder` holds the lock file and the socket; by default the user's
+    // runtime folder ($XDG_RUNTIME_DIR).
+    explicit SingleInstance(const QString &folder = defaultFolder(), QObject *parent = nullptr);
     ~SingleInstance() override;
 
-    // True when this is the first copy: it now holds the lock and listens.
+    // True when this is the first copy: it now holds the lock. It also
+    // listens, unless the socket cannot be made (logged; the window still runs).
     bool claim();
-    // For a later copy: passes `paths` to the first copy. Returns false when
-    // the first copy could not be reached.
-    bool forward(const QStringList &paths) const;
+    // For a later copy: passes `paths` (as the file system spells them, any
+    // byte but NUL allowed) to the first copy and waits until it has them.
+    // Returns "" on success, else why the first copy could not be reached.
+    QString forward(const QByteArrayList &paths) const;
 
-    static QString defaultKey();
+    QString socketPath() const { return m_socketPath; }
+    static QString defaultFolder();
 
 Q_SIGNALS:
     // A later copy was launched, with these files and folders (maybe none).
-    void pathsReceived(const QStringList &paths);
+    void pathsReceived(const QByteArrayList &paths);
 
 private:
     void onNewConnection();
 
-    QString m_key;
+    QString m_socketPath;
     QLockFile m_lock;
     QLocalServer m_server;
 };

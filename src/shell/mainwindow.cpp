@@ -4,6 +4,7 @@
 #include "chromecursor.h"
 #include "desktop.h"
 #include "dialogbackend.h"
+#include "failuresummary.h"
 #include "droptargets.h"
 #include "hotimage.h"
 #include "linklabel.h"
@@ -432,14 +433,17 @@ void MainWindow::stopBatch()
 void MainWindow::onBatchFinished(const BatchSummary &summary)
 {
     if (m_closing) {
-        close();
+        // From the event loop: the stop may have ended inside closeEvent itself.
+        QTimer::singleShot(0, this, &QWidget::close);
         return;
     }
     if (!summary.failed.isEmpty()) {
-        QString text = BatchTexts::kFailedIntro.toString();
-        for (const FailedFile &file : summary.failed)
-            text += u"\n\n"_s + file.path + u"\n    "_s + file.reason;
-        showMessage(QMessageBox::Warning, BatchTexts::kFailedTitle.toString(), text);
+        // Window-modal and without a local event loop, like every message.
+        auto *dialog = new FailureSummary(summary, this);
+        dialog->setAttribute(Qt::WA_DeleteOnClose);
+        dialog->setWindowModality(Qt::WindowModal);
+        m_failureSummary = dialog;
+        dialog->open();
     }
 }
 
@@ -483,12 +487,17 @@ void MainWindow::closeEvent(QCloseEvent *event)
     m_search.cancel();
     removeTemporaryFiles();
     event->accept();
+    Q_EMIT closed();
 }
 
 void MainWindow::removeTemporaryFiles()
 {
+    // Only this run's own: other copies and CLI runs keep theirs.
+    const QString runFolder = m_driver.runFolderPath();
+    if (runFolder.isEmpty())
+        return;
     for (const char *name : {"tmpfile.wav", "tmpfile1.mp3"}) {
-        const QString path = m_context.workFolder + u'/' + QString::fromLatin1(name);
+        const QString path = runFolder + u'/' + QString::fromLatin1(name);
         if (QFile::exists(path))
             QFile::remove(path);
     }

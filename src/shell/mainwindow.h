@@ -3,6 +3,7 @@
 #include "batchdriver.h"
 #include "commondialogs.h"
 #include "conversionsettings.h"
+#include "failuresummary.h"
 #include "filelist.h"
 #include "foldersearch.h"
 #include "settingsstore.h"
@@ -94,6 +95,13 @@ public:
     QList<QWidget *> lockSet() const;
     // The last message box shown, while it is open.
     QMessageBox *openMessageBox() const { return m_messageBox; }
+    // The list of files a batch left unconverted, while it is open.
+    FailureSummary *openFailureSummary() const { return m_failureSummary; }
+
+Q_SIGNALS:
+    // The window has closed for good (after any batch was stopped): the
+    // program may end.
+    void closed();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -128,7 +136,6 @@ private:
     QStringList m_pendingFolders; // folders given as arguments, still to be searched
     QTimer m_statusTimer;
     bool m_closing = false;   // a close waits for the stopped batch to end
-    bool m_closeReady = false;
 
     ParameterPanel *m_panel = nullptr;
     ProgressView *m_progress = nullptr;
@@ -153,6 +160,7 @@ private:
     QLineEdit *m_txtAction = nullptr;
     MenuWindow *m_menus = nullptr;
     QPointer<QMessageBox> m_messageBox;
+    QPointer<FailureSummary> m_failureSummary;
 };
 
 } // namespace sonvera

@@ -1,12 +1,16 @@
 // sonvera-cli end to end with the real encoders and ffmpeg.
 #include "encodertestkit.h"
+#include "processwatch.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
+#include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <csignal>
 #include <unistd.h>
 
 using namespace Qt::Literals::StringLiterals;
@@ -23,6 +27,15 @@ QString cli()
 QStringList outputsIn(const QString &folder)
 {
     return QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+}
+
+// sonvera-cli with its own temporary folder (and so its own work folder).
+void startCli(QProcess &process, const QStringList &arguments, const QString &tmp)
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(u"TMPDIR"_s, tmp);
+    process.setProcessEnvironment(env);
+    process.start(cli(), arguments);
 }
 
 } // namespace
@@ -115,6 +128,96 @@ private Q_SLOTS:
                                            m_dir.filePath(u"y/clip.flv"_s)});
         QCOMPARE(run.exitCode, 0);
         QCOMPARE(outputsIn(out).size(), 2);
+    }
+
+    // Two batches of two-stage files at once, into one folder: each keeps its
+    // own intermediate, so no output holds the other batch's video (the
+    // sources of the two batches differ in size).
+    void concurrentBatchesNeverSwap()
+    {
+        const QString small = m_dir.filePath(u"small.flv"_s);
+        const QString large = m_dir.filePath(u"large.flv"_s);
+        for (const auto &[path, size] : {std::pair{small, u"64x48"_s}, std::pair{large, u"96x64"_s}}) {
+            QVERIFY(makeSource(path, {u"-f"_s, u"lavfi"_s, u"-i"_s, u"testsrc=size="_s + size + u":rate=15:duration=0.6"_s,
+                                      u"-f"_s, u"lavfi"_s, u"-i"_s, u"sine=duration=0.6"_s, u"-c:v"_s, u"flv1"_s,
+                                      u"-c:a"_s, u"libmp3lame"_s, u"-shortest"_s}));
+        }
+        QStringList batchA, batchB;
+        for (int i = 0; i < 25; ++i) {
+            const QString n = QString::number(i).rightJustified(2, u'0');
+            batchA << m_dir.filePath(u"a"_s + n + u".flv"_s);
+            batchB << m_dir.filePath(u"b"_s + n + u".flv"_s);
+            QVERIFY(QFile::copy(small, batchA.last()) && QFile::copy(large, batchB.last()));
+        }
+        const QString out = m_dir.filePath(u"out-together"_s);
+        QTemporaryDir tmp;
+        QProcess a, b;
+        startCli(a, QStringList{u"-q"_s, u"-f"_s, u"rmvb"_s, u"-o"_s, out} + batchA, tmp.path());
+        startCli(b, QStringList{u"-q"_s, u"-f"_s, u"rmvb"_s, u"-o"_s, out} + batchB, tmp.path());
+        QVERIFY(a.waitForFinished(300000) && b.waitForFinished(300000));
+        QCOMPARE(a.exitCode(), 0);
+        QCOMPARE(b.exitCode(), 0);
+        const QStringList files = outputsIn(out);
+        QCOMPARE(files.size(), 50); // no part file left either
+        for (const QString &file : files) {
+            const QSize expected = file.startsWith(u'a') ? QSize(64, 48) : QSize(96, 64);
+            QCOMPARE(probe(out + u'/' + file).size, expected);
+        }
+        QCOMPARE(QDir(tmp.path()).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size(), 1); // the work folder
+        QCOMPARE(QDir(tmp.path() + u"/sonvera-"_s + QString::number(::getuid())).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                 QStringList()); // both run folders are gone
+    }
+
+    // Two runs on the same file in the same second plan the same name; the
+    // second to finish takes "-2" and says so.
+    void sameFileSameSecondNeverSharesAName()
+    {
+        const QString out = m_dir.filePath(u"out-race"_s);
+        QTemporaryDir tmp;
+        QSet<QString> reported;
+        for (int round = 0; round < 10; ++round) {
+            QProcess a, b;
+            startCli(a, {u"-f"_s, u"mp3"_s, u"-o"_s, out, m_source}, tmp.path());
+            startCli(b, {u"-f"_s, u"mp3"_s, u"-o"_s, out, m_source}, tmp.path());
+            QVERIFY(a.waitForFinished(60000) && b.waitForFinished(60000));
+            QCOMPARE(a.exitCode() + b.exitCode(), 0);
+            for (QProcess *p : {&a, &b}) {
+                const QString line = QString::fromUtf8(p->readAllStandardOutput()).section(u'\n', 0, 0);
+                const QString written = line.section(u" -> "_s, 1);
+                QVERIFY2(QFileInfo(written).isFile(), qPrintable(line));
+                QVERIFY2(!reported.contains(written), qPrintable(written));
+                reported.insert(written);
+            }
+        }
+        QCOMPARE(outputsIn(out).size(), 20);
+    }
+
+    // Killed without warning mid-stage: its encoder and their ffmpeg follow
+    // within a second or so, and nothing is published afterwards.
+    void killedWithoutWarningLeavesNothingRunning()
+    {
+        const QString longer = m_dir.filePath(u"longer.flv"_s);
+        QVERIFY(makeSource(longer, {u"-f"_s, u"lavfi"_s, u"-i"_s, u"testsrc=size=640x360:rate=30:duration=40"_s,
+                                    u"-f"_s, u"lavfi"_s, u"-i"_s, u"sine=duration=40"_s, u"-c:v"_s, u"flv1"_s,
+                                    u"-q:v"_s, u"10"_s, u"-c:a"_s, u"libmp3lame"_s, u"-shortest"_s}));
+        for (const QString &format : {u"rmvb"_s, u"mp3"_s}) {
+            const QString out = m_dir.filePath(u"out-killed-"_s + format);
+            QTemporaryDir tmp;
+            QProcess p;
+            startCli(p, {u"-q"_s, u"-f"_s, format, u"-o"_s, out, longer}, tmp.path());
+            QList<qint64> seen;
+            QTRY_VERIFY_WITH_TIMEOUT((seen = testsupport::descendantsOf(p.processId())).size() >= 2, 10000);
+            QTest::qWait(300);
+            for (qint64 pid : testsupport::descendantsOf(p.processId()))
+                if (!seen.contains(pid))
+                    seen << pid;
+            ::kill(pid_t(p.processId()), SIGKILL);
+            QVERIFY(p.waitForFinished(5000));
+            for (qint64 pid : std::as_const(seen))
+                QTRY_VERIFY_WITH_TIMEOUT(testsupport::processEnded(pid), 5000);
+            QTest::qWait(1000);
+            QCOMPARE(outputsIn(out), QStringList());
+        }
     }
 
     void anOutputFolderThatCannotBeWritten()

@@ -13,7 +13,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QDialogButtonBox>
 #include <QMessageBox>
+#include <QPushButton>
+#include <QScreen>
 #include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
@@ -256,14 +259,32 @@ private Q_SLOTS:
         QSignalSpy finished(&f.window->driver(), &BatchDriver::batchFinished);
         f.window->imgStart_Click();
         QVERIFY(finished.wait(10000));
-        QMessageBox *box = waitForMessage(*f.window);
-        QVERIFY(box);
+        QTRY_VERIFY(f.window->openFailureSummary());
+        FailureSummary *box = f.window->openFailureSummary();
         QCOMPARE(box->windowTitle(), u"转换失败"_s);
-        QVERIFY(box->text().contains(bad));
-        QVERIFY(box->text().contains(u"no audio stream"_s));
+        QVERIFY(box->listText().contains(bad));
+        QVERIFY(box->listText().contains(u"no audio stream"_s));
         QCOMPARE(f.window->progressView()->lblPB()->text(), u"Done."_s);
         QCOMPARE(f.window->fileList().rowAt(0).status, FileListRow::Status::Failed);
         box->close();
+    }
+
+    // Three hundred failures still leave the whole dialog, and its OK
+    // button, on the screen: the list scrolls instead.
+    void aLongFailureListFitsTheScreen()
+    {
+        BatchSummary summary;
+        for (int i = 0; i < 300; ++i)
+            summary.failed.append({u"/v/clip-"_s + QString::number(i) + u".flv"_s, u"文件已损坏"_s});
+        FailureSummary box(summary, nullptr);
+        box.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&box));
+        const QRect screen = box.screen()->availableGeometry();
+        QVERIFY2(screen.contains(box.frameGeometry()), qPrintable(u"%1x%2"_s.arg(box.width()).arg(box.height())));
+        auto *ok = box.findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Ok);
+        QVERIFY(ok->isVisible());
+        QVERIFY(screen.contains(QRect(ok->mapToGlobal(QPoint(0, 0)), ok->size())));
+        QVERIFY(box.listText().contains(u"clip-299.flv"_s));
     }
 
     void commandWords_data()
@@ -421,17 +442,22 @@ private Q_SLOTS:
         Fixture f;
         f.window->settings().selectFormat(8);
         f.window->addPaths({f.source(u"slow.flv"_s, "coder write\ncoder print time=1.00 \\r\ncoder hang\n")});
-        QFile::copy(f.dir.filePath(u"slow.flv"_s), f.context.workFolder + u"/tmpfile.wav"_s);
         f.window->show();
         QSignalSpy started(&f.window->driver(), &BatchDriver::stageStarted);
+        QSignalSpy closed(f.window.get(), &MainWindow::closed);
         f.window->imgStart_Click();
         QVERIFY(started.wait(5000));
-        QTRY_VERIFY(!QDir(f.dir.filePath(u"out"_s)).entryList(QDir::Files).isEmpty());
+        const QString runFolder = f.window->driver().runFolderPath();
+        QFile::copy(f.dir.filePath(u"slow.flv"_s), runFolder + u"/tmpfile.wav"_s);
+        const auto outputs = [&f] { return QDir(f.dir.filePath(u"out"_s)).entryList(QDir::Files | QDir::Hidden); };
+        QTRY_VERIFY(!outputs().isEmpty()); // the encoder's part file
         f.window->close();
+        QCOMPARE(closed.count(), 0); // not before the encoder has stopped
         QTRY_VERIFY_WITH_TIMEOUT(!f.window->driver().isBusy(), 10000);
-        QTRY_VERIFY(!f.window->isVisible());
-        QVERIFY(QDir(f.dir.filePath(u"out"_s)).entryList(QDir::Files).isEmpty());
-        QVERIFY(!QFileInfo::exists(f.context.workFolder + u"/tmpfile.wav"_s));
+        QTRY_COMPARE(closed.count(), 1); // the program may end now
+        QVERIFY(!f.window->isVisible());
+        QVERIFY(outputs().isEmpty());
+        QVERIFY(!QFileInfo::exists(runFolder + u"/tmpfile.wav"_s));
         QCOMPARE(f.window->fileList().RowCount(), 1);
     }
 

@@ -1,0 +1,60 @@
+#include "failuresummary.h"
+
+#include "batchdriver.h"
+
+#include <QBoxLayout>
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QScreen>
+#include <QStyle>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace sonvera {
+
+FailureSummary::FailureSummary(const BatchSummary &summary, QWidget *parent)
+    : QDialog(parent)
+    , m_list(new QPlainTextEdit(this))
+{
+    setObjectName(u"failureSummary"_s);
+    setWindowTitle(BatchTexts::kFailedTitle.toString());
+
+    auto *icon = new QLabel(this);
+    const int side = style()->pixelMetric(QStyle::PM_MessageBoxIconSize, nullptr, this);
+    icon->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxWarning, nullptr, this).pixmap(side, side));
+    auto *intro = new QLabel(BatchTexts::kFailedIntro.toString(), this);
+    intro->setWordWrap(true);
+    auto *header = new QHBoxLayout;
+    header->addWidget(icon, 0, Qt::AlignTop);
+    header->addWidget(intro, 1);
+
+    QString text;
+    for (const FailedFile &file : summary.failed)
+        text += file.path + u"\n    "_s + file.reason + u"\n\n"_s;
+    m_list->setObjectName(u"failedFiles"_s);
+    m_list->setReadOnly(true);
+    m_list->setLineWrapMode(QPlainTextEdit::NoWrap);
+    m_list->setPlainText(text.trimmed());
+
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(header);
+    layout->addWidget(m_list, 1);
+    layout->addWidget(buttons);
+
+    // Tall enough for a few files, never taller than the screen.
+    const QRect screen = (parent ? parent->screen() : this->screen())->availableGeometry();
+    const int lines = int(summary.failed.size()) * 3;
+    const int wanted = m_list->fontMetrics().lineSpacing() * std::min(lines, 24) + 160;
+    resize(std::min(640, screen.width() * 9 / 10), std::min(wanted, screen.height() * 3 / 4));
+}
+
+QString FailureSummary::listText() const
+{
+    return m_list->toPlainText();
+}
+
+} // namespace sonvera
