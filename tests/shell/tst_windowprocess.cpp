@@ -1,0 +1,112 @@
+// The window program as a process, with the real encoders: every way of
+// closing it during a batch ends the process, stops its encoders and leaves
+// nothing in the output folder, and the next launch opens its window.
+#include "encodertestkit.h"
+#include "processwatch.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <csignal>
+
+using namespace Qt::Literals::StringLiterals;
+using namespace sonvera;
+
+class TestWindowProcess : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    QString m_programFolder; // the harness as "sonvera", beside the real encoders
+    QString m_source;
+
+    void start(QProcess &window, const QByteArray &action)
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(u"SONVERA_HARNESS"_s, QString::fromLatin1(action));
+        env.insert(u"HOME"_s, m_dir.filePath(u"home"_s));
+        env.insert(u"TMPDIR"_s, m_dir.filePath(u"tmp"_s));
+        env.insert(u"XDG_RUNTIME_DIR"_s, m_dir.filePath(u"runtime"_s));
+        env.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
+        window.setProcessEnvironment(env);
+        window.start(m_programFolder + u"/sonvera"_s, {m_source});
+    }
+
+    // Waits for the harness to say `line`; collects the processes below it meanwhile.
+    static bool waitFor(QProcess &window, const QByteArray &line, QList<qint64> &below)
+    {
+        QByteArray seen;
+        for (int i = 0; i < 300 && !seen.contains(line); ++i) {
+            window.waitForReadyRead(50);
+            seen += window.readAllStandardOutput();
+        }
+        for (qint64 pid : testsupport::descendantsOf(window.processId()))
+            below << pid;
+        return seen.contains(line);
+    }
+
+    QStringList outputFolderEntries() const
+    {
+        return QDir(m_programFolder + u"/output"_s).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        m_programFolder = m_dir.filePath(u"Sonvera"_s);
+        for (const char *folder : {"Sonvera", "home", "tmp", "runtime"})
+            QVERIFY(QDir().mkpath(m_dir.filePath(QString::fromLatin1(folder))));
+        QFile::setPermissions(m_dir.filePath(u"runtime"_s), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QVERIFY(QFile::copy(QStringLiteral(WINDOW_HARNESS_PATH), m_programFolder + u"/sonvera"_s));
+        QFile::setPermissions(m_programFolder + u"/sonvera"_s, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QVERIFY(QFile::link(testkit::programFolder() + u"/data"_s, m_programFolder + u"/data"_s));
+        // Long enough that the first stage is still running when the window is closed.
+        m_source = m_dir.filePath(u"long clip.flv"_s);
+        QVERIFY(testkit::makeSource(m_source, {u"-f"_s, u"lavfi"_s, u"-i"_s, u"testsrc=size=640x360:rate=30:duration=40"_s,
+                                               u"-f"_s, u"lavfi"_s, u"-i"_s, u"sine=duration=40"_s, u"-c:v"_s, u"flv1"_s,
+                                               u"-q:v"_s, u"10"_s, u"-c:a"_s, u"libmp3lame"_s, u"-shortest"_s}));
+    }
+
+    void closingDuringABatch_data()
+    {
+        QTest::addColumn<QByteArray>("action");
+        QTest::addColumn<int>("signal"); // 0: the window's own Exit
+        QTest::newRow("退出程序") << QByteArray("exit") << 0;
+        QTest::newRow("SIGTERM") << QByteArray("start") << int(SIGTERM);
+        QTest::newRow("SIGHUP") << QByteArray("start") << int(SIGHUP);
+    }
+
+    void closingDuringABatch()
+    {
+        QFETCH(QByteArray, action);
+        QFETCH(int, signal);
+        QProcess window;
+        start(window, action);
+        QList<qint64> below;
+        QVERIFY(waitFor(window, "stage conv", below));
+        QTest::qWait(300);
+        below << testsupport::descendantsOf(window.processId());
+        QVERIFY(!below.isEmpty());
+        if (signal != 0)
+            ::kill(pid_t(window.processId()), signal);
+        QVERIFY2(window.state() == QProcess::NotRunning || window.waitForFinished(5000), "the window program did not end");
+        QCOMPARE(window.exitStatus(), QProcess::NormalExit);
+        for (qint64 pid : std::as_const(below))
+            QVERIFY(testsupport::processEnded(pid));
+        QTest::qWait(1000); // nothing appears later either
+        QCOMPARE(outputFolderEntries(), QStringList());
+
+        // The one-copy lock went with it: the next launch opens its window.
+        QProcess next;
+        start(next, "show");
+        QList<qint64> unused;
+        QVERIFY(waitFor(next, "shown", unused));
+        QVERIFY(next.state() == QProcess::NotRunning || next.waitForFinished(5000));
+        QCOMPARE(next.exitCode(), 0);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestWindowProcess)
+#include "tst_windowprocess.moc"
