@@ -31,6 +31,8 @@ PowerCountdownDialog::PowerCountdownDialog(AfterBatchAction action, QWidget *par
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(m_label);
     layout->addWidget(buttons);
+    layout->setSpacing(12);
+    layout->setContentsMargins(20, 16, 20, 12);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
     // PreciseTimer: a coarse timer may fire early, and the countdown must

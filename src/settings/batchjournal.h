@@ -10,7 +10,8 @@
 
 namespace sonvera {
 
-// One row of the batch list as the journal keeps it.
+// One row of the batch list as the journal keeps it. A row that was being
+// converted is kept as waiting: after a crash it starts over.
 struct JournalEntry {
     enum class Status : quint8 { Waiting = 0, Failed = 1 };
 
