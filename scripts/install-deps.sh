@@ -16,6 +16,8 @@ packages=(
   fonts-wqy-microhei
   # screenshots under a virtual display
   xvfb xauth
+  # the D-Bus tests run on a private session bus (dbus-run-session)
+  dbus
   # the encoders' benchmark script
   python3
   # tests: a comma-decimal locale is compiled at test time with localedef

@@ -15,4 +15,5 @@ mkdir -p docs
 export XDG_RUNTIME_DIR="$work/runtime" && mkdir -m 0700 "$XDG_RUNTIME_DIR"
 xvfb-run -a -s "-screen 0 1600x1200x24" "$program" --screenshot docs/screenshot.png "$samples"/*
 QT_SCALE_FACTOR=2 xvfb-run -a -s "-screen 0 2400x1600x24" "$program" --screenshot docs/screenshot@2x.png "$samples"/*
-echo "Wrote docs/screenshot.png and docs/screenshot@2x.png"
+QT_QPA_PLATFORM=offscreen build/tests/dialog_screenshots docs
+echo "Wrote docs/screenshot.png, docs/screenshot@2x.png, docs/restore-question.png and docs/countdown.png"

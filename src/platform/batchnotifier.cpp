@@ -1,0 +1,71 @@
+#include "batchnotifier.h"
+
+#include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
+#include <QDBusPendingReply>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace sonvera {
+
+namespace {
+const QString kService = u"org.freedesktop.Notifications"_s;
+const QString kPath = u"/org/freedesktop/Notifications"_s;
+const QString kInterface = u"org.freedesktop.Notifications"_s;
+const QString kDesktopId = u"app.sonvera.Sonvera"_s;
+const QString kDefaultAction = u"default"_s;
+} // namespace
+
+BatchNotifier::BatchNotifier(const QDBusConnection &connection, QObject *parent)
+    : QObject(parent)
+    , m_service(connection, kService, u"desktop notifications"_s)
+{
+    if (!connection.isConnected())
+        return; // said once, on the first notification
+    // Matched on path and interface, not on the service name: naming the
+    // service would make QtDBus look its owner up with a blocking call.
+    // Foreign ids are ignored in the slot.
+    QDBusConnection(connection).connect(QString(), kPath, kInterface, u"ActionInvoked"_s, this,
+                                        SLOT(onActionInvoked(uint, QString)));
+}
+
+QString BatchNotifier::bodyText(int converted, int failed)
+{
+    QString text = QString::number(converted) + u" 个文件转换成功"_s;
+    if (failed > 0)
+        text += u"，"_s + QString::number(failed) + u" 个失败"_s;
+    return text;
+}
+
+void BatchNotifier::notifyBatchFinished(int converted, int failed, const QString &outputFolder)
+{
+    if (!m_service.busAvailable())
+        return;
+    QDBusMessage call = QDBusMessage::createMethodCall(kService, kPath, kInterface, u"Notify"_s);
+    const QVariantMap hints{{u"desktop-entry"_s, kDesktopId}, {u"category"_s, u"transfer.complete"_s}};
+    call << u"Sonvera"_s << m_shownId << kDesktopId << u"转换完成"_s << bodyText(converted, failed)
+         << QStringList{kDefaultAction, u"打开输出文件夹"_s} << hints << -1;
+
+    auto *watcher = new QDBusPendingCallWatcher(m_service.connection().asyncCall(call), this);
+    connect(watcher, &QDBusPendingCallWatcher::finished, this, [this, outputFolder](QDBusPendingCallWatcher *w) {
+        w->deleteLater();
+        const QDBusPendingReply<uint> reply = *w;
+        if (reply.isError()) {
+            m_service.reportFailure(reply.error());
+            return;
+        }
+        m_service.reportSuccess();
+        m_shownId = reply.value();
+        m_shownFolder = outputFolder;
+    });
+}
+
+void BatchNotifier::onActionInvoked(uint id, const QString &actionKey)
+{
+    // Every application's notifications share the signal: only ours count.
+    if (id == 0 || id != m_shownId || actionKey != kDefaultAction)
+        return;
+    Q_EMIT openFolderRequested(m_shownFolder);
+}
+
+} // namespace sonvera
