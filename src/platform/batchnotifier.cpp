@@ -47,8 +47,10 @@ void BatchNotifier::notifyBatchFinished(int converted, int failed, const QString
          << QStringList{kDefaultAction, u"打开输出文件夹"_s} << hints << -1;
 
     auto *watcher = new QDBusPendingCallWatcher(m_service.connection().asyncCall(call), this);
+    ++m_pendingCalls;
     connect(watcher, &QDBusPendingCallWatcher::finished, this, [this, outputFolder](QDBusPendingCallWatcher *w) {
         w->deleteLater();
+        --m_pendingCalls;
         const QDBusPendingReply<uint> reply = *w;
         if (reply.isError()) {
             m_service.reportFailure(reply.error());
@@ -57,15 +59,24 @@ void BatchNotifier::notifyBatchFinished(int converted, int failed, const QString
         m_service.reportSuccess();
         m_shownId = reply.value();
         m_shownFolder = outputFolder;
+        // QtDBus may deliver a click on it before the reply that names it.
+        const bool clicked = m_earlyClicks.contains(m_shownId);
+        if (m_pendingCalls == 0)
+            m_earlyClicks.clear();
+        if (clicked)
+            Q_EMIT openFolderRequested(m_shownFolder);
     });
 }
 
 void BatchNotifier::onActionInvoked(uint id, const QString &actionKey)
 {
     // Every application's notifications share the signal: only ours count.
-    if (id == 0 || id != m_shownId || actionKey != kDefaultAction)
+    if (id == 0 || actionKey != kDefaultAction)
         return;
-    Q_EMIT openFolderRequested(m_shownFolder);
+    if (id == m_shownId)
+        Q_EMIT openFolderRequested(m_shownFolder);
+    else if (m_pendingCalls > 0)
+        m_earlyClicks.insert(id);
 }
 
 } // namespace sonvera

@@ -3,6 +3,7 @@
 #include "busservice.h"
 
 #include <QObject>
+#include <QSet>
 #include <QString>
 
 namespace sonvera {
@@ -37,6 +38,8 @@ private:
     BusService m_service;
     uint m_shownId = 0;   // the server's id of our latest notification; 0: none yet
     QString m_shownFolder; // the output folder that notification is about
+    int m_pendingCalls = 0;    // Notify calls not answered yet
+    QSet<uint> m_earlyClicks;  // ids clicked while a Notify call was unanswered
 };
 
 } // namespace sonvera
