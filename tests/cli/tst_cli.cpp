@@ -163,6 +163,26 @@ private Q_SLOTS:
         QCOMPARE(QDir(f.out).entryList({u"*.rmvb"_s}, QDir::Files).size(), 2);
     }
 
+    // `sonvera-cli ... | head -1`: once nobody reads the standard output the
+    // batch stops as after Ctrl-C, leaving the rest unconverted and nothing
+    // half written.
+    void aClosedOutputStopsTheBatch()
+    {
+        Fixture f;
+        const QStringList sources{f.source(u"a.flv"_s), f.source(u"b.flv"_s, "coder write\ncoder sleep 400\ncoder exit 0\n"),
+                                  f.source(u"c.flv"_s)};
+        QProcess p;
+        // The user's own pipeline; the exit status is sonvera-cli's.
+        p.start(u"bash"_s, QStringList{u"-c"_s, u"\"$0\" \"$@\" | head -n 1; exit ${PIPESTATUS[0]}"_s, f.cli, u"-f"_s,
+                                       u"mp3"_s, u"-o"_s, f.out} + sources);
+        QVERIFY(p.waitForFinished(10000));
+        QCOMPARE(p.readAllStandardOutput().count('\n'), 1);
+        QCOMPARE(p.exitCode(), 141);
+        QVERIFY(QString::fromUtf8(p.readAllStandardError()).contains(u"standard output was closed"_s));
+        const QStringList left = QDir(f.out).entryList(QDir::Files | QDir::Hidden);
+        QVERIFY2(left.size() <= 2 && !left.filter(u"c-"_s).size() && !left.filter(u".part"_s).size(), qPrintable(left.join(u' ')));
+    }
+
     void interruptedLeavesNothingHalfWritten()
     {
         Fixture f;
