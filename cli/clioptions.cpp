@@ -2,9 +2,12 @@
 
 #include "cutoption.h"
 #include "formats.h"
+#include "pathtext.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 using namespace Qt::Literals::StringLiterals;
@@ -28,7 +31,7 @@ CliParseResult usageError(const QString &message)
 
 } // namespace
 
-std::optional<int> ParseFormatName(const QString &text)
+std::optional<int> parseFormatName(const QString &text)
 {
     bool ok = false;
     const int number = text.toInt(&ok);
@@ -42,7 +45,7 @@ std::optional<int> ParseFormatName(const QString &text)
     return std::nullopt;
 }
 
-CliParseResult ParseCliArguments(const QStringList &arguments, const QString &defaultOutputFolder)
+CliParseResult parseCliArguments(const QStringList &arguments, const QString &defaultOutputFolder)
 {
     QCommandLineParser parser;
     parser.setApplicationDescription(
@@ -81,7 +84,7 @@ CliParseResult ParseCliArguments(const QStringList &arguments, const QString &de
     options.settings = ConversionSettings::startupDefaults(defaultOutputFolder);
     int formatIndex = 0;
     if (parser.isSet(format)) {
-        const auto parsed = ParseFormatName(parser.value(format));
+        const auto parsed = parseFormatName(parser.value(format));
         if (!parsed)
             return usageError(u"unknown format '"_s + parser.value(format) + u"'. "_s + formatHelp());
         formatIndex = *parsed;
@@ -106,7 +109,12 @@ CliParseResult ParseCliArguments(const QStringList &arguments, const QString &de
     if (parser.isSet(output)) {
         if (parser.value(output).isEmpty())
             return usageError(u"--output needs a folder"_s);
-        options.settings.outputFolder = QFileInfo(parser.value(output)).absoluteFilePath();
+        // The folder exactly as given: its bytes, even when they are not UTF-8.
+        QByteArray folder = escapedToNative(parser.value(output));
+        if (!folder.startsWith('/'))
+            folder = QFile::encodeName(QDir::currentPath()) + '/' + folder;
+        options.outputFolder = folder;
+        options.settings.outputFolder = isUtf8(folder) ? QString::fromUtf8(folder) : shownName(folder);
     }
     if (parser.isSet(cut)) {
         QString why;
@@ -116,7 +124,8 @@ CliParseResult ParseCliArguments(const QStringList &arguments, const QString &de
     }
     options.dryRun = parser.isSet(dryRun);
     options.quiet = parser.isSet(quiet);
-    options.inputs = parser.positionalArguments();
+    for (const QString &input : parser.positionalArguments())
+        options.inputs << escapedToNative(input);
     if (options.inputs.isEmpty())
         return usageError(u"no input file given"_s);
     return {std::move(options), QString(), 0};

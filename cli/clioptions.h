@@ -1,9 +1,10 @@
 #pragma once
 
-#include "commands.h"
+#include "encodercommands.h"
 #include "conversionsettings.h"
 
 #include <QString>
+#include <QByteArrayList>
 #include <QStringList>
 
 #include <optional>
@@ -13,7 +14,8 @@ namespace sonvera {
 // What the command line asks for, after checking.
 struct CliOptions {
     ConversionSettings settings;   // preset applied first, then the overrides
-    QStringList inputs;            // files and folders as given
+    QByteArrayList inputs;         // files and folders as given, their bytes kept
+    QByteArray outputFolder;       // -o made absolute, its bytes kept; empty: the default
     std::optional<ClipRange> cut;  // --cut, for MP3
     bool dryRun = false;
     bool quiet = false;
@@ -26,10 +28,11 @@ struct CliParseResult {
 };
 
 // The format a --format value names: 0-8 or a short name ("rmvb", "mobile-mp4", ...).
-std::optional<int> ParseFormatName(const QString &text);
+std::optional<int> parseFormatName(const QString &text);
 
 // Parses the arguments (argv without the program name is not enough: pass
-// all of them). `defaultOutputFolder` is used when -o is absent.
-CliParseResult ParseCliArguments(const QStringList &arguments, const QString &defaultOutputFolder);
+// all of them, each as nativeToEscaped(), so that names that are not UTF-8
+// keep their bytes). `defaultOutputFolder` is used when -o is absent.
+CliParseResult parseCliArguments(const QStringList &arguments, const QString &defaultOutputFolder);
 
 } // namespace sonvera

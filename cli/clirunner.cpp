@@ -3,6 +3,7 @@
 #include "apppaths.h"
 #include "foldersearch.h"
 #include "naming.h"
+#include "pathtext.h"
 #include "runfolder.h"
 #include "settingsstore.h"
 
@@ -10,7 +11,10 @@
 #include <QFileInfo>
 #include <QSet>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace Qt::Literals::StringLiterals;
@@ -32,8 +36,8 @@ CliRunner::CliRunner(CliOptions options, QString programFolder, QObject *parent)
     connect(&m_driver, &BatchDriver::fileStarted, this, [this](quint64, const QString &path, int number, int total) {
         m_number = number;
         m_total = total;
-        m_currentName = FileNameFromPath(path);
-        showProgress(IdleDisplay(u"0%"_s));
+        m_currentName = fileNameOf(path);
+        showProgress(idleDisplay(u"0%"_s));
     });
     connect(&m_driver, &BatchDriver::progressChanged, this, &CliRunner::showProgress);
     connect(&m_driver, &BatchDriver::fileFinished, this, &CliRunner::onFileFinished);
@@ -46,54 +50,98 @@ CliRunner::CliRunner(CliOptions options, QString programFolder, QObject *parent)
 
 bool CliRunner::collectInputs()
 {
-    for (const QString &input : std::as_const(m_options.inputs)) {
-        const QFileInfo info(input);
-        if (info.isDir()) {
-            const QStringList found = FolderSearch::SearchNow(QDir::cleanPath(info.absoluteFilePath()));
-            if (found.isEmpty())
-                m_err << "sonvera-cli: no .flv file found in \"" << input << '"' << Qt::endl;
-            for (const QString &path : found)
-                m_list.AppendRow(path, true);
-        } else if (info.exists()) {
-            m_list.AppendRow(info.absoluteFilePath(), true);
+    const QByteArray here = QFile::encodeName(QDir::currentPath());
+    for (const QByteArray &input : std::as_const(m_options.inputs)) {
+        // The names' own bytes all the way: a GBK name is found and converted.
+        QByteArray path = input.startsWith('/') ? input : here + '/' + input;
+        while (path.size() > 1 && path.endsWith('/'))
+            path.chop(1);
+        struct stat info {};
+        if (::stat(path.constData(), &info) == 0 && S_ISDIR(info.st_mode)) {
+            const FolderSearchResult found = FolderSearch::searchNow(path);
+            if (found.files.isEmpty())
+                m_err << "sonvera-cli: no .flv file found in \"" << shownName(input) << '"' << Qt::endl;
+            for (const QByteArray &folder : found.unreadableFolders)
+                m_err << "sonvera-cli: cannot read the folder \"" << shownName(folder) << "\"; its files are left out"
+                      << Qt::endl;
+            for (const QByteArray &file : found.files)
+                m_list.append(file, true);
+        } else if (::lstat(path.constData(), &info) == 0) {
+            m_list.append(path, true);
         } else {
-            m_missing << input;
-            m_err << "sonvera-cli: \"" << input << "\": no such file or folder" << Qt::endl;
+            m_missing << shownName(input);
+            m_err << "sonvera-cli: \"" << shownName(input) << "\": no such file or folder" << Qt::endl;
         }
     }
-    if (m_list.RowCount() == 0) {
+    if (m_list.rowCount() == 0) {
         m_err << "sonvera-cli: nothing to convert" << Qt::endl;
         return false;
     }
     return true;
 }
 
+bool CliRunner::prepareOutputFolder()
+{
+    const QByteArray &folder = m_options.outputFolder;
+    if (folder.isEmpty() || isUtf8(folder))
+        return true;
+    // The encoders take their arguments as UTF-8, which cannot carry this
+    // folder's bytes: they write through a link in the run folder that
+    // points at the folder exactly as given.
+    const QString run = m_driver.prepareRunFolder();
+    if (run.isEmpty()) {
+        m_err << "sonvera-cli: " << BatchTexts::kNoWorkFolder << ": " << defaultWorkFolderPath() << Qt::endl;
+        return false;
+    }
+    for (qsizetype slash = folder.indexOf('/', 1); ; slash = folder.indexOf('/', slash + 1)) {
+        ::mkdir((slash < 0 ? folder : folder.left(slash)).constData(), 0777);
+        if (slash < 0)
+            break;
+    }
+    const QString link = run + u"/output"_s;
+    if (::symlink(folder.constData(), QFile::encodeName(link).constData()) != 0) {
+        m_err << "sonvera-cli: cannot use the output folder \"" << shownName(folder) << "\": "
+              << std::strerror(errno) << Qt::endl;
+        return false;
+    }
+    m_outputLink = link + u'/';
+    m_options.settings.outputFolder = m_outputLink;
+    return true;
+}
+
+QString CliRunner::shown(const QString &path) const
+{
+    if (!m_outputLink.isEmpty() && path.startsWith(m_outputLink))
+        return withTrailingSlash(shownName(m_options.outputFolder)) + path.mid(m_outputLink.size());
+    return path;
+}
+
 int CliRunner::dryRun()
 {
-    QString folder = m_options.settings.outputFolder;
-    if (!folder.endsWith(u'/'))
-        folder += u'/';
+    if (!prepareOutputFolder())
+        return SomeFailed;
+    const QString folder = withTrailingSlash(m_options.settings.outputFolder);
     // Names this run would write count as taken, so the lines show what a real
     // run would name each output.
     QSet<QString> planned;
     // The run folder a real run would make, so the lines name its own intermediate.
-    const std::unique_ptr<RunFolder> run = RunFolder::create(PrepareWorkFolder(DefaultWorkFolderPath()));
-    if (!run) {
-        m_err << "sonvera-cli: " << BatchTexts::kNoWorkFolder << ": " << DefaultWorkFolderPath() << Qt::endl;
+    const QString run = m_driver.prepareRunFolder();
+    if (run.isEmpty()) {
+        m_err << "sonvera-cli: " << BatchTexts::kNoWorkFolder << ": " << defaultWorkFolderPath() << Qt::endl;
         return SomeFailed;
     }
     CommandContext context;
     context.programFolder = m_programFolder;
-    context.workFolder = run->path();
+    context.workFolder = BatchDriver::workerFolder(run, 0);
     context.clock = QTime::currentTime();
     context.mp3Clip = m_options.cut;
     context.fileExists = [&planned](const QString &path) { return planned.contains(path) || QFileInfo::exists(path); };
-    for (int i = 0; i < m_list.RowCount(); ++i) {
-        const QString source = m_list.rowAt(i).path;
-        const EncoderCommand first = BuildFirstStageCommand(source, folder, m_options.settings, context);
+    for (int i = 0; i < m_list.rowCount(); ++i) {
+        const QString source = m_list.rowAt(i).shownPath;
+        const EncoderCommand first = buildFirstStageCommand(source, folder, m_options.settings, context);
         m_out << first.text << '\n';
         planned.insert(first.outputPath);
-        const EncoderCommand second = BuildSecondStageCommand(source, folder, m_options.settings, context);
+        const EncoderCommand second = buildSecondStageCommand(source, folder, m_options.settings, context);
         if (!second.isEmpty()) {
             m_out << second.text << '\n';
             planned.insert(second.outputPath);
@@ -105,14 +153,18 @@ int CliRunner::dryRun()
 
 void CliRunner::start()
 {
-    m_driver.Start();
+    if (!prepareOutputFolder()) {
+        QMetaObject::invokeMethod(this, [this] { Q_EMIT finished(SomeFailed); }, Qt::QueuedConnection);
+        return;
+    }
+    m_driver.start();
 }
 
 void CliRunner::interrupt()
 {
     m_interrupted = true;
     if (m_driver.isBusy())
-        m_driver.Stop();
+        m_driver.stop();
 }
 
 void CliRunner::clearLine()
@@ -150,7 +202,7 @@ void CliRunner::onFileFinished(quint64, const QString &path, bool ok, const QStr
     const QString count = u"["_s + QString::number(m_number) + u'/' + QString::number(m_total) + u"] "_s;
     if (ok) {
         if (!m_options.quiet && !m_outputClosed) {
-            m_out << count << path << " -> " << detail << '\n';
+            m_out << count << path << " -> " << shown(detail) << '\n';
             flushOut();
         }
     } else {
@@ -176,7 +228,7 @@ void CliRunner::onBatchFinished(const BatchSummary &summary)
             m_err << "  " << file.path << ": " << file.reason << Qt::endl;
     } else if (!m_options.quiet && !m_outputClosed) {
         m_out << summary.converted << (summary.converted == 1 ? " file" : " files") << " converted into "
-              << summary.outputFolder << '\n';
+              << shown(summary.outputFolder) << '\n';
         flushOut();
     }
     Q_EMIT finished(failed > 0 ? SomeFailed : AllConverted);

@@ -40,6 +40,11 @@ private:
     void onFileFinished(quint64 id, const QString &path, bool ok, const QString &detail);
     void onBatchFinished(const BatchSummary &summary);
     void clearLine();
+    // An output folder whose name is not UTF-8 is reached through a link; false
+    // (after saying why) when that cannot be made.
+    bool prepareOutputFolder();
+    // `path` as the user knows it (the output folder as given, not its link).
+    QString shown(const QString &path) const;
     // Flushes the standard output; a reader that went away stops the batch.
     void flushOut();
 
@@ -56,6 +61,7 @@ private:
     int m_number = 0;
     int m_total = 0;
     QString m_currentName;
+    QString m_outputLink; // with its "/": stands for the output folder in paths
 };
 
 } // namespace sonvera

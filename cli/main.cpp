@@ -1,5 +1,6 @@
 #include "clioptions.h"
 #include "clirunner.h"
+#include "pathtext.h"
 #include "settingsstore.h"
 #include "stopsignals.h"
 
@@ -16,7 +17,11 @@ int main(int argc, char *argv[])
     QCoreApplication::setApplicationVersion(QStringLiteral(SONVERA_VERSION));
 
     const QString programFolder = QCoreApplication::applicationDirPath();
-    CliParseResult parsed = ParseCliArguments(QCoreApplication::arguments(), defaultOutputFolder(programFolder));
+    // Each argument's own bytes survive parsing, even when they are not UTF-8.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << nativeToEscaped(QByteArray(argv[i]));
+    CliParseResult parsed = parseCliArguments(arguments, defaultOutputFolder(programFolder));
     if (!parsed.options) {
         QTextStream(parsed.exitCode == 0 ? stdout : stderr) << parsed.message << Qt::endl;
         return parsed.exitCode;

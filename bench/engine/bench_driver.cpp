@@ -1,5 +1,5 @@
 // Measures the batch driver's own cost between encoder runs: for each file,
-// the time from an encoder's end (its CommandOver) to the start of the next
+// the time from an encoder's end (its finished) to the start of the next
 // run, with the real encoders of a program folder.
 //
 //   bench_driver PROGRAM_FOLDER FORMAT OUTPUT_FOLDER FILE...
@@ -26,7 +26,7 @@ int main(int argc, char *argv[])
     }
     FileList list;
     for (const QString &file : args.mid(4))
-        list.AppendRow(file, true);
+        list.append(file, true);
     ConversionSettings settings = ConversionSettings::startupDefaults(args[3]);
     settings.selectFormat(args[2].toInt());
     BatchDriver driver(list, settings);
@@ -39,9 +39,13 @@ int main(int argc, char *argv[])
     qint64 lastEnd = -1;
     QList<double> gaps;
     const auto ended = [&] { lastEnd = clock.nsecsElapsed(); };
-    QObject::connect(&driver.objDOS(), &DOSOutputs::CommandOver, &app, ended);
-    QObject::connect(&driver.objffmpeg(), &DOSOutputs::CommandOver, &app, ended);
+    bool watching = false;
     QObject::connect(&driver, &BatchDriver::stageStarted, &app, [&](const EncoderCommand &) {
+        // Every runner, once the batch has made its workers.
+        if (!std::exchange(watching, true)) {
+            for (ConversionWorker *worker : driver.workers())
+                QObject::connect(&worker->runner(), &EncoderRunner::finished, &app, ended);
+        }
         if (lastEnd >= 0)
             gaps << static_cast<double>(clock.nsecsElapsed() - lastEnd) / 1e6;
     });
@@ -50,7 +54,7 @@ int main(int argc, char *argv[])
         failed = static_cast<int>(summary.failed.size());
         QCoreApplication::exit(0);
     });
-    driver.Start();
+    driver.start();
     QCoreApplication::exec();
 
     std::sort(gaps.begin(), gaps.end());

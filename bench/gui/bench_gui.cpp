@@ -154,19 +154,19 @@ int main(int argc, char *argv[])
         qsizetype found = 0;
         qint64 searchMs = 0;
         bool withHeartbeat = false;
-        QObject::connect(&search, &FolderSearch::finished, &app, [&](const QStringList &paths) {
-            found = paths.size();
+        QObject::connect(&search, &FolderSearch::finished, &app, [&](const FolderSearchResult &result) {
+            found = result.files.size();
             if (!withHeartbeat) {
                 searchMs = clock.elapsed();
                 withHeartbeat = true;
                 heartbeat.start();
-                search.start(args.value(2));
+                search.start(QFile::encodeName(args.value(2)));
                 return;
             }
             QCoreApplication::exit(0);
         });
         clock.start();
-        search.start(args.value(2));
+        search.start(QFile::encodeName(args.value(2)));
         QCoreApplication::exec();
         out << "search_ms " << searchMs << " found " << found << " longest_stall_ms "
             << QString::number(heartbeat.longestMs(), 'f', 2) << ' ' << memory() << '\n';
@@ -178,7 +178,10 @@ int main(int argc, char *argv[])
         window.settings().selectFormat(args.value(3).toInt());
         window.settings().outputFolder = dir.filePath(u"out"_s);
         window.panel()->showSettings();
-        window.addPaths(args.mid(4));
+        QByteArrayList files;
+        for (const QString &file : args.mid(4))
+            files << QFile::encodeName(file);
+        window.addPaths(files);
         window.show();
         Heartbeat heartbeat;
         QElapsedTimer clock;
@@ -190,7 +193,7 @@ int main(int argc, char *argv[])
         QTimer::singleShot(200, &window, [&] {
             heartbeat.start();
             clock.start();
-            window.imgStart_Click();
+            window.startBatch();
         });
         QCoreApplication::exec();
         out << "batch_ms " << clock.elapsed() << " failed " << failed << " longest_stall_ms "

@@ -1,5 +1,7 @@
 #include "commondialogs.h"
 
+#include "pathtext.h"
+
 #include "dialogbackend.h"
 #include "filefilter.h"
 
@@ -14,29 +16,14 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace sonvera {
 
-namespace {
-
-QString TrimSpaces(const QString &text)
-{
-    qsizetype begin = 0;
-    qsizetype end = text.size();
-    while (begin < end && text.at(begin) == u' ')
-        ++begin;
-    while (end > begin && text.at(end - 1) == u' ')
-        --end;
-    return text.mid(begin, end - begin);
-}
-
-} // namespace
-
-QColor ColorFromBgr(qint32 bgr)
+QColor colorFromBgr(qint32 bgr)
 {
     const auto value = static_cast<quint32>(bgr);
     return QColor(static_cast<int>(value & 0xFFu), static_cast<int>((value >> 8) & 0xFFu),
                   static_cast<int>((value >> 16) & 0xFFu));
 }
 
-qint32 BgrFromColor(const QColor &color)
+qint32 bgrFromColor(const QColor &color)
 {
     const QColor rgb = color.toRgb();
     const auto r = static_cast<quint32>(rgb.red());
@@ -45,82 +32,66 @@ qint32 BgrFromColor(const QColor &color)
     return static_cast<qint32>(r | (g << 8) | (b << 16));
 }
 
-QString FolderOfPath(const QString &path)
+QString existingFolderWithSlash(const QString &folder)
 {
-    const qsizetype slash = path.lastIndexOf(u'/');
-    if (slash < 0)
-        return QString();
-    // A file right in the root folder lies in "/", not in "".
-    return slash == 0 ? u"/"_s : path.left(slash);
-}
-
-QString NameOfPath(const QString &path)
-{
-    return path.mid(path.lastIndexOf(u'/') + 1);
-}
-
-QString ExistingFolderWithSlash(const QString &folder)
-{
-    QString f = TrimSpaces(folder);
+    const QString f = withTrailingSlash(trimmedSpaces(folder));
     if (f.isEmpty())
         return QString();
-    if (!f.endsWith(u'/'))
-        f += u'/';
     // QFileInfo sees hidden folders as well.
     return QFileInfo(f).isDir() ? f : QString();
 }
 
-CCommonDialogs::CCommonDialogs(DialogBackend *backend)
-    : m_backend(backend ? backend : &DefaultDialogBackend())
+CommonDialogs::CommonDialogs(DialogBackend *backend)
+    : m_backend(backend ? backend : &defaultDialogBackend())
 {
 }
 
-void CCommonDialogs::Init(QWidget *owner)
+void CommonDialogs::setOwner(QWidget *owner)
 {
     m_owner = owner;
     m_ownerGiven = owner != nullptr;
     m_initialised = true;
 }
 
-QString CCommonDialogs::FileName() const { return UpToNul(m_fileName); }
-QString CCommonDialogs::FileTitle() const { return UpToNul(m_fileTitle); }
-QString CCommonDialogs::Path() const { return UpToNul(m_path); }
-QString CCommonDialogs::Title() const { return UpToNul(m_title); }
+QString CommonDialogs::fileName() const { return upToNul(m_fileName); }
+QString CommonDialogs::fileTitle() const { return upToNul(m_fileTitle); }
+QString CommonDialogs::path() const { return upToNul(m_path); }
+QString CommonDialogs::title() const { return upToNul(m_title); }
 
-bool CCommonDialogs::hasOwner(const char *method) const
+bool CommonDialogs::hasOwner(const char *method) const
 {
     if (!m_initialised) {
-        qWarning("CCommonDialogs::%s: Init() was not called", method);
+        qWarning("CommonDialogs::%s: setOwner() was not called", method);
         return false;
     }
     if (m_ownerGiven && !m_owner) {
-        qWarning("CCommonDialogs::%s: the owner window no longer exists", method);
+        qWarning("CommonDialogs::%s: the owner window no longer exists", method);
         return false;
     }
     return true;
 }
 
-void CCommonDialogs::takeFile(const QString &path)
+void CommonDialogs::takeFile(const QString &path)
 {
     m_fileName = path;
-    m_fileTitle = NameOfPath(path);
-    m_path = FolderOfPath(path);
+    m_fileTitle = fileNameOf(path);
+    m_path = folderOf(path);
 }
 
-bool CCommonDialogs::ShowOpen()
+bool CommonDialogs::showOpen()
 {
-    if (!hasOwner("ShowOpen"))
+    if (!hasOwner("showOpen"))
         return false;
 
     FileDialogRequest request;
-    request.caption = Title();
-    request.nameFilters = QtNameFilters(m_filter);
-    request.defaultSuffix = UpToNul(m_defExt);
+    request.caption = title();
+    request.nameFilters = qtNameFilters(m_filter);
+    request.defaultSuffix = upToNul(m_defExt);
     request.fileMode = QFileDialog::ExistingFile;
     request.directory = QDir::currentPath();
     // Start on the file chosen last. A relative name lies in the working
     // folder; a folder that has gone since would leave the dialog nowhere.
-    if (const QString last = FileName(); !last.isEmpty()) {
+    if (const QString last = fileName(); !last.isEmpty()) {
         const QFileInfo info(last);
         if (info.absoluteDir().exists())
             request.directory = info.absolutePath();
@@ -134,19 +105,19 @@ bool CCommonDialogs::ShowOpen()
     return true;
 }
 
-bool CCommonDialogs::ShowSave()
+bool CommonDialogs::showSave()
 {
-    if (!hasOwner("ShowSave"))
+    if (!hasOwner("showSave"))
         return false;
 
     FileDialogRequest request;
     request.caption = u"Save"_s;
     // Path only chooses where the dialog opens; it changes when the user
     // confirms a name, never on cancel.
-    const QString start = ExistingFolderWithSlash(Path());
+    const QString start = existingFolderWithSlash(path());
     request.directory = start.isEmpty() ? QCoreApplication::applicationDirPath() : start;
-    const QString filter = UpToNul(m_filter);
-    request.nameFilters = QtNameFilters(filter.trimmed().isEmpty() ? u"*.*|*.*"_s : filter);
+    const QString filter = upToNul(m_filter);
+    request.nameFilters = qtNameFilters(filter.trimmed().isEmpty() ? u"*.*|*.*"_s : filter);
     request.fileMode = QFileDialog::AnyFile;
 
     const std::optional<QString> chosen = m_backend->getSaveFileName(m_owner, request);
@@ -156,12 +127,12 @@ bool CCommonDialogs::ShowSave()
     return true;
 }
 
-bool CCommonDialogs::ShowFolder()
+bool CommonDialogs::showFolder()
 {
-    if (!hasOwner("ShowFolder"))
+    if (!hasOwner("showFolder"))
         return false;
 
-    const std::optional<QString> folder = m_backend->getExistingDirectory(m_owner, Title());
+    const std::optional<QString> folder = m_backend->getExistingDirectory(m_owner, title());
     if (!folder)
         return false;
     m_path = *folder;
@@ -170,25 +141,25 @@ bool CCommonDialogs::ShowFolder()
     return true;
 }
 
-bool CCommonDialogs::ShowColor(bool fullOpen)
+bool CommonDialogs::showColor(bool fullOpen)
 {
-    if (!hasOwner("ShowColor"))
+    if (!hasOwner("showColor"))
         return false;
 
-    const std::optional<QColor> chosen = m_backend->getColor(m_owner, ColorFromBgr(m_color), fullOpen);
+    const std::optional<QColor> chosen = m_backend->getColor(m_owner, colorFromBgr(m_color), fullOpen);
     if (!chosen)
         return false;
-    m_color = BgrFromColor(*chosen);
+    m_color = bgrFromColor(*chosen);
     return true;
 }
 
-bool CCommonDialogs::ShowFont()
+bool CommonDialogs::showFont()
 {
     // The font dialog does without an owner: shown top-level if there is none.
-    hasOwner("ShowFont");
+    hasOwner("showFont");
 
     QFont initial;
-    if (const QString family = UpToNul(m_fontName); !family.isEmpty())
+    if (const QString family = upToNul(m_fontName); !family.isEmpty())
         initial.setFamily(family);
     if (m_fontSize > 0)
         initial.setPointSize(m_fontSize);
@@ -208,9 +179,9 @@ bool CCommonDialogs::ShowFont()
     return true;
 }
 
-bool CCommonDialogs::ShowPrinter()
+bool CommonDialogs::showPrinter()
 {
-    if (!hasOwner("ShowPrinter"))
+    if (!hasOwner("showPrinter"))
         return false;
 
     // Qt's defaults less the page range and print-to-file; no selection or
@@ -220,10 +191,10 @@ bool CCommonDialogs::ShowPrinter()
     return m_backend->print(m_owner, options);
 }
 
-bool CCommonDialogs::ShowPrinterProperties()
+bool CommonDialogs::showPrinterProperties()
 {
     // Like the font dialog, the printer settings do without an owner.
-    hasOwner("ShowPrinterProperties");
+    hasOwner("showPrinterProperties");
 
     if (!m_backend->hasDefaultPrinter())
         return false;

@@ -130,7 +130,7 @@ bool QtDialogBackend::pageSetup(QWidget *parent)
     return RunModal(dialog, [](QPageSetupDialog &) { return true; }).value_or(false);
 }
 
-DialogBackend &DefaultDialogBackend()
+DialogBackend &defaultDialogBackend()
 {
     static QtDialogBackend backend;
     return backend;

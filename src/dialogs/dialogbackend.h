@@ -18,7 +18,7 @@ struct FileDialogRequest {
     QString caption;         // window title; "" leaves the dialog's own default
     QString directory;       // folder the dialog opens in; "" for the working folder
     QString selectedFile;    // name put into the name box (no folder part); "" for none
-    QStringList nameFilters; // Qt name filters (see QtNameFilters); the first is selected
+    QStringList nameFilters; // Qt name filters (see qtNameFilters); the first is selected
     QString defaultSuffix;   // appended to a typed name without one; "" for none
     QFileDialog::FileMode fileMode = QFileDialog::ExistingFile; // open dialogs only
 };
@@ -77,6 +77,6 @@ public:
 };
 
 // A process-wide QtDialogBackend for callers that do not bring their own.
-DialogBackend &DefaultDialogBackend();
+DialogBackend &defaultDialogBackend();
 
 } // namespace sonvera

@@ -4,7 +4,7 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace sonvera {
 
-QString UpToNul(const QString &text)
+QString upToNul(const QString &text)
 {
     const qsizetype nul = text.indexOf(QChar(0));
     return nul < 0 ? text : text.left(nul);
@@ -40,9 +40,9 @@ QString QtWildcard(const QString &pattern)
     return out;
 }
 
-QStringList QtNameFilters(const QString &filter)
+QStringList qtNameFilters(const QString &filter)
 {
-    const QStringList parts = UpToNul(filter).split(u'|');
+    const QStringList parts = upToNul(filter).split(u'|');
     QStringList filters;
     for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
         QString label = parts.at(i);

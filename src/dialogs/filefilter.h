@@ -21,7 +21,7 @@ namespace sonvera {
 
 // The text up to its first NUL (all of it when there is none). Texts reach
 // the dialogs as C strings used to; a stored NUL still ends them.
-QString UpToNul(const QString &text);
+QString upToNul(const QString &text);
 
 // One stored pattern ("*.flv", "*.*", "a?.txt") as a Qt wildcard: "*.*" is
 // "*"; "[" and "]" are literal; a character that Qt's filter syntax cannot
@@ -33,6 +33,6 @@ QString QtWildcard(const QString &pattern);
 // "<label> (<wildcards separated by blanks>)". A label without a pattern at
 // the end of the list is dropped; an empty pattern part means every file.
 // The text is read up to its first NUL. Line breaks in a label become blanks.
-QStringList QtNameFilters(const QString &filter);
+QStringList qtNameFilters(const QString &filter);
 
 } // namespace sonvera

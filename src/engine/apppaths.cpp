@@ -12,12 +12,12 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace sonvera {
 
-QString DefaultWorkFolderPath()
+QString defaultWorkFolderPath()
 {
     return QDir::tempPath() + u"/sonvera-"_s + QString::number(::getuid());
 }
 
-QString PrepareWorkFolder(const QString &preferred)
+QString prepareWorkFolder(const QString &preferred)
 {
     constexpr QFile::Permissions kPrivate = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner;
     const QFileInfo info(preferred);

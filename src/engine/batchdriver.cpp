@@ -2,15 +2,18 @@
 
 #include "apppaths.h"
 #include "encoderfailure.h"
-#include "encoderstatus.h"
 #include "filelist.h"
 #include "partfiles.h"
+#include "pathtext.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
+#include <cerrno>
+#include <cstring>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -25,20 +28,17 @@ BatchDriver::BatchDriver(FileList &list, ConversionSettings &settings, QObject *
     m_startTimer.setSingleShot(true);
     m_startTimer.setInterval(100);
     connect(&m_startTimer, &QTimer::timeout, this, &BatchDriver::beginBatch);
-
-    connect(&m_objDOS, &DOSOutputs::ReceiveOutputs, this,
-            [this](const QString &chunk) { onRunnerOutput(m_objDOS, chunk); });
-    connect(&m_objffmpeg, &DOSOutputs::ReceiveOutputs, this,
-            [this](const QString &chunk) { onRunnerOutput(m_objffmpeg, chunk); });
-    connect(&m_objDOS, &DOSOutputs::CommandOver, this, &BatchDriver::onStageOneOver);
-    connect(&m_objffmpeg, &DOSOutputs::CommandOver, this, &BatchDriver::onStageTwoOver);
-    connect(&m_objDOS, &DOSOutputs::runFailed, this, &BatchDriver::onRunFailed);
-    connect(&m_objffmpeg, &DOSOutputs::runFailed, this, &BatchDriver::onRunFailed);
 }
 
-bool BatchDriver::Start()
+BatchDriver::~BatchDriver()
 {
-    if (m_state != State::Idle || m_list.RowCount() == 0)
+    // The workers' encoders go before the run folder they write into.
+    m_workers.clear();
+}
+
+bool BatchDriver::start()
+{
+    if (m_state != State::Idle || m_list.rowCount() == 0)
         return false;
     m_state = State::Armed;
     Q_EMIT lockChanged(true);
@@ -46,7 +46,7 @@ bool BatchDriver::Start()
     return true;
 }
 
-void BatchDriver::Stop()
+void BatchDriver::stop()
 {
     switch (m_state) {
     case State::Idle:
@@ -58,13 +58,41 @@ void BatchDriver::Stop()
         return;
     case State::Running:
         m_state = State::Stopping;
-        if (m_objDOS.isRunning())
-            m_objDOS.stop();
-        else if (m_objffmpeg.isRunning())
-            m_objffmpeg.stop();
-        // Between two files nothing runs: the next step sees the stop.
+        for (const auto &worker : m_workers)
+            worker->stop();
+        // Between two files nothing runs: the batch ends here.
+        if (busyWorkers() == 0)
+            endStopped();
         return;
     }
+}
+
+QString BatchDriver::runFolderPath() const
+{
+    return m_runFolder ? m_runFolder->path() : QString();
+}
+
+QString BatchDriver::prepareRunFolder()
+{
+    if (!m_runFolder) {
+        m_workFolder = prepareWorkFolder(m_preferredWorkFolder.isEmpty() ? defaultWorkFolderPath()
+                                                                         : m_preferredWorkFolder);
+        m_runFolder = RunFolder::create(m_workFolder);
+    }
+    return runFolderPath();
+}
+
+QString BatchDriver::workerFolder(const QString &run, int index)
+{
+    return run + u'/' + QString::number(index + 1);
+}
+
+QList<ConversionWorker *> BatchDriver::workers() const
+{
+    QList<ConversionWorker *> out;
+    for (const auto &worker : m_workers)
+        out << worker.get();
+    return out;
 }
 
 QString BatchDriver::resolvedOutputFolderText() const
@@ -76,7 +104,12 @@ void BatchDriver::beginBatch()
 {
     m_state = State::Running;
     m_summary = {};
+    m_shownPaths.clear();
+    m_endedSeconds = 0;
+    m_endedKnown = 0;
+    m_filesEnded = 0;
     m_fileNumber = 0;
+    m_estimate.reset();
     m_elapsed.start();
 
     // The output folder is made once per batch, with its parents; a folder that
@@ -84,26 +117,57 @@ void BatchDriver::beginBatch()
     // that died with their program (a power cut) go first.
     QDir().mkpath(resolvedOutputFolderText());
     sweepDeadPartFiles(resolvedOutputFolderText());
-    if (!m_runFolder) {
-        m_workFolder = PrepareWorkFolder(m_preferredWorkFolder.isEmpty() ? DefaultWorkFolderPath()
-                                                                         : m_preferredWorkFolder);
-        m_runFolder = RunFolder::create(m_workFolder);
-    }
+    prepareRunFolder();
+    prepareWorkers();
 
-    // A new Start retries the files that failed before.
-    for (int i = 0; i < m_list.RowCount(); ++i) {
+    // A new start retries the files that failed before.
+    for (int i = 0; i < m_list.rowCount(); ++i) {
         if (m_list.rowAt(i).status == FileListRow::Status::Failed)
             m_list.setWaiting(m_list.rowAt(i).id);
     }
-    startNextFile();
+    fillWorkers();
 }
 
-int BatchDriver::waitingRowsAfterCurrent() const
+void BatchDriver::prepareWorkers()
+{
+    while (m_workers.size() > static_cast<std::size_t>(m_jobs))
+        m_workers.pop_back();
+    while (m_workers.size() < static_cast<std::size_t>(m_jobs)) {
+        // Each worker has an intermediate folder of its own inside the run folder.
+        const QString folder = runFolderPath().isEmpty()
+            ? QString()
+            : workerFolder(runFolderPath(), static_cast<int>(m_workers.size()));
+        if (!folder.isEmpty())
+            QDir().mkpath(folder);
+        auto worker = std::make_unique<ConversionWorker>(m_settings, folder, [this] { return commandContext(); });
+        ConversionWorker *w = worker.get();
+        connect(w, &ConversionWorker::stageStarted, this, &BatchDriver::stageStarted);
+        connect(w, &ConversionWorker::startFailed, this, &BatchDriver::runnerError);
+        connect(w, &ConversionWorker::progressed, this, [this, w] { onProgress(*w); });
+        connect(w, &ConversionWorker::converted, this, [this, w](quint64 id, const QString &output) {
+            if (const std::optional<double> seconds = w->durationSeconds()) {
+                m_endedSeconds += *seconds;
+                ++m_endedKnown;
+            }
+            onConverted(id, output);
+        });
+        connect(w, &ConversionWorker::failed, this, &BatchDriver::onFailed);
+        connect(w, &ConversionWorker::stopped, this, &BatchDriver::onStopped);
+        m_workers.push_back(std::move(worker));
+    }
+}
+
+int BatchDriver::busyWorkers() const
+{
+    return static_cast<int>(std::count_if(m_workers.begin(), m_workers.end(),
+                                          [](const auto &worker) { return worker->isBusy(); }));
+}
+
+int BatchDriver::waitingRows() const
 {
     int waiting = 0;
-    for (int i = 0; i < m_list.RowCount(); ++i) {
-        const FileListRow &row = m_list.rowAt(i);
-        if (row.status == FileListRow::Status::Waiting && row.id != m_currentId)
+    for (int i = 0; i < m_list.rowCount(); ++i) {
+        if (m_list.rowAt(i).status == FileListRow::Status::Waiting)
             ++waiting;
     }
     return waiting;
@@ -113,7 +177,6 @@ CommandContext BatchDriver::commandContext() const
 {
     CommandContext context;
     context.programFolder = m_programFolder;
-    context.workFolder = runFolderPath();
     context.clock = m_clock();
     // A dangling symbolic link is a name taken, too.
     context.fileExists = [](const QString &path) {
@@ -125,216 +188,172 @@ CommandContext BatchDriver::commandContext() const
     return context;
 }
 
-void BatchDriver::startNextFile()
+void BatchDriver::fillWorkers()
 {
-    if (m_state == State::Stopping) {
-        endStopped();
-        return;
+    m_fillPending = false;
+    for (const auto &worker : m_workers) {
+        while (m_state == State::Running && !worker->isBusy()) {
+            // Head first: the first row still waiting. Failed rows stay in the
+            // list and are passed over.
+            const FileListRow *next = nullptr;
+            for (int i = 0; i < m_list.rowCount() && !next; ++i) {
+                if (m_list.rowAt(i).status == FileListRow::Status::Waiting)
+                    next = &m_list.rowAt(i);
+            }
+            if (!next || startFile(*worker, *next))
+                break;
+        }
     }
-    // The first row still waiting: failed rows stay in the list and are passed over.
-    const FileListRow *next = nullptr;
-    for (int i = 0; i < m_list.RowCount() && !next; ++i) {
-        if (m_list.rowAt(i).status == FileListRow::Status::Waiting)
-            next = &m_list.rowAt(i);
-    }
-    if (!next) {
+    if (m_state == State::Running && busyWorkers() == 0)
         finishBatch();
-        return;
-    }
+}
 
-    m_currentId = next->id;
-    m_currentPath = next->path;
-    m_stage = 1;
-    m_list.setProtectedRow(m_currentId);
-    m_list.setConverting(m_currentId, 0);
+bool BatchDriver::startFile(ConversionWorker &worker, const FileListRow &row)
+{
+    const quint64 id = row.id;
+    m_shownPaths.insert(id, row.shownPath);
+    m_list.protectRow(id);
+    m_list.setConverting(id, QString());
     ++m_fileNumber;
-    Q_EMIT fileStarted(m_currentId, m_currentPath, m_fileNumber, m_fileNumber + waitingRowsAfterCurrent());
+    Q_EMIT fileStarted(id, row.shownPath, m_fileNumber, m_fileNumber + waitingRows());
 
-    QString folder = resolvedOutputFolderText();
-    if (!folder.endsWith(u'/'))
-        folder += u'/';
+    const QString folder = withTrailingSlash(resolvedOutputFolderText());
     if (folder != m_settings.outputFolder) {
         m_settings.outputFolder = folder;
         Q_EMIT outputFolderChanged(folder);
     }
-
     if (!m_runFolder) {
-        failFile(BatchTexts::kNoWorkFolder.toString() + u": "_s
-                 + (m_workFolder.isEmpty() ? DefaultWorkFolderPath() : m_workFolder));
-        return;
+        failRow(id, BatchTexts::kNoWorkFolder.toString() + u": "_s
+                        + (m_workFolder.isEmpty() ? defaultWorkFolderPath() : m_workFolder));
+        return false;
     }
     // A FIFO or a device would keep an encoder waiting forever.
     struct stat source {};
-    if (::stat(QFile::encodeName(m_currentPath).constData(), &source) == 0 && !S_ISREG(source.st_mode)) {
-        failFile(FailureTexts::kNotAFile.toString());
-        return;
+    if (::stat(row.path.constData(), &source) == 0 && !S_ISREG(source.st_mode)) {
+        failRow(id, FailureTexts::kNotAFile.toString());
+        return false;
     }
     // No encoder could write there: say so instead of converting in vain.
     if (!QFileInfo(folder).isDir()) {
-        failFile(BatchTexts::kNoOutputFolder.toString() + u": "_s + folder);
-        return;
+        failRow(id, BatchTexts::kNoOutputFolder.toString() + u": "_s + folder);
+        return false;
     }
-    const EncoderCommand command = BuildFirstStageCommand(m_currentPath, folder, m_settings, commandContext());
-    if (command.isEmpty()) {
-        failFile(BatchTexts::kNoFormat.toString());
-        return;
+    const QString sourcePath = encoderPathOf(row, worker);
+    if (sourcePath.isEmpty()) {
+        failRow(id, u"无法读取源文件：无法为它建立链接 ("_s + QString::fromLocal8Bit(std::strerror(errno)) + u')');
+        return false;
     }
-    const FormatInfo *format = formatAt(m_settings.formatIndex);
-    m_twoStage = format && format->kind == FormatKind::Intermediate;
-    runStage(command);
+    worker.convert(id, sourcePath, folder);
+    return true;
 }
 
-void BatchDriver::runStage(const EncoderCommand &command)
+QString BatchDriver::encoderPathOf(const FileListRow &row, const ConversionWorker &worker) const
 {
-    DOSOutputs &runner = command.runner == RunnerId::objDOS ? m_objDOS : m_objffmpeg;
-    runner.setCommand(command);
-    Q_EMIT stageStarted(command);
-    runner.ExecuteCommand(); // a start failure arrives as runFailed()
+    if (isUtf8(row.path))
+        return QString::fromUtf8(row.path);
+    // Qt hands the encoders their arguments as UTF-8, which cannot carry this
+    // name's bytes: they open it through a link whose name is the name as
+    // shown, which also gives the output its UTF-8 name.
+    const QString folder = worker.intermediateFolder() + u"/source"_s;
+    QDir().mkpath(folder);
+    QString name = fileNameOf(row.shownPath);
+    if (name.isEmpty() || name == u"." || name == u"..")
+        name = u"source"_s;
+    const QString link = folder + u'/' + name;
+    const QByteArray target = row.path.startsWith('/') ? row.path : QFile::encodeName(QDir::currentPath()) + '/' + row.path;
+    ::unlink(QFile::encodeName(link).constData());
+    if (::symlink(target.constData(), QFile::encodeName(link).constData()) != 0)
+        return {};
+    return link;
 }
 
-void BatchDriver::onRunnerOutput(DOSOutputs &runner, const QString &chunk)
+void BatchDriver::onProgress(ConversionWorker &worker)
 {
-    if (m_currentId == 0)
-        return;
-    const std::optional<ProgressDisplay> display = &runner == &m_objDOS ? ReadFirstStageOutput(m_progress, chunk)
-                                                                        : ReadFfmpegOutput(m_progress, chunk);
-    if (!display)
-        return;
-    Q_EMIT progressChanged(*display);
-    const double fraction = currentFileFraction(display->value);
-    m_list.setConverting(m_currentId, static_cast<int>(fraction * 100));
-    reportTiming(fraction);
+    m_list.setConverting(worker.fileId(), worker.stageDisplay().caption);
+    reportProgress(&worker);
 }
 
-double BatchDriver::currentFileFraction(double stageValue) const
+void BatchDriver::reportProgress(const ConversionWorker *changed)
 {
-    const double stage = std::clamp(stageValue / 100, 0.0, 1.0);
-    if (!m_twoStage)
-        return stage;
-    return m_stage == 1 ? stage / 2 : 0.5 + stage / 2;
-}
+    // Work is counted in seconds of media where the length is known, a file
+    // of unknown length weighing as much as the average known one.
+    double knownSeconds = m_endedSeconds;
+    int knownFiles = m_endedKnown;
+    for (const auto &worker : m_workers) {
+        if (worker->isBusy() && worker->durationSeconds()) {
+            knownSeconds += *worker->durationSeconds();
+            ++knownFiles;
+        }
+    }
+    const double unit = knownFiles > 0 ? knownSeconds / knownFiles : 1.0;
+    double done = m_endedSeconds + (m_filesEnded - m_endedKnown) * unit;
+    double total = done + waitingRows() * unit;
+    for (const auto &worker : m_workers) {
+        if (!worker->isBusy())
+            continue;
+        const double weight = worker->durationSeconds().value_or(unit);
+        total += weight;
+        done += weight * worker->fileFraction();
+    }
 
-void BatchDriver::reportTiming(double fileFraction)
-{
+    if (m_jobs == 1 && changed) {
+        Q_EMIT progressChanged(changed->stageDisplay());
+    } else {
+        const double share = total > 0 ? done / total : 0;
+        Q_EMIT progressChanged({share, u"正在转换 "_s + QString::number(busyWorkers()) + u" 个文件 "_s
+                                           + percentText(share * 100) + u'%'});
+    }
     const qint64 elapsed = m_elapsed.elapsed();
-    const int done = m_summary.converted + static_cast<int>(m_summary.failed.size());
-    const int total = done + 1 + waitingRowsAfterCurrent();
-    const double overall = (done + fileFraction) / total;
-    // Too early to tell: a few percent give wild estimates.
-    const qint64 remaining = overall < 0.02 ? -1 : static_cast<qint64>(static_cast<double>(elapsed) * (1 - overall) / overall);
-    Q_EMIT timingChanged(elapsed, remaining);
+    Q_EMIT timingChanged(elapsed, m_estimate.update(elapsed, done, total).value_or(-1));
 }
 
-bool BatchDriver::handleAbnormalEnd(DOSOutputs &runner)
+void BatchDriver::onConverted(quint64 id, const QString &output)
 {
-    if (runner.ending() == DOSOutputs::Ending::Stopped || m_state == State::Stopping) {
-        deletePartialOutput(runner);
-        abandonFileAndStop();
-        return true;
-    }
-    if (!runner.succeeded()) {
-        deletePartialOutput(runner);
-        failFile(runner.failureReason());
-        return true;
-    }
-    return false;
-}
-
-QString BatchDriver::writtenFile(const DOSOutputs &runner) const
-{
-    // The encoder names the file it published, which may have gained "-2"
-    // when another program took the planned name meanwhile.
-    const QString planned = runner.command().outputPath;
-    const std::optional<QString> name = publishedFileName(runner.Outputs());
-    const QString path = name ? planned.left(planned.lastIndexOf(u'/') + 1) + *name : planned;
-    return QFileInfo(path).isFile() ? path : QString();
-}
-
-void BatchDriver::abandonFileAndStop()
-{
-    // The file is not done: it waits for the next batch.
-    m_list.setWaiting(m_currentId);
-    m_list.clearProtectedRow();
-    m_currentId = 0;
-    m_progress.fileComplete();
-    endStopped();
-}
-
-void BatchDriver::onStageOneOver()
-{
-    if (m_currentId == 0 || handleAbnormalEnd(m_objDOS))
-        return;
-    const QString written = writtenFile(m_objDOS);
-    if (written.isEmpty()) {
-        failFile(FailureTexts::kNoOutput.toString());
-        return;
-    }
-    // The format and parameters are read now, when stage one is over.
-    const FormatInfo *format = formatAt(m_settings.formatIndex);
-    if (!format || format->stageTwoImage.isEmpty()) {
-        completeFile(written);
-        return;
-    }
-    m_stage = 2;
-    const EncoderCommand command = BuildSecondStageCommand(m_currentPath, m_settings.outputFolder, m_settings,
-                                                           commandContext());
-    runStage(command);
-}
-
-void BatchDriver::onStageTwoOver()
-{
-    if (m_currentId == 0 || handleAbnormalEnd(m_objffmpeg))
-        return;
-    const QString written = writtenFile(m_objffmpeg);
-    if (written.isEmpty())
-        failFile(FailureTexts::kNoOutput.toString());
-    else
-        completeFile(written);
-}
-
-void BatchDriver::onRunFailed(const QString &message)
-{
-    Q_EMIT runnerError(message);
-    if (m_currentId == 0)
-        return;
-    if (m_state == State::Stopping) {
-        abandonFileAndStop();
-        return;
-    }
-    failFile(message);
-}
-
-void BatchDriver::completeFile(const QString &output)
-{
-    const quint64 id = m_currentId;
-    const QString path = m_currentPath;
-    m_list.PopHead(id);
-    m_progress.fileComplete();
+    const QString path = m_shownPaths.value(id);
+    m_list.removeById(id);
     ++m_summary.converted;
     m_summary.outputs << output;
     Q_EMIT fileFinished(id, path, true, output);
     afterFile();
 }
 
-void BatchDriver::failFile(const QString &reason)
+void BatchDriver::onFailed(quint64 id, const QString &reason)
 {
-    const quint64 id = m_currentId;
-    const QString path = m_currentPath;
+    failRow(id, reason);
+}
+
+void BatchDriver::failRow(quint64 id, const QString &reason)
+{
+    const QString path = m_shownPaths.value(id);
     m_list.setFailed(id, reason);
-    m_list.clearProtectedRow();
-    m_progress.fileComplete();
-    m_summary.failed.append({path, m_list.rowById(id) ? m_list.rowById(id)->failureReason : reason});
+    m_list.releaseRow(id);
+    const FileListRow *row = m_list.rowById(id);
+    m_summary.failed.append({path, row ? row->failureReason : reason});
     Q_EMIT fileFinished(id, path, false, m_summary.failed.last().reason);
+    afterFile();
+}
+
+void BatchDriver::onStopped(quint64 id)
+{
+    // The file is not done: it waits for the next batch.
+    m_list.setWaiting(id);
+    m_list.releaseRow(id);
     afterFile();
 }
 
 void BatchDriver::afterFile()
 {
-    m_currentId = 0;
-    m_currentPath.clear();
-    m_stage = 0;
+    ++m_filesEnded;
+    if (m_state == State::Stopping) {
+        if (busyWorkers() == 0)
+            endStopped();
+        return;
+    }
     // The next file starts from the event loop, after this run's handlers are done.
-    QTimer::singleShot(0, this, &BatchDriver::startNextFile);
+    if (!m_fillPending) {
+        m_fillPending = true;
+        QTimer::singleShot(0, this, &BatchDriver::fillWorkers);
+    }
 }
 
 void BatchDriver::finishBatch()
@@ -345,7 +364,8 @@ void BatchDriver::finishBatch()
         Q_EMIT playFinishSound();
     m_state = State::Idle;
     Q_EMIT lockChanged(false);
-    Q_EMIT progressChanged(IdleDisplay(BatchTexts::kDone.toString()));
+    Q_EMIT progressChanged(idleDisplay(BatchTexts::kDone.toString()));
+    Q_EMIT timingChanged(m_elapsed.isValid() ? m_elapsed.elapsed() : 0, -1);
     Q_EMIT batchFinished(m_summary);
 }
 
@@ -353,31 +373,12 @@ void BatchDriver::endStopped()
 {
     m_summary.stopped = true;
     m_summary.outputFolder = m_settings.outputFolder;
-    m_currentId = 0;
-    m_stage = 0;
     m_state = State::Idle;
     Q_EMIT lockChanged(false);
-    Q_EMIT progressChanged(IdleDisplay(BatchTexts::kStopped.toString()));
+    Q_EMIT progressChanged(idleDisplay(BatchTexts::kStopped.toString()));
+    // No time left after a stop: nothing is converting.
+    Q_EMIT timingChanged(m_elapsed.isValid() ? m_elapsed.elapsed() : 0, -1);
     Q_EMIT batchFinished(m_summary);
-}
-
-void BatchDriver::deletePartialOutput(const DOSOutputs &runner)
-{
-    // An encoder that was stopped deletes its own unfinished file; one that
-    // crashed or was killed leaves it, under a name that tells its process.
-    // The planned output name itself is never touched: it was free when the
-    // command was built, but another program may have published there since.
-    const QString planned = runner.command().outputPath;
-    if (planned.isEmpty() || runner.processId() <= 0)
-        return;
-    const QString part = partFilePath(planned.left(planned.lastIndexOf(u'/')), runner.processId());
-    if (QFileInfo(part).isFile())
-        QFile::remove(part);
-}
-
-QString BatchDriver::runFolderPath() const
-{
-    return m_runFolder ? m_runFolder->path() : QString();
 }
 
 } // namespace sonvera

@@ -1,21 +1,26 @@
 #pragma once
 
-#include "commands.h"
 #include "conversionsettings.h"
-#include "dosoutputs.h"
+#include "conversionworker.h"
+#include "encodercommands.h"
 #include "progress.h"
 #include "runfolder.h"
+#include "timeleft.h"
 
 #include <QElapsedTimer>
+#include <QHash>
 #include <QList>
 #include <QObject>
 #include <QTimer>
 
 #include <functional>
+#include <memory>
+#include <vector>
 
 namespace sonvera {
 
 class FileList;
+struct FileListRow;
 
 // Texts of the batch that every front end shows the same way.
 namespace BatchTexts {
@@ -25,7 +30,6 @@ inline constexpr QStringView kDone = u"Done.";
 inline constexpr QStringView kStopped = u"Stopped.";
 inline constexpr QStringView kFailedTitle = u"转换失败";
 inline constexpr QStringView kFailedIntro = u"以下文件没有转换成功，它们仍在列表中，再次开始转换即可重试：";
-inline constexpr QStringView kNoFormat = u"没有选择输出格式";
 inline constexpr QStringView kNoWorkFolder = u"无法创建临时文件夹";
 inline constexpr QStringView kNoOutputFolder = u"无法创建输出文件夹";
 } // namespace BatchTexts
@@ -37,21 +41,22 @@ struct BatchOptions {
 };
 
 struct FailedFile {
-    QString path;
+    QString path; // as shown
     QString reason;
 };
 
 struct BatchSummary {
     int converted = 0;
     QList<FailedFile> failed;
-    QStringList outputs;  // files written, in order
-    bool stopped = false; // ended by Stop(), without the end-of-batch actions
+    QStringList outputs;  // files written, in order of completion, as shown
+    bool stopped = false; // ended by stop(), without the end-of-batch actions
     QString outputFolder; // the folder text the batch used
 };
 
-// Converts the files of a FileList one after another, head first, in one or
-// two encoder stages each, and reports progress. Event driven: Start() arms a
-// 100 ms timer and returns; each stage starts from the previous one's end.
+// Converts the files of a FileList, head first, up to parallelJobs() at once
+// (one by default), each in one or two encoder stages, and reports progress.
+// Event driven: start() arms a 100 ms timer and returns; each stage starts
+// from the previous one's end, each file from a worker coming free.
 //
 // The driver never touches a window: front ends follow its signals (lock,
 // progress, end-of-batch actions) and show its texts.
@@ -66,6 +71,7 @@ public:
     // `list` and `settings` are the front end's own objects and must outlive
     // the driver; the settings are read afresh when each stage is built.
     BatchDriver(FileList &list, ConversionSettings &settings, QObject *parent = nullptr);
+    ~BatchDriver() override;
 
     void setProgramFolder(const QString &folder) { m_programFolder = folder; }
     void setWorkFolder(const QString &preferred) { m_preferredWorkFolder = preferred; }
@@ -73,32 +79,41 @@ public:
     void setOptionsProvider(OptionsFn options) { m_options = std::move(options); }
     void setClock(ClockFn clock) { m_clock = std::move(clock); }
     void setStartDelay(int ms) { m_startTimer.setInterval(ms); }
+    // How many files convert at once, from the next batch on; at least 1.
+    void setParallelJobs(int jobs) { m_jobs = std::max(jobs, 1); }
+    int parallelJobs() const { return m_jobs; }
 
     // Starts a batch. Returns false, changing nothing, when the list is empty
     // (the front end then shows kEmptyListMessage) or a batch is under way.
-    bool Start();
-    // Stops the batch: the running encoder is stopped, its partial output
+    bool start();
+    // Stops the batch: every running encoder is stopped, its partial output
     // deleted, its row left waiting; the end-of-batch actions do not run.
-    void Stop();
+    void stop();
 
     State state() const { return m_state; }
     bool isBusy() const { return m_state != State::Idle; }
-    const ProgressState &progressState() const { return m_progress; }
     // This process's own folder inside the work folder, which holds the
-    // intermediate files; empty until the first batch has made it.
+    // intermediate files; empty until the first batch (or prepareRunFolder()) made it.
     QString runFolderPath() const;
-    DOSOutputs &objDOS() { return m_objDOS; }
-    DOSOutputs &objffmpeg() { return m_objffmpeg; }
+    // Makes the run folder now, if it is not there yet; its path, or "" when
+    // no private folder can be made.
+    QString prepareRunFolder();
+    // The intermediate folder of worker `index` (0-based) in run folder `run`.
+    static QString workerFolder(const QString &run, int index);
+    // The workers of the last batch (for tests and benchmarks).
+    QList<ConversionWorker *> workers() const;
 
 Q_SIGNALS:
     void lockChanged(bool locked);
+    // The main display: one file's stage while one file converts at a time,
+    // the whole batch's share of work when several do.
     void progressChanged(const sonvera::ProgressDisplay &display);
     // The folder text gained its trailing "/" (or became the default folder).
     void outputFolderChanged(const QString &text);
     // A run could not start ("Command Line empty", "File or command not found ...").
     void runnerError(const QString &message);
     void stageStarted(const sonvera::EncoderCommand &command);
-    // number: 1-based position in this batch; total: files done + this + still waiting.
+    // number: 1-based position in this batch; total: files done + converting + still waiting.
     void fileStarted(quint64 id, const QString &path, int number, int total);
     // detail: the output path on success, the reason on failure.
     void fileFinished(quint64 id, const QString &path, bool ok, const QString &detail);
@@ -110,35 +125,29 @@ Q_SIGNALS:
 
 private:
     void beginBatch();
-    void startNextFile();
-    void runStage(const EncoderCommand &command);
-    void onStageOneOver();
-    void onStageTwoOver();
-    void onRunnerOutput(DOSOutputs &runner, const QString &chunk);
-    void onRunFailed(const QString &message);
-    // A stopped or failed run ends its file; true when it did.
-    bool handleAbnormalEnd(DOSOutputs &runner);
-    void abandonFileAndStop();
-    void completeFile(const QString &output);
-    void failFile(const QString &reason);
+    void prepareWorkers();
+    void fillWorkers();
+    // Starts the row on `worker`; false when the file failed before any encoder ran.
+    bool startFile(ConversionWorker &worker, const FileListRow &row);
+    QString encoderPathOf(const FileListRow &row, const ConversionWorker &worker) const;
+    void onProgress(ConversionWorker &worker);
+    void onConverted(quint64 id, const QString &output);
+    void onFailed(quint64 id, const QString &reason);
+    void onStopped(quint64 id);
+    void failRow(quint64 id, const QString &reason);
     void afterFile();
     void finishBatch();
     void endStopped();
-    void deletePartialOutput(const DOSOutputs &runner);
-    // The file a finished run wrote, or "" when there is none.
-    QString writtenFile(const DOSOutputs &runner) const;
+    void reportProgress(const ConversionWorker *changed);
+    int busyWorkers() const;
+    int waitingRows() const;
     CommandContext commandContext() const;
     QString resolvedOutputFolderText() const;
-    double currentFileFraction(double stageValue) const;
-    void reportTiming(double fileFraction);
-    int waitingRowsAfterCurrent() const;
 
     FileList &m_list;
     ConversionSettings &m_settings;
-    DOSOutputs m_objDOS;
-    DOSOutputs m_objffmpeg;
+    std::vector<std::unique_ptr<ConversionWorker>> m_workers;
     QTimer m_startTimer;
-    ProgressState m_progress;
     OptionsFn m_options;
     ClockFn m_clock;
     QString m_programFolder;
@@ -146,15 +155,18 @@ private:
     QString m_defaultOutputFolder;
     QString m_workFolder;
     std::unique_ptr<RunFolder> m_runFolder; // made by the first batch, removed with the driver
+    int m_jobs = 1;
 
     State m_state = State::Idle;
     BatchSummary m_summary;
     QElapsedTimer m_elapsed;
-    quint64 m_currentId = 0;   // row under conversion, 0 between files
-    QString m_currentPath;
-    int m_stage = 0;           // 1 or 2 while a file converts
-    bool m_twoStage = false;
+    TimeLeftEstimate m_estimate;
+    QHash<quint64, QString> m_shownPaths; // rows this batch has started, as shown
+    double m_endedSeconds = 0;             // length of the converted files whose length is known
+    int m_endedKnown = 0;                  // how many those are
+    int m_filesEnded = 0;                  // files this batch has ended, converted or not
     int m_fileNumber = 0;
+    bool m_fillPending = false;
 };
 
 } // namespace sonvera

@@ -32,8 +32,8 @@ ConversionSettings ConversionSettings::startupDefaults(const QString &defaultOut
     // Start-up picks audio bitrate position 7, audio rate position 1 and two
     // channels, then the first format, whose preset replaces most of it.
     ConversionSettings s;
-    s.audioBitrate = ListEntries::audioBitrate()[7].toString();
-    s.audioRate = ListEntries::audioRate()[1].toString();
+    s.audioBitrate = ParameterLists::audioBitrate()[7].toString();
+    s.audioRate = ParameterLists::audioRate()[1].toString();
     s.channelIndex = 1;
     s.selectFormat(0);
     s.outputFolder = defaultOutputFolder;

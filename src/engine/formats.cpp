@@ -11,19 +11,20 @@ constexpr FormatPreset kMovPreset{u"256", u"29", kKeepSourceSize, u"48000", u"64
 constexpr FormatPreset kMobilePreset{u"128", u"29", u"320x240", u"8000", u"12.2", 0};
 constexpr FormatPreset kMp3Preset{std::nullopt, std::nullopt, std::nullopt, u"48000", u"320", 1};
 
-using enum FormatKind;
-using enum RunnerId;
+using enum FirstStageRecipe;
+using enum SecondStageRecipe;
+using enum OutputStyle;
 
 constexpr std::array<FormatInfo, kFormatCount> kCatalogue{{
-    {u"RMVB(RealPlayerRMVB)", u"rmvb", Intermediate, u"conv", objDOS, u".rmvb", u"coder", kRealPreset},
-    {u"RM(RealPlayerRM)", u"rm", Intermediate, u"conv", objDOS, u".rm", u"coder", kRealPreset},
-    {u"MPG(MPEG2)", u"mpg", DirectVideo, u"conv", objDOS, u".mpg", {}, kMpegPreset},
-    {u"AVI(Windows Media Player格式)", u"avi", DirectVideo, u"conv", objDOS, u".avi", {}, kMpegPreset},
-    {u"MP4(高清MPEG4格式)", u"mp4", DirectVideo, u"conv", objDOS, u".mp4", {}, kHdMp4Preset},
-    {u"MOV(QuickTime格式)", u"mov", Intermediate, u"conv", objDOS, u".mov", u"coder", kMovPreset},
-    {u"MP4(手机MP4格式)", u"mobile-mp4", Intermediate, u"conv", objDOS, u".mp4", u"coder2", kMobilePreset},
-    {u"3GP(手机3GP格式)", u"3gp", Intermediate, u"conv", objDOS, u".3gp", u"coder2", kMobilePreset},
-    {u"MP3(纯音频格式)", u"mp3", Audio, u"coder", objffmpeg, u".mp3", {}, kMp3Preset},
+    {u"RMVB(RealPlayerRMVB)", u"rmvb", Intermediate, u"conv", Mencoder, u".rmvb", RealMedia, u"coder", kRealPreset},
+    {u"RM(RealPlayerRM)", u"rm", Intermediate, u"conv", Mencoder, u".rm", RealMedia, u"coder", kRealPreset},
+    {u"MPG(MPEG2)", u"mpg", Mpeg1Video, u"conv", Mencoder, u".mpg", None, {}, kMpegPreset},
+    {u"AVI(Windows Media Player格式)", u"avi", Mpeg1Video, u"conv", Mencoder, u".avi", None, {}, kMpegPreset},
+    {u"MP4(高清MPEG4格式)", u"mp4", Mpeg4Video, u"conv", Mencoder, u".mp4", None, {}, kHdMp4Preset},
+    {u"MOV(QuickTime格式)", u"mov", Intermediate, u"conv", Mencoder, u".mov", QuickTime, u"coder", kMovPreset},
+    {u"MP4(手机MP4格式)", u"mobile-mp4", Intermediate, u"conv", Mencoder, u".mp4", MobileAmr, u"coder2", kMobilePreset},
+    {u"3GP(手机3GP格式)", u"3gp", Intermediate, u"conv", Mencoder, u".3gp", MobileAmr, u"coder2", kMobilePreset},
+    {u"MP3(纯音频格式)", u"mp3", Mp3Audio, u"coder", Ffmpeg, u".mp3", None, {}, kMp3Preset},
 }};
 
 constexpr std::array<QStringView, 14> kVideoBitrates{u"40", u"80", u"120", u"128", u"256", u"384", u"512",
@@ -49,13 +50,13 @@ const FormatInfo *formatAt(int formatIndex)
     return &kCatalogue[static_cast<std::size_t>(formatIndex)];
 }
 
-namespace ListEntries {
+namespace ParameterLists {
 std::span<const QStringView> videoBitrate() { return kVideoBitrates; }
 std::span<const QStringView> frameRate() { return kFrameRates; }
 std::span<const QStringView> videoSize() { return kVideoSizes; }
 std::span<const QStringView> audioRate() { return kAudioRates; }
 std::span<const QStringView> audioBitrate() { return kAudioBitrates; }
 std::span<const QStringView> channel() { return kChannels; }
-} // namespace ListEntries
+} // namespace ParameterLists
 
 } // namespace sonvera

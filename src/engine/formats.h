@@ -8,16 +8,25 @@
 
 namespace sonvera {
 
-// What the first encoder run of a format writes.
-enum class FormatKind {
-    Intermediate, // conv writes the work folder's tmp.mp4; a second run makes the output
-    DirectVideo,  // conv writes the output itself
-    Audio,        // coder writes the output itself
+// The command line of a format's first encoder run.
+enum class FirstStageRecipe {
+    Intermediate, // conv writes the run folder's tmp.mp4; a second run makes the output
+    Mpeg1Video,   // conv writes MPEG-1 video with MP2 sound (MPG, AVI)
+    Mpeg4Video,   // conv writes MPEG-4 video with MP3 sound (HD MP4)
+    Mp3Audio,     // coder writes the sound alone as MP3
 };
 
-// The two runner instances of the window: objDOS runs the MEncoder-style
-// first stage, objffmpeg every FFmpeg-style run (MP3 and all second stages).
-enum class RunnerId { objDOS, objffmpeg };
+// The command line of a format's second run, which reads the intermediate file.
+enum class SecondStageRecipe {
+    None,      // one-stage formats
+    RealMedia, // RealVideo 1 with AC-3 sound (RMVB, RM)
+    QuickTime, // H.264 with AAC sound (MOV)
+    MobileAmr, // MPEG-4 with AMR-NB sound (mobile MP4, 3GP)
+};
+
+// How an encoder reports its progress: MEncoder-style status lines with a
+// percentage (conv), or FFmpeg-style "Duration:" and "time=" (coder, coder2).
+enum class OutputStyle { Mencoder, Ffmpeg };
 
 // Parameter texts a format puts into the panel when it is picked. Every text is
 // inserted unchanged into command lines; an empty optional leaves the field as
@@ -32,14 +41,19 @@ struct FormatPreset {
 };
 
 struct FormatInfo {
-    QStringView listText;     // entry of the output-format list
-    QStringView cliName;      // short name for sonvera-cli ("rmvb", "mobile-mp4", ...)
-    FormatKind kind;
-    QStringView encoderImage; // first-stage encoder in data/: "conv" or "coder"
-    RunnerId runner;          // runner of the first stage
-    QStringView extension;    // final extension with its dot
+    QStringView listText;      // entry of the output-format list
+    QStringView cliName;       // short name for sonvera-cli ("rmvb", "mobile-mp4", ...)
+    FirstStageRecipe firstStage;
+    QStringView encoderImage;  // first-stage encoder in data/: "conv" or "coder"
+    OutputStyle outputStyle;   // how the first-stage encoder reports progress
+    QStringView extension;     // final extension with its dot
+    SecondStageRecipe secondStage;
     QStringView stageTwoImage; // "coder", "coder2", or empty for one-stage formats
     FormatPreset preset;
+
+    bool isTwoStage() const { return secondStage != SecondStageRecipe::None; }
+    // MP3 keeps the video fields when it is picked, and alone takes the clip range.
+    bool isAudioOnly() const { return firstStage == FirstStageRecipe::Mp3Audio; }
 };
 
 inline constexpr int kFormatCount = 9;
@@ -53,14 +67,14 @@ const FormatInfo *formatAt(int formatIndex);
 
 // The entries each editable parameter list offers, in list order. Settings
 // files store positions in exactly these orders.
-namespace ListEntries {
+namespace ParameterLists {
 std::span<const QStringView> videoBitrate();
 std::span<const QStringView> frameRate();
 std::span<const QStringView> videoSize();
 std::span<const QStringView> audioRate();
 std::span<const QStringView> audioBitrate();
 std::span<const QStringView> channel();
-} // namespace ListEntries
+} // namespace ParameterLists
 
 // The videoSize entry that keeps the source's picture size.
 inline constexpr QStringView kKeepSourceSize = u"原始大小";

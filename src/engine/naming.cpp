@@ -1,36 +1,36 @@
 #include "naming.h"
 
+#include "pathtext.h"
+#include "publish.h"
+
 namespace sonvera {
 
-QString FileNameFromPath(const QString &path)
+QString baseNameOf(const QString &path)
 {
-    const qsizetype slash = path.lastIndexOf(u'/');
-    return slash < 0 ? path : path.mid(slash + 1);
-}
-
-QString BaseNameFromPath(const QString &path)
-{
-    const QString name = FileNameFromPath(path);
+    const QString name = fileNameOf(path);
     const qsizetype dot = name.indexOf(u'.');
     return dot < 0 ? name : name.left(dot);
 }
 
-QString OutputFileName(const QString &folder, const QString &sourcePath, const QString &extension,
-                       const QTime &clock)
+QString plannedOutputPath(const QString &folder, const QString &sourcePath, const QString &extension,
+                          const QTime &clock)
 {
-    return folder + BaseNameFromPath(sourcePath) + u'-' + QString::number(clock.hour())
-        + QString::number(clock.minute()) + QString::number(clock.second()) + extension;
+    // A long source name would pass the file system's 255 bytes with the
+    // time stamp: the base name gives way, at a character boundary.
+    return folder
+        + fittedFileName(baseNameOf(sourcePath), u'-' + QString::number(clock.hour())
+                                                     + QString::number(clock.minute())
+                                                     + QString::number(clock.second()) + extension);
 }
 
-QString FirstFreeOutputName(const QString &outputFileName, const QString &extension, const FileExistsFn &exists)
+QString firstFreeOutputPath(const QString &plannedPath, const FileExistsFn &exists)
 {
-    if (!exists || !exists(outputFileName))
-        return outputFileName;
-    const QString stem = outputFileName.endsWith(extension) ? outputFileName.chopped(extension.size())
-                                                            : outputFileName;
-    const QString suffix = outputFileName.endsWith(extension) ? extension : QString();
+    if (!exists || !exists(plannedPath))
+        return plannedPath;
+    const QString folder = plannedPath.left(plannedPath.lastIndexOf(u'/') + 1);
+    const QString name = fileNameOf(plannedPath);
     for (int n = 2;; ++n) {
-        QString candidate = stem + u'-' + QString::number(n) + suffix;
+        QString candidate = folder + numberedFileName(name, n);
         if (!exists(candidate))
             return candidate;
     }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "pathtext.h"
+
 #include <QString>
 #include <QTime>
 
@@ -7,24 +9,22 @@
 
 namespace sonvera {
 
-// The file name part of a path: everything after the last "/", the whole path
-// when it holds none, "" for "" and for a path ending in "/".
-QString FileNameFromPath(const QString &path);
-
 // The file name up to its first dot: "clip.part1.flv" gives "clip", ".flv" gives "".
-QString BaseNameFromPath(const QString &path);
+QString baseNameOf(const QString &path);
 
 // The output name of a source: folder (already ending in "/"), base name, "-",
 // then hour, minute and second without leading zeros, then the extension with
 // its dot. "/out/" + "/v/talk.part1.flv" at 14:07:09 gives "/out/talk-1479.mp3".
-QString OutputFileName(const QString &folder, const QString &sourcePath, const QString &extension,
-                       const QTime &clock);
+// A name past 255 bytes is shortened at a character boundary before the "-".
+QString plannedOutputPath(const QString &folder, const QString &sourcePath, const QString &extension,
+                          const QTime &clock);
 
 using FileExistsFn = std::function<bool(const QString &path)>;
 
-// The first name at or after `outputFileName` that names no existing file:
-// the name itself, else "-2", "-3", ... put before `extension` (which ends the name).
-// An output must never overwrite a file the user already has.
-QString FirstFreeOutputName(const QString &outputFileName, const QString &extension, const FileExistsFn &exists);
+// The first name at or after `plannedPath` that names no existing file: the
+// name itself, else "-2", "-3", ... put before its extension. An output must
+// never overwrite a file the user already has (the encoder checks again when
+// it publishes, against programs that take the name meanwhile).
+QString firstFreeOutputPath(const QString &plannedPath, const FileExistsFn &exists);
 
 } // namespace sonvera

@@ -15,7 +15,7 @@ namespace {
 
 ProgressDisplay fullDisplay(const QString &caption)
 {
-    return {kBarFullWidth, 100, caption};
+    return {1.0, caption};
 }
 
 // The text after `key` up to the next blank or the end of the chunk, or
@@ -44,7 +44,7 @@ bool startsWithNumber(QStringView field)
 
 } // namespace
 
-QChar NextSpinnerGlyph(QChar glyph)
+QChar nextSpinnerGlyph(QChar glyph)
 {
     if (glyph == u'-')
         return u'\\';
@@ -55,9 +55,9 @@ QChar NextSpinnerGlyph(QChar glyph)
     return u'-';
 }
 
-std::optional<ProgressDisplay> ReadFirstStageOutput(ProgressState &state, QStringView chunk)
+std::optional<ProgressDisplay> readMencoderProgress(ProgressState &state, QStringView chunk)
 {
-    state.SpinnerGlyph = NextSpinnerGlyph(state.SpinnerGlyph);
+    state.spinnerGlyph = nextSpinnerGlyph(state.spinnerGlyph);
 
     QStringView percent;
     for (qsizetype i = 0; i < chunk.size(); ++i) {
@@ -78,46 +78,53 @@ std::optional<ProgressDisplay> ReadFirstStageOutput(ProgressState &state, QStrin
         return fullDisplay(u"结束 100%"_s);
 
     // The encoder never prints a value outside 0..100; the bar could not show one.
-    const double n = std::clamp(RoundHalfEven(LeadingNumber(percent)), 0.0, 100.0);
-    return ProgressDisplay{n / 100 * kBarFullWidth, n,
-                           u"转换中"_s + state.SpinnerGlyph + u' ' + QString::number(n, 'f', 0) + u'%'};
+    const double n = std::clamp(roundHalfEven(leadingNumber(percent)), 0.0, 100.0);
+    return ProgressDisplay{n / 100, u"转换中"_s + state.spinnerGlyph + u' ' + QString::number(n, 'f', 0) + u'%'};
 }
 
-std::optional<ProgressDisplay> ReadFfmpegOutput(ProgressState &state, QStringView chunk)
+std::optional<ProgressDisplay> readFfmpegProgress(ProgressState &state, QStringView chunk)
 {
-    if (state.DurationSeconds == 0) {
-        if (const auto field = fieldAfter(chunk, u"Duration: "); field && !field->isEmpty()) {
+    if (state.durationSeconds == 0) {
+        // The banner line may arrive in two chunks: read it with the unfinished
+        // line of the chunks before.
+        const QString text = state.partialLine + chunk;
+        const qsizetype lineEnd = std::max(text.lastIndexOf(u'\n'), text.lastIndexOf(u'\r'));
+        state.partialLine = text.mid(lineEnd + 1).right(512);
+        // A field that runs to the end of the text may be cut: it waits for the rest.
+        const auto field = fieldAfter(text, u"Duration: ");
+        const bool whole = field && field->end() != text.constEnd();
+        if (whole && !field->isEmpty()) {
             const auto parts = field->split(u':');
             if (parts.size() == 3 && startsWithNumber(parts[0]) && startsWithNumber(parts[1])
                 && startsWithNumber(parts[2])) {
-                const double seconds = LeadingNumber(parts[0]) * 3600 + LeadingNumber(parts[1]) * 60
-                    + LeadingNumber(parts[2]);
-                const double rounded = RoundHalfEven(seconds);
-                if (rounded > 0 && rounded < 2147483647.0)
-                    state.DurationSeconds = static_cast<int>(rounded);
+                const double seconds = leadingNumber(parts[0]) * 3600 + leadingNumber(parts[1]) * 60
+                    + leadingNumber(parts[2]);
+                const double rounded = roundHalfEven(seconds);
+                if (rounded > 0 && rounded < 2147483647.0) {
+                    state.durationSeconds = static_cast<int>(rounded);
+                    state.partialLine.clear();
+                }
             }
         }
     }
 
     std::optional<ProgressDisplay> display;
     if (const auto field = fieldAfter(chunk, u"time=")) {
-        const double t = RoundHalfEven(LeadingNumber(*field));
-        const int duration = state.DurationSeconds;
+        const double t = roundHalfEven(leadingNumber(*field));
+        const int duration = state.durationSeconds;
         if (duration == 0 || t / duration * 100 >= 100) {
             display = fullDisplay(u"完成 100%"_s);
         } else {
             const double r = std::max(0.0, t / duration);
-            const QString text = PercentText(r * 100);
-            display = ProgressDisplay{r * kBarFullWidth, LeadingNumber(text),
-                                      u"创建中"_s + state.SpinnerGlyph + u' ' + text + u'%'};
+            display = ProgressDisplay{r, u"创建中"_s + state.spinnerGlyph + u' ' + percentText(r * 100) + u'%'};
         }
     }
 
-    state.SpinnerGlyph = NextSpinnerGlyph(state.SpinnerGlyph);
+    state.spinnerGlyph = nextSpinnerGlyph(state.spinnerGlyph);
     return display;
 }
 
-QString PercentText(double percent)
+QString percentText(double percent)
 {
     QString text;
     if (percent == 0) {
@@ -136,9 +143,9 @@ QString PercentText(double percent)
     return text.left(4);
 }
 
-ProgressDisplay IdleDisplay(const QString &caption)
+ProgressDisplay idleDisplay(const QString &caption)
 {
-    return {0, 0, caption};
+    return {0, caption};
 }
 
 } // namespace sonvera

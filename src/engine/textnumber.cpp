@@ -6,7 +6,7 @@
 
 namespace sonvera {
 
-std::optional<double> ScanLeadingNumber(QStringView text, qsizetype *end)
+std::optional<double> scanLeadingNumber(QStringView text, qsizetype *end)
 {
     qsizetype i = 0;
     const qsizetype n = text.size();
@@ -65,12 +65,12 @@ std::optional<double> ScanLeadingNumber(QStringView text, qsizetype *end)
     return std::isfinite(value) ? std::optional<double>(value) : std::nullopt;
 }
 
-double LeadingNumber(QStringView text)
+double leadingNumber(QStringView text)
 {
-    return ScanLeadingNumber(text).value_or(0.0);
+    return scanLeadingNumber(text).value_or(0.0);
 }
 
-double RoundHalfEven(double value)
+double roundHalfEven(double value)
 {
     // nearbyint rounds in the current mode, which is to-nearest-even by default.
     return std::nearbyint(value);

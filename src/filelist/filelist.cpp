@@ -1,33 +1,20 @@
 #include "filelist.h"
 
+#include "pathtext.h"
+
 #include <algorithm>
 
 using namespace Qt::Literals::StringLiterals;
 
 namespace sonvera {
 
-namespace {
-
-QString trimBlanks(const QString &text)
-{
-    qsizetype begin = 0;
-    qsizetype end = text.size();
-    while (begin < end && text.at(begin) == u' ')
-        ++begin;
-    while (end > begin && text.at(end - 1) == u' ')
-        --end;
-    return text.mid(begin, end - begin);
-}
-
-} // namespace
-
-QString StatusText(const FileListRow &row)
+QString statusText(const FileListRow &row)
 {
     switch (row.status) {
     case FileListRow::Status::Waiting:
         return u"等待"_s;
     case FileListRow::Status::Converting:
-        return u"转换中 "_s + QString::number(row.percent) + u'%';
+        return row.progress.isEmpty() ? u"转换中"_s : row.progress;
     case FileListRow::Status::Failed:
         return u"失败"_s;
     }
@@ -39,92 +26,92 @@ FileList::FileList(QObject *parent)
 {
 }
 
-QString FileList::FormatLabel(const QString &path, bool trimForLabel)
+QString FileList::formatLabelOf(const QString &path, bool trimForLabel)
 {
-    const QString source = trimForLabel ? trimBlanks(path) : path;
+    const QString source = trimForLabel ? trimmedSpaces(path) : path;
     return source.right(3).toUpper();
 }
 
-quint64 FileList::AppendRow(const QString &path, bool trimForLabel)
+quint64 FileList::append(const QString &path, bool trimForLabel)
 {
-    const int at = RowCount();
+    return append(path.toUtf8(), trimForLabel);
+}
+
+quint64 FileList::append(const QByteArray &path, bool trimForLabel)
+{
+    const int at = rowCount();
     beginInsertRows({}, at, at);
     FileListRow row;
     row.id = m_nextId++;
     row.path = path;
-    row.formatLabel = FormatLabel(path, trimForLabel);
+    row.shownPath = shownName(path);
+    row.formatLabel = formatLabelOf(row.shownPath, trimForLabel);
     m_rows.push_back(std::move(row));
     endInsertRows();
     return m_rows.back().id;
 }
 
-bool FileList::RemoveSelectedRow(int currentRow)
+bool FileList::removeRowAt(int row)
 {
-    bool removed = false;
-    if (currentRow >= 0 && currentRow < RowCount() && m_rows[static_cast<std::size_t>(currentRow)].id != m_protectedId) {
-        removeAt(currentRow);
-        removed = true;
+    return removeRowsAt({row}) == 1;
+}
+
+int FileList::removeRowsAt(QList<int> rows)
+{
+    // From the last to the first, so that the positions still to go hold.
+    std::sort(rows.begin(), rows.end(), std::greater<>());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    int removed = 0;
+    for (int row : std::as_const(rows)) {
+        if (row >= 0 && row < rowCount() && !isProtected(m_rows[static_cast<std::size_t>(row)].id)) {
+            removeAt(row);
+            ++removed;
+        }
     }
     if (m_rows.empty())
         setHintVisible(true);
     return removed;
 }
 
-void FileList::RemoveAllRows()
+void FileList::removeAllRows()
 {
-    const int keep = m_protectedId ? indexOf(m_protectedId) : -1;
-    if (keep < 0) {
+    if (m_protected.isEmpty()) {
         if (!m_rows.empty()) {
             beginResetModel();
             m_rows.clear();
             endResetModel();
         }
     } else {
-        // Everything after the protected row, then everything before it.
-        if (keep + 1 < RowCount()) {
-            beginRemoveRows({}, keep + 1, RowCount() - 1);
-            m_rows.erase(m_rows.begin() + keep + 1, m_rows.end());
-            endRemoveRows();
-        }
-        if (keep > 0) {
-            beginRemoveRows({}, 0, keep - 1);
-            m_rows.erase(m_rows.begin(), m_rows.begin() + keep);
-            endRemoveRows();
+        // Each run of unprotected rows, from the end, as one removal.
+        for (int end = rowCount(); end > 0;) {
+            int begin = end;
+            while (begin > 0 && !isProtected(m_rows[static_cast<std::size_t>(begin - 1)].id))
+                --begin;
+            if (begin < end) {
+                beginRemoveRows({}, begin, end - 1);
+                m_rows.erase(m_rows.begin() + begin, m_rows.begin() + end);
+                endRemoveRows();
+            }
+            end = begin - 1;
         }
     }
     if (m_rows.empty())
         setHintVisible(true);
 }
 
-QString FileList::HeadPath() const
-{
-    return m_rows.empty() ? QString() : m_rows.front().path;
-}
-
-quint64 FileList::HeadId() const
-{
-    return m_rows.empty() ? 0 : m_rows.front().id;
-}
-
-bool FileList::PopHead(quint64 id)
+bool FileList::removeById(quint64 id)
 {
     const int index = indexOf(id);
     if (index < 0)
         return false;
-    if (id == m_protectedId)
-        m_protectedId = 0;
+    m_protected.remove(id);
     removeAt(index);
     return true;
 }
 
-void FileList::ReevaluateHint()
+void FileList::updateHint()
 {
     setHintVisible(m_rows.empty());
-}
-
-void FileList::setProtectedRow(quint64 id)
-{
-    m_protectedId = id;
 }
 
 int FileList::indexOf(quint64 id) const
@@ -142,17 +129,16 @@ const FileListRow *FileList::rowById(quint64 id) const
     return index < 0 ? nullptr : &m_rows[static_cast<std::size_t>(index)];
 }
 
-void FileList::setConverting(quint64 id, int percent)
+void FileList::setConverting(quint64 id, const QString &progress)
 {
     const int index = indexOf(id);
     if (index < 0)
         return;
     FileListRow &row = m_rows[static_cast<std::size_t>(index)];
-    const int clamped = std::clamp(percent, 0, 100);
-    if (row.status == FileListRow::Status::Converting && row.percent == clamped)
+    if (row.status == FileListRow::Status::Converting && row.progress == progress)
         return;
     row.status = FileListRow::Status::Converting;
-    row.percent = clamped;
+    row.progress = progress;
     row.failureReason.clear();
     updateRow(index);
 }
@@ -164,7 +150,7 @@ void FileList::setFailed(quint64 id, const QString &reason)
         return;
     FileListRow &row = m_rows[static_cast<std::size_t>(index)];
     row.status = FileListRow::Status::Failed;
-    row.percent = 0;
+    row.progress.clear();
     row.failureReason = reason.trimmed().isEmpty() ? u"未知错误"_s : reason;
     updateRow(index);
 }
@@ -176,14 +162,14 @@ void FileList::setWaiting(quint64 id)
         return;
     FileListRow &row = m_rows[static_cast<std::size_t>(index)];
     row.status = FileListRow::Status::Waiting;
-    row.percent = 0;
+    row.progress.clear();
     row.failureReason.clear();
     updateRow(index);
 }
 
 int FileList::rowCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : RowCount();
+    return parent.isValid() ? 0 : static_cast<int>(m_rows.size());
 }
 
 int FileList::columnCount(const QModelIndex &parent) const
@@ -200,11 +186,11 @@ QVariant FileList::data(const QModelIndex &index, int role) const
     case Qt::DisplayRole:
         switch (index.column()) {
         case FileNameColumn:
-            return row.path;
+            return row.shownPath;
         case FormatColumn:
             return row.formatLabel;
         case StatusColumn:
-            return StatusText(row);
+            return statusText(row);
         default:
             return {};
         }
@@ -212,7 +198,7 @@ QVariant FileList::data(const QModelIndex &index, int role) const
         if (index.column() == StatusColumn && row.status == FileListRow::Status::Failed)
             return row.failureReason;
         if (index.column() == FileNameColumn)
-            return row.path;
+            return row.shownPath;
         return {};
     case IdRole:
         return row.id;

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QAbstractTableModel>
+#include <QByteArray>
+#include <QSet>
 #include <QString>
 
 #include <vector>
@@ -12,10 +14,11 @@ struct FileListRow {
     enum class Status { Waiting, Converting, Failed };
 
     quint64 id = 0;        // stable identity, never reused within a list
-    QString path;          // exactly as the adding route delivered it
-    QString formatLabel;   // last three characters of the path, upper case; never recomputed
+    QByteArray path;       // as the file system spells it: what is opened, any bytes
+    QString shownPath;     // the same, decoded for the eye (see shownName)
+    QString formatLabel;   // last three characters of the shown path, upper case; never recomputed
     Status status = Status::Waiting;
-    int percent = 0;       // 0..100 while converting
+    QString progress;      // while converting: the stage and percent, as the progress caption says it
     QString failureReason; // why the last attempt failed; never blank for a failed row
 };
 
@@ -29,51 +32,52 @@ class FileList final : public QAbstractTableModel {
 
 public:
     enum Column { FileNameColumn, FormatColumn, StatusColumn, ColumnCount };
-    enum Role { IdRole = Qt::UserRole + 1, PathRole };
+    enum Role { IdRole = Qt::UserRole + 1, PathRole }; // PathRole: the path's bytes
 
     explicit FileList(QObject *parent = nullptr);
 
     // Last three characters of `path` (all of it when shorter) in upper case;
-    // with `trimForLabel` leading and trailing blanks are removed first.
-    static QString FormatLabel(const QString &path, bool trimForLabel);
+    // with `trimForLabel` leading and trailing spaces are removed first.
+    static QString formatLabelOf(const QString &path, bool trimForLabel);
 
     // Appends a row and returns its id. The hint panel is left alone: each
-    // adding route calls ReevaluateHint() once after its rows are in.
-    quint64 AppendRow(const QString &path, bool trimForLabel);
+    // adding route calls updateHint() once after its rows are in.
+    quint64 append(const QByteArray &path, bool trimForLabel);
+    // The same for a path that is text (from a dialog): its UTF-8 bytes.
+    quint64 append(const QString &path, bool trimForLabel);
 
-    // Removes the row at `currentRow` (0-based, -1 for none) unless it is the
-    // row under conversion. Shows the hint when the list is then empty.
-    // Returns whether a row was removed.
-    bool RemoveSelectedRow(int currentRow);
-
-    // Removes every row but the one under conversion; shows the hint when the
+    // Removes the row at `row` (0-based, -1 for none) unless it is being
+    // converted. Shows the hint when the list is then empty. Returns whether a
+    // row was removed.
+    bool removeRowAt(int row);
+    // Removes these rows (any order, duplicates allowed) but those being
+    // converted; shows the hint when the list is then empty. Returns how many went.
+    int removeRowsAt(QList<int> rows);
+    // Removes every row but those being converted; shows the hint when the
     // list is then empty.
-    void RemoveAllRows();
-
-    int RowCount() const { return static_cast<int>(m_rows.size()); }
-    QString HeadPath() const;
-    quint64 HeadId() const;
+    void removeAllRows();
 
     // Removes the row with this id, wherever it now stands. The hint is left
     // as it is, so a batch that empties the list leaves the panel hidden.
-    bool PopHead(quint64 id);
+    bool removeById(quint64 id);
 
     // The rule of the adding routes: hidden with rows, shown without.
-    void ReevaluateHint();
+    void updateHint();
     // Shows the hint whatever the rows (the folder search shows its status there).
-    void ShowHint() { setHintVisible(true); }
+    void showHint() { setHintVisible(true); }
     bool hintVisible() const { return m_hintVisible; }
 
-    // The row under conversion cannot be removed until this is cleared.
-    void setProtectedRow(quint64 id);
-    void clearProtectedRow() { m_protectedId = 0; }
-    quint64 protectedRow() const { return m_protectedId; }
+    // Rows being converted cannot be removed until they are released.
+    void protectRow(quint64 id) { m_protected.insert(id); }
+    void releaseRow(quint64 id) { m_protected.remove(id); }
+    bool isProtected(quint64 id) const { return m_protected.contains(id); }
+    qsizetype protectedCount() const { return m_protected.size(); }
 
     int indexOf(quint64 id) const;
     const FileListRow *rowById(quint64 id) const;
     const FileListRow &rowAt(int index) const { return m_rows.at(static_cast<std::size_t>(index)); }
 
-    void setConverting(quint64 id, int percent);
+    void setConverting(quint64 id, const QString &progress);
     void setFailed(quint64 id, const QString &reason);
     void setWaiting(quint64 id);
 
@@ -93,11 +97,11 @@ private:
 
     std::vector<FileListRow> m_rows;
     quint64 m_nextId = 1;
-    quint64 m_protectedId = 0; // 0: no row is protected
+    QSet<quint64> m_protected; // rows being converted
     bool m_hintVisible = true;
 };
 
 // The texts of the status column.
-QString StatusText(const FileListRow &row);
+QString statusText(const FileListRow &row);
 
 } // namespace sonvera

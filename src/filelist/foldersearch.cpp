@@ -25,7 +25,7 @@ FolderSearch::~FolderSearch() = default;
 namespace {
 
 // The one rule: the name's last four characters are ".flv", in any letter case.
-bool isFlvName(const char *name)
+bool hasFlvExtension(const char *name)
 {
     const std::size_t length = std::strlen(name);
     return length >= 4 && ::strncasecmp(name + length - 4, ".flv", 4) == 0;
@@ -33,25 +33,25 @@ bool isFlvName(const char *name)
 
 } // namespace
 
-bool FolderSearch::IsFlvName(QStringView fileName)
+bool FolderSearch::isFlvName(const QByteArray &fileName)
 {
-    return isFlvName(QFile::encodeName(fileName.toString()).constData());
+    return hasFlvExtension(fileName.constData());
 }
 
-QStringList FolderSearch::SearchNow(const QString &folder)
+FolderSearchResult FolderSearch::searchNow(const QByteArray &folder)
 {
     FolderSearch search;
     search.m_pending.push_back(folder);
     search.m_running = true;
     search.advance(-1);
-    return search.m_found;
+    return search.m_result;
 }
 
-bool FolderSearch::start(const QString &folder)
+bool FolderSearch::start(const QByteArray &folder)
 {
     if (m_running)
         return false;
-    m_found.clear();
+    m_result = {};
     m_pending.clear();
     m_pending.push_back(folder);
     m_dir.reset();
@@ -80,7 +80,7 @@ void FolderSearch::step()
     if (advance(m_sliceMs)) {
         m_running = false;
         m_stepTimer.stop();
-        Q_EMIT finished(m_found);
+        Q_EMIT finished(m_result);
     }
 }
 
@@ -128,27 +128,28 @@ bool FolderSearch::advance(qint64 budgetMs)
                 return true;
             m_folder = m_pending.back();
             m_pending.pop_back();
-            m_nativeFolder = QFile::encodeName(m_folder);
             m_subfolders.clear();
-            m_dir.reset(::opendir(m_nativeFolder.constData()));
-            if (!m_dir)
-                continue; // an unreadable folder adds nothing
+            m_dir.reset(::opendir(m_folder.constData()));
+            if (!m_dir) {
+                m_result.unreadableFolders << m_folder; // told, not skipped in silence
+                continue;
+            }
         }
         while (const dirent *entry = ::readdir(m_dir.get())) {
             const char *name = entry->d_name;
             if (std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0)
                 continue;
-            const bool candidate = isFlvName(name);
+            const bool candidate = hasFlvExtension(name);
             // Only folders and .flv names need their kind; plain files do not.
             if (entry->d_type == DT_REG && !candidate)
                 continue;
-            switch (kindOf(m_nativeFolder, entry)) {
+            switch (kindOf(m_folder, entry)) {
             case EntryKind::Folder:
-                m_subfolders << m_folder + u'/' + QFile::decodeName(name);
+                m_subfolders << m_folder + '/' + name;
                 break;
             case EntryKind::File:
                 if (candidate)
-                    m_found << m_folder + u'/' + QFile::decodeName(name);
+                    m_result.files << m_folder + '/' + name;
                 break;
             case EntryKind::Other:
                 break;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayList>
 #include <QObject>
 #include <QTimer>
 #include <QStringList>
@@ -21,7 +22,14 @@ namespace sonvera {
 //
 // Folders are read with the system's readdir, which tells each entry's type
 // without a stat: QDirIterator builds a QFileInfo for every entry and measured
-// 2.2 times as long as `find` on a tree of 100,000 entries.
+// 2.2 times as long as `find` on a tree of 100,000 entries. Paths are kept as
+// the file system spells them, so a name that is not UTF-8 is found and
+// opened all the same.
+struct FolderSearchResult {
+    QByteArrayList files;             // the .flv files found, in search order
+    QByteArrayList unreadableFolders; // folders that could not be read (no permission, gone)
+};
+
 class FolderSearch final : public QObject {
     Q_OBJECT
 
@@ -30,13 +38,13 @@ public:
     ~FolderSearch() override;
 
     // True when `fileName` ends in ".flv", in any letter case.
-    static bool IsFlvName(QStringView fileName);
+    static bool isFlvName(const QByteArray &fileName);
 
     // Searches synchronously; for front ends without an event loop to keep alive.
-    static QStringList SearchNow(const QString &folder);
+    static FolderSearchResult searchNow(const QByteArray &folder);
 
     // Starts a search; false (and nothing changes) while one is running.
-    bool start(const QString &folder);
+    bool start(const QByteArray &folder);
     // Ends a running search; finished() is not emitted.
     void cancel();
     bool isRunning() const { return m_running; }
@@ -45,7 +53,7 @@ public:
     void setSliceBudget(int ms) { m_sliceMs = ms; }
 
 Q_SIGNALS:
-    void finished(const QStringList &found);
+    void finished(const sonvera::FolderSearchResult &result);
 
 private:
     void step();
@@ -55,17 +63,17 @@ private:
 
     // Runs a slice whenever the window has no events waiting.
     QTimer m_stepTimer;
-    std::vector<QString> m_pending; // folders still to search; the next is at the back
+    std::vector<QByteArray> m_pending; // folders still to search; the next is at the back
     struct DirCloser {
         void operator()(DIR *dir) const;
     };
     std::unique_ptr<DIR, DirCloser> m_dir; // the folder being read, if any
-    QString m_folder;                      // its path
-    QByteArray m_nativeFolder;             // the same, as the file system spells it
-    QStringList m_subfolders;       // subfolders found in it so far, in order
-    QStringList m_found;
+    QByteArray m_folder;                   // its path
+    QByteArrayList m_subfolders;           // subfolders found in it so far, in order
+    FolderSearchResult m_result;
     bool m_running = false;
     int m_sliceMs = 12;
 };
 
 } // namespace sonvera
+Q_DECLARE_METATYPE(sonvera::FolderSearchResult)

@@ -41,19 +41,19 @@ int publishAs(const QByteArray &from, const QByteArray &to)
 
 } // namespace
 
-namespace {
-
-// `stem` cut at a character boundary so that it and `tail` fit `maxBytes`.
-QString fitted(QString stem, const QString &tail, qsizetype maxBytes)
+QString fittedFileName(const QString &stem, const QString &tail, qsizetype maxBytes)
 {
+    QString cut = stem;
     const qsizetype room = maxBytes - tail.toUtf8().size();
-    while (!stem.isEmpty() && stem.toUtf8().size() > room) {
-        stem.chop(1);
-        if (!stem.isEmpty() && stem.back().isHighSurrogate())
-            stem.chop(1); // never split a character
+    while (!cut.isEmpty() && cut.toUtf8().size() > room) {
+        cut.chop(1);
+        if (!cut.isEmpty() && cut.back().isHighSurrogate())
+            cut.chop(1); // never split a character
     }
-    return stem + tail;
+    return cut + tail;
 }
+
+namespace {
 
 qsizetype extensionStart(const QString &fileName)
 {
@@ -68,14 +68,14 @@ QString fittedFileName(const QString &fileName, qsizetype maxBytes)
     if (fileName.toUtf8().size() <= maxBytes)
         return fileName;
     const qsizetype dot = extensionStart(fileName);
-    return fitted(fileName.left(dot), fileName.mid(dot), maxBytes);
+    return fittedFileName(fileName.left(dot), fileName.mid(dot), maxBytes);
 }
 
 QString numberedFileName(const QString &fileName, int n)
 {
     // The number and the extension survive shortening: only the stem gives way.
     const qsizetype dot = extensionStart(fileName);
-    return fitted(fileName.left(dot), u'-' + QString::number(n) + fileName.mid(dot), kMaxFileNameBytes);
+    return fittedFileName(fileName.left(dot), u'-' + QString::number(n) + fileName.mid(dot));
 }
 
 PublishResult publishWithoutReplacing(const QString &partPath, const QString &finalPath)

@@ -15,6 +15,9 @@ QString numberedFileName(const QString &fileName, int n);
 // `fileName` shortened as above when its UTF-8 form is longer than `maxBytes`;
 // unchanged otherwise.
 QString fittedFileName(const QString &fileName, qsizetype maxBytes = kMaxFileNameBytes);
+// `stem` + `tail`, the stem shortened at a character boundary when the whole
+// would be longer than `maxBytes`.
+QString fittedFileName(const QString &stem, const QString &tail, qsizetype maxBytes = kMaxFileNameBytes);
 
 struct PublishResult {
     QString path;  // the name the file now has; empty on failure

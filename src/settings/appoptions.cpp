@@ -6,11 +6,11 @@ namespace sonvera {
 
 std::optional<ClipRange> AppOptions::mp3Clip() const
 {
-    if (CutterEnabled != 1)
+    if (cutterEnabled != 1)
         return std::nullopt;
     // Minutes have no lower limit in the dialog; a start before the source's
     // beginning means the beginning, and the command line says so plainly.
-    const ClipRange range{std::max(CutStartSeconds, 0), CutEndSeconds};
+    const ClipRange range{std::max(cutStartSeconds, 0), cutEndSeconds};
     if (!range.isUsable())
         return std::nullopt;
     return range;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "commands.h"
+#include "encodercommands.h"
 
 #include <QString>
 

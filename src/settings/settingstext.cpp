@@ -43,7 +43,7 @@ std::optional<qint64> positionLine(const QStringList &lines, qsizetype index)
     const std::optional<double> number = wholeNumber(readField(lines[index]));
     if (!number)
         return std::nullopt;
-    return roundHalfEven(*number, std::numeric_limits<qint16>::min(), std::numeric_limits<qint16>::max());
+    return roundedWithin(*number, std::numeric_limits<qint16>::min(), std::numeric_limits<qint16>::max());
 }
 
 // Sets `field` to the entry at `position` when the position lies inside the list.
@@ -58,8 +58,8 @@ void restoreNumber(Int &field, const QStringList &lines, qsizetype index)
 {
     if (index >= lines.size())
         return;
-    const double number = LeadingNumber(readField(lines[index]));
-    if (const auto rounded = roundHalfEven(number, std::numeric_limits<Int>::min(), std::numeric_limits<Int>::max()))
+    const double number = leadingNumber(readField(lines[index]));
+    if (const auto rounded = roundedWithin(number, std::numeric_limits<Int>::min(), std::numeric_limits<Int>::max()))
         field = static_cast<Int>(*rounded);
 }
 
@@ -123,7 +123,7 @@ QString readField(QStringView line)
 std::optional<double> wholeNumber(QStringView text)
 {
     qsizetype end = 0;
-    const std::optional<double> number = ScanLeadingNumber(text, &end);
+    const std::optional<double> number = scanLeadingNumber(text, &end);
     while (end < text.size() && isBlank(text[end]))
         ++end;
     if (end != text.size())
@@ -131,11 +131,11 @@ std::optional<double> wholeNumber(QStringView text)
     return number;
 }
 
-std::optional<qint64> roundHalfEven(double value, qint64 minimum, qint64 maximum)
+std::optional<qint64> roundedWithin(double value, qint64 minimum, qint64 maximum)
 {
     if (!std::isfinite(value))
         return std::nullopt;
-    const double rounded = RoundHalfEven(value);
+    const double rounded = roundHalfEven(value);
     if (rounded < static_cast<double>(minimum) || rounded > static_cast<double>(maximum))
         return std::nullopt;
     return static_cast<qint64>(rounded);
@@ -144,7 +144,7 @@ std::optional<qint64> roundHalfEven(double value, qint64 minimum, qint64 maximum
 QByteArray formatSetup(const ConversionSettings &settings)
 {
     const int channel = settings.channelIndex >= 0
-                            && static_cast<std::size_t>(settings.channelIndex) < ListEntries::channel().size()
+                            && static_cast<std::size_t>(settings.channelIndex) < ParameterLists::channel().size()
                         ? settings.channelIndex
                         : -1;
     const int format = formatAt(settings.formatIndex) ? settings.formatIndex : -1;
@@ -157,8 +157,8 @@ QByteArray formatSetup(const ConversionSettings &settings)
     }
 
     const QStringList values{
-        QString::number(positionIn(ListEntries::audioBitrate(), settings.audioBitrate).value_or(-1)),
-        QString::number(positionIn(ListEntries::audioRate(), settings.audioRate).value_or(-1)),
+        QString::number(positionIn(ParameterLists::audioBitrate(), settings.audioBitrate).value_or(-1)),
+        QString::number(positionIn(ParameterLists::audioRate(), settings.audioRate).value_or(-1)),
         QString::number(channel),
         folder,
         QString::number(format),
@@ -171,10 +171,10 @@ QByteArray formatSetup(const ConversionSettings &settings)
 
 void applySetup(const QStringList &lines, ConversionSettings &settings, const QString &defaultOutputFolder)
 {
-    restoreText(settings.audioBitrate, ListEntries::audioBitrate(), positionLine(lines, 0));
-    restoreText(settings.audioRate, ListEntries::audioRate(), positionLine(lines, 1));
+    restoreText(settings.audioBitrate, ParameterLists::audioBitrate(), positionLine(lines, 0));
+    restoreText(settings.audioRate, ParameterLists::audioRate(), positionLine(lines, 1));
     if (const auto channel = positionLine(lines, 2);
-        channel && *channel >= 0 && static_cast<std::size_t>(*channel) < ListEntries::channel().size())
+        channel && *channel >= 0 && static_cast<std::size_t>(*channel) < ParameterLists::channel().size())
         settings.channelIndex = static_cast<int>(*channel);
     if (lines.size() > 3) {
         settings.outputFolder = readField(lines[3]);
@@ -195,18 +195,18 @@ void applySetup(const QStringList &lines, ConversionSettings &settings, const QS
 QByteArray formatOptions(const AppOptions &options)
 {
     QString text;
-    for (const qint32 value : {qint32(options.FinishSoundIndex), qint32(options.CutterEnabled),
-                               options.CutStartSeconds, options.CutEndSeconds})
+    for (const qint32 value : {qint32(options.finishSoundIndex), qint32(options.cutterEnabled),
+                               options.cutStartSeconds, options.cutEndSeconds})
         text += QString::number(value) + u"\r\n";
     return text.toUtf8();
 }
 
 void applyOptions(const QStringList &lines, AppOptions &options)
 {
-    restoreNumber(options.FinishSoundIndex, lines, 0);
-    restoreNumber(options.CutterEnabled, lines, 1);
-    restoreNumber(options.CutStartSeconds, lines, 2);
-    restoreNumber(options.CutEndSeconds, lines, 3);
+    restoreNumber(options.finishSoundIndex, lines, 0);
+    restoreNumber(options.cutterEnabled, lines, 1);
+    restoreNumber(options.cutStartSeconds, lines, 2);
+    restoreNumber(options.cutEndSeconds, lines, 3);
 }
 
 } // namespace sonvera::SettingsText

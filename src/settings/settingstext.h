@@ -46,7 +46,7 @@ std::optional<double> wholeNumber(QStringView text);
 // `value` rounded to a whole number, a fraction of exactly one half going to
 // the even neighbour (2.5 gives 2, 3.5 gives 4), when the result lies within
 // [minimum, maximum]; nullopt otherwise.
-std::optional<qint64> roundHalfEven(double value, qint64 minimum, qint64 maximum);
+std::optional<qint64> roundedWithin(double value, qint64 minimum, qint64 maximum);
 
 // The five lines of setup.ini, each ending in CR LF, as UTF-8. A position whose
 // text is not one of its list's entries is written as -1.

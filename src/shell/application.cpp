@@ -85,16 +85,13 @@ int runApplication(int argc, char *argv[], const std::function<void(MainWindow &
     const std::unique_ptr<Desktop> desktop = makeSystemDesktop();
     ShellContext context;
     context.programFolder = programFolder;
-    context.workFolder = PrepareWorkFolder(DefaultWorkFolderPath());
+    context.workFolder = prepareWorkFolder(defaultWorkFolderPath());
     context.location = locateSettings(programFolder);
     context.desktop = desktop.get();
     MainWindow window(context);
     QObject::connect(&window, &MainWindow::closed, &app, &QCoreApplication::quit);
     QObject::connect(&instance, &SingleInstance::pathsReceived, &window, [&window](const QByteArrayList &received) {
-        QStringList names;
-        for (const QByteArray &path : received)
-            names << QFile::decodeName(path);
-        window.addPaths(names);
+        window.addPaths(received);
         window.showNormal();
         window.raise();
         window.activateWindow();
@@ -103,10 +100,7 @@ int runApplication(int argc, char *argv[], const std::function<void(MainWindow &
     StopSignals stopSignals;
     QObject::connect(&stopSignals, &StopSignals::stopRequested, &window, [&window] { window.close(); });
 
-    QStringList names;
-    for (const QByteArray &path : paths)
-        names << QFile::decodeName(path);
-    window.addPaths(names);
+    window.addPaths(paths);
     window.show();
     if (started)
         QTimer::singleShot(0, &window, [&window, started] { started(window); });

@@ -7,15 +7,15 @@
 
 namespace sonvera {
 
-QStringList localPathsOf(const QMimeData *data)
+QByteArrayList localPathsOf(const QMimeData *data)
 {
-    QStringList paths;
+    QByteArrayList paths;
     if (!data || !data->hasUrls())
         return paths;
     const QList<QUrl> urls = data->urls();
     for (const QUrl &url : urls) {
         if (url.isLocalFile())
-            paths << url.toLocalFile();
+            paths << QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1());
     }
     return paths;
 }
@@ -34,10 +34,10 @@ void acceptFiles(QDropEvent *event)
 }
 
 // The dropped paths, once the drop is accepted; empty (and ignored) without files.
-QStringList takeDrop(QDropEvent *event)
+QByteArrayList takeDrop(QDropEvent *event)
 {
     acceptFiles(event);
-    return event->isAccepted() ? localPathsOf(event->mimeData()) : QStringList();
+    return event->isAccepted() ? localPathsOf(event->mimeData()) : QByteArrayList();
 }
 
 } // namespace
@@ -51,7 +51,7 @@ FileListView::FileListView(QWidget *parent)
     setRootIsDecorated(false);
     setUniformRowHeights(true);
     setAlternatingRowColors(true);
-    setSelectionMode(QAbstractItemView::SingleSelection);
+    setSelectionMode(QAbstractItemView::ExtendedSelection); // Delete removes every selected row
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setTextElideMode(Qt::ElideMiddle);
@@ -70,7 +70,7 @@ void FileListView::dragMoveEvent(QDragMoveEvent *event)
 
 void FileListView::dropEvent(QDropEvent *event)
 {
-    if (const QStringList paths = takeDrop(event); !paths.isEmpty())
+    if (const QByteArrayList paths = takeDrop(event); !paths.isEmpty())
         Q_EMIT pathsDropped(paths);
 }
 
@@ -92,7 +92,7 @@ void DropZone::dragMoveEvent(QDragMoveEvent *event)
 
 void DropZone::dropEvent(QDropEvent *event)
 {
-    if (const QStringList paths = takeDrop(event); !paths.isEmpty())
+    if (const QByteArrayList paths = takeDrop(event); !paths.isEmpty())
         Q_EMIT pathsDropped(paths);
 }
 

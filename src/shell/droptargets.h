@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArrayList>
 #include <QLabel>
 #include <QStringList>
 #include <QTreeView>
@@ -10,8 +11,10 @@ class QMimeData;
 
 namespace sonvera {
 
-// The local files and folders a drag carries, in the order it gives them.
-QStringList localPathsOf(const QMimeData *data);
+// The local files and folders a drag carries, in the order it gives them, as
+// the file system spells them (the URLs' percent-encoded bytes, so a name that
+// is not UTF-8 arrives intact).
+QByteArrayList localPathsOf(const QMimeData *data);
 
 // The file list view `LV`: files and folders dropped on it are added.
 class FileListView final : public QTreeView {
@@ -21,7 +24,7 @@ public:
     explicit FileListView(QWidget *parent = nullptr);
 
 Q_SIGNALS:
-    void pathsDropped(const QStringList &paths);
+    void pathsDropped(const QByteArrayList &paths);
 
 protected:
     void dragEnterEvent(QDragEnterEvent *event) override;
@@ -38,7 +41,7 @@ public:
     explicit DropZone(QWidget *parent = nullptr);
 
 Q_SIGNALS:
-    void pathsDropped(const QStringList &paths);
+    void pathsDropped(const QByteArrayList &paths);
     void clicked();
 
 protected:

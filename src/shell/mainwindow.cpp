@@ -8,7 +8,7 @@
 #include "droptargets.h"
 #include "hotimage.h"
 #include "linklabel.h"
-#include "menuwindow.h"
+#include "windowmenus.h"
 #include "parameterpanel.h"
 #include "progressview.h"
 #include "surfacedrag.h"
@@ -16,6 +16,7 @@
 #include <QBoxLayout>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QCursor>
 #include <QFile>
 #include <QGridLayout>
 #include <QHeaderView>
@@ -51,29 +52,28 @@ MainWindow::MainWindow(const ShellContext &context, QWidget *parent)
     , m_driver(m_list, m_settings)
     , m_store(context.location.settingsFolder)
     , m_commonDialogs(context.dialogs)
+    , m_actions(this)
 {
     // Start-up, in order: the dialogs bound to the window, the spinner and the
     // empty bar, the runners, the default settings, the default output folder,
     // setup.ini, the title, options.ini.
     setObjectName(u"frmMain"_s);
     setAttribute(Qt::WA_DeleteOnClose, false);
-    m_commonDialogs.Init(this);
+    m_commonDialogs.setOwner(this);
 
     m_driver.setProgramFolder(context.programFolder);
     m_driver.setWorkFolder(context.workFolder);
     m_driver.setDefaultOutputFolder(context.location.defaultOutputFolder);
-    m_driver.setOptionsProvider([] {
-        const AppOptions &options = AppOptions::program();
-        return BatchOptions{options.playsFinishSound(), options.mp3Clip()};
-    });
+    m_driver.setOptionsProvider([this] { return BatchOptions{m_options.playsFinishSound(), m_options.mp3Clip()}; });
 
     m_settings = ConversionSettings::startupDefaults(context.location.defaultOutputFolder);
     m_store.loadSetup(m_settings, context.location.defaultOutputFolder);
-    AppOptions::program() = m_store.loadOptions();
+    m_options = m_store.loadOptions();
 
     setWindowTitle(u"Sonvera "_s);
     setWindowIcon(QIcon(u":/app/sonvera.svg"_s));
     buildLayout();
+    connectActions();
     connectDriver();
     new SurfaceDrag(this);
 
@@ -85,17 +85,17 @@ MainWindow::MainWindow(const ShellContext &context, QWidget *parent)
 
 MainWindow::~MainWindow() = default;
 
-QTreeView *MainWindow::LV() const
+QTreeView *MainWindow::listView() const
 {
     return m_lv;
 }
 
-QToolButton *MainWindow::cmdToolsBar(int index) const
+QToolButton *MainWindow::commandButton(int index) const
 {
     return index >= 0 && index < 6 ? m_cmdToolsBar[static_cast<std::size_t>(index)] : nullptr;
 }
 
-HotImage *MainWindow::imgToolbar(int slot) const
+HotImage *MainWindow::toolbarImage(int slot) const
 {
     return slot >= 0 && slot < 7 ? m_imgToolbar[static_cast<std::size_t>(slot)] : nullptr;
 }
@@ -132,16 +132,14 @@ void MainWindow::buildLayout()
     body->addLayout(progressRow);
     body->addWidget(buildStartRow());
 
-    // The command channel: a hidden text field that the menus write their words into.
+    // The command channel: a hidden text field whose words run their commands.
     m_txtAction = new QLineEdit(this);
     m_txtAction->setObjectName(u"txtAction"_s);
     m_txtAction->hide();
-    connect(m_txtAction, &QLineEdit::textChanged, this, &MainWindow::txtAction_Change);
-    m_menus = new MenuWindow(m_txtAction, this);
-    connect(m_menus, &MenuWindow::removeAllRequested, this, [this] { m_list.RemoveAllRows(); });
-    addActions(m_menus->shortcutActions());
+    connect(m_txtAction, &QLineEdit::textChanged, this, &MainWindow::runCommandWord);
+    m_menus = new WindowMenus(m_actions, this);
 
-    connect(m_panel, &ParameterPanel::browseRequested, this, &MainWindow::browseOutputFolder);
+    connect(m_panel, &ParameterPanel::browseRequested, m_actions[WindowCommand::ChooseOutputFolder], &QAction::trigger);
     resize(920, 600);
     setMinimumSize(820, 540);
 }
@@ -163,7 +161,7 @@ QWidget *MainWindow::buildTitleBar()
 
     m_imgHelp = hotImage(u"help"_s, u"imgHelp"_s, u"Help & Tutorial"_s, bar, 26);
     m_imgMin = hotImage(u"min"_s, u"imgMin"_s, u"Minimize Window"_s, bar, 26);
-    m_imgExit = hotImage(u"exit"_s, u"imgExit"_s, QString(), bar, 26);
+    m_imgExit = hotImage(u"exit"_s, u"imgExit"_s, u"Exit"_s, bar, 26);
     for (HotImage *image : {m_imgHelp, m_imgMin, m_imgExit}) {
         image->setNormalColours(ChromePalette::kOnDark);
         row->addWidget(image);
@@ -171,12 +169,9 @@ QWidget *MainWindow::buildTitleBar()
     m_imgHelp->setCursor(chromeCursor(u"help"_s));
     m_imgMin->setCursor(chromeCursor(u"min"_s));
     m_imgExit->setCursor(chromeCursor(u"exit"_s));
-    connect(m_imgHelp, &HotImage::clicked, this, &MainWindow::showHelp);
-    connect(m_imgMin, &HotImage::clicked, this, [this] {
-        showMinimized();
-        m_imgMin->clearPicture();
-    });
-    connect(m_imgExit, &HotImage::clicked, this, &MainWindow::exitCommand);
+    connect(m_imgHelp, &HotImage::clicked, m_actions[WindowCommand::Help], &QAction::trigger);
+    connect(m_imgMin, &HotImage::clicked, m_actions[WindowCommand::Minimise], &QAction::trigger);
+    connect(m_imgExit, &HotImage::clicked, m_actions[WindowCommand::Exit], &QAction::trigger);
     return bar;
 }
 
@@ -209,9 +204,8 @@ QWidget *MainWindow::buildToolbars()
         button->setToolTip(command.toolTip);
         button->setAutoRaise(true);
         button->setMinimumWidth(76);
-        const int index = command.index;
-        connect(button, &QToolButton::clicked, this, [this, index] { CmdToolsBar_Click(index); });
-        m_cmdToolsBar[static_cast<std::size_t>(index)] = button;
+        connect(button, &QToolButton::clicked, m_actions[*WindowActions::commandButton(command.index)], &QAction::trigger);
+        m_cmdToolsBar[static_cast<std::size_t>(command.index)] = button;
         row->addWidget(button);
     }
     row->addStretch(1);
@@ -230,15 +224,14 @@ QWidget *MainWindow::buildToolbars()
                                      {4, u"exit"_s, u"退出程序"_s}}};
     for (const Slot &s : slots) {
         HotImage *image = hotImage(s.icon, u"imgToolbar"_s + QString::number(s.slot), s.toolTip, strip, 26);
-        const int slot = s.slot;
         connect(image, &HotImage::pressed, this, [this] {
             for (HotImage *other : m_imgToolbar) {
                 if (other)
                     other->clearPicture();
             }
         });
-        connect(image, &HotImage::clicked, this, [this, slot] { imgToolbar_Click(slot); });
-        m_imgToolbar[static_cast<std::size_t>(slot)] = image;
+        connect(image, &HotImage::clicked, m_actions[*WindowActions::toolbarSlot(s.slot)], &QAction::trigger);
+        m_imgToolbar[static_cast<std::size_t>(s.slot)] = image;
         row->addWidget(image);
     }
     return strip;
@@ -264,7 +257,7 @@ QWidget *MainWindow::buildListArea()
     m_lv->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(m_lv, &QWidget::customContextMenuRequested, this,
             [this](const QPoint &at) { popUpRemoveMenu(m_lv->viewport()->mapToGlobal(at)); });
-    connect(m_lv, &FileListView::pathsDropped, this, &MainWindow::AddDroppedFiles);
+    connect(m_lv, &FileListView::pathsDropped, this, &MainWindow::addDroppedPaths);
     grid->addWidget(m_lv, 0, 0, 1, 4);
 
     // The hint panel lies over the list while it is empty; drops on it count as drops on the list.
@@ -283,15 +276,16 @@ QWidget *MainWindow::buildListArea()
     hintLayout->addWidget(m_lblText);
     hintLayout->addStretch(1);
     m_picText = hint;
-    connect(hint, &DropZone::pathsDropped, this, &MainWindow::AddDroppedFiles);
-    grid->addWidget(hint, 0, 0, 1, 4, Qt::AlignCenter);
+    connect(hint, &DropZone::pathsDropped, this, &MainWindow::addDroppedPaths);
+    // It covers the whole list (its contents centred), so that it is seen.
+    grid->addWidget(hint, 0, 0, 1, 4);
     hint->setVisible(m_list.hintVisible());
     connect(&m_list, &FileList::hintVisibleChanged, hint, &QWidget::setVisible);
 
     m_imgAdd = hotImage(u"add"_s, u"imgAdd"_s, u"Add a new file to file list"_s, area);
     m_imgRemove = hotImage(u"remove"_s, u"imgRemove"_s, u"Remove a file from file list"_s, area);
-    connect(m_imgAdd, &HotImage::clicked, this, &MainWindow::AddFileByDialog);
-    connect(m_imgRemove, &HotImage::clicked, this, [this] { m_list.RemoveSelectedRow(currentRow()); });
+    connect(m_imgAdd, &HotImage::clicked, m_actions[WindowCommand::AddFile], &QAction::trigger);
+    connect(m_imgRemove, &HotImage::clicked, m_actions[WindowCommand::RemoveSelected], &QAction::trigger);
     m_picDrag = new DropZone(area);
     m_picDrag->setObjectName(u"picDrag"_s);
     m_picDrag->setToolTip(u"Drag media files onto this DropZone"_s);
@@ -306,8 +300,8 @@ QWidget *MainWindow::buildListArea()
     dropRow->addStretch(1);
     dropRow->addWidget(dropPicture);
     dropRow->addStretch(1);
-    connect(m_picDrag, &DropZone::pathsDropped, this, &MainWindow::AddDroppedFiles);
-    connect(m_picDrag, &DropZone::clicked, this, &MainWindow::AddFileFromDropZone);
+    connect(m_picDrag, &DropZone::pathsDropped, this, &MainWindow::addDroppedPaths);
+    connect(m_picDrag, &DropZone::clicked, m_actions[WindowCommand::AddFromDropZone], &QAction::trigger);
     grid->addWidget(m_imgAdd, 1, 0);
     grid->addWidget(m_imgRemove, 1, 1);
     grid->addWidget(m_picDrag, 1, 2, 1, 2);
@@ -326,7 +320,7 @@ QWidget *MainWindow::buildStartRow()
     m_imgStart = hotImage(u"start"_s, u"imgStart"_s, u"Start Converting"_s, row, 36);
     m_command3 = new QPushButton(u"立刻开始转换！"_s, row);
     m_command3->setObjectName(u"Command3"_s);
-    m_imgConvert = hotImage(u"convert"_s, u"imgConvert"_s, QString(), row, 30);
+    m_imgConvert = hotImage(u"convert"_s, u"imgConvert"_s, u"Start Converting"_s, row, 30);
     m_cmdStop = new QPushButton(u"停止"_s, row);
     m_cmdStop->setObjectName(u"cmdStop"_s);
     m_cmdStop->setToolTip(u"Stop Converting"_s);
@@ -350,13 +344,41 @@ QWidget *MainWindow::buildStartRow()
     layout->addSpacing(8);
     layout->addWidget(m_lblWeb);
 
-    connect(m_imgStart, &HotImage::clicked, this, &MainWindow::imgStart_Click);
-    connect(m_command3, &QPushButton::clicked, this, &MainWindow::imgStart_Click);
-    connect(m_imgConvert, &HotImage::clicked, this, &MainWindow::imgStart_Click);
-    connect(m_cmdStop, &QPushButton::clicked, this, &MainWindow::stopBatch);
-    connect(m_lblFeed, &LinkLabel::clicked, this, &MainWindow::showFeedback);
-    connect(m_lblWeb, &LinkLabel::clicked, this, &MainWindow::openWebPage);
+    const WindowActions &a = m_actions;
+    for (HotImage *image : {m_imgStart, m_imgConvert})
+        connect(image, &HotImage::clicked, a[WindowCommand::Start], &QAction::trigger);
+    connect(m_command3, &QPushButton::clicked, a[WindowCommand::Start], &QAction::trigger);
+    connect(m_cmdStop, &QPushButton::clicked, a[WindowCommand::Stop], &QAction::trigger);
+    connect(m_lblFeed, &LinkLabel::clicked, a[WindowCommand::Feedback], &QAction::trigger);
+    connect(m_lblWeb, &LinkLabel::clicked, a[WindowCommand::WebPage], &QAction::trigger);
     return row;
+}
+
+void MainWindow::connectActions()
+{
+    using enum WindowCommand;
+    const auto on = [this](WindowCommand command, auto handler) {
+        connect(m_actions[command], &QAction::triggered, this, handler);
+    };
+    on(AddFile, &MainWindow::addFileByDialog);
+    on(AddFolder, &MainWindow::addFolder);
+    on(AddFromDropZone, &MainWindow::addFileFromDropZone);
+    on(RemoveMenu, [this] { popUpRemoveMenu(QCursor::pos()); });
+    on(RemoveSelected, &MainWindow::removeSelectedRows);
+    on(RemoveAll, [this] { m_list.removeAllRows(); });
+    on(Options, &MainWindow::showOptions);
+    on(Help, &MainWindow::showHelp);
+    on(About, &MainWindow::showAbout);
+    on(Exit, &MainWindow::exitCommand);
+    on(Start, &MainWindow::startBatch);
+    on(Stop, &MainWindow::stopBatch);
+    on(Feedback, &MainWindow::showFeedback);
+    on(WebPage, &MainWindow::openWebPage);
+    on(Minimise, [this] {
+        showMinimized();
+        m_imgMin->clearPicture();
+    });
+    on(ChooseOutputFolder, &MainWindow::chooseOutputFolder);
 }
 
 // ---- the batch ----------------------------------------------------------
@@ -394,6 +416,7 @@ QList<QWidget *> MainWindow::lockSet() const
 
 void MainWindow::setLocked(bool locked)
 {
+    m_actions.setBatchRunning(locked);
     if (locked) {
         for (QWidget *widget : lockSet())
             widget->setEnabled(false);
@@ -414,20 +437,20 @@ void MainWindow::setLocked(bool locked)
     m_cmdStop->setEnabled(locked);
 }
 
-void MainWindow::imgStart_Click()
+void MainWindow::startBatch()
 {
-    if (m_list.RowCount() == 0) {
+    if (m_list.rowCount() == 0) {
         showMessage(QMessageBox::Warning, BatchTexts::kEmptyListTitle.toString(),
                     BatchTexts::kEmptyListMessage.toString());
         return;
     }
     m_progress->clearTiming();
-    m_driver.Start();
+    m_driver.start();
 }
 
 void MainWindow::stopBatch()
 {
-    m_driver.Stop();
+    m_driver.stop();
 }
 
 void MainWindow::onBatchFinished(const BatchSummary &summary)
@@ -480,7 +503,7 @@ void MainWindow::closeEvent(QCloseEvent *event)
     if (m_driver.isBusy()) {
         m_closing = true;
         hide();
-        m_driver.Stop();
+        m_driver.stop();
         event->ignore();
         return;
     }
@@ -501,12 +524,6 @@ void MainWindow::removeTemporaryFiles()
         if (QFile::exists(path))
             QFile::remove(path);
     }
-}
-
-int MainWindow::currentRow() const
-{
-    const QModelIndex current = m_lv->currentIndex();
-    return current.isValid() ? current.row() : -1;
 }
 
 } // namespace sonvera

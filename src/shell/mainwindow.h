@@ -1,5 +1,6 @@
 #pragma once
 
+#include "appoptions.h"
 #include "batchdriver.h"
 #include "commondialogs.h"
 #include "conversionsettings.h"
@@ -7,6 +8,7 @@
 #include "filelist.h"
 #include "foldersearch.h"
 #include "settingsstore.h"
+#include "windowactions.h"
 
 #include <QMessageBox>
 #include <QPointer>
@@ -29,22 +31,23 @@ class DropZone;
 class FileListView;
 class HotImage;
 class LinkLabel;
-class MenuWindow;
 class ParameterPanel;
 class ProgressView;
+class WindowMenus;
 
 // What the window needs from its surroundings; passed in so that tests can
 // supply their own folders, desktop and dialogs.
 struct ShellContext {
-    QString programFolder;           // folder of the executable, no trailing "/"
-    QString workFolder;              // the private work folder
-    SettingsLocation location;       // settings folder and default output folder
-    Desktop *desktop = nullptr;      // not owned; required
+    QString programFolder;            // folder of the executable, no trailing "/"
+    QString workFolder;               // the private work folder
+    SettingsLocation location;        // settings folder and default output folder
+    Desktop *desktop = nullptr;       // not owned; required
     DialogBackend *dialogs = nullptr; // not owned; nullptr: Qt's dialogs
 };
 
 // The main window: the file list, the parameter panel, the progress display
-// and every command surface, over the engine's batch driver.
+// and every command surface, over the engine's batch driver. Each command is
+// one QAction (see WindowActions) that every surface offering it triggers.
 class MainWindow final : public QWidget {
     Q_OBJECT
 
@@ -55,21 +58,23 @@ public:
     explicit MainWindow(const ShellContext &context, QWidget *parent = nullptr);
     ~MainWindow() override;
 
-    // Adds files and folders given on the command line or by a second launch:
-    // files as rows at once, folders searched for .flv files in the background.
-    void addPaths(const QStringList &paths);
+    // Adds files and folders given on the command line or by a second launch,
+    // as the file system spells them: files as rows at once, folders searched
+    // for .flv files in the background.
+    void addPaths(const QByteArrayList &paths);
+
+    QAction *action(WindowCommand command) const { return m_actions[command]; }
 
     // The commands.
-    void imgToolbar_Click(int slot);
-    void CmdToolsBar_Click(int index);
-    void imgStart_Click();
+    void startBatch();
     void stopBatch();
     void exitCommand();
-    void AddFileByDialog();
-    void AddFileFromDropZone();
-    void AddFolder();
-    void AddDroppedFiles(const QStringList &paths);
-    void browseOutputFolder();
+    void addFileByDialog();
+    void addFileFromDropZone();
+    void addFolder();
+    void addDroppedPaths(const QByteArrayList &paths);
+    void removeSelectedRows();
+    void chooseOutputFolder();
     void showHelp();
     void showAbout();
     void showOptions();
@@ -80,17 +85,18 @@ public:
     // Access for the front end and tests.
     FileList &fileList() { return m_list; }
     ConversionSettings &settings() { return m_settings; }
+    AppOptions &options() { return m_options; }
     BatchDriver &driver() { return m_driver; }
-    CCommonDialogs &CommonDialogs() { return m_commonDialogs; }
+    CommonDialogs &commonDialogs() { return m_commonDialogs; }
     ParameterPanel *panel() const { return m_panel; }
     ProgressView *progressView() const { return m_progress; }
-    QTreeView *LV() const;
-    QLineEdit *txtAction() const { return m_txtAction; }
-    MenuWindow *frmMenu() const { return m_menus; }
-    QWidget *picText() const { return m_picText; }
-    QLabel *lblText() const { return m_lblText; }
-    QToolButton *cmdToolsBar(int index) const;
-    HotImage *imgToolbar(int slot) const;
+    QTreeView *listView() const;
+    QLineEdit *commandChannel() const { return m_txtAction; }
+    WindowMenus *menus() const { return m_menus; }
+    QWidget *hintPanel() const { return m_picText; }
+    QLabel *hintLabel() const { return m_lblText; }
+    QToolButton *commandButton(int index) const;
+    HotImage *toolbarImage(int slot) const;
     // The controls a batch disables, in the order they are disabled.
     QList<QWidget *> lockSet() const;
     // The last message box shown, while it is open.
@@ -113,29 +119,32 @@ private:
     QWidget *buildToolbars();
     QWidget *buildListArea();
     QWidget *buildStartRow();
+    void connectActions();
     void connectDriver();
-    void txtAction_Change();
+    void runCommandWord();
     void setLocked(bool locked);
     void onBatchFinished(const BatchSummary &summary);
-    void onSearchFinished(const QStringList &found);
+    void onSearchFinished(const FolderSearchResult &result);
     void searchPendingFolder();
+    void showSearching();
     void showMessage(int icon, const QString &title, const QString &text);
     void showStatus(const QString &text);
     void removeTemporaryFiles();
-    int currentRow() const;
     // The context's dialogs, else Qt's.
     DialogBackend &dialogs() const;
 
     ShellContext m_context;
     ConversionSettings m_settings;
+    AppOptions m_options;
     FileList m_list;
     BatchDriver m_driver;
     SettingsStore m_store;
-    CCommonDialogs m_commonDialogs;
+    CommonDialogs m_commonDialogs;
     FolderSearch m_search;
-    QStringList m_pendingFolders; // folders given as arguments, still to be searched
+    WindowActions m_actions;
+    QList<QByteArray> m_pendingFolders; // folders given as arguments, still to be searched
     QTimer m_statusTimer;
-    bool m_closing = false;   // a close waits for the stopped batch to end
+    bool m_closing = false; // a close waits for the stopped batch to end
 
     ParameterPanel *m_panel = nullptr;
     ProgressView *m_progress = nullptr;
@@ -158,7 +167,7 @@ private:
     LinkLabel *m_lblWeb = nullptr;
     QLabel *m_lblStatus = nullptr;
     QLineEdit *m_txtAction = nullptr;
-    MenuWindow *m_menus = nullptr;
+    WindowMenus *m_menus = nullptr;
     QPointer<QMessageBox> m_messageBox;
     QPointer<FailureSummary> m_failureSummary;
 };

@@ -50,17 +50,17 @@ ParameterPanel::ParameterPanel(ConversionSettings &settings, QWidget *parent)
     for (const FormatInfo &format : formatCatalogue())
         m_cmbOF->addItem(format.listText.toString());
     m_cmbVB = makeList("cmbVB", u"Size", true);
-    fill(m_cmbVB, ListEntries::videoBitrate());
+    fill(m_cmbVB, ParameterLists::videoBitrate());
     m_cmbF = makeList("cmbF", u"Size", true);
-    fill(m_cmbF, ListEntries::frameRate());
+    fill(m_cmbF, ParameterLists::frameRate());
     m_cmbS = makeList("cmbS", u"Size", true);
-    fill(m_cmbS, ListEntries::videoSize());
+    fill(m_cmbS, ParameterLists::videoSize());
     m_cmbR = makeList("cmbR", u"Audio Rate", true);
-    fill(m_cmbR, ListEntries::audioRate());
+    fill(m_cmbR, ParameterLists::audioRate());
     m_cmbBR = makeList("cmbBR", u"Audio Bitrate", true);
-    fill(m_cmbBR, ListEntries::audioBitrate());
+    fill(m_cmbBR, ParameterLists::audioBitrate());
     m_cmbChannel = makeList("cmbChannel", u"Channel(Stereo or Mono)", false);
-    fill(m_cmbChannel, ListEntries::channel());
+    fill(m_cmbChannel, ParameterLists::channel());
 
     m_txtPath = new QLineEdit(this);
     m_txtPath->setObjectName(u"txtPath"_s);

@@ -82,8 +82,8 @@ ProgressView::ProgressView(QWidget *parent)
 
 void ProgressView::show(const ProgressDisplay &display)
 {
-    m_imgPB->setBarWidth(display.barWidth);
-    m_pb->setValue(static_cast<int>(std::lround(display.value)));
+    m_imgPB->setBarWidth(display.fraction * kBarFullWidth);
+    m_pb->setValue(static_cast<int>(std::lround(display.fraction * 100)));
     m_lblPB->setText(display.caption);
 }
 

@@ -9,6 +9,10 @@ class QProgressBar;
 
 namespace sonvera {
 
+// The full width of the progress bar in the units of the window this one
+// descends from; the bar's filled width is kept in them.
+inline constexpr double kBarFullWidth = 5415.0;
+
 // The bar image: its filled length is barWidth / kBarFullWidth of the whole.
 class ProgressBarImage final : public QWidget {
     Q_OBJECT

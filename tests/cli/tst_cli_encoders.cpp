@@ -155,8 +155,8 @@ private Q_SLOTS:
         startCli(a, QStringList{u"-q"_s, u"-f"_s, u"rmvb"_s, u"-o"_s, out} + batchA, tmp.path());
         startCli(b, QStringList{u"-q"_s, u"-f"_s, u"rmvb"_s, u"-o"_s, out} + batchB, tmp.path());
         QVERIFY(a.waitForFinished(300000) && b.waitForFinished(300000));
-        QCOMPARE(a.exitCode(), 0);
-        QCOMPARE(b.exitCode(), 0);
+        QVERIFY2(a.exitCode() == 0, a.readAllStandardError().constData());
+        QVERIFY2(b.exitCode() == 0, b.readAllStandardError().constData());
         const QStringList files = outputsIn(out);
         QCOMPARE(files.size(), 50); // no part file left either
         for (const QString &file : files) {

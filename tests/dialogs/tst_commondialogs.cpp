@@ -1,6 +1,6 @@
 // What the common dialogs pass to a dialog and take back from it, checked
 // against a scripted backend.
-#include "comdlg.h"
+#include "openfiledialog.h"
 #include "commondialogs.h"
 #include "fakebackend.h"
 #include "filefilter.h"
@@ -23,23 +23,23 @@ struct Snapshot {
     qint16 fontSize;
     bool bold, italic, underline;
 
-    explicit Snapshot(const CCommonDialogs &d)
-        : fileName(d.FileName()), fileTitle(d.FileTitle()), path(d.Path()), filter(d.Filter()), title(d.Title()),
-          defExt(d.DefExt()), fontName(d.FontName()), color(d.Color()), fontSize(d.FontSize()), bold(d.FontBold()),
-          italic(d.FontItalic()), underline(d.FontUnderline())
+    explicit Snapshot(const CommonDialogs &d)
+        : fileName(d.fileName()), fileTitle(d.fileTitle()), path(d.path()), filter(d.filter()), title(d.title()),
+          defExt(d.defaultExtension()), fontName(d.fontName()), color(d.color()), fontSize(d.fontSize()), bold(d.fontBold()),
+          italic(d.fontItalic()), underline(d.fontUnderline())
     {
     }
     bool operator==(const Snapshot &) const = default;
 };
 
-void FillProperties(CCommonDialogs &d)
+void FillProperties(CommonDialogs &d)
 {
     d.setFileName(u"/v/a.flv"_s);
     d.setFileTitle(u"a.flv"_s);
     d.setPath(u"/no/such/folder"_s);
     d.setFilter(u"所有格式文件(*.*)|*.*"_s);
     d.setTitle(u"Open Files"_s);
-    d.setDefExt(u"flv"_s);
+    d.setDefaultExtension(u"flv"_s);
     d.setColor(0x00336699);
     d.setFontName(u"Sans"_s);
     d.setFontSize(12);
@@ -49,22 +49,22 @@ void FillProperties(CCommonDialogs &d)
 }
 
 // Calls the Show method named `method`.
-bool Show(CCommonDialogs &d, QStringView method)
+bool Show(CommonDialogs &d, QStringView method)
 {
-    if (method == u"ShowOpen")
-        return d.ShowOpen();
-    if (method == u"ShowSave")
-        return d.ShowSave();
-    if (method == u"ShowFolder")
-        return d.ShowFolder();
-    if (method == u"ShowColor")
-        return d.ShowColor(false);
-    if (method == u"ShowFont")
-        return d.ShowFont();
-    if (method == u"ShowPrinter")
-        return d.ShowPrinter();
-    if (method == u"ShowPrinterProperties")
-        return d.ShowPrinterProperties();
+    if (method == u"showOpen")
+        return d.showOpen();
+    if (method == u"showSave")
+        return d.showSave();
+    if (method == u"showFolder")
+        return d.showFolder();
+    if (method == u"showColor")
+        return d.showColor(false);
+    if (method == u"showFont")
+        return d.showFont();
+    if (method == u"showPrinter")
+        return d.showPrinter();
+    if (method == u"showPrinterProperties")
+        return d.showPrinterProperties();
     qFatal("no such method");
 }
 
@@ -106,7 +106,7 @@ private Q_SLOTS:
     {
         QFETCH(QString, filter);
         QFETCH(QStringList, expected);
-        QCOMPARE(QtNameFilters(filter), expected);
+        QCOMPARE(qtNameFilters(filter), expected);
     }
 
     // The wildcards match as the stored patterns always did: "*.*" for every
@@ -139,12 +139,12 @@ private Q_SLOTS:
     void propertiesStartEmptyAndReadUpToNul()
     {
         FakeBackend backend;
-        CCommonDialogs d(&backend);
-        QVERIFY(d.FileName().isEmpty() && d.FileTitle().isEmpty() && d.Path().isEmpty() && d.Filter().isEmpty());
-        QVERIFY(d.Title().isEmpty() && d.DefExt().isEmpty() && d.FontName().isEmpty());
-        QCOMPARE(d.Color(), 0);
-        QCOMPARE(d.FontSize(), qint16(0));
-        QVERIFY(!d.FontBold() && !d.FontItalic() && !d.FontUnderline());
+        CommonDialogs d(&backend);
+        QVERIFY(d.fileName().isEmpty() && d.fileTitle().isEmpty() && d.path().isEmpty() && d.filter().isEmpty());
+        QVERIFY(d.title().isEmpty() && d.defaultExtension().isEmpty() && d.fontName().isEmpty());
+        QCOMPARE(d.color(), 0);
+        QCOMPARE(d.fontSize(), qint16(0));
+        QVERIFY(!d.fontBold() && !d.fontItalic() && !d.fontUnderline());
 
         const QString withNul = u"ab\0cd"_s;
         d.setFileName(withNul);
@@ -152,15 +152,15 @@ private Q_SLOTS:
         d.setPath(withNul);
         d.setTitle(withNul);
         d.setFilter(withNul);
-        d.setDefExt(withNul);
+        d.setDefaultExtension(withNul);
         d.setFontName(withNul);
-        QCOMPARE(d.FileName(), u"ab"_s);
-        QCOMPARE(d.FileTitle(), u"ab"_s);
-        QCOMPARE(d.Path(), u"ab"_s);
-        QCOMPARE(d.Title(), u"ab"_s);
-        QCOMPARE(d.Filter(), withNul);
-        QCOMPARE(d.DefExt(), withNul);
-        QCOMPARE(d.FontName(), withNul);
+        QCOMPARE(d.fileName(), u"ab"_s);
+        QCOMPARE(d.fileTitle(), u"ab"_s);
+        QCOMPARE(d.path(), u"ab"_s);
+        QCOMPARE(d.title(), u"ab"_s);
+        QCOMPARE(d.filter(), withNul);
+        QCOMPARE(d.defaultExtension(), withNul);
+        QCOMPARE(d.fontName(), withNul);
     }
 
     void showOpenConfirmed_data()
@@ -181,14 +181,14 @@ private Q_SLOTS:
 
         FakeBackend backend;
         QWidget owner;
-        CCommonDialogs d(&backend);
-        d.Init(&owner);
+        CommonDialogs d(&backend);
+        d.setOwner(&owner);
         d.setTitle(u"Open Files"_s);
         d.setFilter(u"所有格式文件(*.*)|*.*"_s);
-        d.setDefExt(u"flv"_s);
+        d.setDefaultExtension(u"flv"_s);
         backend.fileAnswer = chosen;
 
-        QVERIFY(d.ShowOpen());
+        QVERIFY(d.showOpen());
         QCOMPARE(backend.lastMethod, u"open"_s);
         QCOMPARE(backend.lastParent, &owner);
         const FileDialogRequest &r = backend.lastFileRequest;
@@ -199,9 +199,9 @@ private Q_SLOTS:
         QCOMPARE(r.directory, QDir::currentPath()); // nothing chosen before
         QVERIFY(r.selectedFile.isEmpty());
 
-        QCOMPARE(d.FileName(), chosen);
-        QCOMPARE(d.Path(), path);
-        QCOMPARE(d.FileTitle(), fileTitle);
+        QCOMPARE(d.fileName(), chosen);
+        QCOMPARE(d.path(), path);
+        QCOMPARE(d.fileTitle(), fileTitle);
     }
 
     void showOpenStartsOnTheLastFile()
@@ -213,19 +213,19 @@ private Q_SLOTS:
 
         FakeBackend backend;
         QWidget owner;
-        CCommonDialogs d(&backend);
-        d.Init(&owner);
+        CommonDialogs d(&backend);
+        d.setOwner(&owner);
         backend.fileAnswer = folder + u"/a.flv"_s;
-        QVERIFY(d.ShowOpen());
+        QVERIFY(d.showOpen());
 
         backend.fileAnswer.reset();
-        QVERIFY(!d.ShowOpen());
+        QVERIFY(!d.showOpen());
         QCOMPARE(backend.lastFileRequest.directory, folder);
         QCOMPARE(backend.lastFileRequest.selectedFile, u"a.flv"_s);
 
         // Its folder is gone: start in the working folder, name still offered.
         QVERIFY(QDir(folder).removeRecursively());
-        QVERIFY(!d.ShowOpen());
+        QVERIFY(!d.showOpen());
         QCOMPARE(backend.lastFileRequest.directory, QDir::currentPath());
         QCOMPARE(backend.lastFileRequest.selectedFile, u"a.flv"_s);
     }
@@ -234,13 +234,13 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("method");
         QTest::addColumn<QString>("dialog"); // what the backend was asked for
-        QTest::newRow("open") << u"ShowOpen"_s << u"open"_s;
-        QTest::newRow("save") << u"ShowSave"_s << u"save"_s;
-        QTest::newRow("folder") << u"ShowFolder"_s << u"folder"_s;
-        QTest::newRow("color") << u"ShowColor"_s << u"color"_s;
-        QTest::newRow("font") << u"ShowFont"_s << u"font"_s;
-        QTest::newRow("printer") << u"ShowPrinter"_s << u"print"_s;
-        QTest::newRow("printer properties") << u"ShowPrinterProperties"_s << u"pageSetup"_s;
+        QTest::newRow("open") << u"showOpen"_s << u"open"_s;
+        QTest::newRow("save") << u"showSave"_s << u"save"_s;
+        QTest::newRow("folder") << u"showFolder"_s << u"folder"_s;
+        QTest::newRow("color") << u"showColor"_s << u"color"_s;
+        QTest::newRow("font") << u"showFont"_s << u"font"_s;
+        QTest::newRow("printer") << u"showPrinter"_s << u"print"_s;
+        QTest::newRow("printer properties") << u"showPrinterProperties"_s << u"pageSetup"_s;
     }
     void cancelChangesNothing()
     {
@@ -249,8 +249,8 @@ private Q_SLOTS:
         FakeBackend backend; // every answer is "cancelled"
         backend.printerAvailable = true;
         QWidget owner;
-        CCommonDialogs d(&backend);
-        d.Init(&owner);
+        CommonDialogs d(&backend);
+        d.setOwner(&owner);
         FillProperties(d);
         const Snapshot before(d);
 
@@ -288,14 +288,14 @@ private Q_SLOTS:
 
         FakeBackend backend;
         QWidget owner;
-        CCommonDialogs d(&backend);
-        d.Init(&owner);
+        CommonDialogs d(&backend);
+        d.setOwner(&owner);
         d.setTitle(u"Open Files"_s);
-        d.setDefExt(u"flv"_s);
+        d.setDefaultExtension(u"flv"_s);
         d.setPath(path);
         backend.fileAnswer = u"/out/b.mp4"_s;
 
-        QVERIFY(d.ShowSave());
+        QVERIFY(d.showSave());
         const FileDialogRequest &r = backend.lastFileRequest;
         QCOMPARE(backend.lastMethod, u"save"_s);
         QCOMPARE(backend.lastParent, &owner);
@@ -304,18 +304,18 @@ private Q_SLOTS:
         QVERIFY(r.defaultSuffix.isEmpty());
         QVERIFY(r.selectedFile.isEmpty());
         QCOMPARE(r.nameFilters, QStringList{u"*.* (*)"_s}); // blank Filter
-        QCOMPARE(d.FileName(), u"/out/b.mp4"_s);
-        QCOMPARE(d.Path(), u"/out"_s);
-        QCOMPARE(d.FileTitle(), u"b.mp4"_s);
+        QCOMPARE(d.fileName(), u"/out/b.mp4"_s);
+        QCOMPARE(d.path(), u"/out"_s);
+        QCOMPARE(d.fileTitle(), u"b.mp4"_s);
     }
 
     void showSaveUsesFilter()
     {
         FakeBackend backend;
-        CCommonDialogs d(&backend);
-        d.Init(nullptr);
+        CommonDialogs d(&backend);
+        d.setOwner(nullptr);
         d.setFilter(u"MP4|*.mp4|所有文件|*.*"_s);
-        QVERIFY(!d.ShowSave());
+        QVERIFY(!d.showSave());
         QCOMPARE(backend.lastFileRequest.nameFilters, (QStringList{u"MP4 (*.mp4)"_s, u"所有文件 (*)"_s}));
         QCOMPARE(backend.lastParent, nullptr);
     }
@@ -324,18 +324,18 @@ private Q_SLOTS:
     {
         FakeBackend backend;
         QWidget owner;
-        CCommonDialogs d(&backend);
-        d.Init(&owner);
+        CommonDialogs d(&backend);
+        d.setOwner(&owner);
         FillProperties(d);
         d.setTitle(u"选择一个文件夹:"_s);
         backend.folderAnswer = u"/media/clips"_s;
 
-        QVERIFY(d.ShowFolder());
+        QVERIFY(d.showFolder());
         QCOMPARE(backend.lastCaption, u"选择一个文件夹:"_s);
         QCOMPARE(backend.lastParent, &owner);
-        QCOMPARE(d.Path(), u"/media/clips"_s);
-        QVERIFY(d.FileName().isEmpty());
-        QVERIFY(d.FileTitle().isEmpty());
+        QCOMPARE(d.path(), u"/media/clips"_s);
+        QVERIFY(d.fileName().isEmpty());
+        QVERIFY(d.fileTitle().isEmpty());
     }
 
     void colorRoundTrip_data()
@@ -361,26 +361,26 @@ private Q_SLOTS:
 
         FakeBackend backend;
         QWidget owner;
-        CCommonDialogs d(&backend);
-        d.Init(&owner);
+        CommonDialogs d(&backend);
+        d.setOwner(&owner);
         d.setColor(stored);
         backend.colorAnswer = chosen;
-        QVERIFY(d.ShowColor(true));
+        QVERIFY(d.showColor(true));
         QCOMPARE(backend.lastInitialColor, shown);
         QVERIFY(backend.lastFullOpen);
-        QCOMPARE(d.Color(), takenBack);
+        QCOMPARE(d.color(), takenBack);
 
-        QVERIFY(d.ShowColor(false));
+        QVERIFY(d.showColor(false));
         QVERIFY(!backend.lastFullOpen);
-        QCOMPARE(backend.lastInitialColor, ColorFromBgr(takenBack));
+        QCOMPARE(backend.lastInitialColor, colorFromBgr(takenBack));
     }
 
     void fontRoundTrip()
     {
         FakeBackend backend;
         QWidget owner;
-        CCommonDialogs d(&backend);
-        d.Init(&owner);
+        CommonDialogs d(&backend);
+        d.setOwner(&owner);
         d.setFontName(u"DejaVu Sans"_s);
         d.setFontSize(12);
         d.setFontBold(true);
@@ -395,7 +395,7 @@ private Q_SLOTS:
         answer.setUnderline(false);
         backend.fontAnswer = answer;
 
-        QVERIFY(d.ShowFont());
+        QVERIFY(d.showFont());
         QCOMPARE(backend.lastParent, &owner);
         const QFont &shown = backend.lastInitialFont;
         QCOMPARE(shown.family(), u"DejaVu Sans"_s);
@@ -404,28 +404,28 @@ private Q_SLOTS:
         QVERIFY(!shown.italic());
         QVERIFY(shown.underline());
 
-        QCOMPARE(d.FontName(), u"Noto Serif"_s);
-        QCOMPARE(d.FontSize(), qint16(10)); // truncated, not rounded
-        QVERIFY(!d.FontBold());
-        QVERIFY(d.FontItalic());
-        QVERIFY(d.FontUnderline());         // not taken back
-        QCOMPARE(d.Color(), 0x000000FF);    // not taken back
+        QCOMPARE(d.fontName(), u"Noto Serif"_s);
+        QCOMPARE(d.fontSize(), qint16(10)); // truncated, not rounded
+        QVERIFY(!d.fontBold());
+        QVERIFY(d.fontItalic());
+        QVERIFY(d.fontUnderline());         // not taken back
+        QCOMPARE(d.color(), 0x000000FF);    // not taken back
 
         // A font sized in pixels has no point size: FontSize stays.
         QFont pixels(u"Noto Sans"_s);
         pixels.setPixelSize(20);
         backend.fontAnswer = pixels;
-        QVERIFY(d.ShowFont());
-        QCOMPARE(d.FontName(), u"Noto Sans"_s);
-        QCOMPARE(d.FontSize(), qint16(10));
+        QVERIFY(d.showFont());
+        QCOMPARE(d.fontName(), u"Noto Sans"_s);
+        QCOMPARE(d.fontSize(), qint16(10));
     }
 
     void fontWithoutSizeOrName()
     {
         FakeBackend backend;
-        CCommonDialogs d(&backend);
-        d.Init(nullptr);
-        QVERIFY(!d.ShowFont());
+        CommonDialogs d(&backend);
+        d.setOwner(nullptr);
+        QVERIFY(!d.showFont());
         // Nothing stored: the dialog starts from the application's font.
         QCOMPARE(backend.lastInitialFont.family(), QFont().family());
         QCOMPARE(backend.lastInitialFont.pointSizeF(), QFont().pointSizeF());
@@ -435,10 +435,10 @@ private Q_SLOTS:
     {
         FakeBackend backend;
         QWidget owner;
-        CCommonDialogs d(&backend);
-        d.Init(&owner);
+        CommonDialogs d(&backend);
+        d.setOwner(&owner);
         backend.printAnswer = true;
-        QVERIFY(d.ShowPrinter());
+        QVERIFY(d.showPrinter());
         QCOMPARE(backend.lastParent, &owner);
         const auto hidden = QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintSelection
             | QAbstractPrintDialog::PrintPageRange | QAbstractPrintDialog::PrintCurrentPage;
@@ -449,16 +449,16 @@ private Q_SLOTS:
     {
         FakeBackend backend;
         QWidget owner;
-        CCommonDialogs d(&backend);
-        d.Init(&owner);
+        CommonDialogs d(&backend);
+        d.setOwner(&owner);
         backend.pageSetupAnswer = true;
 
         backend.printerAvailable = false;
-        QVERIFY(!d.ShowPrinterProperties());
+        QVERIFY(!d.showPrinterProperties());
         QCOMPARE(backend.calls, 0); // nothing shown
 
         backend.printerAvailable = true;
-        QVERIFY(d.ShowPrinterProperties());
+        QVERIFY(d.showPrinterProperties());
         QCOMPARE(backend.lastMethod, u"pageSetup"_s);
         QCOMPARE(backend.lastParent, &owner);
     }
@@ -467,10 +467,10 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("method");
         QTest::addColumn<bool>("shown"); // shown without a parent instead
-        for (const char *m : {"ShowOpen", "ShowSave", "ShowFolder", "ShowColor", "ShowPrinter"})
+        for (const char *m : {"showOpen", "showSave", "showFolder", "showColor", "showPrinter"})
             QTest::newRow(m) << QString::fromLatin1(m) << false;
-        QTest::newRow("ShowFont") << u"ShowFont"_s << true;
-        QTest::newRow("ShowPrinterProperties") << u"ShowPrinterProperties"_s << true;
+        QTest::newRow("showFont") << u"showFont"_s << true;
+        QTest::newRow("showPrinterProperties") << u"showPrinterProperties"_s << true;
     }
     void withoutInit()
     {
@@ -486,17 +486,17 @@ private Q_SLOTS:
             backend.printAnswer = true;
             backend.printerAvailable = true;
             backend.pageSetupAnswer = true;
-            CCommonDialogs d(&backend);
+            CommonDialogs d(&backend);
             if (ownerDestroyed) {
                 auto *owner = new QWidget;
-                d.Init(owner);
+                d.setOwner(owner);
                 delete owner;
             }
             const Snapshot before(d);
 
             const QString reason = ownerDestroyed ? u"the owner window no longer exists"_s
-                                                  : u"Init() was not called"_s;
-            QTest::ignoreMessage(QtWarningMsg, qPrintable(u"CCommonDialogs::%1: %2"_s.arg(method, reason)));
+                                                  : u"setOwner() was not called"_s;
+            QTest::ignoreMessage(QtWarningMsg, qPrintable(u"CommonDialogs::%1: %2"_s.arg(method, reason)));
             QCOMPARE(Show(d, method), shown);
             QCOMPARE(backend.calls, shown ? 1 : 0);
             if (shown)
@@ -529,7 +529,7 @@ private Q_SLOTS:
         FakeBackend backend;
         QWidget owner;
         QString folder = initial;
-        QCOMPARE(ShowOpenFile(backend, &owner, u"打开文件"_s, folder, u"*.*|*.*"_s, OFN_LONGNAMES | OFN_NOCHANGEDIR),
+        QCOMPARE(showOpenFileDialog(backend, &owner, u"打开文件"_s, folder, u"*.*|*.*"_s, false),
                  QString());
         QCOMPARE(folder, rewritten);
         QCOMPARE(backend.lastFileRequest.directory, rewritten);
@@ -539,27 +539,27 @@ private Q_SLOTS:
     void showOpenFileRequest_data()
     {
         QTest::addColumn<QString>("filter");
-        QTest::addColumn<quint32>("flags");
+        QTest::addColumn<bool>("onlyExisting");
         QTest::addColumn<QStringList>("nameFilters");
         QTest::addColumn<QFileDialog::FileMode>("fileMode");
-        QTest::newRow("drop zone") << u"*.*|*.*"_s << (OFN_LONGNAMES | OFN_NOCHANGEDIR)
+        QTest::newRow("drop zone") << u"*.*|*.*"_s << false
                                    << QStringList{u"*.* (*)"_s} << QFileDialog::AnyFile;
-        QTest::newRow("no filter") << QString() << quint32(0) << QStringList{u"*.* (*)"_s} << QFileDialog::AnyFile;
-        QTest::newRow("blank filter") << u"  "_s << quint32(0) << QStringList{u"*.* (*)"_s} << QFileDialog::AnyFile;
-        QTest::newRow("must exist") << u"FLV|*.flv"_s << (OFN_FILEMUSTEXIST | OFN_HIDEREADONLY)
+        QTest::newRow("no filter") << QString() << false << QStringList{u"*.* (*)"_s} << QFileDialog::AnyFile;
+        QTest::newRow("blank filter") << u"  "_s << false << QStringList{u"*.* (*)"_s} << QFileDialog::AnyFile;
+        QTest::newRow("must exist") << u"FLV|*.flv"_s << true
                                     << QStringList{u"FLV (*.flv)"_s} << QFileDialog::ExistingFile;
     }
     void showOpenFileRequest()
     {
         QFETCH(QString, filter);
-        QFETCH(quint32, flags);
+        QFETCH(bool, onlyExisting);
         QFETCH(QStringList, nameFilters);
         QFETCH(QFileDialog::FileMode, fileMode);
 
         FakeBackend backend;
         backend.fileAnswer = u"/v/a.flv"_s;
         QString folder;
-        QCOMPARE(ShowOpenFile(backend, nullptr, u"打开文件"_s, folder, filter, flags), u"/v/a.flv"_s);
+        QCOMPARE(showOpenFileDialog(backend, nullptr, u"打开文件"_s, folder, filter, onlyExisting), u"/v/a.flv"_s);
         const FileDialogRequest &r = backend.lastFileRequest;
         QCOMPARE(backend.lastMethod, u"open"_s);
         QCOMPARE(r.caption, u"打开文件"_s);

@@ -1,7 +1,7 @@
 // The common dialogs with Qt's real dialog widgets on the offscreen platform:
 // a driver answers each modal dialog as a user would, after checking what it
 // shows.
-#include "comdlg.h"
+#include "openfiledialog.h"
 #include "commondialogs.h"
 
 #include <QApplication>
@@ -135,8 +135,8 @@ private Q_SLOTS:
         MakeFiles(tmp, {u"a.flv"_s, u"B.FLV"_s, u"README"_s, u"c.mp4"_s});
 
         QWidget owner;
-        CCommonDialogs d;
-        d.Init(&owner);
+        CommonDialogs d;
+        d.setOwner(&owner);
         d.setTitle(u"Open Files"_s);
         d.setFilter(u"视频(*.flv)|*.flv|所有格式文件(*.*)|*.*"_s);
         d.setFileName(tmp.filePath(u"a.flv"_s));
@@ -157,18 +157,18 @@ private Q_SLOTS:
             TypeName(dialog, u"README"_s);
             Accept(dialog);
         });
-        QVERIFY(d.ShowOpen());
+        QVERIFY(d.showOpen());
         QVERIFY(driver.answered());
-        QCOMPARE(d.FileName(), tmp.filePath(u"README"_s));
-        QCOMPARE(d.Path(), tmp.path());
-        QCOMPARE(d.FileTitle(), u"README"_s);
+        QCOMPARE(d.fileName(), tmp.filePath(u"README"_s));
+        QCOMPARE(d.path(), tmp.path());
+        QCOMPARE(d.fileTitle(), u"README"_s);
     }
 
     void openCancelled()
     {
         QWidget owner;
-        CCommonDialogs d;
-        d.Init(&owner);
+        CommonDialogs d;
+        d.setOwner(&owner);
         d.setFileName(u"/v/a.flv"_s);
         d.setPath(u"/v"_s);
         d.setFileTitle(u"a.flv"_s);
@@ -176,11 +176,11 @@ private Q_SLOTS:
             QVERIFY(qobject_cast<QFileDialog *>(w));
             qobject_cast<QDialog *>(w)->reject();
         });
-        QVERIFY(!d.ShowOpen());
+        QVERIFY(!d.showOpen());
         QVERIFY(driver.answered());
-        QCOMPARE(d.FileName(), u"/v/a.flv"_s);
-        QCOMPARE(d.Path(), u"/v"_s);
-        QCOMPARE(d.FileTitle(), u"a.flv"_s);
+        QCOMPARE(d.fileName(), u"/v/a.flv"_s);
+        QCOMPARE(d.path(), u"/v"_s);
+        QCOMPARE(d.fileTitle(), u"a.flv"_s);
     }
 
     void save()
@@ -190,8 +190,8 @@ private Q_SLOTS:
         MakeFiles(tmp, {u"old.txt"_s});
 
         QWidget owner;
-        CCommonDialogs d;
-        d.Init(&owner);
+        CommonDialogs d;
+        d.setOwner(&owner);
         d.setTitle(u"Open Files"_s);
         d.setPath(tmp.path());
 
@@ -204,11 +204,11 @@ private Q_SLOTS:
                 TypeName(dialog, u"old.txt"_s);
                 Accept(dialog);
             });
-            QVERIFY(!d.ShowSave());
+            QVERIFY(!d.showSave());
             QVERIFY(refuse.answered());
             QCOMPARE(refuse.messageBoxesClosed(), 1);
-            QCOMPARE(d.Path(), tmp.path());
-            QVERIFY(d.FileName().isEmpty());
+            QCOMPARE(d.path(), tmp.path());
+            QVERIFY(d.fileName().isEmpty());
         }
 
         ModalDriver driver([&](QWidget *w) {
@@ -222,11 +222,11 @@ private Q_SLOTS:
             TypeName(dialog, u"new.txt"_s);
             Accept(dialog);
         });
-        QVERIFY(d.ShowSave());
-        QCOMPARE(d.FileName(), tmp.filePath(u"new.txt"_s));
-        QCOMPARE(d.Path(), tmp.path());
-        QCOMPARE(d.FileTitle(), u"new.txt"_s);
-        QVERIFY(!QFile::exists(d.FileName())); // choosing a name writes nothing
+        QVERIFY(d.showSave());
+        QCOMPARE(d.fileName(), tmp.filePath(u"new.txt"_s));
+        QCOMPARE(d.path(), tmp.path());
+        QCOMPARE(d.fileTitle(), u"new.txt"_s);
+        QVERIFY(!QFile::exists(d.fileName())); // choosing a name writes nothing
     }
 
     void folder()
@@ -236,8 +236,8 @@ private Q_SLOTS:
         QVERIFY(QDir(tmp.path()).mkdir(u"clips"_s));
 
         QWidget owner;
-        CCommonDialogs d;
-        d.Init(&owner);
+        CommonDialogs d;
+        d.setOwner(&owner);
         d.setTitle(u"选择一个文件夹:"_s);
         d.setFileName(u"/v/a.flv"_s);
         d.setFileTitle(u"a.flv"_s);
@@ -249,10 +249,10 @@ private Q_SLOTS:
             dialog->setDirectory(tmp.filePath(u"clips"_s));
             Accept(dialog);
         });
-        QVERIFY(d.ShowFolder());
-        QCOMPARE(d.Path(), tmp.filePath(u"clips"_s));
-        QVERIFY(d.FileName().isEmpty());
-        QVERIFY(d.FileTitle().isEmpty());
+        QVERIFY(d.showFolder());
+        QCOMPARE(d.path(), tmp.filePath(u"clips"_s));
+        QVERIFY(d.fileName().isEmpty());
+        QVERIFY(d.fileTitle().isEmpty());
     }
 
     void showOpenFile()
@@ -274,14 +274,14 @@ private Q_SLOTS:
                 TypeName(dialog, u"a.flv"_s);
                 Accept(dialog);
             });
-            QCOMPARE(ShowOpenFile(&owner, u"打开文件"_s, folder, u"*.*|*.*"_s, OFN_LONGNAMES | OFN_NOCHANGEDIR),
+            QCOMPARE(showOpenFileDialog(&owner, u"打开文件"_s, folder, u"*.*|*.*"_s, false),
                      tmp.filePath(u"a.flv"_s));
             QCOMPARE(folder, tmp.path() + u'/');
         }
 
         QString missing = tmp.filePath(u"gone"_s);
         ModalDriver cancel([](QWidget *w) { qobject_cast<QDialog *>(w)->reject(); });
-        QCOMPARE(ShowOpenFile(&owner, u"打开文件"_s, missing), QString());
+        QCOMPARE(showOpenFileDialog(&owner, u"打开文件"_s, missing), QString());
         QVERIFY(cancel.answered());
         QCOMPARE(missing, QCoreApplication::applicationDirPath());
     }
@@ -289,8 +289,8 @@ private Q_SLOTS:
     void color()
     {
         QWidget owner;
-        CCommonDialogs d;
-        d.Init(&owner);
+        CommonDialogs d;
+        d.setOwner(&owner);
         d.setColor(0x00336699);
         ModalDriver driver([&](QWidget *w) {
             auto *dialog = qobject_cast<QColorDialog *>(w);
@@ -299,15 +299,15 @@ private Q_SLOTS:
             dialog->setCurrentColor(QColor(1, 2, 3));
             Accept(dialog);
         });
-        QVERIFY(d.ShowColor(false));
-        QCOMPARE(d.Color(), 0x00030201);
+        QVERIFY(d.showColor(false));
+        QCOMPARE(d.color(), 0x00030201);
     }
 
     void font()
     {
         QWidget owner;
-        CCommonDialogs d;
-        d.Init(&owner);
+        CommonDialogs d;
+        d.setOwner(&owner);
         d.setFontName(QFont().family());
         d.setFontSize(14);
         d.setFontItalic(true);
@@ -319,19 +319,19 @@ private Q_SLOTS:
             current = dialog->currentFont();
             Accept(dialog);
         });
-        QVERIFY(d.ShowFont());
+        QVERIFY(d.showFont());
         QVERIFY(driver.answered());
-        QCOMPARE(d.FontName(), current.family());
-        QCOMPARE(d.FontSize(), qint16(current.pointSize()));
-        QCOMPARE(d.FontItalic(), current.italic());
+        QCOMPARE(d.fontName(), current.family());
+        QCOMPARE(d.fontSize(), qint16(current.pointSize()));
+        QCOMPARE(d.fontItalic(), current.italic());
     }
 
     // Whatever printers this machine has, a refused printer dialog is false.
     void printersRefused()
     {
         QWidget owner;
-        CCommonDialogs d;
-        d.Init(&owner);
+        CommonDialogs d;
+        d.setOwner(&owner);
         ModalDriver driver([](QWidget *w) {
             auto *dialog = qobject_cast<QPrintDialog *>(w);
             QVERIFY(dialog);
@@ -339,11 +339,11 @@ private Q_SLOTS:
             QVERIFY(!dialog->testOption(QAbstractPrintDialog::PrintPageRange));
             dialog->reject();
         });
-        QVERIFY(!d.ShowPrinter());
+        QVERIFY(!d.showPrinter());
         QVERIFY(driver.answered());
 
         ModalDriver refuse([](QWidget *w) { qobject_cast<QDialog *>(w)->reject(); });
-        QVERIFY(!d.ShowPrinterProperties());
+        QVERIFY(!d.showPrinterProperties());
     }
 };
 

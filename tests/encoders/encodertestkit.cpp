@@ -112,13 +112,13 @@ Conversion convert(const QString &source, const QString &outputFolder, const QSt
 {
     const CommandContext context = contextFor(workFolder, clip);
     const QString folder = outputFolder.endsWith(u'/') ? outputFolder : outputFolder + u'/';
-    const EncoderCommand first = BuildFirstStageCommand(source, folder, settings, context);
+    const EncoderCommand first = buildFirstStageCommand(source, folder, settings, context);
     Conversion c;
     c.first = runProgram(first.program, first.arguments);
     c.outputPath = first.outputPath;
     if (c.first.exitCode != 0)
         return c;
-    const EncoderCommand second = BuildSecondStageCommand(source, folder, settings, context);
+    const EncoderCommand second = buildSecondStageCommand(source, folder, settings, context);
     if (second.isEmpty()) {
         c.ok = true;
         return c;
@@ -132,7 +132,7 @@ Conversion convert(const QString &source, const QString &outputFolder, const QSt
 Conversion convertSecondStage(const QString &source, const QString &outputFolder, const QString &workFolder,
                               const ConversionSettings &settings)
 {
-    const EncoderCommand second = BuildSecondStageCommand(source, outputFolder, settings, contextFor(workFolder, std::nullopt));
+    const EncoderCommand second = buildSecondStageCommand(source, outputFolder, settings, contextFor(workFolder, std::nullopt));
     Conversion c;
     c.first.finished = true;
     c.first.exitCode = 0;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "commands.h"
+#include "encodercommands.h"
 #include "conversionsettings.h"
 
 #include <QSize>

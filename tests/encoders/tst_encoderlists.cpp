@@ -65,24 +65,24 @@ private Q_SLOTS:
                 QTest::addRow("%d %s %s", format, field, qPrintable(entry.toString())) << format << QString::fromLatin1(field) << entry.toString();
         };
         for (int format : {2, 3}) {
-            rows(format, "videoBitrate", ListEntries::videoBitrate());
-            rows(format, "frameRate", ListEntries::frameRate());
-            rows(format, "audioBitrate", ListEntries::audioBitrate());
+            rows(format, "videoBitrate", ParameterLists::videoBitrate());
+            rows(format, "frameRate", ParameterLists::frameRate());
+            rows(format, "audioBitrate", ParameterLists::audioBitrate());
         }
-        rows(4, "videoBitrate", ListEntries::videoBitrate());
-        rows(4, "audioBitrate", ListEntries::audioBitrate());
-        rows(8, "audioRate", ListEntries::audioRate());
-        rows(8, "audioBitrate", ListEntries::audioBitrate());
+        rows(4, "videoBitrate", ParameterLists::videoBitrate());
+        rows(4, "audioBitrate", ParameterLists::audioBitrate());
+        rows(8, "audioRate", ParameterLists::audioRate());
+        rows(8, "audioBitrate", ParameterLists::audioBitrate());
         for (const QString &channel : {u"0"_s, u"1"_s, u"-1"_s})
             QTest::addRow("8 channelIndex %s", qPrintable(channel)) << 8 << u"channelIndex"_s << channel;
-        rows(1, "videoSize", ListEntries::videoSize());
-        rows(1, "videoBitrate", ListEntries::videoBitrate());
-        rows(1, "audioRate", ListEntries::audioRate());
-        rows(1, "audioBitrate", ListEntries::audioBitrate());
+        rows(1, "videoSize", ParameterLists::videoSize());
+        rows(1, "videoBitrate", ParameterLists::videoBitrate());
+        rows(1, "audioRate", ParameterLists::audioRate());
+        rows(1, "audioBitrate", ParameterLists::audioBitrate());
         for (const QString &channel : {u"0"_s, u"1"_s, u"-1"_s})
             QTest::addRow("1 channelIndex %s", qPrintable(channel)) << 1 << u"channelIndex"_s << channel;
         for (int format : {0, 5, 6, 7})
-            rows(format, "videoSize", ListEntries::videoSize());
+            rows(format, "videoSize", ParameterLists::videoSize());
     }
 
     void everyEntry()

@@ -1,6 +1,6 @@
 // The encoders' pure parts: value fitting, the legacy command lines as the
 // engine builds them, the reading of ffmpeg's output, the status lines.
-#include "commands.h"
+#include "encodercommands.h"
 #include "conversionsettings.h"
 #include "ffmpegoutput.h"
 #include "formats.h"
@@ -202,7 +202,7 @@ private Q_SLOTS:
         for (int format = 0; format < kFormatCount; ++format) {
             auto check = [&](const ConversionSettings &s, const QString &what) {
                 const QString label = QString::number(format) + u' ' + what;
-                const EncoderCommand first = BuildFirstStageCommand(u"/v/a.flv"_s, u"/out/"_s, s, context());
+                const EncoderCommand first = buildFirstStageCommand(u"/v/a.flv"_s, u"/out/"_s, s, context());
                 if (first.encoderImage == u"conv") {
                     const ConvParse parsed = parseConvArguments(first.arguments);
                     QVERIFY2(parsed.request, qPrintable(label + u": "_s + parsed.error.cause));
@@ -215,7 +215,7 @@ private Q_SLOTS:
                     QVERIFY2(parsed.request, qPrintable(label + u": "_s + parsed.error.cause));
                     QVERIFY2(planCoder(*parsed.request, false).plan, qPrintable(label));
                 }
-                const EncoderCommand second = BuildSecondStageCommand(u"/v/a.flv"_s, u"/out/"_s, s, context());
+                const EncoderCommand second = buildSecondStageCommand(u"/v/a.flv"_s, u"/out/"_s, s, context());
                 if (!second.isEmpty()) {
                     const CoderParse parsed = parseCoderArguments(second.arguments);
                     QVERIFY2(parsed.request, qPrintable(label + u": "_s + parsed.error.cause));
@@ -231,11 +231,11 @@ private Q_SLOTS:
                     check(s, QString::fromLatin1(name) + u'=' + entry);
                 }
             };
-            each(ListEntries::videoBitrate(), &ConversionSettings::videoBitrate, "videoBitrate");
-            each(ListEntries::frameRate(), &ConversionSettings::frameRate, "frameRate");
-            each(ListEntries::audioRate(), &ConversionSettings::audioRate, "audioRate");
-            each(ListEntries::audioBitrate(), &ConversionSettings::audioBitrate, "audioBitrate");
-            for (QStringView size : ListEntries::videoSize()) {
+            each(ParameterLists::videoBitrate(), &ConversionSettings::videoBitrate, "videoBitrate");
+            each(ParameterLists::frameRate(), &ConversionSettings::frameRate, "frameRate");
+            each(ParameterLists::audioRate(), &ConversionSettings::audioRate, "audioRate");
+            each(ParameterLists::audioBitrate(), &ConversionSettings::audioBitrate, "audioBitrate");
+            for (QStringView size : ParameterLists::videoSize()) {
                 ConversionSettings s = settingsFor(format);
                 s.videoSize = size.toString();
                 // Sizes combine with the other RM fields: try the extremes with each.
@@ -253,7 +253,7 @@ private Q_SLOTS:
         ConversionSettings s = settingsFor(2);
         s.frameRate = u"23"_s;
         s.audioBitrate = u"10.2"_s;
-        const ConvPlan plan = *planConv(*parseConvArguments(BuildFirstStageCommand(u"/v/a.flv"_s, u"/out/"_s, s, context()).arguments).request).plan;
+        const ConvPlan plan = *planConv(*parseConvArguments(buildFirstStageCommand(u"/v/a.flv"_s, u"/out/"_s, s, context()).arguments).request).plan;
         QCOMPARE(plan.muxer, u"mpeg"_s);
         QCOMPARE(valueOf(plan.codecArguments, u"-c:v"_s), u"mpeg1video"_s);
         QCOMPARE(valueOf(plan.codecArguments, u"-r"_s), u"24000/1001"_s);
@@ -264,16 +264,16 @@ private Q_SLOTS:
         QCOMPARE(plan.warnings.size(), 2);
 
         s.selectFormat(3);
-        const ConvPlan avi = *planConv(*parseConvArguments(BuildFirstStageCommand(u"/v/a.flv"_s, u"/out/"_s, s, context()).arguments).request).plan;
+        const ConvPlan avi = *planConv(*parseConvArguments(buildFirstStageCommand(u"/v/a.flv"_s, u"/out/"_s, s, context()).arguments).request).plan;
         QCOMPARE(avi.muxer, u"avi"_s);
     }
 
     void mp4OutputIsARealMp4ButTheIntermediateStaysAvi()
     {
-        const ConvRequest hd = *parseConvArguments(BuildFirstStageCommand(u"/v/tmp.flv"_s, u"/out/"_s, settingsFor(4), context()).arguments).request;
+        const ConvRequest hd = *parseConvArguments(buildFirstStageCommand(u"/v/tmp.flv"_s, u"/out/"_s, settingsFor(4), context()).arguments).request;
         QCOMPARE(planConv(hd).plan->muxer, u"mp4"_s);
         // The high-definition preset asks for exactly the intermediate's values.
-        const ConvRequest inter = *parseConvArguments(BuildFirstStageCommand(u"/v/a.flv"_s, u"/out/"_s, settingsFor(0), context()).arguments).request;
+        const ConvRequest inter = *parseConvArguments(buildFirstStageCommand(u"/v/a.flv"_s, u"/out/"_s, settingsFor(0), context()).arguments).request;
         QCOMPARE(planConv(inter).plan->muxer, u"avi"_s);
         QCOMPARE(inter.lamePreset, hd.lamePreset);
         QCOMPARE(inter.lavcOptions, hd.lavcOptions);
@@ -281,7 +281,7 @@ private Q_SLOTS:
         QVERIFY(!planConv(hd).plan->codecArguments.contains(u"-abr"_s));
         ConversionSettings s = settingsFor(4);
         s.audioBitrate = u"128"_s;
-        QVERIFY(planConv(*parseConvArguments(BuildFirstStageCommand(u"/v/a.flv"_s, u"/out/"_s, s, context()).arguments).request)
+        QVERIFY(planConv(*parseConvArguments(buildFirstStageCommand(u"/v/a.flv"_s, u"/out/"_s, s, context()).arguments).request)
                     .plan->codecArguments.contains(u"-abr"_s));
     }
 
@@ -292,7 +292,7 @@ private Q_SLOTS:
         rm.videoBitrate = u"1500"_s;
         rm.audioRate = u"22050"_s;
         rm.audioBitrate = u"12.2"_s;
-        CoderPlan plan = *planCoder(*parseCoderArguments(BuildSecondStageCommand(u"/v/a.flv"_s, u"/out/"_s, rm, context()).arguments).request, false).plan;
+        CoderPlan plan = *planCoder(*parseCoderArguments(buildSecondStageCommand(u"/v/a.flv"_s, u"/out/"_s, rm, context()).arguments).request, false).plan;
         QCOMPARE(plan.muxer, u"rm"_s);
         QCOMPARE(valueOf(plan.videoArguments, u"-vf"_s), u"scale=720:306,pad=ceil(iw/16)*16:ceil(ih/16)*16:(ow-iw)/2:(oh-ih)/2"_s);
         QCOMPARE(valueOf(plan.videoArguments, u"-bufsize"_s), u"480k"_s);
@@ -302,7 +302,7 @@ private Q_SLOTS:
         QVERIFY(plan.warnings[0].startsWith(u"frame size 720x306 → 720x320"_s));
 
         rm.videoSize = u"原始大小"_s;
-        plan = *planCoder(*parseCoderArguments(BuildSecondStageCommand(u"/v/a.flv"_s, u"/out/"_s, rm, context()).arguments).request, false).plan;
+        plan = *planCoder(*parseCoderArguments(buildSecondStageCommand(u"/v/a.flv"_s, u"/out/"_s, rm, context()).arguments).request, false).plan;
         QVERIFY(plan.keepsSize);
         QCOMPARE(plan.keptSizeRule, SizeRule::PadTo16);
         QCOMPARE(keptSizeWarning(SizeRule::PadTo16, QSize(480, 270)),
@@ -310,14 +310,14 @@ private Q_SLOTS:
         QVERIFY(keptSizeWarning(SizeRule::PadTo16, QSize(320, 240)).isEmpty());
 
         ConversionSettings mov = settingsFor(5);
-        plan = *planCoder(*parseCoderArguments(BuildSecondStageCommand(u"/v/a.flv"_s, u"/out/"_s, mov, context()).arguments).request, false).plan;
+        plan = *planCoder(*parseCoderArguments(buildSecondStageCommand(u"/v/a.flv"_s, u"/out/"_s, mov, context()).arguments).request, false).plan;
         QCOMPARE(valueOf(plan.videoArguments, u"-c:v"_s), u"libx264"_s);
         QCOMPARE(valueOf(plan.videoArguments, u"-vf"_s), u"scale=trunc(iw/2)*2:trunc(ih/2)*2"_s);
         QCOMPARE(valueOf(plan.audioArguments, u"-c:a"_s), u"aac"_s);
         QCOMPARE(keptSizeWarning(SizeRule::EvenSides, QSize(317, 177)), u"frame size 317x177 → 316x176: H.264 needs even sizes"_s);
 
         for (int format : {6, 7}) {
-            const EncoderCommand c = BuildSecondStageCommand(u"/v/a.flv"_s, u"/out/"_s, settingsFor(format), context());
+            const EncoderCommand c = buildSecondStageCommand(u"/v/a.flv"_s, u"/out/"_s, settingsFor(format), context());
             const CoderRequest request = *parseCoderArguments(c.arguments).request;
             plan = *planCoder(request, true).plan;
             QCOMPARE(plan.muxer, u"3gp"_s); // also for the ".mp4" name
@@ -332,7 +332,7 @@ private Q_SLOTS:
     {
         CommandContext ctx = context();
         ctx.mp3Clip = ClipRange{5, 9};
-        const EncoderCommand c = BuildFirstStageCommand(u"/v/a.flv"_s, u"/out/"_s, settingsFor(8), ctx);
+        const EncoderCommand c = buildFirstStageCommand(u"/v/a.flv"_s, u"/out/"_s, settingsFor(8), ctx);
         const CoderPlan plan = *planCoder(*parseCoderArguments(c.arguments).request, false).plan;
         QCOMPARE(plan.inputOptions, QStringList({u"-ss"_s, u"5"_s, u"-to"_s, u"9"_s}));
         QCOMPARE(clippedDuration(plan, 33.04), 4.0);
@@ -388,8 +388,8 @@ private Q_SLOTS:
         if (field == u"videoSize") s.videoSize = value;
         if (format == 1 && field != u"videoSize")
             s.videoSize = u"320x240"_s;
-        const EncoderCommand c = secondStage ? BuildSecondStageCommand(u"/v/a.flv"_s, u"/out/"_s, s, context())
-                                             : BuildFirstStageCommand(u"/v/a.flv"_s, u"/out/"_s, s, context());
+        const EncoderCommand c = secondStage ? buildSecondStageCommand(u"/v/a.flv"_s, u"/out/"_s, s, context())
+                                             : buildFirstStageCommand(u"/v/a.flv"_s, u"/out/"_s, s, context());
         QString got;
         if (c.encoderImage == u"conv") {
             const ConvParse parsed = parseConvArguments(c.arguments);

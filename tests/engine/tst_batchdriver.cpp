@@ -61,14 +61,14 @@ class TestBatchDriver : public QObject {
         {
             QDir().mkpath(QFileInfo(dir.filePath(name)).path());
             const QString path = writeScript(dir.filePath(name), script);
-            list.AppendRow(path, true);
+            list.append(path, true);
             return path;
         }
 
         bool runToEnd(int timeoutMs = 15000)
         {
             QSignalSpy finished(&driver, &BatchDriver::batchFinished);
-            if (!driver.Start())
+            if (!driver.start())
                 return false;
             return finished.wait(timeoutMs);
         }
@@ -89,7 +89,7 @@ private Q_SLOTS:
     {
         Fixture f;
         QSignalSpy lock(&f.driver, &BatchDriver::lockChanged);
-        QVERIFY(!f.driver.Start());
+        QVERIFY(!f.driver.start());
         QCOMPARE(lock.count(), 0);
         QCOMPARE(f.driver.state(), BatchDriver::State::Idle);
     }
@@ -108,10 +108,10 @@ private Q_SLOTS:
         QSignalSpy progress(&f.driver, &BatchDriver::progressChanged);
         QSignalSpy finished(&f.driver, &BatchDriver::batchFinished);
 
-        QVERIFY(f.driver.Start());
+        QVERIFY(f.driver.start());
         QCOMPARE(lock.count(), 1);
         QCOMPARE(lock.at(0).at(0).toBool(), true);
-        QVERIFY(!f.driver.Start()); // a batch is under way
+        QVERIFY(!f.driver.start()); // a batch is under way
         QVERIFY(finished.wait(15000));
 
         const QList<LogEntry> log = readLog(f.log);
@@ -122,8 +122,8 @@ private Q_SLOTS:
             QCOMPARE(log[i + 1].what, u"end"_s);
             QCOMPARE(log[i + 1].pid, log[i].pid); // never two at once
         }
-        QCOMPARE(f.list.RowCount(), 0);
-        QVERIFY(!f.list.hintVisible() || f.list.RowCount() == 0);
+        QCOMPARE(f.list.rowCount(), 0);
+        QVERIFY(!f.list.hintVisible() || f.list.rowCount() == 0);
         const QString out = f.dir.filePath(u"out/"_s);
         QCOMPARE(f.settings.outputFolder, out); // the "/" was added
         for (const char *name : {"a", "b", "c"})
@@ -136,11 +136,10 @@ private Q_SLOTS:
         QCOMPARE(open.at(0).at(0).toString(), out);
         QCOMPARE(sound.count(), 1);
         QCOMPARE(lock.last().at(0).toBool(), false);
-        QCOMPARE(progress.last().at(0).value<ProgressDisplay>(), IdleDisplay(u"Done."_s));
+        QCOMPARE(progress.last().at(0).value<ProgressDisplay>(), idleDisplay(u"Done."_s));
         QCOMPARE(started.count(), 3);
         QCOMPARE(started.at(2).at(2).toInt(), 3);
         QCOMPARE(started.at(2).at(3).toInt(), 3);
-        QCOMPARE(f.driver.progressState().DurationSeconds, 0);
     }
 
     void soundOnlyWhenAskedFor()
@@ -206,7 +205,7 @@ private Q_SLOTS:
         f.addSource(u"c.flv"_s);
         QSignalSpy finished(&f.driver, &BatchDriver::batchFinished);
         QSignalSpy fileFinished(&f.driver, &BatchDriver::fileFinished);
-        QVERIFY(f.driver.Start());
+        QVERIFY(f.driver.start());
         QVERIFY(finished.wait(15000));
 
         const BatchSummary summary = finished.at(0).at(0).value<BatchSummary>();
@@ -214,7 +213,7 @@ private Q_SLOTS:
         QCOMPARE(summary.failed.size(), 1);
         QCOMPARE(summary.failed.at(0).path, broken);
         QCOMPARE(summary.failed.at(0).reason, u"转换失败：coder: \"b.flv\": no audio stream"_s);
-        QCOMPARE(f.list.RowCount(), 1);
+        QCOMPARE(f.list.rowCount(), 1);
         QCOMPARE(f.list.rowAt(0).status, FileListRow::Status::Failed);
         QCOMPARE(f.list.rowAt(0).failureReason, summary.failed.at(0).reason);
         // The half-written output is gone; the others are there.
@@ -227,7 +226,7 @@ private Q_SLOTS:
         // Start again: the failed row is retried, and now converts.
         writeScript(broken, "");
         QVERIFY(f.runToEnd());
-        QCOMPARE(f.list.RowCount(), 0);
+        QCOMPARE(f.list.rowCount(), 0);
         QVERIFY(QFileInfo::exists(f.dir.filePath(u"out/b-1479.mp3"_s)));
     }
 
@@ -263,10 +262,10 @@ private Q_SLOTS:
         f.addSource(u"vanish.flv"_s, "coder vanish\n");
         const QString fifo = f.dir.filePath(u"pipe.flv"_s);
         QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
-        f.list.AppendRow(fifo, true);
+        f.list.append(fifo, true);
         QVERIFY(f.runToEnd());
 
-        QCOMPARE(f.list.RowCount(), 3);
+        QCOMPARE(f.list.rowCount(), 3);
         QCOMPARE(f.list.rowAt(0).failureReason, u"coder 意外退出 (信号 11)"_s);
         QCOMPARE(f.list.rowAt(1).failureReason, u"没有生成输出文件"_s);
         QCOMPARE(f.list.rowAt(2).failureReason, u"不是普通文件（可能是管道、设备或套接字），无法转换"_s);
@@ -301,7 +300,7 @@ private Q_SLOTS:
             other.setStartDelay(1);
             f.addSource(u"b.flv"_s);
             QSignalSpy finished(&other, &BatchDriver::batchFinished);
-            QVERIFY(other.Start());
+            QVERIFY(other.start());
             QVERIFY(finished.wait(10000));
             QVERIFY(other.runFolderPath() != mine);
             QVERIFY(QFileInfo(other.runFolderPath()).isDir());
@@ -317,13 +316,13 @@ private Q_SLOTS:
         f.addSource(u"b.flv"_s);
         QSignalSpy errors(&f.driver, &BatchDriver::runnerError);
         QSignalSpy finished(&f.driver, &BatchDriver::batchFinished);
-        QVERIFY(f.driver.Start());
+        QVERIFY(f.driver.start());
         QVERIFY(finished.wait(15000));
         QCOMPARE(errors.count(), 2);
         QVERIFY(errors.at(0).at(0).toString().startsWith(u"File or command not found"_s));
         const BatchSummary summary = finished.at(0).at(0).value<BatchSummary>();
         QCOMPARE(summary.failed.size(), 2);
-        QCOMPARE(f.list.RowCount(), 2);
+        QCOMPARE(f.list.rowCount(), 2);
     }
 
     void stop_data()
@@ -345,19 +344,19 @@ private Q_SLOTS:
         QSignalSpy stages(&f.driver, &BatchDriver::stageStarted);
         QSignalSpy open(&f.driver, &BatchDriver::openOutputFolder);
         QSignalSpy finished(&f.driver, &BatchDriver::batchFinished);
-        QVERIFY(f.driver.Start());
+        QVERIFY(f.driver.start());
         QTRY_VERIFY_WITH_TIMEOUT(!stages.isEmpty() && stages.last().at(0).value<EncoderCommand>().encoderImage == stopAt
                                      && readLog(f.log).size() % 2 == 1,
                                  10000);
         QTest::qWait(100);
-        f.driver.Stop();
+        f.driver.stop();
         QVERIFY(finished.wait(10000));
         const BatchSummary summary = finished.at(0).at(0).value<BatchSummary>();
         QVERIFY(summary.stopped);
         QCOMPARE(open.count(), 0);
-        QCOMPARE(f.list.RowCount(), 2);
+        QCOMPARE(f.list.rowCount(), 2);
         QCOMPARE(f.list.rowAt(0).status, FileListRow::Status::Waiting);
-        QCOMPARE(f.list.protectedRow(), 0u);
+        QCOMPARE(f.list.protectedCount(), 0);
         QVERIFY(!QFileInfo::exists(f.dir.filePath(u"out/a-1479.rmvb"_s)));
         QCOMPARE(f.driver.state(), BatchDriver::State::Idle);
         // No encoder is left running.
@@ -373,9 +372,9 @@ private Q_SLOTS:
         f.addSource(u"a.flv"_s, "coder print time=1.00 \\r\ncoder sleep 300\ncoder exit 0\n");
         QSignalSpy started(&f.driver, &BatchDriver::fileStarted);
         QSignalSpy finished(&f.driver, &BatchDriver::batchFinished);
-        QVERIFY(f.driver.Start());
+        QVERIFY(f.driver.start());
         QVERIFY(started.wait(5000));
-        QVERIFY(!f.list.RemoveSelectedRow(0));
+        QVERIFY(!f.list.removeRowAt(0));
         f.addSource(u"late.flv"_s);
         QVERIFY(finished.wait(15000));
         QCOMPARE(finished.at(0).at(0).value<BatchSummary>().converted, 2);
@@ -402,7 +401,7 @@ private Q_SLOTS:
         f.addSource(u"a.flv"_s);
         f.addSource(u"b.flv"_s);
         QSignalSpy finished(&f.driver, &BatchDriver::batchFinished);
-        QVERIFY(f.driver.Start());
+        QVERIFY(f.driver.start());
         QVERIFY(finished.wait(5000));
         const BatchSummary summary = finished.at(0).at(0).value<BatchSummary>();
         QCOMPARE(summary.failed.size(), 2);

@@ -38,9 +38,11 @@ private Q_SLOTS:
         QTEST(info->extension.toString(), "extension");
         QTEST(info->encoderImage.toString(), "firstImage");
         QTEST(info->stageTwoImage.toString(), "secondImage");
-        QCOMPARE(info->runner, format == 8 ? RunnerId::objffmpeg : RunnerId::objDOS);
-        const bool twoStage = !info->stageTwoImage.isEmpty();
-        QCOMPARE(info->kind == FormatKind::Intermediate, twoStage);
+        QCOMPARE(info->outputStyle, format == 8 ? OutputStyle::Ffmpeg : OutputStyle::Mencoder);
+        // The recipes agree with the encoders: a second stage needs a second encoder and an intermediate.
+        QCOMPARE(info->isTwoStage(), !info->stageTwoImage.isEmpty());
+        QCOMPARE(info->firstStage == FirstStageRecipe::Intermediate, info->isTwoStage());
+        QCOMPARE(info->isAudioOnly(), format == 8);
     }
 
     void outsideTheCatalogue()
@@ -51,14 +53,14 @@ private Q_SLOTS:
 
     void listEntries()
     {
-        QCOMPARE(ListEntries::videoBitrate().size(), 14u);
-        QCOMPARE(ListEntries::frameRate().size(), 3u);
-        QCOMPARE(ListEntries::videoSize().size(), 13u);
-        QCOMPARE(ListEntries::videoSize()[0], kKeepSourceSize);
-        QCOMPARE(ListEntries::audioRate()[6], u"12050");
-        QCOMPARE(ListEntries::audioBitrate()[13], u"320");
-        QCOMPARE(ListEntries::channel()[0], u"单声道");
-        QCOMPARE(ListEntries::channel()[1], u"双声道");
+        QCOMPARE(ParameterLists::videoBitrate().size(), 14u);
+        QCOMPARE(ParameterLists::frameRate().size(), 3u);
+        QCOMPARE(ParameterLists::videoSize().size(), 13u);
+        QCOMPARE(ParameterLists::videoSize()[0], kKeepSourceSize);
+        QCOMPARE(ParameterLists::audioRate()[6], u"12050");
+        QCOMPARE(ParameterLists::audioBitrate()[13], u"320");
+        QCOMPARE(ParameterLists::channel()[0], u"单声道");
+        QCOMPARE(ParameterLists::channel()[1], u"双声道");
     }
 
     void presets_data()

@@ -28,8 +28,8 @@ private Q_SLOTS:
     void names()
     {
         QFETCH(QString, path);
-        QTEST(FileNameFromPath(path), "fileName");
-        QTEST(BaseNameFromPath(path), "baseName");
+        QTEST(fileNameOf(path), "fileName");
+        QTEST(baseNameOf(path), "baseName");
     }
 
     void stamps_data()
@@ -47,24 +47,37 @@ private Q_SLOTS:
     void stamps()
     {
         QFETCH(QTime, time);
-        QTEST(OutputFileName(u"/out/"_s, u"/v/talk.part1.flv"_s, u".mp3"_s, time), "expected");
+        QTEST(plannedOutputPath(u"/out/"_s, u"/v/talk.part1.flv"_s, u".mp3"_s, time), "expected");
     }
 
     void emptyBaseName()
     {
-        QCOMPARE(OutputFileName(u"/out/"_s, u"/v/.flv"_s, u".mp3"_s, QTime(14, 7, 9)), u"/out/-1479.mp3"_s);
+        QCOMPARE(plannedOutputPath(u"/out/"_s, u"/v/.flv"_s, u".mp3"_s, QTime(14, 7, 9)), u"/out/-1479.mp3"_s);
+    }
+
+    // A long name is shortened, never split inside a character, so that it
+    // and any "-n" still fit the file system's 255 bytes.
+    void longNamesFit()
+    {
+        // 243 + 4 bytes of name and 9 of stamp: one byte too many; the emoji
+        // (two UTF-16 units) goes whole.
+        const QString base = QString(81, u'视') + u"😀"_s;
+        const QString planned = plannedOutputPath(u"/out/"_s, u"/v/"_s + base + u".flv"_s, u".mp3"_s, QTime(14, 7, 9));
+        QCOMPARE(planned, u"/out/"_s + QString(81, u'视') + u"-1479.mp3"_s);
+        const QString second = firstFreeOutputPath(planned, [&](const QString &p) { return p == planned; });
+        QVERIFY(fileNameOf(second).endsWith(u"-1479-2.mp3"_s) && fileNameOf(second).toUtf8().size() <= 255);
     }
 
     void firstFreeName()
     {
         QStringList taken;
         const FileExistsFn exists = [&](const QString &p) { return taken.contains(p); };
-        QCOMPARE(FirstFreeOutputName(u"/o/a-1.mp3"_s, u".mp3"_s, exists), u"/o/a-1.mp3"_s);
+        QCOMPARE(firstFreeOutputPath(u"/o/a-1.mp3"_s, exists), u"/o/a-1.mp3"_s);
         taken << u"/o/a-1.mp3"_s;
-        QCOMPARE(FirstFreeOutputName(u"/o/a-1.mp3"_s, u".mp3"_s, exists), u"/o/a-1-2.mp3"_s);
+        QCOMPARE(firstFreeOutputPath(u"/o/a-1.mp3"_s, exists), u"/o/a-1-2.mp3"_s);
         taken << u"/o/a-1-2.mp3"_s << u"/o/a-1-3.mp3"_s;
-        QCOMPARE(FirstFreeOutputName(u"/o/a-1.mp3"_s, u".mp3"_s, exists), u"/o/a-1-4.mp3"_s);
-        QCOMPARE(FirstFreeOutputName(u"/o/a-1.mp3"_s, u".mp3"_s, nullptr), u"/o/a-1.mp3"_s);
+        QCOMPARE(firstFreeOutputPath(u"/o/a-1.mp3"_s, exists), u"/o/a-1-4.mp3"_s);
+        QCOMPARE(firstFreeOutputPath(u"/o/a-1.mp3"_s, nullptr), u"/o/a-1.mp3"_s);
     }
 };
 

@@ -10,8 +10,8 @@ namespace {
 QStringList paths(const FileList &list)
 {
     QStringList out;
-    for (int i = 0; i < list.RowCount(); ++i)
-        out << list.rowAt(i).path;
+    for (int i = 0; i < list.rowCount(); ++i)
+        out << list.rowAt(i).shownPath;
     return out;
 }
 } // namespace
@@ -41,42 +41,41 @@ private Q_SLOTS:
         QFETCH(QString, path);
         QFETCH(bool, trim);
         FileList list;
-        list.AppendRow(path, trim);
+        list.append(path, trim);
         QTEST(list.rowAt(0).formatLabel, "label");
-        QCOMPARE(list.rowAt(0).path, path); // the row keeps the untrimmed path
+        QCOMPARE(list.rowAt(0).shownPath, path); // the row keeps the untrimmed path
         QCOMPARE(list.data(list.index(0, FileList::FormatColumn)).toString(), list.rowAt(0).formatLabel);
     }
 
     void duplicatesAreSeparateRows()
     {
         FileList list;
-        const quint64 a = list.AppendRow(u"/v/a.flv"_s, true);
-        const quint64 b = list.AppendRow(u"/v/a.flv"_s, true);
-        QCOMPARE(list.RowCount(), 2);
+        const quint64 a = list.append(u"/v/a.flv"_s, true);
+        const quint64 b = list.append(u"/v/a.flv"_s, true);
+        QCOMPARE(list.rowCount(), 2);
         QVERIFY(a != b);
     }
 
     void removeSelectedKeepsTheOthers()
     {
         FileList list;
-        list.AppendRow(u"A"_s, true);
-        list.AppendRow(u"B"_s, true);
-        list.AppendRow(u"C"_s, true);
-        list.ReevaluateHint();
-        QVERIFY(list.RemoveSelectedRow(1));
+        list.append(u"A"_s, true);
+        list.append(u"B"_s, true);
+        list.append(u"C"_s, true);
+        list.updateHint();
+        QVERIFY(list.removeRowAt(1));
         QCOMPARE(paths(list), (QStringList{u"A"_s, u"C"_s}));
-        QCOMPARE(list.HeadPath(), u"A"_s);
         QVERIFY(!list.hintVisible());
     }
 
     void removeWithoutCurrentRowChangesNothing()
     {
         FileList list;
-        list.AppendRow(u"A"_s, true);
-        list.ReevaluateHint();
-        QVERIFY(!list.RemoveSelectedRow(-1));
-        QVERIFY(!list.RemoveSelectedRow(5));
-        QCOMPARE(list.RowCount(), 1);
+        list.append(u"A"_s, true);
+        list.updateHint();
+        QVERIFY(!list.removeRowAt(-1));
+        QVERIFY(!list.removeRowAt(5));
+        QCOMPARE(list.rowCount(), 1);
         QVERIFY(!list.hintVisible());
     }
 
@@ -86,71 +85,90 @@ private Q_SLOTS:
         QSignalSpy spy(&list, &FileList::hintVisibleChanged);
         QVERIFY(list.hintVisible()); // empty at creation
 
-        list.AppendRow(u"A"_s, true);
+        list.append(u"A"_s, true);
         QVERIFY(list.hintVisible()); // appending alone does not touch it
-        list.ReevaluateHint();
+        list.updateHint();
         QVERIFY(!list.hintVisible());
 
-        list.RemoveSelectedRow(0); // the last row: shown
+        list.removeRowAt(0); // the last row: shown
         QVERIFY(list.hintVisible());
 
-        list.AppendRow(u"B"_s, true);
-        list.ReevaluateHint();
-        const quint64 head = list.HeadId();
-        QVERIFY(list.PopHead(head)); // the batch empties the list: stays hidden
-        QCOMPARE(list.RowCount(), 0);
+        list.append(u"B"_s, true);
+        list.updateHint();
+        const quint64 head = list.rowAt(0).id;
+        QVERIFY(list.removeById(head)); // the batch empties the list: stays hidden
+        QCOMPARE(list.rowCount(), 0);
         QVERIFY(!list.hintVisible());
 
-        list.RemoveAllRows(); // on an empty list it only shows the hint
+        list.removeAllRows(); // on an empty list it only shows the hint
         QVERIFY(list.hintVisible());
         QCOMPARE(spy.count(), 4);
     }
 
-    void popHeadRemovesTheConvertedRowByIdentity()
+    void convertedRowsGoByIdentity()
     {
         FileList list;
-        const quint64 a = list.AppendRow(u"A"_s, true);
-        list.AppendRow(u"B"_s, true);
-        list.AppendRow(u"C"_s, true);
-        list.setProtectedRow(a);
+        const quint64 a = list.append(u"A"_s, true);
+        list.append(u"B"_s, true);
+        list.append(u"C"_s, true);
+        list.protectRow(a);
         // Rows before or after may go; the converted row may not.
-        QVERIFY(!list.RemoveSelectedRow(0));
-        QVERIFY(list.RemoveSelectedRow(1));
+        QVERIFY(!list.removeRowAt(0));
+        QVERIFY(list.removeRowAt(1));
         QCOMPARE(paths(list), (QStringList{u"A"_s, u"C"_s}));
-        QVERIFY(list.PopHead(a));
+        QVERIFY(list.removeById(a));
         QCOMPARE(paths(list), (QStringList{u"C"_s}));
-        QCOMPARE(list.protectedRow(), 0u);
-        QVERIFY(!list.PopHead(a)); // already gone
+        QVERIFY(!list.isProtected(a));
+        QVERIFY(!list.removeById(a)); // already gone
     }
 
-    void removeAllSparesTheConvertedRow()
+    // Several files may convert at once: every one of them stays, in order.
+    void removalsSpareEveryConvertedRow()
     {
         FileList list;
-        list.AppendRow(u"A"_s, true);
-        const quint64 b = list.AppendRow(u"B"_s, true);
-        list.AppendRow(u"C"_s, true);
-        list.ReevaluateHint();
-        list.setProtectedRow(b);
-        list.RemoveAllRows();
-        QCOMPARE(paths(list), (QStringList{u"B"_s}));
+        QList<quint64> ids;
+        for (const QString &name : {u"A"_s, u"B"_s, u"C"_s, u"D"_s, u"E"_s})
+            ids << list.append(name, true);
+        list.updateHint();
+        list.protectRow(ids[1]);
+        list.protectRow(ids[3]);
+        QCOMPARE(list.removeRowsAt({4, 0, 1, 4, 3}), 2);
+        QCOMPARE(paths(list), (QStringList{u"B"_s, u"C"_s, u"D"_s}));
+        list.removeAllRows();
+        QCOMPARE(paths(list), (QStringList{u"B"_s, u"D"_s}));
         QVERIFY(!list.hintVisible());
-        list.clearProtectedRow();
-        list.RemoveAllRows();
-        QCOMPARE(list.RowCount(), 0);
+        list.releaseRow(ids[1]);
+        list.releaseRow(ids[3]);
+        list.removeAllRows();
+        QCOMPARE(list.rowCount(), 0);
         QVERIFY(list.hintVisible());
+    }
+
+    // A GBK name from an old Windows archive: opened by its bytes, shown decoded.
+    void namesThatAreNotUtf8()
+    {
+        FileList list;
+        const QByteArray gbk = "/v/\xca\xd3\xc6\xb5.flv"; // 视频 in GBK
+        list.append(gbk, true);
+        QCOMPARE(list.rowAt(0).path, gbk);
+        QCOMPARE(list.rowAt(0).shownPath, u"/v/视频.flv"_s);
+        QCOMPARE(list.data(list.index(0, FileList::FileNameColumn)).toString(), u"/v/视频.flv"_s);
+        QCOMPARE(list.data(list.index(0, 0), FileList::PathRole).toByteArray(), gbk);
     }
 
     void statusColumn()
     {
         FileList list;
-        const quint64 id = list.AppendRow(u"/v/a.flv"_s, true);
+        const quint64 id = list.append(u"/v/a.flv"_s, true);
         const QModelIndex status = list.index(0, FileList::StatusColumn);
         QCOMPARE(list.data(status).toString(), u"等待"_s);
         QSignalSpy changed(&list, &QAbstractItemModel::dataChanged);
-        list.setConverting(id, 42);
-        QCOMPARE(list.data(status).toString(), u"转换中 42%"_s);
-        list.setConverting(id, 42); // no change, no signal
-        QCOMPARE(changed.count(), 1);
+        list.setConverting(id, QString());
+        QCOMPARE(list.data(status).toString(), u"转换中"_s);
+        list.setConverting(id, u"创建中- 42%"_s); // what the progress caption says
+        QCOMPARE(list.data(status).toString(), u"创建中- 42%"_s);
+        list.setConverting(id, u"创建中- 42%"_s); // no change, no signal
+        QCOMPARE(changed.count(), 2);
         list.setFailed(id, u"  "_s);
         QCOMPARE(list.data(status).toString(), u"失败"_s);
         QVERIFY(!list.data(status, Qt::ToolTipRole).toString().trimmed().isEmpty());

@@ -6,7 +6,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace Qt::Literals::StringLiterals;
 using namespace sonvera;
@@ -20,12 +22,17 @@ void touch(const QString &path)
     QVERIFY(file.open(QIODevice::WriteOnly));
 }
 
-QStringList relative(const QString &root, const QStringList &paths)
+QStringList relative(const QString &root, const QByteArrayList &paths)
 {
     QStringList out;
-    for (const QString &p : paths)
-        out << p.mid(root.size() + 1);
+    for (const QByteArray &p : paths)
+        out << QString::fromUtf8(p).mid(root.size() + 1);
     return out;
+}
+
+QByteArray bytes(const QString &path)
+{
+    return QFile::encodeName(path);
 }
 
 } // namespace
@@ -50,7 +57,7 @@ private Q_SLOTS:
     void names()
     {
         QFETCH(QString, name);
-        QTEST(FolderSearch::IsFlvName(name), "match");
+        QTEST(FolderSearch::isFlvName(name.toUtf8()), "match");
     }
 
     void findsInOrderAndNeverFollowsLinks()
@@ -78,12 +85,13 @@ private Q_SLOTS:
 
         FolderSearch search;
         QSignalSpy finished(&search, &FolderSearch::finished);
-        QVERIFY(search.start(root));
+        QVERIFY(search.start(bytes(root)));
         QVERIFY(finished.isEmpty()); // never from inside start()
         QVERIFY(search.isRunning());
-        QVERIFY(!search.start(root)); // one search at a time
+        QVERIFY(!search.start(bytes(root))); // one search at a time
         QVERIFY(finished.wait(5000));
-        const QStringList found = relative(root, finished.at(0).at(0).toStringList());
+        const FolderSearchResult result = finished.at(0).at(0).value<FolderSearchResult>();
+        const QStringList found = relative(root, result.files);
 
         QCOMPARE(found.size(), 7);
         QVERIFY(found.contains(u"sub/alias.flv"_s));
@@ -99,7 +107,8 @@ private Q_SLOTS:
         QVERIFY(found.indexOf(u"a.flv"_s) < 2 && found.indexOf(u"b.FLV"_s) < 2);
         QVERIFY(found.indexOf(u"sub/d.Flv"_s) < found.indexOf(u"sub/deeper/e.flv"_s));
         QVERIFY(found.indexOf(u"sub/alias.flv"_s) < found.indexOf(u"sub/deeper/e.flv"_s));
-        QCOMPARE(FolderSearch::SearchNow(root), finished.at(0).at(0).toStringList());
+        QCOMPARE(FolderSearch::searchNow(bytes(root)).files, result.files);
+        QVERIFY(result.unreadableFolders.isEmpty());
     }
 
     void everySubfolderIsSearched()
@@ -110,27 +119,51 @@ private Q_SLOTS:
         FolderSearch search;
         search.setSliceBudget(0); // yield as often as possible
         QSignalSpy finished(&search, &FolderSearch::finished);
-        QVERIFY(search.start(dir.path()));
+        QVERIFY(search.start(bytes(dir.path())));
         QVERIFY(finished.wait(10000));
-        QCOMPARE(finished.at(0).at(0).toStringList().size(), 250);
+        QCOMPARE(finished.at(0).at(0).value<FolderSearchResult>().files.size(), 250);
+    }
+
+    // Names copied from old Windows archives are GBK or Latin-1, not UTF-8:
+    // found with their bytes as they are.
+    void namesThatAreNotUtf8()
+    {
+        QTemporaryDir dir;
+        const QByteArray folder = bytes(dir.path()) + "/caf\xe9";         // café in Latin-1
+        const QByteArray file = folder + "/\xca\xd3\xc6\xb5.FLV";          // 视频 in GBK
+        QCOMPARE(::mkdir(folder.constData(), 0700), 0);
+        const int fd = ::open(file.constData(), O_WRONLY | O_CREAT, 0600);
+        QVERIFY(fd >= 0);
+        ::close(fd);
+        QCOMPARE(FolderSearch::searchNow(bytes(dir.path())).files, QByteArrayList{file});
     }
 
     void cancelAndUnreadableFolders()
     {
         FolderSearch search;
         QSignalSpy finished(&search, &FolderSearch::finished);
-        QVERIFY(search.start(u"/no/such/folder"_s));
+        QVERIFY(search.start("/no/such/folder"));
         QVERIFY(finished.wait(5000));
-        QVERIFY(finished.at(0).at(0).toStringList().isEmpty());
+        FolderSearchResult result = finished.at(0).at(0).value<FolderSearchResult>();
+        QVERIFY(result.files.isEmpty());
+        QCOMPARE(result.unreadableFolders, QByteArrayList{"/no/such/folder"});
 
         QTemporaryDir dir;
         touch(dir.path() + u"/a.flv"_s);
-        QVERIFY(search.start(dir.path()));
+        touch(dir.path() + u"/locked/b.flv"_s);
+        QVERIFY(search.start(bytes(dir.path())));
         search.cancel();
         QTest::qWait(50);
         QCOMPARE(finished.count(), 1);
-        QVERIFY(search.start(dir.path())); // free again after a cancel
+        if (::geteuid() != 0) // the superuser reads any folder
+            QFile::setPermissions(dir.filePath(u"locked"_s), {});
+        QVERIFY(search.start(bytes(dir.path()))); // free again after a cancel
         QVERIFY(finished.wait(5000));
+        result = finished.at(1).at(0).value<FolderSearchResult>();
+        if (::geteuid() != 0) {
+            QCOMPARE(result.unreadableFolders, QByteArrayList{bytes(dir.filePath(u"locked"_s))});
+            QFile::setPermissions(dir.filePath(u"locked"_s), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        }
     }
 };
 

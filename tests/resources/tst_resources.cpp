@@ -156,7 +156,7 @@ private Q_SLOTS:
             u"声道："_s, u"输出路径："_s,
             u"选项设置"_s, u"转换完毕声音提示"_s, u"ON"_s, u"OFF"_s, u"Music Cutter"_s,
             u"拖拽文件到这里开始转换"_s, u"搜索文件..."_s, u"转换中"_s, u"创建中"_s, u"结束 100%"_s, u"完成 100%"_s,
-            kKeepSourceSize.toString(), ListEntries::channel()[0].toString(), ListEntries::channel()[1].toString(),
+            kKeepSourceSize.toString(), ParameterLists::channel()[0].toString(), ParameterLists::channel()[1].toString(),
             BatchTexts::kDone.toString(), BatchTexts::kStopped.toString(), BatchTexts::kEmptyListMessage.toString(),
             BatchTexts::kFailedTitle.toString()};
         for (const QString &caption : captions)

@@ -1,7 +1,7 @@
 // The clip range end to end: an MP3 conversion with the cutter on, run by the
 // program folder's real encoder, lasts END - START seconds.
 #include "appoptions.h"
-#include "commands.h"
+#include "encodercommands.h"
 #include "formats.h"
 
 #include <QDir>
@@ -99,7 +99,7 @@ private Q_SLOTS:
         ctx.mp3Clip = options.mp3Clip();
         ConversionSettings settings = ConversionSettings::startupDefaults(out);
         settings.selectFormat(kMp3Format);
-        const EncoderCommand command = BuildFirstStageCommand(m_source, out + u'/', settings, ctx);
+        const EncoderCommand command = buildFirstStageCommand(m_source, out + u'/', settings, ctx);
         QVERIFY(QDir().mkpath(out));
         QVERIFY(run(command.program, command.arguments));
 

@@ -1,4 +1,4 @@
-#include "frmoptions.h"
+#include "optionsdialog.h"
 #include "hotimage.h"
 #include "settingsstore.h"
 
@@ -57,7 +57,7 @@ struct Harness {
 
     AppOptions options;
     QList<AppOptions> saved;
-    frmOptions dialog;
+    OptionsDialog dialog;
 };
 
 } // namespace
@@ -248,7 +248,7 @@ private Q_SLOTS:
         h.child<QComboBox>(u"cmbSR"_s)->setCurrentIndex(1);
         h.clickOK();
         QCOMPARE(h.dialog.result(), int(QDialog::Accepted));
-        QCOMPARE(h.options.FinishSoundIndex, qint16(1)); // kept for the rest of the run
+        QCOMPARE(h.options.finishSoundIndex, qint16(1)); // kept for the rest of the run
     }
 
     void waysBackDiscard_data()
@@ -274,7 +274,7 @@ private Q_SLOTS:
 
         AppOptions options = stored;
         {
-            frmOptions dialog(options, [&](const AppOptions &o) { return store.saveOptions(o); });
+            OptionsDialog dialog(options, [&](const AppOptions &o) { return store.saveOptions(o); });
             dialog.show();
             dialog.findChild<QComboBox *>(u"cmbSR"_s)->setCurrentIndex(1);
             dialog.findChild<QCheckBox *>(u"chkMC"_s)->setChecked(false);
@@ -300,9 +300,9 @@ private Q_SLOTS:
         QTemporaryDir dir;
         const SettingsStore store(dir.path());
         AppOptions options;
-        auto *dialog = frmOptions::openModal(options, [&](const AppOptions &o) { return store.saveOptions(o); },
+        auto *dialog = OptionsDialog::openModal(options, [&](const AppOptions &o) { return store.saveOptions(o); },
                                              nullptr);
-        QPointer<frmOptions> guard(dialog);
+        QPointer<OptionsDialog> guard(dialog);
         QCOMPARE(dialog->windowModality(), Qt::ApplicationModal);
         QVERIFY(dialog->isVisible());
         dialog->findChild<QCheckBox *>(u"chkMC"_s)->setChecked(true);

@@ -91,7 +91,7 @@ private Q_SLOTS:
         QCOMPARE(SettingsText::wholeNumber(u""), std::nullopt);
     }
 
-    void roundHalfEven_data()
+    void roundedWithin_data()
     {
         QTest::addColumn<double>("value");
         QTest::addColumn<int>("expected"); // 99999 stands for "out of range"
@@ -108,11 +108,11 @@ private Q_SLOTS:
         QTest::newRow("below") << -32769.0 << 99999;
     }
 
-    void roundHalfEven()
+    void roundedWithin()
     {
         QFETCH(double, value);
         QFETCH(int, expected);
-        const auto rounded = SettingsText::roundHalfEven(value, -32768, 32767);
+        const auto rounded = SettingsText::roundedWithin(value, -32768, 32767);
         if (expected == 99999)
             QCOMPARE(rounded, std::nullopt);
         else
@@ -159,8 +159,8 @@ private Q_SLOTS:
             << "\"13\"\r\n\"1\"\r\n\"1\"\r\n\"\"\r\n\"0\"\r\n"_ba << emptyFolder;
 
         ConversionSettings cut = defaults();
-        cut.audioBitrate = entry(ListEntries::audioBitrate(), 3);
-        cut.audioRate = entry(ListEntries::audioRate(), 2);
+        cut.audioBitrate = entry(ParameterLists::audioBitrate(), 3);
+        cut.audioRate = entry(ParameterLists::audioRate(), 2);
         QTest::newRow("cut after line 2") << "\"3\"\r\n\"2\"\r\n"_ba << cut;
 
         ConversionSettings rmvb = defaults();
@@ -186,8 +186,8 @@ private Q_SLOTS:
         QTest::newRow("bare values, LF line ends") << "13\n1\n0\n/home/u/out\n2"_ba << mpg;
 
         ConversionSettings halves = defaults();
-        halves.audioBitrate = entry(ListEntries::audioBitrate(), 2);
-        halves.audioRate = entry(ListEntries::audioRate(), 4);
+        halves.audioBitrate = entry(ParameterLists::audioBitrate(), 2);
+        halves.audioRate = entry(ParameterLists::audioRate(), 4);
         halves.outputFolder = u"/o"_s;
         QTest::newRow("halves go to even") << "\"2.5\"\r\n\" 3.5 \"\r\n\"1\"\r\n\"/o\"\r\n\"0.5\"\r\n"_ba << halves;
 
@@ -256,9 +256,9 @@ private Q_SLOTS:
     {
         QTest::addColumn<ConversionSettings>("saved");
         const auto lists = {
-            std::pair{"audio bitrate", ListEntries::audioBitrate()},
-            std::pair{"audio rate", ListEntries::audioRate()},
-            std::pair{"channel", ListEntries::channel()},
+            std::pair{"audio bitrate", ParameterLists::audioBitrate()},
+            std::pair{"audio rate", ParameterLists::audioRate()},
+            std::pair{"channel", ParameterLists::channel()},
         };
         int listNumber = 0;
         for (const auto &[name, list] : lists) {
@@ -336,10 +336,10 @@ private Q_SLOTS:
         const SettingsStore store(dir.path());
         writeBytes(store.optionsPath(), file);
         const AppOptions options = store.loadOptions();
-        QTEST(int(options.FinishSoundIndex), "sound");
-        QTEST(int(options.CutterEnabled), "cutter");
-        QTEST(int(options.CutStartSeconds), "start");
-        QTEST(int(options.CutEndSeconds), "end");
+        QTEST(int(options.finishSoundIndex), "sound");
+        QTEST(int(options.cutterEnabled), "cutter");
+        QTEST(int(options.cutStartSeconds), "start");
+        QTEST(int(options.cutEndSeconds), "end");
     }
 
     void optionsFileBytes()
@@ -476,9 +476,9 @@ private Q_SLOTS:
         const QString plain = u"/p/data/coder -i \"/v/talk.flv\" -y -vn -ar 48000 -ab 320k -ac 2 \"/out/talk-1479.mp3\""_s;
 
         ctx.mp3Clip = AppOptions{0, 0, 65, 130}.mp3Clip();
-        QCOMPARE(BuildFirstStageCommand(u"/v/talk.flv"_s, u"/out/"_s, s, ctx).text, plain);
+        QCOMPARE(buildFirstStageCommand(u"/v/talk.flv"_s, u"/out/"_s, s, ctx).text, plain);
         ctx.mp3Clip = AppOptions{0, 1, 65, 130}.mp3Clip();
-        const EncoderCommand cut = BuildFirstStageCommand(u"/v/talk.flv"_s, u"/out/"_s, s, ctx);
+        const EncoderCommand cut = buildFirstStageCommand(u"/v/talk.flv"_s, u"/out/"_s, s, ctx);
         QCOMPARE(cut.text,
                  u"/p/data/coder -i \"/v/talk.flv\" -y -vn -ar 48000 -ab 320k -ac 2 -ss 65 -to 130 \"/out/talk-1479.mp3\""_s);
         QCOMPARE(cut.arguments.mid(cut.arguments.size() - 5),

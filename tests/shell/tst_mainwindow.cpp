@@ -3,7 +3,7 @@
 #include "hotimage.h"
 #include "linklabel.h"
 #include "mainwindow.h"
-#include "menuwindow.h"
+#include "windowmenus.h"
 #include "parameterpanel.h"
 #include "progressview.h"
 
@@ -31,11 +31,19 @@ using namespace sonvera;
 
 namespace {
 
+QByteArrayList native(const QStringList &paths)
+{
+    QByteArrayList out;
+    for (const QString &path : paths)
+        out << QFile::encodeName(path);
+    return out;
+}
+
 QStringList rowPaths(const FileList &list)
 {
     QStringList out;
-    for (int i = 0; i < list.RowCount(); ++i)
-        out << list.rowAt(i).path;
+    for (int i = 0; i < list.rowCount(); ++i)
+        out << list.rowAt(i).shownPath;
     return out;
 }
 
@@ -168,13 +176,13 @@ private Q_SLOTS:
                 out << (a->isSeparator() ? u"-"_s : a->text());
             return out;
         };
-        MenuWindow *menus = f.window->frmMenu();
+        WindowMenus *menus = f.window->menus();
         QCOMPARE(captions(menus->menuFile()), (QStringList{u"添加文件(&A)"_s, u"添加目录(&F)"_s, u"-"_s, u"退出(&E)"_s}));
         QCOMPARE(captions(menus->menuOptions()), QStringList{u"设置(&O)"_s});
         QCOMPARE(captions(menus->menuAbout()), (QStringList{u"帮助(&H)"_s, u"关于(&A)"_s}));
         QCOMPARE(captions(menus->menuRemove()), (QStringList{u"移除选择项"_s, u"移除全部"_s}));
-        QCOMPARE(f.window->LV()->model()->headerData(0, Qt::Horizontal).toString(), u"文件名"_s);
-        QCOMPARE(f.window->LV()->model()->headerData(1, Qt::Horizontal).toString(), u"格式"_s);
+        QCOMPARE(f.window->listView()->model()->headerData(0, Qt::Horizontal).toString(), u"文件名"_s);
+        QCOMPARE(f.window->listView()->model()->headerData(1, Qt::Horizontal).toString(), u"格式"_s);
     }
 
     void pickingAFormatAppliesItsPreset()
@@ -205,7 +213,7 @@ private Q_SLOTS:
     {
         Fixture f;
         QSignalSpy lock(&f.window->driver(), &BatchDriver::lockChanged);
-        f.window->imgStart_Click();
+        f.window->startBatch();
         QMessageBox *box = waitForMessage(*f.window);
         QVERIFY(box);
         QCOMPARE(box->text(), u"请先添加一个文件"_s);
@@ -221,20 +229,20 @@ private Q_SLOTS:
     {
         Fixture f;
         f.window->settings().selectFormat(8);
-        f.window->addPaths({f.source(u"a.flv"_s, "coder print Duration: 00:00:10.00, \\ntime=5.00 \\r\ncoder sleep 300\ncoder exit 0\n"),
-                            f.source(u"b.flv"_s)});
+        f.window->addPaths(native({f.source(u"a.flv"_s, "coder print Duration: 00:00:10.00, \\ntime=5.00 \\r\ncoder sleep 300\ncoder exit 0\n"),
+                            f.source(u"b.flv"_s)}));
         QSignalSpy finished(&f.window->driver(), &BatchDriver::batchFinished);
         QSignalSpy started(&f.window->driver(), &BatchDriver::fileStarted);
-        f.window->imgStart_Click();
+        f.window->startBatch();
         QVERIFY(started.wait(5000));
         for (QWidget *w : f.window->lockSet())
             QVERIFY2(!w->isEnabled(), qPrintable(w->objectName()));
         // The image toolbar and the menus stay live; the row under conversion stays put.
-        QVERIFY(f.window->imgToolbar(0)->isEnabled());
+        QVERIFY(f.window->toolbarImage(0)->isEnabled());
         QVERIFY(f.window->findChild<QPushButton *>(u"cmdStop"_s)->isEnabled());
-        f.window->LV()->setCurrentIndex(f.window->fileList().index(0, 0));
-        f.window->txtAction()->setText(u"RemoveSelected"_s);
-        QCOMPARE(f.window->fileList().RowCount(), 2);
+        f.window->listView()->setCurrentIndex(f.window->fileList().index(0, 0));
+        f.window->commandChannel()->setText(u"RemoveSelected"_s);
+        QCOMPARE(f.window->fileList().rowCount(), 2);
         QTRY_VERIFY(f.window->progressView()->lblPB()->text().startsWith(u"创建中"_s));
 
         QVERIFY(finished.wait(10000));
@@ -245,8 +253,8 @@ private Q_SLOTS:
         QVERIFY(f.desktop.calls.contains(u"folder "_s + f.dir.filePath(u"out/"_s)));
         QVERIFY(f.desktop.calls.contains(u"sound "_s + f.program.path() + u"/sound.wav"_s));
         QCOMPARE(f.window->panel()->txtPath()->text(), f.dir.filePath(u"out/"_s));
-        QCOMPARE(f.window->fileList().RowCount(), 0);
-        QVERIFY(!f.window->picText()->isVisible() || !f.window->isVisible());
+        QCOMPARE(f.window->fileList().rowCount(), 0);
+        QVERIFY(!f.window->hintPanel()->isVisible() || !f.window->isVisible());
         QVERIFY(!f.window->fileList().hintVisible()); // the batch emptied it: stays hidden
     }
 
@@ -255,9 +263,9 @@ private Q_SLOTS:
         Fixture f;
         f.window->settings().selectFormat(8);
         const QString bad = f.source(u"bad.flv"_s, "coder eprint coder: \"bad.flv\": no audio stream\\n\ncoder exit 1\n");
-        f.window->addPaths({bad});
+        f.window->addPaths(native({bad}));
         QSignalSpy finished(&f.window->driver(), &BatchDriver::batchFinished);
-        f.window->imgStart_Click();
+        f.window->startBatch();
         QVERIFY(finished.wait(10000));
         QTRY_VERIFY(f.window->openFailureSummary());
         FailureSummary *box = f.window->openFailureSummary();
@@ -300,11 +308,11 @@ private Q_SLOTS:
     {
         QFETCH(QString, word);
         Fixture f;
-        f.window->addPaths({f.source(u"a.flv"_s), f.source(u"b.flv"_s)});
-        f.window->LV()->setCurrentIndex(f.window->fileList().index(1, 0));
-        f.window->txtAction()->setText(word);
-        QTEST(f.window->fileList().RowCount(), "rowsLeft");
-        QCOMPARE(f.window->txtAction()->text(), QString());
+        f.window->addPaths(native({f.source(u"a.flv"_s), f.source(u"b.flv"_s)}));
+        f.window->listView()->setCurrentIndex(f.window->fileList().index(1, 0));
+        f.window->commandChannel()->setText(word);
+        QTEST(f.window->fileList().rowCount(), "rowsLeft");
+        QCOMPARE(f.window->commandChannel()->text(), QString());
     }
 
     void menuWordsReachTheirActions()
@@ -314,7 +322,7 @@ private Q_SLOTS:
         f.window->findChild<QAction *>(u"menuAddaFile"_s)->trigger();
         QCOMPARE(rowPaths(f.window->fileList()), QStringList{f.dir.filePath(u"picked.flv"_s)});
         QCOMPARE(f.dialogs.captions.last(), u"Open Files"_s);
-        QCOMPARE(f.window->CommonDialogs().FileName(), f.dir.filePath(u"picked.flv"_s));
+        QCOMPARE(f.window->commonDialogs().fileName(), f.dir.filePath(u"picked.flv"_s));
 
         f.window->findChild<QAction *>(u"menuHelp"_s)->trigger();
         QCOMPARE(f.desktop.calls.last(), u"file "_s + f.program.path() + u"/help.html"_s);
@@ -326,40 +334,44 @@ private Q_SLOTS:
         QCOMPARE(about->text().split(u'\n').size(), 3);
         QCOMPARE(about->icon(), QMessageBox::NoIcon);
         about->close();
-        QCOMPARE(f.window->txtAction()->text(), QString());
+        QCOMPARE(f.window->commandChannel()->text(), QString());
     }
 
     void removeMenuFromTheToolbar()
     {
         Fixture f;
-        f.window->addPaths({f.source(u"a.flv"_s), f.source(u"b.flv"_s)});
-        QVERIFY(!f.window->picText()->isVisibleTo(f.window.get()));
-        f.window->CmdToolsBar_Click(2);
-        QMenu *remove = f.window->frmMenu()->menuRemove();
+        f.window->addPaths(native({f.source(u"a.flv"_s), f.source(u"b.flv"_s)}));
+        QVERIFY(!f.window->hintPanel()->isVisibleTo(f.window.get()));
+        f.window->commandButton(2)->click();
+        QMenu *remove = f.window->menus()->menuRemove();
         QTRY_VERIFY(remove->isVisible());
-        remove->findChild<QAction *>(u"menuRemoveAll"_s)->trigger();
+        const QList<QAction *> items = remove->actions();
+        const auto removeAll = std::find_if(items.begin(), items.end(),
+                                            [](QAction *a) { return a->objectName() == u"menuRemoveAll"_s; });
+        QVERIFY(removeAll != items.end());
+        (*removeAll)->trigger();
         remove->close();
-        QCOMPARE(f.window->fileList().RowCount(), 0);
-        QVERIFY(f.window->picText()->isVisibleTo(f.window.get()));
+        QCOMPARE(f.window->fileList().rowCount(), 0);
+        QVERIFY(f.window->hintPanel()->isVisibleTo(f.window.get()));
     }
 
     void hintPanel()
     {
         Fixture f;
-        QWidget *hint = f.window->picText();
+        QWidget *hint = f.window->hintPanel();
         QVERIFY(hint->isVisibleTo(f.window.get()));
-        f.window->addPaths({f.source(u"a.flv"_s)});
+        f.window->addPaths(native({f.source(u"a.flv"_s)}));
         QVERIFY(!hint->isVisibleTo(f.window.get()));
-        f.window->LV()->setCurrentIndex(f.window->fileList().index(0, 0));
-        f.window->txtAction()->setText(u"RemoveSelected"_s); // the last row: shown
+        f.window->listView()->setCurrentIndex(f.window->fileList().index(0, 0));
+        f.window->commandChannel()->setText(u"RemoveSelected"_s); // the last row: shown
         QVERIFY(hint->isVisibleTo(f.window.get()));
 
         // A cancelled folder browser flashes the status and leaves the hint as the list wants it.
-        f.window->addPaths({f.source(u"b.flv"_s)});
+        f.window->addPaths(native({f.source(u"b.flv"_s)}));
         f.dialogs.folders.push_back(QString());
-        f.window->AddFolder();
+        f.window->addFolder();
         QCOMPARE(f.dialogs.captions.last(), u"选择一个文件夹:"_s);
-        QCOMPARE(f.window->lblText()->text(), u"拖拽文件到这里开始转换"_s);
+        QCOMPARE(f.window->hintLabel()->text(), u"拖拽文件到这里开始转换"_s);
         QVERIFY(!hint->isVisibleTo(f.window.get()));
     }
 
@@ -370,17 +382,17 @@ private Q_SLOTS:
         f.source(u"tree/b.txt"_s);
         f.source(u"tree/sub/c.FLV"_s);
         f.dialogs.folders.push_back(f.dir.filePath(u"tree"_s));
-        f.window->AddFolder();
-        QCOMPARE(f.window->lblText()->text(), u"搜索文件..."_s);
-        QVERIFY(f.window->picText()->isVisibleTo(f.window.get()));
+        f.window->addFolder();
+        QCOMPARE(f.window->hintLabel()->text(), u"搜索文件..."_s);
+        QVERIFY(f.window->hintPanel()->isVisibleTo(f.window.get()));
         // A second search while one runs is refused.
-        f.window->AddFolder();
+        f.window->addFolder();
         QVERIFY(!f.window->findChild<QLabel *>(u"lblStatus"_s)->text().isEmpty());
-        QTRY_COMPARE(f.window->fileList().RowCount(), 2);
+        QTRY_COMPARE(f.window->fileList().rowCount(), 2);
         QCOMPARE(rowPaths(f.window->fileList()),
                  (QStringList{f.dir.filePath(u"tree/a.flv"_s), f.dir.filePath(u"tree/sub/c.FLV"_s)}));
-        QCOMPARE(f.window->lblText()->text(), u"拖拽文件到这里开始转换"_s);
-        QVERIFY(!f.window->picText()->isVisibleTo(f.window.get()));
+        QCOMPARE(f.window->hintLabel()->text(), u"拖拽文件到这里开始转换"_s);
+        QVERIFY(!f.window->hintPanel()->isVisibleTo(f.window.get()));
     }
 
     void argumentsAddFilesAndSearchFolders()
@@ -390,19 +402,19 @@ private Q_SLOTS:
         f.source(u"args/two.txt"_s);
         f.source(u"args/deep/three.FLV"_s);
         const QString file = f.source(u"single.mp4"_s);
-        f.window->addPaths({file, f.dir.filePath(u"args"_s)});
+        f.window->addPaths(native({file, f.dir.filePath(u"args"_s)}));
         QCOMPARE(rowPaths(f.window->fileList()), QStringList{file}); // the folder is searched in the background
-        QTRY_COMPARE(f.window->fileList().RowCount(), 3);
-        QCOMPARE(f.window->fileList().rowAt(1).path, f.dir.filePath(u"args/one.flv"_s));
-        QCOMPARE(f.window->fileList().rowAt(2).path, f.dir.filePath(u"args/deep/three.FLV"_s));
-        QCOMPARE(f.window->lblText()->text(), u"拖拽文件到这里开始转换"_s);
+        QTRY_COMPARE(f.window->fileList().rowCount(), 3);
+        QCOMPARE(f.window->fileList().rowAt(1).shownPath, f.dir.filePath(u"args/one.flv"_s));
+        QCOMPARE(f.window->fileList().rowAt(2).shownPath, f.dir.filePath(u"args/deep/three.FLV"_s));
+        QCOMPARE(f.window->hintLabel()->text(), u"拖拽文件到这里开始转换"_s);
     }
 
     void drops()
     {
         Fixture f;
         const QStringList three{f.source(u"x.flv"_s), f.source(u"y.mp4"_s), f.source(u"z.avi"_s)};
-        dropOn(f.window->LV()->viewport(), three);
+        dropOn(f.window->listView()->viewport(), three);
         QCOMPARE(rowPaths(f.window->fileList()), three);
         QCOMPARE(f.window->fileList().rowAt(2).formatLabel, u"AVI"_s);
 
@@ -411,8 +423,8 @@ private Q_SLOTS:
         QDir().mkpath(folder);
         f.source(u"movies/inside.flv"_s);
         dropOn(f.window->findChild<QWidget *>(u"picDrag"_s), {folder});
-        QCOMPARE(f.window->fileList().RowCount(), 4);
-        QCOMPARE(f.window->fileList().rowAt(3).path, folder);
+        QCOMPARE(f.window->fileList().rowCount(), 4);
+        QCOMPARE(f.window->fileList().rowAt(3).shownPath, folder);
         QCOMPARE(f.window->fileList().rowAt(3).formatLabel, u"IES"_s);
     }
 
@@ -441,11 +453,11 @@ private Q_SLOTS:
     {
         Fixture f;
         f.window->settings().selectFormat(8);
-        f.window->addPaths({f.source(u"slow.flv"_s, "coder write\ncoder print time=1.00 \\r\ncoder hang\n")});
+        f.window->addPaths(native({f.source(u"slow.flv"_s, "coder write\ncoder print time=1.00 \\r\ncoder hang\n")}));
         f.window->show();
         QSignalSpy started(&f.window->driver(), &BatchDriver::stageStarted);
         QSignalSpy closed(f.window.get(), &MainWindow::closed);
-        f.window->imgStart_Click();
+        f.window->startBatch();
         QVERIFY(started.wait(5000));
         const QString runFolder = f.window->driver().runFolderPath();
         QFile::copy(f.dir.filePath(u"slow.flv"_s), runFolder + u"/tmpfile.wav"_s);
@@ -458,7 +470,7 @@ private Q_SLOTS:
         QVERIFY(!f.window->isVisible());
         QVERIFY(outputs().isEmpty());
         QVERIFY(!QFileInfo::exists(runFolder + u"/tmpfile.wav"_s));
-        QCOMPARE(f.window->fileList().RowCount(), 1);
+        QCOMPARE(f.window->fileList().rowCount(), 1);
     }
 
     void browseCancelMeansTheDefaultFolder()
@@ -470,7 +482,7 @@ private Q_SLOTS:
         QCOMPARE(f.window->settings().outputFolder, f.dir.filePath(u"chosen"_s));
         QCOMPARE(f.dialogs.captions.last(), u"请选择一个文件夹:"_s);
         f.dialogs.folders.push_back(QString());
-        f.window->browseOutputFolder();
+        f.window->chooseOutputFolder();
         QCOMPARE(f.window->settings().outputFolder, f.dir.filePath(u"default-out"_s));
     }
 
@@ -478,10 +490,10 @@ private Q_SLOTS:
     {
         Fixture f;
         f.window->settings().selectFormat(8);
-        f.window->addPaths({f.source(u"slow.flv"_s, "coder print time=1.00 \\r\ncoder hang\n")});
+        f.window->addPaths(native({f.source(u"slow.flv"_s, "coder print time=1.00 \\r\ncoder hang\n")}));
         QSignalSpy started(&f.window->driver(), &BatchDriver::stageStarted);
         QSignalSpy finished(&f.window->driver(), &BatchDriver::batchFinished);
-        f.window->imgStart_Click();
+        f.window->startBatch();
         QVERIFY(started.wait(5000));
         f.window->findChild<QPushButton *>(u"cmdStop"_s)->click();
         QVERIFY(finished.wait(10000));

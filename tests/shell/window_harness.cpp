@@ -28,7 +28,7 @@ int main(int argc, char *argv[])
                                  QTimer::singleShot(200, &window, &MainWindow::exitCommand);
                          });
         if (action == "start" || action == "exit")
-            window.imgStart_Click();
+            window.startBatch();
         else if (action == "show")
             window.close();
     });

@@ -1,4 +1,4 @@
-#include "dosoutputs.h"
+#include "encoderrunner.h"
 #include "fakeencoder.h"
 
 #include <QSignalSpy>
@@ -16,7 +16,7 @@ EncoderCommand scripted(const FakeProgramFolder &program, const QString &scriptP
     c.program = program.path() + u"/data/coder"_s;
     c.arguments = QStringList{u"-i"_s, scriptPath, output};
     c.text = c.program + u" -i "_s + scriptPath + u" \""_s + output + u'"';
-    c.runner = RunnerId::objffmpeg;
+    c.outputStyle = OutputStyle::Ffmpeg;
     c.encoderImage = u"coder"_s;
     c.outputPath = output;
     return c;
@@ -24,7 +24,7 @@ EncoderCommand scripted(const FakeProgramFolder &program, const QString &scriptP
 
 } // namespace
 
-class TestDOSOutputs : public QObject {
+class TestEncoderRunner : public QObject {
     Q_OBJECT
 
 private:
@@ -38,15 +38,15 @@ private:
         QStringList failures;
     };
 
-    Run runScript(DOSOutputs &runner, const QByteArray &script, const QString &name = u"s.txt"_s)
+    Run runScript(EncoderRunner &runner, const QByteArray &script, const QString &name = u"s.txt"_s)
     {
         const QString path = writeScript(m_work.filePath(name), script);
         runner.setCommand(scripted(m_program, path, m_work.filePath(name + u".out"_s)));
         Run run;
-        QSignalSpy over(&runner, &DOSOutputs::CommandOver);
-        QSignalSpy failed(&runner, &DOSOutputs::runFailed);
-        connect(&runner, &DOSOutputs::ReceiveOutputs, this, [&run](const QString &c) { run.chunks << c; });
-        runner.ExecuteCommand();
+        QSignalSpy over(&runner, &EncoderRunner::finished);
+        QSignalSpy failed(&runner, &EncoderRunner::startFailed);
+        connect(&runner, &EncoderRunner::outputReceived, this, [&run](const QString &c) { run.chunks << c; });
+        runner.start();
         [&] { QTRY_VERIFY_WITH_TIMEOUT(over.count() > 0 || failed.count() > 0, 10000); }();
         QTest::qWait(20); // nothing may follow the end
         runner.disconnect(this);
@@ -65,24 +65,24 @@ private Q_SLOTS:
         QTest::addColumn<bool>("succeeded");
         QTest::addColumn<QString>("reason");
 
-        QTest::newRow("exit 0") << QByteArray("coder print a\\nb\\n\ncoder vanish\n") << int(DOSOutputs::Ending::Exited)
+        QTest::newRow("exit 0") << QByteArray("coder print a\\nb\\n\ncoder vanish\n") << int(EncoderRunner::Ending::Exited)
                                 << 0 << true << u"b"_s;
         QTest::newRow("exit 1 with a reason")
             << QByteArray("coder print time=1.00\\r\ncoder eprint coder: \"/v/a.flv\": no audio stream\\n\ncoder exit 1\n")
-            << int(DOSOutputs::Ending::Exited) << 1 << false << u"转换失败：coder: \"/v/a.flv\": no audio stream"_s;
-        QTest::newRow("exit 2 silently") << QByteArray("coder exit 2\n") << int(DOSOutputs::Ending::Exited) << 2
+            << int(EncoderRunner::Ending::Exited) << 1 << false << u"转换失败：coder: \"/v/a.flv\": no audio stream"_s;
+        QTest::newRow("exit 2 silently") << QByteArray("coder exit 2\n") << int(EncoderRunner::Ending::Exited) << 2
                                          << false << u"参数无法使用，请检查视频和音频参数后重试"_s;
         QTest::newRow("crash after a status line")
-            << QByteArray("coder print size= 1kB time=1.00\\r\ncoder crash\n") << int(DOSOutputs::Ending::Crashed)
+            << QByteArray("coder print size= 1kB time=1.00\\r\ncoder crash\n") << int(EncoderRunner::Ending::Crashed)
             << 11 << false << u"coder 意外退出 (信号 11)"_s;
-        QTest::newRow("nothing printed") << QByteArray("coder vanish\n") << int(DOSOutputs::Ending::Exited) << 0
+        QTest::newRow("nothing printed") << QByteArray("coder vanish\n") << int(EncoderRunner::Ending::Exited) << 0
                                          << true << u"coder ended with exit code 0"_s;
     }
 
     void endings()
     {
         QFETCH(QByteArray, script);
-        DOSOutputs runner;
+        EncoderRunner runner;
         const Run run = runScript(runner, script);
         QCOMPARE(run.over, 1);
         QVERIFY(run.failures.isEmpty());
@@ -90,17 +90,17 @@ private Q_SLOTS:
         QTEST(runner.succeeded(), "succeeded");
         QTEST(runner.exitCode(), "exitCode");
         QTEST(runner.failureReason(), "reason");
-        QCOMPARE(run.chunks.join(QString()), runner.Outputs());
+        QCOMPARE(run.chunks.join(QString()), runner.output());
         QVERIFY(!runner.isRunning());
     }
 
     void startFailures()
     {
-        DOSOutputs runner;
-        QSignalSpy over(&runner, &DOSOutputs::CommandOver);
-        QSignalSpy failed(&runner, &DOSOutputs::runFailed);
+        EncoderRunner runner;
+        QSignalSpy over(&runner, &EncoderRunner::finished);
+        QSignalSpy failed(&runner, &EncoderRunner::startFailed);
 
-        QVERIFY(!runner.ExecuteCommand()); // nothing stored
+        QVERIFY(!runner.start()); // nothing stored
         QVERIFY(failed.isEmpty());         // never from inside the call
         QTRY_COMPARE(failed.count(), 1);
         QCOMPARE(failed.at(0).at(0).toString(), u"Command Line empty"_s);
@@ -108,7 +108,7 @@ private Q_SLOTS:
         EncoderCommand missing = scripted(m_program, u"/nowhere"_s, u"/nowhere.out"_s);
         missing.program = m_program.path() + u"/data/no-such-encoder"_s;
         runner.setCommand(missing);
-        QVERIFY(!runner.ExecuteCommand());
+        QVERIFY(!runner.start());
         QTRY_COMPARE(failed.count(), 2);
         const QString message = failed.at(1).at(0).toString();
         QVERIFY2(message.startsWith(u"File or command not found"_s), qPrintable(message));
@@ -118,7 +118,7 @@ private Q_SLOTS:
         const QString plain = writeScript(m_work.filePath(u"plain"_s), "not a program");
         missing.program = plain;
         runner.setCommand(missing);
-        QVERIFY(!runner.ExecuteCommand());
+        QVERIFY(!runner.start());
         QTRY_COMPARE(failed.count(), 3);
         QTest::qWait(20);
         QCOMPARE(over.count(), 0);
@@ -126,39 +126,39 @@ private Q_SLOTS:
 
     void chunksAreAtMost1024BytesAndLoseNothing()
     {
-        DOSOutputs runner;
+        EncoderRunner runner;
         // 700 three-byte characters: boundaries fall inside characters.
         const Run run = runScript(runner, "coder bytes 5000\ncoder utf8 700\ncoder print end\ncoder vanish\n");
         QCOMPARE(run.over, 1);
         QVERIFY(run.chunks.size() >= 7);
         for (const QString &chunk : run.chunks)
-            QVERIFY(chunk.toUtf8().size() <= DOSOutputs::kChunkBytes);
+            QVERIFY(chunk.toUtf8().size() <= EncoderRunner::kChunkBytes);
         const QString all = run.chunks.join(QString());
         QCOMPARE(all, QString(5000, u'x') + QString(700, u'转') + u"end"_s);
     }
 
     void outputIsBounded()
     {
-        DOSOutputs runner;
+        EncoderRunner runner;
         const Run run = runScript(runner, "coder print first\ncoder bytes 1000000\ncoder print last\ncoder vanish\n");
         QCOMPARE(run.over, 1);
-        const QString kept = runner.Outputs();
-        QVERIFY(kept.size() <= 3 * DOSOutputs::kKeptOutputChars + 16);
+        const QString kept = runner.output();
+        QVERIFY(kept.size() <= 3 * EncoderRunner::kKeptOutputChars + 16);
         QVERIFY(kept.startsWith(u"first"_s));
         QVERIFY(kept.endsWith(u"last"_s));
     }
 
     void storedCommandRunsAgain()
     {
-        DOSOutputs runner;
+        EncoderRunner runner;
         runScript(runner, "coder print once\ncoder vanish\n");
-        const QString line = runner.CommandLine();
-        QSignalSpy over(&runner, &DOSOutputs::CommandOver);
-        QVERIFY(runner.ExecuteCommand());
-        QVERIFY(!runner.ExecuteCommand()); // one run at a time
+        const QString line = runner.commandText();
+        QSignalSpy over(&runner, &EncoderRunner::finished);
+        QVERIFY(runner.start());
+        QVERIFY(!runner.start()); // one run at a time
         QTRY_COMPARE(over.count(), 1);
-        QCOMPARE(runner.CommandLine(), line);
-        QCOMPARE(runner.Outputs(), u"once"_s);
+        QCOMPARE(runner.commandText(), line);
+        QCOMPARE(runner.output(), u"once"_s);
     }
 
     void stop_data()
@@ -171,18 +171,18 @@ private Q_SLOTS:
     void stop()
     {
         QFETCH(QByteArray, script);
-        DOSOutputs runner;
+        EncoderRunner runner;
         runner.setStopGrace(300);
         const QString path = writeScript(m_work.filePath(u"stop.txt"_s), script);
         runner.setCommand(scripted(m_program, path, m_work.filePath(u"stop.out"_s)));
-        QSignalSpy output(&runner, &DOSOutputs::ReceiveOutputs);
-        QSignalSpy over(&runner, &DOSOutputs::CommandOver);
-        QVERIFY(runner.ExecuteCommand());
+        QSignalSpy output(&runner, &EncoderRunner::outputReceived);
+        QSignalSpy over(&runner, &EncoderRunner::finished);
+        QVERIFY(runner.start());
         QTRY_VERIFY(output.count() > 0);
         runner.stop();
         QCOMPARE(over.count(), 0);
         QTRY_COMPARE_WITH_TIMEOUT(over.count(), 1, 5000);
-        QCOMPARE(runner.ending(), DOSOutputs::Ending::Stopped);
+        QCOMPARE(runner.ending(), EncoderRunner::Ending::Stopped);
         QVERIFY(!runner.succeeded());
         QVERIFY(!runner.failureReason().isEmpty());
         QTest::qWait(400);
@@ -191,5 +191,5 @@ private Q_SLOTS:
 
 };
 
-QTEST_GUILESS_MAIN(TestDOSOutputs)
-#include "tst_dosoutputs.moc"
+QTEST_GUILESS_MAIN(TestEncoderRunner)
+#include "tst_encoderrunner.moc"

@@ -1,4 +1,4 @@
-#include "frmoptions.h"
+#include "optionsdialog.h"
 
 #include "textnumber.h"
 
@@ -56,7 +56,7 @@ qint32 toStoredSeconds(double seconds)
     if (std::isnan(seconds))
         return 0;
     const double held = std::clamp(seconds, double(lo), double(hi));
-    return static_cast<qint32>(SettingsText::roundHalfEven(held, lo, hi).value_or(held < 0 ? lo : hi));
+    return static_cast<qint32>(SettingsText::roundedWithin(held, lo, hi).value_or(held < 0 ? lo : hi));
 }
 
 QLineEdit *makeTimeField(const QString &name, QWidget *parent)
@@ -70,7 +70,7 @@ QLineEdit *makeTimeField(const QString &name, QWidget *parent)
 
 } // namespace
 
-frmOptions::frmOptions(AppOptions &options, SaveOptionsFn save, QWidget *parent)
+OptionsDialog::OptionsDialog(AppOptions &options, SaveOptionsFn save, QWidget *parent)
     : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint)
     , m_options(options)
     , m_save(std::move(save))
@@ -83,16 +83,16 @@ frmOptions::frmOptions(AppOptions &options, SaveOptionsFn save, QWidget *parent)
     fillFromOptions();
 }
 
-frmOptions *frmOptions::openModal(AppOptions &options, SaveOptionsFn save, QWidget *parent)
+OptionsDialog *OptionsDialog::openModal(AppOptions &options, SaveOptionsFn save, QWidget *parent)
 {
-    auto *dialog = new frmOptions(options, std::move(save), parent);
+    auto *dialog = new OptionsDialog(options, std::move(save), parent);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setWindowModality(Qt::ApplicationModal);
     dialog->show();
     return dialog;
 }
 
-void frmOptions::buildControls()
+void OptionsDialog::buildControls()
 {
     auto *surface = new QWidget(this);
     surface->setObjectName(u"surface"_s);
@@ -172,45 +172,45 @@ void frmOptions::buildControls()
     column->addWidget(titleBar);
     column->addLayout(body);
 
-    connect(m_chkMC, &QCheckBox::toggled, this, &frmOptions::setFieldsEnabled);
-    connect(m_imgOK, &QAbstractButton::clicked, this, &frmOptions::confirm);
-    connect(m_command1, &QAbstractButton::clicked, this, &frmOptions::confirm);
+    connect(m_chkMC, &QCheckBox::toggled, this, &OptionsDialog::setFieldsEnabled);
+    connect(m_imgOK, &QAbstractButton::clicked, this, &OptionsDialog::confirm);
+    connect(m_command1, &QAbstractButton::clicked, this, &OptionsDialog::confirm);
     connect(m_imgBack, &QAbstractButton::clicked, this, &QDialog::reject);
     connect(m_command2, &QAbstractButton::clicked, this, &QDialog::reject);
     connect(m_imgExit, &QAbstractButton::clicked, this, &QDialog::reject);
 }
 
-void frmOptions::fillFromOptions()
+void OptionsDialog::fillFromOptions()
 {
     // A stored value outside the list ("none") shows no selection.
-    const int sound = m_options.FinishSoundIndex;
+    const int sound = m_options.finishSoundIndex;
     m_cmbSR->setCurrentIndex(sound >= 0 && sound < m_cmbSR->count() ? sound : -1);
 
-    m_chkMC->setChecked(m_options.CutterEnabled == 1);
+    m_chkMC->setChecked(m_options.cutterEnabled == 1);
     setFieldsEnabled(m_chkMC->isChecked());
     if (!m_chkMC->isChecked())
         return; // the fields keep "0", whatever times are stored
 
-    const std::array<qint64, 3> from = splitTime(m_options.CutStartSeconds);
-    const std::array<qint64, 3> to = splitTime(m_options.CutEndSeconds);
+    const std::array<qint64, 3> from = splitTime(m_options.cutStartSeconds);
+    const std::array<qint64, 3> to = splitTime(m_options.cutEndSeconds);
     for (std::size_t i = 0; i < 3; ++i) {
         m_fields[FromH + i]->setText(QString::number(from[i]));
         m_fields[ToH + i]->setText(QString::number(to[i]));
     }
 }
 
-void frmOptions::setFieldsEnabled(bool enabled)
+void OptionsDialog::setFieldsEnabled(bool enabled)
 {
     for (QLineEdit *field : m_fields)
         field->setEnabled(enabled);
 }
 
-double frmOptions::number(Field field) const
+double OptionsDialog::number(Field field) const
 {
-    return LeadingNumber(m_fields[static_cast<std::size_t>(field)]->text());
+    return leadingNumber(m_fields[static_cast<std::size_t>(field)]->text());
 }
 
-void frmOptions::warn(QLineEdit *field, const QString &text, const QString &title)
+void OptionsDialog::warn(QLineEdit *field, const QString &text, const QString &title)
 {
     auto *box = new QMessageBox(QMessageBox::Warning, title, text, QMessageBox::Ok, this);
     box->setAttribute(Qt::WA_DeleteOnClose);
@@ -220,7 +220,7 @@ void frmOptions::warn(QLineEdit *field, const QString &text, const QString &titl
     box->open();
 }
 
-void frmOptions::confirm()
+void OptionsDialog::confirm()
 {
     const QString minutes = u"分钟必须小于60"_s;
     const QString seconds = u"秒必须小于60"_s;
@@ -242,7 +242,7 @@ void frmOptions::confirm()
     }
 
     const bool allZero = std::all_of(m_fields.begin(), m_fields.end(), [](const QLineEdit *field) {
-        return LeadingNumber(field->text()) == 0;
+        return leadingNumber(field->text()) == 0;
     });
     if (allZero)
         m_chkMC->setChecked(false);
@@ -250,10 +250,10 @@ void frmOptions::confirm()
     auto total = [this](Field h) {
         return number(h) * kSecondsPerHour + number(Field(h + 1)) * kSecondsPerMinute + number(Field(h + 2));
     };
-    m_options.FinishSoundIndex = static_cast<qint16>(m_cmbSR->currentIndex());
-    m_options.CutterEnabled = m_chkMC->isChecked() ? 1 : 0;
-    m_options.CutStartSeconds = toStoredSeconds(total(FromH));
-    m_options.CutEndSeconds = toStoredSeconds(total(ToH));
+    m_options.finishSoundIndex = static_cast<qint16>(m_cmbSR->currentIndex());
+    m_options.cutterEnabled = m_chkMC->isChecked() ? 1 : 0;
+    m_options.cutStartSeconds = toStoredSeconds(total(FromH));
+    m_options.cutEndSeconds = toStoredSeconds(total(ToH));
 
     // A failed write has been logged by the saver; the options hold for this run.
     if (m_save)

@@ -1,4 +1,4 @@
-#include "commands.h"
+#include "encodercommands.h"
 
 #include <QTest>
 
@@ -30,7 +30,7 @@ ConversionSettings settingsFor(int format)
 
 } // namespace
 
-class TestCommands : public QObject {
+class TestEncoderCommands : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
@@ -48,8 +48,8 @@ private Q_SLOTS:
 
         const QString intermediate = kProgram
             + uR"(/data/conv "/videos/talk.part1.flv" -oac mp3lame -lameopts preset=320 -ovc lavc -lavcopts vcodec=mpeg4:vbitrate=1200 -of avi -o /tmp/sonvera-1000/tmp.mp4)"_s;
-        const int dos = int(RunnerId::objDOS);
-        const int ff = int(RunnerId::objffmpeg);
+        const int dos = int(OutputStyle::Mencoder);
+        const int ff = int(OutputStyle::Ffmpeg);
 
         // The intermediate run ignores every setting, whatever they hold.
         for (int format : {0, 1, 5, 6, 7}) {
@@ -93,10 +93,10 @@ private Q_SLOTS:
         s.audioRate = audioRate;
         s.channelIndex = channelIndex;
 
-        const EncoderCommand c = BuildFirstStageCommand(kSource, kOut, s, context());
+        const EncoderCommand c = buildFirstStageCommand(kSource, kOut, s, context());
         QTEST(c.text, "expected");
         QTEST(c.encoderImage, "image");
-        QTEST(int(c.runner), "runner");
+        QTEST(int(c.outputStyle), "runner");
         QCOMPARE(c.program, kProgram + u"/data/"_s + c.encoderImage);
     }
 
@@ -147,9 +147,9 @@ private Q_SLOTS:
         s.audioBitrate = u"64"_s;
         s.channelIndex = 1;
         // The output folder lacks its "/": the second stage adds it to its own copy.
-        const EncoderCommand c = BuildSecondStageCommand(kSource, u"/out"_s, s, context());
+        const EncoderCommand c = buildSecondStageCommand(kSource, u"/out"_s, s, context());
         QTEST(c.text, "expected");
-        QCOMPARE(c.runner, RunnerId::objffmpeg);
+        QCOMPARE(c.outputStyle, OutputStyle::Ffmpeg);
         QCOMPARE(c.encoderImage, (format == 6 || format == 7) ? u"coder2"_s : u"coder"_s);
     }
 
@@ -158,7 +158,7 @@ private Q_SLOTS:
         for (int format : {-1, 2, 3, 4, 8, 9}) {
             ConversionSettings s = settingsFor(0);
             s.formatIndex = format;
-            QVERIFY2(BuildSecondStageCommand(kSource, kOut, s, context()).isEmpty(), qPrintable(QString::number(format)));
+            QVERIFY2(buildSecondStageCommand(kSource, kOut, s, context()).isEmpty(), qPrintable(QString::number(format)));
         }
     }
 
@@ -167,7 +167,7 @@ private Q_SLOTS:
         for (int format : {-1, 9, 100}) {
             ConversionSettings s = settingsFor(0);
             s.formatIndex = format;
-            const EncoderCommand c = BuildFirstStageCommand(kSource, kOut, s, context());
+            const EncoderCommand c = buildFirstStageCommand(kSource, kOut, s, context());
             QVERIFY(c.isEmpty());
             QVERIFY(c.text.isEmpty());
             QVERIFY(c.arguments.isEmpty());
@@ -178,7 +178,7 @@ private Q_SLOTS:
     {
         ConversionSettings s = settingsFor(0);
         s.videoSize = u"原始大小"_s;
-        const EncoderCommand two = BuildSecondStageCommand(kSource, kOut, s, context());
+        const EncoderCommand two = buildSecondStageCommand(kSource, kOut, s, context());
         // The doubled blank after "rm" gives no empty argument.
         QCOMPARE(two.arguments,
                  QStringList({u"-i"_s, u"/tmp/sonvera-1000/tmp.mp4"_s, u"-y"_s, u"-vcodec"_s, u"rv10"_s, u"-b"_s,
@@ -187,7 +187,7 @@ private Q_SLOTS:
         QCOMPARE(two.outputPath, u"/out/talk-1479.rmvb"_s);
 
         ConversionSettings mpg = settingsFor(2);
-        const EncoderCommand one = BuildFirstStageCommand(kSource, kOut, mpg, context());
+        const EncoderCommand one = buildFirstStageCommand(kSource, kOut, mpg, context());
         QCOMPARE(one.arguments,
                  QStringList({kSource, u"-oac"_s, u"lavc"_s, u"-lavcopts"_s, u"acodec=mp2:abitrate=64"_s, u"-ovc"_s,
                               u"lavc"_s, u"-lavcopts"_s, u"vcodec=mpeg1video:vbitrate=600:vpass=1"_s, u"-ofps"_s,
@@ -195,7 +195,7 @@ private Q_SLOTS:
                               u"/out/talk-1479.mpg"_s}));
 
         ConversionSettings mobile = settingsFor(6);
-        const EncoderCommand inter = BuildFirstStageCommand(kSource, kOut, mobile, context());
+        const EncoderCommand inter = buildFirstStageCommand(kSource, kOut, mobile, context());
         QCOMPARE(inter.arguments.last(), u"/tmp/sonvera-1000/tmp.mp4"_s);
         QCOMPARE(inter.outputPath, u"/tmp/sonvera-1000/tmp.mp4"_s);
     }
@@ -218,12 +218,12 @@ private Q_SLOTS:
         ctx.programFolder = u"/opt/My Tools/Conv"_s;
         for (int format = 0; format < kFormatCount; ++format) {
             ConversionSettings s = settingsFor(format);
-            const EncoderCommand c = BuildFirstStageCommand(source, u"/out dir/"_s, s, ctx);
+            const EncoderCommand c = buildFirstStageCommand(source, u"/out dir/"_s, s, ctx);
             QCOMPARE(c.program, u"/opt/My Tools/Conv/data/"_s + c.encoderImage);
             QCOMPARE(c.arguments.count(source), 1);
             QVERIFY(c.text.contains(u'"' + source + u'"'));
             if (format == 2) {
-                const QString out = u"/out dir/"_s + BaseNameFromPath(source) + u"-1479.mpg"_s;
+                const QString out = u"/out dir/"_s + baseNameOf(source) + u"-1479.mpg"_s;
                 QCOMPARE(c.arguments.last(), out);
             }
         }
@@ -234,7 +234,7 @@ private Q_SLOTS:
         ConversionSettings s = settingsFor(8);
         s.audioBitrate = u"12 8"_s;
         s.audioRate = u""_s;
-        const EncoderCommand c = BuildFirstStageCommand(kSource, kOut, s, context());
+        const EncoderCommand c = buildFirstStageCommand(kSource, kOut, s, context());
         QCOMPARE(c.text, kProgram + uR"(/data/coder -i "/videos/talk.part1.flv" -y -vn -ar  -ab 12 8k -ac 2 "/out/talk-1479.mp3")"_s);
         QCOMPARE(c.arguments,
                  QStringList({u"-i"_s, kSource, u"-y"_s, u"-vn"_s, u"-ar"_s, u"-ab"_s, u"12 8k"_s, u"-ac"_s, u"2"_s,
@@ -242,7 +242,7 @@ private Q_SLOTS:
 
         ConversionSettings rm = settingsFor(1);
         rm.videoSize = u"320 x 240"_s;
-        const EncoderCommand two = BuildSecondStageCommand(kSource, kOut, rm, context());
+        const EncoderCommand two = buildSecondStageCommand(kSource, kOut, rm, context());
         QVERIFY(two.arguments.contains(u"320 x 240"_s));
     }
 
@@ -251,16 +251,16 @@ private Q_SLOTS:
         CommandContext ctx = context();
         QStringList existing{u"/out/talk-1479.mp3"_s, u"/out/talk-1479-2.mp3"_s};
         ctx.fileExists = [&](const QString &p) { return existing.contains(p); };
-        const EncoderCommand c = BuildFirstStageCommand(kSource, kOut, settingsFor(8), ctx);
+        const EncoderCommand c = buildFirstStageCommand(kSource, kOut, settingsFor(8), ctx);
         QCOMPARE(c.outputPath, u"/out/talk-1479-3.mp3"_s);
         QVERIFY(c.text.endsWith(uR"( "/out/talk-1479-3.mp3")"_s));
 
         ConversionSettings rmvb = settingsFor(0);
         existing = QStringList{u"/out/talk-1479.rmvb"_s};
-        QCOMPARE(BuildSecondStageCommand(kSource, kOut, rmvb, ctx).outputPath, u"/out/talk-1479-2.rmvb"_s);
+        QCOMPARE(buildSecondStageCommand(kSource, kOut, rmvb, ctx).outputPath, u"/out/talk-1479-2.rmvb"_s);
         // The intermediate file is ours and is always rewritten.
-        existing = QStringList{IntermediateFilePath(kWork)};
-        QCOMPARE(BuildFirstStageCommand(kSource, kOut, rmvb, ctx).outputPath, IntermediateFilePath(kWork));
+        existing = QStringList{intermediateFilePath(kWork)};
+        QCOMPARE(buildFirstStageCommand(kSource, kOut, rmvb, ctx).outputPath, intermediateFilePath(kWork));
     }
 
     void mp3ClipRange_data()
@@ -284,14 +284,14 @@ private Q_SLOTS:
         ConversionSettings s = settingsFor(8);
         s.audioRate = u"44100"_s;
         s.audioBitrate = u"128"_s;
-        QVERIFY(BuildFirstStageCommand(kSource, kOut, s, ctx).text.endsWith(u' ' + tail));
+        QVERIFY(buildFirstStageCommand(kSource, kOut, s, ctx).text.endsWith(u' ' + tail));
 
         // Other formats are never cut.
         ConversionSettings mpg = settingsFor(2);
-        QVERIFY(!BuildFirstStageCommand(kSource, kOut, mpg, ctx).text.contains(u"-ss"_s));
+        QVERIFY(!buildFirstStageCommand(kSource, kOut, mpg, ctx).text.contains(u"-ss"_s));
     }
 
 };
 
-QTEST_GUILESS_MAIN(TestCommands)
-#include "tst_commands.moc"
+QTEST_GUILESS_MAIN(TestEncoderCommands)
+#include "tst_encodercommands.moc"

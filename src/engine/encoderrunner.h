@@ -1,6 +1,6 @@
 #pragma once
 
-#include "commands.h"
+#include "encodercommands.h"
 
 #include <QObject>
 #include <QProcess>
@@ -14,17 +14,17 @@ namespace sonvera {
 // Runs one encoder at a time as a child process and reports what it prints.
 // The encoder gets SIGTERM when this program dies, however it dies.
 //
-// A run is asynchronous: ExecuteCommand() returns at once; every piece of
-// output arrives as ReceiveOutputs(), cut into chunks of at most 1024 bytes;
-// CommandOver() follows exactly once, after the child has exited and all of
-// its output has been delivered. A run that cannot start reports runFailed()
-// instead and never CommandOver(). No signal is ever emitted from inside
-// ExecuteCommand() or stop(), so a handler may start the next run safely.
-class DOSOutputs final : public QObject {
+// A run is asynchronous: start() returns at once; every piece of
+// output arrives as outputReceived(), cut into chunks of at most 1024 bytes;
+// finished() follows exactly once, after the child has exited and all of
+// its output has been delivered. A run that cannot start reports startFailed()
+// instead and never finished(). No signal is ever emitted from inside
+// start() or stop(), so a handler may start the next run safely.
+class EncoderRunner final : public QObject {
     Q_OBJECT
 
 public:
-    // How the last run ended, readable after CommandOver().
+    // How the last run ended, readable after finished().
     enum class Ending { None, Exited, Crashed, Stopped };
 
     static constexpr qsizetype kChunkBytes = 1024;
@@ -33,23 +33,24 @@ public:
     // After asking an encoder to end, how long it has before it is killed.
     static constexpr int kStopGraceMs = 3000;
 
-    explicit DOSOutputs(QObject *parent = nullptr);
-    ~DOSOutputs() override;
+    explicit EncoderRunner(QObject *parent = nullptr);
+    ~EncoderRunner() override;
 
-    // The command to run; kept after a run, so a later ExecuteCommand() runs it again.
+    // The command to run; kept after a run, so a later start() runs it again.
     void setCommand(const EncoderCommand &command);
     const EncoderCommand &command() const { return m_command; }
     // The text form of the stored command.
-    QString CommandLine() const { return m_command.text; }
+    QString commandText() const { return m_command.text; }
     // What the current or last run printed (its middle is dropped when very long).
-    QString Outputs() const;
+    QString output() const;
 
     // Starts the stored command. Returns false when the run could not be
-    // started; runFailed() then follows from the event loop.
-    bool ExecuteCommand();
+    // started; startFailed() then follows from the event loop.
+    bool start();
 
     // Asks the running encoder to end, and kills it if it has not ended after
-    // the grace period. The run then ends with CommandOver() and reads as Stopped.
+    // the grace period. The run then ends with finished() and reads as
+    // Stopped, unless the encoder had already succeeded (exit status 0).
     void stop();
     void setStopGrace(int ms) { m_killTimer.setInterval(ms); }
 
@@ -66,11 +67,11 @@ public:
     QString failureReason() const;
 
 Q_SIGNALS:
-    void ReceiveOutputs(const QString &CommandOutputs);
-    void CommandOver();
+    void outputReceived(const QString &CommandOutputs);
+    void finished();
     // "Command Line empty", or "File or command not found" with the program
     // path and the system's reason.
-    void runFailed(const QString &message);
+    void startFailed(const QString &message);
 
 private:
     void readWaitingOutput();

@@ -20,7 +20,7 @@ struct EncoderCommand {
     QString program;       // absolute path of the encoder in data/
     QStringList arguments; // one entry per argument, without quotes
     QString text;          // program, options and quoted paths, byte for byte
-    RunnerId runner = RunnerId::objDOS;
+    OutputStyle outputStyle = OutputStyle::Mencoder; // how the encoder reports progress
     QString encoderImage;  // "conv", "coder" or "coder2"
     QString outputPath;    // the file this run writes: the output, or the intermediate file
 
@@ -48,16 +48,16 @@ struct CommandContext {
 
 // The work folder's intermediate file, written by the first stage of the
 // two-stage formats and read by their second stage.
-QString IntermediateFilePath(const QString &workFolder);
+QString intermediateFilePath(const QString &workFolder);
 
 // The first encoder run for `sourcePath`. `outputFolder` must end in "/".
-EncoderCommand BuildFirstStageCommand(const QString &sourcePath, const QString &outputFolder,
+EncoderCommand buildFirstStageCommand(const QString &sourcePath, const QString &outputFolder,
                                       const ConversionSettings &settings, const CommandContext &context);
 
 // The second run of a two-stage format (RMVB, RM, MOV, mobile MP4, 3GP); an
 // empty command for every other format. A "/" is added to a copy of
 // `outputFolder` when it lacks one.
-EncoderCommand BuildSecondStageCommand(const QString &sourcePath, const QString &outputFolder,
+EncoderCommand buildSecondStageCommand(const QString &sourcePath, const QString &outputFolder,
                                        const ConversionSettings &settings, const CommandContext &context);
 
 } // namespace sonvera

@@ -1,4 +1,6 @@
-#include "commands.h"
+#include "encodercommands.h"
+
+#include "pathtext.h"
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -11,12 +13,12 @@ namespace {
 // written whole, whatever they hold.
 class CommandWriter {
 public:
-    CommandWriter(const QString &programFolder, QStringView encoder, RunnerId runner)
+    CommandWriter(const QString &programFolder, QStringView encoder, OutputStyle runner)
     {
         m_command.program = programFolder + u"/data/" + encoder;
         m_command.text = m_command.program;
         m_command.encoderImage = encoder.toString();
-        m_command.runner = runner;
+        m_command.outputStyle = runner;
     }
 
     CommandWriter &fixed(QStringView piece)
@@ -81,59 +83,54 @@ private:
     bool m_forceArgument = false;
 };
 
-QString withSlash(const QString &folder)
-{
-    return folder.endsWith(u'/') ? folder : folder + u'/';
-}
-
 QString outputPathFor(const QString &outputFolder, const QString &sourcePath, QStringView extension,
                       const CommandContext &context)
 {
-    const QString ext = extension.toString();
-    return FirstFreeOutputName(OutputFileName(outputFolder, sourcePath, ext, context.clock), ext,
+    return firstFreeOutputPath(plannedOutputPath(outputFolder, sourcePath, extension.toString(), context.clock),
                                context.fileExists);
 }
 
 } // namespace
 
-QString IntermediateFilePath(const QString &workFolder)
+QString intermediateFilePath(const QString &workFolder)
 {
     return workFolder + u"/tmp.mp4";
 }
 
-EncoderCommand BuildFirstStageCommand(const QString &sourcePath, const QString &outputFolder,
+EncoderCommand buildFirstStageCommand(const QString &sourcePath, const QString &outputFolder,
                                       const ConversionSettings &s, const CommandContext &context)
 {
     const FormatInfo *format = formatAt(s.formatIndex);
     if (!format)
         return {};
 
-    CommandWriter w(context.programFolder, format->encoderImage, format->runner);
-    switch (format->kind) {
-    case FormatKind::Intermediate: {
-        const QString tmp = IntermediateFilePath(context.workFolder);
+    CommandWriter w(context.programFolder, format->encoderImage, format->outputStyle);
+    switch (format->firstStage) {
+    case FirstStageRecipe::Intermediate: {
+        const QString tmp = intermediateFilePath(context.workFolder);
         w.fixed(u" ").quoted(sourcePath)
             .fixed(u" -oac mp3lame -lameopts preset=320 -ovc lavc -lavcopts vcodec=mpeg4:vbitrate=1200 -of avi -o ")
             .path(tmp);
         return w.finish(tmp);
     }
-    case FormatKind::DirectVideo: {
+    case FirstStageRecipe::Mpeg4Video: {
         const QString out = outputPathFor(outputFolder, sourcePath, format->extension, context);
-        w.fixed(u" ").quoted(sourcePath);
-        if (s.formatIndex == 4) {
-            w.fixed(u" -oac mp3lame -lameopts preset=").value(s.audioBitrate)
-                .fixed(u" -ovc lavc -lavcopts vcodec=mpeg4:vbitrate=").value(s.videoBitrate)
-                .fixed(u" -of avi -o ");
-        } else {
-            w.fixed(u" -oac lavc -lavcopts acodec=mp2:abitrate=").value(s.audioBitrate)
-                .fixed(u" -ovc lavc -lavcopts vcodec=mpeg1video:vbitrate=").value(s.videoBitrate)
-                .fixed(u":vpass=1 -ofps ").value(s.frameRate)
-                .fixed(u" -of lavf -lavfopts format=yuv4mpeg -o ");
-        }
-        w.quoted(out);
+        w.fixed(u" ").quoted(sourcePath)
+            .fixed(u" -oac mp3lame -lameopts preset=").value(s.audioBitrate)
+            .fixed(u" -ovc lavc -lavcopts vcodec=mpeg4:vbitrate=").value(s.videoBitrate)
+            .fixed(u" -of avi -o ").quoted(out);
         return w.finish(out);
     }
-    case FormatKind::Audio: {
+    case FirstStageRecipe::Mpeg1Video: {
+        const QString out = outputPathFor(outputFolder, sourcePath, format->extension, context);
+        w.fixed(u" ").quoted(sourcePath)
+            .fixed(u" -oac lavc -lavcopts acodec=mp2:abitrate=").value(s.audioBitrate)
+            .fixed(u" -ovc lavc -lavcopts vcodec=mpeg1video:vbitrate=").value(s.videoBitrate)
+            .fixed(u":vpass=1 -ofps ").value(s.frameRate)
+            .fixed(u" -of lavf -lavfopts format=yuv4mpeg -o ").quoted(out);
+        return w.finish(out);
+    }
+    case FirstStageRecipe::Mp3Audio: {
         const QString out = outputPathFor(outputFolder, sourcePath, format->extension, context);
         w.fixed(u" -i ").quoted(sourcePath)
             .fixed(u" -y -vn -ar ").value(s.audioRate)
@@ -152,20 +149,20 @@ EncoderCommand BuildFirstStageCommand(const QString &sourcePath, const QString &
     return {};
 }
 
-EncoderCommand BuildSecondStageCommand(const QString &sourcePath, const QString &outputFolder,
+EncoderCommand buildSecondStageCommand(const QString &sourcePath, const QString &outputFolder,
                                        const ConversionSettings &s, const CommandContext &context)
 {
     const FormatInfo *format = formatAt(s.formatIndex);
-    if (!format || format->stageTwoImage.isEmpty())
+    if (!format || !format->isTwoStage())
         return {};
 
-    const QString out = outputPathFor(withSlash(outputFolder), sourcePath, format->extension, context);
+    const QString out = outputPathFor(withTrailingSlash(outputFolder), sourcePath, format->extension, context);
     const bool keepSize = s.videoSize == kKeepSourceSize;
-    const bool real = s.formatIndex == 0 || s.formatIndex == 1;
-    const bool mov = s.formatIndex == 5;
+    const bool real = format->secondStage == SecondStageRecipe::RealMedia;
+    const bool mov = format->secondStage == SecondStageRecipe::QuickTime;
 
-    CommandWriter w(context.programFolder, format->stageTwoImage, RunnerId::objffmpeg);
-    w.fixed(u" -i ").path(IntermediateFilePath(context.workFolder)).fixed(u" -y ");
+    CommandWriter w(context.programFolder, format->stageTwoImage, OutputStyle::Ffmpeg);
+    w.fixed(u" -i ").path(intermediateFilePath(context.workFolder)).fixed(u" -y ");
     if (keepSize) {
         if (real)
             w.fixed(u"-vcodec rv10 -b 1200k -f rm  -ab 128k -ac 2 ");

@@ -1,4 +1,4 @@
-#include "dosoutputs.h"
+#include "encoderrunner.h"
 
 #include "childprocess.h"
 #include "encoderfailure.h"
@@ -11,7 +11,7 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace sonvera {
 
-DOSOutputs::DOSOutputs(QObject *parent)
+EncoderRunner::EncoderRunner(QObject *parent)
     : QObject(parent)
 {
     m_killTimer.setSingleShot(true);
@@ -22,7 +22,7 @@ DOSOutputs::DOSOutputs(QObject *parent)
     });
 }
 
-DOSOutputs::~DOSOutputs()
+EncoderRunner::~EncoderRunner()
 {
     if (m_process && m_running) {
         // No encoder outlives its runner.
@@ -32,24 +32,24 @@ DOSOutputs::~DOSOutputs()
     }
 }
 
-void DOSOutputs::setCommand(const EncoderCommand &command)
+void EncoderRunner::setCommand(const EncoderCommand &command)
 {
     m_command = command;
 }
 
-QString DOSOutputs::Outputs() const
+QString EncoderRunner::output() const
 {
     if (!m_truncated)
         return m_head;
     return m_head + u"\n[...]\n"_s + m_tail;
 }
 
-void DOSOutputs::failLater(const QString &message)
+void EncoderRunner::failLater(const QString &message)
 {
-    QMetaObject::invokeMethod(this, [this, message] { Q_EMIT runFailed(message); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(this, [this, message] { Q_EMIT startFailed(message); }, Qt::QueuedConnection);
 }
 
-bool DOSOutputs::ExecuteCommand()
+bool EncoderRunner::start()
 {
     if (m_running)
         return false;
@@ -70,9 +70,9 @@ bool DOSOutputs::ExecuteCommand()
     // SIGTERM when this program dies: the encoder stops its ffmpeg and
     // deletes its unfinished output, and nothing is published after us.
     bindChildToParent(*m_process, SIGTERM);
-    connect(m_process.get(), &QProcess::readyReadStandardOutput, this, &DOSOutputs::readWaitingOutput);
-    connect(m_process.get(), &QProcess::finished, this, &DOSOutputs::onFinished);
-    connect(m_process.get(), &QProcess::errorOccurred, this, &DOSOutputs::onError);
+    connect(m_process.get(), &QProcess::readyReadStandardOutput, this, &EncoderRunner::readWaitingOutput);
+    connect(m_process.get(), &QProcess::finished, this, &EncoderRunner::onFinished);
+    connect(m_process.get(), &QProcess::errorOccurred, this, &EncoderRunner::onError);
 
     m_decoder.resetState();
     m_head.clear();
@@ -87,7 +87,7 @@ bool DOSOutputs::ExecuteCommand()
     return true;
 }
 
-void DOSOutputs::stop()
+void EncoderRunner::stop()
 {
     if (!m_running || !m_process)
         return;
@@ -96,7 +96,7 @@ void DOSOutputs::stop()
     m_killTimer.start();
 }
 
-void DOSOutputs::readWaitingOutput()
+void EncoderRunner::readWaitingOutput()
 {
     if (!m_process)
         return;
@@ -105,13 +105,13 @@ void DOSOutputs::readWaitingOutput()
         // The decoder keeps a character cut at a chunk boundary for the next chunk.
         const QString chunk = m_decoder(waiting.mid(at, kChunkBytes));
         appendOutput(chunk);
-        Q_EMIT ReceiveOutputs(chunk);
+        Q_EMIT outputReceived(chunk);
         if (!m_process)
             return; // a handler destroyed the run
     }
 }
 
-void DOSOutputs::appendOutput(const QString &text)
+void EncoderRunner::appendOutput(const QString &text)
 {
     if (!m_truncated && m_head.size() + text.size() <= kKeptOutputChars) {
         m_head += text;
@@ -129,7 +129,7 @@ void DOSOutputs::appendOutput(const QString &text)
         m_tail = m_tail.right(kKeptOutputChars);
 }
 
-void DOSOutputs::onError(QProcess::ProcessError error)
+void EncoderRunner::onError(QProcess::ProcessError error)
 {
     if (error != QProcess::FailedToStart || !m_running)
         return;
@@ -141,10 +141,10 @@ void DOSOutputs::onError(QProcess::ProcessError error)
         m_process->disconnect(this);
         m_process.release()->deleteLater();
     }
-    Q_EMIT runFailed(u"File or command not found: "_s + m_command.program + u": "_s + reason);
+    Q_EMIT startFailed(u"File or command not found: "_s + m_command.program + u": "_s + reason);
 }
 
-void DOSOutputs::onFinished(int exitCode, QProcess::ExitStatus status)
+void EncoderRunner::onFinished(int exitCode, QProcess::ExitStatus status)
 {
     if (!m_running)
         return;
@@ -155,7 +155,9 @@ void DOSOutputs::onFinished(int exitCode, QProcess::ExitStatus status)
     m_running = false;
     m_killTimer.stop();
     m_exitCode = exitCode;
-    if (m_stopRequested)
+    // An encoder that had finished its work before it saw the stop request
+    // exits 0 with its output published: that run is done, not stopped.
+    if (m_stopRequested && !(status == QProcess::NormalExit && exitCode == 0))
         m_ending = Ending::Stopped;
     else if (status == QProcess::CrashExit)
         m_ending = Ending::Crashed;
@@ -163,7 +165,7 @@ void DOSOutputs::onFinished(int exitCode, QProcess::ExitStatus status)
         m_ending = Ending::Exited;
     m_process->disconnect(this);
     m_process.release()->deleteLater();
-    Q_EMIT CommandOver();
+    Q_EMIT finished();
 }
 
 namespace {
@@ -176,7 +178,7 @@ bool isStatusLine(QStringView line)
 
 } // namespace
 
-QString DOSOutputs::failureReason() const
+QString EncoderRunner::failureReason() const
 {
     const QString text = m_truncated ? m_tail : m_head;
     QString lastLine;

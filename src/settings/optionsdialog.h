@@ -30,7 +30,7 @@ class HotImage;
 // Open it with openModal() (or show() after setting a modality): the dialog
 // never runs a nested event loop, and a failed check shows its warning the
 // same way.
-class frmOptions final : public QDialog {
+class OptionsDialog final : public QDialog {
     Q_OBJECT
 
 public:
@@ -38,10 +38,10 @@ public:
     using SaveOptionsFn = std::function<bool(const AppOptions &)>;
 
     // `options` must outlive the dialog.
-    frmOptions(AppOptions &options, SaveOptionsFn save, QWidget *parent = nullptr);
+    OptionsDialog(AppOptions &options, SaveOptionsFn save, QWidget *parent = nullptr);
 
     // A new dialog over `parent`, application-modal, deleted when it closes.
-    static frmOptions *openModal(AppOptions &options, SaveOptionsFn save, QWidget *parent);
+    static OptionsDialog *openModal(AppOptions &options, SaveOptionsFn save, QWidget *parent);
 
 private:
     enum Field { FromH, FromM, FromS, ToH, ToM, ToS, FieldCount };

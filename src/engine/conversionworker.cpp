@@ -1,0 +1,187 @@
+#include "conversionworker.h"
+
+#include "encoderfailure.h"
+#include "encoderstatus.h"
+#include "partfiles.h"
+#include "pathtext.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QTimer>
+
+#include <algorithm>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace sonvera {
+
+ConversionWorker::ConversionWorker(const ConversionSettings &settings, QString intermediateFolder, ContextFn context,
+                                   QObject *parent)
+    : QObject(parent)
+    , m_settings(settings)
+    , m_intermediateFolder(std::move(intermediateFolder))
+    , m_context(std::move(context))
+{
+    connect(&m_runner, &EncoderRunner::outputReceived, this, &ConversionWorker::onOutput);
+    connect(&m_runner, &EncoderRunner::finished, this, &ConversionWorker::onStageOver);
+    connect(&m_runner, &EncoderRunner::startFailed, this, &ConversionWorker::onStartFailed);
+}
+
+void ConversionWorker::convert(quint64 id, const QString &sourcePath, const QString &outputFolder)
+{
+    m_id = id;
+    m_source = sourcePath;
+    m_outputFolder = outputFolder;
+    m_stage = 1;
+    m_stopping = false;
+    m_progress.fileComplete();
+    m_display = {};
+    CommandContext context = m_context();
+    context.workFolder = m_intermediateFolder;
+    const EncoderCommand command = buildFirstStageCommand(m_source, m_outputFolder, m_settings, context);
+    if (command.isEmpty()) {
+        // From the event loop: nothing is emitted inside convert().
+        QTimer::singleShot(0, this, [this, id] {
+            if (m_id == id)
+                end(&ConversionWorker::failed, u"没有选择输出格式"_s);
+        });
+        return;
+    }
+    const FormatInfo *format = formatAt(m_settings.formatIndex);
+    m_twoStage = format && format->isTwoStage();
+    runStage(command);
+}
+
+void ConversionWorker::stop()
+{
+    if (!isBusy() || m_stopping)
+        return;
+    m_stopping = true;
+    m_runner.stop(); // a start failure still on its way ends the file as stopped
+}
+
+double ConversionWorker::fileFraction() const
+{
+    const double stage = std::clamp(m_display.fraction, 0.0, 1.0);
+    if (!m_twoStage)
+        return stage;
+    return m_stage == 1 ? stage / 2 : 0.5 + stage / 2;
+}
+
+std::optional<double> ConversionWorker::durationSeconds() const
+{
+    if (m_progress.durationSeconds > 0)
+        return m_progress.durationSeconds;
+    return std::nullopt;
+}
+
+void ConversionWorker::runStage(const EncoderCommand &command)
+{
+    m_runner.setCommand(command);
+    Q_EMIT stageStarted(command);
+    m_runner.start(); // a start failure arrives as startFailed()
+}
+
+void ConversionWorker::onOutput(const QString &chunk)
+{
+    if (!isBusy())
+        return;
+    const std::optional<ProgressDisplay> display = m_runner.command().outputStyle == OutputStyle::Mencoder
+        ? readMencoderProgress(m_progress, chunk)
+        : readFfmpegProgress(m_progress, chunk);
+    if (!display)
+        return;
+    m_display = *display;
+    Q_EMIT progressed(m_id);
+}
+
+void ConversionWorker::onStartFailed(const QString &message)
+{
+    if (!isBusy())
+        return;
+    Q_EMIT startFailed(message);
+    if (m_stopping)
+        endStopped();
+    else
+        end(&ConversionWorker::failed, message);
+}
+
+void ConversionWorker::onStageOver()
+{
+    if (!isBusy())
+        return;
+    if (m_runner.ending() == EncoderRunner::Ending::Stopped) {
+        deletePartFile();
+        endStopped();
+        return;
+    }
+    if (!m_runner.succeeded()) {
+        deletePartFile();
+        end(&ConversionWorker::failed, m_runner.failureReason());
+        return;
+    }
+    const QString written = writtenFile();
+    if (written.isEmpty()) {
+        end(&ConversionWorker::failed, FailureTexts::kNoOutput.toString());
+        return;
+    }
+    if (m_stage == 2 || !m_twoStage) {
+        end(&ConversionWorker::converted, written);
+        return;
+    }
+    if (m_stopping) { // the intermediate is done, but the file is not
+        endStopped();
+        return;
+    }
+    // The format and parameters are read now, when stage one is over.
+    m_stage = 2;
+    m_progress.fileComplete();
+    CommandContext context = m_context();
+    context.workFolder = m_intermediateFolder;
+    const EncoderCommand command = buildSecondStageCommand(m_source, m_outputFolder, m_settings, context);
+    if (command.isEmpty()) {
+        end(&ConversionWorker::failed, u"没有选择输出格式"_s);
+        return;
+    }
+    runStage(command);
+}
+
+void ConversionWorker::end(void (ConversionWorker::*signal)(quint64, const QString &), const QString &detail)
+{
+    const quint64 id = std::exchange(m_id, 0);
+    m_stage = 0;
+    Q_EMIT(this->*signal)(id, detail);
+}
+
+void ConversionWorker::endStopped()
+{
+    const quint64 id = std::exchange(m_id, 0);
+    m_stage = 0;
+    Q_EMIT stopped(id);
+}
+
+QString ConversionWorker::writtenFile() const
+{
+    // The encoder names the file it published, which may have gained "-2"
+    // when another program took the planned name meanwhile.
+    const QString planned = m_runner.command().outputPath;
+    const std::optional<QString> name = publishedFileName(m_runner.output());
+    const QString path = name ? planned.left(planned.lastIndexOf(u'/') + 1) + *name : planned;
+    return QFileInfo(path).isFile() ? path : QString();
+}
+
+void ConversionWorker::deletePartFile() const
+{
+    // An encoder that was stopped deletes its own unfinished file; one that
+    // crashed or was killed leaves it, under a name that tells its process.
+    // The planned output name itself is never touched: it was free when the
+    // command was built, but another program may have published there since.
+    const QString planned = m_runner.command().outputPath;
+    if (planned.isEmpty() || m_runner.processId() <= 0)
+        return;
+    const QString part = partFilePath(folderOf(planned), m_runner.processId());
+    if (QFileInfo(part).isFile())
+        QFile::remove(part);
+}
+
+} // namespace sonvera

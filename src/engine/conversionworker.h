@@ -1,0 +1,89 @@
+#pragma once
+
+#include "conversionsettings.h"
+#include "encodercommands.h"
+#include "encoderrunner.h"
+#include "progress.h"
+
+#include <QObject>
+
+#include <functional>
+#include <optional>
+
+namespace sonvera {
+
+// Converts one file at a time, in one or two encoder stages, with an encoder
+// runner and an intermediate folder of its own, and says what became of the
+// file. The batch driver runs one worker per file it converts at once.
+//
+// Event driven: convert() starts the first stage and returns; the second
+// starts from the first one's end. The settings are read when each stage is
+// built. Exactly one of converted(), failed() or stopped() ends each file,
+// never from inside convert() or stop().
+class ConversionWorker final : public QObject {
+    Q_OBJECT
+
+public:
+    // What a command needs besides the settings; the worker puts its own
+    // intermediate folder in.
+    using ContextFn = std::function<CommandContext()>;
+
+    // `settings` must outlive the worker. `intermediateFolder` holds this
+    // worker's tmp.mp4 and no one else's.
+    ConversionWorker(const ConversionSettings &settings, QString intermediateFolder, ContextFn context,
+                     QObject *parent = nullptr);
+
+    // Starts converting file `id`, which the encoders open as `sourcePath`,
+    // into `outputFolder` (ending in "/"). The worker must be idle.
+    void convert(quint64 id, const QString &sourcePath, const QString &outputFolder);
+    // Stops the running encoder; the file then ends with stopped(), or with
+    // converted() when its last stage had already finished.
+    void stop();
+
+    bool isBusy() const { return m_id != 0; }
+    quint64 fileId() const { return m_id; }
+    const QString &intermediateFolder() const { return m_intermediateFolder; }
+    EncoderRunner &runner() { return m_runner; }
+
+    // How far the current file is, 0..1, both stages together.
+    double fileFraction() const;
+    // The current file's length once an encoder has said it.
+    std::optional<double> durationSeconds() const;
+    // The current stage's display, as the progress caption and the file's row show it.
+    const ProgressDisplay &stageDisplay() const { return m_display; }
+
+Q_SIGNALS:
+    void stageStarted(const sonvera::EncoderCommand &command);
+    void progressed(quint64 id);
+    // "Command Line empty", "File or command not found ..."; the file then fails.
+    void startFailed(const QString &message);
+    void converted(quint64 id, const QString &outputPath);
+    void failed(quint64 id, const QString &reason);
+    void stopped(quint64 id);
+
+private:
+    void runStage(const EncoderCommand &command);
+    void onOutput(const QString &chunk);
+    void onStageOver();
+    void onStartFailed(const QString &message);
+    void end(void (ConversionWorker::*signal)(quint64, const QString &), const QString &detail);
+    void endStopped();
+    // The file the finished run wrote, or "" when there is none.
+    QString writtenFile() const;
+    void deletePartFile() const;
+
+    const ConversionSettings &m_settings;
+    QString m_intermediateFolder;
+    ContextFn m_context;
+    EncoderRunner m_runner;
+    ProgressState m_progress;
+    ProgressDisplay m_display;
+    quint64 m_id = 0;        // file being converted; 0 when idle
+    QString m_source;
+    QString m_outputFolder;
+    int m_stage = 0;         // 1 or 2 while a file converts
+    bool m_twoStage = false;
+    bool m_stopping = false;
+};
+
+} // namespace sonvera

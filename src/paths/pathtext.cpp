@@ -1,0 +1,126 @@
+#include "pathtext.h"
+
+#include <QStringDecoder>
+
+namespace sonvera {
+
+QString fileNameOf(QStringView path)
+{
+    const qsizetype slash = path.lastIndexOf(u'/');
+    return (slash < 0 ? path : path.mid(slash + 1)).toString();
+}
+
+QString folderOf(QStringView path)
+{
+    const qsizetype slash = path.lastIndexOf(u'/');
+    if (slash < 0)
+        return {};
+    return slash == 0 ? QStringLiteral("/") : path.left(slash).toString();
+}
+
+QString withTrailingSlash(const QString &folder)
+{
+    return folder.isEmpty() || folder.endsWith(u'/') ? folder : folder + u'/';
+}
+
+QString trimmedSpaces(QStringView text)
+{
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && text[begin] == u' ')
+        ++begin;
+    while (end > begin && text[end - 1] == u' ')
+        --end;
+    return text.sliced(begin, end - begin).toString();
+}
+
+bool isUtf8(const QByteArray &native)
+{
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    [[maybe_unused]] const QString text = utf8.decode(native);
+    return !utf8.hasError();
+}
+
+QString shownName(const QByteArray &native)
+{
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = utf8.decode(native);
+    if (!utf8.hasError())
+        return text;
+    QStringDecoder gb18030("GB18030", QStringDecoder::Flag::Stateless);
+    return gb18030.isValid() ? QString(gb18030.decode(native)) : text;
+}
+
+namespace {
+
+// The length of the valid UTF-8 sequence at `at`, or 0 when there is none
+// (a stray byte, an overlong form, a surrogate, past U+10FFFF).
+qsizetype utf8SequenceAt(const QByteArray &bytes, qsizetype at)
+{
+    const auto byte = [&bytes](qsizetype i) { return static_cast<unsigned char>(bytes[i]); };
+    const unsigned char lead = byte(at);
+    if (lead < 0x80)
+        return 1;
+    qsizetype length = 0;
+    char32_t code = 0;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+        code = lead & 0x1Fu;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        code = lead & 0x0Fu;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        code = lead & 0x07u;
+    } else {
+        return 0;
+    }
+    if (at + length > bytes.size())
+        return 0;
+    for (qsizetype i = 1; i < length; ++i) {
+        if ((byte(at + i) & 0xC0) != 0x80)
+            return 0;
+        code = (code << 6) | (byte(at + i) & 0x3Fu);
+    }
+    const bool overlong = (length == 3 && code < 0x800) || (length == 4 && code < 0x10000);
+    if (overlong || (code >= 0xD800 && code <= 0xDFFF) || code > 0x10FFFF)
+        return 0;
+    return length;
+}
+
+} // namespace
+
+QString nativeToEscaped(const QByteArray &native)
+{
+    QString out;
+    for (qsizetype at = 0; at < native.size();) {
+        const qsizetype length = utf8SequenceAt(native, at);
+        if (length == 0) {
+            out += QChar(char16_t(0xDC00 + static_cast<unsigned char>(native[at])));
+            ++at;
+        } else {
+            out += QString::fromUtf8(native.constData() + at, length);
+            at += length;
+        }
+    }
+    return out;
+}
+
+QByteArray escapedToNative(QStringView escaped)
+{
+    QByteArray out;
+    qsizetype runStart = 0;
+    for (qsizetype i = 0; i < escaped.size(); ++i) {
+        const char16_t c = escaped[i].unicode();
+        const bool afterHigh = i > 0 && escaped[i - 1].isHighSurrogate();
+        if (c >= 0xDC80 && c <= 0xDCFF && !afterHigh) {
+            out += escaped.sliced(runStart, i - runStart).toUtf8();
+            out += static_cast<char>(c - 0xDC00);
+            runStart = i + 1;
+        }
+    }
+    out += escaped.sliced(runStart).toUtf8();
+    return out;
+}
+
+} // namespace sonvera

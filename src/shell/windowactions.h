@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QObject>
+
+#include <array>
+#include <optional>
+
+class QAction;
+class QWidget;
+
+namespace sonvera {
+
+// The window's commands. Every surface that offers one (a command button, an
+// image of the toolbar, a menu item, a shortcut, a command word) triggers the
+// same QAction.
+enum class WindowCommand {
+    AddFile,            // a file from the open dialog
+    AddFolder,          // the .flv files of a folder and the folders below it
+    AddFromDropZone,    // a file from the drop zone's own open dialog
+    RemoveMenu,         // pops up the Remove menu at the pointer
+    RemoveSelected,     // the selected rows
+    RemoveAll,          // every row but those being converted
+    Options,
+    Help,
+    About,
+    Exit,
+    Start,
+    Stop,
+    Feedback,
+    WebPage,
+    Minimise,
+    ChooseOutputFolder,
+};
+inline constexpr int kWindowCommandCount = int(WindowCommand::ChooseOutputFolder) + 1;
+
+// One QAction per command, owned by the window. The actions that appear in
+// the menus carry the menus' captions and item names ("添加文件(&A)",
+// `menuAddaFile`); the others are named "action" + the command.
+class WindowActions final {
+public:
+    explicit WindowActions(QWidget *window);
+
+    QAction *operator[](WindowCommand command) const { return m_actions[std::size_t(command)]; }
+
+    // The commands a batch disables, and Stop, which only a batch enables.
+    static constexpr std::array kLockedDuringBatch{WindowCommand::Start, WindowCommand::Feedback,
+                                                   WindowCommand::ChooseOutputFolder};
+    void setBatchRunning(bool running) const;
+
+    // The image toolbar's slots (0-4, 6), the command buttons' indices (0-2,
+    // 4, 5) and the command words of the hidden command channel, each to its
+    // command; nothing for the numbers and words that name none. Words are
+    // compared exactly, letter case included.
+    static std::optional<WindowCommand> toolbarSlot(int slot);
+    static std::optional<WindowCommand> commandButton(int index);
+    static std::optional<WindowCommand> commandWord(QStringView word);
+
+private:
+    std::array<QAction *, kWindowCommandCount> m_actions{};
+};
+
+} // namespace sonvera

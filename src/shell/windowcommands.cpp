@@ -1,0 +1,214 @@
+// The commands of the main window: the command channel, the routes that add
+// and remove files, the output folder, help, about, options and feedback.
+#include "mainwindow.h"
+
+#include "desktop.h"
+#include "dialogbackend.h"
+#include "droptargets.h"
+#include "feedbackform.h"
+#include "hotimage.h"
+#include "openfiledialog.h"
+#include "optionsdialog.h"
+#include "parameterpanel.h"
+#include "pathtext.h"
+#include "windowmenus.h"
+
+#include <QContextMenuEvent>
+#include <QDir>
+#include <QFile>
+#include <QItemSelectionModel>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
+#include <QTreeView>
+
+#include <sys/stat.h>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace sonvera {
+
+namespace {
+const QString kDropHint = u"拖拽文件到这里开始转换"_s;
+const QString kSearching = u"搜索文件..."_s;
+const QString kSearchBusy = u"正在搜索文件夹，请等它结束后再添加。"_s;
+} // namespace
+
+DialogBackend &MainWindow::dialogs() const
+{
+    return m_context.dialogs ? *m_context.dialogs : defaultDialogBackend();
+}
+
+void MainWindow::runCommandWord()
+{
+    // A thin adapter from the words to the commands; after any word the channel
+    // is emptied, which runs this once more with "" (matching nothing).
+    if (const std::optional<WindowCommand> command = WindowActions::commandWord(m_txtAction->text()))
+        m_actions[*command]->trigger();
+    m_txtAction->setText(QString());
+}
+
+void MainWindow::popUpRemoveMenu(const QPoint &globalPos)
+{
+    m_menus->menuRemove()->popup(globalPos);
+}
+
+void MainWindow::contextMenuEvent(QContextMenuEvent *event)
+{
+    // The other menus, on the window's surface; popped up, never run in a loop of their own.
+    m_menus->surfaceMenu()->popup(event->globalPos());
+}
+
+void MainWindow::removeSelectedRows()
+{
+    QList<int> rows;
+    const QModelIndexList selected = m_lv->selectionModel()->selectedRows();
+    for (const QModelIndex &index : selected)
+        rows << index.row();
+    if (rows.isEmpty() && m_lv->currentIndex().isValid())
+        rows << m_lv->currentIndex().row();
+    if (rows.isEmpty())
+        rows << -1; // nothing chosen: the hint rule still applies
+    m_list.removeRowsAt(rows);
+}
+
+// ---- adding files -------------------------------------------------------
+
+void MainWindow::addFileByDialog()
+{
+    m_commonDialogs.setTitle(u"Open Files"_s);
+    m_commonDialogs.setFilter(u"所有格式文件(*.*)|*.*"_s);
+    if (!m_commonDialogs.showOpen())
+        return;
+    const QString file = m_commonDialogs.fileName();
+    if (!file.isEmpty())
+        m_list.append(file, true);
+    m_list.updateHint();
+}
+
+void MainWindow::addFileFromDropZone()
+{
+    QString folder;
+    const QString file = showOpenFileDialog(dialogs(), this, u"打开文件"_s, folder, u"*.*|*.*"_s);
+    if (file.isEmpty())
+        return;
+    m_list.append(file, true);
+    m_list.updateHint();
+}
+
+void MainWindow::showSearching()
+{
+    // The hint shows the search's status until it is over.
+    m_list.showHint();
+    m_lblText->setText(kSearching);
+}
+
+void MainWindow::addFolder()
+{
+    if (m_search.isRunning()) {
+        showStatus(kSearchBusy);
+        return;
+    }
+    const std::optional<QString> folder = dialogs().getExistingDirectory(this, u"选择一个文件夹:"_s);
+    showSearching();
+    if (!folder || folder->isEmpty() || !m_search.start(QFile::encodeName(*folder)))
+        onSearchFinished({});
+}
+
+void MainWindow::onSearchFinished(const FolderSearchResult &result)
+{
+    for (const QByteArray &path : result.files)
+        m_list.append(path, true);
+    m_lblText->setText(kDropHint);
+    m_list.updateHint();
+    if (!result.unreadableFolders.isEmpty()) {
+        // Told, not skipped in silence.
+        QStringList names;
+        for (const QByteArray &folder : result.unreadableFolders.mid(0, 3))
+            names << shownName(folder);
+        QString text = u"有 "_s + QString::number(result.unreadableFolders.size()) + u" 个文件夹无法读取，其中的文件没有添加："_s
+            + names.join(u"、"_s);
+        if (result.unreadableFolders.size() > 3)
+            text += u" 等"_s;
+        showStatus(text);
+    }
+    searchPendingFolder();
+}
+
+void MainWindow::addDroppedPaths(const QByteArrayList &paths)
+{
+    for (const QByteArray &path : paths)
+        m_list.append(path, false);
+    if (m_list.rowCount() > 0)
+        m_list.updateHint();
+}
+
+void MainWindow::addPaths(const QByteArrayList &paths)
+{
+    const QByteArray here = QFile::encodeName(QDir::currentPath());
+    for (const QByteArray &given : paths) {
+        const QByteArray path = given.startsWith('/') ? given : here + '/' + given;
+        struct stat info {};
+        if (::stat(path.constData(), &info) == 0 && S_ISDIR(info.st_mode))
+            m_pendingFolders << path;
+        else
+            m_list.append(path, true);
+    }
+    m_list.updateHint();
+    searchPendingFolder();
+}
+
+void MainWindow::searchPendingFolder()
+{
+    // Folders from the command line wait for any search under way, then are searched in turn.
+    if (m_search.isRunning() || m_pendingFolders.isEmpty())
+        return;
+    showSearching();
+    m_search.start(m_pendingFolders.takeFirst());
+}
+
+// ---- the output folder ----------------------------------------------------
+
+void MainWindow::chooseOutputFolder()
+{
+    const std::optional<QString> folder = dialogs().getExistingDirectory(this, u"请选择一个文件夹:"_s);
+    // A cancel means the default folder, not the previous choice.
+    m_panel->setOutputFolderText(folder && !folder->isEmpty() ? *folder : m_context.location.defaultOutputFolder);
+    m_panel->imgBrowse()->clearPicture();
+}
+
+// ---- help, about, options, feedback, web ------------------------------------
+
+void MainWindow::showHelp()
+{
+    m_context.desktop->openFile(m_context.programFolder + u"/help.html"_s);
+    m_imgHelp->clearPicture();
+}
+
+void MainWindow::showAbout()
+{
+    showMessage(QMessageBox::NoIcon, windowTitle(),
+                u"www.sonvera.app\nSonvera 是免费的批量视频转换工具。\n"_s + kHomePage.toString());
+}
+
+void MainWindow::showOptions()
+{
+    const SettingsStore store = m_store;
+    OptionsDialog::openModal(
+        m_options, [store](const AppOptions &options) { return store.saveOptions(options); }, this);
+}
+
+void MainWindow::showFeedback()
+{
+    auto *form = new FeedbackForm(this);
+    form->setAttribute(Qt::WA_DeleteOnClose);
+    form->open();
+}
+
+void MainWindow::openWebPage()
+{
+    m_context.desktop->openUrl(kHomePage.toString());
+}
+
+} // namespace sonvera
