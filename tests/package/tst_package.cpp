@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -122,6 +123,29 @@ private Q_SLOTS:
             ++files;
         }
         QVERIFY(files > 0);
+    }
+
+    // As a desktop finds them once installed: the entry's command and icon
+    // exist, and the metainfo's launchable names the installed entry.
+    void desktopIntegration()
+    {
+        QFile entry(m_root.filePath(u"usr/share/applications/app.sonvera.Sonvera.desktop"_s));
+        QVERIFY(entry.open(QIODevice::ReadOnly | QIODevice::Text));
+        QString exec, icon;
+        for (const QString &line : QString::fromUtf8(entry.readAll()).split(u'\n')) {
+            if (line.startsWith(u"Exec="_s))
+                exec = line.mid(5).section(u' ', 0, 0);
+            else if (line.startsWith(u"Icon="_s))
+                icon = line.mid(5);
+        }
+        QVERIFY2(QFileInfo(m_root.filePath(u"usr/bin/"_s + exec)).isExecutable(), qPrintable(exec));
+        QVERIFY2(QFileInfo::exists(m_root.filePath(u"usr/share/icons/hicolor/scalable/apps/"_s + icon + u".svg"_s)),
+                 qPrintable(icon));
+
+        if (QStandardPaths::findExecutable(u"appstreamcli"_s).isEmpty())
+            QSKIP("appstreamcli is not installed (Debian package appstream, see scripts/install-deps.sh)");
+        const Run tree = runProgram(u"appstreamcli"_s, {u"validate-tree"_s, u"--no-net"_s, m_root.path()}, 30000);
+        QVERIFY2(tree.exitCode == 0, qPrintable(tree.output));
     }
 
     // The launcher on PATH is a link into the program folder; through it the
