@@ -44,13 +44,12 @@ set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_DEBIAN_COMPRESSION_TYPE xz)
 
 # The libraries the programs link (Qt 6's, libopencore-amrnb) come from
-# dpkg-shlibdeps.
-# Those packages also carry the plugins a desktop needs: the xcb platform and
-# input-method plugins (libqt6gui6), the SVG icon engine and image format
-# (libqt6svg6), the audio backend (libqt6multimedia6). What is not linked is
-# listed here: the encoders run ffmpeg; the captions are Chinese and need a
-# CJK font; opening the output folder and the user guide goes through
-# xdg-open.
+# dpkg-shlibdeps. Those packages also carry the plugins a desktop needs: the
+# xcb platform and input-method plugins (libqt6gui6), the SVG icon engine and
+# image format (libqt6svg6), the audio backend (libqt6multimedia6). What is
+# not linked is listed here: the encoders run ffmpeg; the captions are Chinese
+# and need a CJK font; opening the output folder and the user guide goes
+# through xdg-open.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
     "ffmpeg, fonts-wqy-microhei | fonts-wqy-zenhei | fonts-noto-cjk, xdg-utils")
