@@ -3,7 +3,7 @@ BUILD_DIR ?= build
 BUILD_TYPE ?= RelWithDebInfo
 PROGRAM_DIR := $(BUILD_DIR)/Sonvera
 
-.PHONY: deps configure build run test screenshot clean
+.PHONY: deps configure build run test package screenshot clean
 
 deps:
 	@./scripts/install-deps.sh
@@ -28,6 +28,10 @@ run: build
 
 test: build
 	ctest --test-dir $(BUILD_DIR) --output-on-failure -j2
+
+# The Debian package, $(BUILD_DIR)/sonvera_<version>_<arch>.deb.
+package: build
+	cmake --build $(BUILD_DIR) --target package
 
 screenshot: build
 	./scripts/screenshot.sh

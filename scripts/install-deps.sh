@@ -14,6 +14,9 @@ packages=(
   ffmpeg libopencore-amrnb-dev
   # a CJK font for the Chinese captions
   fonts-wqy-microhei
+  # `make package`: dpkg-shlibdeps and file for cpack; the validators of the
+  # desktop entry and the metainfo, for the tests
+  dpkg-dev file desktop-file-utils appstream
   # screenshots under a virtual display
   xvfb xauth
   # the D-Bus tests run on a private session bus (dbus-run-session)
