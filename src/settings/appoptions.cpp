@@ -16,10 +16,4 @@ std::optional<ClipRange> AppOptions::mp3Clip() const
     return range;
 }
 
-AppOptions &AppOptions::program()
-{
-    static AppOptions options;
-    return options;
-}
-
 } // namespace sonvera

@@ -24,10 +24,6 @@ struct AppOptions {
     // limit) means the beginning of the source.
     std::optional<ClipRange> mp3Clip() const;
 
-    // The one instance of the running program, from start-up to the end. The
-    // window and the driver share it; tests make their own instances instead.
-    static AppOptions &program();
-
     friend bool operator==(const AppOptions &, const AppOptions &) = default;
 };
 

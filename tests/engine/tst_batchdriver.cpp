@@ -325,6 +325,63 @@ private Q_SLOTS:
         QCOMPARE(f.list.rowCount(), 2);
     }
 
+    // Stop in every order: before the batch starts, between two files,
+    // twice, and racing an encoder that has just finished. Each ends the batch
+    // exactly once, as stopped, keeps what was converted and leaves the rest
+    // waiting; a new start works.
+    void stopInEveryOrder_data()
+    {
+        QTest::addColumn<QString>("when");
+        QTest::addColumn<int>("converted");
+        QTest::newRow("before the batch starts") << u"armed"_s << 0;
+        QTest::newRow("between two files") << u"between"_s << 1;
+        QTest::newRow("twice") << u"twice"_s << 0;
+        QTest::newRow("racing a normal end") << u"race"_s << 1;
+    }
+
+    void stopInEveryOrder()
+    {
+        QFETCH(QString, when);
+        Fixture f;
+        f.settings.selectFormat(8);
+        // The first encoder takes its time; in the race it has finished its
+        // work when the stop request comes, and ends well all the same.
+        f.addSource(u"a.flv"_s, when == u"race"_s ? "coder ignoreterm\ncoder print time=1.00 \\r\ncoder sleep 400\ncoder exit 0\n"
+                                                  : "coder print time=1.00 \\r\ncoder sleep 400\ncoder exit 0\n");
+        f.addSource(u"b.flv"_s);
+        QSignalSpy finished(&f.driver, &BatchDriver::batchFinished);
+        QSignalSpy started(&f.driver, &BatchDriver::fileStarted);
+        if (when == u"between"_s) {
+            connect(&f.driver, &BatchDriver::fileFinished, this, [&f] { f.driver.stop(); }, Qt::SingleShotConnection);
+        }
+        QVERIFY(f.driver.start());
+        if (when == u"armed"_s) {
+            f.driver.stop();
+        } else if (when != u"between"_s) {
+            QVERIFY(started.wait(5000));
+            QTest::qWait(150);
+            f.driver.stop();
+            if (when == u"twice"_s)
+                f.driver.stop();
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, 10000);
+        QTest::qWait(200);
+        QCOMPARE(finished.count(), 1);
+        const BatchSummary summary = finished.at(0).at(0).value<BatchSummary>();
+        QVERIFY(summary.stopped);
+        QTEST(summary.converted, "converted");
+        QCOMPARE(f.list.rowCount(), 2 - summary.converted);
+        for (int i = 0; i < f.list.rowCount(); ++i)
+            QCOMPARE(f.list.rowAt(i).status, FileListRow::Status::Waiting);
+        QCOMPARE(f.list.protectedCount(), 0);
+        QCOMPARE(QFileInfo::exists(f.dir.filePath(u"out/a-1479.mp3"_s)), summary.converted == 1);
+        QCOMPARE(f.driver.state(), BatchDriver::State::Idle);
+        QCOMPARE(started.count(), when == u"armed"_s ? 0 : 1); // b never started
+
+        QVERIFY(f.runToEnd()); // the rest converts on the next start
+        QCOMPARE(f.list.rowCount(), 0);
+    }
+
     void stop_data()
     {
         QTest::addColumn<QByteArray>("script");

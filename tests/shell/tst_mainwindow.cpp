@@ -355,24 +355,45 @@ private Q_SLOTS:
         QVERIFY(f.window->hintPanel()->isVisibleTo(f.window.get()));
     }
 
+    // The drop hint is seen, not only "visible": it covers most of the list
+    // on an empty list, after 移除全部 and while a folder is searched.
     void hintPanel()
     {
         Fixture f;
+        f.window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(f.window.get()));
         QWidget *hint = f.window->hintPanel();
-        QVERIFY(hint->isVisibleTo(f.window.get()));
+        QWidget *list = f.window->listView();
+        const auto seen = [&] {
+            return hint->isVisible() && hint->width() >= list->width() / 2 && hint->height() >= list->height() / 2
+                && f.window->hintLabel()->isVisible() && f.window->hintLabel()->width() > 100;
+        };
+        QTRY_VERIFY(seen());
         f.window->addPaths(native({f.source(u"a.flv"_s)}));
-        QVERIFY(!hint->isVisibleTo(f.window.get()));
+        QVERIFY(!hint->isVisible());
         f.window->listView()->setCurrentIndex(f.window->fileList().index(0, 0));
         f.window->commandChannel()->setText(u"RemoveSelected"_s); // the last row: shown
-        QVERIFY(hint->isVisibleTo(f.window.get()));
+        QTRY_VERIFY(seen());
+
+        f.window->addPaths(native({f.source(u"b.flv"_s)}));
+        f.window->action(WindowCommand::RemoveAll)->trigger();
+        QTRY_VERIFY(seen());
 
         // A cancelled folder browser flashes the status and leaves the hint as the list wants it.
-        f.window->addPaths(native({f.source(u"b.flv"_s)}));
+        f.window->addPaths(native({f.source(u"c.flv"_s)}));
         f.dialogs.folders.push_back(QString());
         f.window->addFolder();
         QCOMPARE(f.dialogs.captions.last(), u"选择一个文件夹:"_s);
         QCOMPARE(f.window->hintLabel()->text(), u"拖拽文件到这里开始转换"_s);
-        QVERIFY(!hint->isVisibleTo(f.window.get()));
+        QVERIFY(!hint->isVisible());
+
+        // During a search the hint says so, over the rows.
+        f.source(u"tree/d.flv"_s);
+        f.dialogs.folders.push_back(f.dir.filePath(u"tree"_s));
+        f.window->addFolder();
+        QCOMPARE(f.window->hintLabel()->text(), u"搜索文件..."_s);
+        QVERIFY(seen());
+        QTRY_COMPARE(f.window->fileList().rowCount(), 2);
     }
 
     void folderSearchAddsFoundFiles()
