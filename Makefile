@@ -2,8 +2,10 @@
 BUILD_DIR ?= build
 BUILD_TYPE ?= RelWithDebInfo
 PROGRAM_DIR := $(BUILD_DIR)/Sonvera
+# The quick suites again, built with AddressSanitizer and UndefinedBehaviorSanitizer.
+SANITIZE_DIR ?= build-sanitize
 
-.PHONY: deps configure build run test package screenshot clean
+.PHONY: deps configure build run test test-sanitized package screenshot clean
 
 deps:
 	@./scripts/install-deps.sh
@@ -28,6 +30,15 @@ run: build
 
 test: build
 	ctest --test-dir $(BUILD_DIR) --output-on-failure -j2
+	$(MAKE) --no-print-directory test-sanitized
+
+# Only what the quick suites need is built (each suite names its helper programs).
+test-sanitized: deps
+	cmake -S . -B $(SANITIZE_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug "-DCMAKE_CXX_FLAGS_DEBUG=-O1 -g1" \
+	  -DSONVERA_SANITIZE=ON -DSONVERA_BUILD_BENCH=OFF >/dev/null
+	cmake --build $(SANITIZE_DIR) --target \
+	  $$(ctest --test-dir $(SANITIZE_DIR) -L quick -N | sed -n 's/^ *Test *#[0-9]*: \(tst_[a-z_]*\)$$/\1/p')
+	ctest --test-dir $(SANITIZE_DIR) -L quick --output-on-failure -j2
 
 # The Debian package, $(BUILD_DIR)/sonvera_<version>_<arch>.deb.
 package: build
@@ -37,4 +48,4 @@ screenshot: build
 	./scripts/screenshot.sh
 
 clean:
-	rm -rf $(BUILD_DIR)
+	rm -rf $(BUILD_DIR) $(SANITIZE_DIR)

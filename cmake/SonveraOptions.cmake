@@ -24,6 +24,16 @@ target_compile_definitions(sonvera_options INTERFACE
   QT_USE_QSTRINGBUILDER
   QT_STRICT_ITERATORS)
 
+# AddressSanitizer and UndefinedBehaviorSanitizer for every target: `make
+# test` runs the quick suites in a build of its own with them, so memory and
+# lifetime faults fail the run.
+option(SONVERA_SANITIZE "Build with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
+if(SONVERA_SANITIZE)
+  target_compile_options(sonvera_options INTERFACE
+    -fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
+  target_link_options(sonvera_options INTERFACE -fsanitize=address,undefined)
+endif()
+
 # Puts an executable into the program folder (or a subfolder of it).
 function(sonvera_program_output target subdir)
   set_target_properties(${target} PROPERTIES
