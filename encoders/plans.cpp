@@ -180,10 +180,14 @@ ConvPlanResult planConv(const ConvRequest &r)
     // take negative times: shifting every stream past LAME's first packet (at
     // -26 ms) would move the video by a whole frame, half a second at 2 fps,
     // while the sound's place in AVI is its byte count anyway.
+    // Without a rate asked for, the source's is kept, but ffmpeg guesses
+    // 1000 fps for irregular timestamps: at most 60 frames a second are made.
     const bool avi = plan.muxer == u"avi";
     plan.codecArguments << u"-af"_s << audioTimingFilter(avi);
     if (avi)
         plan.codecArguments << u"-fps_mode"_s << u"cfr"_s << u"-avoid_negative_ts"_s << u"disabled"_s;
+    if (avi && !r.outputFps)
+        plan.codecArguments << u"-fpsmax"_s << u"60"_s;
     return {plan, {}};
 }
 

@@ -94,6 +94,8 @@ private Q_SLOTS:
             {u"single"_s, lavfi + QStringList{video(u"320x240"_s, 25, 1), u"-frames:v"_s, u"1"_s, u"-c:v"_s, u"flashsv"_s}},
             {u"plain"_s, lavfi + QStringList{video(u"160x120"_s, 25, 2)} + lavfi + QStringList{tone(44100, 2)} + sorenson},
             {u"soundonly"_s, lavfi + QStringList{tone(44100, 2), u"-c:a"_s, u"libmp3lame"_s}},
+            {u"nometadata"_s, lavfi + QStringList{video(u"160x120"_s, 25, 2)} + lavfi + QStringList{tone(44100, 2)} + sorenson
+                                  + QStringList{u"-flvflags"_s, u"no_metadata"_s}},
         };
         for (const auto &[key, args] : recipes) {
             m_sources[key] = m_dir.filePath(key + u".flv"_s);
@@ -116,6 +118,15 @@ private Q_SLOTS:
         QVERIFY(crafted(u"enhanced"_s, u"plain"_s, kVideoTag, [](QByteArray &tag) { tag[11] = char(0x91); }));
         // Sound format 9, the extended audio header of newer FLV.
         QVERIFY(crafted(u"sound9"_s, u"soundonly"_s, kAudioTag, [](QByteArray &tag) { tag[11] = char((tag[11] & 0x0f) | 0x90); }));
+        // Frames at uneven times and no frame rate in the file: ffmpeg guesses 1000 fps.
+        int frame = 0;
+        QVERIFY(crafted(u"uneven"_s, u"nometadata"_s, kVideoTag, [&frame](QByteArray &tag) {
+            const int ms = 40 * frame + (frame * frame % 7) * 5 + frame % 5 * 3;
+            ++frame;
+            tag[4] = char(ms >> 16);
+            tag[5] = char(ms >> 8);
+            tag[6] = char(ms);
+        }));
         // An FLV header followed by noise.
         QFile garbage(m_dir.filePath(u"garbage.flv"_s));
         QVERIFY(garbage.open(QIODevice::WriteOnly));
@@ -184,6 +195,15 @@ private Q_SLOTS:
         QCOMPARE(out.videoCodec, u"rv10"_s);
         QCOMPARE(out.size, size);
         QVERIFY2(std::abs(out.duration - in.duration) < 0.5, qPrintable(QString::number(out.duration)));
+    }
+
+    // The intermediate file has a frame at every tick, at a rate within reason.
+    void unevenFramesKeepARate()
+    {
+        const QString work = freshFolder();
+        const Conversion c = convert(m_sources[u"uneven"_s], freshFolder(), work, settingsFor(0));
+        QVERIFY2(c.ok, qPrintable(c.first.output + c.second.output));
+        QCOMPARE(probe(work + u"/tmp.mp4"_s).frameRate, u"60/1"_s);
     }
 
     // A single frame is a whole video: every video format converts it.
