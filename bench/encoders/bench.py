@@ -39,11 +39,12 @@ def formats(data, src, work, out, amrenc):
     conv_inter = [f"{data}/conv", src, "-oac", "mp3lame", "-lameopts", "preset=320", "-ovc", "lavc",
                   "-lavcopts", "vcodec=mpeg4:vbitrate=1200", "-of", "avi", "-o", tmp]
     # The sound keeps its timing: gaps filled, and in AVI a late start too,
-    # with a frame at every tick and no shift for LAME's negative start.
+    # with a frame at every tick (at most 60 a second when no rate is asked
+    # for) and no shift for LAME's negative start.
     AVI_TIMING = ["-af", "aresample=async=1:first_pts=0", "-fps_mode", "cfr", "-avoid_negative_ts", "disabled"]
     GAPS = ["-af", "aresample=async=1"]
     bare_inter = FF + ["-i", src, "-map", "0:V:0", "-map", "0:a:0?", "-c:v", "mpeg4", "-b:v", "1200000",
-                       "-c:a", "libmp3lame", "-ar", "44100", "-ac", "2", "-b:a", "320k"] + AVI_TIMING + ["-f", "avi", tmp]
+                       "-c:a", "libmp3lame", "-ar", "44100", "-ac", "2", "-b:a", "320k"] + AVI_TIMING + ["-fpsmax", "60", "-f", "avi", tmp]
     rm_ours = lambda ext: [f"{data}/coder", "-i", tmp, "-y", "-vcodec", "rv10", "-b", "1200k", "-f", "rm",
                            "-ab", "128k", "-ac", "2", f"{out}/x.{ext}"]
     rm_bare = lambda ext: FF + ["-i", tmp, "-map", "0:V:0", "-map", "0:a:0?", "-c:v", "rv10", "-vf", PAD16,
