@@ -1,6 +1,7 @@
 // What the encoders make of sources that ask more than the plain path:
 // frames and frame rates RealVideo cannot code as they are, and failures
-// told apart from ffmpeg's log (lines as ffmpeg 5.1 prints them).
+// told apart from ffmpeg's log (lines as ffmpeg 5.1 prints them) where real
+// runs cannot easily bring them about.
 #include "commands.h"
 #include "conversionsettings.h"
 #include "failures.h"
@@ -56,7 +57,7 @@ FfmpegLogReader readLog(const QByteArray &text)
 const QByteArray kFlvListing = "[info] Input #0, flv, from 'file:/v/a.flv':\n"
                                "[info]   Duration: 00:00:03.03, start: 0.000000, bitrate: 446 kb/s\n";
 const QByteArray kMp3Stream = "[info]   Stream #0:0: Audio: mp3, 44100 Hz, mono, fltp, 64 kb/s\n";
-const QByteArray kVideoStream = "[info]   Stream #0:1: Video: flv1 (flv) ([2][0][0][0] / 0x0002), yuv420p, 320x240, 200 kb/s, 29.97 fps, 29.97 tbr, 1k tbn\n";
+const QByteArray kVideoStream = "[info]   Stream #0:1: Video: flv1 (flv) ([2][0][0][0] / 0x0002), yuv420p, 320x240, 200 kb/s, 25 fps, 25 tbr, 1k tbn\n";
 const QByteArray kMapping = "[info] Stream mapping:\n";
 
 constexpr InputNeeds kVideoOutput{true, false, true};
@@ -145,18 +146,6 @@ private Q_SLOTS:
         QTest::addColumn<QString>("cause"); // how the reason starts
         QTest::addColumn<QString>("detail"); // ffmpeg's line after our words; empty: none
 
-        QTest::newRow("codec id 12") << kFlvListing + kMp3Stream
-                + "[info]   Stream #0:1: Video: none ([12][0][0][0] / 0x000C), none, 200 kb/s, 25 fps, 25 tbr, 1k tbn\n" + kMapping
-                + "[error] Decoder (codec none) not found for input stream #0:1\n"
-            << false << int(EncoderExit::UnsupportedCodec)
-            << u"the video codec is not supported by this system's ffmpeg (FLV video codec 12); HEVC or AV1 video in \"enhanced\" FLV needs a newer ffmpeg; MP3 can still take the sound"_s
-            << QString();
-        QTest::newRow("audio codec 9") << kFlvListing + "[info]   Stream #0:0: Audio: none ([9][0][0][0] / 0x0009), 44100 Hz, mono\n" + kMapping
-                + "[error] Decoder (codec none) not found for input stream #0:0\n"
-            << true << int(EncoderExit::UnsupportedCodec) << u"the audio codec is not supported by this system's ffmpeg (FLV audio codec 9)"_s << QString();
-        QTest::newRow("no stream found") << QByteArray("[fatal] file:/v/a.flv: could not find codec parameters\n") << true
-            << int(EncoderExit::Damaged) << u"the file is damaged or not a video: no readable stream was found in it"_s
-            << u"could not find codec parameters"_s;
         QTest::newRow("listing without streams") << kFlvListing + kMapping + "[fatal] Output file #0 does not contain any stream\n" << true
             << int(EncoderExit::Damaged) << u"the file is damaged: it holds no readable audio or video stream"_s << QString();
         QTest::newRow("undecodable packets") << kFlvListing + kMp3Stream + kMapping
@@ -164,10 +153,6 @@ private Q_SLOTS:
                 + "[warning] Output file is empty, nothing was encoded (check -ss / -t / -frames parameters if used)\n"
             << true << int(EncoderExit::Damaged) << u"the file is damaged: its streams could not be decoded"_s
             << u"Error while decoding stream #0:0: Invalid data found when processing input"_s;
-        QTest::newRow("sound only, video asked") << kFlvListing + kMp3Stream + kMapping << false << int(EncoderExit::NoVideo)
-            << u"no video stream; choose MP3"_s << QString();
-        QTest::newRow("picture only, MP3 asked") << kFlvListing + kVideoStream + kMapping << true << int(EncoderExit::NoAudio)
-            << u"no audio stream; an MP3 needs a source with sound"_s << QString();
         QTest::newRow("disk full") << kFlvListing + kMp3Stream + kVideoStream + kMapping
                 + "[error] file:/o/.sonvera-7.part: No space left on device\n"
             << false << int(EncoderExit::OutputUnwritable) << u"the disk is full; free some space or choose another output folder"_s << QString();
@@ -196,22 +181,6 @@ private Q_SLOTS:
             QVERIFY2(reason.cause.contains(u" (ffmpeg: "_s + detail), qPrintable(reason.cause));
         // ffmpeg's path prefix is gone: the program's line names the file once.
         QVERIFY(!reason.cause.contains(u"file:/"_s));
-        // The same verdict comes from the listing alone, before any coding, where it can.
-        if (const InputInfo *input = reader.input(0); input && status != int(EncoderExit::Failed)
-                                                      && status != int(EncoderExit::OutputUnwritable) && !log.contains("Invalid data")) {
-            const std::optional<FailureReason> early = listingProblem(*input, mp3 ? kMp3Output : kVideoOutput);
-            QVERIFY(early);
-            QCOMPARE(int(early->status), status);
-        }
-    }
-
-    void listingsGiveTheFrameRate()
-    {
-        const FfmpegLogReader log = readLog(kFlvListing + kVideoStream
-                                            + "[info]   Stream #0:2: Video: h264, yuv420p, 640x360, 2 tbr, 1k tbn\n" + kMapping);
-        QCOMPARE(log.input(0)->streams.at(0).frameRate, 29.97);
-        QCOMPARE(log.input(0)->streams.at(0).codecTag, 2);
-        QCOMPARE(log.input(0)->streams.at(1).frameRate, 2.0);
     }
 };
 
