@@ -17,38 +17,53 @@ void CoderJob::run()
 {
     const CoderParse parsed = parseCoderArguments(arguments());
     if (!parsed.request) {
-        fail(parsed.error.file, parsed.error.cause);
+        fail(EncoderExit::BadSetting, parsed.error.file, parsed.error.cause);
         return;
     }
     m_request = *parsed.request;
     const CoderPlanResult planned = planCoder(m_request, bool(m_amrFactory));
     if (!planned.plan) {
-        fail(m_request.output, planned.error);
+        fail(EncoderExit::BadSetting, m_request.output, planned.error);
         return;
     }
     m_plan = *planned.plan;
+    m_needs = {m_plan.video, m_plan.container == CoderContainer::Mp3, m_plan.audio};
+    m_videoArguments = m_plan.videoArguments;
     for (const QString &warning : std::as_const(m_plan.warnings))
         console().warning(warning);
 
     if (!locateFfmpeg() || !checkSource(m_request.input) || !prepareOutput(m_request.output, false))
         return;
-
-    const bool amr = m_plan.amr && m_plan.audio;
-    if (amr) {
-        m_amr = m_amrFactory(m_plan.amr->mode);
-        QStringList args = m_plan.inputOptions;
-        args << u"-i"_s << ffmpegFileUrl(m_request.input) << u"-map"_s << u"0:a:0"_s << u"-ac"_s << u"1"_s
-             << u"-ar"_s << u"8000"_s << u"-c:a"_s << u"pcm_s16le"_s << u"-f"_s << u"s16le"_s << u"pipe:1"_s;
-        m_decoder = startFfmpeg(args, FfmpegProcess::Stdout::Data, false);
-        connect(m_decoder, &FfmpegProcess::dataRead, this, &CoderJob::onPcm);
-        connect(m_decoder, &FfmpegProcess::ended, this, &CoderJob::onDecoderEnded);
-    }
-    startMuxer(amr);
+    startRoute(m_plan.amr && m_plan.audio);
 }
 
-void CoderJob::startMuxer(bool withAmr)
+void CoderJob::startRoute(bool withAmr)
 {
+    // A new start drops the children of an earlier one with all they sent.
+    if (m_decoder)
+        m_decoder->kill();
+    if (m_muxer)
+        m_muxer->kill();
+    m_decoder = nullptr;
+    m_last = {};
     m_audioFromPipe = withAmr;
+    if (withAmr) {
+        m_amr = m_amrFactory(m_plan.amr->mode);
+        QStringList args = m_plan.inputOptions;
+        args << u"-i"_s << ffmpegFileUrl(m_request.input) << u"-map"_s << u"0:a:0"_s << u"-af"_s << audioTimingFilter(true)
+             << u"-ac"_s << u"1"_s << u"-ar"_s << u"8000"_s << u"-c:a"_s << u"pcm_s16le"_s << u"-f"_s << u"s16le"_s
+             << u"pipe:1"_s;
+        FfmpegProcess *decoder = startFfmpeg(args, FfmpegProcess::Stdout::Data, false);
+        m_decoder = decoder;
+        connect(decoder, &FfmpegProcess::dataRead, this, &CoderJob::onPcm);
+        connect(decoder, &FfmpegProcess::ended, this, &CoderJob::onDecoderEnded);
+    }
+    startMuxer();
+}
+
+void CoderJob::startMuxer()
+{
+    const bool withAmr = m_audioFromPipe;
     QStringList args{u"-y"_s};
     args << m_plan.inputOptions << u"-i"_s << ffmpegFileUrl(m_request.input);
     if (withAmr) {
@@ -62,7 +77,8 @@ void CoderJob::startMuxer(bool withAmr)
         args << u"-map"_s << u"1:a:0"_s;
     else if (m_plan.audio && !m_plan.amr)
         args << u"-map"_s << (m_plan.container == CoderContainer::Mp3 ? u"0:a:0"_s : u"0:a:0?"_s);
-    args << m_plan.videoArguments;
+    if (m_plan.video)
+        args << m_videoArguments;
     if (withAmr)
         args << u"-c:a"_s << u"copy"_s;
     else
@@ -92,35 +108,33 @@ void CoderJob::onListed(int)
     if (finished())
         return;
     const InputInfo *input = m_muxer->log().input(0);
-    if (m_plan.video && !input->video()) {
-        fail(m_request.input, u"no video stream; choose MP3 for audio-only sources"_s);
-        return;
-    }
-    if (m_plan.container == CoderContainer::Mp3 && !input->audio()) {
-        fail(m_request.input, u"no audio stream; an MP3 needs a source with sound"_s);
+    if (const std::optional<FailureReason> problem = listingProblem(*input, m_needs)) {
+        fail(*problem, m_request.input);
         return;
     }
     if (m_plan.clipStart && input->durationSeconds && *m_plan.clipStart >= *input->durationSeconds) {
-        fail(m_request.input, u"the clip starts at "_s + numberText(*m_plan.clipStart)
-                                  + u" s, after the end of the source at "_s
-                                  + QString::number(*input->durationSeconds, 'f', 2) + u" s"_s);
+        fail(EncoderExit::BadSetting, m_request.input,
+             u"the clip starts at "_s + numberText(*m_plan.clipStart) + u" s, after the end of the source at "_s
+                 + QString::number(*input->durationSeconds, 'f', 2) + u" s"_s);
         return;
     }
+    QStringList warnings;
+    const QStringList videoArguments = m_plan.video ? coderVideoArguments(m_plan, input->video(), &warnings) : QStringList();
     if (!m_bannerShown) {
-        if (m_plan.video && m_plan.keepsSize) {
-            const QString warning = keptSizeWarning(m_plan.keptSizeRule, input->video()->size);
-            if (!warning.isEmpty())
-                console().warning(warning);
-        }
+        for (const QString &warning : std::as_const(warnings))
+            console().warning(warning);
         m_duration = clippedDuration(m_plan, input->durationSeconds);
         console().line(durationBannerLine(m_duration, input->startText, input->bitrateText));
         m_bannerShown = true;
     }
     if (m_audioFromPipe && !input->audio()) {
         // A source without sound: the video goes out alone.
-        m_decoder->kill();
-        m_muxer->kill();
-        startMuxer(false);
+        m_videoArguments = videoArguments;
+        startRoute(false);
+    } else if (m_plan.video && videoArguments != m_videoArguments) {
+        // The source needs other video settings than those guessed at the start.
+        m_videoArguments = videoArguments;
+        startRoute(m_audioFromPipe);
     }
 }
 
@@ -137,15 +151,20 @@ void CoderJob::onMuxerEnded(bool success)
     if (finished())
         return;
     if (!success) {
-        failFromFfmpeg(*m_muxer, m_request.input);
+        failFromFfmpeg(*m_muxer, m_request.input, m_needs);
+        return;
+    }
+    // ffmpeg ended well: what it wrote is the output, however short (a
+    // single frame reaches no measurable time), unless it coded nothing.
+    if (nothingWasCoded(m_muxer->log()) || (m_plan.video && m_last.frame == 0)) {
+        if (m_plan.clipStart || m_plan.clipEnd)
+            fail(EncoderExit::BadSetting, m_request.input,
+                 u"nothing could be decoded from the clip range; the source may end earlier than it says"_s);
+        else
+            fail(EncoderExit::Damaged, m_request.input, nothingDecodedCause());
         return;
     }
     const double reached = m_last.outTimeSeconds.value_or(0);
-    if (reached <= 0) {
-        fail(m_request.input, m_plan.clipStart ? u"nothing could be decoded from the clip range; the source may end earlier than it says"_s
-                                               : u"nothing could be decoded; the file may be damaged"_s);
-        return;
-    }
     if (m_duration && reached < *m_duration - std::max(0.5, *m_duration * 0.05)) {
         console().warning(u"only "_s + QString::number(reached, 'f', 1) + u" s of the source's "_s
                           + QString::number(*m_duration, 'f', 1) + u" s could be read; it may be cut short or damaged"_s);
@@ -158,24 +177,23 @@ void CoderJob::onMuxerEnded(bool success)
 
 void CoderJob::onPcm(const QByteArray &pcm)
 {
-    if (finished() || !m_audioFromPipe)
+    if (finished() || !m_audioFromPipe || sender() != m_decoder)
         return;
     m_muxer->write(m_amr->encode(pcm));
 }
 
 void CoderJob::onDecoderEnded(bool success)
 {
-    if (finished() || !m_audioFromPipe)
+    if (finished() || !m_audioFromPipe || sender() != m_decoder)
         return;
     if (!success) {
         const InputInfo *input = m_decoder->log().input(0);
-        if (input && input->complete && !input->audio() && (!m_plan.video || input->video())) {
+        if (input && input->complete && !input->audio() && !listingProblem(*input, m_needs)) {
             // No sound to code: the video goes out alone.
-            m_muxer->kill();
-            startMuxer(false);
+            startRoute(false);
             return;
         }
-        failFromFfmpeg(*m_decoder, m_request.input);
+        failFromFfmpeg(*m_decoder, m_request.input, m_needs);
         return;
     }
     m_muxer->write(m_amr->finish());

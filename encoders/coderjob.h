@@ -10,7 +10,10 @@ namespace sonvera::encoders {
 // "Duration:" banner and status lines whose "time=" is in seconds. With AMR-NB
 // audio (coder2 only) one ffmpeg decodes the audio to 8 kHz PCM, this program
 // codes it, and a second ffmpeg reads it from a pipe and muxes it with the
-// video.
+// video. The pipe carries no timestamps, so the PCM starts at the source's
+// time 0 and has its gaps filled. When the source's listing asks for other
+// video settings (a frame too large for RealVideo, a frame rate too low for
+// its bitrate), the run starts over with them.
 class CoderJob final : public EncoderJob {
     Q_OBJECT
 
@@ -21,7 +24,8 @@ public:
 
 private:
     void run() override;
-    void startMuxer(bool withAmr);
+    void startRoute(bool withAmr);
+    void startMuxer();
     void onListed(int index);
     void onProgress(const ProgressBlock &block);
     void onMuxerEnded(bool success);
@@ -32,6 +36,8 @@ private:
     std::unique_ptr<AmrEncoder> m_amr;
     CoderRequest m_request;
     CoderPlan m_plan;
+    InputNeeds m_needs;
+    QStringList m_videoArguments; // as the current muxer runs
     FfmpegProcess *m_muxer = nullptr;   // writes the output
     FfmpegProcess *m_decoder = nullptr; // AMR route: the audio as PCM
     bool m_bannerShown = false;

@@ -6,19 +6,24 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace sonvera::encoders {
 
+namespace {
+// conv always writes video, with the sound when the source has some.
+constexpr InputNeeds kNeeds{true, false, true};
+} // namespace
+
 ConvJob::ConvJob(QStringList arguments, QObject *parent) : EncoderJob(u"conv"_s, std::move(arguments), parent) {}
 
 void ConvJob::run()
 {
     const ConvParse parsed = parseConvArguments(arguments());
     if (!parsed.request) {
-        fail(parsed.error.file, parsed.error.cause);
+        fail(EncoderExit::BadSetting, parsed.error.file, parsed.error.cause);
         return;
     }
     m_request = *parsed.request;
     const ConvPlanResult planned = planConv(m_request);
     if (!planned.plan) {
-        fail(m_request.output, planned.error);
+        fail(EncoderExit::BadSetting, m_request.output, planned.error);
         return;
     }
     m_plan = *planned.plan;
@@ -42,8 +47,8 @@ void ConvJob::onListed(int index)
     if (finished() || index != 0)
         return;
     const InputInfo *input = m_ffmpeg->log().input(0);
-    if (!input->video()) {
-        fail(m_request.source, u"no video stream; choose MP3 for audio-only sources"_s);
+    if (const std::optional<FailureReason> problem = listingProblem(*input, kNeeds)) {
+        fail(*problem, m_request.source);
         return;
     }
     m_duration = input->durationSeconds;
@@ -84,18 +89,16 @@ void ConvJob::onEnded(bool success)
     if (finished())
         return;
     if (!success) {
-        const InputInfo *input = m_ffmpeg->log().input(0);
-        if (input && !input->video())
-            fail(m_request.source, u"no video stream; choose MP3 for audio-only sources"_s);
-        else
-            failFromFfmpeg(*m_ffmpeg, m_request.source);
+        failFromFfmpeg(*m_ffmpeg, m_request.source, kNeeds);
+        return;
+    }
+    // ffmpeg ended well: what it wrote is the output, however short (a
+    // single frame reaches no measurable time), unless it coded nothing.
+    if (nothingWasCoded(m_ffmpeg->log()) || m_last.frame == 0) {
+        fail(EncoderExit::Damaged, m_request.source, nothingDecodedCause());
         return;
     }
     const double reached = m_last.outTimeSeconds.value_or(0);
-    if (reached <= 0) {
-        fail(m_request.source, u"no frame could be decoded; the file may be damaged"_s);
-        return;
-    }
     if (m_duration && reached < *m_duration - std::max(0.5, *m_duration * 0.05)) {
         console().warning(u"only "_s + QString::number(reached, 'f', 1) + u" s of the source's "_s
                           + QString::number(*m_duration, 'f', 1) + u" s could be read; it may be cut short or damaged"_s);

@@ -5,9 +5,13 @@
 #include "stopsignals.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
 
+#include <cerrno>
+
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace Qt::Literals::StringLiterals;
@@ -31,7 +35,8 @@ bool EncoderJob::locateFfmpeg()
 {
     m_ffmpeg = QStandardPaths::findExecutable(u"ffmpeg"_s);
     if (m_ffmpeg.isEmpty()) {
-        fail({}, u"ffmpeg was not found on PATH; install the Debian package \"ffmpeg\" (sudo apt-get install ffmpeg)"_s);
+        fail(EncoderExit::FfmpegMissing, {},
+             u"ffmpeg was not found on PATH; install the Debian package \"ffmpeg\" (sudo apt-get install ffmpeg)"_s);
         return false;
     }
     return true;
@@ -39,13 +44,17 @@ bool EncoderJob::locateFfmpeg()
 
 bool EncoderJob::checkSource(const QString &path)
 {
-    const QFileInfo info(path);
-    if (!info.exists())
-        fail(path, u"no such file"_s);
-    else if (info.isDir())
-        fail(path, u"is a folder, not a media file"_s);
-    else if (!info.isReadable())
-        fail(path, u"cannot be read: permission denied"_s);
+    // stat() follows a symbolic link and opens nothing, so a FIFO cannot block the run.
+    struct stat st {};
+    const QByteArray name = QFile::encodeName(path);
+    if (::stat(name.constData(), &st) != 0)
+        fail(EncoderExit::SourceUnreadable, path, errno == EACCES ? u"cannot be read: permission denied"_s : u"no such file"_s);
+    else if (S_ISDIR(st.st_mode))
+        fail(EncoderExit::SourceUnreadable, path, u"is a folder, not a media file"_s);
+    else if (!S_ISREG(st.st_mode))
+        fail(EncoderExit::SourceUnreadable, path, u"is not a file but a pipe, device or socket; choose a media file"_s);
+    else if (::access(name.constData(), R_OK) != 0)
+        fail(EncoderExit::SourceUnreadable, path, u"cannot be read: permission denied"_s);
     else
         return true;
     return false;
@@ -56,7 +65,7 @@ bool EncoderJob::prepareOutput(const QString &path, bool replace)
     QString error;
     m_output = TemporaryOutput::create(path, replace, error);
     if (!m_output) {
-        fail(path, error);
+        fail(EncoderExit::OutputUnwritable, path, error);
         return false;
     }
     return true;
@@ -75,7 +84,7 @@ FfmpegProcess *EncoderJob::startFfmpeg(const QStringList &arguments, FfmpegProce
     return ffmpeg;
 }
 
-void EncoderJob::fail(const QString &file, const QString &cause)
+void EncoderJob::fail(EncoderExit status, const QString &file, const QString &cause)
 {
     if (m_finished)
         return;
@@ -84,29 +93,25 @@ void EncoderJob::fail(const QString &file, const QString &cause)
     if (m_output)
         m_output->discard();
     m_console.reason(file, cause);
-    end(1);
+    end(static_cast<int>(status));
 }
 
-void EncoderJob::failFromFfmpeg(const FfmpegProcess &ffmpeg, const QString &source)
+void EncoderJob::fail(const FailureReason &reason, const QString &source)
+{
+    fail(reason.status, reason.aboutOutput && m_output ? m_output->finalPath() : source, reason.cause);
+}
+
+void EncoderJob::failFromFfmpeg(const FfmpegProcess &ffmpeg, const QString &source, const InputNeeds &needs)
 {
     if (!ffmpeg.startError().isEmpty()) {
-        fail({}, u"ffmpeg could not be started: "_s + ffmpeg.startError());
+        fail(EncoderExit::FfmpegMissing, {},
+             u"ffmpeg could not be started: "_s + ffmpeg.startError() + u"; reinstall the Debian package \"ffmpeg\""_s);
         return;
     }
-    QString problem = ffmpeg.log().lastProblem();
-    // ffmpeg names the file in front of its message; the reason names it once.
-    for (const QString &path : {source, m_output ? m_output->temporaryPath() : QString()}) {
-        const QString prefix = ffmpegFileUrl(path) + u": "_s;
-        if (!path.isEmpty() && problem.startsWith(prefix))
-            problem = problem.mid(prefix.size());
-    }
-    if (problem.isEmpty())
-        problem = u"exit status "_s + QString::number(ffmpeg.exitCode());
-    const InputInfo *input = ffmpeg.log().input(0);
-    if (!input)
-        fail(source, u"cannot be read as a media file: "_s + problem);
-    else
-        fail(m_output ? m_output->finalPath() : source, u"ffmpeg failed: "_s + problem);
+    QStringList paths{ffmpegFileUrl(source)};
+    if (m_output)
+        paths << ffmpegFileUrl(m_output->temporaryPath());
+    fail(ffmpegFailure(ffmpeg.log(), ffmpeg.exitCode(), needs, paths), source);
 }
 
 bool EncoderJob::commitOutput()
@@ -114,16 +119,16 @@ bool EncoderJob::commitOutput()
     // The program that asked for this output is gone (its window was killed):
     // nothing may appear after it.
     if (::getppid() != m_parentPid) {
-        fail(m_output->finalPath(), u"the program that started the conversion has ended; the output was not kept"_s);
+        fail(EncoderExit::Failed, m_output->finalPath(), u"the program that started the conversion has ended; the output was not kept"_s);
         return false;
     }
     QString error;
     if (m_output->size() <= 0) {
-        fail(m_output->finalPath(), u"ffmpeg wrote nothing"_s);
+        fail(EncoderExit::Failed, m_output->finalPath(), u"ffmpeg wrote nothing"_s);
         return false;
     }
     if (!m_output->commit(error)) {
-        fail(m_output->finalPath(), error);
+        fail(EncoderExit::OutputUnwritable, m_output->finalPath(), error);
         return false;
     }
     return true;
@@ -138,7 +143,7 @@ void EncoderJob::succeed()
 
 void EncoderJob::stop(int signal)
 {
-    fail(m_output ? m_output->finalPath() : QString(), u"stopped by "_s + StopSignals::name(signal));
+    fail(EncoderExit::Failed, m_output ? m_output->finalPath() : QString(), u"stopped by "_s + StopSignals::name(signal));
 }
 
 void EncoderJob::end(int exitCode)

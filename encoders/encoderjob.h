@@ -1,6 +1,8 @@
 #pragma once
 
 #include "console.h"
+#include "encoderstatus.h"
+#include "failures.h"
 #include "ffmpegprocess.h"
 #include "outputfile.h"
 
@@ -18,7 +20,8 @@ namespace sonvera::encoders {
 // What conv, coder and coder2 share: the ffmpeg children, the temporary
 // output, stopping on a signal, and the end of the run. A run ends exactly
 // once, with exit status 0 only when its output was renamed into place;
-// every failure prints a one-line reason as the program's last line.
+// every failure ends with the EncoderExit status of its kind and prints a
+// one-line reason as the program's last line.
 class EncoderJob : public QObject {
     Q_OBJECT
 
@@ -39,7 +42,8 @@ protected:
 
     // ffmpeg on PATH; on failure the run has failed and this returns false.
     bool locateFfmpeg();
-    // The source must be a readable file; on failure the run has failed.
+    // The source must be a readable regular file: a pipe, device or socket
+    // is refused without being opened. On failure the run has failed.
     bool checkSource(const QString &path);
     // Creates the temporary output; on failure the run has failed.
     bool prepareOutput(const QString &path, bool replace);
@@ -49,10 +53,12 @@ protected:
     FfmpegProcess *startFfmpeg(const QStringList &arguments, FfmpegProcess::Stdout stdoutMode, bool pipedInput);
 
     // Ends the run as failed: stops every child, deletes the temporary
-    // output, prints the reason and exits with 1.
-    void fail(const QString &file, const QString &cause);
+    // output, prints the reason and exits with `status`.
+    void fail(EncoderExit status, const QString &file, const QString &cause);
+    // The same for a reason about `source` or, as it says, the output.
+    void fail(const FailureReason &reason, const QString &source);
     // The reason for a failed ffmpeg run, from what it logged.
-    void failFromFfmpeg(const FfmpegProcess &ffmpeg, const QString &source);
+    void failFromFfmpeg(const FfmpegProcess &ffmpeg, const QString &source, const InputNeeds &needs);
     // Renames the output into place; false (and a failed run) when that fails.
     bool commitOutput();
     // Ends the run as succeeded.

@@ -101,14 +101,23 @@ void FfmpegLogReader::readLine(QString line)
     const QString level = prefix.captured(2);
     const QString text = line.mid(prefix.capturedEnd());
 
+    // Messages repeat for every packet of a damaged stream: each text is kept once.
+    auto keep = [](QStringList &texts, const QString &message) {
+        if (texts.size() < kKeptMessages && !texts.contains(message))
+            texts << message;
+    };
     if (level == u"error" || level == u"fatal" || level == u"panic") {
-        if (!text.trimmed().isEmpty())
+        if (!text.trimmed().isEmpty()) {
             m_lastError = text.trimmed();
+            keep(m_errors, m_lastError);
+        }
         return;
     }
     if (level == u"warning") {
-        if (!text.trimmed().isEmpty())
+        if (!text.trimmed().isEmpty()) {
             m_lastWarning = text.trimmed();
+            keep(m_warnings, m_lastWarning);
+        }
         return;
     }
     // The listings come from ffmpeg itself; a component's message (a
@@ -148,11 +157,21 @@ void FfmpegLogReader::readLine(QString line)
     const QString kind = m.captured(1);
     const QString details = m.captured(2);
     stream.codec = details.section(u' ', 0, 0).section(u',', 0, 0);
+    static const QRegularExpression kTag(uR"( / 0x([0-9A-Fa-f]+)\))"_s);
+    if (const QRegularExpressionMatch tag = kTag.match(details); tag.hasMatch())
+        stream.codecTag = tag.captured(1).toInt(nullptr, 16);
     if (kind == u"Video") {
         stream.kind = StreamInfo::Kind::Video;
         static const QRegularExpression kSize(uR"(, (\d+)x(\d+)\b)"_s);
         if (const QRegularExpressionMatch size = kSize.match(details); size.hasMatch())
             stream.size = QSize(size.captured(1).toInt(), size.captured(2).toInt());
+        // "25 tbr" is the rate ffmpeg codes at; "1k tbr" means thousands.
+        static const QRegularExpression kRate(uR"(, (\d+(?:\.\d+)?)(k?) (tbr|fps)\b)"_s);
+        for (QRegularExpressionMatchIterator it = kRate.globalMatch(details); it.hasNext();) {
+            const QRegularExpressionMatch rate = it.next();
+            if (stream.frameRate <= 0 || rate.captured(3) == u"tbr")
+                stream.frameRate = rate.captured(1).toDouble() * (rate.captured(2).isEmpty() ? 1 : 1000);
+        }
         stream.attachedPicture = details.contains(u"(attached pic)"_s);
     } else if (kind == u"Audio") {
         stream.kind = StreamInfo::Kind::Audio;

@@ -13,10 +13,14 @@ namespace sonvera::encoders {
 struct StreamInfo {
     enum class Kind { Video, Audio, Other };
     Kind kind = Kind::Other;
-    QString codec;                 // "h264", "mp3", ...
+    QString codec;                 // "h264", "mp3", ...; "none" when ffmpeg has no decoder for it
+    int codecTag = -1;             // the container's codec number ("/ 0x000C"); -1 when not listed
     QSize size;                    // video only; invalid when not listed
+    double frameRate = 0;          // video only, frames per second ("tbr"); 0 when not listed
     int sampleRate = 0;            // audio only, Hz; 0 when not listed
     bool attachedPicture = false;  // cover art: a still image, not a video
+
+    bool decodable() const { return codec != u"none"; }
 };
 
 // What ffmpeg's listing of one input says.
@@ -36,9 +40,9 @@ struct InputInfo {
 // Reads ffmpeg's standard error written with `-loglevel level+info`, where
 // every message starts with its level in brackets. It collects the listings
 // of the inputs ("Input #0 ..." with its "Duration:" and "Stream #0:N" lines)
-// and remembers the last error message, which is the best one-line reason
-// when ffmpeg fails. Chunks may end anywhere; an unfinished line waits for
-// the next chunk.
+// and the texts of its error and warning messages, from which a failure is
+// told apart. Chunks may end anywhere; an unfinished line waits for the next
+// chunk.
 class FfmpegLogReader final {
 public:
     void feed(const QByteArray &chunk);
@@ -49,6 +53,11 @@ public:
     // The text of the last error (or, when none, warning) message, without
     // prefixes; empty when there was none.
     QString lastProblem() const { return m_lastError.isEmpty() ? m_lastWarning : m_lastError; }
+    // The distinct texts of the error (fatal included) and warning messages,
+    // in the order first seen; at most kKeptMessages of each.
+    const QStringList &errors() const { return m_errors; }
+    const QStringList &warnings() const { return m_warnings; }
+    static constexpr qsizetype kKeptMessages = 64;
 
 private:
     void readLine(QString line);
@@ -58,6 +67,8 @@ private:
     int m_current = -1; // input whose listing is being read
     QString m_lastError;
     QString m_lastWarning;
+    QStringList m_errors;
+    QStringList m_warnings;
 };
 
 // One block of ffmpeg's `-progress` output. Fields that a block lacks or

@@ -174,6 +174,20 @@ ConvPlanResult planConv(const ConvRequest &r)
         return {std::nullopt, r.audioEncoder.isEmpty() ? u"no audio encoder given; use -oac mp3lame or -oac lavc"_s
                                                        : u"audio encoder "_s + quoted(r.audioEncoder) + u" is not supported; use mp3lame or lavc"_s};
     }
+    // AVI keeps no start times: a late sound starts with silence, and the
+    // picture gets a frame at every tick (ffmpeg would otherwise leave gaps
+    // that AVI places wrongly when the first frame is not at 0). Nor does it
+    // take negative times: shifting every stream past LAME's first packet (at
+    // -26 ms) would move the video by a whole frame, half a second at 2 fps,
+    // while the sound's place in AVI is its byte count anyway.
+    // Without a rate asked for, the source's is kept, but ffmpeg guesses
+    // 1000 fps for irregular timestamps: at most 60 frames a second are made.
+    const bool avi = plan.muxer == u"avi";
+    plan.codecArguments << u"-af"_s << audioTimingFilter(avi);
+    if (avi)
+        plan.codecArguments << u"-fps_mode"_s << u"cfr"_s << u"-avoid_negative_ts"_s << u"disabled"_s;
+    if (avi && !r.outputFps)
+        plan.codecArguments << u"-fpsmax"_s << u"60"_s;
     return {plan, {}};
 }
 
@@ -256,32 +270,28 @@ CoderPlanResult planCoder(const CoderRequest &r, bool amrAvailable)
             }
             plan.keepsSize = false;
             scaleTo = rule == SizeRule::EvenSides ? evenSize(*asked) : *asked;
-            addWarning(plan.warnings, keptSizeWarning(rule, *asked));
+            // A size too large for RealVideo is fitted now; a kept one once the source is known.
+            if (const std::optional<QSize> smaller = real ? realVideoFittedSize(*asked) : std::nullopt) {
+                plan.warnings << realVideoFittedSizeWarning(*asked, *smaller);
+                scaleTo = *smaller;
+            } else {
+                addWarning(plan.warnings, keptSizeWarning(rule, *asked));
+            }
         }
-        plan.videoArguments << u"-c:v"_s << codec;
-        const QString filter = videoFilter(rule, scaleTo);
-        if (!filter.isEmpty())
-            plan.videoArguments << u"-vf"_s << filter;
-        if (codec == u"libx264")
-            plan.videoArguments << u"-pix_fmt"_s << u"yuv420p"_s;
-
-        std::optional<double> kbps;
+        plan.videoCodec = codec;
         if (r.videoBitrate) {
-            kbps = positiveKbit(*r.videoBitrate, u"the video bitrate", u"kbit/s such as 256", error);
-            if (!kbps)
+            plan.videoKbps = positiveKbit(*r.videoBitrate, u"the video bitrate", u"kbit/s such as 256", error);
+            if (!plan.videoKbps)
                 return failed();
         }
         if (real) {
-            // A RealMedia packet holds at most 64 kB: the rate control's
-            // buffer keeps every frame below that.
-            const Mapped<int> fitted = realVideoBitrate(kbps.value_or(200));
-            if (kbps)
+            const Mapped<int> fitted = realVideoBitrate(plan.videoKbps.value_or(200));
+            if (plan.videoKbps)
                 addWarning(plan.warnings, fitted.warning);
-            plan.videoArguments << u"-b:v"_s << QString::number(fitted.value) + u'k' << u"-maxrate"_s
-                                << QString::number(2 * fitted.value) + u'k' << u"-bufsize"_s << u"480k"_s;
-        } else if (kbps) {
-            plan.videoArguments << u"-b:v"_s << bits(*kbps);
+            plan.realVideoKbps = fitted.value;
         }
+        plan.scaleTo = scaleTo;
+        plan.videoArguments = coderVideoArguments(plan, nullptr);
     }
 
     if (plan.audio) {
@@ -379,6 +389,7 @@ CoderPlanResult planCoder(const CoderRequest &r, bool amrAvailable)
                 addWarning(plan.warnings, fitted.warning);
                 plan.audioArguments << u"-ac"_s << QString::number(fitted.value);
             }
+            plan.audioArguments << u"-af"_s << audioTimingFilter(false);
         }
     }
 
@@ -396,6 +407,48 @@ CoderPlanResult planCoder(const CoderRequest &r, bool amrAvailable)
     case CoderContainer::ThreeGp: plan.muxer = u"3gp"_s; break;
     }
     return {plan, {}};
+}
+
+QStringList coderVideoArguments(const CoderPlan &plan, const StreamInfo *source, QStringList *warnings)
+{
+    const bool real = plan.keptSizeRule == SizeRule::PadTo16;
+    const QSize sourceSize = source ? source->size : QSize();
+    auto warn = [warnings](const QString &warning) {
+        if (warnings && !warning.isEmpty())
+            *warnings << warning;
+    };
+    QStringList args{u"-c:v"_s, plan.videoCodec};
+    QString filter;
+    const std::optional<QSize> fitted = real && plan.keepsSize ? realVideoFittedSize(sourceSize) : std::nullopt;
+    if (fitted) {
+        filter = u"scale="_s + QString::number(fitted->width()) + u':' + QString::number(fitted->height());
+        warn(realVideoFittedSizeWarning(sourceSize, *fitted));
+    } else {
+        filter = videoFilter(plan.keptSizeRule, plan.scaleTo);
+        if (plan.keepsSize)
+            warn(keptSizeWarning(plan.keptSizeRule, sourceSize));
+    }
+    if (!filter.isEmpty())
+        args << u"-vf"_s << filter;
+    if (plan.videoCodec == u"libx264")
+        args << u"-pix_fmt"_s << u"yuv420p"_s;
+    if (real) {
+        // A RealMedia packet holds at most 64 kB: the rate control's buffer
+        // keeps every frame below that, as far as the frame rate lets it.
+        const Mapped<int> kbps = realVideoBitrateAt(plan.realVideoKbps, source ? source->frameRate : 0);
+        warn(kbps.warning);
+        args << u"-b:v"_s << QString::number(kbps.value) + u'k' << u"-maxrate"_s << QString::number(2 * kbps.value) + u'k'
+             << u"-bufsize"_s << QString::number(kRealVideoBufferKbit) + u'k';
+    } else if (plan.videoKbps) {
+        args << u"-b:v"_s << bits(*plan.videoKbps);
+    }
+    return args;
+}
+
+QString audioTimingFilter(bool fromZero)
+{
+    // Gaps under 0.1 s (aresample's min_hard_comp) are timestamp jitter and stay as they are.
+    return fromZero ? u"aresample=async=1:first_pts=0"_s : u"aresample=async=1"_s;
 }
 
 std::optional<double> clippedDuration(const CoderPlan &plan, std::optional<double> sourceSeconds)

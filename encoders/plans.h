@@ -28,6 +28,12 @@ QString keptSizeWarning(SizeRule rule, QSize source);
 // it is valid); empty when nothing needs doing.
 QString videoFilter(SizeRule rule, QSize scaleTo);
 
+// The audio filter that keeps the sound where its timestamps put it: gaps
+// in them are filled with silence (a pipe or a container that stores no
+// timestamps would close them up and the sound would run ahead of the
+// picture), and, with `fromZero`, so is a late start.
+QString audioTimingFilter(bool fromZero);
+
 // What conv asks of ffmpeg, worked out from its command line alone.
 struct ConvPlan {
     QStringList codecArguments; // -map, codecs, rates and bitrates
@@ -61,10 +67,14 @@ struct CoderPlan {
     QStringList inputOptions;       // before -i: the clip range
     bool video = false;             // the output has a video stream
     bool audio = false;             // the output may have audio (when the source has it)
-    QStringList videoArguments;     // codec, filter, bitrate
-    QStringList audioArguments;     // codec, rate, bitrate, channels; empty for AMR
+    QStringList videoArguments;     // codec, filter, bitrate, for a source not yet known
+    QStringList audioArguments;     // codec, rate, bitrate, channels, timing; empty for AMR
     SizeRule keptSizeRule = SizeRule::AsIs; // applies when no -s was given
     bool keepsSize = true;
+    QString videoCodec;             // ffmpeg's encoder
+    QSize scaleTo;                  // the frame size asked for; invalid when the source's is kept
+    int realVideoKbps = 0;          // RealVideo's bitrate before it is fitted to the source
+    std::optional<double> videoKbps; // other codecs' asked bitrate
     std::optional<AmrMode> amr;     // AMR-NB audio, coded by coder2 itself
     std::optional<double> clipStart;
     std::optional<double> clipEnd;
@@ -78,6 +88,12 @@ struct CoderPlanResult {
 
 // `amrAvailable`: coder2 codes AMR-NB itself; coder refuses it.
 CoderPlanResult planCoder(const CoderRequest &request, bool amrAvailable);
+
+// The video arguments for the source's video `source`, or for an unknown
+// source (nullptr): a kept size is fitted for the codec, and RealVideo's frame
+// size and bitrate are fitted to what it codes for this source. `warnings`
+// receives a line for each value the source made change.
+QStringList coderVideoArguments(const CoderPlan &plan, const StreamInfo *source, QStringList *warnings = nullptr);
 
 // The duration coder reports for a source of `sourceSeconds` under the
 // plan's clip range.

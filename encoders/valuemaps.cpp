@@ -1,5 +1,6 @@
 #include "valuemaps.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <limits>
@@ -217,6 +218,63 @@ Mapped<int> channelCount(int asked, int maximum)
         return {asked, {}};
     return {maximum, changed(u"channels", QString::number(asked), QString::number(maximum),
                              u"this audio takes at most " + QString::number(maximum) + u" channels")};
+}
+
+Mapped<int> realVideoBitrateAt(int kbps, double fps)
+{
+    if (!(fps > 0))
+        return {kbps, {}};
+    // A margin for the frame rate's rounding in ffmpeg's listing.
+    const int most = std::max(1, int(std::floor(kRealVideoBufferKbit * fps * 0.95)));
+    if (kbps <= most)
+        return {kbps, {}};
+    return {most, changed(u"video bitrate", kbit(kbps), kbit(most),
+                          u"at "_s + numberText(std::round(fps * 100) / 100)
+                              + u" fps a RealVideo frame must stay under 64 kB"_s)};
+}
+
+std::optional<QSize> realVideoFittedSize(QSize size)
+{
+    const QSize padded = paddedTo16(size);
+    if (!size.isValid() || (padded.width() / 16) * (padded.height() / 16) <= kRealVideoMaxMacroblocks)
+        return std::nullopt;
+    // Widths and heights in macroblocks: for each width the heights nearest
+    // the source's shape; the largest frame within the shape's tolerance
+    // wins, or, should none be that close, the closest shape.
+    const double shape = double(size.width()) / size.height();
+    constexpr double kTolerance = 0.0025;
+    QSize best;
+    double bestError = std::numeric_limits<double>::infinity();
+    auto better = [&](int w, int h, double error) {
+        if (!best.isValid())
+            return true;
+        const bool within = error <= kTolerance;
+        const bool bestWithin = bestError <= kTolerance;
+        if (within != bestWithin)
+            return within;
+        if (!within)
+            return error < bestError;
+        return w * h > best.width() * best.height();
+    };
+    for (int w = 1; w <= kRealVideoMaxMacroblocks; ++w) {
+        const double exact = w / shape;
+        for (int h : {int(std::floor(exact)), int(std::ceil(exact))}) {
+            if (h < 1 || w * h > kRealVideoMaxMacroblocks)
+                continue;
+            const double error = std::abs(double(w) / h / shape - 1);
+            if (better(w, h, error)) {
+                best = QSize(w, h);
+                bestError = error;
+            }
+        }
+    }
+    return best * 16;
+}
+
+QString realVideoFittedSizeWarning(QSize from, QSize to)
+{
+    return u"frame size "_s + sizeText(from) + u" → "_s + sizeText(to) + u": RealVideo codes at most "_s
+        + QString::number(kRealVideoMaxMacroblocks) + u" blocks of 16x16 pixels a frame"_s;
 }
 
 QSize paddedTo16(QSize size)

@@ -73,6 +73,29 @@ Mapped<int> ac3Bitrate(double kbps);
 // up to about 5000 kbit/s; higher rates are lowered to that.
 Mapped<int> realVideoBitrate(double kbps);
 
+// The rate control's buffer that keeps every RealVideo frame under the
+// RealMedia packet limit of 64 kB, in kbit.
+inline constexpr int kRealVideoBufferKbit = 480;
+
+// The encoder refuses a buffer smaller than one frame's share of the
+// bitrate, and a frame cannot grow past the buffer: at low frame rates
+// (`fps` frames per second, as ffmpeg lists the source) the bitrate is
+// lowered to what one buffer a frame allows.
+Mapped<int> realVideoBitrateAt(int kbps, double fps);
+
+// RealVideo 1 codes at most 4095 macroblocks of 16x16 pixels a frame.
+inline constexpr int kRealVideoMaxMacroblocks = 4095;
+
+// For a frame of `size` (before its padding to multiples of 16) that holds
+// more macroblocks than RealVideo codes: the largest size within the limit
+// with both sides multiples of 16 whose shape is that of `size` within a
+// quarter of a percent, so 1920x1080 gives 1280x720. Empty when the padded
+// frame fits as it is.
+std::optional<QSize> realVideoFittedSize(QSize size);
+
+// The warning for the scaling above.
+QString realVideoFittedSizeWarning(QSize from, QSize to);
+
 // The eight AMR-NB modes, by their bitrate in kbit/s; the nearest is taken.
 // `mode` is the index into 4.75, 5.15, 5.9, 6.7, 7.4, 7.95, 10.2, 12.2, which
 // is also libopencore-amrnb's enum Mode.

@@ -38,25 +38,32 @@ def formats(data, src, work, out, amrenc):
     tmp = os.path.join(work, "tmp.mp4")
     conv_inter = [f"{data}/conv", src, "-oac", "mp3lame", "-lameopts", "preset=320", "-ovc", "lavc",
                   "-lavcopts", "vcodec=mpeg4:vbitrate=1200", "-of", "avi", "-o", tmp]
+    # The sound keeps its timing: gaps filled, and in AVI a late start too,
+    # with a frame at every tick (at most 60 a second when no rate is asked
+    # for) and no shift for LAME's negative start.
+    AVI_TIMING = ["-af", "aresample=async=1:first_pts=0", "-fps_mode", "cfr", "-avoid_negative_ts", "disabled"]
+    GAPS = ["-af", "aresample=async=1"]
     bare_inter = FF + ["-i", src, "-map", "0:V:0", "-map", "0:a:0?", "-c:v", "mpeg4", "-b:v", "1200000",
-                       "-c:a", "libmp3lame", "-ar", "44100", "-ac", "2", "-b:a", "320k", "-f", "avi", tmp]
+                       "-c:a", "libmp3lame", "-ar", "44100", "-ac", "2", "-b:a", "320k"] + AVI_TIMING + ["-fpsmax", "60", "-f", "avi", tmp]
     rm_ours = lambda ext: [f"{data}/coder", "-i", tmp, "-y", "-vcodec", "rv10", "-b", "1200k", "-f", "rm",
                            "-ab", "128k", "-ac", "2", f"{out}/x.{ext}"]
     rm_bare = lambda ext: FF + ["-i", tmp, "-map", "0:V:0", "-map", "0:a:0?", "-c:v", "rv10", "-vf", PAD16,
                                 "-b:v", "1200k", "-maxrate", "2400k", "-bufsize", "480k", "-c:a", "ac3",
-                                "-b:a", "128000", "-ac", "2", "-f", "rm", f"{out}/x.{ext}"]
+                                "-b:a", "128000", "-ac", "2"] + GAPS + ["-f", "rm", f"{out}/x.{ext}"]
     mpeg_ours = lambda ext: [f"{data}/conv", src, "-oac", "lavc", "-lavcopts", "acodec=mp2:abitrate=64", "-ovc",
                              "lavc", "-lavcopts", "vcodec=mpeg1video:vbitrate=600:vpass=1", "-ofps", "24", "-of",
                              "lavf", "-lavfopts", "format=yuv4mpeg", "-o", f"{out}/x.{ext}"]
-    mpeg_bare = lambda ext, mux: FF + ["-i", src, "-map", "0:V:0", "-map", "0:a:0?", "-c:v", "mpeg1video",
-                                       "-b:v", "600000", "-r", "24", "-strict", "unofficial", "-c:a", "mp2",
-                                       "-ar", "44100", "-ac", "2", "-b:a", "64k", "-f", mux, f"{out}/x.{ext}"]
+    mpeg_bare = lambda ext, mux: (FF + ["-i", src, "-map", "0:V:0", "-map", "0:a:0?", "-c:v", "mpeg1video",
+                                        "-b:v", "600000", "-r", "24", "-strict", "unofficial", "-c:a", "mp2",
+                                        "-ar", "44100", "-ac", "2", "-b:a", "64k"]
+                                  + (AVI_TIMING if mux == "avi" else GAPS) + ["-f", mux, f"{out}/x.{ext}"])
     mobile_ours = lambda ext: [f"{data}/coder2", "-i", tmp, "-y", "-s", "320x240", "-vcodec", "mpeg4", "-acodec",
                                "amr_nb", "-ac", "1", "-ar", "8000", "-ab", "12.2k", f"{out}/x.{ext}"]
     # ffmpeg cannot code AMR-NB: the bare side decodes the audio, codes it with
     # amrenc (libopencore-amrnb, as coder2) and muxes it, all three at once.
     mobile_bare = lambda ext: [PIPE, [
-        FF + ["-i", tmp, "-map", "0:a:0", "-ac", "1", "-ar", "8000", "-c:a", "pcm_s16le", "-f", "s16le", "pipe:1"],
+        FF + ["-i", tmp, "-map", "0:a:0", "-af", "aresample=async=1:first_pts=0", "-ac", "1", "-ar", "8000",
+              "-c:a", "pcm_s16le", "-f", "s16le", "pipe:1"],
         [amrenc],
         FF + ["-i", tmp, "-f", "amr", "-i", "pipe:0", "-map", "0:V:0", "-map", "1:a:0", "-c:v", "mpeg4",
               "-vf", "scale=320:240", "-c:a", "copy", "-f", "3gp", f"{out}/x.{ext}"]]]
@@ -68,18 +75,18 @@ def formats(data, src, work, out, amrenc):
         ("HD MP4", [[[f"{data}/conv", src, "-oac", "mp3lame", "-lameopts", "preset=320", "-ovc", "lavc",
                       "-lavcopts", "vcodec=mpeg4:vbitrate=1200", "-of", "avi", "-o", f"{out}/x.mp4"]]],
          [[FF + ["-i", src, "-map", "0:V:0", "-map", "0:a:0?", "-c:v", "mpeg4", "-b:v", "1200000", "-c:a",
-                 "libmp3lame", "-ar", "44100", "-ac", "2", "-b:a", "320k", "-f", "mp4", f"{out}/x.mp4"]]]),
+                 "libmp3lame", "-ar", "44100", "-ac", "2", "-b:a", "320k"] + GAPS + ["-f", "mp4", f"{out}/x.mp4"]]]),
         ("MOV", [[conv_inter], [[f"{data}/coder", "-i", tmp, "-y", "-ac", "2", "-ar", "48000", "-ab", "128k",
                                  f"{out}/x.mov"]]],
          [[bare_inter], [FF + ["-i", tmp, "-map", "0:V:0", "-map", "0:a:0?", "-c:v", "libx264", "-vf",
                                "scale=trunc(iw/2)*2:trunc(ih/2)*2", "-pix_fmt", "yuv420p", "-c:a", "aac", "-ar",
-                               "48000", "-b:a", "128000", "-ac", "2", "-f", "mov", f"{out}/x.mov"]]]),
+                               "48000", "-b:a", "128000", "-ac", "2"] + GAPS + ["-f", "mov", f"{out}/x.mov"]]]),
         ("mobile MP4", [[conv_inter], [mobile_ours("mp4")]], [[bare_inter], mobile_bare("mp4")]),
         ("3GP", [[conv_inter], [mobile_ours("3gp")]], [[bare_inter], mobile_bare("3gp")]),
         ("MP3", [[[f"{data}/coder", "-i", src, "-y", "-vn", "-ar", "48000", "-ab", "320k", "-ac", "2",
                    f"{out}/x.mp3"]]],
-         [[FF + ["-i", src, "-map", "0:a:0", "-c:a", "libmp3lame", "-ar", "48000", "-b:a", "320000", "-ac", "2",
-                 "-f", "mp3", f"{out}/x.mp3"]]]),
+         [[FF + ["-i", src, "-map", "0:a:0", "-c:a", "libmp3lame", "-ar", "48000", "-b:a", "320000", "-ac", "2"]
+              + GAPS + ["-f", "mp3", f"{out}/x.mp3"]]]),
     ]
 
 

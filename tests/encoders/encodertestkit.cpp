@@ -8,6 +8,7 @@
 #include <QProcessEnvironment>
 #include <QRegularExpression>
 #include <QTest>
+#include <QtEndian>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -45,10 +46,12 @@ Run runProgram(const QString &program, const QStringList &arguments, int timeout
     p.start(program, arguments);
     Run run;
     run.finished = p.waitForFinished(timeoutMs);
-    if (!run.finished)
+    if (!run.finished) {
         p.kill();
+        p.waitForFinished();
+    }
     run.output = QString::fromUtf8(p.readAll());
-    run.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -2;
+    run.exitCode = run.finished && p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -2;
     return run;
 }
 
@@ -90,6 +93,67 @@ Probe probe(const QString &path)
         }
     }
     return p;
+}
+
+Timing timing(const QString &path, bool played)
+{
+    Timing t;
+    const Run packets = runProgram(u"ffprobe"_s, {u"-v"_s, u"error"_s, u"-of"_s, u"json"_s, u"-show_entries"_s,
+                                                  u"stream=index,codec_type,avg_frame_rate:packet=stream_index,pts_time,dts_time,duration_time"_s,
+                                                  u"-show_packets"_s, path});
+    if (packets.exitCode != 0)
+        return t;
+    const QJsonObject root = QJsonDocument::fromJson(packets.output.toUtf8()).object();
+    QMap<int, QString> kinds;
+    double frameDuration = 0;
+    for (const QJsonValue &value : root.value(u"streams"_s).toArray()) {
+        const QJsonObject s = value.toObject();
+        kinds[s.value(u"index"_s).toInt()] = s.value(u"codec_type"_s).toString();
+        const QStringList rate = s.value(u"avg_frame_rate"_s).toString().split(u'/');
+        if (s.value(u"codec_type"_s).toString() == u"video" && rate.size() == 2 && rate[0].toDouble() > 0)
+            frameDuration = rate[1].toDouble() / rate[0].toDouble();
+    }
+    double audioSpanEnd = -1;
+    for (const QJsonValue &value : root.value(u"packets"_s).toArray()) {
+        const QJsonObject p = value.toObject();
+        const QJsonValue time = p.contains(u"pts_time"_s) ? p.value(u"pts_time"_s) : p.value(u"dts_time"_s);
+        if (time.isUndefined())
+            continue;
+        const double at = time.toString().toDouble();
+        const double duration = p.value(u"duration_time"_s).toString().toDouble();
+        const QString kind = kinds.value(p.value(u"stream_index"_s).toInt());
+        if (kind == u"video") {
+            t.videoEnd = std::max(t.videoEnd, at + (duration > 0 ? duration : frameDuration));
+        } else if (kind == u"audio") {
+            t.audioStart = t.audioStart < 0 ? at : std::min(t.audioStart, at);
+            audioSpanEnd = std::max(audioSpanEnd, at + duration);
+        }
+    }
+    t.ok = true;
+    if (t.audioStart < 0 && audioSpanEnd < 0)
+        return t;
+
+    // The sound as a player gets it: decoded, the samples one after another.
+    QProcess decoder;
+    decoder.setStandardInputFile(QProcess::nullDevice());
+    decoder.start(u"ffmpeg"_s, {u"-nostdin"_s, u"-v"_s, u"error"_s, u"-i"_s, path, u"-map"_s, u"0:a:0"_s, u"-ac"_s, u"1"_s,
+                                u"-ar"_s, u"8000"_s, u"-c:a"_s, u"pcm_s16le"_s, u"-f"_s, u"s16le"_s, u"pipe:1"_s});
+    if (!decoder.waitForFinished(60000) || decoder.exitCode() != 0) {
+        t.ok = false;
+        return t;
+    }
+    const QByteArray pcm = decoder.readAllStandardOutput();
+    const qsizetype samples = pcm.size() / 2;
+    qsizetype firstSound = samples;
+    for (qsizetype i = 0; i < samples; ++i) {
+        if (std::abs(qFromLittleEndian<qint16>(pcm.constData() + 2 * i)) > 1000) { // about -30 dB
+            firstSound = i;
+            break;
+        }
+    }
+    t.audioEnd = played ? t.audioStart + double(samples) / 8000 : audioSpanEnd;
+    t.soundStart = t.audioStart + double(firstSound) / 8000;
+    return t;
 }
 
 namespace {

@@ -48,6 +48,21 @@ struct Probe {
 };
 Probe probe(const QString &path);
 
+// Where a file's sound lies against its picture, in seconds.
+struct Timing {
+    bool ok = false;
+    double videoEnd = -1;   // the end of the last frame; -1 without video
+    double audioStart = -1; // the first audio packet's time; -1 without audio
+    double audioEnd = -1;   // where the sound ends
+    double soundStart = -1; // the first audible sample (after any silence a late start became)
+    double soundLength() const { return audioEnd - soundStart; }
+};
+// With `played`, the audio ends where its decoded samples, played back to
+// back from its first packet, run out: what a player does, whatever the
+// timestamps say. Otherwise it ends where its last packet's timestamp and
+// duration say: the reference a source gives.
+Timing timing(const QString &path, bool played);
+
 // One conversion as the engine runs it: stage one, and stage two for the
 // two-stage formats, with the commands built by the engine itself.
 struct Conversion {

@@ -1,6 +1,7 @@
 // The three encoder programs run for real: every format on generated sources
 // and on the test clip, as the engine builds the command lines; progress
 // lines, failures with their reasons, and stopping.
+#include "encoderstatus.h"
 #include "encodertestkit.h"
 #include "formats.h"
 
@@ -172,13 +173,13 @@ private Q_SLOTS:
         const Conversion c = convert(m_sources[source], folder, freshFolder(), settingsFor(format));
 
         if (format != kMp3Format && !hasVideo) {
-            QVERIFY(!c.ok);
+            QCOMPARE(c.last().exitCode, int(EncoderExit::NoVideo));
             QCOMPARE(c.last().lastLine(), u"conv: \""_s + m_sources[source] + u"\": no video stream; choose MP3 for audio-only sources"_s);
             QCOMPARE(folderEntries(folder), QStringList());
             return;
         }
         if (format == kMp3Format && !hasAudio) {
-            QVERIFY(!c.ok);
+            QCOMPARE(c.last().exitCode, int(EncoderExit::NoAudio));
             QCOMPARE(c.last().lastLine(), u"coder: \""_s + m_sources[source] + u"\": no audio stream; an MP3 needs a source with sound"_s);
             QCOMPARE(folderEntries(folder), QStringList());
             return;
@@ -312,13 +313,13 @@ private Q_SLOTS:
     {
         const QString folder = freshFolder();
         // Not a video at all: a reason, no file.
+        const QString notVideo = u"\": the file is damaged or not a video: no readable stream was found in it (ffmpeg: "_s;
         Conversion c = convert(m_sources[u"text"_s], folder, freshFolder(), settingsFor(2));
-        QVERIFY(!c.ok);
-        QVERIFY2(c.first.lastLine().startsWith(u"conv: \""_s + m_sources[u"text"_s] + u"\": cannot be read as a media file: "_s),
-                 qPrintable(c.first.lastLine()));
+        QCOMPARE(c.first.exitCode, int(EncoderExit::Damaged));
+        QVERIFY2(c.first.lastLine().startsWith(u"conv: \""_s + m_sources[u"text"_s] + notVideo), qPrintable(c.first.lastLine()));
         c = convert(m_sources[u"text"_s], folder, freshFolder(), settingsFor(kMp3Format));
-        QVERIFY(!c.ok);
-        QVERIFY(c.first.lastLine().startsWith(u"coder: \""_s + m_sources[u"text"_s] + u"\": cannot be read as a media file: "_s));
+        QCOMPARE(c.first.exitCode, int(EncoderExit::Damaged));
+        QVERIFY(c.first.lastLine().startsWith(u"coder: \""_s + m_sources[u"text"_s] + notVideo));
         QCOMPARE(folderEntries(folder), QStringList());
 
         // Cut short: what is there is converted, with a warning.
@@ -355,8 +356,7 @@ private Q_SLOTS:
         if (field == u"videoSize") s.videoSize = value;
         const QString folder = freshFolder();
         const Conversion c = convert(m_sources[u"sorenson"_s], folder, freshFolder(), s);
-        QVERIFY(!c.ok);
-        QVERIFY(c.last().exitCode > 0);
+        QCOMPARE(c.last().exitCode, int(EncoderExit::BadSetting));
         const QString program = format == 1 || format == kMp3Format ? u"coder"_s : u"conv"_s;
         QCOMPARE(c.last().lastLine(), program + u": \""_s + c.outputPath + u"\": "_s + cause);
         QCOMPARE(folderEntries(folder), QStringList());
@@ -378,7 +378,7 @@ private Q_SLOTS:
         // A missing output folder is named in the reason.
         const QString missing = m_dir.filePath(u"no/such/folder"_s);
         Conversion c = convert(m_sources[u"sorenson"_s], missing, freshFolder(), settingsFor(2));
-        QVERIFY(!c.ok);
+        QCOMPARE(c.first.exitCode, int(EncoderExit::OutputUnwritable));
         QVERIFY2(c.first.lastLine().endsWith(u"the output folder \""_s + missing + u"\" does not exist"_s), qPrintable(c.first.lastLine()));
         QVERIFY(!QFileInfo::exists(missing));
 
@@ -386,7 +386,7 @@ private Q_SLOTS:
             const QString locked = freshFolder();
             QFile::setPermissions(locked, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
             c = convert(m_sources[u"sorenson"_s], locked, freshFolder(), settingsFor(kMp3Format));
-            QVERIFY(!c.ok);
+            QCOMPARE(c.first.exitCode, int(EncoderExit::OutputUnwritable));
             QVERIFY2(c.first.lastLine().contains(u"cannot write in the output folder \""_s + locked + u'"'), qPrintable(c.first.lastLine()));
             QFile::setPermissions(locked, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
         }
@@ -424,7 +424,7 @@ private Q_SLOTS:
                               u"-lavcopts"_s, u"vcodec=mpeg4:vbitrate=1200"_s, u"-of"_s, u"avi"_s, u"-o"_s, empty + u"/tmp.mp4"_s}
                 : QStringList{u"-i"_s, m_sources[u"sorenson"_s], u"-y"_s, u"-vn"_s, u"-ar"_s, u"44100"_s, u"-ab"_s, u"128k"_s, empty + u"/a.mp3"_s};
             const Run r = runProgram(programFolder() + u"/data/"_s + program, args, 30000, empty);
-            QVERIFY(r.exitCode > 0);
+            QCOMPARE(r.exitCode, int(EncoderExit::FfmpegMissing));
             QCOMPARE(r.lastLine(), program + u": ffmpeg was not found on PATH; install the Debian package \"ffmpeg\" (sudo apt-get install ffmpeg)"_s);
         }
         QCOMPARE(folderEntries(empty), QStringList());
@@ -493,7 +493,7 @@ private Q_SLOTS:
         }
         QVERIFY2(stop.elapsed() < 1000, qPrintable(QString::number(stop.elapsed())));
         QCOMPARE(p.exitStatus(), QProcess::NormalExit);
-        QVERIFY(p.exitCode() != 0);
+        QCOMPARE(p.exitCode(), int(EncoderExit::Failed));
         for (qint64 child : std::as_const(children))
             QVERIFY(processEnded(child));
         const QString text = QString::fromUtf8(p.readAll());
