@@ -2,7 +2,7 @@
 // frames and frame rates RealVideo cannot code as they are, and failures
 // told apart from ffmpeg's log (lines as ffmpeg 5.1 prints them) where real
 // runs cannot easily bring them about.
-#include "commands.h"
+#include "encodercommands.h"
 #include "conversionsettings.h"
 #include "failures.h"
 #include "legacyoptions.h"
@@ -33,7 +33,7 @@ CoderPlan secondStagePlan(int format, const QString &size)
     c.programFolder = u"/opt/Sonvera"_s;
     c.workFolder = u"/tmp/w"_s;
     c.clock = QTime(14, 7, 9);
-    return *planCoder(*parseCoderArguments(BuildSecondStageCommand(u"/v/a.flv"_s, u"/out/"_s, s, c).arguments).request, true).plan;
+    return *planCoder(*parseCoderArguments(buildSecondStageCommand(u"/v/a.flv"_s, u"/out/"_s, s, c).arguments).request, true).plan;
 }
 
 StreamInfo videoStream(QSize size, double fps)
