@@ -305,6 +305,7 @@ void BatchDriver::reportProgress(const ConversionWorker *changed)
     }
     const qint64 elapsed = m_elapsed.elapsed();
     Q_EMIT timingChanged(elapsed, m_estimate.update(elapsed, done, total).value_or(-1));
+    Q_EMIT batchProgress(total > 0 ? done / total : 0, busyWorkers() + waitingRows());
 }
 
 void BatchDriver::onConverted(quint64 id, const QString &output)

@@ -119,6 +119,9 @@ Q_SIGNALS:
     void fileFinished(quint64 id, const QString &path, bool ok, const QString &detail);
     // remainingMs is -1 while no estimate is possible.
     void timingChanged(qint64 elapsedMs, qint64 remainingMs);
+    // The whole batch: its share of work done (0..1) and the files not yet
+    // ended (converting or waiting), for the desktop's launcher.
+    void batchProgress(double share, int filesLeft);
     void openOutputFolder(const QString &folder);
     void playFinishSound();
     void batchFinished(const sonvera::BatchSummary &summary);

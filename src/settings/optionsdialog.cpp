@@ -8,12 +8,14 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
+#include <QThread>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -70,10 +72,13 @@ QLineEdit *makeTimeField(const QString &name, QWidget *parent)
 
 } // namespace
 
-OptionsDialog::OptionsDialog(AppOptions &options, SaveOptionsFn save, QWidget *parent)
+OptionsDialog::OptionsDialog(AppOptions &options, SaveOptionsFn save, QWidget *parent, Preferences *preferences,
+                             SavePreferencesFn savePreferences)
     : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint)
     , m_options(options)
     , m_save(std::move(save))
+    , m_preferences(preferences)
+    , m_savePreferences(std::move(savePreferences))
 {
     setObjectName(u"frmOptions"_s);
     setWindowTitle(u"选项设置"_s);
@@ -83,9 +88,10 @@ OptionsDialog::OptionsDialog(AppOptions &options, SaveOptionsFn save, QWidget *p
     fillFromOptions();
 }
 
-OptionsDialog *OptionsDialog::openModal(AppOptions &options, SaveOptionsFn save, QWidget *parent)
+OptionsDialog *OptionsDialog::openModal(AppOptions &options, SaveOptionsFn save, QWidget *parent,
+                                       Preferences *preferences, SavePreferencesFn savePreferences)
 {
-    auto *dialog = new OptionsDialog(options, std::move(save), parent);
+    auto *dialog = new OptionsDialog(options, std::move(save), parent, preferences, std::move(savePreferences));
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setWindowModality(Qt::ApplicationModal);
     dialog->show();
@@ -130,13 +136,29 @@ void OptionsDialog::buildControls()
                                                                       u"txtToH",   u"txtToM",   u"txtToS"};
     for (int i = 0; i < FieldCount; ++i)
         m_fields[static_cast<std::size_t>(i)] = makeTimeField(QString::fromUtf16(kNames[static_cast<std::size_t>(i)]), surface);
-    auto timeRow = [this](Field first) {
-        auto *row = new QHBoxLayout;
-        for (int i = first; i < first + 3; ++i)
-            row->addWidget(m_fields[static_cast<std::size_t>(i)]);
-        row->addStretch();
-        return row;
-    };
+    // The clip range: 开始 and 结束 rows under 时 / 分 / 秒 columns.
+    auto *range = new QGridLayout;
+    range->setHorizontalSpacing(6);
+    const std::array<QString, 3> units{u"时"_s, u"分"_s, u"秒"_s};
+    for (int column = 0; column < 3; ++column) {
+        auto *unit = new QLabel(units[static_cast<std::size_t>(column)], surface);
+        unit->setAlignment(Qt::AlignCenter);
+        range->addWidget(unit, 0, column + 1);
+    }
+    const std::array<QString, 2> ends{u"开始"_s, u"结束"_s};
+    for (int row = 0; row < 2; ++row) {
+        auto *end = new QLabel(ends[static_cast<std::size_t>(row)], surface);
+        range->addWidget(end, row + 1, 0);
+        for (int column = 0; column < 3; ++column) {
+            QLineEdit *field = m_fields[static_cast<std::size_t>(row * 3 + column)];
+            range->addWidget(field, row + 1, column + 1);
+            end->setBuddy(m_fields[static_cast<std::size_t>(row * 3)]);
+        }
+    }
+    range->setColumnStretch(4, 1);
+    auto *mp3Only = new QLabel(u"截取范围只用于 MP3 格式。"_s, surface);
+    mp3Only->setObjectName(u"lblMp3Only"_s);
+    mp3Only->setWordWrap(true);
 
     m_imgOK = new HotImage(u"ok"_s, surface);
     m_imgOK->setObjectName(u"imgOK"_s);
@@ -161,8 +183,33 @@ void OptionsDialog::buildControls()
     body->addWidget(soundLabel);
     body->addWidget(m_cmbSR);
     body->addWidget(m_chkMC);
-    body->addLayout(timeRow(FromH));
-    body->addLayout(timeRow(ToH));
+    body->addLayout(range);
+    body->addWidget(mp3Only);
+    if (m_preferences) {
+        m_cmbJobs = new QComboBox(surface);
+        m_cmbJobs->setObjectName(u"cmbJobs"_s);
+        m_cmbJobs->addItem(u"自动"_s, 0);
+        const int cores = std::max(QThread::idealThreadCount(), 1);
+        for (int n = 1; n <= cores; ++n)
+            m_cmbJobs->addItem(QString::number(n), n);
+        m_cmbAfter = new QComboBox(surface);
+        m_cmbAfter->setObjectName(u"cmbAfter"_s);
+        m_cmbAfter->addItem(u"无"_s, int(AfterBatchAction::None));
+        m_cmbAfter->addItem(u"关机"_s, int(AfterBatchAction::PowerOff));
+        m_cmbAfter->addItem(u"睡眠"_s, int(AfterBatchAction::Suspend));
+        auto *more = new QGridLayout;
+        auto *jobsLabel = new QLabel(u"同时转换的文件数"_s, surface);
+        jobsLabel->setBuddy(m_cmbJobs);
+        auto *afterLabel = new QLabel(u"转换完成后"_s, surface);
+        afterLabel->setBuddy(m_cmbAfter);
+        more->addWidget(jobsLabel, 0, 0);
+        more->addWidget(m_cmbJobs, 0, 1);
+        more->addWidget(afterLabel, 1, 0);
+        more->addWidget(m_cmbAfter, 1, 1);
+        more->setColumnStretch(1, 1);
+        body->addSpacing(4);
+        body->addLayout(more);
+    }
     body->addSpacing(6);
     body->addLayout(buttons);
 
@@ -185,6 +232,13 @@ void OptionsDialog::fillFromOptions()
     // A stored value outside the list ("none") shows no selection.
     const int sound = m_options.finishSoundIndex;
     m_cmbSR->setCurrentIndex(sound >= 0 && sound < m_cmbSR->count() ? sound : -1);
+
+    if (m_preferences) {
+        // A count above this computer's cores shows as the largest it offers.
+        const int jobs = std::min(m_preferences->parallelJobs, m_cmbJobs->count() - 1);
+        m_cmbJobs->setCurrentIndex(m_cmbJobs->findData(jobs));
+        m_cmbAfter->setCurrentIndex(m_cmbAfter->findData(int(m_preferences->afterBatch)));
+    }
 
     m_chkMC->setChecked(m_options.cutterEnabled == 1);
     setFieldsEnabled(m_chkMC->isChecked());
@@ -258,6 +312,12 @@ void OptionsDialog::confirm()
     // A failed write has been logged by the saver; the options hold for this run.
     if (m_save)
         m_save(m_options);
+    if (m_preferences) {
+        m_preferences->parallelJobs = m_cmbJobs->currentData().toInt();
+        m_preferences->afterBatch = static_cast<AfterBatchAction>(m_cmbAfter->currentData().toInt());
+        if (m_savePreferences)
+            m_savePreferences(*m_preferences);
+    }
     accept();
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "appoptions.h"
+#include "preferences.h"
 
 #include <QDialog>
 
@@ -16,12 +17,14 @@ namespace sonvera {
 
 class HotImage;
 
-// The options dialog: whether a sound plays when a batch has finished, and the
-// "Music Cutter" clip range (start and end in hours, minutes and seconds, with
-// a switch). It is built from `options` each time it opens; OK checks the
-// minutes and seconds, writes the result into `options` and calls `save`
-// (which writes options.ini); Back, the exit image and Escape leave `options`
-// untouched.
+// The options dialog: whether a sound plays when a batch has finished, the
+// "Music Cutter" clip range for MP3 (start and end in hours, minutes and
+// seconds, with a switch), and, when it is given preferences, how many files
+// convert at once (同时转换的文件数) and what happens when a batch is done
+// (转换完成后). It is built from `options` each time it opens; OK checks the
+// minutes and seconds, writes the result into `options` (and the
+// preferences) and calls the savers (options.ini, preferences.ini); Back,
+// the exit image and Escape leave everything untouched.
 //
 // Every control carries its name as object name (cmbSR, chkMC, txtFromH ...
 // txtToS, imgOK, imgBack, imgExit, Command1, Command2), so the style sheet and
@@ -36,12 +39,15 @@ class OptionsDialog final : public QDialog {
 public:
     // Writes options.ini; false when that failed. The dialog closes either way.
     using SaveOptionsFn = std::function<bool(const AppOptions &)>;
+    using SavePreferencesFn = std::function<bool(const Preferences &)>;
 
-    // `options` must outlive the dialog.
-    OptionsDialog(AppOptions &options, SaveOptionsFn save, QWidget *parent = nullptr);
+    // `options` (and `preferences`, when given) must outlive the dialog.
+    OptionsDialog(AppOptions &options, SaveOptionsFn save, QWidget *parent = nullptr,
+                  Preferences *preferences = nullptr, SavePreferencesFn savePreferences = {});
 
     // A new dialog over `parent`, application-modal, deleted when it closes.
-    static OptionsDialog *openModal(AppOptions &options, SaveOptionsFn save, QWidget *parent);
+    static OptionsDialog *openModal(AppOptions &options, SaveOptionsFn save, QWidget *parent,
+                                    Preferences *preferences = nullptr, SavePreferencesFn savePreferences = {});
 
 private:
     enum Field { FromH, FromM, FromS, ToH, ToM, ToS, FieldCount };
@@ -56,6 +62,10 @@ private:
 
     AppOptions &m_options;
     SaveOptionsFn m_save;
+    Preferences *m_preferences;
+    SavePreferencesFn m_savePreferences;
+    QComboBox *m_cmbJobs = nullptr;  // 自动, 1 ... the cores
+    QComboBox *m_cmbAfter = nullptr; // 无, 关机, 睡眠
 
     QComboBox *m_cmbSR = nullptr;
     QCheckBox *m_chkMC = nullptr;

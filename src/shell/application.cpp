@@ -3,6 +3,7 @@
 #include "apppaths.h"
 #include "chromeicon.h"
 #include "desktop.h"
+#include "desktopbatchsession.h"
 #include "mainwindow.h"
 #include "settingsstore.h"
 #include "singleinstance.h"
@@ -88,6 +89,10 @@ int runApplication(int argc, char *argv[], const std::function<void(MainWindow &
     context.workFolder = prepareWorkFolder(defaultWorkFolderPath());
     context.location = locateSettings(programFolder);
     context.desktop = desktop.get();
+    // The desktop's buses are reached now, before any batch, so that no call
+    // during a batch waits for a connection.
+    DesktopBatchSession session;
+    context.session = &session;
     MainWindow window(context);
     QObject::connect(&window, &MainWindow::closed, &app, &QCoreApplication::quit);
     QObject::connect(&instance, &SingleInstance::pathsReceived, &window, [&window](const QByteArrayList &received) {
@@ -100,8 +105,8 @@ int runApplication(int argc, char *argv[], const std::function<void(MainWindow &
     StopSignals stopSignals;
     QObject::connect(&stopSignals, &StopSignals::stopRequested, &window, [&window] { window.close(); });
 
-    window.addPaths(paths);
     window.show();
+    window.startUp(paths);
     if (started)
         QTimer::singleShot(0, &window, [&window, started] { started(window); });
 

@@ -3,6 +3,7 @@
 #include "appoptions.h"
 #include "chromecursor.h"
 #include "desktop.h"
+#include "desktopbatchsession.h"
 #include "dialogbackend.h"
 #include "failuresummary.h"
 #include "droptargets.h"
@@ -53,6 +54,7 @@ MainWindow::MainWindow(const ShellContext &context, QWidget *parent)
     , m_store(context.location.settingsFolder)
     , m_commonDialogs(context.dialogs)
     , m_actions(this)
+    , m_journal(BatchJournal::pathIn(context.location.settingsFolder))
 {
     // Start-up, in order: the dialogs bound to the window, the spinner and the
     // empty bar, the runners, the default settings, the default output folder,
@@ -69,12 +71,19 @@ MainWindow::MainWindow(const ShellContext &context, QWidget *parent)
     m_settings = ConversionSettings::startupDefaults(context.location.defaultOutputFolder);
     m_store.loadSetup(m_settings, context.location.defaultOutputFolder);
     m_options = m_store.loadOptions();
+    m_preferences = Preferences::load(context.location.settingsFolder);
 
     setWindowTitle(u"Sonvera "_s);
     setWindowIcon(QIcon(u":/app/sonvera.svg"_s));
     buildLayout();
     connectActions();
     connectDriver();
+    connectDesktopSession();
+    // The journal follows the list; a finished or removed row is written at once.
+    connect(&m_list, &QAbstractItemModel::rowsInserted, this, [this] { updateJournal(false); });
+    connect(&m_list, &QAbstractItemModel::dataChanged, this, [this] { updateJournal(false); });
+    connect(&m_list, &QAbstractItemModel::rowsRemoved, this, [this] { updateJournal(true); });
+    connect(&m_list, &QAbstractItemModel::modelReset, this, [this] { updateJournal(true); });
     new SurfaceDrag(this);
 
     m_statusTimer.setSingleShot(true);
@@ -445,6 +454,7 @@ void MainWindow::startBatch()
         return;
     }
     m_progress->clearTiming();
+    m_driver.setParallelJobs(m_preferences.effectiveJobs());
     m_driver.start();
 }
 
@@ -509,6 +519,10 @@ void MainWindow::closeEvent(QCloseEvent *event)
     }
     m_search.cancel();
     removeTemporaryFiles();
+    // A clean end: the next start begins with an empty list.
+    m_journal.removeOnCleanEnd();
+    if (m_context.session)
+        m_context.session->released();
     event->accept();
     Q_EMIT closed();
 }

@@ -2,11 +2,13 @@
 
 #include "appoptions.h"
 #include "batchdriver.h"
+#include "batchjournal.h"
 #include "commondialogs.h"
 #include "conversionsettings.h"
 #include "failuresummary.h"
 #include "filelist.h"
 #include "foldersearch.h"
+#include "preferences.h"
 #include "settingsstore.h"
 #include "windowactions.h"
 
@@ -26,6 +28,7 @@ class QTreeView;
 namespace sonvera {
 
 class Desktop;
+class DesktopBatchSession;
 class DialogBackend;
 class DropZone;
 class FileListView;
@@ -43,6 +46,9 @@ struct ShellContext {
     SettingsLocation location;        // settings folder and default output folder
     Desktop *desktop = nullptr;       // not owned; required
     DialogBackend *dialogs = nullptr; // not owned; nullptr: Qt's dialogs
+    // Not owned; nullptr: the desktop hears nothing of the batches (no
+    // notification, launcher progress, sleep inhibitor or after-batch action).
+    DesktopBatchSession *session = nullptr;
 };
 
 // The main window: the file list, the parameter panel, the progress display
@@ -62,6 +68,10 @@ public:
     // as the file system spells them: files as rows at once, folders searched
     // for .flv files in the background.
     void addPaths(const QByteArrayList &paths);
+    // The start of the program: when the last run left a list behind (a
+    // crash, a kill, a power cut), asks whether to restore it first, then
+    // adds `paths` after the restored rows.
+    void startUp(const QByteArrayList &paths);
 
     QAction *action(WindowCommand command) const { return m_actions[command]; }
 
@@ -86,6 +96,8 @@ public:
     FileList &fileList() { return m_list; }
     ConversionSettings &settings() { return m_settings; }
     AppOptions &options() { return m_options; }
+    Preferences &preferences() { return m_preferences; }
+    BatchJournal &journal() { return m_journal; }
     BatchDriver &driver() { return m_driver; }
     CommonDialogs &commonDialogs() { return m_commonDialogs; }
     ParameterPanel *panel() const { return m_panel; }
@@ -121,6 +133,12 @@ private:
     QWidget *buildStartRow();
     void connectActions();
     void connectDriver();
+    void connectDesktopSession();
+    void showPowerCountdown(AfterBatchAction action);
+    // Hands the list to the journal when what it keeps has changed; at once
+    // to disk when rows went (a converted file must not come back).
+    void updateJournal(bool writeNow);
+    void restore(const QList<JournalEntry> &entries);
     void runCommandWord();
     void setLocked(bool locked);
     void onBatchFinished(const BatchSummary &summary);
@@ -136,12 +154,15 @@ private:
     ShellContext m_context;
     ConversionSettings m_settings;
     AppOptions m_options;
+    Preferences m_preferences;
     FileList m_list;
     BatchDriver m_driver;
     SettingsStore m_store;
     CommonDialogs m_commonDialogs;
     FolderSearch m_search;
     WindowActions m_actions;
+    BatchJournal m_journal;
+    QList<JournalEntry> m_journalEntries; // what the journal was last given
     QList<QByteArray> m_pendingFolders; // folders given as arguments, still to be searched
     QTimer m_statusTimer;
     bool m_closing = false; // a close waits for the stopped batch to end

@@ -195,8 +195,10 @@ void MainWindow::showAbout()
 void MainWindow::showOptions()
 {
     const SettingsStore store = m_store;
+    const QString folder = m_context.location.settingsFolder;
     OptionsDialog::openModal(
-        m_options, [store](const AppOptions &options) { return store.saveOptions(options); }, this);
+        m_options, [store](const AppOptions &options) { return store.saveOptions(options); }, this, &m_preferences,
+        [folder](const Preferences &preferences) { return preferences.save(folder); });
 }
 
 void MainWindow::showFeedback()

@@ -7,10 +7,13 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <csignal>
+#include <optional>
+#include <unistd.h>
 
 using namespace Qt::Literals::StringLiterals;
 using namespace sonvera;
@@ -22,7 +25,8 @@ class TestWindowProcess : public QObject {
     QString m_programFolder; // the harness as "sonvera", beside the real encoders
     QString m_source;
 
-    void start(QProcess &window, const QByteArray &action)
+    // Starts the harness with `files` (the long clip when none are named).
+    void start(QProcess &window, const QByteArray &action, const std::optional<QStringList> &files = std::nullopt)
     {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(u"SONVERA_HARNESS"_s, QString::fromLatin1(action));
@@ -31,14 +35,14 @@ class TestWindowProcess : public QObject {
         env.insert(u"XDG_RUNTIME_DIR"_s, m_dir.filePath(u"runtime"_s));
         env.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
         window.setProcessEnvironment(env);
-        window.start(m_programFolder + u"/sonvera"_s, {m_source});
+        window.start(m_programFolder + u"/sonvera"_s, files.value_or(QStringList{m_source}));
     }
 
     // Waits for the harness to say `line`; collects the processes below it meanwhile.
-    static bool waitFor(QProcess &window, const QByteArray &line, QList<qint64> &below)
+    static bool waitFor(QProcess &window, const QByteArray &line, QList<qint64> &below, int timeoutMs = 15000)
     {
         QByteArray seen;
-        for (int i = 0; i < 300 && !seen.contains(line); ++i) {
+        for (int i = 0; i < timeoutMs / 50 && !seen.contains(line); ++i) {
             window.waitForReadyRead(50);
             seen += window.readAllStandardOutput();
         }
@@ -105,6 +109,45 @@ private Q_SLOTS:
         QVERIFY(waitFor(next, "shown", unused));
         QVERIFY(next.state() == QProcess::NotRunning || next.waitForFinished(5000));
         QCOMPARE(next.exitCode(), 0);
+    }
+
+    // Killed without warning in the middle of a batch: the next start offers
+    // the list back, and converting it gives every file exactly once, with
+    // no part file left anywhere.
+    void aKilledBatchIsOfferedBackAndConvertsOnce()
+    {
+        QDir(m_programFolder + u"/output"_s).removeRecursively();
+        // The first file is long, so the kill comes in its first stage.
+        QStringList files{m_dir.filePath(u"一.flv"_s), m_dir.filePath(u"two.flv"_s), m_dir.filePath(u"three.flv"_s)};
+        QFile::remove(files[0]);
+        QVERIFY(QFile::copy(m_source, files[0]));
+        for (int i = 1; i < 3; ++i) {
+            QVERIFY(testkit::makeSource(files[i], {u"-f"_s, u"lavfi"_s, u"-i"_s, u"testsrc=size=160x120:rate=15:duration=2"_s,
+                                                   u"-f"_s, u"lavfi"_s, u"-i"_s, u"sine=duration=2"_s, u"-c:v"_s, u"flv1"_s,
+                                                   u"-c:a"_s, u"libmp3lame"_s, u"-shortest"_s}));
+        }
+        QProcess killed;
+        start(killed, "start", files);
+        QList<qint64> below;
+        QVERIFY(waitFor(killed, "stage conv", below));
+        QTest::qWait(1500); // the journal is on disk within a second
+        ::kill(pid_t(killed.processId()), SIGKILL);
+        QVERIFY(killed.waitForFinished(5000));
+
+        QProcess next;
+        start(next, "restore", QStringList()); // no files of its own: only the restored list
+        QList<qint64> unused;
+        QVERIFY(waitFor(next, "shown", unused));
+        QVERIFY2(waitFor(next, "done", unused, 120000), "the restored batch did not end");
+        QVERIFY(next.state() == QProcess::NotRunning || next.waitForFinished(10000));
+
+        const QStringList outputs = outputFolderEntries();
+        QVERIFY2(outputs.size() == 3, qPrintable(outputs.join(u' '))); // no part file, no second copy
+        for (const QString &base : {u"一-"_s, u"two-"_s, u"three-"_s})
+            QCOMPARE(outputs.filter(QRegularExpression(u"^"_s + base)).size(), 1);
+        QCOMPARE(QDir(m_dir.filePath(u"tmp"_s) + u"/sonvera-"_s + QString::number(::getuid()))
+                     .entryList({u"run-*"_s}, QDir::Dirs),
+                 QStringList()); // the killed run's folder was swept
     }
 };
 

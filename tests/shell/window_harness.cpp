@@ -1,25 +1,38 @@
 // The real window program, driven from outside. Tests copy it into a program
 // folder of their own and say what it should do in SONVERA_HARNESS:
-//   start  press Start once the window shows
-//   exit   press Start, then 退出程序 as soon as the first encoder runs
-//   show   close the window as soon as it shows
-// It prints "shown" and "stage <encoder>" lines as those happen.
+//   start    press Start once the window shows
+//   exit     press Start, then 退出程序 as soon as the first encoder runs
+//   show     close the window as soon as it shows
+//   restore  answer 恢复 to the restore question, press Start, and close
+//            the window when the batch is over
+// It prints "shown", "stage <encoder>" and "done" lines as those happen.
 #include "application.h"
 #include "batchdriver.h"
 #include "mainwindow.h"
+#include "restorequestion.h"
 
+#include <QPushButton>
 #include <QTimer>
 
 #include <cstdio>
 
 using namespace sonvera;
 
+namespace {
+
+void say(const char *line)
+{
+    std::printf("%s\n", line);
+    std::fflush(stdout);
+}
+
+} // namespace
+
 int main(int argc, char *argv[])
 {
     const QByteArray action = qgetenv("SONVERA_HARNESS");
     return runApplication(argc, argv, [action](MainWindow &window) {
-        std::printf("shown\n");
-        std::fflush(stdout);
+        say("shown");
         QObject::connect(&window.driver(), &BatchDriver::stageStarted, &window,
                          [&window, action](const EncoderCommand &command) {
                              std::printf("stage %s\n", qPrintable(command.encoderImage));
@@ -27,9 +40,24 @@ int main(int argc, char *argv[])
                              if (action == "exit")
                                  QTimer::singleShot(200, &window, &MainWindow::exitCommand);
                          });
-        if (action == "start" || action == "exit")
+        if (action == "start" || action == "exit") {
             window.startBatch();
-        else if (action == "show")
+        } else if (action == "show") {
             window.close();
+        } else if (action == "restore") {
+            QObject::connect(&window.driver(), &BatchDriver::batchFinished, &window, [&window] {
+                say("done");
+                window.close();
+            });
+            auto *poll = new QTimer(&window);
+            QObject::connect(poll, &QTimer::timeout, &window, [&window, poll] {
+                if (auto *question = window.findChild<RestoreQuestion *>()) {
+                    poll->stop();
+                    question->restoreButton()->click();
+                    window.startBatch();
+                }
+            });
+            poll->start(50);
+        }
     });
 }

@@ -1,0 +1,69 @@
+#include "preferences.h"
+
+#include "settingslog.h"
+
+#include <QSettings>
+#include <QThread>
+
+#include <algorithm>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace sonvera {
+
+namespace {
+const QString kJobs = u"conversion/parallelJobs"_s;
+const QString kAfterBatch = u"conversion/afterBatch"_s;
+constexpr int kMostJobs = 64;
+
+QString afterBatchName(AfterBatchAction action)
+{
+    switch (action) {
+    case AfterBatchAction::PowerOff: return u"poweroff"_s;
+    case AfterBatchAction::Suspend: return u"suspend"_s;
+    case AfterBatchAction::None: break;
+    }
+    return u"none"_s;
+}
+} // namespace
+
+int Preferences::effectiveJobs() const
+{
+    return parallelJobs > 0 ? parallelJobs : std::max(QThread::idealThreadCount(), 1);
+}
+
+QString Preferences::pathIn(const QString &settingsFolder)
+{
+    return settingsFolder + u"/preferences.ini"_s;
+}
+
+Preferences Preferences::load(const QString &settingsFolder)
+{
+    Preferences preferences;
+    const QSettings file(pathIn(settingsFolder), QSettings::IniFormat);
+    bool ok = false;
+    const int jobs = file.value(kJobs, preferences.parallelJobs).toInt(&ok);
+    if (ok && jobs >= 0 && jobs <= kMostJobs)
+        preferences.parallelJobs = jobs;
+    const QString after = file.value(kAfterBatch).toString();
+    for (AfterBatchAction action : {AfterBatchAction::PowerOff, AfterBatchAction::Suspend}) {
+        if (after == afterBatchName(action))
+            preferences.afterBatch = action;
+    }
+    return preferences;
+}
+
+bool Preferences::save(const QString &settingsFolder) const
+{
+    QSettings file(pathIn(settingsFolder), QSettings::IniFormat);
+    file.setValue(kJobs, parallelJobs);
+    file.setValue(kAfterBatch, afterBatchName(afterBatch));
+    file.sync();
+    if (file.status() != QSettings::NoError) {
+        qCWarning(lcSettings) << "cannot write" << pathIn(settingsFolder);
+        return false;
+    }
+    return true;
+}
+
+} // namespace sonvera
