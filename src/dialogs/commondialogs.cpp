@@ -41,8 +41,9 @@ QString existingFolderWithSlash(const QString &folder)
     return QFileInfo(f).isDir() ? f : QString();
 }
 
-CommonDialogs::CommonDialogs(DialogBackend *backend)
+CommonDialogs::CommonDialogs(DialogBackend *backend, PrinterBackend *printers)
     : m_backend(backend ? backend : &defaultDialogBackend())
+    , m_printers(printers)
 {
 }
 
@@ -177,28 +178,6 @@ bool CommonDialogs::showFont()
     if (const qreal points = chosen->pointSizeF(); points > 0)
         m_fontSize = static_cast<qint16>(std::min(std::trunc(points), 32767.0));
     return true;
-}
-
-bool CommonDialogs::showPrinter()
-{
-    if (!hasOwner("showPrinter"))
-        return false;
-
-    // Qt's defaults less the page range and print-to-file; no selection or
-    // current-page choice either.
-    const QAbstractPrintDialog::PrintDialogOptions options =
-        QAbstractPrintDialog::PrintShowPageSize | QAbstractPrintDialog::PrintCollateCopies;
-    return m_backend->print(m_owner, options);
-}
-
-bool CommonDialogs::showPrinterProperties()
-{
-    // Like the font dialog, the printer settings do without an owner.
-    hasOwner("showPrinterProperties");
-
-    if (!m_backend->hasDefaultPrinter())
-        return false;
-    return m_backend->pageSetup(m_owner);
 }
 
 } // namespace sonvera

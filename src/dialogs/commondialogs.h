@@ -8,6 +8,7 @@
 namespace sonvera {
 
 class DialogBackend;
+class PrinterBackend;
 
 // A property bag over the standard dialogs: open, save, folder, colour, font,
 // printer and printer settings. The caller fills the properties, calls a
@@ -29,7 +30,8 @@ class CommonDialogs final {
 public:
     // `backend` shows the dialogs; nullptr means Qt's own (the default
     // backend). The backend is not owned; it must outlive this object.
-    explicit CommonDialogs(DialogBackend *backend = nullptr);
+    // `printers` shows the printer dialogs; nullptr means Qt's own.
+    explicit CommonDialogs(DialogBackend *backend = nullptr, PrinterBackend *printers = nullptr);
 
     CommonDialogs(const CommonDialogs &) = delete;
     CommonDialogs &operator=(const CommonDialogs &) = delete;
@@ -99,6 +101,8 @@ public:
     bool showFont();
     // The print dialog of the default printer, without selection, page range
     // and print-to-file choices. Only the answer is returned.
+    // The two printer methods are defined in sonvera_printing, which brings
+    // Qt's printing along: only programs that call them link it.
     bool showPrinter();
     // The page settings of the default printer; false without showing
     // anything when there is no default printer.
@@ -112,6 +116,7 @@ private:
     void takeFile(const QString &path);
 
     DialogBackend *m_backend;        // not owned
+    PrinterBackend *m_printers;      // not owned; nullptr: Qt's own
     QPointer<QWidget> m_owner;       // nullptr once that window is destroyed
     bool m_initialised = false;      // setOwner() was called
     bool m_ownerGiven = false;       // setOwner() was given a window (not nullptr)

@@ -1,35 +1,15 @@
 #include "dialogbackend.h"
 
+#include "modaldialog.h"
+
 #include <QColorDialog>
 #include <QDir>
 #include <QFontDialog>
-#include <QPageSetupDialog>
 #include <QPointer>
-#include <QPrintDialog>
-#include <QPrinter>
-#include <QPrinterInfo>
 
 namespace sonvera {
 
 namespace {
-
-// Shows `dialog` modally and hands it to `takeBack` when the user confirmed.
-// The dialog lives on the heap behind a QPointer because its parent may be
-// destroyed while the dialog waits for the user (a window closed by another
-// event); the dialog is then gone with it and counts as cancelled.
-template <typename Dialog, typename TakeBack>
-auto RunModal(Dialog *created, TakeBack takeBack) -> std::optional<decltype(takeBack(*created))>
-{
-    QPointer<Dialog> dialog = created;
-    const int result = dialog->exec();
-    if (!dialog)
-        return std::nullopt;
-    std::optional<decltype(takeBack(*created))> answer;
-    if (result == QDialog::Accepted)
-        answer = takeBack(*dialog);
-    delete dialog.data();
-    return answer;
-}
 
 std::optional<QString> RunFileDialog(QWidget *parent, const FileDialogRequest &request,
                                      QFileDialog::AcceptMode acceptMode)
@@ -52,7 +32,7 @@ std::optional<QString> RunFileDialog(QWidget *parent, const FileDialogRequest &r
     if (!request.selectedFile.isEmpty())
         dialog->selectFile(request.selectedFile);
 
-    std::optional<QString> chosen = RunModal(dialog, [](QFileDialog &d) {
+    std::optional<QString> chosen = runModal(dialog, [](QFileDialog &d) {
         const QStringList files = d.selectedFiles();
         return files.isEmpty() ? QString() : files.constFirst();
     });
@@ -81,7 +61,7 @@ std::optional<QString> QtDialogBackend::getExistingDirectory(QWidget *parent, co
     dialog->setFileMode(QFileDialog::Directory);
     if (!caption.isEmpty())
         dialog->setWindowTitle(caption);
-    std::optional<QString> chosen = RunModal(dialog, [](QFileDialog &d) {
+    std::optional<QString> chosen = runModal(dialog, [](QFileDialog &d) {
         const QStringList folders = d.selectedFiles();
         return folders.isEmpty() ? QString() : QDir::cleanPath(folders.constFirst());
     });
@@ -97,37 +77,14 @@ std::optional<QColor> QtDialogBackend::getColor(QWidget *parent, const QColor &i
     Q_UNUSED(fullOpen)
     auto *dialog = new QColorDialog(initial, parent);
     dialog->setOption(QColorDialog::DontUseNativeDialog);
-    return RunModal(dialog, [](QColorDialog &d) { return d.selectedColor(); });
+    return runModal(dialog, [](QColorDialog &d) { return d.selectedColor(); });
 }
 
 std::optional<QFont> QtDialogBackend::getFont(QWidget *parent, const QFont &initial)
 {
     auto *dialog = new QFontDialog(initial, parent);
     dialog->setOption(QFontDialog::DontUseNativeDialog);
-    return RunModal(dialog, [](QFontDialog &d) { return d.selectedFont(); });
-}
-
-bool QtDialogBackend::print(QWidget *parent, QAbstractPrintDialog::PrintDialogOptions options)
-{
-    QPrinter printer;
-    auto *dialog = new QPrintDialog(&printer, parent);
-    dialog->setOptions(options);
-    return RunModal(dialog, [](QPrintDialog &) { return true; }).value_or(false);
-}
-
-bool QtDialogBackend::hasDefaultPrinter()
-{
-    return !QPrinterInfo::defaultPrinter().isNull();
-}
-
-bool QtDialogBackend::pageSetup(QWidget *parent)
-{
-    const QPrinterInfo info = QPrinterInfo::defaultPrinter();
-    if (info.isNull())
-        return false;
-    QPrinter printer(info);
-    auto *dialog = new QPageSetupDialog(&printer, parent);
-    return RunModal(dialog, [](QPageSetupDialog &) { return true; }).value_or(false);
+    return runModal(dialog, [](QFontDialog &d) { return d.selectedFont(); });
 }
 
 DialogBackend &defaultDialogBackend()

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QAbstractPrintDialog>
 #include <QColor>
 #include <QFileDialog>
 #include <QFont>
@@ -47,13 +46,8 @@ public:
     // hide it.
     virtual std::optional<QColor> getColor(QWidget *parent, const QColor &initial, bool fullOpen) = 0;
     virtual std::optional<QFont> getFont(QWidget *parent, const QFont &initial) = 0;
-    // The print dialog for the default printer, showing only what `options`
-    // allows. True when the user confirmed it; nothing is printed.
-    virtual bool print(QWidget *parent, QAbstractPrintDialog::PrintDialogOptions options) = 0;
-    // Whether there is a default printer whose settings can be shown.
-    virtual bool hasDefaultPrinter() = 0;
-    // The page and paper settings of the default printer; true when confirmed.
-    virtual bool pageSetup(QWidget *parent) = 0;
+    // The printer dialogs are another backend's (PrinterBackend), kept apart
+    // so that a program that prints nothing does not link Qt's printing.
 };
 
 // Qt's own dialog widgets, shown modally with exec(). Waiting in the dialog's
@@ -71,9 +65,6 @@ public:
     std::optional<QString> getExistingDirectory(QWidget *parent, const QString &caption) override;
     std::optional<QColor> getColor(QWidget *parent, const QColor &initial, bool fullOpen) override;
     std::optional<QFont> getFont(QWidget *parent, const QFont &initial) override;
-    bool print(QWidget *parent, QAbstractPrintDialog::PrintDialogOptions options) override;
-    bool hasDefaultPrinter() override;
-    bool pageSetup(QWidget *parent) override;
 };
 
 // A process-wide QtDialogBackend for callers that do not bring their own.

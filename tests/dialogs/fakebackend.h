@@ -1,6 +1,7 @@
 #pragma once
 
 #include "dialogbackend.h"
+#include "printerbackend.h"
 
 #include <QPointer>
 #include <QWidget>
@@ -9,7 +10,7 @@
 
 // A scripted DialogBackend: records what each dialog was asked to show and
 // answers with the value set up beforehand (nullopt / false: cancelled).
-class FakeBackend final : public sonvera::DialogBackend {
+class FakeBackend final : public sonvera::DialogBackend, public sonvera::PrinterBackend {
 public:
     // Answers.
     std::optional<QString> fileAnswer;

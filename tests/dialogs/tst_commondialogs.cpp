@@ -139,7 +139,7 @@ private Q_SLOTS:
     void propertiesStartEmptyAndReadUpToNul()
     {
         FakeBackend backend;
-        CommonDialogs d(&backend);
+        CommonDialogs d(&backend, &backend);
         QVERIFY(d.fileName().isEmpty() && d.fileTitle().isEmpty() && d.path().isEmpty() && d.filter().isEmpty());
         QVERIFY(d.title().isEmpty() && d.defaultExtension().isEmpty() && d.fontName().isEmpty());
         QCOMPARE(d.color(), 0);
@@ -181,7 +181,7 @@ private Q_SLOTS:
 
         FakeBackend backend;
         QWidget owner;
-        CommonDialogs d(&backend);
+        CommonDialogs d(&backend, &backend);
         d.setOwner(&owner);
         d.setTitle(u"Open Files"_s);
         d.setFilter(u"所有格式文件(*.*)|*.*"_s);
@@ -213,7 +213,7 @@ private Q_SLOTS:
 
         FakeBackend backend;
         QWidget owner;
-        CommonDialogs d(&backend);
+        CommonDialogs d(&backend, &backend);
         d.setOwner(&owner);
         backend.fileAnswer = folder + u"/a.flv"_s;
         QVERIFY(d.showOpen());
@@ -249,7 +249,7 @@ private Q_SLOTS:
         FakeBackend backend; // every answer is "cancelled"
         backend.printerAvailable = true;
         QWidget owner;
-        CommonDialogs d(&backend);
+        CommonDialogs d(&backend, &backend);
         d.setOwner(&owner);
         FillProperties(d);
         const Snapshot before(d);
@@ -288,7 +288,7 @@ private Q_SLOTS:
 
         FakeBackend backend;
         QWidget owner;
-        CommonDialogs d(&backend);
+        CommonDialogs d(&backend, &backend);
         d.setOwner(&owner);
         d.setTitle(u"Open Files"_s);
         d.setDefaultExtension(u"flv"_s);
@@ -312,7 +312,7 @@ private Q_SLOTS:
     void showSaveUsesFilter()
     {
         FakeBackend backend;
-        CommonDialogs d(&backend);
+        CommonDialogs d(&backend, &backend);
         d.setOwner(nullptr);
         d.setFilter(u"MP4|*.mp4|所有文件|*.*"_s);
         QVERIFY(!d.showSave());
@@ -324,7 +324,7 @@ private Q_SLOTS:
     {
         FakeBackend backend;
         QWidget owner;
-        CommonDialogs d(&backend);
+        CommonDialogs d(&backend, &backend);
         d.setOwner(&owner);
         FillProperties(d);
         d.setTitle(u"选择一个文件夹:"_s);
@@ -361,7 +361,7 @@ private Q_SLOTS:
 
         FakeBackend backend;
         QWidget owner;
-        CommonDialogs d(&backend);
+        CommonDialogs d(&backend, &backend);
         d.setOwner(&owner);
         d.setColor(stored);
         backend.colorAnswer = chosen;
@@ -379,7 +379,7 @@ private Q_SLOTS:
     {
         FakeBackend backend;
         QWidget owner;
-        CommonDialogs d(&backend);
+        CommonDialogs d(&backend, &backend);
         d.setOwner(&owner);
         d.setFontName(u"DejaVu Sans"_s);
         d.setFontSize(12);
@@ -423,7 +423,7 @@ private Q_SLOTS:
     void fontWithoutSizeOrName()
     {
         FakeBackend backend;
-        CommonDialogs d(&backend);
+        CommonDialogs d(&backend, &backend);
         d.setOwner(nullptr);
         QVERIFY(!d.showFont());
         // Nothing stored: the dialog starts from the application's font.
@@ -435,7 +435,7 @@ private Q_SLOTS:
     {
         FakeBackend backend;
         QWidget owner;
-        CommonDialogs d(&backend);
+        CommonDialogs d(&backend, &backend);
         d.setOwner(&owner);
         backend.printAnswer = true;
         QVERIFY(d.showPrinter());
@@ -449,7 +449,7 @@ private Q_SLOTS:
     {
         FakeBackend backend;
         QWidget owner;
-        CommonDialogs d(&backend);
+        CommonDialogs d(&backend, &backend);
         d.setOwner(&owner);
         backend.pageSetupAnswer = true;
 
@@ -486,7 +486,7 @@ private Q_SLOTS:
             backend.printAnswer = true;
             backend.printerAvailable = true;
             backend.pageSetupAnswer = true;
-            CommonDialogs d(&backend);
+            CommonDialogs d(&backend, &backend);
             if (ownerDestroyed) {
                 auto *owner = new QWidget;
                 d.setOwner(owner);

@@ -38,9 +38,6 @@ public:
     }
     std::optional<QColor> getColor(QWidget *, const QColor &, bool) override { return std::nullopt; }
     std::optional<QFont> getFont(QWidget *, const QFont &) override { return std::nullopt; }
-    bool print(QWidget *, QAbstractPrintDialog::PrintDialogOptions) override { return false; }
-    bool hasDefaultPrinter() override { return false; }
-    bool pageSetup(QWidget *) override { return false; }
 
     // A null QString answers with a cancel.
     std::deque<QString> files;
