@@ -40,4 +40,11 @@ ConversionSettings ConversionSettings::startupDefaults(const QString &defaultOut
     return s;
 }
 
+ConversionSettings ConversionSettings::forFormat(int formatIndex, const QString &outputFolder)
+{
+    ConversionSettings settings = startupDefaults(outputFolder);
+    settings.selectFormat(formatIndex);
+    return settings;
+}
+
 } // namespace sonvera

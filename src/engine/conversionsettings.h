@@ -25,6 +25,8 @@ struct ConversionSettings {
 
     // The values after start-up when no settings file exists.
     static ConversionSettings startupDefaults(const QString &defaultOutputFolder);
+    // The start-up values with format `formatIndex` picked.
+    static ConversionSettings forFormat(int formatIndex, const QString &outputFolder);
 
     friend bool operator==(const ConversionSettings &, const ConversionSettings &) = default;
 };

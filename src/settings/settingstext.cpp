@@ -1,10 +1,10 @@
 #include "settingstext.h"
 
 #include "formats.h"
+#include "pathtext.h"
 #include "settingslog.h"
 #include "textnumber.h"
 
-#include <QStringDecoder>
 
 #include <algorithm>
 #include <cmath>
@@ -67,17 +67,8 @@ void restoreNumber(Int &field, const QStringList &lines, qsizetype index)
 
 QString decode(const QByteArray &bytes)
 {
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString text = utf8.decode(bytes);
-    if (!utf8.hasError())
-        return text;
-    QStringDecoder gb18030("GB18030", QStringDecoder::Flag::Stateless);
-    if (gb18030.isValid())
-        return gb18030.decode(bytes);
-    // Without ICU there is no GB18030; the UTF-8 reading, with its replacement
-    // characters, is the best left.
-    qCWarning(lcSettings) << "settings file is not UTF-8 and GB18030 is not available";
-    return text;
+    // The one rule for text that may come from Windows: UTF-8, else GB18030.
+    return shownName(bytes);
 }
 
 QStringList lines(QStringView text)

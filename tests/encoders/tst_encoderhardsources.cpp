@@ -24,9 +24,7 @@ namespace {
 
 ConversionSettings settingsFor(int format)
 {
-    ConversionSettings s = ConversionSettings::startupDefaults(u"/out"_s);
-    s.selectFormat(format);
-    return s;
+    return ConversionSettings::forFormat(format, u"/out"_s);
 }
 
 // Copies an FLV file, letting `change` edit each tag (its 11-byte header

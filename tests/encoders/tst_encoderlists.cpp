@@ -16,9 +16,7 @@ namespace {
 
 ConversionSettings settingsFor(int format)
 {
-    ConversionSettings s = ConversionSettings::startupDefaults(u"/out"_s);
-    s.selectFormat(format);
-    return s;
+    return ConversionSettings::forFormat(format, u"/out"_s);
 }
 
 // The sizes the RealVideo formats write for the size list: the asked size

@@ -24,9 +24,7 @@ namespace {
 
 ConversionSettings settingsFor(int format)
 {
-    ConversionSettings s = ConversionSettings::startupDefaults(u"/out"_s);
-    s.selectFormat(format);
-    return s;
+    return ConversionSettings::forFormat(format, u"/out"_s);
 }
 
 QSize paddedTo16(QSize s) { return {(s.width() + 15) / 16 * 16, (s.height() + 15) / 16 * 16}; }

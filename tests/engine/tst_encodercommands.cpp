@@ -23,9 +23,7 @@ CommandContext context()
 
 ConversionSettings settingsFor(int format)
 {
-    ConversionSettings s = ConversionSettings::startupDefaults(u"/out"_s);
-    s.selectFormat(format);
-    return s;
+    return ConversionSettings::forFormat(format, u"/out"_s);
 }
 
 } // namespace
