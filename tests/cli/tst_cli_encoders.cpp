@@ -1,16 +1,21 @@
 // sonvera-cli end to end with the real encoders and ffmpeg.
 #include "encodertestkit.h"
+#include "pathtext.h"
 #include "processwatch.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <csignal>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace Qt::Literals::StringLiterals;
@@ -218,6 +223,51 @@ private Q_SLOTS:
             QTest::qWait(1000);
             QCOMPARE(outputsIn(out), QStringList());
         }
+    }
+
+    // Names copied from old Windows archives are GBK or Latin-1, not UTF-8:
+    // a folder of them converts completely, into an output folder given in
+    // Latin-1 exactly as given, and the outputs get UTF-8 names.
+    void namesThatAreNotUtf8()
+    {
+        const QByteArray root = QFile::encodeName(m_dir.filePath(u"archive"_s));
+        const QByteArray gbk = root + "/\xca\xd3\xc6\xb5.flv";     // 视频.flv
+        const QByteArray latin1 = root + "/caf\xe9.flv";             // café.flv
+        const QByteArray output = QFile::encodeName(m_dir.path()) + "/s\xe9rie"; // série, as given
+        QVERIFY(::mkdir(root.constData(), 0700) == 0);
+        QFile source(m_source);
+        QVERIFY(source.open(QIODevice::ReadOnly));
+        const QByteArray clip = source.readAll();
+        for (const QByteArray &path : {gbk, latin1}) {
+            const int fd = ::open(path.constData(), O_WRONLY | O_CREAT, 0600);
+            QVERIFY(fd >= 0 && ::write(fd, clip.constData(), size_t(clip.size())) == clip.size());
+            ::close(fd);
+        }
+        // The output folder's bytes reach sonvera-cli only through a shell.
+        QProcess p;
+        p.start(u"bash"_s, {u"-c"_s, u"exec \"$0\" -q -f mp3 -o \"$(printf '%s/s\\351rie' \"$1\")\" \"$2\""_s, cli(),
+                            m_dir.path(), QFile::decodeName(root)});
+        QVERIFY(p.waitForFinished(120000));
+        QVERIFY2(p.exitCode() == 0, p.readAllStandardError().constData());
+        DIR *folder = ::opendir(output.constData());
+        QVERIFY2(folder, "the output folder was not made exactly as given");
+        QStringList names;
+        while (const dirent *entry = ::readdir(folder)) {
+            const QByteArray name(entry->d_name);
+            if (name != "." && name != "..") {
+                QVERIFY2(isUtf8(name), name.constData());
+                names << QString::fromUtf8(name);
+            }
+        }
+        ::closedir(folder);
+        QCOMPARE(names.size(), 2);
+        QVERIFY2(names.filter(QRegularExpression(u"^视频-\\d+\\.mp3$"_s)).size() == 1, qPrintable(names.join(u' ')));
+        QVERIFY(names.filter(QRegularExpression(u"^caf.-\\d+\\.mp3$"_s)).size() == 1);
+        // ffprobe is given paths as text: it reads the folder through a link.
+        const QString link = m_dir.filePath(u"serie-link"_s);
+        QCOMPARE(::symlink(output.constData(), QFile::encodeName(link).constData()), 0);
+        for (const QString &name : std::as_const(names))
+            QCOMPARE(probe(link + u'/' + name).audioCodec, u"mp3"_s);
     }
 
     void anOutputFolderThatCannotBeWritten()
