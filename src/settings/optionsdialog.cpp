@@ -114,6 +114,7 @@ void OptionsDialog::buildControls()
     titleBand->setObjectName(u"titleBand"_s);
     m_imgExit = new HotImage(u"exit"_s, titleBar);
     m_imgExit->setObjectName(u"imgExit"_s);
+    m_imgExit->setToolTip(u"关闭"_s);
     m_imgExit->setFixedSize(24, 24);
     auto *titleRow = new QHBoxLayout(titleBar);
     titleRow->setContentsMargins(0, 0, 6, 0);
@@ -162,11 +163,13 @@ void OptionsDialog::buildControls()
 
     m_imgOK = new HotImage(u"ok"_s, surface);
     m_imgOK->setObjectName(u"imgOK"_s);
+    m_imgOK->setToolTip(u"确定"_s);
     m_command1 = new QPushButton(u"确定"_s, surface);
     m_command1->setObjectName(u"Command1"_s);
     m_command1->setDefault(true);
     m_imgBack = new HotImage(u"back"_s, surface);
     m_imgBack->setObjectName(u"imgBack"_s);
+    m_imgBack->setToolTip(u"返回"_s);
     m_command2 = new QPushButton(u"返回"_s, surface);
     m_command2->setObjectName(u"Command2"_s);
     m_command2->setAutoDefault(false);

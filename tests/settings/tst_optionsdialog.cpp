@@ -316,6 +316,49 @@ private Q_SLOTS:
         QCOMPARE(options, (AppOptions{0, 1, 65, 130}));
     }
 
+    // 同时转换的文件数 and 转换完成后 live in preferences.ini beside
+    // options.ini, which stays as it was; the clip range says what it is for.
+    void preferences()
+    {
+        QTemporaryDir dir;
+        const SettingsStore store(dir.path());
+        AppOptions options;
+        Preferences preferences = Preferences::load(dir.path()); // no file yet: the defaults
+        QCOMPARE(preferences, Preferences());
+        auto *dialog = OptionsDialog::openModal(
+            options, [&](const AppOptions &o) { return store.saveOptions(o); }, nullptr, &preferences,
+            [&](const Preferences &p) { return p.save(dir.path()); });
+        QPointer<OptionsDialog> guard(dialog);
+        QStringList labels;
+        for (QLabel *label : dialog->findChildren<QLabel *>())
+            labels << label->text();
+        for (const QString &text : {u"开始"_s, u"结束"_s, u"时"_s, u"分"_s, u"秒"_s, u"同时转换的文件数"_s, u"转换完成后"_s})
+            QVERIFY2(labels.contains(text), qPrintable(text));
+        QVERIFY(labels.filter(u"MP3"_s).size() == 1);
+        auto *jobs = dialog->findChild<QComboBox *>(u"cmbJobs"_s);
+        QCOMPARE(jobs->currentText(), u"1"_s);
+        jobs->setCurrentIndex(0); // 自动
+        dialog->findChild<QComboBox *>(u"cmbAfter"_s)->setCurrentIndex(2); // 睡眠
+        QTest::mouseClick(dialog->findChild<QPushButton *>(u"Command1"_s), Qt::LeftButton);
+        QTRY_VERIFY(guard.isNull());
+
+        const Preferences saved = Preferences::load(dir.path());
+        QCOMPARE(saved.parallelJobs, 0);
+        QCOMPARE(saved.afterBatch, AfterBatchAction::Suspend);
+        QVERIFY(saved.effectiveJobs() >= 1);
+        QCOMPARE(store.loadOptions(), AppOptions{}); // options.ini holds its four numbers only
+        QFile options_ini(store.optionsPath());
+        QVERIFY(options_ini.open(QIODevice::ReadOnly));
+        QCOMPARE(options_ini.readAll(), QByteArray("0\r\n0\r\n0\r\n0\r\n"));
+
+        // A damaged file gives the defaults for what it cannot give.
+        QFile file(Preferences::pathIn(dir.path()));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("[conversion]\nparallelJobs=-3\nafterBatch=reboot\n");
+        file.close();
+        QCOMPARE(Preferences::load(dir.path()), Preferences());
+    }
+
     void highlightsFollowThePointer()
     {
         Harness h(AppOptions{});

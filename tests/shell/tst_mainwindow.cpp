@@ -23,6 +23,7 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QToolButton>
+#include <QItemSelectionModel>
 #include <QTreeView>
 #include <QUrl>
 
@@ -293,6 +294,33 @@ private Q_SLOTS:
         QVERIFY(ok->isVisible());
         QVERIFY(screen.contains(QRect(ok->mapToGlobal(QPoint(0, 0)), ok->size())));
         QVERIFY(box.listText().contains(u"clip-299.flv"_s));
+    }
+
+    // The keyboard: Ctrl+Return starts as 立刻开始转换！ does, Delete removes
+    // every selected row; and every image button says what it does.
+    void keyboardAndTooltips()
+    {
+        Fixture f;
+        f.window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(f.window.get()));
+        for (HotImage *image : f.window->findChildren<HotImage *>())
+            QVERIFY2(!image->toolTip().isEmpty(), qPrintable(image->objectName()));
+
+        f.window->addPaths(native({f.source(u"a.flv"_s), f.source(u"b.flv"_s), f.source(u"c.flv"_s)}));
+        QTreeView *list = f.window->listView();
+        list->setFocus();
+        list->selectionModel()->select(f.window->fileList().index(0, 0),
+                                       QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        list->selectionModel()->select(f.window->fileList().index(2, 0),
+                                       QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        QTest::keyClick(list, Qt::Key_Delete);
+        QCOMPARE(rowPaths(f.window->fileList()), QStringList{f.dir.filePath(u"b.flv"_s)});
+
+        f.window->settings().selectFormat(8);
+        QSignalSpy started(&f.window->driver(), &BatchDriver::fileStarted);
+        QTest::keyClick(list, Qt::Key_Return, Qt::ControlModifier);
+        QVERIFY(started.wait(5000));
+        QTRY_VERIFY(!f.window->driver().isBusy());
     }
 
     void commandWords_data()
