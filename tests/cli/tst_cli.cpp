@@ -142,7 +142,7 @@ private Q_SLOTS:
         const Result r = f.run({u"-f"_s, u"mp3"_s, u"-o"_s, f.out, f.dir.filePath(u"a.flv"_s), broken,
                                 f.dir.filePath(u"c.flv"_s)});
         QCOMPARE(r.exitCode, 1);
-        QVERIFY2(r.err.contains(broken + u": 转换失败：coder: \"b.flv\": no audio stream"_s), qPrintable(r.err));
+        QVERIFY2(r.err.contains(broken + u": Conversion failed: coder: \"b.flv\": no audio stream"_s), qPrintable(r.err));
         // Not a terminal: one line per finished file.
         const QStringList lines = r.out.split(u'\n', Qt::SkipEmptyParts);
         QCOMPARE(lines.size(), 2);
