@@ -129,6 +129,9 @@ int runApplication(int argc, char *argv[], const std::function<void(MainWindow &
         const QString file = parser.value(screenshot);
         QTimer::singleShot(1000, &window, [&window, file] {
             const bool saved = window.grab().save(file);
+            // Closed as a user would close it, so the journal of its list
+            // goes too and the next start asks nothing.
+            window.close();
             QCoreApplication::exit(saved ? 0 : 1);
         });
     }
