@@ -153,7 +153,7 @@
     </message>
     <message>
         <source>转换中%1 %2%</source>
-        <extracomment>%1 is the spinner (-  | /), %2 the percentage.</extracomment>
+        <extracomment>%1 is the spinner glyph, %2 the percentage.</extracomment>
         <translation>Converting %1 %2%</translation>
     </message>
     <message>
@@ -162,7 +162,7 @@
     </message>
     <message>
         <source>创建中%1 %2%</source>
-        <extracomment>%1 is the spinner (-  | /), %2 the percentage.</extracomment>
+        <extracomment>%1 is the spinner glyph, %2 the percentage.</extracomment>
         <translation>Creating %1 %2%</translation>
     </message>
 </context>

@@ -80,7 +80,7 @@ std::optional<ProgressDisplay> readMencoderProgress(ProgressState &state, QStrin
 
     // The encoder never prints a value outside 0..100; the bar could not show one.
     const double n = std::clamp(roundHalfEven(leadingNumber(percent)), 0.0, 100.0);
-    //: %1 is the spinner (- \ | /), %2 the percentage.
+    //: %1 is the spinner glyph, %2 the percentage.
     const QString caption = QCoreApplication::translate("Progress", "转换中%1 %2%");
     return ProgressDisplay{n / 100, caption.arg(QString(state.spinnerGlyph), QString::number(n, 'f', 0))};
 }
@@ -119,7 +119,7 @@ std::optional<ProgressDisplay> readFfmpegProgress(ProgressState &state, QStringV
             display = fullDisplay(QCoreApplication::translate("Progress", "完成 100%"));
         } else {
             const double r = std::max(0.0, t / duration);
-            //: %1 is the spinner (- \ | /), %2 the percentage.
+            //: %1 is the spinner glyph, %2 the percentage.
             const QString caption = QCoreApplication::translate("Progress", "创建中%1 %2%");
             display = ProgressDisplay{r, caption.arg(QString(state.spinnerGlyph), percentText(r * 100))};
         }
