@@ -21,7 +21,8 @@ QString formatHelp()
     QStringList names;
     for (const FormatInfo &format : formatCatalogue())
         names << format.cliName.toString();
-    return QCoreApplication::translate("sonvera::CliOptions", "输出格式：0-8 或 %1（默认 0，即 rmvb）。").arg(names.join(u", "_s));
+    const QString text = QCoreApplication::translate("sonvera::CliOptions", "输出格式：0-8 或 %1（默认 0，即 rmvb）。");
+    return text.arg(names.join(u", "_s));
 }
 
 CliParseResult usageError(const QString &message)
@@ -57,16 +58,19 @@ std::optional<int> parseFormatName(const QString &text)
 CliParseResult parseCliArguments(const QStringList &arguments, const QString &defaultOutputFolder)
 {
     QCommandLineParser parser;
-    parser.setApplicationDescription(QCoreApplication::translate("sonvera::CliOptions", 
+    parser.setApplicationDescription(QCoreApplication::translate(
+        "sonvera::CliOptions",
         "Sonvera 的命令行批量转换工具：用与窗口相同的编码器、预设和输出文件名，逐个转换给出的文件。\n\n"
         "每个输出文件以源文件命名：基本名、\"-\"、转换时刻的时分秒、扩展名。从不覆盖已有的文件。\n\n"
         "退出码：0 全部转换成功，1 有文件转换失败，2 用法错误或者没有给出、没有找到输入文件。"));
     const auto text = [](const char *source) { return QCoreApplication::translate("sonvera::CliOptions", source); };
-    const QCommandLineOption help({u"h"_s, u"help"_s}, text(QT_TRANSLATE_NOOP("sonvera::CliOptions", "显示本帮助。")));
+    const QCommandLineOption help({u"h"_s, u"help"_s},
+                                  text(QT_TRANSLATE_NOOP("sonvera::CliOptions", "显示本帮助。")));
     const QCommandLineOption version(u"version"_s, text(QT_TRANSLATE_NOOP("sonvera::CliOptions", "显示版本。")));
     const QCommandLineOption format({u"f"_s, u"format"_s}, formatHelp(), u"F"_s);
     const QCommandLineOption videoBitrate(
-        u"video-bitrate"_s, text(QT_TRANSLATE_NOOP("sonvera::CliOptions", "视频比特率，单位 kbit/s（覆盖预设）。")), u"T"_s);
+        u"video-bitrate"_s, text(QT_TRANSLATE_NOOP("sonvera::CliOptions", "视频比特率，单位 kbit/s（覆盖预设）。")),
+        u"T"_s);
     const QCommandLineOption frameRate(u"frame-rate"_s,
                                        text(QT_TRANSLATE_NOOP("sonvera::CliOptions", "帧率（覆盖预设）。")), u"T"_s);
     const QCommandLineOption size(
@@ -90,11 +94,13 @@ CliParseResult parseCliArguments(const QStringList &arguments, const QString &de
         u"START-END"_s);
     const QCommandLineOption dryRun({u"n"_s, u"dry-run"_s},
                                     text(QT_TRANSLATE_NOOP("sonvera::CliOptions", "显示每个文件的命令行，不执行。")));
-    const QCommandLineOption quiet({u"q"_s, u"quiet"_s}, text(QT_TRANSLATE_NOOP("sonvera::CliOptions", "不显示进度。")));
+    const QCommandLineOption quiet({u"q"_s, u"quiet"_s},
+                                   text(QT_TRANSLATE_NOOP("sonvera::CliOptions", "不显示进度。")));
     parser.addOptions({help, version, format, videoBitrate, frameRate, size, audioRate, audioBitrate, channels, output,
                        cut, dryRun, quiet});
     parser.addPositionalArgument(
-        u"FILE|FOLDER"_s, text(QT_TRANSLATE_NOOP("sonvera::CliOptions", "要转换的文件；文件夹会被搜索其中的 .flv 文件。")),
+        u"FILE|FOLDER"_s,
+        text(QT_TRANSLATE_NOOP("sonvera::CliOptions", "要转换的文件；文件夹会被搜索其中的 .flv 文件。")),
         u"FILE|FOLDER..."_s);
 
     if (!parser.parse(arguments))

@@ -89,7 +89,8 @@ bool CliRunner::prepareOutputFolder()
     // points at the folder exactly as given.
     const QString run = m_driver.prepareRunFolder();
     if (run.isEmpty()) {
-        m_err << "sonvera-cli: " << BatchTexts::kNoWorkFolder.toString() << ": " << defaultWorkFolderPath() << Qt::endl;
+        m_err << "sonvera-cli: " << BatchTexts::kNoWorkFolder.toString() << ": " << defaultWorkFolderPath()
+              << Qt::endl;
         return false;
     }
     for (qsizetype slash = folder.indexOf('/', 1); ; slash = folder.indexOf('/', slash + 1)) {
@@ -126,7 +127,8 @@ int CliRunner::dryRun()
     // The run folder a real run would make, so the lines name its own intermediate.
     const QString run = m_driver.prepareRunFolder();
     if (run.isEmpty()) {
-        m_err << "sonvera-cli: " << BatchTexts::kNoWorkFolder.toString() << ": " << defaultWorkFolderPath() << Qt::endl;
+        m_err << "sonvera-cli: " << BatchTexts::kNoWorkFolder.toString() << ": " << defaultWorkFolderPath()
+              << Qt::endl;
         return SomeFailed;
     }
     CommandContext context;

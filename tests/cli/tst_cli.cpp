@@ -133,6 +133,16 @@ private Q_SLOTS:
         QVERIFY(!QFileInfo::exists(f.out)); // nothing ran
     }
 
+    // "original" stands for the keep-size entry, whatever the language.
+    void originalSizeKeepsTheSourceSize()
+    {
+        Fixture f;
+        const Result r = f.run({u"-n"_s, u"-f"_s, u"rm"_s, u"--size"_s, u"original"_s, u"-o"_s, f.out,
+                                f.source(u"a.flv"_s)});
+        QCOMPARE(r.exitCode, 0);
+        QVERIFY2(r.out.contains(u" -y -vcodec rv10 -b 1200k -f rm  -ab 128k -ac 2 "_s), qPrintable(r.out));
+    }
+
     void aBatchWithAFailure()
     {
         Fixture f;
