@@ -21,12 +21,22 @@ QString formatHelp()
     QStringList names;
     for (const FormatInfo &format : formatCatalogue())
         names << format.cliName.toString();
-    return u"Output format: 0-8 or "_s + names.join(u", "_s) + u" (default 0, rmvb)."_s;
+    const QString text = QCoreApplication::translate("sonvera::CliOptions", "输出格式：0-8 或 %1（默认 0，即 rmvb）。");
+    return text.arg(names.join(u", "_s));
 }
 
 CliParseResult usageError(const QString &message)
 {
-    return {std::nullopt, u"sonvera-cli: "_s + message + u"\nTry 'sonvera-cli --help'."_s, 2};
+    const QString text =
+        QCoreApplication::translate("sonvera::CliOptions", "sonvera-cli: %1\n运行 'sonvera-cli --help' 查看用法。");
+    return {std::nullopt, text.arg(message), 2};
+}
+
+// A --size value: "original" (in any letter case) stands for the keep-source
+// entry, which is Chinese in every language.
+QString sizeValue(const QString &value)
+{
+    return value.compare(u"original"_s, Qt::CaseInsensitive) == 0 ? kKeepSourceSize.toString() : value;
 }
 
 } // namespace
@@ -48,30 +58,50 @@ std::optional<int> parseFormatName(const QString &text)
 CliParseResult parseCliArguments(const QStringList &arguments, const QString &defaultOutputFolder)
 {
     QCommandLineParser parser;
-    parser.setApplicationDescription(
-        u"Sonvera's headless batch converter: converts the given files one after another, with the same "
-        "encoders, presets and output names as the window.\n\n"
-        "Each file's output is named after it: base name, \"-\", the time of day (hour, minute, second), "
-        "extension. An existing file is never overwritten.\n\n"
-        "Exit status: 0 when every file converted, 1 when any file failed, 2 for a usage error or when no "
-        "input file was given or found."_s);
-    const QCommandLineOption help({u"h"_s, u"help"_s}, u"Show this help."_s);
-    const QCommandLineOption version(u"version"_s, u"Show the version."_s);
+    parser.setApplicationDescription(QCoreApplication::translate(
+        "sonvera::CliOptions",
+        "Sonvera 的命令行批量转换工具：用与窗口相同的编码器、预设和输出文件名，逐个转换给出的文件。\n\n"
+        "每个输出文件以源文件命名：基本名、\"-\"、转换时刻的时分秒、扩展名。从不覆盖已有的文件。\n\n"
+        "退出码：0 全部转换成功，1 有文件转换失败，2 用法错误或者没有给出、没有找到输入文件。"));
+    const auto text = [](const char *source) { return QCoreApplication::translate("sonvera::CliOptions", source); };
+    const QCommandLineOption help({u"h"_s, u"help"_s},
+                                  text(QT_TRANSLATE_NOOP("sonvera::CliOptions", "显示本帮助。")));
+    const QCommandLineOption version(u"version"_s, text(QT_TRANSLATE_NOOP("sonvera::CliOptions", "显示版本。")));
     const QCommandLineOption format({u"f"_s, u"format"_s}, formatHelp(), u"F"_s);
-    const QCommandLineOption videoBitrate(u"video-bitrate"_s, u"Video bitrate in kbit/s (overrides the preset)."_s, u"T"_s);
-    const QCommandLineOption frameRate(u"frame-rate"_s, u"Frame rate (overrides the preset)."_s, u"T"_s);
-    const QCommandLineOption size(u"size"_s, u"Picture size WxH, or 原始大小 to keep the source's (overrides the preset)."_s, u"T"_s);
-    const QCommandLineOption audioRate(u"audio-rate"_s, u"Audio sample rate in Hz (overrides the preset)."_s, u"T"_s);
-    const QCommandLineOption audioBitrate(u"audio-bitrate"_s, u"Audio bitrate in kbit/s (overrides the preset)."_s, u"T"_s);
-    const QCommandLineOption channels(u"channels"_s, u"Audio channels, 1 or 2."_s, u"1|2"_s);
-    const QCommandLineOption output({u"o"_s, u"output"_s}, u"Output folder (default: "_s + defaultOutputFolder + u")."_s, u"DIR"_s);
-    const QCommandLineOption cut(u"cut"_s, u"MP3 only: convert just START-END, each in seconds or h:mm:ss."_s, u"START-END"_s);
-    const QCommandLineOption dryRun({u"n"_s, u"dry-run"_s}, u"Print each file's command lines, run nothing."_s);
-    const QCommandLineOption quiet({u"q"_s, u"quiet"_s}, u"No progress display."_s);
+    const QCommandLineOption videoBitrate(
+        u"video-bitrate"_s, text(QT_TRANSLATE_NOOP("sonvera::CliOptions", "视频比特率，单位 kbit/s（覆盖预设）。")),
+        u"T"_s);
+    const QCommandLineOption frameRate(u"frame-rate"_s,
+                                       text(QT_TRANSLATE_NOOP("sonvera::CliOptions", "帧率（覆盖预设）。")), u"T"_s);
+    const QCommandLineOption size(
+        u"size"_s,
+        text(QT_TRANSLATE_NOOP("sonvera::CliOptions",
+                               "画面尺寸 宽x高，或者 original（原始大小）保持源文件的尺寸（覆盖预设）。")),
+        u"T"_s);
+    const QCommandLineOption audioRate(
+        u"audio-rate"_s, text(QT_TRANSLATE_NOOP("sonvera::CliOptions", "声音采样率，单位 Hz（覆盖预设）。")), u"T"_s);
+    const QCommandLineOption audioBitrate(
+        u"audio-bitrate"_s, text(QT_TRANSLATE_NOOP("sonvera::CliOptions", "声音比特率，单位 kbit/s（覆盖预设）。")),
+        u"T"_s);
+    const QCommandLineOption channels(u"channels"_s, text(QT_TRANSLATE_NOOP("sonvera::CliOptions", "声道数，1 或 2。")),
+                                      u"1|2"_s);
+    const QCommandLineOption output(
+        {u"o"_s, u"output"_s},
+        text(QT_TRANSLATE_NOOP("sonvera::CliOptions", "输出文件夹（默认：%1）。")).arg(defaultOutputFolder), u"DIR"_s);
+    const QCommandLineOption cut(
+        u"cut"_s,
+        text(QT_TRANSLATE_NOOP("sonvera::CliOptions", "仅用于 MP3：只转换 START-END 这一段，时间写作秒数或 h:mm:ss。")),
+        u"START-END"_s);
+    const QCommandLineOption dryRun({u"n"_s, u"dry-run"_s},
+                                    text(QT_TRANSLATE_NOOP("sonvera::CliOptions", "显示每个文件的命令行，不执行。")));
+    const QCommandLineOption quiet({u"q"_s, u"quiet"_s},
+                                   text(QT_TRANSLATE_NOOP("sonvera::CliOptions", "不显示进度。")));
     parser.addOptions({help, version, format, videoBitrate, frameRate, size, audioRate, audioBitrate, channels, output,
                        cut, dryRun, quiet});
-    parser.addPositionalArgument(u"FILE|FOLDER"_s, u"Files to convert; folders are searched for .flv files."_s,
-                                 u"FILE|FOLDER..."_s);
+    parser.addPositionalArgument(
+        u"FILE|FOLDER"_s,
+        text(QT_TRANSLATE_NOOP("sonvera::CliOptions", "要转换的文件；文件夹会被搜索其中的 .flv 文件。")),
+        u"FILE|FOLDER..."_s);
 
     if (!parser.parse(arguments))
         return usageError(parser.errorText());
@@ -86,7 +116,8 @@ CliParseResult parseCliArguments(const QStringList &arguments, const QString &de
     if (parser.isSet(format)) {
         const auto parsed = parseFormatName(parser.value(format));
         if (!parsed)
-            return usageError(u"unknown format '"_s + parser.value(format) + u"'. "_s + formatHelp());
+            return usageError(text(QT_TRANSLATE_NOOP("sonvera::CliOptions", "未知的格式 '%1'。%2"))
+                                  .arg(parser.value(format), formatHelp()));
         formatIndex = *parsed;
     }
     options.settings.selectFormat(formatIndex);
@@ -95,7 +126,7 @@ CliParseResult parseCliArguments(const QStringList &arguments, const QString &de
     if (parser.isSet(frameRate))
         options.settings.frameRate = parser.value(frameRate);
     if (parser.isSet(size))
-        options.settings.videoSize = parser.value(size);
+        options.settings.videoSize = sizeValue(parser.value(size));
     if (parser.isSet(audioRate))
         options.settings.audioRate = parser.value(audioRate);
     if (parser.isSet(audioBitrate))
@@ -103,12 +134,13 @@ CliParseResult parseCliArguments(const QStringList &arguments, const QString &de
     if (parser.isSet(channels)) {
         const QString value = parser.value(channels);
         if (value != u"1"_s && value != u"2"_s)
-            return usageError(u"--channels takes 1 or 2, not '"_s + value + u"'"_s);
+            return usageError(
+                text(QT_TRANSLATE_NOOP("sonvera::CliOptions", "--channels 只能是 1 或 2，不能是 '%1'")).arg(value));
         options.settings.channelIndex = value.toInt() - 1;
     }
     if (parser.isSet(output)) {
         if (parser.value(output).isEmpty())
-            return usageError(u"--output needs a folder"_s);
+            return usageError(text(QT_TRANSLATE_NOOP("sonvera::CliOptions", "--output 需要一个文件夹")));
         // The folder exactly as given: its bytes, even when they are not UTF-8.
         QByteArray folder = escapedToNative(parser.value(output));
         if (!folder.startsWith('/'))
@@ -127,7 +159,7 @@ CliParseResult parseCliArguments(const QStringList &arguments, const QString &de
     for (const QString &input : parser.positionalArguments())
         options.inputs << escapedToNative(input);
     if (options.inputs.isEmpty())
-        return usageError(u"no input file given"_s);
+        return usageError(text(QT_TRANSLATE_NOOP("sonvera::CliOptions", "没有给出输入文件")));
     return {std::move(options), QString(), 0};
 }
 

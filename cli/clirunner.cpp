@@ -60,21 +60,20 @@ bool CliRunner::collectInputs()
         if (::stat(path.constData(), &info) == 0 && S_ISDIR(info.st_mode)) {
             const FolderSearchResult found = FolderSearch::searchNow(path);
             if (found.files.isEmpty())
-                m_err << "sonvera-cli: no .flv file found in \"" << shownName(input) << '"' << Qt::endl;
+                m_err << tr("sonvera-cli: 在 \"%1\" 中没有找到 .flv 文件").arg(shownName(input)) << Qt::endl;
             for (const QByteArray &folder : found.unreadableFolders)
-                m_err << "sonvera-cli: cannot read the folder \"" << shownName(folder) << "\"; its files are left out"
-                      << Qt::endl;
+                m_err << tr("sonvera-cli: 无法读取文件夹 \"%1\"，其中的文件没有加入").arg(shownName(folder)) << Qt::endl;
             for (const QByteArray &file : found.files)
                 m_list.append(file, true);
         } else if (::lstat(path.constData(), &info) == 0) {
             m_list.append(path, true);
         } else {
             m_missing << shownName(input);
-            m_err << "sonvera-cli: \"" << shownName(input) << "\": no such file or folder" << Qt::endl;
+            m_err << tr("sonvera-cli: \"%1\": 没有这个文件或文件夹").arg(shownName(input)) << Qt::endl;
         }
     }
     if (m_list.rowCount() == 0) {
-        m_err << "sonvera-cli: nothing to convert" << Qt::endl;
+        m_err << tr("sonvera-cli: 没有可以转换的文件") << Qt::endl;
         return false;
     }
     return true;
@@ -90,7 +89,8 @@ bool CliRunner::prepareOutputFolder()
     // points at the folder exactly as given.
     const QString run = m_driver.prepareRunFolder();
     if (run.isEmpty()) {
-        m_err << "sonvera-cli: " << BatchTexts::kNoWorkFolder << ": " << defaultWorkFolderPath() << Qt::endl;
+        m_err << "sonvera-cli: " << BatchTexts::kNoWorkFolder.toString() << ": " << defaultWorkFolderPath()
+              << Qt::endl;
         return false;
     }
     for (qsizetype slash = folder.indexOf('/', 1); ; slash = folder.indexOf('/', slash + 1)) {
@@ -100,8 +100,8 @@ bool CliRunner::prepareOutputFolder()
     }
     const QString link = run + u"/output"_s;
     if (::symlink(folder.constData(), QFile::encodeName(link).constData()) != 0) {
-        m_err << "sonvera-cli: cannot use the output folder \"" << shownName(folder) << "\": "
-              << std::strerror(errno) << Qt::endl;
+        const QString why = QString::fromLocal8Bit(std::strerror(errno));
+        m_err << tr("sonvera-cli: 无法使用输出文件夹 \"%1\"：%2").arg(shownName(folder), why) << Qt::endl;
         return false;
     }
     m_outputLink = link + u'/';
@@ -127,7 +127,8 @@ int CliRunner::dryRun()
     // The run folder a real run would make, so the lines name its own intermediate.
     const QString run = m_driver.prepareRunFolder();
     if (run.isEmpty()) {
-        m_err << "sonvera-cli: " << BatchTexts::kNoWorkFolder << ": " << defaultWorkFolderPath() << Qt::endl;
+        m_err << "sonvera-cli: " << BatchTexts::kNoWorkFolder.toString() << ": " << defaultWorkFolderPath()
+              << Qt::endl;
         return SomeFailed;
     }
     CommandContext context;
@@ -206,7 +207,7 @@ void CliRunner::onFileFinished(quint64, const QString &path, bool ok, const QStr
             flushOut();
         }
     } else {
-        m_err << "sonvera-cli: " << count << "failed: " << path << ": " << detail << Qt::endl;
+        m_err << tr("sonvera-cli: %1失败：%2: %3").arg(count, path, detail) << Qt::endl;
     }
 }
 
@@ -214,21 +215,21 @@ void CliRunner::onBatchFinished(const BatchSummary &summary)
 {
     clearLine();
     if (summary.stopped) {
-        m_err << "sonvera-cli: stopped" << (m_outputClosed ? " because the standard output was closed" : "")
-              << "; the file being converted was left unconverted" << Qt::endl;
+        m_err << (m_outputClosed ? tr("sonvera-cli: 标准输出已关闭，因此停止；正在转换的文件没有转换完")
+                                 : tr("sonvera-cli: 已停止；正在转换的文件没有转换完"))
+              << Qt::endl;
         Q_EMIT finished(m_outputClosed ? OutputClosed : Interrupted);
         return;
     }
     const qsizetype failed = summary.failed.size() + m_missing.size();
     if (failed > 0) {
-        m_err << "sonvera-cli: " << summary.converted << " converted, " << failed << " failed:" << Qt::endl;
+        m_err << tr("sonvera-cli: %1 个转换成功，%2 个失败：").arg(summary.converted).arg(failed) << Qt::endl;
         for (const QString &missing : std::as_const(m_missing))
-            m_err << "  " << missing << ": no such file or folder" << Qt::endl;
+            m_err << tr("  %1: 没有这个文件或文件夹").arg(missing) << Qt::endl;
         for (const FailedFile &file : summary.failed)
             m_err << "  " << file.path << ": " << file.reason << Qt::endl;
     } else if (!m_options.quiet && !m_outputClosed) {
-        m_out << summary.converted << (summary.converted == 1 ? " file" : " files") << " converted into "
-              << shown(summary.outputFolder) << '\n';
+        m_out << tr("%n 个文件已转换到 %1", nullptr, summary.converted).arg(shown(summary.outputFolder)) << '\n';
         flushOut();
     }
     Q_EMIT finished(failed > 0 ? SomeFailed : AllConverted);

@@ -3,6 +3,7 @@
 #include "pathtext.h"
 #include "settingsstore.h"
 #include "stopsignals.h"
+#include "uilanguage.h"
 
 #include <QCoreApplication>
 #include <QTextStream>
@@ -15,6 +16,8 @@ int main(int argc, char *argv[])
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(u"sonvera-cli"_s);
     QCoreApplication::setApplicationVersion(QStringLiteral(SONVERA_VERSION));
+    // Before any text is made: SONVERA_LANG, else the locale, as the window chooses.
+    installTranslations(chooseUiLanguage(LanguageEnvironment::current()));
 
     const QString programFolder = QCoreApplication::applicationDirPath();
     // Each argument's own bytes survive parsing, even when they are not UTF-8.

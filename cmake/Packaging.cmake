@@ -47,12 +47,13 @@ set(CPACK_DEBIAN_COMPRESSION_TYPE xz)
 # dpkg-shlibdeps. Those packages also carry the plugins a desktop needs: the
 # xcb platform and input-method plugins (libqt6gui6), the SVG icon engine and
 # image format (libqt6svg6), the audio backend (libqt6multimedia6). What is
-# not linked is listed here: the encoders run ffmpeg; the captions are Chinese
-# and need a CJK font; opening the output folder and the user guide goes
+# not linked is listed here: the encoders run ffmpeg; the Chinese captions need
+# a CJK font, and Qt's own dialogs speak Chinese with Qt's translations
+# (qt6-translations-l10n); opening the output folder and the user guide goes
 # through xdg-open.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "ffmpeg, fonts-wqy-microhei | fonts-wqy-zenhei | fonts-noto-cjk, xdg-utils")
+    "ffmpeg, fonts-wqy-microhei | fonts-wqy-zenhei | fonts-noto-cjk, qt6-translations-l10n, xdg-utils")
 
 # What Debian asks of every package: the copyright, a changelog and a manual
 # page for each program, compressed with gzip -9n (no name or time stamp, so

@@ -10,6 +10,9 @@ packages=(
   build-essential cmake ninja-build pkg-config
   # Qt 6
   qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev qt6-svg-dev libqt6svg6
+  # translations: lupdate and lrelease with their CMake functions, and Qt's
+  # own translations, so that Qt's dialogs speak the window's language
+  qt6-tools-dev qt6-l10n-tools qt6-translations-l10n
   # the encoders: ffmpeg does the coding, libopencore-amrnb the AMR-NB audio
   ffmpeg libopencore-amrnb-dev
   # a CJK font for the Chinese captions

@@ -112,7 +112,7 @@ bool CommonDialogs::showSave()
         return false;
 
     FileDialogRequest request;
-    request.caption = u"Save"_s;
+    request.caption = QCoreApplication::translate("sonvera::CommonDialogs", "Save");
     // Path only chooses where the dialog opens; it changes when the user
     // confirms a name, never on cancel.
     const QString start = existingFolderWithSlash(path());

@@ -22,7 +22,7 @@ PowerCountdownDialog::PowerCountdownDialog(AfterBatchAction action, QWidget *par
     m_label = new QLabel(textFor(m_action, m_secondsLeft), this);
     m_label->setObjectName(u"countdownLabel"_s);
     auto *buttons = new QDialogButtonBox(this);
-    m_cancel = buttons->addButton(u"取消"_s, QDialogButtonBox::RejectRole);
+    m_cancel = buttons->addButton(tr("取消"), QDialogButtonBox::RejectRole);
     m_cancel->setObjectName(u"cancelButton"_s);
     m_cancel->setDefault(true);
     m_cancel->setFocus();
@@ -44,8 +44,8 @@ PowerCountdownDialog::PowerCountdownDialog(AfterBatchAction action, QWidget *par
 
 QString PowerCountdownDialog::textFor(AfterBatchAction action, int seconds)
 {
-    const QString what = action == AfterBatchAction::Suspend ? u"睡眠"_s : u"关机"_s;
-    return u"转换已完成，"_s + QString::number(seconds) + u" 秒后"_s + what + u"。"_s;
+    return action == AfterBatchAction::Suspend ? tr("转换已完成，%n 秒后睡眠。", nullptr, seconds)
+                                               : tr("转换已完成，%n 秒后关机。", nullptr, seconds);
 }
 
 QString PowerCountdownDialog::text() const

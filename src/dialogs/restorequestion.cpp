@@ -11,9 +11,9 @@ RestoreQuestion::RestoreQuestion(int fileCount, QWidget *parent)
 {
     setObjectName(u"restoreQuestion"_s);
     setWindowModality(Qt::WindowModal);
-    m_restore = addButton(u"恢复"_s, QMessageBox::AcceptRole);
+    m_restore = addButton(tr("恢复"), QMessageBox::AcceptRole);
     m_restore->setObjectName(u"restoreButton"_s);
-    m_discard = addButton(u"不恢复"_s, QMessageBox::RejectRole);
+    m_discard = addButton(tr("不恢复"), QMessageBox::RejectRole);
     m_discard->setObjectName(u"discardButton"_s);
     setDefaultButton(m_restore);
     setEscapeButton(m_discard);
@@ -32,7 +32,7 @@ RestoreQuestion *RestoreQuestion::ask(int fileCount, QWidget *parent)
 
 QString RestoreQuestion::textFor(int fileCount)
 {
-    return u"上次有 "_s + QString::number(fileCount) + u" 个文件没有转换完，恢复到列表吗？"_s;
+    return tr("上次有 %n 个文件没有转换完，恢复到列表吗？", nullptr, fileCount);
 }
 
 } // namespace sonvera

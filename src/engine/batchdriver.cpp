@@ -240,7 +240,8 @@ bool BatchDriver::startFile(ConversionWorker &worker, const FileListRow &row)
     }
     const QString sourcePath = encoderPathOf(row, worker);
     if (sourcePath.isEmpty()) {
-        failRow(id, u"无法读取源文件：无法为它建立链接 ("_s + QString::fromLocal8Bit(std::strerror(errno)) + u')');
+        const QString why = QString::fromLocal8Bit(std::strerror(errno));
+        failRow(id, tr("无法读取源文件：无法为它建立链接 (%1)").arg(why));
         return false;
     }
     worker.convert(id, sourcePath, folder);
@@ -300,8 +301,8 @@ void BatchDriver::reportProgress(const ConversionWorker *changed)
         Q_EMIT progressChanged(changed->stageDisplay());
     } else {
         const double share = total > 0 ? done / total : 0;
-        Q_EMIT progressChanged({share, u"正在转换 "_s + QString::number(busyWorkers()) + u" 个文件 "_s
-                                           + percentText(share * 100) + u'%'});
+        Q_EMIT progressChanged(
+            {share, tr("正在转换 %n 个文件 %1%", nullptr, busyWorkers()).arg(percentText(share * 100))});
     }
     const qint64 elapsed = m_elapsed.elapsed();
     Q_EMIT timingChanged(elapsed, m_estimate.update(elapsed, done, total).value_or(-1));

@@ -6,6 +6,7 @@
 #include "progress.h"
 #include "runfolder.h"
 #include "timeleft.h"
+#include "translatabletext.h"
 
 #include <QElapsedTimer>
 #include <QHash>
@@ -22,16 +23,18 @@ namespace sonvera {
 class FileList;
 struct FileListRow;
 
-// Texts of the batch that every front end shows the same way.
+// Texts of the batch that every front end shows the same way, in the user's
+// language.
 namespace BatchTexts {
-inline constexpr QStringView kEmptyListMessage = u"请先添加一个文件";
-inline constexpr QStringView kEmptyListTitle = u"添加";
-inline constexpr QStringView kDone = u"Done.";
-inline constexpr QStringView kStopped = u"Stopped.";
-inline constexpr QStringView kFailedTitle = u"转换失败";
-inline constexpr QStringView kFailedIntro = u"以下文件没有转换成功，它们仍在列表中，再次开始转换即可重试：";
-inline constexpr QStringView kNoWorkFolder = u"无法创建临时文件夹";
-inline constexpr QStringView kNoOutputFolder = u"无法创建输出文件夹";
+inline constexpr TranslatableText kEmptyListMessage{"BatchTexts", QT_TRANSLATE_NOOP("BatchTexts", "请先添加一个文件")};
+inline constexpr TranslatableText kEmptyListTitle{"BatchTexts", QT_TRANSLATE_NOOP("BatchTexts", "添加")};
+inline constexpr TranslatableText kDone{"BatchTexts", QT_TRANSLATE_NOOP("BatchTexts", "Done.")};
+inline constexpr TranslatableText kStopped{"BatchTexts", QT_TRANSLATE_NOOP("BatchTexts", "Stopped.")};
+inline constexpr TranslatableText kFailedTitle{"BatchTexts", QT_TRANSLATE_NOOP("BatchTexts", "转换失败")};
+inline constexpr TranslatableText kFailedIntro{
+    "BatchTexts", QT_TRANSLATE_NOOP("BatchTexts", "以下文件没有转换成功，它们仍在列表中，再次开始转换即可重试：")};
+inline constexpr TranslatableText kNoWorkFolder{"BatchTexts", QT_TRANSLATE_NOOP("BatchTexts", "无法创建临时文件夹")};
+inline constexpr TranslatableText kNoOutputFolder{"BatchTexts", QT_TRANSLATE_NOOP("BatchTexts", "无法创建输出文件夹")};
 } // namespace BatchTexts
 
 // What the driver reads from the program options when it needs them.

@@ -43,7 +43,7 @@ void ConversionWorker::convert(quint64 id, const QString &sourcePath, const QStr
         // From the event loop: nothing is emitted inside convert().
         QTimer::singleShot(0, this, [this, id] {
             if (m_id == id)
-                end(&ConversionWorker::failed, u"没有选择输出格式"_s);
+                end(&ConversionWorker::failed, tr("没有选择输出格式"));
         });
         return;
     }
@@ -140,7 +140,7 @@ void ConversionWorker::onStageOver()
     context.workFolder = m_intermediateFolder;
     const EncoderCommand command = buildSecondStageCommand(m_source, m_outputFolder, m_settings, context);
     if (command.isEmpty()) {
-        end(&ConversionWorker::failed, u"没有选择输出格式"_s);
+        end(&ConversionWorker::failed, tr("没有选择输出格式"));
         return;
     }
     runStage(command);

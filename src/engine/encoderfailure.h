@@ -1,6 +1,7 @@
 #pragma once
 
 #include "encoderstatus.h"
+#include "translatabletext.h"
 
 #include <QString>
 
@@ -9,8 +10,9 @@ namespace sonvera {
 // Why a file did not convert, in the user's words, with what to do. Every
 // front end shows these texts; the encoder's own last line is the detail.
 namespace FailureTexts {
-inline constexpr QStringView kNoOutput = u"没有生成输出文件";
-inline constexpr QStringView kNotAFile = u"不是普通文件（可能是管道、设备或套接字），无法转换";
+inline constexpr TranslatableText kNoOutput{"FailureTexts", QT_TRANSLATE_NOOP("FailureTexts", "没有生成输出文件")};
+inline constexpr TranslatableText kNotAFile{
+    "FailureTexts", QT_TRANSLATE_NOOP("FailureTexts", "不是普通文件（可能是管道、设备或套接字），无法转换")};
 } // namespace FailureTexts
 
 // The text for an encoder that exited with a failure status. `detail` is the

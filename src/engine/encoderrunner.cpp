@@ -49,18 +49,23 @@ void EncoderRunner::failLater(const QString &message)
     QMetaObject::invokeMethod(this, [this, message] { Q_EMIT startFailed(message); }, Qt::QueuedConnection);
 }
 
+QString EncoderRunner::notFoundText(const QString &reason) const
+{
+    return tr("File or command not found: %1: %2").arg(m_command.program, reason);
+}
+
 bool EncoderRunner::start()
 {
     if (m_running)
         return false;
     if (m_command.isEmpty() || m_command.text.isEmpty()) {
-        failLater(u"Command Line empty"_s);
+        failLater(tr("Command Line empty"));
         return false;
     }
     const QFileInfo program(m_command.program);
     if (!program.exists() || !program.isFile() || !program.isExecutable()) {
-        const QString reason = !program.exists() ? u"no such file"_s : u"not an executable file"_s;
-        failLater(u"File or command not found: "_s + m_command.program + u": "_s + reason);
+        const QString reason = !program.exists() ? tr("no such file") : tr("not an executable file");
+        failLater(notFoundText(reason));
         return false;
     }
 
@@ -141,7 +146,7 @@ void EncoderRunner::onError(QProcess::ProcessError error)
         m_process->disconnect(this);
         m_process.release()->deleteLater();
     }
-    Q_EMIT startFailed(u"File or command not found: "_s + m_command.program + u": "_s + reason);
+    Q_EMIT startFailed(notFoundText(reason));
 }
 
 void EncoderRunner::onFinished(int exitCode, QProcess::ExitStatus status)
@@ -198,7 +203,7 @@ QString EncoderRunner::failureReason() const
         // What it printed last is whatever ffmpeg was listing: no reason.
         return encoderCrashText(program, m_exitCode);
     case Ending::Stopped:
-        return program + u" 已停止"_s;
+        return tr("%1 已停止").arg(program);
     case Ending::Exited:
         if (m_exitCode != 0)
             return encoderFailureText(encoderExitFromStatus(m_exitCode), program, lastLine);
@@ -206,7 +211,7 @@ QString EncoderRunner::failureReason() const
     case Ending::None:
         break;
     }
-    return lastLine.isEmpty() ? program + u" ended with exit code "_s + QString::number(m_exitCode) : lastLine;
+    return lastLine.isEmpty() ? tr("%1 ended with exit code %2").arg(program, QString::number(m_exitCode)) : lastLine;
 }
 
 } // namespace sonvera

@@ -79,6 +79,8 @@ private:
     void onError(QProcess::ProcessError error);
     void appendOutput(const QString &text);
     void failLater(const QString &message);
+    // "File or command not found: <program>: <reason>".
+    QString notFoundText(const QString &reason) const;
 
     EncoderCommand m_command;
     std::unique_ptr<QProcess> m_process;

@@ -16,15 +16,24 @@ using enum SecondStageRecipe;
 using enum OutputStyle;
 
 constexpr std::array<FormatInfo, kFormatCount> kCatalogue{{
-    {u"RMVB(RealPlayerRMVB)", u"rmvb", Intermediate, u"conv", Mencoder, u".rmvb", RealMedia, u"coder", kRealPreset},
-    {u"RM(RealPlayerRM)", u"rm", Intermediate, u"conv", Mencoder, u".rm", RealMedia, u"coder", kRealPreset},
-    {u"MPG(MPEG2)", u"mpg", Mpeg1Video, u"conv", Mencoder, u".mpg", None, {}, kMpegPreset},
-    {u"AVI(Windows Media Player格式)", u"avi", Mpeg1Video, u"conv", Mencoder, u".avi", None, {}, kMpegPreset},
-    {u"MP4(高清MPEG4格式)", u"mp4", Mpeg4Video, u"conv", Mencoder, u".mp4", None, {}, kHdMp4Preset},
-    {u"MOV(QuickTime格式)", u"mov", Intermediate, u"conv", Mencoder, u".mov", QuickTime, u"coder", kMovPreset},
-    {u"MP4(手机MP4格式)", u"mobile-mp4", Intermediate, u"conv", Mencoder, u".mp4", MobileAmr, u"coder2", kMobilePreset},
-    {u"3GP(手机3GP格式)", u"3gp", Intermediate, u"conv", Mencoder, u".3gp", MobileAmr, u"coder2", kMobilePreset},
-    {u"MP3(纯音频格式)", u"mp3", Mp3Audio, u"coder", Ffmpeg, u".mp3", None, {}, kMp3Preset},
+    {{"Formats", QT_TRANSLATE_NOOP("Formats", "RMVB(RealPlayerRMVB)")},
+     u"rmvb", Intermediate, u"conv", Mencoder, u".rmvb", RealMedia, u"coder", kRealPreset},
+    {{"Formats", QT_TRANSLATE_NOOP("Formats", "RM(RealPlayerRM)")},
+     u"rm", Intermediate, u"conv", Mencoder, u".rm", RealMedia, u"coder", kRealPreset},
+    {{"Formats", QT_TRANSLATE_NOOP("Formats", "MPG(MPEG2)")},
+     u"mpg", Mpeg1Video, u"conv", Mencoder, u".mpg", None, {}, kMpegPreset},
+    {{"Formats", QT_TRANSLATE_NOOP("Formats", "AVI(Windows Media Player格式)")},
+     u"avi", Mpeg1Video, u"conv", Mencoder, u".avi", None, {}, kMpegPreset},
+    {{"Formats", QT_TRANSLATE_NOOP("Formats", "MP4(高清MPEG4格式)")},
+     u"mp4", Mpeg4Video, u"conv", Mencoder, u".mp4", None, {}, kHdMp4Preset},
+    {{"Formats", QT_TRANSLATE_NOOP("Formats", "MOV(QuickTime格式)")},
+     u"mov", Intermediate, u"conv", Mencoder, u".mov", QuickTime, u"coder", kMovPreset},
+    {{"Formats", QT_TRANSLATE_NOOP("Formats", "MP4(手机MP4格式)")},
+     u"mobile-mp4", Intermediate, u"conv", Mencoder, u".mp4", MobileAmr, u"coder2", kMobilePreset},
+    {{"Formats", QT_TRANSLATE_NOOP("Formats", "3GP(手机3GP格式)")},
+     u"3gp", Intermediate, u"conv", Mencoder, u".3gp", MobileAmr, u"coder2", kMobilePreset},
+    {{"Formats", QT_TRANSLATE_NOOP("Formats", "MP3(纯音频格式)")},
+     u"mp3", Mp3Audio, u"coder", Ffmpeg, u".mp3", None, {}, kMp3Preset},
 }};
 
 constexpr std::array<QStringView, 14> kVideoBitrates{u"40", u"80", u"120", u"128", u"256", u"384", u"512",
@@ -37,7 +46,10 @@ constexpr std::array<QStringView, 8> kAudioRates{u"48000", u"44100", u"32000", u
                                                  u"22050", u"16000", u"12050", u"8000"};
 constexpr std::array<QStringView, 14> kAudioBitrates{u"10.2", u"12.2", u"32", u"48", u"56", u"64", u"80",
                                                      u"96", u"112", u"128", u"192", u"224", u"256", u"320"};
-constexpr std::array<QStringView, 2> kChannels{u"单声道", u"双声道"};
+constexpr std::array<TranslatableText, 2> kChannels{{
+    {"ParameterLists", QT_TRANSLATE_NOOP("ParameterLists", "单声道")},
+    {"ParameterLists", QT_TRANSLATE_NOOP("ParameterLists", "双声道")},
+}};
 
 } // namespace
 
@@ -56,7 +68,7 @@ std::span<const QStringView> frameRate() { return kFrameRates; }
 std::span<const QStringView> videoSize() { return kVideoSizes; }
 std::span<const QStringView> audioRate() { return kAudioRates; }
 std::span<const QStringView> audioBitrate() { return kAudioBitrates; }
-std::span<const QStringView> channel() { return kChannels; }
+std::span<const TranslatableText> channel() { return kChannels; }
 } // namespace ParameterLists
 
 } // namespace sonvera

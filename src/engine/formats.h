@@ -1,5 +1,7 @@
 #pragma once
 
+#include "translatabletext.h"
+
 #include <QStringView>
 
 #include <array>
@@ -41,7 +43,7 @@ struct FormatPreset {
 };
 
 struct FormatInfo {
-    QStringView listText;      // entry of the output-format list
+    TranslatableText listText; // entry of the output-format list
     QStringView cliName;       // short name for sonvera-cli ("rmvb", "mobile-mp4", ...)
     FirstStageRecipe firstStage;
     QStringView encoderImage;  // first-stage encoder in data/: "conv" or "coder"
@@ -73,10 +75,14 @@ std::span<const QStringView> frameRate();
 std::span<const QStringView> videoSize();
 std::span<const QStringView> audioRate();
 std::span<const QStringView> audioBitrate();
-std::span<const QStringView> channel();
+std::span<const TranslatableText> channel(); // words: translated when shown
 } // namespace ParameterLists
 
-// The videoSize entry that keeps the source's picture size.
+// The videoSize entry that keeps the source's picture size: a value of the
+// settings and the command lines, the same in every language ...
 inline constexpr QStringView kKeepSourceSize = u"原始大小";
+// ... and how the size list shows it, in the user's language.
+inline constexpr TranslatableText kKeepSourceSizeCaption{"ParameterLists",
+                                                         QT_TRANSLATE_NOOP("ParameterLists", "原始大小")};
 
 } // namespace sonvera

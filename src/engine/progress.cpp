@@ -2,6 +2,7 @@
 
 #include "textnumber.h"
 
+#include <QCoreApplication>
 #include <QList>
 
 #include <algorithm>
@@ -75,11 +76,13 @@ std::optional<ProgressDisplay> readMencoderProgress(ProgressState &state, QStrin
     if (percent.isNull())
         return std::nullopt;
     if (percent == u"100%")
-        return fullDisplay(u"结束 100%"_s);
+        return fullDisplay(QCoreApplication::translate("Progress", "结束 100%"));
 
     // The encoder never prints a value outside 0..100; the bar could not show one.
     const double n = std::clamp(roundHalfEven(leadingNumber(percent)), 0.0, 100.0);
-    return ProgressDisplay{n / 100, u"转换中"_s + state.spinnerGlyph + u' ' + QString::number(n, 'f', 0) + u'%'};
+    //: %1 is the spinner glyph, %2 the percentage.
+    const QString caption = QCoreApplication::translate("Progress", "转换中%1 %2%");
+    return ProgressDisplay{n / 100, caption.arg(QString(state.spinnerGlyph), QString::number(n, 'f', 0))};
 }
 
 std::optional<ProgressDisplay> readFfmpegProgress(ProgressState &state, QStringView chunk)
@@ -113,10 +116,12 @@ std::optional<ProgressDisplay> readFfmpegProgress(ProgressState &state, QStringV
         const double t = roundHalfEven(leadingNumber(*field));
         const int duration = state.durationSeconds;
         if (duration == 0 || t / duration * 100 >= 100) {
-            display = fullDisplay(u"完成 100%"_s);
+            display = fullDisplay(QCoreApplication::translate("Progress", "完成 100%"));
         } else {
             const double r = std::max(0.0, t / duration);
-            display = ProgressDisplay{r, u"创建中"_s + state.spinnerGlyph + u' ' + percentText(r * 100) + u'%'};
+            //: %1 is the spinner glyph, %2 the percentage.
+            const QString caption = QCoreApplication::translate("Progress", "创建中%1 %2%");
+            display = ProgressDisplay{r, caption.arg(QString(state.spinnerGlyph), percentText(r * 100))};
         }
     }
 

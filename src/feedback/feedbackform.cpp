@@ -25,13 +25,13 @@ FeedbackForm::FeedbackForm(QWidget *parent, const QUrl &baseAddress)
     , m_sender(new FeedbackSender(this))
 {
     setObjectName(u"frmSuggest"_s);
-    setWindowTitle(u"建议和意见"_s);
+    setWindowTitle(tr("建议和意见"));
     buildUi();
     new SurfaceDrag(this);
 
-    connect(m_sender, &FeedbackSender::succeeded, this, [this] { showStatus(u"完毕."_s, false); });
+    connect(m_sender, &FeedbackSender::succeeded, this, [this] { showStatus(tr("完毕."), false); });
     connect(m_sender, &FeedbackSender::failed, this, [this](const QString &reason) {
-        showStatus(u"发送失败："_s + reason + u"。请稍后重新发送。"_s, true);
+        showStatus(tr("发送失败：%1。请稍后重新发送。").arg(reason), true);
         setSendEnabled(true);
     });
 }
@@ -51,21 +51,21 @@ void FeedbackForm::buildUi()
     titleLayout->addWidget(caption);
     titleLayout->addStretch();
 
-    auto *label1 = new QLabel(u"姓名："_s, this);
+    auto *label1 = new QLabel(tr("姓名："), this);
     label1->setObjectName(u"Label1"_s);
-    m_txtName = new QLineEdit(u"Your Name"_s, this);
+    m_txtName = new QLineEdit(tr("Your Name"), this);
     m_txtName->setObjectName(u"txtName"_s);
     m_txtName->setMaxLength(kNameMaxLength);
     label1->setBuddy(m_txtName);
 
-    auto *label2 = new QLabel(u"EMAIL："_s, this);
+    auto *label2 = new QLabel(tr("EMAIL："), this);
     label2->setObjectName(u"Label2"_s);
-    m_txtEMail = new QLineEdit(u"Email"_s, this);
+    m_txtEMail = new QLineEdit(tr("Email"), this);
     m_txtEMail->setObjectName(u"txtEMail"_s);
     m_txtEMail->setMaxLength(kEMailMaxLength);
     label2->setBuddy(m_txtEMail);
 
-    auto *label3 = new QLabel(u"留言："_s, this);
+    auto *label3 = new QLabel(tr("留言："), this);
     label3->setObjectName(u"Label3"_s);
     m_txtComment = new QPlainTextEdit(this);
     m_txtComment->setObjectName(u"txtComment"_s);
@@ -87,15 +87,15 @@ void FeedbackForm::buildUi()
 
     m_imgSend = new HotImage(u"send"_s, this);
     m_imgSend->setObjectName(u"imgSend"_s);
-    m_imgSend->setToolTip(u"发送"_s);
+    m_imgSend->setToolTip(tr("发送"));
     auto *imgBack = new HotImage(u"back"_s, this);
     imgBack->setObjectName(u"imgBack"_s);
-    imgBack->setToolTip(u"返回"_s);
+    imgBack->setToolTip(tr("返回"));
     // Beside the other two rather than on the dark title band, where the
     // pictures' colours would not stand out.
     auto *imgExit = new HotImage(u"exit"_s, this);
     imgExit->setObjectName(u"imgExit"_s);
-    imgExit->setToolTip(u"关闭"_s);
+    imgExit->setToolTip(tr("关闭"));
 
     const auto makeButton = [this](const QString &name, const QString &text) {
         auto *button = new QPushButton(text, this);
@@ -104,10 +104,10 @@ void FeedbackForm::buildUi()
         button->setAutoDefault(false);
         return button;
     };
-    m_command1 = makeButton(u"Command1"_s, u"Send"_s);
-    QPushButton *command3 = makeButton(u"Command3"_s, u"发送"_s);
-    QPushButton *command2 = makeButton(u"Command2"_s, u"Back"_s);
-    QPushButton *command4 = makeButton(u"Command4"_s, u"返回"_s);
+    m_command1 = makeButton(u"Command1"_s, tr("Send"));
+    QPushButton *command3 = makeButton(u"Command3"_s, tr("发送"));
+    QPushButton *command2 = makeButton(u"Command2"_s, tr("Back"));
+    QPushButton *command4 = makeButton(u"Command4"_s, tr("返回"));
 
     auto *fields = new QGridLayout;
     fields->setContentsMargins(16, 14, 16, 6);
@@ -161,18 +161,18 @@ void FeedbackForm::send()
     const QString email = m_txtEMail->text();
     const QString comment = m_txtComment->toPlainText();
     if (name.isEmpty()) {
-        prompt(u"您的姓名？"_s, m_txtName);
+        prompt(tr("您的姓名？"), m_txtName);
         return;
     }
     if (email.isEmpty()) {
-        prompt(u"您的Email？"_s, m_txtEMail);
+        prompt(tr("您的Email？"), m_txtEMail);
         return;
     }
     if (comment.isEmpty()) {
-        prompt(u"您的意见？"_s, m_txtComment);
+        prompt(tr("您的意见？"), m_txtComment);
         return;
     }
-    showStatus(u"正在发送..."_s, false);
+    showStatus(tr("正在发送..."), false);
     setSendEnabled(false);
     m_sender->send(feedbackRequestUrl(m_baseAddress, name, email, comment));
 }

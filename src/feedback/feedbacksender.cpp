@@ -88,7 +88,7 @@ void FeedbackSender::onFinished()
 QString FeedbackSender::failureReason() const
 {
     if (m_timedOut) {
-        return u"服务器在 %1 秒内没有回应"_s.arg(
+        return tr("服务器在 %1 秒内没有回应").arg(
             QString::number(static_cast<double>(m_timeout.count()) / 1000.0));
     }
 
@@ -98,28 +98,28 @@ QString FeedbackSender::failureReason() const
     // redirect that was not followed.
     if (status != 0 && (status < 200 || status > 299)) {
         const QString phrase = m_reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString();
-        return QString(u"服务器返回 %1 "_s.arg(status) + phrase).trimmed();
+        return tr("服务器返回 %1 %2").arg(QString::number(status), phrase).trimmed();
     }
 
     switch (m_reply->error()) {
     case QNetworkReply::NoError:
         return {};
     case QNetworkReply::ConnectionRefusedError:
-        return u"服务器拒绝连接"_s;
+        return tr("服务器拒绝连接");
     case QNetworkReply::HostNotFoundError:
-        return u"找不到服务器 "_s + m_reply->url().host();
+        return tr("找不到服务器 %1").arg(m_reply->url().host());
     case QNetworkReply::TimeoutError:
-        return u"连接超时"_s;
+        return tr("连接超时");
     case QNetworkReply::RemoteHostClosedError:
-        return u"服务器中断了连接"_s;
+        return tr("服务器中断了连接");
     case QNetworkReply::SslHandshakeFailedError:
-        return u"无法建立安全连接"_s;
+        return tr("无法建立安全连接");
     case QNetworkReply::NetworkSessionFailedError:
     case QNetworkReply::TemporaryNetworkFailureError:
-        return u"网络不可用"_s;
+        return tr("网络不可用");
     default:
         // Qt's own wording is the most precise thing we have for the rest.
-        return u"网络错误（"_s + m_reply->errorString() + u"）"_s;
+        return tr("网络错误（%1）").arg(m_reply->errorString());
     }
 }
 

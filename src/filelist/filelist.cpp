@@ -12,11 +12,11 @@ QString statusText(const FileListRow &row)
 {
     switch (row.status) {
     case FileListRow::Status::Waiting:
-        return u"等待"_s;
+        return FileList::tr("等待");
     case FileListRow::Status::Converting:
-        return row.progress.isEmpty() ? u"转换中"_s : row.progress;
+        return row.progress.isEmpty() ? FileList::tr("转换中") : row.progress;
     case FileListRow::Status::Failed:
-        return u"失败"_s;
+        return FileList::tr("失败");
     }
     return {};
 }
@@ -151,7 +151,7 @@ void FileList::setFailed(quint64 id, const QString &reason)
     FileListRow &row = m_rows[static_cast<std::size_t>(index)];
     row.status = FileListRow::Status::Failed;
     row.progress.clear();
-    row.failureReason = reason.trimmed().isEmpty() ? u"未知错误"_s : reason;
+    row.failureReason = reason.trimmed().isEmpty() ? tr("未知错误") : reason;
     updateRow(index);
 }
 
@@ -215,11 +215,11 @@ QVariant FileList::headerData(int section, Qt::Orientation orientation, int role
         return {};
     switch (section) {
     case FileNameColumn:
-        return u"文件名"_s;
+        return tr("文件名");
     case FormatColumn:
-        return u"格式"_s;
+        return tr("格式");
     case StatusColumn:
-        return u"状态"_s;
+        return tr("状态");
     default:
         return {};
     }

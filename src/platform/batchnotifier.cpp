@@ -31,9 +31,9 @@ BatchNotifier::BatchNotifier(const QDBusConnection &connection, QObject *parent)
 
 QString BatchNotifier::bodyText(int converted, int failed)
 {
-    QString text = QString::number(converted) + u" 个文件转换成功"_s;
+    QString text = tr("%n 个文件转换成功", nullptr, converted);
     if (failed > 0)
-        text += u"，"_s + QString::number(failed) + u" 个失败"_s;
+        text += tr("，%n 个失败", nullptr, failed);
     return text;
 }
 
@@ -43,8 +43,8 @@ void BatchNotifier::notifyBatchFinished(int converted, int failed, const QString
         return;
     QDBusMessage call = QDBusMessage::createMethodCall(kService, kPath, kInterface, u"Notify"_s);
     const QVariantMap hints{{u"desktop-entry"_s, kDesktopId}, {u"category"_s, u"transfer.complete"_s}};
-    call << u"Sonvera"_s << m_shownId << kDesktopId << u"转换完成"_s << bodyText(converted, failed)
-         << QStringList{kDefaultAction, u"打开输出文件夹"_s} << hints << -1;
+    call << u"Sonvera"_s << m_shownId << kDesktopId << tr("转换完成") << bodyText(converted, failed)
+         << QStringList{kDefaultAction, tr("打开输出文件夹")} << hints << -1;
 
     auto *watcher = new QDBusPendingCallWatcher(m_service.connection().asyncCall(call), this);
     ++m_pendingCalls;

@@ -19,7 +19,7 @@ void PowerAction::run(AfterBatchAction action)
     if (action == AfterBatchAction::None)
         return;
     if (!m_logind.busAvailable()) {
-        fail(action, u"系统总线不可用"_s);
+        fail(action, tr("系统总线不可用"));
         return;
     }
     const QString method = action == AfterBatchAction::PowerOff ? u"PowerOff"_s : u"Suspend"_s;
@@ -35,16 +35,16 @@ void PowerAction::run(AfterBatchAction action)
             return;
         }
         m_logind.reportFailure(reply.error());
-        fail(action, BusService::meansMissing(reply.error()) ? u"找不到系统的电源管理服务 (logind)"_s
-                                                             : u"系统拒绝了请求："_s + reply.error().message());
+        fail(action, BusService::meansMissing(reply.error()) ? tr("找不到系统的电源管理服务 (logind)")
+                                                             : tr("系统拒绝了请求：%1").arg(reply.error().message()));
     });
 }
 
 void PowerAction::fail(AfterBatchAction action, const QString &why)
 {
     Q_EMIT failed(action == AfterBatchAction::PowerOff
-                      ? u"没能自动关机（"_s + why + u"）。转换好的文件都已保存，请手动关机。"_s
-                      : u"没能让电脑睡眠（"_s + why + u"）。转换好的文件都已保存，请手动让电脑睡眠。"_s);
+                      ? tr("没能自动关机（%1）。转换好的文件都已保存，请手动关机。").arg(why)
+                      : tr("没能让电脑睡眠（%1）。转换好的文件都已保存，请手动让电脑睡眠。").arg(why));
 }
 
 } // namespace sonvera

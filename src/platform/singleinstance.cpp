@@ -53,7 +53,7 @@ QString SingleInstance::forward(const QByteArrayList &paths) const
     QLocalSocket socket;
     socket.connectToServer(m_socketPath);
     if (!socket.waitForConnected(kWaitMs))
-        return u"cannot reach the running copy at "_s + m_socketPath + u": "_s + socket.errorString();
+        return tr("无法连接正在运行的程序（%1）：%2").arg(m_socketPath, socket.errorString());
     QByteArray message;
     QDataStream out(&message, QIODevice::WriteOnly);
     out << kMagic << paths;
@@ -61,12 +61,12 @@ QString SingleInstance::forward(const QByteArrayList &paths) const
     // The first copy answers once it holds every path.
     while (socket.bytesAvailable() == 0) {
         if (!socket.waitForReadyRead(kWaitMs))
-            return u"the running copy did not confirm it received the files: "_s + socket.errorString();
+            return tr("正在运行的程序没有确认收到文件：%1").arg(socket.errorString());
     }
     char answer = 0;
     socket.getChar(&answer);
     socket.disconnectFromServer();
-    return answer == kReceived ? QString() : u"the running copy gave an unexpected answer"_s;
+    return answer == kReceived ? QString() : tr("正在运行的程序给出了意外的回答");
 }
 
 void SingleInstance::onNewConnection()

@@ -25,7 +25,7 @@ void SleepInhibitor::acquire()
 
     QDBusMessage call = QDBusMessage::createMethodCall(m_logind.service(), u"/org/freedesktop/login1"_s,
                                                       u"org.freedesktop.login1.Manager"_s, u"Inhibit"_s);
-    call << u"sleep:idle"_s << u"Sonvera"_s << u"正在转换视频"_s << u"block"_s;
+    call << u"sleep:idle"_s << u"Sonvera"_s << tr("正在转换视频") << u"block"_s;
     m_pending = true;
     auto *watcher = new QDBusPendingCallWatcher(m_logind.connection().asyncCall(call), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher *w) {

@@ -1,5 +1,6 @@
 #include "cutoption.h"
 
+#include <QCoreApplication>
 #include <QStringList>
 
 #include <limits>
@@ -57,13 +58,14 @@ std::optional<ClipRange> parseCutOption(const QString &text, QString *error)
 
     const QList<QStringView> sides = QStringView(text).split(u'-');
     if (sides.size() != 2)
-        return fail(u"--cut takes START-END, for example 30-95 or 0:30-1:35"_s);
+        return fail(QCoreApplication::translate("sonvera::CutOption", "--cut 的值是 START-END，例如 30-95 或 0:30-1:35"));
     const std::optional<qint64> start = parseTime(sides[0]);
     const std::optional<qint64> end = parseTime(sides[1]);
     if (!start || !end)
-        return fail(u"--cut: each time is whole seconds, m:ss or h:mm:ss (for example 95, 1:35, 0:01:35)"_s);
+        return fail(QCoreApplication::translate(
+            "sonvera::CutOption", "--cut：时间写作整秒数、m:ss 或 h:mm:ss（例如 95、1:35、0:01:35）"));
     if (*end <= *start)
-        return fail(u"--cut: the end time must lie after the start time"_s);
+        return fail(QCoreApplication::translate("sonvera::CutOption", "--cut：结束时间必须晚于开始时间"));
     return ClipRange{static_cast<int>(*start), static_cast<int>(*end)};
 }
 

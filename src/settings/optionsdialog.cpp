@@ -81,7 +81,7 @@ OptionsDialog::OptionsDialog(AppOptions &options, SaveOptionsFn save, QWidget *p
     , m_savePreferences(std::move(savePreferences))
 {
     setObjectName(u"frmOptions"_s);
-    setWindowTitle(u"选项设置"_s);
+    setWindowTitle(tr("选项设置"));
     setAttribute(Qt::WA_TranslucentBackground); // the surface paints the rounded frame
     buildControls();
     new SurfaceDrag(this);
@@ -114,7 +114,7 @@ void OptionsDialog::buildControls()
     titleBand->setObjectName(u"titleBand"_s);
     m_imgExit = new HotImage(u"exit"_s, titleBar);
     m_imgExit->setObjectName(u"imgExit"_s);
-    m_imgExit->setToolTip(u"关闭"_s);
+    m_imgExit->setToolTip(tr("关闭"));
     m_imgExit->setFixedSize(24, 24);
     auto *titleRow = new QHBoxLayout(titleBar);
     titleRow->setContentsMargins(0, 0, 6, 0);
@@ -122,15 +122,15 @@ void OptionsDialog::buildControls()
     titleRow->addStretch();
     titleRow->addWidget(m_imgExit);
 
-    auto *soundLabel = new QLabel(u"转换完毕声音提示"_s, surface);
+    auto *soundLabel = new QLabel(tr("转换完毕声音提示"), surface);
     soundLabel->setObjectName(u"lblSR"_s);
     m_cmbSR = new QComboBox(surface);
     m_cmbSR->setObjectName(u"cmbSR"_s);
-    m_cmbSR->addItems({u"ON"_s, u"OFF"_s});
-    m_cmbSR->setToolTip(u"MP3 Audio Bitrate"_s);
+    m_cmbSR->addItems({tr("ON"), tr("OFF")});
+    m_cmbSR->setToolTip(tr("MP3 Audio Bitrate"));
     m_cmbSR->setCurrentIndex(-1);
 
-    m_chkMC = new QCheckBox(u"Music Cutter"_s, surface);
+    m_chkMC = new QCheckBox(tr("Music Cutter"), surface);
     m_chkMC->setObjectName(u"chkMC"_s);
 
     static constexpr std::array<const char16_t *, FieldCount> kNames{u"txtFromH", u"txtFromM", u"txtFromS",
@@ -140,13 +140,13 @@ void OptionsDialog::buildControls()
     // The clip range: 开始 and 结束 rows under 时 / 分 / 秒 columns.
     auto *range = new QGridLayout;
     range->setHorizontalSpacing(6);
-    const std::array<QString, 3> units{u"时"_s, u"分"_s, u"秒"_s};
+    const std::array<QString, 3> units{tr("时"), tr("分"), tr("秒")};
     for (int column = 0; column < 3; ++column) {
         auto *unit = new QLabel(units[static_cast<std::size_t>(column)], surface);
         unit->setAlignment(Qt::AlignCenter);
         range->addWidget(unit, 0, column + 1);
     }
-    const std::array<QString, 2> ends{u"开始"_s, u"结束"_s};
+    const std::array<QString, 2> ends{tr("开始"), tr("结束")};
     for (int row = 0; row < 2; ++row) {
         auto *end = new QLabel(ends[static_cast<std::size_t>(row)], surface);
         range->addWidget(end, row + 1, 0);
@@ -157,20 +157,20 @@ void OptionsDialog::buildControls()
         }
     }
     range->setColumnStretch(4, 1);
-    auto *mp3Only = new QLabel(u"截取范围只用于 MP3 格式。"_s, surface);
+    auto *mp3Only = new QLabel(tr("截取范围只用于 MP3 格式。"), surface);
     mp3Only->setObjectName(u"lblMp3Only"_s);
     mp3Only->setWordWrap(true);
 
     m_imgOK = new HotImage(u"ok"_s, surface);
     m_imgOK->setObjectName(u"imgOK"_s);
-    m_imgOK->setToolTip(u"确定"_s);
-    m_command1 = new QPushButton(u"确定"_s, surface);
+    m_imgOK->setToolTip(tr("确定"));
+    m_command1 = new QPushButton(tr("确定"), surface);
     m_command1->setObjectName(u"Command1"_s);
     m_command1->setDefault(true);
     m_imgBack = new HotImage(u"back"_s, surface);
     m_imgBack->setObjectName(u"imgBack"_s);
-    m_imgBack->setToolTip(u"返回"_s);
-    m_command2 = new QPushButton(u"返回"_s, surface);
+    m_imgBack->setToolTip(tr("返回"));
+    m_command2 = new QPushButton(tr("返回"), surface);
     m_command2->setObjectName(u"Command2"_s);
     m_command2->setAutoDefault(false);
     auto *buttons = new QHBoxLayout;
@@ -191,24 +191,37 @@ void OptionsDialog::buildControls()
     if (m_preferences) {
         m_cmbJobs = new QComboBox(surface);
         m_cmbJobs->setObjectName(u"cmbJobs"_s);
-        m_cmbJobs->addItem(u"自动"_s, 0);
+        m_cmbJobs->addItem(tr("自动"), 0);
         const int cores = std::max(QThread::idealThreadCount(), 1);
         for (int n = 1; n <= cores; ++n)
             m_cmbJobs->addItem(QString::number(n), n);
         m_cmbAfter = new QComboBox(surface);
         m_cmbAfter->setObjectName(u"cmbAfter"_s);
-        m_cmbAfter->addItem(u"无"_s, int(AfterBatchAction::None));
-        m_cmbAfter->addItem(u"关机"_s, int(AfterBatchAction::PowerOff));
-        m_cmbAfter->addItem(u"睡眠"_s, int(AfterBatchAction::Suspend));
+        m_cmbAfter->addItem(tr("无"), int(AfterBatchAction::None));
+        m_cmbAfter->addItem(tr("关机"), int(AfterBatchAction::PowerOff));
+        m_cmbAfter->addItem(tr("睡眠"), int(AfterBatchAction::Suspend));
+        m_cmbLanguage = new QComboBox(surface);
+        m_cmbLanguage->setObjectName(u"cmbLanguage"_s);
+        m_cmbLanguage->addItem(tr("自动"), int(LanguageOption::Automatic));
+        m_cmbLanguage->addItem(tr("中文"), int(LanguageOption::Chinese));
+        m_cmbLanguage->addItem(u"English"_s, int(LanguageOption::English));
         auto *more = new QGridLayout;
-        auto *jobsLabel = new QLabel(u"同时转换的文件数"_s, surface);
+        auto *jobsLabel = new QLabel(tr("同时转换的文件数"), surface);
         jobsLabel->setBuddy(m_cmbJobs);
-        auto *afterLabel = new QLabel(u"转换完成后"_s, surface);
+        auto *afterLabel = new QLabel(tr("转换完成后"), surface);
         afterLabel->setBuddy(m_cmbAfter);
         more->addWidget(jobsLabel, 0, 0);
         more->addWidget(m_cmbJobs, 0, 1);
         more->addWidget(afterLabel, 1, 0);
         more->addWidget(m_cmbAfter, 1, 1);
+        auto *languageLabel = new QLabel(tr("界面语言"), surface);
+        languageLabel->setBuddy(m_cmbLanguage);
+        // The window is built in one language; another takes a new start.
+        auto *restartNote = new QLabel(tr("重新启动后生效"), surface);
+        restartNote->setObjectName(u"lblRestartNote"_s);
+        more->addWidget(languageLabel, 2, 0);
+        more->addWidget(m_cmbLanguage, 2, 1);
+        more->addWidget(restartNote, 3, 1);
         more->setColumnStretch(1, 1);
         body->addSpacing(4);
         body->addLayout(more);
@@ -241,6 +254,7 @@ void OptionsDialog::fillFromOptions()
         const int jobs = std::min(m_preferences->parallelJobs, m_cmbJobs->count() - 1);
         m_cmbJobs->setCurrentIndex(m_cmbJobs->findData(jobs));
         m_cmbAfter->setCurrentIndex(m_cmbAfter->findData(int(m_preferences->afterBatch)));
+        m_cmbLanguage->setCurrentIndex(m_cmbLanguage->findData(int(m_preferences->language)));
     }
 
     m_chkMC->setChecked(m_options.cutterEnabled == 1);
@@ -279,17 +293,17 @@ void OptionsDialog::warn(QLineEdit *field, const QString &text, const QString &t
 
 void OptionsDialog::confirm()
 {
-    const QString minutes = u"分钟必须小于60"_s;
-    const QString seconds = u"秒必须小于60"_s;
+    const QString minutes = tr("分钟必须小于60");
+    const QString seconds = tr("秒必须小于60");
     const struct {
         Field field;
         const QString &text;
         QString title;
     } checks[] = {
-        {FromM, minutes, u"分钟"_s},
-        {ToM, minutes, u"分钟"_s},
-        {FromS, seconds, u"秒"_s},
-        {ToS, seconds, u"秒"_s},
+        {FromM, minutes, tr("分钟")},
+        {ToM, minutes, tr("分钟")},
+        {FromS, seconds, tr("秒")},
+        {ToS, seconds, tr("秒")},
     };
     for (const auto &check : checks) {
         if (number(check.field) > 59) {
@@ -318,6 +332,7 @@ void OptionsDialog::confirm()
     if (m_preferences) {
         m_preferences->parallelJobs = m_cmbJobs->currentData().toInt();
         m_preferences->afterBatch = static_cast<AfterBatchAction>(m_cmbAfter->currentData().toInt());
+        m_preferences->language = static_cast<LanguageOption>(m_cmbLanguage->currentData().toInt());
         if (m_savePreferences)
             m_savePreferences(*m_preferences);
     }

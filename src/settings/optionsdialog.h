@@ -20,8 +20,9 @@ class HotImage;
 // The options dialog: whether a sound plays when a batch has finished, the
 // "Music Cutter" clip range for MP3 (start and end in hours, minutes and
 // seconds, with a switch), and, when it is given preferences, how many files
-// convert at once (同时转换的文件数) and what happens when a batch is done
-// (转换完成后). It is built from `options` each time it opens; OK checks the
+// convert at once (同时转换的文件数), what happens when a batch is done
+// (转换完成后) and the language of the window (界面语言, from the next
+// start). It is built from `options` each time it opens; OK checks the
 // minutes and seconds, writes the result into `options` (and the
 // preferences) and calls the savers (options.ini, preferences.ini); Back,
 // the exit image and Escape leave everything untouched.
@@ -66,6 +67,7 @@ private:
     SavePreferencesFn m_savePreferences;
     QComboBox *m_cmbJobs = nullptr;  // 自动, 1 ... the cores
     QComboBox *m_cmbAfter = nullptr; // 无, 关机, 睡眠
+    QComboBox *m_cmbLanguage = nullptr; // 自动, 中文, English
 
     QComboBox *m_cmbSR = nullptr;
     QCheckBox *m_chkMC = nullptr;

@@ -14,6 +14,7 @@ namespace sonvera {
 namespace {
 const QString kJobs = u"conversion/parallelJobs"_s;
 const QString kAfterBatch = u"conversion/afterBatch"_s;
+const QString kLanguage = u"interface/language"_s;
 constexpr int kMostJobs = 64;
 
 QString afterBatchName(AfterBatchAction action)
@@ -24,6 +25,16 @@ QString afterBatchName(AfterBatchAction action)
     case AfterBatchAction::None: break;
     }
     return u"none"_s;
+}
+
+QString languageName(LanguageOption option)
+{
+    switch (option) {
+    case LanguageOption::Chinese: return u"zh"_s;
+    case LanguageOption::English: return u"en"_s;
+    case LanguageOption::Automatic: break;
+    }
+    return u"auto"_s;
 }
 } // namespace
 
@@ -50,6 +61,11 @@ Preferences Preferences::load(const QString &settingsFolder)
         if (after == afterBatchName(action))
             preferences.afterBatch = action;
     }
+    const QString language = file.value(kLanguage).toString();
+    for (LanguageOption option : {LanguageOption::Chinese, LanguageOption::English}) {
+        if (language == languageName(option))
+            preferences.language = option;
+    }
     return preferences;
 }
 
@@ -58,6 +74,7 @@ bool Preferences::save(const QString &settingsFolder) const
     QSettings file(pathIn(settingsFolder), QSettings::IniFormat);
     file.setValue(kJobs, parallelJobs);
     file.setValue(kAfterBatch, afterBatchName(afterBatch));
+    file.setValue(kLanguage, languageName(language));
     file.sync();
     if (file.status() != QSettings::NoError) {
         qCWarning(lcSettings) << "cannot write" << pathIn(settingsFolder);

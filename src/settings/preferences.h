@@ -1,6 +1,7 @@
 #pragma once
 
 #include "afterbatchaction.h"
+#include "uilanguage.h"
 
 #include <QString>
 
@@ -12,6 +13,7 @@ namespace sonvera {
 struct Preferences {
     int parallelJobs = 1; // files converted at once; 0: as many as the computer has cores
     AfterBatchAction afterBatch = AfterBatchAction::None;
+    LanguageOption language = LanguageOption::Automatic; // 界面语言; applies at the next start
 
     // The number of files to convert at once: parallelJobs, 0 meaning the
     // computer's cores.

@@ -5,9 +5,11 @@
 #include "desktop.h"
 #include "desktopbatchsession.h"
 #include "mainwindow.h"
+#include "preferences.h"
 #include "settingsstore.h"
 #include "singleinstance.h"
 #include "stopsignals.h"
+#include "uilanguage.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -54,12 +56,23 @@ int runApplication(int argc, char *argv[], const std::function<void(MainWindow &
     // close during a batch first waits for its encoder to stop.
     QApplication::setQuitOnLastWindowClosed(false);
 
+    // The language first: every text is looked up when it is set. The
+    // option lives beside the other settings of this copy.
+    const QString programFolder = QCoreApplication::applicationDirPath();
+    const SettingsLocation location = locateSettings(programFolder);
+    const UiLanguage language =
+        chooseUiLanguage(LanguageEnvironment::current(), Preferences::load(location.settingsFolder).language);
+    installTranslations(language);
+
     QCommandLineParser parser;
-    parser.setApplicationDescription(u"Sonvera, the batch media converter."_s);
+    parser.setApplicationDescription(
+        QCoreApplication::translate("sonvera::Application", "Sonvera，批量视频转换工具。"));
     parser.addHelpOption();
     parser.addVersionOption();
-    parser.addPositionalArgument(u"FILE|FOLDER"_s, u"Files to add to the list; folders are searched for .flv files."_s,
-                                 u"[FILE|FOLDER...]"_s);
+    parser.addPositionalArgument(
+        u"FILE|FOLDER"_s,
+        QCoreApplication::translate("sonvera::Application", "要加入列表的文件；文件夹会被搜索其中的 .flv 文件。"),
+        u"[FILE|FOLDER...]"_s);
     // Writes a picture of the window and ends: for the README's screenshot.
     QCommandLineOption screenshot(u"screenshot"_s, u"Save a picture of the window to FILE and quit."_s, u"FILE"_s);
     screenshot.setFlags(QCommandLineOption::HiddenFromHelp);
@@ -73,21 +86,23 @@ int runApplication(int argc, char *argv[], const std::function<void(MainWindow &
         const QString failure = instance.forward(paths);
         if (failure.isEmpty())
             return 0;
-        std::fprintf(stderr,
-                     "sonvera: another copy of Sonvera is running, but it did not take the files: %s\n"
-                     "Close the other copy (or end it: pkill -x sonvera) and start Sonvera again.\n",
-                     qPrintable(failure));
+        const QString message =
+            QCoreApplication::translate("sonvera::Application",
+                                        "sonvera: 另一个 Sonvera 正在运行，但它没有接收这些文件：%1\n"
+                                        "请关闭另一个 Sonvera（或者结束它：pkill -x sonvera），然后重新启动 Sonvera。\n")
+                .arg(failure);
+        std::fputs(message.toLocal8Bit().constData(), stderr);
         return 1;
     }
 
     applySkin(app);
 
-    const QString programFolder = QCoreApplication::applicationDirPath();
     const std::unique_ptr<Desktop> desktop = makeSystemDesktop();
     ShellContext context;
     context.programFolder = programFolder;
     context.workFolder = prepareWorkFolder(defaultWorkFolderPath());
-    context.location = locateSettings(programFolder);
+    context.location = location;
+    context.language = language;
     context.desktop = desktop.get();
     // The desktop's buses are reached now, before any batch, so that no call
     // during a batch waits for a connection.
@@ -114,6 +129,9 @@ int runApplication(int argc, char *argv[], const std::function<void(MainWindow &
         const QString file = parser.value(screenshot);
         QTimer::singleShot(1000, &window, [&window, file] {
             const bool saved = window.grab().save(file);
+            // Closed as a user would close it, so the journal of its list
+            // goes too and the next start asks nothing.
+            window.close();
             QCoreApplication::exit(saved ? 0 : 1);
         });
     }

@@ -94,6 +94,11 @@ MainWindow::MainWindow(const ShellContext &context, QWidget *parent)
 
 MainWindow::~MainWindow() = default;
 
+QString MainWindow::dropHintText()
+{
+    return tr("拖拽文件到这里开始转换");
+}
+
 QTreeView *MainWindow::listView() const
 {
     return m_lv;
@@ -168,9 +173,9 @@ QWidget *MainWindow::buildTitleBar()
     row->addWidget(title);
     row->addStretch(1);
 
-    m_imgHelp = hotImage(u"help"_s, u"imgHelp"_s, u"Help & Tutorial"_s, bar, 26);
-    m_imgMin = hotImage(u"min"_s, u"imgMin"_s, u"Minimize Window"_s, bar, 26);
-    m_imgExit = hotImage(u"exit"_s, u"imgExit"_s, u"Exit"_s, bar, 26);
+    m_imgHelp = hotImage(u"help"_s, u"imgHelp"_s, tr("Help & Tutorial"), bar, 26);
+    m_imgMin = hotImage(u"min"_s, u"imgMin"_s, tr("Minimize Window"), bar, 26);
+    m_imgExit = hotImage(u"exit"_s, u"imgExit"_s, tr("Exit"), bar, 26);
     for (HotImage *image : {m_imgHelp, m_imgMin, m_imgExit}) {
         image->setNormalColours(ChromePalette::kOnDark);
         row->addWidget(image);
@@ -198,11 +203,11 @@ QWidget *MainWindow::buildToolbars()
         QString icon;
         QString toolTip;
     };
-    const std::array<Command, 5> commands{{{0, u"添加文件"_s, u"add"_s, u"Add a File"_s},
-                                           {1, u"添加文件夹"_s, u"addfolder"_s, u"Add Files from a Folder"_s},
-                                           {2, u"移除文件"_s, u"remove"_s, u"Remove File(s) from List"_s},
-                                           {4, u"提示设置"_s, u"options"_s, QString()},
-                                           {5, u"退出程序"_s, u"exit"_s, u"Exit"_s}}};
+    const std::array<Command, 5> commands{{{0, tr("添加文件"), u"add"_s, tr("Add a File")},
+                                           {1, tr("添加文件夹"), u"addfolder"_s, tr("Add Files from a Folder")},
+                                           {2, tr("移除文件"), u"remove"_s, tr("Remove File(s) from List")},
+                                           {4, tr("提示设置"), u"options"_s, QString()},
+                                           {5, tr("退出程序"), u"exit"_s, tr("Exit")}}};
     for (const Command &command : commands) {
         auto *button = new QToolButton(strip);
         button->setObjectName(u"CmdToolsBar"_s + QString::number(command.index));
@@ -225,12 +230,12 @@ QWidget *MainWindow::buildToolbars()
         QString icon;
         QString toolTip;
     };
-    const std::array<Slot, 6> slots{{{0, u"add"_s, u"添加文件"_s},
-                                     {6, u"addfolder"_s, u"添加文件夹"_s},
-                                     {1, u"remove"_s, u"移除文件"_s},
-                                     {2, u"options"_s, u"提示设置"_s},
-                                     {3, u"help"_s, u"帮助"_s},
-                                     {4, u"exit"_s, u"退出程序"_s}}};
+    const std::array<Slot, 6> slots{{{0, u"add"_s, tr("添加文件")},
+                                     {6, u"addfolder"_s, tr("添加文件夹")},
+                                     {1, u"remove"_s, tr("移除文件")},
+                                     {2, u"options"_s, tr("提示设置")},
+                                     {3, u"help"_s, tr("帮助")},
+                                     {4, u"exit"_s, tr("退出程序")}}};
     for (const Slot &s : slots) {
         HotImage *image = hotImage(s.icon, u"imgToolbar"_s + QString::number(s.slot), s.toolTip, strip, 26);
         connect(image, &HotImage::pressed, this, [this] {
@@ -279,7 +284,7 @@ QWidget *MainWindow::buildListArea()
     hintPicture->load(chromeSvg(u"drop"_s, ChromePalette::kNormal));
     hintPicture->setFixedSize(56, 56);
     hintLayout->addWidget(hintPicture, 0, Qt::AlignHCenter);
-    m_lblText = new QLabel(u"拖拽文件到这里开始转换"_s, hint);
+    m_lblText = new QLabel(dropHintText(), hint);
     m_lblText->setObjectName(u"lblText"_s);
     m_lblText->setAlignment(Qt::AlignCenter);
     hintLayout->addWidget(m_lblText);
@@ -291,13 +296,13 @@ QWidget *MainWindow::buildListArea()
     hint->setVisible(m_list.hintVisible());
     connect(&m_list, &FileList::hintVisibleChanged, hint, &QWidget::setVisible);
 
-    m_imgAdd = hotImage(u"add"_s, u"imgAdd"_s, u"Add a new file to file list"_s, area);
-    m_imgRemove = hotImage(u"remove"_s, u"imgRemove"_s, u"Remove a file from file list"_s, area);
+    m_imgAdd = hotImage(u"add"_s, u"imgAdd"_s, tr("Add a new file to file list"), area);
+    m_imgRemove = hotImage(u"remove"_s, u"imgRemove"_s, tr("Remove a file from file list"), area);
     connect(m_imgAdd, &HotImage::clicked, m_actions[WindowCommand::AddFile], &QAction::trigger);
     connect(m_imgRemove, &HotImage::clicked, m_actions[WindowCommand::RemoveSelected], &QAction::trigger);
     m_picDrag = new DropZone(area);
     m_picDrag->setObjectName(u"picDrag"_s);
-    m_picDrag->setToolTip(u"Drag media files onto this DropZone"_s);
+    m_picDrag->setToolTip(tr("Drag media files onto this DropZone"));
     m_picDrag->setFixedHeight(30);
     m_picDrag->setCursor(Qt::PointingHandCursor);
     auto *dropRow = new QHBoxLayout(m_picDrag);
@@ -326,19 +331,19 @@ QWidget *MainWindow::buildStartRow()
     auto *layout = new QHBoxLayout(row);
     layout->setContentsMargins(12, 0, 12, 0);
     layout->setSpacing(8);
-    m_imgStart = hotImage(u"start"_s, u"imgStart"_s, u"Start Converting"_s, row, 36);
-    m_command3 = new QPushButton(u"立刻开始转换！"_s, row);
+    m_imgStart = hotImage(u"start"_s, u"imgStart"_s, tr("Start Converting"), row, 36);
+    m_command3 = new QPushButton(tr("立刻开始转换！"), row);
     m_command3->setObjectName(u"Command3"_s);
-    m_imgConvert = hotImage(u"convert"_s, u"imgConvert"_s, u"Start Converting"_s, row, 30);
-    m_cmdStop = new QPushButton(u"停止"_s, row);
+    m_imgConvert = hotImage(u"convert"_s, u"imgConvert"_s, tr("Start Converting"), row, 30);
+    m_cmdStop = new QPushButton(tr("停止"), row);
     m_cmdStop->setObjectName(u"cmdStop"_s);
-    m_cmdStop->setToolTip(u"Stop Converting"_s);
+    m_cmdStop->setToolTip(tr("Stop Converting"));
     m_cmdStop->setEnabled(false);
     m_lblStatus = new QLabel(row);
     m_lblStatus->setObjectName(u"lblStatus"_s);
-    m_lblFeed = new LinkLabel(u"意见反馈"_s, row);
+    m_lblFeed = new LinkLabel(tr("意见反馈"), row);
     m_lblFeed->setObjectName(u"lblFeed"_s);
-    m_lblFeed->setToolTip(u"Send us your suggestion or question"_s);
+    m_lblFeed->setToolTip(tr("Send us your suggestion or question"));
     m_lblWeb = new LinkLabel(u"Sonvera "_s, row);
     m_lblWeb->setObjectName(u"lblWeb"_s);
     m_lblWeb->setToolTip(kHomePage.toString());

@@ -10,6 +10,7 @@
 #include "foldersearch.h"
 #include "preferences.h"
 #include "settingsstore.h"
+#include "uilanguage.h"
 #include "windowactions.h"
 
 #include <QMessageBox>
@@ -49,6 +50,7 @@ struct ShellContext {
     // Not owned; nullptr: the desktop hears nothing of the batches (no
     // notification, launcher progress, sleep inhibitor or after-batch action).
     DesktopBatchSession *session = nullptr;
+    UiLanguage language = UiLanguage::Chinese; // of the texts; chooses the user guide
 };
 
 // The main window: the file list, the parameter panel, the progress display
@@ -148,6 +150,7 @@ private:
     void showMessage(int icon, const QString &title, const QString &text);
     void showStatus(const QString &text);
     void removeTemporaryFiles();
+    static QString dropHintText();
     // The context's dialogs, else Qt's.
     DialogBackend &dialogs() const;
 

@@ -30,6 +30,18 @@ void showText(QComboBox *list, const QString &text)
     list->setEditText(text);
 }
 
+// How the size list shows a size: the keep-source entry in the user's language.
+QString shownSize(QStringView size)
+{
+    return size == kKeepSourceSize ? kKeepSourceSizeCaption.toString() : size.toString();
+}
+
+// The size a text of the size list stands for.
+QString sizeOf(const QString &shown)
+{
+    return shown == kKeepSourceSizeCaption.toString() ? kKeepSourceSize.toString() : shown;
+}
+
 QLabel *captionFor(const QString &text, QWidget *buddy)
 {
     auto *label = new QLabel(text);
@@ -46,31 +58,33 @@ ParameterPanel::ParameterPanel(ConversionSettings &settings, QWidget *parent)
 {
     setObjectName(u"panel"_s);
     setAttribute(Qt::WA_StyledBackground);
-    m_cmbOF = makeList("cmbOF", u"Output Format", false);
+    m_cmbOF = makeList("cmbOF", tr("Output Format"), false);
     for (const FormatInfo &format : formatCatalogue())
         m_cmbOF->addItem(format.listText.toString());
-    m_cmbVB = makeList("cmbVB", u"Size", true);
+    m_cmbVB = makeList("cmbVB", tr("Size"), true);
     fill(m_cmbVB, ParameterLists::videoBitrate());
-    m_cmbF = makeList("cmbF", u"Size", true);
+    m_cmbF = makeList("cmbF", tr("Size"), true);
     fill(m_cmbF, ParameterLists::frameRate());
-    m_cmbS = makeList("cmbS", u"Size", true);
-    fill(m_cmbS, ParameterLists::videoSize());
-    m_cmbR = makeList("cmbR", u"Audio Rate", true);
+    m_cmbS = makeList("cmbS", tr("Size"), true);
+    for (QStringView size : ParameterLists::videoSize())
+        m_cmbS->addItem(shownSize(size));
+    m_cmbR = makeList("cmbR", tr("Audio Rate"), true);
     fill(m_cmbR, ParameterLists::audioRate());
-    m_cmbBR = makeList("cmbBR", u"Audio Bitrate", true);
+    m_cmbBR = makeList("cmbBR", tr("Audio Bitrate"), true);
     fill(m_cmbBR, ParameterLists::audioBitrate());
-    m_cmbChannel = makeList("cmbChannel", u"Channel(Stereo or Mono)", false);
-    fill(m_cmbChannel, ParameterLists::channel());
+    m_cmbChannel = makeList("cmbChannel", tr("Channel(Stereo or Mono)"), false);
+    for (const TranslatableText &channel : ParameterLists::channel())
+        m_cmbChannel->addItem(channel.toString());
 
     m_txtPath = new QLineEdit(this);
     m_txtPath->setObjectName(u"txtPath"_s);
-    m_txtPath->setToolTip(u"Select a Folder to Output"_s);
-    m_cmdBrowse = new QPushButton(u"浏览"_s, this);
+    m_txtPath->setToolTip(tr("Select a Folder to Output"));
+    m_cmdBrowse = new QPushButton(tr("浏览"), this);
     m_cmdBrowse->setObjectName(u"cmdBrowse"_s);
-    m_cmdBrowse->setToolTip(u"Select an Output Folder"_s);
+    m_cmdBrowse->setToolTip(tr("Select an Output Folder"));
     m_imgBrowse = new HotImage(u"folder"_s, this);
     m_imgBrowse->setObjectName(u"imgBrowse"_s);
-    m_imgBrowse->setToolTip(u"Select an Output Folder"_s);
+    m_imgBrowse->setToolTip(tr("Select an Output Folder"));
     m_imgBrowse->setPressedPicture(true);
     m_imgBrowse->setFixedSize(28, 28);
 
@@ -78,15 +92,15 @@ ParameterPanel::ParameterPanel(ConversionSettings &settings, QWidget *parent)
     grid->setContentsMargins(12, 8, 12, 8);
     grid->setHorizontalSpacing(12);
     grid->setVerticalSpacing(3);
-    grid->addWidget(captionFor(u"输出格式："_s, m_cmbOF), 0, 0, 1, 2);
+    grid->addWidget(captionFor(tr("输出格式："), m_cmbOF), 0, 0, 1, 2);
     grid->addWidget(m_cmbOF, 1, 0, 1, 2);
     grid->setRowMinimumHeight(2, 8);
-    const std::array<std::pair<QString, QComboBox *>, 6> pairs{{{u"视频比特率："_s, m_cmbVB},
-                                                                 {u"帧率："_s, m_cmbF},
-                                                                 {u"视频尺寸："_s, m_cmbS},
-                                                                 {u"声音频率："_s, m_cmbR},
-                                                                 {u"声音比特率："_s, m_cmbBR},
-                                                                 {u"声道："_s, m_cmbChannel}}};
+    const std::array<std::pair<QString, QComboBox *>, 6> pairs{{{tr("视频比特率："), m_cmbVB},
+                                                                 {tr("帧率："), m_cmbF},
+                                                                 {tr("视频尺寸："), m_cmbS},
+                                                                 {tr("声音频率："), m_cmbR},
+                                                                 {tr("声音比特率："), m_cmbBR},
+                                                                 {tr("声道："), m_cmbChannel}}};
     for (std::size_t i = 0; i < pairs.size(); ++i) {
         const int row = 3 + static_cast<int>(i / 2) * 2;
         const int column = static_cast<int>(i % 2);
@@ -94,7 +108,7 @@ ParameterPanel::ParameterPanel(ConversionSettings &settings, QWidget *parent)
         grid->addWidget(pairs[i].second, row + 1, column);
     }
     grid->setRowMinimumHeight(9, 8);
-    grid->addWidget(captionFor(u"输出路径："_s, m_txtPath), 10, 0, 1, 2);
+    grid->addWidget(captionFor(tr("输出路径："), m_txtPath), 10, 0, 1, 2);
     auto *pathRow = new QHBoxLayout;
     pathRow->setSpacing(6);
     pathRow->addWidget(m_txtPath, 1);
@@ -106,10 +120,9 @@ ParameterPanel::ParameterPanel(ConversionSettings &settings, QWidget *parent)
     grid->setColumnStretch(1, 1);
 
     connect(m_cmbOF, &QComboBox::currentIndexChanged, this, &ParameterPanel::onFormatPicked);
-    const std::array<std::pair<QComboBox *, QString ConversionSettings::*>, 5> texts{{
+    const std::array<std::pair<QComboBox *, QString ConversionSettings::*>, 4> texts{{
         {m_cmbVB, &ConversionSettings::videoBitrate},
         {m_cmbF, &ConversionSettings::frameRate},
-        {m_cmbS, &ConversionSettings::videoSize},
         {m_cmbR, &ConversionSettings::audioRate},
         {m_cmbBR, &ConversionSettings::audioBitrate},
     }};
@@ -119,6 +132,10 @@ ParameterPanel::ParameterPanel(ConversionSettings &settings, QWidget *parent)
                 m_settings.*field = text;
         });
     }
+    connect(m_cmbS, &QComboBox::editTextChanged, this, [this](const QString &text) {
+        if (!m_showing)
+            m_settings.videoSize = sizeOf(text);
+    });
     connect(m_cmbChannel, &QComboBox::currentIndexChanged, this, [this](int index) {
         if (!m_showing)
             m_settings.channelIndex = index;
@@ -130,11 +147,11 @@ ParameterPanel::ParameterPanel(ConversionSettings &settings, QWidget *parent)
     showSettings();
 }
 
-QComboBox *ParameterPanel::makeList(const char *name, QStringView toolTip, bool editable)
+QComboBox *ParameterPanel::makeList(const char *name, const QString &toolTip, bool editable)
 {
     auto *list = new QComboBox(this);
     list->setObjectName(QString::fromLatin1(name));
-    list->setToolTip(toolTip.toString());
+    list->setToolTip(toolTip);
     list->setEditable(editable);
     if (editable)
         list->setInsertPolicy(QComboBox::NoInsert); // a typed text is a value, not a new entry
@@ -156,7 +173,7 @@ void ParameterPanel::showSettings()
     m_cmbOF->setCurrentIndex(formatAt(m_settings.formatIndex) ? m_settings.formatIndex : -1);
     showText(m_cmbVB, m_settings.videoBitrate);
     showText(m_cmbF, m_settings.frameRate);
-    showText(m_cmbS, m_settings.videoSize);
+    showText(m_cmbS, shownSize(m_settings.videoSize));
     showText(m_cmbR, m_settings.audioRate);
     showText(m_cmbBR, m_settings.audioBitrate);
     m_cmbChannel->setCurrentIndex(m_settings.channelIndex >= 0 && m_settings.channelIndex < m_cmbChannel->count()

@@ -16,7 +16,8 @@ class HotImage;
 // output folder. It is bound to one ConversionSettings object: every edit is
 // written to it at once, and picking a format applies that format's preset to
 // the settings and then to the controls. Texts typed into the editable lists
-// are taken exactly as they stand.
+// are taken exactly as they stand; only the size list's keep-source entry,
+// which it shows in the user's language, stands for kKeepSourceSize.
 class ParameterPanel final : public QWidget {
     Q_OBJECT
 
@@ -44,7 +45,7 @@ Q_SIGNALS:
     void browseRequested();
 
 private:
-    QComboBox *makeList(const char *name, QStringView toolTip, bool editable);
+    QComboBox *makeList(const char *name, const QString &toolTip, bool editable);
     void onFormatPicked(int index);
 
     ConversionSettings &m_settings;

@@ -100,10 +100,10 @@ QString ProgressView::clockText(qint64 ms)
 
 void ProgressView::showTiming(qint64 elapsedMs, qint64 remainingMs)
 {
-    QString text = u"已用 "_s + clockText(elapsedMs);
     if (remainingMs >= 0)
-        text += u"  剩余约 "_s + clockText(remainingMs);
-    m_lblTime->setText(text);
+        m_lblTime->setText(tr("已用 %1  剩余约 %2").arg(clockText(elapsedMs), clockText(remainingMs)));
+    else
+        m_lblTime->setText(tr("已用 %1").arg(clockText(elapsedMs)));
 }
 
 void ProgressView::clearTiming()

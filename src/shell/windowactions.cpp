@@ -1,6 +1,7 @@
 #include "windowactions.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QWidget>
 
 using namespace Qt::Literals::StringLiterals;
@@ -11,10 +12,12 @@ namespace {
 
 using enum WindowCommand;
 
+constexpr const char *kContext = "sonvera::WindowActions";
+
 struct ActionRow {
     WindowCommand command;
     const char *name;
-    QStringView text;
+    const char *text; // UTF-8, translated when the action is made
     QKeySequence shortcut;
 };
 
@@ -23,25 +26,30 @@ struct ActionRow {
 WindowActions::WindowActions(QWidget *window)
 {
     const std::array<ActionRow, kWindowCommandCount> rows{{
-        {AddFile, "menuAddaFile", u"添加文件(&A)", QKeySequence::Open},
-        {AddFolder, "menuAddaFolder", u"添加目录(&F)", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O)},
-        {AddFromDropZone, "actionAddFromDropZone", u"打开文件", {}},
-        {RemoveMenu, "actionRemoveMenu", u"移除文件", {}},
-        {RemoveSelected, "menuRemoveSelected", u"移除选择项", QKeySequence::Delete},
-        {RemoveAll, "menuRemoveAll", u"移除全部", {}},
-        {Options, "menuOption", u"设置(&O)", QKeySequence(Qt::CTRL | Qt::Key_Comma)},
-        {Help, "menuHelp", u"帮助(&H)", QKeySequence::HelpContents},
-        {About, "menuA", u"关于(&A)", {}},
-        {Exit, "menuExit", u"退出(&E)", QKeySequence(Qt::CTRL | Qt::Key_Q)},
-        {Start, "actionStart", u"立刻开始转换！", QKeySequence(Qt::CTRL | Qt::Key_Return)},
-        {Stop, "actionStop", u"停止", {}},
-        {Feedback, "actionFeedback", u"意见反馈", {}},
-        {WebPage, "actionWebPage", u"Sonvera ", {}},
-        {Minimise, "actionMinimise", u"Minimize Window", {}},
-        {ChooseOutputFolder, "actionChooseOutputFolder", u"请选择一个文件夹:", {}},
+        {AddFile, "menuAddaFile", QT_TRANSLATE_NOOP("sonvera::WindowActions", "添加文件(&A)"), QKeySequence::Open},
+        {AddFolder, "menuAddaFolder", QT_TRANSLATE_NOOP("sonvera::WindowActions", "添加目录(&F)"),
+          QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O)},
+        {AddFromDropZone, "actionAddFromDropZone", QT_TRANSLATE_NOOP("sonvera::WindowActions", "打开文件"), {}},
+        {RemoveMenu, "actionRemoveMenu", QT_TRANSLATE_NOOP("sonvera::WindowActions", "移除文件"), {}},
+        {RemoveSelected, "menuRemoveSelected", QT_TRANSLATE_NOOP("sonvera::WindowActions", "移除选择项"),
+          QKeySequence::Delete},
+        {RemoveAll, "menuRemoveAll", QT_TRANSLATE_NOOP("sonvera::WindowActions", "移除全部"), {}},
+        {Options, "menuOption", QT_TRANSLATE_NOOP("sonvera::WindowActions", "设置(&O)"),
+          QKeySequence(Qt::CTRL | Qt::Key_Comma)},
+        {Help, "menuHelp", QT_TRANSLATE_NOOP("sonvera::WindowActions", "帮助(&H)"), QKeySequence::HelpContents},
+        {About, "menuA", QT_TRANSLATE_NOOP("sonvera::WindowActions", "关于(&A)"), {}},
+        {Exit, "menuExit", QT_TRANSLATE_NOOP("sonvera::WindowActions", "退出(&E)"), QKeySequence(Qt::CTRL | Qt::Key_Q)},
+        {Start, "actionStart", QT_TRANSLATE_NOOP("sonvera::WindowActions", "立刻开始转换！"),
+          QKeySequence(Qt::CTRL | Qt::Key_Return)},
+        {Stop, "actionStop", QT_TRANSLATE_NOOP("sonvera::WindowActions", "停止"), {}},
+        {Feedback, "actionFeedback", QT_TRANSLATE_NOOP("sonvera::WindowActions", "意见反馈"), {}},
+        {WebPage, "actionWebPage", "Sonvera ", {}},
+        {Minimise, "actionMinimise", QT_TRANSLATE_NOOP("sonvera::WindowActions", "Minimize Window"), {}},
+        {ChooseOutputFolder, "actionChooseOutputFolder", QT_TRANSLATE_NOOP("sonvera::WindowActions", "请选择一个文件夹:"),
+          {}},
     }};
     for (const ActionRow &row : rows) {
-        auto *action = new QAction(row.text.toString(), window);
+        auto *action = new QAction(QCoreApplication::translate(kContext, row.text), window);
         action->setObjectName(QString::fromLatin1(row.name));
         if (!row.shortcut.isEmpty()) {
             action->setShortcut(row.shortcut);

@@ -29,11 +29,6 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace sonvera {
 
-namespace {
-const QString kDropHint = u"拖拽文件到这里开始转换"_s;
-const QString kSearching = u"搜索文件..."_s;
-const QString kSearchBusy = u"正在搜索文件夹，请等它结束后再添加。"_s;
-} // namespace
 
 DialogBackend &MainWindow::dialogs() const
 {
@@ -77,8 +72,8 @@ void MainWindow::removeSelectedRows()
 
 void MainWindow::addFileByDialog()
 {
-    m_commonDialogs.setTitle(u"Open Files"_s);
-    m_commonDialogs.setFilter(u"所有格式文件(*.*)|*.*"_s);
+    m_commonDialogs.setTitle(tr("Open Files"));
+    m_commonDialogs.setFilter(tr("所有格式文件(*.*)|*.*"));
     if (!m_commonDialogs.showOpen())
         return;
     const QString file = m_commonDialogs.fileName();
@@ -90,7 +85,7 @@ void MainWindow::addFileByDialog()
 void MainWindow::addFileFromDropZone()
 {
     QString folder;
-    const QString file = showOpenFileDialog(dialogs(), this, u"打开文件"_s, folder, u"*.*|*.*"_s);
+    const QString file = showOpenFileDialog(dialogs(), this, tr("打开文件"), folder, u"*.*|*.*"_s);
     if (file.isEmpty())
         return;
     m_list.append(file, true);
@@ -101,16 +96,16 @@ void MainWindow::showSearching()
 {
     // The hint shows the search's status until it is over.
     m_list.showHint();
-    m_lblText->setText(kSearching);
+    m_lblText->setText(tr("搜索文件..."));
 }
 
 void MainWindow::addFolder()
 {
     if (m_search.isRunning()) {
-        showStatus(kSearchBusy);
+        showStatus(tr("正在搜索文件夹，请等它结束后再添加。"));
         return;
     }
-    const std::optional<QString> folder = dialogs().getExistingDirectory(this, u"选择一个文件夹:"_s);
+    const std::optional<QString> folder = dialogs().getExistingDirectory(this, tr("选择一个文件夹:"));
     showSearching();
     if (!folder || folder->isEmpty() || !m_search.start(QFile::encodeName(*folder)))
         onSearchFinished({});
@@ -120,17 +115,17 @@ void MainWindow::onSearchFinished(const FolderSearchResult &result)
 {
     for (const QByteArray &path : result.files)
         m_list.append(path, true);
-    m_lblText->setText(kDropHint);
+    m_lblText->setText(dropHintText());
     m_list.updateHint();
     if (!result.unreadableFolders.isEmpty()) {
         // Told, not skipped in silence.
         QStringList names;
         for (const QByteArray &folder : result.unreadableFolders.mid(0, 3))
             names << shownName(folder);
-        QString text = u"有 "_s + QString::number(result.unreadableFolders.size()) + u" 个文件夹无法读取，其中的文件没有添加："_s
-            + names.join(u"、"_s);
-        if (result.unreadableFolders.size() > 3)
-            text += u" 等"_s;
+        const int count = int(result.unreadableFolders.size());
+        //: %1 lists up to three folder names; %2 is " 等" ("and more") when there are more.
+        const QString text = tr("有 %n 个文件夹无法读取，其中的文件没有添加：%1%2", nullptr, count)
+                                 .arg(names.join(tr("、")), count > 3 ? tr(" 等") : QString());
         showStatus(text);
     }
     searchPendingFolder();
@@ -172,7 +167,7 @@ void MainWindow::searchPendingFolder()
 
 void MainWindow::chooseOutputFolder()
 {
-    const std::optional<QString> folder = dialogs().getExistingDirectory(this, u"请选择一个文件夹:"_s);
+    const std::optional<QString> folder = dialogs().getExistingDirectory(this, tr("请选择一个文件夹:"));
     // A cancel means the default folder, not the previous choice.
     m_panel->setOutputFolderText(folder && !folder->isEmpty() ? *folder : m_context.location.defaultOutputFolder);
     m_panel->imgBrowse()->clearPicture();
@@ -182,14 +177,14 @@ void MainWindow::chooseOutputFolder()
 
 void MainWindow::showHelp()
 {
-    m_context.desktop->openFile(m_context.programFolder + u"/help.html"_s);
+    m_context.desktop->openFile(m_context.programFolder + u'/' + helpFileName(m_context.language));
     m_imgHelp->clearPicture();
 }
 
 void MainWindow::showAbout()
 {
     showMessage(QMessageBox::NoIcon, windowTitle(),
-                u"www.sonvera.app\nSonvera 是免费的批量视频转换工具。\n"_s + kHomePage.toString());
+                tr("www.sonvera.app\nSonvera 是免费的批量视频转换工具。\n") + kHomePage.toString());
 }
 
 void MainWindow::showOptions()

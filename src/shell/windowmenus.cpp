@@ -11,10 +11,10 @@ namespace sonvera {
 
 WindowMenus::WindowMenus(const WindowActions &actions, QWidget *window)
     : QObject(window)
-    , m_menuFile(new QMenu(u"File"_s, window))
-    , m_menuOptions(new QMenu(u"Options"_s, window))
-    , m_menuAbout(new QMenu(u"About"_s, window))
-    , m_menuRemove(new QMenu(u"Remove"_s, window))
+    , m_menuFile(new QMenu(tr("File"), window))
+    , m_menuOptions(new QMenu(tr("Options"), window))
+    , m_menuAbout(new QMenu(tr("About"), window))
+    , m_menuRemove(new QMenu(tr("Remove"), window))
     , m_surface(new QMenu(window))
 {
     using enum WindowCommand;

@@ -133,6 +133,16 @@ private Q_SLOTS:
         QVERIFY(!QFileInfo::exists(f.out)); // nothing ran
     }
 
+    // "original" stands for the keep-size entry, whatever the language.
+    void originalSizeKeepsTheSourceSize()
+    {
+        Fixture f;
+        const Result r = f.run({u"-n"_s, u"-f"_s, u"rm"_s, u"--size"_s, u"original"_s, u"-o"_s, f.out,
+                                f.source(u"a.flv"_s)});
+        QCOMPARE(r.exitCode, 0);
+        QVERIFY2(r.out.contains(u" -y -vcodec rv10 -b 1200k -f rm  -ab 128k -ac 2 "_s), qPrintable(r.out));
+    }
+
     void aBatchWithAFailure()
     {
         Fixture f;
@@ -142,7 +152,7 @@ private Q_SLOTS:
         const Result r = f.run({u"-f"_s, u"mp3"_s, u"-o"_s, f.out, f.dir.filePath(u"a.flv"_s), broken,
                                 f.dir.filePath(u"c.flv"_s)});
         QCOMPARE(r.exitCode, 1);
-        QVERIFY2(r.err.contains(broken + u": 转换失败：coder: \"b.flv\": no audio stream"_s), qPrintable(r.err));
+        QVERIFY2(r.err.contains(broken + u": Conversion failed: coder: \"b.flv\": no audio stream"_s), qPrintable(r.err));
         // Not a terminal: one line per finished file.
         const QStringList lines = r.out.split(u'\n', Qt::SkipEmptyParts);
         QCOMPARE(lines.size(), 2);

@@ -1,8 +1,11 @@
 // Writes pictures of the restore question and the after-batch countdown over
-// a plain window, for the documentation: dialog_screenshots <folder>.
+// a plain window, for the documentation: dialog_screenshots <folder> [suffix]
+// writes <folder>/restore-question<suffix>.png and countdown<suffix>.png in
+// the language the programs would choose (SONVERA_LANG, the locale).
 // Runs on any Qt platform; scripts/screenshot.sh uses the offscreen one.
 #include "powercountdowndialog.h"
 #include "restorequestion.h"
+#include "uilanguage.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -41,6 +44,8 @@ int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
     const QString folder = argc > 1 ? QString::fromLocal8Bit(argv[1]) : u"docs"_s;
+    const QString suffix = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QString();
+    installTranslations(chooseUiLanguage(LanguageEnvironment::current()));
 
     QWidget window;
     window.setWindowTitle(u"Sonvera"_s);
@@ -57,12 +62,12 @@ int main(int argc, char **argv)
     // Each picture is taken from the event loop, once the dialog is laid out and shown.
     question->open();
     QTimer::singleShot(200, &window, [&] {
-        if (!saveOver(window, *question, folder + u"/restore-question.png"_s))
+        if (!saveOver(window, *question, folder + u"/restore-question"_s + suffix + u".png"_s))
             status = 1;
         question->hide();
         countdown->open();
         QTimer::singleShot(200, &window, [&] {
-            if (!saveOver(window, *countdown, folder + u"/countdown.png"_s))
+            if (!saveOver(window, *countdown, folder + u"/countdown"_s + suffix + u".png"_s))
                 status = 1;
             app.quit();
         });

@@ -59,8 +59,8 @@ private Q_SLOTS:
         QCOMPARE(ParameterLists::videoSize()[0], kKeepSourceSize);
         QCOMPARE(ParameterLists::audioRate()[6], u"12050");
         QCOMPARE(ParameterLists::audioBitrate()[13], u"320");
-        QCOMPARE(ParameterLists::channel()[0], u"单声道");
-        QCOMPARE(ParameterLists::channel()[1], u"双声道");
+        QCOMPARE(ParameterLists::channel()[0].toString(), u"单声道"_s);
+        QCOMPARE(ParameterLists::channel()[1].toString(), u"双声道"_s);
     }
 
     void presets_data()

@@ -85,6 +85,7 @@ private Q_SLOTS:
         QVERIFY2(dependsOnAnyOf(groups, {u"ffmpeg"_s}), qPrintable(depends));
         QVERIFY2(dependsOnAnyOf(groups, {u"fonts-wqy-microhei"_s, u"fonts-wqy-zenhei"_s, u"fonts-noto-cjk"_s}),
                  qPrintable(depends));
+        QVERIFY2(dependsOnAnyOf(groups, {u"qt6-translations-l10n"_s}), qPrintable(depends));
         // Linked, so found by dpkg-shlibdeps; libqt6svg6 also holds the SVG icon plugins.
         QVERIFY2(dependsOnAnyOf(groups, {u"libopencore-amrnb0"_s}), qPrintable(depends));
         QVERIFY2(dependsOnAnyOf(groups, {u"libqt6svg6"_s}), qPrintable(depends));

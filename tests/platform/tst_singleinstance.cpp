@@ -27,6 +27,7 @@ class TestSingleInstance : public QObject {
         env.insert(u"TMPDIR"_s, m_home.path());
         env.insert(u"HOME"_s, m_home.path());
         env.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
+        env.insert(u"SONVERA_LANG"_s, u"en"_s); // its message is read in English
         second.setProcessEnvironment(env);
         second.setWorkingDirectory(m_home.path());
         second.start(qEnvironmentVariable("SONVERA_PROGRAM_DIR") + u"/sonvera"_s, arguments);

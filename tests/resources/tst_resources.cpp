@@ -1,7 +1,9 @@
-// The program folder's own files (help.html, sound.wav), the pictures compiled
-// into the programs and the desktop integration files.
+// The program folder's own files (the user guides help.html and help_en.html,
+// sound.wav), the pictures compiled into the programs and the desktop
+// integration files.
 
 #include "batchdriver.h"
+#include "cjk.h"
 #include "formats.h"
 
 #include <QFile>
@@ -11,6 +13,7 @@
 #include <QStringDecoder>
 #include <QSvgRenderer>
 #include <QTest>
+#include <QTranslator>
 #include <QXmlStreamReader>
 #include <QtEndian>
 
@@ -37,13 +40,22 @@ QByteArray readAll(const QString &path)
     return file.readAll();
 }
 
-// The help text, decoded strictly: invalid UTF-8 leaves it empty.
-QString helpText()
+// A user guide's text, decoded strictly: invalid UTF-8 leaves it empty.
+QString helpText(const QString &name = u"help.html"_s)
 {
-    const QByteArray bytes = readAll(programFile(u"help.html"_s));
+    const QByteArray bytes = readAll(programFile(name));
     QStringDecoder decoder(QStringDecoder::Utf8);
     QString text = decoder.decode(bytes);
     return decoder.hasError() ? QString() : text;
+}
+
+// The English of a text as the programs show it, from the translation
+// compiled into them; empty when it has none.
+QString english(const TranslatableText &text)
+{
+    static QTranslator translator;
+    static const bool loaded = translator.load(u":/i18n/sonvera_en.qm"_s);
+    return loaded ? translator.translate(text.context, text.source) : QString();
 }
 
 quint16 le16(const QByteArray &data, qsizetype at) { return qFromLittleEndian<quint16>(data.constData() + at); }
@@ -102,12 +114,23 @@ class TestResources : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
+    void helpIsSelfContainedUtf8_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("language");
+        QTest::newRow("Chinese") << u"help.html"_s << u"zh-CN"_s;
+        QTest::newRow("English") << u"help_en.html"_s << u"en"_s;
+    }
+
     void helpIsSelfContainedUtf8()
     {
-        const QString help = helpText();
-        QVERIFY2(!help.isEmpty(), "help.html is missing, empty or not valid UTF-8");
+        QFETCH(QString, name);
+        QFETCH(QString, language);
+        const QString help = helpText(name);
+        QVERIFY2(!help.isEmpty(), qPrintable(name + u" is missing, empty or not valid UTF-8"_s));
         QVERIFY(help.contains(u"<meta charset=\"utf-8\">"_s, Qt::CaseInsensitive));
-        QVERIFY(help.contains(u"lang=\"zh-CN\""_s));
+        QVERIFY(help.contains(u"lang=\""_s + language + u'"'));
+        QCOMPARE(hasCjk(help), language != u"en");
         // Opened offline from the program folder: nothing may be fetched.
         static const QRegularExpression external(
             uR"(<(link|script|img|iframe|object|embed)\b|\bsrc\s*=|url\s*\(|@import)"_s,
@@ -116,24 +139,28 @@ private Q_SLOTS:
         QVERIFY2(!match.hasMatch(), qPrintable(u"external resource: "_s + match.captured()));
     }
 
-    // The guide names every format exactly as the format list shows it, with
-    // the extension that format really writes.
+    // Each guide names every format exactly as the format list shows it in
+    // its language, with the extension that format really writes.
     void helpNamesEveryFormat_data()
     {
         QTest::addColumn<QString>("listText");
+        QTest::addColumn<QString>("englishText");
         QTest::addColumn<QString>("extension");
         for (const FormatInfo &format : formatCatalogue())
             QTest::newRow(qPrintable(format.cliName.toString()))
-                << format.listText.toString() << format.extension.toString();
+                << QString::fromUtf8(format.listText.source) << english(format.listText)
+                << format.extension.toString();
     }
 
     void helpNamesEveryFormat()
     {
         QFETCH(QString, listText);
+        QFETCH(QString, englishText);
         QFETCH(QString, extension);
-        const QString help = helpText();
-        QVERIFY2(help.contains(u"<td>"_s + listText + u"</td><td>"_s + extension + u"</td>"_s),
+        QVERIFY2(helpText().contains(u"<td>"_s + listText + u"</td><td>"_s + extension + u"</td>"_s),
                  qPrintable(listText + u" with "_s + extension));
+        QVERIFY2(helpText(u"help_en.html"_s).contains(u"<td>"_s + englishText + u"</td><td>"_s + extension + u"</td>"_s),
+                 qPrintable(englishText + u" with "_s + extension));
     }
 
     void helpListsTheCliFormatNames()
@@ -142,37 +169,58 @@ private Q_SLOTS:
         for (const FormatInfo &format : formatCatalogue())
             names << format.cliName.toString();
         QVERIFY2(helpText().contains(names.join(u"、"_s)), qPrintable(names.join(u"、"_s)));
+        QVERIFY2(helpText(u"help_en.html"_s).contains(names.join(u", "_s)), qPrintable(names.join(u", "_s)));
     }
 
     // Captions appear whole (as the full text of an element), so "添加文件"
-    // is not satisfied by "添加文件夹".
+    // is not satisfied by "添加文件夹"; the English guide uses the English
+    // the window shows.
     void helpUsesTheWindowsCaptions_data()
     {
         QTest::addColumn<QString>("caption");
-        const QStringList captions{
-            u"立刻开始转换！"_s, u"添加文件"_s, u"添加文件夹"_s, u"移除文件"_s, u"提示设置"_s, u"退出程序"_s,
-            u"移除选择项"_s, u"移除全部"_s, u"浏览"_s, u"确定"_s, u"返回"_s,
-            u"输出格式："_s, u"视频比特率："_s, u"帧率："_s, u"视频尺寸："_s, u"声音频率："_s, u"声音比特率："_s,
-            u"声道："_s, u"输出路径："_s,
-            u"选项设置"_s, u"转换完毕声音提示"_s, u"ON"_s, u"OFF"_s, u"Music Cutter"_s,
-            u"拖拽文件到这里开始转换"_s, u"搜索文件..."_s, u"转换中"_s, u"创建中"_s, u"结束 100%"_s, u"完成 100%"_s,
-            kKeepSourceSize.toString(), ParameterLists::channel()[0].toString(), ParameterLists::channel()[1].toString(),
-            BatchTexts::kDone.toString(), BatchTexts::kStopped.toString(), BatchTexts::kEmptyListMessage.toString(),
-            BatchTexts::kFailedTitle.toString()};
-        for (const QString &caption : captions)
-            QTest::newRow(qPrintable(caption)) << caption;
+        QTest::addColumn<QString>("englishCaption");
+        const auto shown = [](const char *context, const char *source) { return TranslatableText{context, source}; };
+        const char *window = "sonvera::MainWindow";
+        const char *options = "sonvera::OptionsDialog";
+        const char *panel = "sonvera::ParameterPanel";
+        const std::initializer_list<TranslatableText> captions{
+            shown(window, "立刻开始转换！"), shown(window, "添加文件"), shown(window, "添加文件夹"),
+            shown(window, "移除文件"), shown(window, "提示设置"), shown(window, "退出程序"),
+            shown("sonvera::WindowActions", "移除选择项"), shown("sonvera::WindowActions", "移除全部"),
+            shown(panel, "浏览"), shown(options, "确定"), shown(options, "返回"),
+            shown(panel, "输出格式："), shown(panel, "视频比特率："), shown(panel, "帧率："), shown(panel, "视频尺寸："),
+            shown(panel, "声音频率："), shown(panel, "声音比特率："), shown(panel, "声道："), shown(panel, "输出路径："),
+            shown(options, "选项设置"), shown(options, "转换完毕声音提示"), shown(options, "ON"), shown(options, "OFF"),
+            shown(options, "Music Cutter"), shown(options, "同时转换的文件数"), shown(options, "自动"),
+            shown(options, "转换完成后"), shown(options, "无"), shown(options, "关机"), shown(options, "睡眠"),
+            shown(options, "界面语言"), shown(options, "中文"), shown("sonvera::PowerCountdownDialog", "取消"),
+            shown(window, "拖拽文件到这里开始转换"), shown(window, "搜索文件..."), shown("sonvera::FileList", "转换中"),
+            shown("Progress", "结束 100%"), shown("Progress", "完成 100%"),
+            kKeepSourceSizeCaption, ParameterLists::channel()[0], ParameterLists::channel()[1],
+            BatchTexts::kDone, BatchTexts::kStopped, BatchTexts::kEmptyListMessage, BatchTexts::kFailedTitle};
+        for (const TranslatableText &caption : captions)
+            QTest::newRow(caption.source) << QString::fromUtf8(caption.source) << english(caption);
+        // Not a translated text: the language's own name.
+        QTest::newRow("English") << u"English"_s << u"English"_s;
+        // The progress captions of the second stage, in words.
+        QTest::newRow("创建中") << u"创建中"_s << u"Creating"_s;
     }
 
     void helpUsesTheWindowsCaptions()
     {
         QFETCH(QString, caption);
+        QFETCH(QString, englishCaption);
         QVERIFY2(helpText().contains(u'>' + caption + u'<'), qPrintable(caption));
+        QVERIFY2(!englishCaption.isEmpty(), "the English translation has no such text");
+        QVERIFY2(helpText(u"help_en.html"_s).contains(u'>' + englishCaption + u'<'), qPrintable(englishCaption));
     }
 
     void helpShowsTheCliExample()
     {
         QVERIFY(helpText().contains(u"sonvera-cli -f mp3 -o ~/音乐 ~/视频/*.flv"_s));
+        QVERIFY(helpText(u"help_en.html"_s).contains(u"sonvera-cli -f mp3 -o ~/Music ~/Videos/*.flv"_s));
         QVERIFY(helpText().contains(u"sonvera-cli --help"_s));
+        QVERIFY(helpText(u"help_en.html"_s).contains(u"sonvera-cli --help"_s));
     }
 
     void soundIsAShortPcmChime()

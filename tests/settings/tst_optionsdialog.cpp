@@ -66,6 +66,29 @@ class TestOptionsDialog : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
+    // 界面语言 is kept in preferences.ini, where the next start reads it: it
+    // wins over the locale.
+    void theLanguageOptionIsKeptForTheNextStart()
+    {
+        QTemporaryDir folder;
+        AppOptions options;
+        Preferences preferences;
+        OptionsDialog dialog(options, {}, nullptr, &preferences,
+                             [&folder](const Preferences &p) { return p.save(folder.path()); });
+        dialog.show();
+        auto *language = dialog.findChild<QComboBox *>(u"cmbLanguage"_s);
+        QVERIFY(language);
+        QCOMPARE(language->currentText(), u"自动"_s);
+        language->setCurrentIndex(language->findText(u"English"_s));
+        QTest::mouseClick(dialog.findChild<QPushButton *>(u"Command1"_s), Qt::LeftButton);
+
+        const Preferences next = Preferences::load(folder.path());
+        QCOMPARE(next.language, LanguageOption::English);
+        LanguageEnvironment chineseDesktop;
+        chineseDesktop.lang = u"zh_CN.UTF-8"_s;
+        QCOMPARE(chooseUiLanguage(chineseDesktop, next.language), UiLanguage::English);
+    }
+
     void controls()
     {
         Harness h(AppOptions{});

@@ -258,7 +258,6 @@ private Q_SLOTS:
         const auto lists = {
             std::pair{"audio bitrate", ParameterLists::audioBitrate()},
             std::pair{"audio rate", ParameterLists::audioRate()},
-            std::pair{"channel", ParameterLists::channel()},
         };
         int listNumber = 0;
         for (const auto &[name, list] : lists) {
@@ -266,13 +265,16 @@ private Q_SLOTS:
                 ConversionSettings s = defaults();
                 if (listNumber == 0)
                     s.audioBitrate = entry(list, p);
-                else if (listNumber == 1)
-                    s.audioRate = entry(list, p);
                 else
-                    s.channelIndex = p;
+                    s.audioRate = entry(list, p);
                 QTest::addRow("%s %d", name, p) << s;
             }
             ++listNumber;
+        }
+        for (int p = 0; p < int(ParameterLists::channel().size()); ++p) {
+            ConversionSettings s = defaults();
+            s.channelIndex = p;
+            QTest::addRow("channel %d", p) << s;
         }
         for (int format = 0; format < kFormatCount; ++format) {
             ConversionSettings s = defaults();

@@ -1,0 +1,1061 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="en" sourcelanguage="zh_CN">
+<context>
+    <name>BatchTexts</name>
+    <message>
+        <source>请先添加一个文件</source>
+        <translation>Please add a file first</translation>
+    </message>
+    <message>
+        <source>添加</source>
+        <translation>Add</translation>
+    </message>
+    <message>
+        <source>Done.</source>
+        <translation>Done.</translation>
+    </message>
+    <message>
+        <source>Stopped.</source>
+        <translation>Stopped.</translation>
+    </message>
+    <message>
+        <source>转换失败</source>
+        <translation>Conversion Failed</translation>
+    </message>
+    <message>
+        <source>以下文件没有转换成功，它们仍在列表中，再次开始转换即可重试：</source>
+        <translation>These files were not converted. They are still in the list: start converting again to retry them.</translation>
+    </message>
+    <message>
+        <source>无法创建临时文件夹</source>
+        <translation>Cannot create the temporary folder</translation>
+    </message>
+    <message>
+        <source>无法创建输出文件夹</source>
+        <translation>Cannot create the output folder</translation>
+    </message>
+</context>
+<context>
+    <name>FailureTexts</name>
+    <message>
+        <source>参数无法使用，请检查视频和音频参数后重试</source>
+        <translation>The parameters cannot be used; check the video and audio parameters and try again</translation>
+    </message>
+    <message>
+        <source>无法读取源文件：文件不存在、不是普通文件或没有读取权限</source>
+        <translation>Cannot read the source file: it does not exist, is not a regular file or may not be read</translation>
+    </message>
+    <message>
+        <source>无法写入输出文件夹：请确认文件夹存在、可以写入并且磁盘有空间</source>
+        <translation>Cannot write to the output folder: make sure it exists, is writable and the disk has room</translation>
+    </message>
+    <message>
+        <source>文件中没有视频，请选择 MP3 格式只转换声音</source>
+        <translation>The file has no video; choose MP3 to convert its sound only</translation>
+    </message>
+    <message>
+        <source>文件中没有声音，无法转换成 MP3</source>
+        <translation>The file has no sound, so it cannot become an MP3</translation>
+    </message>
+    <message>
+        <source>本机的 ffmpeg 无法解码这个文件（HEVC、AV1 等新编码需要更新版本的 ffmpeg）</source>
+        <translation>This computer&apos;s ffmpeg cannot decode the file (newer codecs such as HEVC and AV1 need a newer ffmpeg)</translation>
+    </message>
+    <message>
+        <source>文件已损坏，找不到可以读取的音视频数据</source>
+        <translation>The file is damaged: no readable audio or video was found in it</translation>
+    </message>
+    <message>
+        <source>没有找到 ffmpeg，请安装 Debian 软件包 ffmpeg</source>
+        <translation>ffmpeg was not found; install the Debian package ffmpeg</translation>
+    </message>
+    <message>
+        <source>转换失败：%1</source>
+        <translation>Conversion failed: %1</translation>
+    </message>
+    <message>
+        <source>转换失败：%1 出错退出</source>
+        <translation>Conversion failed: %1 exited with an error</translation>
+    </message>
+    <message>
+        <source>%1 意外退出 (信号 %2)</source>
+        <translation>%1 ended unexpectedly (signal %2)</translation>
+    </message>
+    <message>
+        <source>没有生成输出文件</source>
+        <translation>No output file was made</translation>
+    </message>
+    <message>
+        <source>不是普通文件（可能是管道、设备或套接字），无法转换</source>
+        <translation>Not a regular file (perhaps a pipe, a device or a socket), so it cannot be converted</translation>
+    </message>
+</context>
+<context>
+    <name>Formats</name>
+    <message>
+        <source>RMVB(RealPlayerRMVB)</source>
+        <translation>RMVB(RealPlayerRMVB)</translation>
+    </message>
+    <message>
+        <source>RM(RealPlayerRM)</source>
+        <translation>RM(RealPlayerRM)</translation>
+    </message>
+    <message>
+        <source>MPG(MPEG2)</source>
+        <translation>MPG(MPEG2)</translation>
+    </message>
+    <message>
+        <source>AVI(Windows Media Player格式)</source>
+        <translation>AVI(Windows Media Player)</translation>
+    </message>
+    <message>
+        <source>MP4(高清MPEG4格式)</source>
+        <translation>MP4(HD MPEG-4)</translation>
+    </message>
+    <message>
+        <source>MOV(QuickTime格式)</source>
+        <translation>MOV(QuickTime)</translation>
+    </message>
+    <message>
+        <source>MP4(手机MP4格式)</source>
+        <translation>MP4(Mobile MP4)</translation>
+    </message>
+    <message>
+        <source>3GP(手机3GP格式)</source>
+        <translation>3GP(Mobile 3GP)</translation>
+    </message>
+    <message>
+        <source>MP3(纯音频格式)</source>
+        <translation>MP3(Audio Only)</translation>
+    </message>
+</context>
+<context>
+    <name>ParameterLists</name>
+    <message>
+        <source>单声道</source>
+        <translation>Mono</translation>
+    </message>
+    <message>
+        <source>双声道</source>
+        <translation>Stereo</translation>
+    </message>
+    <message>
+        <source>原始大小</source>
+        <translation>Original size</translation>
+    </message>
+</context>
+<context>
+    <name>Progress</name>
+    <message>
+        <source>结束 100%</source>
+        <translation>Finished 100%</translation>
+    </message>
+    <message>
+        <source>转换中%1 %2%</source>
+        <extracomment>%1 is the spinner glyph, %2 the percentage.</extracomment>
+        <translation>Converting %1 %2%</translation>
+    </message>
+    <message>
+        <source>完成 100%</source>
+        <translation>Completed 100%</translation>
+    </message>
+    <message>
+        <source>创建中%1 %2%</source>
+        <extracomment>%1 is the spinner glyph, %2 the percentage.</extracomment>
+        <translation>Creating %1 %2%</translation>
+    </message>
+</context>
+<context>
+    <name>sonvera::Application</name>
+    <message>
+        <source>Sonvera，批量视频转换工具。</source>
+        <translation>Sonvera, the batch media converter.</translation>
+    </message>
+    <message>
+        <source>要加入列表的文件；文件夹会被搜索其中的 .flv 文件。</source>
+        <translation>Files to add to the list; folders are searched for .flv files.</translation>
+    </message>
+    <message>
+        <source>sonvera: 另一个 Sonvera 正在运行，但它没有接收这些文件：%1
+请关闭另一个 Sonvera（或者结束它：pkill -x sonvera），然后重新启动 Sonvera。
+</source>
+        <translation>sonvera: another copy of Sonvera is running, but it did not take the files: %1
+Close the other copy (or end it: pkill -x sonvera) and start Sonvera again.
+</translation>
+    </message>
+</context>
+<context>
+    <name>sonvera::BatchDriver</name>
+    <message>
+        <source>无法读取源文件：无法为它建立链接 (%1)</source>
+        <translation>Cannot read the source file: no link to it could be made (%1)</translation>
+    </message>
+    <message numerus="yes">
+        <source>正在转换 %n 个文件 %1%</source>
+        <translation>
+            <numerusform>Converting %n file %1%</numerusform>
+            <numerusform>Converting %n files %1%</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
+    <name>sonvera::BatchNotifier</name>
+    <message numerus="yes">
+        <source>%n 个文件转换成功</source>
+        <translation>
+            <numerusform>%n file converted</numerusform>
+            <numerusform>%n files converted</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>，%n 个失败</source>
+        <translation>
+            <numerusform>, %n failed</numerusform>
+            <numerusform>, %n failed</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>转换完成</source>
+        <translation>Conversion finished</translation>
+    </message>
+    <message>
+        <source>打开输出文件夹</source>
+        <translation>Open Output Folder</translation>
+    </message>
+</context>
+<context>
+    <name>sonvera::CliOptions</name>
+    <message>
+        <source>输出格式：0-8 或 %1（默认 0，即 rmvb）。</source>
+        <translation>Output format: 0-8 or %1 (default 0, rmvb).</translation>
+    </message>
+    <message>
+        <source>sonvera-cli: %1
+运行 &apos;sonvera-cli --help&apos; 查看用法。</source>
+        <translation>sonvera-cli: %1
+Try &apos;sonvera-cli --help&apos;.</translation>
+    </message>
+    <message>
+        <source>Sonvera 的命令行批量转换工具：用与窗口相同的编码器、预设和输出文件名，逐个转换给出的文件。
+
+每个输出文件以源文件命名：基本名、&quot;-&quot;、转换时刻的时分秒、扩展名。从不覆盖已有的文件。
+
+退出码：0 全部转换成功，1 有文件转换失败，2 用法错误或者没有给出、没有找到输入文件。</source>
+        <translation>Sonvera&apos;s headless batch converter: converts the given files one after another, with the same encoders, presets and output names as the window.
+
+Each file&apos;s output is named after it: base name, &quot;-&quot;, the time of day (hour, minute, second), extension. An existing file is never overwritten.
+
+Exit status: 0 when every file converted, 1 when any file failed, 2 for a usage error or when no input file was given or found.</translation>
+    </message>
+    <message>
+        <source>显示本帮助。</source>
+        <translation>Show this help.</translation>
+    </message>
+    <message>
+        <source>显示版本。</source>
+        <translation>Show the version.</translation>
+    </message>
+    <message>
+        <source>视频比特率，单位 kbit/s（覆盖预设）。</source>
+        <translation>Video bitrate in kbit/s (overrides the preset).</translation>
+    </message>
+    <message>
+        <source>帧率（覆盖预设）。</source>
+        <translation>Frame rate (overrides the preset).</translation>
+    </message>
+    <message>
+        <source>画面尺寸 宽x高，或者 original（原始大小）保持源文件的尺寸（覆盖预设）。</source>
+        <translation>Picture size WxH, or original to keep the source&apos;s (overrides the preset).</translation>
+    </message>
+    <message>
+        <source>声音采样率，单位 Hz（覆盖预设）。</source>
+        <translation>Audio sample rate in Hz (overrides the preset).</translation>
+    </message>
+    <message>
+        <source>声音比特率，单位 kbit/s（覆盖预设）。</source>
+        <translation>Audio bitrate in kbit/s (overrides the preset).</translation>
+    </message>
+    <message>
+        <source>声道数，1 或 2。</source>
+        <translation>Audio channels, 1 or 2.</translation>
+    </message>
+    <message>
+        <source>输出文件夹（默认：%1）。</source>
+        <translation>Output folder (default: %1).</translation>
+    </message>
+    <message>
+        <source>仅用于 MP3：只转换 START-END 这一段，时间写作秒数或 h:mm:ss。</source>
+        <translation>MP3 only: convert just START-END, each in seconds or h:mm:ss.</translation>
+    </message>
+    <message>
+        <source>显示每个文件的命令行，不执行。</source>
+        <translation>Print each file&apos;s command lines, run nothing.</translation>
+    </message>
+    <message>
+        <source>不显示进度。</source>
+        <translation>No progress display.</translation>
+    </message>
+    <message>
+        <source>要转换的文件；文件夹会被搜索其中的 .flv 文件。</source>
+        <translation>Files to convert; folders are searched for .flv files.</translation>
+    </message>
+    <message>
+        <source>未知的格式 &apos;%1&apos;。%2</source>
+        <translation>unknown format &apos;%1&apos;. %2</translation>
+    </message>
+    <message>
+        <source>--channels 只能是 1 或 2，不能是 &apos;%1&apos;</source>
+        <translation>--channels takes 1 or 2, not &apos;%1&apos;</translation>
+    </message>
+    <message>
+        <source>--output 需要一个文件夹</source>
+        <translation>--output needs a folder</translation>
+    </message>
+    <message>
+        <source>没有给出输入文件</source>
+        <translation>no input file given</translation>
+    </message>
+</context>
+<context>
+    <name>sonvera::CliRunner</name>
+    <message>
+        <source>sonvera-cli: 在 &quot;%1&quot; 中没有找到 .flv 文件</source>
+        <translation>sonvera-cli: no .flv file found in &quot;%1&quot;</translation>
+    </message>
+    <message>
+        <source>sonvera-cli: 无法读取文件夹 &quot;%1&quot;，其中的文件没有加入</source>
+        <translation>sonvera-cli: cannot read the folder &quot;%1&quot;; its files are left out</translation>
+    </message>
+    <message>
+        <source>sonvera-cli: &quot;%1&quot;: 没有这个文件或文件夹</source>
+        <translation>sonvera-cli: &quot;%1&quot;: no such file or folder</translation>
+    </message>
+    <message>
+        <source>sonvera-cli: 没有可以转换的文件</source>
+        <translation>sonvera-cli: nothing to convert</translation>
+    </message>
+    <message>
+        <source>sonvera-cli: 无法使用输出文件夹 &quot;%1&quot;：%2</source>
+        <translation>sonvera-cli: cannot use the output folder &quot;%1&quot;: %2</translation>
+    </message>
+    <message>
+        <source>sonvera-cli: %1失败：%2: %3</source>
+        <translation>sonvera-cli: %1failed: %2: %3</translation>
+    </message>
+    <message>
+        <source>sonvera-cli: 标准输出已关闭，因此停止；正在转换的文件没有转换完</source>
+        <translation>sonvera-cli: stopped because the standard output was closed; the file being converted was left unconverted</translation>
+    </message>
+    <message>
+        <source>sonvera-cli: 已停止；正在转换的文件没有转换完</source>
+        <translation>sonvera-cli: stopped; the file being converted was left unconverted</translation>
+    </message>
+    <message>
+        <source>sonvera-cli: %1 个转换成功，%2 个失败：</source>
+        <translation>sonvera-cli: %1 converted, %2 failed:</translation>
+    </message>
+    <message>
+        <source>  %1: 没有这个文件或文件夹</source>
+        <translation>  %1: no such file or folder</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n 个文件已转换到 %1</source>
+        <translation>
+            <numerusform>%n file converted into %1</numerusform>
+            <numerusform>%n files converted into %1</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
+    <name>sonvera::CommonDialogs</name>
+    <message>
+        <source>Save</source>
+        <translation>Save</translation>
+    </message>
+</context>
+<context>
+    <name>sonvera::ConversionWorker</name>
+    <message>
+        <source>没有选择输出格式</source>
+        <translation>No output format was chosen</translation>
+    </message>
+</context>
+<context>
+    <name>sonvera::CutOption</name>
+    <message>
+        <source>--cut 的值是 START-END，例如 30-95 或 0:30-1:35</source>
+        <translation>--cut takes START-END, for example 30-95 or 0:30-1:35</translation>
+    </message>
+    <message>
+        <source>--cut：时间写作整秒数、m:ss 或 h:mm:ss（例如 95、1:35、0:01:35）</source>
+        <translation>--cut: each time is whole seconds, m:ss or h:mm:ss (for example 95, 1:35, 0:01:35)</translation>
+    </message>
+    <message>
+        <source>--cut：结束时间必须晚于开始时间</source>
+        <translation>--cut: the end time must lie after the start time</translation>
+    </message>
+</context>
+<context>
+    <name>sonvera::EncoderRunner</name>
+    <message>
+        <source>File or command not found: %1: %2</source>
+        <translation>File or command not found: %1: %2</translation>
+    </message>
+    <message>
+        <source>Command Line empty</source>
+        <translation>Command Line empty</translation>
+    </message>
+    <message>
+        <source>no such file</source>
+        <translation>no such file</translation>
+    </message>
+    <message>
+        <source>not an executable file</source>
+        <translation>not an executable file</translation>
+    </message>
+    <message>
+        <source>%1 已停止</source>
+        <translation>%1 stopped</translation>
+    </message>
+    <message>
+        <source>%1 ended with exit code %2</source>
+        <translation>%1 ended with exit code %2</translation>
+    </message>
+</context>
+<context>
+    <name>sonvera::FeedbackForm</name>
+    <message>
+        <source>建议和意见</source>
+        <translation>Suggestions and Comments</translation>
+    </message>
+    <message>
+        <source>完毕.</source>
+        <translation>Sent.</translation>
+    </message>
+    <message>
+        <source>发送失败：%1。请稍后重新发送。</source>
+        <translation>Sending failed: %1. Please send it again later.</translation>
+    </message>
+    <message>
+        <source>姓名：</source>
+        <translation>Name:</translation>
+    </message>
+    <message>
+        <source>Your Name</source>
+        <translation>Your Name</translation>
+    </message>
+    <message>
+        <source>EMAIL：</source>
+        <translation>EMAIL:</translation>
+    </message>
+    <message>
+        <source>Email</source>
+        <translation>Email</translation>
+    </message>
+    <message>
+        <source>留言：</source>
+        <translation>Message:</translation>
+    </message>
+    <message>
+        <source>发送</source>
+        <translation>Send</translation>
+    </message>
+    <message>
+        <source>返回</source>
+        <translation>Back</translation>
+    </message>
+    <message>
+        <source>关闭</source>
+        <translation>Close</translation>
+    </message>
+    <message>
+        <source>Send</source>
+        <translation>Send</translation>
+    </message>
+    <message>
+        <source>Back</source>
+        <translation>Back</translation>
+    </message>
+    <message>
+        <source>您的姓名？</source>
+        <translation>Your name?</translation>
+    </message>
+    <message>
+        <source>您的Email？</source>
+        <translation>Your email?</translation>
+    </message>
+    <message>
+        <source>您的意见？</source>
+        <translation>Your comment?</translation>
+    </message>
+    <message>
+        <source>正在发送...</source>
+        <translation>Sending...</translation>
+    </message>
+</context>
+<context>
+    <name>sonvera::FeedbackSender</name>
+    <message>
+        <source>服务器在 %1 秒内没有回应</source>
+        <translation>The server did not answer within %1 seconds</translation>
+    </message>
+    <message>
+        <source>服务器返回 %1 %2</source>
+        <translation>The server answered %1 %2</translation>
+    </message>
+    <message>
+        <source>服务器拒绝连接</source>
+        <translation>The server refused the connection</translation>
+    </message>
+    <message>
+        <source>找不到服务器 %1</source>
+        <translation>Server %1 not found</translation>
+    </message>
+    <message>
+        <source>连接超时</source>
+        <translation>The connection timed out</translation>
+    </message>
+    <message>
+        <source>服务器中断了连接</source>
+        <translation>The server broke off the connection</translation>
+    </message>
+    <message>
+        <source>无法建立安全连接</source>
+        <translation>No secure connection could be made</translation>
+    </message>
+    <message>
+        <source>网络不可用</source>
+        <translation>The network is not available</translation>
+    </message>
+    <message>
+        <source>网络错误（%1）</source>
+        <translation>Network error (%1)</translation>
+    </message>
+</context>
+<context>
+    <name>sonvera::FileList</name>
+    <message>
+        <source>等待</source>
+        <translation>Waiting</translation>
+    </message>
+    <message>
+        <source>转换中</source>
+        <translation>Converting</translation>
+    </message>
+    <message>
+        <source>失败</source>
+        <translation>Failed</translation>
+    </message>
+    <message>
+        <source>未知错误</source>
+        <translation>Unknown error</translation>
+    </message>
+    <message>
+        <source>文件名</source>
+        <translation>File Name</translation>
+    </message>
+    <message>
+        <source>格式</source>
+        <translation>Format</translation>
+    </message>
+    <message>
+        <source>状态</source>
+        <translation>Status</translation>
+    </message>
+</context>
+<context>
+    <name>sonvera::MainWindow</name>
+    <message>
+        <source>拖拽文件到这里开始转换</source>
+        <translation>Drag files here to start converting</translation>
+    </message>
+    <message>
+        <source>Help &amp; Tutorial</source>
+        <translation>Help &amp; Tutorial</translation>
+    </message>
+    <message>
+        <source>Minimize Window</source>
+        <translation>Minimize Window</translation>
+    </message>
+    <message>
+        <source>Exit</source>
+        <translation>Exit</translation>
+    </message>
+    <message>
+        <source>添加文件</source>
+        <translation>Add File</translation>
+    </message>
+    <message>
+        <source>Add a File</source>
+        <translation>Add a File</translation>
+    </message>
+    <message>
+        <source>添加文件夹</source>
+        <translation>Add Folder</translation>
+    </message>
+    <message>
+        <source>Add Files from a Folder</source>
+        <translation>Add Files from a Folder</translation>
+    </message>
+    <message>
+        <source>移除文件</source>
+        <translation>Remove</translation>
+    </message>
+    <message>
+        <source>Remove File(s) from List</source>
+        <translation>Remove File(s) from List</translation>
+    </message>
+    <message>
+        <source>提示设置</source>
+        <translation>Options</translation>
+    </message>
+    <message>
+        <source>退出程序</source>
+        <translation>Exit</translation>
+    </message>
+    <message>
+        <source>帮助</source>
+        <translation>Help</translation>
+    </message>
+    <message>
+        <source>Add a new file to file list</source>
+        <translation>Add a new file to file list</translation>
+    </message>
+    <message>
+        <source>Remove a file from file list</source>
+        <translation>Remove a file from file list</translation>
+    </message>
+    <message>
+        <source>Drag media files onto this DropZone</source>
+        <translation>Drag media files onto this DropZone</translation>
+    </message>
+    <message>
+        <source>Start Converting</source>
+        <translation>Start Converting</translation>
+    </message>
+    <message>
+        <source>立刻开始转换！</source>
+        <translation>Start Converting!</translation>
+    </message>
+    <message>
+        <source>停止</source>
+        <translation>Stop</translation>
+    </message>
+    <message>
+        <source>Stop Converting</source>
+        <translation>Stop Converting</translation>
+    </message>
+    <message>
+        <source>意见反馈</source>
+        <translation>Feedback</translation>
+    </message>
+    <message>
+        <source>Send us your suggestion or question</source>
+        <translation>Send us your suggestion or question</translation>
+    </message>
+    <message>
+        <source>Open Files</source>
+        <translation>Open Files</translation>
+    </message>
+    <message>
+        <source>所有格式文件(*.*)|*.*</source>
+        <translation>All Files(*.*)|*.*</translation>
+    </message>
+    <message>
+        <source>打开文件</source>
+        <translation>Open File</translation>
+    </message>
+    <message>
+        <source>搜索文件...</source>
+        <translation>Searching for files...</translation>
+    </message>
+    <message>
+        <source>正在搜索文件夹，请等它结束后再添加。</source>
+        <translation>A folder is being searched; add more when it has finished.</translation>
+    </message>
+    <message>
+        <source>选择一个文件夹:</source>
+        <translation>Choose a folder:</translation>
+    </message>
+    <message numerus="yes">
+        <source>有 %n 个文件夹无法读取，其中的文件没有添加：%1%2</source>
+        <extracomment>%1 lists up to three folder names; %2 is &quot; 等&quot; (&quot;and more&quot;) when there are more.</extracomment>
+        <translation>
+            <numerusform>%n folder could not be read; its files were not added: %1%2</numerusform>
+            <numerusform>%n folders could not be read; their files were not added: %1%2</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>、</source>
+        <translation>, </translation>
+    </message>
+    <message>
+        <source> 等</source>
+        <translation> and more</translation>
+    </message>
+    <message>
+        <source>请选择一个文件夹:</source>
+        <translation>Please choose a folder:</translation>
+    </message>
+    <message>
+        <source>www.sonvera.app
+Sonvera 是免费的批量视频转换工具。
+</source>
+        <translation>www.sonvera.app
+Sonvera is a free batch video converter.
+</translation>
+    </message>
+</context>
+<context>
+    <name>sonvera::OptionsDialog</name>
+    <message>
+        <source>选项设置</source>
+        <translation>Options</translation>
+    </message>
+    <message>
+        <source>转换完毕声音提示</source>
+        <translation>Sound when converting is done</translation>
+    </message>
+    <message>
+        <source>ON</source>
+        <translation>ON</translation>
+    </message>
+    <message>
+        <source>OFF</source>
+        <translation>OFF</translation>
+    </message>
+    <message>
+        <source>MP3 Audio Bitrate</source>
+        <translation>MP3 Audio Bitrate</translation>
+    </message>
+    <message>
+        <source>Music Cutter</source>
+        <translation>Music Cutter</translation>
+    </message>
+    <message>
+        <source>时</source>
+        <translation>Hours</translation>
+    </message>
+    <message>
+        <source>分</source>
+        <translation>Minutes</translation>
+    </message>
+    <message>
+        <source>秒</source>
+        <translation>Seconds</translation>
+    </message>
+    <message>
+        <source>开始</source>
+        <translation>Start</translation>
+    </message>
+    <message>
+        <source>结束</source>
+        <translation>End</translation>
+    </message>
+    <message>
+        <source>截取范围只用于 MP3 格式。</source>
+        <translation>The clip range applies to MP3 only.</translation>
+    </message>
+    <message>
+        <source>确定</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>返回</source>
+        <translation>Back</translation>
+    </message>
+    <message>
+        <source>自动</source>
+        <translation>Automatic</translation>
+    </message>
+    <message>
+        <source>无</source>
+        <translation>Nothing</translation>
+    </message>
+    <message>
+        <source>关机</source>
+        <translation>Power off</translation>
+    </message>
+    <message>
+        <source>睡眠</source>
+        <translation>Sleep</translation>
+    </message>
+    <message>
+        <source>中文</source>
+        <translation>Chinese</translation>
+    </message>
+    <message>
+        <source>同时转换的文件数</source>
+        <translation>Files converted at once</translation>
+    </message>
+    <message>
+        <source>转换完成后</source>
+        <translation>When converting is done</translation>
+    </message>
+    <message>
+        <source>界面语言</source>
+        <translation>Language</translation>
+    </message>
+    <message>
+        <source>重新启动后生效</source>
+        <translation>Takes effect at the next start</translation>
+    </message>
+    <message>
+        <source>分钟必须小于60</source>
+        <translation>Minutes must be less than 60</translation>
+    </message>
+    <message>
+        <source>秒必须小于60</source>
+        <translation>Seconds must be less than 60</translation>
+    </message>
+    <message>
+        <source>分钟</source>
+        <translation>Minutes</translation>
+    </message>
+</context>
+<context>
+    <name>sonvera::ParameterPanel</name>
+    <message>
+        <source>Output Format</source>
+        <translation>Output Format</translation>
+    </message>
+    <message>
+        <source>Size</source>
+        <translation>Size</translation>
+    </message>
+    <message>
+        <source>Audio Rate</source>
+        <translation>Audio Rate</translation>
+    </message>
+    <message>
+        <source>Audio Bitrate</source>
+        <translation>Audio Bitrate</translation>
+    </message>
+    <message>
+        <source>Channel(Stereo or Mono)</source>
+        <translation>Channel(Stereo or Mono)</translation>
+    </message>
+    <message>
+        <source>Select a Folder to Output</source>
+        <translation>Select a Folder to Output</translation>
+    </message>
+    <message>
+        <source>浏览</source>
+        <translation>Browse</translation>
+    </message>
+    <message>
+        <source>Select an Output Folder</source>
+        <translation>Select an Output Folder</translation>
+    </message>
+    <message>
+        <source>输出格式：</source>
+        <translation>Output format:</translation>
+    </message>
+    <message>
+        <source>视频比特率：</source>
+        <translation>Video bitrate:</translation>
+    </message>
+    <message>
+        <source>帧率：</source>
+        <translation>Frame rate:</translation>
+    </message>
+    <message>
+        <source>视频尺寸：</source>
+        <translation>Video size:</translation>
+    </message>
+    <message>
+        <source>声音频率：</source>
+        <translation>Audio rate:</translation>
+    </message>
+    <message>
+        <source>声音比特率：</source>
+        <translation>Audio bitrate:</translation>
+    </message>
+    <message>
+        <source>声道：</source>
+        <translation>Channels:</translation>
+    </message>
+    <message>
+        <source>输出路径：</source>
+        <translation>Output folder:</translation>
+    </message>
+</context>
+<context>
+    <name>sonvera::PowerAction</name>
+    <message>
+        <source>系统总线不可用</source>
+        <translation>the system bus is not available</translation>
+    </message>
+    <message>
+        <source>找不到系统的电源管理服务 (logind)</source>
+        <translation>the system&apos;s power management service (logind) was not found</translation>
+    </message>
+    <message>
+        <source>系统拒绝了请求：%1</source>
+        <translation>the system refused: %1</translation>
+    </message>
+    <message>
+        <source>没能自动关机（%1）。转换好的文件都已保存，请手动关机。</source>
+        <translation>The computer could not be powered off (%1). Every converted file is saved; please power it off yourself.</translation>
+    </message>
+    <message>
+        <source>没能让电脑睡眠（%1）。转换好的文件都已保存，请手动让电脑睡眠。</source>
+        <translation>The computer could not be put to sleep (%1). Every converted file is saved; please put it to sleep yourself.</translation>
+    </message>
+</context>
+<context>
+    <name>sonvera::PowerCountdownDialog</name>
+    <message>
+        <source>取消</source>
+        <translation>Cancel</translation>
+    </message>
+    <message numerus="yes">
+        <source>转换已完成，%n 秒后睡眠。</source>
+        <translation>
+            <numerusform>Converting is done. Sleeping in %n second.</numerusform>
+            <numerusform>Converting is done. Sleeping in %n seconds.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>转换已完成，%n 秒后关机。</source>
+        <translation>
+            <numerusform>Converting is done. Powering off in %n second.</numerusform>
+            <numerusform>Converting is done. Powering off in %n seconds.</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
+    <name>sonvera::ProgressView</name>
+    <message>
+        <source>已用 %1  剩余约 %2</source>
+        <translation>Elapsed %1  About %2 left</translation>
+    </message>
+    <message>
+        <source>已用 %1</source>
+        <translation>Elapsed %1</translation>
+    </message>
+</context>
+<context>
+    <name>sonvera::RestoreQuestion</name>
+    <message>
+        <source>恢复</source>
+        <translation>Restore</translation>
+    </message>
+    <message>
+        <source>不恢复</source>
+        <translation>Don&apos;t Restore</translation>
+    </message>
+    <message numerus="yes">
+        <source>上次有 %n 个文件没有转换完，恢复到列表吗？</source>
+        <translation>
+            <numerusform>%n file was left unconverted last time. Put it back in the list?</numerusform>
+            <numerusform>%n files were left unconverted last time. Put them back in the list?</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
+    <name>sonvera::SingleInstance</name>
+    <message>
+        <source>无法连接正在运行的程序（%1）：%2</source>
+        <translation>cannot reach the running copy at %1: %2</translation>
+    </message>
+    <message>
+        <source>正在运行的程序没有确认收到文件：%1</source>
+        <translation>the running copy did not confirm it received the files: %1</translation>
+    </message>
+    <message>
+        <source>正在运行的程序给出了意外的回答</source>
+        <translation>the running copy gave an unexpected answer</translation>
+    </message>
+</context>
+<context>
+    <name>sonvera::SleepInhibitor</name>
+    <message>
+        <source>正在转换视频</source>
+        <translation>Converting videos</translation>
+    </message>
+</context>
+<context>
+    <name>sonvera::WindowActions</name>
+    <message>
+        <source>添加文件(&amp;A)</source>
+        <translation>&amp;Add File</translation>
+    </message>
+    <message>
+        <source>添加目录(&amp;F)</source>
+        <translation>Add &amp;Folder</translation>
+    </message>
+    <message>
+        <source>打开文件</source>
+        <translation>Open File</translation>
+    </message>
+    <message>
+        <source>移除文件</source>
+        <translation>Remove Files</translation>
+    </message>
+    <message>
+        <source>移除选择项</source>
+        <translation>Remove Selected</translation>
+    </message>
+    <message>
+        <source>移除全部</source>
+        <translation>Remove All</translation>
+    </message>
+    <message>
+        <source>设置(&amp;O)</source>
+        <translation>&amp;Options</translation>
+    </message>
+    <message>
+        <source>帮助(&amp;H)</source>
+        <translation>&amp;Help</translation>
+    </message>
+    <message>
+        <source>关于(&amp;A)</source>
+        <translation>&amp;About</translation>
+    </message>
+    <message>
+        <source>退出(&amp;E)</source>
+        <translation>E&amp;xit</translation>
+    </message>
+    <message>
+        <source>立刻开始转换！</source>
+        <translation>Start Converting!</translation>
+    </message>
+    <message>
+        <source>停止</source>
+        <translation>Stop</translation>
+    </message>
+    <message>
+        <source>意见反馈</source>
+        <translation>Feedback</translation>
+    </message>
+    <message>
+        <source>Minimize Window</source>
+        <translation>Minimize Window</translation>
+    </message>
+    <message>
+        <source>请选择一个文件夹:</source>
+        <translation>Please choose a folder:</translation>
+    </message>
+</context>
+<context>
+    <name>sonvera::WindowMenus</name>
+    <message>
+        <source>File</source>
+        <translation>File</translation>
+    </message>
+    <message>
+        <source>Options</source>
+        <translation>Options</translation>
+    </message>
+    <message>
+        <source>About</source>
+        <translation>About</translation>
+    </message>
+    <message>
+        <source>Remove</source>
+        <translation>Remove</translation>
+    </message>
+</context>
+</TS>
