@@ -813,6 +813,10 @@ Sonvera is a free batch video converter.
         <source>分钟</source>
         <translation>Minutes</translation>
     </message>
+    <message>
+        <source>关闭</source>
+        <translation>Close</translation>
+    </message>
 </context>
 <context>
     <name>sonvera::ParameterPanel</name>
