@@ -25,7 +25,7 @@ cp -r build/Sonvera/sonvera build/Sonvera/data build/Sonvera/help.html build/Son
 
 # shoot <LANG> <videos folder name> <picture name> <sample names...>
 shoot() {
-  local lang=$1 videos="$home/$2" picture=$3
+  local lang=$1 folder=$2 videos="$home/$2" picture=$3
   shift 3
   mkdir -p "$videos"
   local files=()
@@ -35,7 +35,7 @@ shoot() {
   done
   # The portable copy keeps its settings beside it: the output folder in the
   # videos folder, as an installed copy would have it.
-  printf '"-1"\r\n"-1"\r\n"-1"\r\n"%s"\r\n"0"\r\n' "$videos/Sonvera" > "$program/setup.ini"
+  printf '"-1"\r\n"-1"\r\n"-1"\r\n"%s"\r\n"0"\r\n' "~/$folder/Sonvera" > "$program/setup.ini"
   LANG=$lang xvfb-run -a -s "-screen 0 1600x1200x24" \
     "$program/sonvera" --screenshot "$docs/$picture.png" "${files[@]}"
   LANG=$lang QT_SCALE_FACTOR=2 xvfb-run -a -s "-screen 0 2400x1600x24" \

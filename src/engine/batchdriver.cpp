@@ -97,7 +97,8 @@ QList<ConversionWorker *> BatchDriver::workers() const
 
 QString BatchDriver::resolvedOutputFolderText() const
 {
-    return m_settings.outputFolder.isEmpty() ? m_defaultOutputFolder : m_settings.outputFolder;
+    // A typed "~/视频" means the home folder's, not a folder named "~".
+    return m_settings.outputFolder.isEmpty() ? m_defaultOutputFolder : withTildeExpanded(m_settings.outputFolder);
 }
 
 void BatchDriver::beginBatch()

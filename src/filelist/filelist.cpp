@@ -186,7 +186,7 @@ QVariant FileList::data(const QModelIndex &index, int role) const
     case Qt::DisplayRole:
         switch (index.column()) {
         case FileNameColumn:
-            return row.shownPath;
+            return withHomeAsTilde(row.shownPath); // the whole path is in the tool tip
         case FormatColumn:
             return row.formatLabel;
         case StatusColumn:

@@ -1,5 +1,6 @@
 #include "pathtext.h"
 
+#include <QDir>
 #include <QStringDecoder>
 
 namespace sonvera {
@@ -32,6 +33,23 @@ QString trimmedSpaces(QStringView text)
     while (end > begin && text[end - 1] == u' ')
         --end;
     return text.sliced(begin, end - begin).toString();
+}
+
+QString withHomeAsTilde(const QString &path)
+{
+    const QString home = QDir::homePath();
+    if (home.size() > 1 && path.startsWith(home + u'/'))
+        return u'~' + path.mid(home.size());
+    return path;
+}
+
+QString withTildeExpanded(const QString &text)
+{
+    if (text == u"~")
+        return QDir::homePath();
+    if (text.startsWith(u"~/"))
+        return QDir::homePath() + text.mid(1);
+    return text;
 }
 
 bool isUtf8(const QByteArray &native)

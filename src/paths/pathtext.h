@@ -26,6 +26,13 @@ QString trimmedSpaces(QStringView text);
 // stay what the program opens.
 QString shownName(const QByteArray &native);
 
+// `path` with the user's home folder written "~" ("/home/li/视频/a.flv" gives
+// "~/视频/a.flv"), for showing; other paths unchanged.
+QString withHomeAsTilde(const QString &path);
+// A folder text as typed: "~" and a leading "~/" mean the home folder, as in
+// a shell; any other text unchanged.
+QString withTildeExpanded(const QString &text);
+
 // True when the bytes are valid UTF-8, so that Qt's own file functions (which
 // speak UTF-8) reach exactly this file.
 bool isUtf8(const QByteArray &native);

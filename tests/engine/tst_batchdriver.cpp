@@ -2,6 +2,7 @@
 #include "fakeencoder.h"
 #include "filelist.h"
 
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -473,6 +474,7 @@ private Q_SLOTS:
         QTest::newRow("nested, missing parents") << u"deep/er/out"_s << u"deep/er/out/"_s;
         QTest::newRow("already ends in /") << u"out/"_s << u"out/"_s;
         QTest::newRow("empty means the default") << QString() << u"default-out/"_s;
+        QTest::newRow("~ is the home folder") << u"~/home-out"_s << u"home-out/"_s;
     }
 
     void outputFolderRules()
@@ -481,7 +483,10 @@ private Q_SLOTS:
         QFETCH(QString, used);
         Fixture f;
         f.settings.selectFormat(8);
-        f.settings.outputFolder = folder.isEmpty() ? QString() : f.dir.filePath(folder);
+        const QByteArray home = qgetenv("HOME");
+        qputenv("HOME", QFile::encodeName(f.dir.path()));
+        const auto restoreHome = qScopeGuard([&home] { qputenv("HOME", home); });
+        f.settings.outputFolder = folder.isEmpty() ? QString() : folder.startsWith(u'~') ? folder : f.dir.filePath(folder);
         f.addSource(u"a.flv"_s);
         QSignalSpy changed(&f.driver, &BatchDriver::outputFolderChanged);
         QVERIFY(f.runToEnd());

@@ -1,5 +1,6 @@
 #include "filelist.h"
 
+#include <QDir>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -154,6 +155,12 @@ private Q_SLOTS:
         QCOMPARE(list.rowAt(0).shownPath, u"/v/视频.flv"_s);
         QCOMPARE(list.data(list.index(0, FileList::FileNameColumn)).toString(), u"/v/视频.flv"_s);
         QCOMPARE(list.data(list.index(0, 0), FileList::PathRole).toByteArray(), gbk);
+
+        // Under the home folder the list says "~"; the tool tip gives the whole path.
+        list.append(QDir::homePath() + u"/视频/a.flv"_s, true);
+        QCOMPARE(list.data(list.index(1, FileList::FileNameColumn)).toString(), u"~/视频/a.flv"_s);
+        QCOMPARE(list.data(list.index(1, FileList::FileNameColumn), Qt::ToolTipRole).toString(),
+                 QDir::homePath() + u"/视频/a.flv"_s);
     }
 
     void statusColumn()
