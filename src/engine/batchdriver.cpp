@@ -208,8 +208,10 @@ void BatchDriver::fillWorkers()
         finishBatch();
 }
 
-bool BatchDriver::startFile(ConversionWorker &worker, const FileListRow &row)
+bool BatchDriver::startFile(ConversionWorker &worker, const FileListRow row)
 {
+    // `row` is a copy: the list may grow (and move its rows) in the handlers
+    // of the signals below.
     const quint64 id = row.id;
     m_shownPaths.insert(id, row.shownPath);
     m_list.protectRow(id);

@@ -128,7 +128,7 @@ private:
     void prepareWorkers();
     void fillWorkers();
     // Starts the row on `worker`; false when the file failed before any encoder ran.
-    bool startFile(ConversionWorker &worker, const FileListRow &row);
+    bool startFile(ConversionWorker &worker, FileListRow row);
     QString encoderPathOf(const FileListRow &row, const ConversionWorker &worker) const;
     void onProgress(ConversionWorker &worker);
     void onConverted(quint64 id, const QString &output);
