@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QThread>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -49,12 +50,13 @@ CliParseResult parseCliArguments(const QStringList &arguments, const QString &de
 {
     QCommandLineParser parser;
     parser.setApplicationDescription(
-        u"Sonvera's headless batch converter: converts the given files one after another, with the same "
-        "encoders, presets and output names as the window.\n\n"
+        u"Sonvera's headless batch converter: converts the given files one after another (or several at "
+        "once, with --jobs), with the same encoders, presets and output names as the window.\n\n"
         "Each file's output is named after it: base name, \"-\", the time of day (hour, minute, second), "
         "extension. An existing file is never overwritten.\n\n"
         "Exit status: 0 when every file converted, 1 when any file failed, 2 for a usage error or when no "
-        "input file was given or found."_s);
+        "input file was given or found, 130 when stopped (Ctrl-C, SIGTERM, SIGHUP), 141 when the standard "
+        "output was closed. A stopped run leaves the unfinished files unconverted, with nothing half written."_s);
     const QCommandLineOption help({u"h"_s, u"help"_s}, u"Show this help."_s);
     const QCommandLineOption version(u"version"_s, u"Show the version."_s);
     const QCommandLineOption format({u"f"_s, u"format"_s}, formatHelp(), u"F"_s);
@@ -68,8 +70,13 @@ CliParseResult parseCliArguments(const QStringList &arguments, const QString &de
     const QCommandLineOption cut(u"cut"_s, u"MP3 only: convert just START-END, each in seconds or h:mm:ss."_s, u"START-END"_s);
     const QCommandLineOption dryRun({u"n"_s, u"dry-run"_s}, u"Print each file's command lines, run nothing."_s);
     const QCommandLineOption quiet({u"q"_s, u"quiet"_s}, u"No progress display."_s);
+    const QCommandLineOption jobs({u"j"_s, u"jobs"_s},
+                                  u"Convert up to N files at once, head of the list first (default 1; 0: one per "
+                                  "processor core, here "_s
+                                      + QString::number(QThread::idealThreadCount()) + u")."_s,
+                                  u"N"_s);
     parser.addOptions({help, version, format, videoBitrate, frameRate, size, audioRate, audioBitrate, channels, output,
-                       cut, dryRun, quiet});
+                       cut, dryRun, quiet, jobs});
     parser.addPositionalArgument(u"FILE|FOLDER"_s, u"Files to convert; folders are searched for .flv files."_s,
                                  u"FILE|FOLDER..."_s);
 
@@ -121,6 +128,13 @@ CliParseResult parseCliArguments(const QStringList &arguments, const QString &de
         options.cut = parseCutOption(parser.value(cut), &why);
         if (!options.cut)
             return usageError(why);
+    }
+    if (parser.isSet(jobs)) {
+        bool ok = false;
+        const int n = parser.value(jobs).toInt(&ok);
+        if (!ok || n < 0)
+            return usageError(u"--jobs takes a number of files, 0 or more, not '"_s + parser.value(jobs) + u"'"_s);
+        options.jobs = n == 0 ? std::max(QThread::idealThreadCount(), 1) : n;
     }
     options.dryRun = parser.isSet(dryRun);
     options.quiet = parser.isSet(quiet);

@@ -127,8 +127,11 @@ private:
     void beginBatch();
     void prepareWorkers();
     void fillWorkers();
-    // Starts the row on `worker`; false when the file failed before any encoder ran.
-    bool startFile(ConversionWorker &worker, FileListRow row);
+    // A worker free for the next file, made when fewer than parallelJobs()
+    // exist; nullptr when all are busy.
+    ConversionWorker *idleWorker();
+    // Starts the row on `worker`, or fails it at once when no encoder could convert it.
+    void startFile(ConversionWorker &worker, FileListRow row);
     QString encoderPathOf(const FileListRow &row, const ConversionWorker &worker) const;
     void onProgress(ConversionWorker &worker);
     void onConverted(quint64 id, const QString &output);

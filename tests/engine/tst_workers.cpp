@@ -124,6 +124,33 @@ private Q_SLOTS:
         QCOMPARE(f.driver.state(), BatchDriver::State::Idle);
     }
 
+    // Stop pressed from a handler of the second file's start: that file never
+    // reaches an encoder, the first one's is stopped.
+    void stopAsTheSecondFileStarts()
+    {
+        DriverFixture f;
+        f.settings.selectFormat(8);
+        f.driver.setParallelJobs(2);
+        f.addSource(u"a.flv"_s, "coder write\ncoder hang\n");
+        f.addSource(u"b.flv"_s);
+        QSignalSpy finished(&f.driver, &BatchDriver::batchFinished);
+        connect(&f.driver, &BatchDriver::fileStarted, this, [&f](quint64, const QString &, int number) {
+            if (number == 2)
+                f.driver.stop();
+        });
+        QVERIFY(f.driver.start());
+        QVERIFY(finished.wait(10000));
+        QTest::qWait(300);
+        QCOMPARE(finished.count(), 1);
+        const QList<LogEntry> log = readLog(f.log);
+        QVERIFY(log.size() <= 1); // a's start at most (it may be stopped before it ran)
+        for (const LogEntry &e : log)
+            QVERIFY(e.output.contains(u"/a-"_s) && !QFileInfo::exists(u"/proc/"_s + QString::number(e.pid)));
+        QCOMPARE(hiddenAndAll(f.dir.filePath(u"out"_s)), QStringList());
+        QCOMPARE(f.list.rowAt(1).status, FileListRow::Status::Waiting);
+        QCOMPARE(f.list.protectedCount(), 0);
+    }
+
     void oneWorkerFailsTheOthersGoOn()
     {
         DriverFixture f;
