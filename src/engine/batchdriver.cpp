@@ -41,6 +41,7 @@ bool BatchDriver::start()
     if (m_state != State::Idle || m_list.rowCount() == 0)
         return false;
     m_state = State::Armed;
+    m_batchJobs = m_jobs;
     Q_EMIT lockChanged(true);
     m_startTimer.start();
     return true;
@@ -131,7 +132,7 @@ void BatchDriver::beginBatch()
 void BatchDriver::prepareWorkers()
 {
     // Fewer workers than before: the surplus goes (all are idle between batches).
-    while (m_workers.size() > static_cast<std::size_t>(m_jobs))
+    while (m_workers.size() > static_cast<std::size_t>(m_batchJobs))
         m_workers.pop_back();
 }
 
@@ -141,7 +142,7 @@ ConversionWorker *BatchDriver::idleWorker()
         if (!worker->isBusy())
             return worker.get();
     }
-    if (m_workers.size() >= static_cast<std::size_t>(m_jobs))
+    if (m_workers.size() >= static_cast<std::size_t>(m_batchJobs))
         return nullptr;
     // Workers are made as files need them, so a large N costs nothing on a
     // short list. Each has an intermediate folder of its own inside the run folder.
@@ -314,7 +315,7 @@ void BatchDriver::reportProgress(const ConversionWorker *changed)
         done += weight * worker->fileFraction();
     }
 
-    if (m_jobs == 1 && changed) {
+    if (m_batchJobs == 1 && changed) {
         Q_EMIT progressChanged(changed->stageDisplay());
     } else {
         const double share = total > 0 ? done / total : 0;

@@ -159,6 +159,7 @@ private:
     QString m_workFolder;
     std::unique_ptr<RunFolder> m_runFolder; // made by the first batch, removed with the driver
     int m_jobs = 1;
+    int m_batchJobs = 1; // m_jobs when the batch was started
 
     State m_state = State::Idle;
     BatchSummary m_summary;

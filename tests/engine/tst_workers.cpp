@@ -56,7 +56,10 @@ private Q_SLOTS:
         f.driver.setParallelJobs(jobs);
         for (int i = 0; i < 7; ++i)
             f.addSource(u"f%1.flv"_s.arg(i), "coder sleep " + QByteArray::number(120 + (i % 3) * 70) + '\n');
-        QVERIFY(f.runToEnd());
+        QSignalSpy finished(&f.driver, &BatchDriver::batchFinished);
+        QVERIFY(f.driver.start());
+        f.driver.setParallelJobs(jobs + 2); // from the next batch on
+        QVERIFY(finished.wait(15000));
 
         const QList<LogEntry> log = readLog(f.log);
         QCOMPARE(log.size(), 14); // every run started and ended
