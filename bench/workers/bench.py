@@ -15,7 +15,8 @@ our encoders run, with each file's own intermediate and output.
 
 While `sonvera-cli -j 2` runs, its own peak resident size (VmHWM in
 /proc/PID/status, which counts that process alone, not its encoders) and its
-own CPU time are sampled. The CPU time of each whole run (every process, from
+own CPU time are sampled, and the CPU time of all its processes over its wall
+time says how many cores the batch really had. The CPU time of each whole run (every process, from
 getrusage of the children) gives the CPU a file costs, from which the script
 estimates a batch's wall time on 8 cores.
 
@@ -135,20 +136,22 @@ def main():
               f"warm-up, {os.cpu_count()} cores")
         print()
         print("| Format | -j 1 (s) | -j 2 (s) | xargs -P 1 (s) | xargs -P 2 (s) | -j 2 / -j 1 | P2 / P1 "
-              "| -j 2 / xargs -P 2 | CPU per file (s) | CLI peak (MB) | CLI CPU (s) | 8 cores, -j 8 (s, est.) |")
-        print("|---|---|---|---|---|---|---|---|---|---|---|---|")
+              "| -j 2 / xargs -P 2 | cores had by -j 2 | CPU per file (s) | CLI peak (MB) | CLI CPU (s) "
+              "| 8 cores, -j 8 (s, est.) |")
+        print("|---|---|---|---|---|---|---|---|---|---|---|---|---|")
         for fmt, cli_name in (("MP3", "mp3"), ("RMVB", "rmvb")):
             bare = bare_jobs(fmt, data, clips, os.path.join(tmp, "bare"))
             run_cli(cli, cli_name, 1, clips, out)
             run_cli(cli, cli_name, 2, clips, out)
             run_bare(bare, os.path.join(tmp, "bare"), 2)
-            one, two, xargs1, xargs, cpu, peaks, owns = [], [], [], [], [], [], []
+            one, two, xargs1, xargs, cpu, cores, peaks, owns = [], [], [], [], [], [], [], []
             for _ in range(args.runs):
                 wall, used, _, _ = run_cli(cli, cli_name, 1, clips, out)
                 one.append(wall)
                 cpu.append(used)
-                wall, _, peak, own = run_cli(cli, cli_name, 2, clips, out, sample=True)
+                wall, used, peak, own = run_cli(cli, cli_name, 2, clips, out, sample=True)
                 two.append(wall)
+                cores.append(used / wall)
                 peaks.append(peak)
                 owns.append(own)
                 xargs1.append(run_bare(bare, os.path.join(tmp, "bare"), 1)[0])
@@ -161,7 +164,7 @@ def main():
             # file's wall time, unless the CPU they need is the limit.
             est8 = max(math.ceil(FILES / 8) * per_file_wall, FILES * per_file_cpu / 8)
             print(f"| {fmt} | {t1:.2f} | {t2:.2f} | {tx1:.2f} | {tx:.2f} | {t2 / t1:.3f} | {tx / tx1:.3f} "
-                  f"| {t2 / tx:.3f} | {per_file_cpu:.3f} "
+                  f"| {t2 / tx:.3f} | {statistics.median(cores):.2f} | {per_file_cpu:.3f} "
                   f"| {max(peaks) / 1024:.1f} | {statistics.median(owns):.2f} | {est8:.2f} |", flush=True)
 
 
