@@ -159,7 +159,7 @@ private Q_SLOTS:
     void jobsConvertSeveralAtOnce()
     {
         Fixture f;
-        const QStringList sources{f.source(u"a.flv"_s, "coder sleep 600\n"), f.source(u"b.flv"_s),
+        const QStringList sources{f.source(u"a.flv"_s, "coder sleep 1500\n"), f.source(u"b.flv"_s),
                                   f.source(u"c.flv"_s)};
         const Result r = f.run(QStringList{u"-j"_s, u"2"_s, u"-f"_s, u"mp3"_s, u"-o"_s, f.out} + sources);
         QCOMPARE(r.exitCode, 0);

@@ -75,7 +75,7 @@ private Q_SLOTS:
         DriverFixture f;
         f.settings.selectFormat(8);
         f.driver.setParallelJobs(2);
-        QStringList expected{f.addSource(u"a.flv"_s, "coder sleep 500\n"), f.addSource(u"b.flv"_s),
+        QStringList expected{f.addSource(u"a.flv"_s, "coder sleep 1500\n"), f.addSource(u"b.flv"_s),
                              f.addSource(u"c.flv"_s), f.addSource(u"d.flv"_s)};
         QSignalSpy started(&f.driver, &BatchDriver::fileStarted);
         connect(&f.driver, &BatchDriver::fileStarted, this, [&] { expected << f.addSource(u"late.flv"_s); },
@@ -159,8 +159,8 @@ private Q_SLOTS:
         DriverFixture f;
         f.settings.selectFormat(8);
         f.driver.setParallelJobs(2);
-        const QString broken = f.addSource(u"a.flv"_s, "coder write\ncoder sleep 100\ncoder eprint coder: broken\\n\ncoder exit 1\n");
-        f.addSource(u"b.flv"_s, "coder sleep 400\n");
+        const QString broken = f.addSource(u"a.flv"_s, "coder write\ncoder sleep 300\ncoder eprint coder: broken\\n\ncoder exit 1\n");
+        f.addSource(u"b.flv"_s, "coder sleep 1000\n");
         f.addSource(u"c.flv"_s);
         QSignalSpy finished(&f.driver, &BatchDriver::batchFinished);
         QVERIFY(f.driver.start());
@@ -194,8 +194,8 @@ private Q_SLOTS:
         DriverFixture f;
         f.settings.selectFormat(8);
         f.driver.setParallelJobs(2);
-        f.addSource(u"a.flv"_s, "coder sleep 150\ncoder print Duration: 00:00:10.00, \\n\ncoder print time=5.00 \\r\ncoder sleep 800\n");
-        f.addSource(u"b.flv"_s, "coder sleep 150\ncoder print Duration: 00:00:30.00, \\n\ncoder print time=3.00 \\r\ncoder sleep 800\n");
+        f.addSource(u"a.flv"_s, "coder sleep 150\ncoder print Duration: 00:00:10.00, \\n\ncoder print time=5.00 \\r\ncoder sleep 1500\n");
+        f.addSource(u"b.flv"_s, "coder sleep 150\ncoder print Duration: 00:00:30.00, \\n\ncoder print time=3.00 \\r\ncoder sleep 1500\n");
         f.addSource(u"c.flv"_s);
         QSignalSpy started(&f.driver, &BatchDriver::fileStarted);
         QSignalSpy progress(&f.driver, &BatchDriver::progressChanged);
