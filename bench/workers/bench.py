@@ -20,7 +20,7 @@ time says how many cores the batch really had. The CPU time of each whole run (e
 getrusage of the children) gives the CPU a file costs, from which the script
 estimates a batch's wall time on 8 cores.
 
-Usage: bench/workers/bench.py [--runs N] [--program-dir build/Sonvera]
+Usage: bench/workers/bench.py [--runs N] [--program-dir build/Sonvera] [--format MP3|RMVB]...
 """
 import argparse
 import importlib.util
@@ -124,6 +124,7 @@ def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--runs", type=int, default=5)
     parser.add_argument("--program-dir", default=os.path.join(ROOT, "build", "Sonvera"))
+    parser.add_argument("--format", action="append", choices=["MP3", "RMVB"], help="only this one (repeatable)")
     args = parser.parse_args()
     program = os.path.abspath(args.program_dir)
     cli, data = os.path.join(program, "sonvera-cli"), os.path.join(program, "data")
@@ -140,6 +141,8 @@ def main():
               "| 8 cores, -j 8 (s, est.) |")
         print("|---|---|---|---|---|---|---|---|---|---|---|---|---|")
         for fmt, cli_name in (("MP3", "mp3"), ("RMVB", "rmvb")):
+            if args.format and fmt not in args.format:
+                continue
             bare = bare_jobs(fmt, data, clips, os.path.join(tmp, "bare"))
             run_cli(cli, cli_name, 1, clips, out)
             run_cli(cli, cli_name, 2, clips, out)
