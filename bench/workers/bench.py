@@ -137,7 +137,7 @@ def main():
               f"warm-up, {os.cpu_count()} cores")
         print()
         print("| Format | -j 1 (s) | -j 2 (s) | xargs -P 1 (s) | xargs -P 2 (s) | -j 2 / -j 1 | P2 / P1 "
-              "| -j 2 / xargs -P 2 | cores had by -j 2 | CPU per file (s) | CLI peak (MB) | CLI CPU (s) "
+              "| -j 2 / xargs -P 2 | cores had by -j 2 | CPU per file, ours / bare (s) | CLI peak (MB) | CLI CPU (s) "
               "| 8 cores, -j 8 (s, est.) |")
         print("|---|---|---|---|---|---|---|---|---|---|---|---|---|")
         for fmt, cli_name in (("MP3", "mp3"), ("RMVB", "rmvb")):
@@ -147,7 +147,7 @@ def main():
             run_cli(cli, cli_name, 1, clips, out)
             run_cli(cli, cli_name, 2, clips, out)
             run_bare(bare, os.path.join(tmp, "bare"), 2)
-            one, two, xargs1, xargs, cpu, cores, peaks, owns = [], [], [], [], [], [], [], []
+            one, two, xargs1, xargs, cpu, bare_cpu, cores, peaks, owns = [], [], [], [], [], [], [], [], []
             for _ in range(args.runs):
                 wall, used, _, _ = run_cli(cli, cli_name, 1, clips, out)
                 one.append(wall)
@@ -157,7 +157,9 @@ def main():
                 cores.append(used / wall)
                 peaks.append(peak)
                 owns.append(own)
-                xargs1.append(run_bare(bare, os.path.join(tmp, "bare"), 1)[0])
+                wall, used = run_bare(bare, os.path.join(tmp, "bare"), 1)
+                xargs1.append(wall)
+                bare_cpu.append(used)
                 xargs.append(run_bare(bare, os.path.join(tmp, "bare"), 2)[0])
             t1, t2, tx = statistics.median(one), statistics.median(two), statistics.median(xargs)
             tx1 = statistics.median(xargs1)
@@ -167,7 +169,8 @@ def main():
             # file's wall time, unless the CPU they need is the limit.
             est8 = max(math.ceil(FILES / 8) * per_file_wall, FILES * per_file_cpu / 8)
             print(f"| {fmt} | {t1:.2f} | {t2:.2f} | {tx1:.2f} | {tx:.2f} | {t2 / t1:.3f} | {tx / tx1:.3f} "
-                  f"| {t2 / tx:.3f} | {statistics.median(cores):.2f} | {per_file_cpu:.3f} "
+                  f"| {t2 / tx:.3f} | {statistics.median(cores):.2f} "
+                  f"| {per_file_cpu:.3f} / {statistics.median(bare_cpu) / FILES:.3f} "
                   f"| {max(peaks) / 1024:.1f} | {statistics.median(owns):.2f} | {est8:.2f} |", flush=True)
 
 
