@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QThread>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -60,9 +61,11 @@ CliParseResult parseCliArguments(const QStringList &arguments, const QString &de
     QCommandLineParser parser;
     parser.setApplicationDescription(QCoreApplication::translate(
         "sonvera::CliOptions",
-        "Sonvera 的命令行批量转换工具：用与窗口相同的编码器、预设和输出文件名，逐个转换给出的文件。\n\n"
+        "Sonvera 的命令行批量转换工具：用与窗口相同的编码器、预设和输出文件名，逐个（或者用 --jobs "
+        "同时几个）转换给出的文件。\n\n"
         "每个输出文件以源文件命名：基本名、\"-\"、转换时刻的时分秒、扩展名。从不覆盖已有的文件。\n\n"
-        "退出码：0 全部转换成功，1 有文件转换失败，2 用法错误或者没有给出、没有找到输入文件。"));
+        "退出码：0 全部转换成功，1 有文件转换失败，2 用法错误或者没有给出、没有找到输入文件，130 被停止"
+        "（Ctrl-C、SIGTERM、SIGHUP），141 标准输出被关闭。停止时没有转换完的文件保持原样，不留下写了一半的文件。"));
     const auto text = [](const char *source) { return QCoreApplication::translate("sonvera::CliOptions", source); };
     const QCommandLineOption help({u"h"_s, u"help"_s},
                                   text(QT_TRANSLATE_NOOP("sonvera::CliOptions", "显示本帮助。")));
@@ -96,8 +99,14 @@ CliParseResult parseCliArguments(const QStringList &arguments, const QString &de
                                     text(QT_TRANSLATE_NOOP("sonvera::CliOptions", "显示每个文件的命令行，不执行。")));
     const QCommandLineOption quiet({u"q"_s, u"quiet"_s},
                                    text(QT_TRANSLATE_NOOP("sonvera::CliOptions", "不显示进度。")));
+    const QCommandLineOption jobs(
+        {u"j"_s, u"jobs"_s},
+        text(QT_TRANSLATE_NOOP("sonvera::CliOptions",
+                               "最多同时转换 N 个文件，从列表开头起（默认 1；0 表示每个处理器核心一个，本机为 %1）。"))
+            .arg(QThread::idealThreadCount()),
+        u"N"_s);
     parser.addOptions({help, version, format, videoBitrate, frameRate, size, audioRate, audioBitrate, channels, output,
-                       cut, dryRun, quiet});
+                       cut, dryRun, quiet, jobs});
     parser.addPositionalArgument(
         u"FILE|FOLDER"_s,
         text(QT_TRANSLATE_NOOP("sonvera::CliOptions", "要转换的文件；文件夹会被搜索其中的 .flv 文件。")),
@@ -153,6 +162,14 @@ CliParseResult parseCliArguments(const QStringList &arguments, const QString &de
         options.cut = parseCutOption(parser.value(cut), &why);
         if (!options.cut)
             return usageError(why);
+    }
+    if (parser.isSet(jobs)) {
+        bool ok = false;
+        const int n = parser.value(jobs).toInt(&ok);
+        if (!ok || n < 0)
+            return usageError(text(QT_TRANSLATE_NOOP("sonvera::CliOptions", "--jobs 需要一个文件数，0 或更大，不是 '%1'"))
+                                  .arg(parser.value(jobs)));
+        options.jobs = n == 0 ? std::max(QThread::idealThreadCount(), 1) : n;
     }
     options.dryRun = parser.isSet(dryRun);
     options.quiet = parser.isSet(quiet);

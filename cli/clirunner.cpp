@@ -31,13 +31,17 @@ CliRunner::CliRunner(CliOptions options, QString programFolder, QObject *parent)
     m_driver.setProgramFolder(m_programFolder);
     m_driver.setDefaultOutputFolder(defaultOutputFolder(m_programFolder));
     m_driver.setStartDelay(0);
+    m_driver.setParallelJobs(m_options.jobs);
     m_driver.setOptionsProvider([this] { return BatchOptions{false, m_options.cut}; });
 
-    connect(&m_driver, &BatchDriver::fileStarted, this, [this](quint64, const QString &path, int number, int total) {
+    connect(&m_driver, &BatchDriver::fileStarted, this, [this](quint64 id, const QString &path, int number, int total) {
         m_number = number;
         m_total = total;
-        m_currentName = fileNameOf(path);
-        showProgress(idleDisplay(u"0%"_s));
+        m_numbers.insert(id, number);
+        if (m_options.jobs == 1) {
+            m_currentName = fileNameOf(path);
+            showProgress(idleDisplay(u"0%"_s));
+        }
     });
     connect(&m_driver, &BatchDriver::progressChanged, this, &CliRunner::showProgress);
     connect(&m_driver, &BatchDriver::fileFinished, this, &CliRunner::onFileFinished);
@@ -189,18 +193,31 @@ void CliRunner::flushOut()
 
 void CliRunner::showProgress(const ProgressDisplay &display)
 {
-    if (!m_terminal || m_currentName.isEmpty())
+    if (!m_terminal)
         return;
-    clearLine();
-    m_out << '[' << m_number << '/' << m_total << "] " << m_currentName << "  " << display.caption;
+    if (m_options.jobs == 1) {
+        if (m_currentName.isEmpty())
+            return;
+        clearLine();
+        m_out << '[' << m_number << '/' << m_total << "] " << m_currentName << "  " << display.caption;
+    } else {
+        // Several files at once: the batch ("正在转换 2 个文件 40%") and how many have ended.
+        if (m_numbers.isEmpty())
+            return;
+        clearLine();
+        m_out << '[' << m_ended << '/' << m_total << " done] " << display.caption;
+    }
     flushOut();
 }
 
-void CliRunner::onFileFinished(quint64, const QString &path, bool ok, const QString &detail)
+void CliRunner::onFileFinished(quint64 id, const QString &path, bool ok, const QString &detail)
 {
     clearLine();
     m_currentName.clear();
-    const QString count = u"["_s + QString::number(m_number) + u'/' + QString::number(m_total) + u"] "_s;
+    ++m_ended;
+    // A file keeps the number it started with, whatever order files end in.
+    const int number = m_numbers.take(id);
+    const QString count = u"["_s + QString::number(number) + u'/' + QString::number(m_total) + u"] "_s;
     if (ok) {
         if (!m_options.quiet && !m_outputClosed) {
             m_out << count << path << " -> " << shown(detail) << '\n';
@@ -215,8 +232,10 @@ void CliRunner::onBatchFinished(const BatchSummary &summary)
 {
     clearLine();
     if (summary.stopped) {
-        m_err << (m_outputClosed ? tr("sonvera-cli: 标准输出已关闭，因此停止；正在转换的文件没有转换完")
-                                 : tr("sonvera-cli: 已停止；正在转换的文件没有转换完"))
+        m_err << (m_outputClosed ? (m_options.jobs == 1 ? tr("sonvera-cli: 标准输出已关闭，因此停止；正在转换的文件没有转换完")
+                                                        : tr("sonvera-cli: 标准输出已关闭，因此停止；正在转换的那些文件没有转换完"))
+                                 : (m_options.jobs == 1 ? tr("sonvera-cli: 已停止；正在转换的文件没有转换完")
+                                                        : tr("sonvera-cli: 已停止；正在转换的那些文件没有转换完")))
               << Qt::endl;
         Q_EMIT finished(m_outputClosed ? OutputClosed : Interrupted);
         return;

@@ -4,6 +4,7 @@
 #include "clioptions.h"
 #include "filelist.h"
 
+#include <QHash>
 #include <QObject>
 #include <QTextStream>
 
@@ -58,9 +59,11 @@ private:
     bool m_terminal = false;
     bool m_interrupted = false;
     bool m_outputClosed = false;
-    int m_number = 0;
+    int m_number = 0;          // the last file started, 1-based
     int m_total = 0;
-    QString m_currentName;
+    int m_ended = 0;           // files ended, converted or not
+    QHash<quint64, int> m_numbers; // each converting file's number
+    QString m_currentName;     // one file at a time: the file converting
     QString m_outputLink; // with its "/": stands for the output folder in paths
 };
 

@@ -26,6 +26,8 @@ packages=(
   dbus
   # the encoders' benchmark script
   python3
+  # the many-machines recipe's test runs GNU parallel
+  parallel
   # tests: a comma-decimal locale is compiled at test time with localedef
   locales
 )

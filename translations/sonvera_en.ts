@@ -237,18 +237,6 @@ Close the other copy (or end it: pkill -x sonvera) and start Sonvera again.
 Try &apos;sonvera-cli --help&apos;.</translation>
     </message>
     <message>
-        <source>Sonvera 的命令行批量转换工具：用与窗口相同的编码器、预设和输出文件名，逐个转换给出的文件。
-
-每个输出文件以源文件命名：基本名、&quot;-&quot;、转换时刻的时分秒、扩展名。从不覆盖已有的文件。
-
-退出码：0 全部转换成功，1 有文件转换失败，2 用法错误或者没有给出、没有找到输入文件。</source>
-        <translation>Sonvera&apos;s headless batch converter: converts the given files one after another, with the same encoders, presets and output names as the window.
-
-Each file&apos;s output is named after it: base name, &quot;-&quot;, the time of day (hour, minute, second), extension. An existing file is never overwritten.
-
-Exit status: 0 when every file converted, 1 when any file failed, 2 for a usage error or when no input file was given or found.</translation>
-    </message>
-    <message>
         <source>显示本帮助。</source>
         <translation>Show this help.</translation>
     </message>
@@ -316,6 +304,26 @@ Exit status: 0 when every file converted, 1 when any file failed, 2 for a usage 
         <source>没有给出输入文件</source>
         <translation>no input file given</translation>
     </message>
+    <message>
+        <source>Sonvera 的命令行批量转换工具：用与窗口相同的编码器、预设和输出文件名，逐个（或者用 --jobs 同时几个）转换给出的文件。
+
+每个输出文件以源文件命名：基本名、&quot;-&quot;、转换时刻的时分秒、扩展名。从不覆盖已有的文件。
+
+退出码：0 全部转换成功，1 有文件转换失败，2 用法错误或者没有给出、没有找到输入文件，130 被停止（Ctrl-C、SIGTERM、SIGHUP），141 标准输出被关闭。停止时没有转换完的文件保持原样，不留下写了一半的文件。</source>
+        <translation>Sonvera&apos;s headless batch converter: converts the given files one after another (or several at once, with --jobs), with the same encoders, presets and output names as the window.
+
+Each file&apos;s output is named after it: base name, &quot;-&quot;, the time of day (hour, minute, second), extension. An existing file is never overwritten.
+
+Exit status: 0 when every file converted, 1 when any file failed, 2 for a usage error or when no input file was given or found, 130 when stopped (Ctrl-C, SIGTERM, SIGHUP), 141 when the standard output was closed. A stopped run leaves the unfinished files unconverted, with nothing half written.</translation>
+    </message>
+    <message>
+        <source>最多同时转换 N 个文件，从列表开头起（默认 1；0 表示每个处理器核心一个，本机为 %1）。</source>
+        <translation>Convert up to N files at once, head of the list first (default 1; 0: one per processor core, here %1).</translation>
+    </message>
+    <message>
+        <source>--jobs 需要一个文件数，0 或更大，不是 &apos;%1&apos;</source>
+        <translation>--jobs takes a number of files, 0 or more, not &apos;%1&apos;</translation>
+    </message>
 </context>
 <context>
     <name>sonvera::CliRunner</name>
@@ -365,6 +373,14 @@ Exit status: 0 when every file converted, 1 when any file failed, 2 for a usage 
             <numerusform>%n file converted into %1</numerusform>
             <numerusform>%n files converted into %1</numerusform>
         </translation>
+    </message>
+    <message>
+        <source>sonvera-cli: 标准输出已关闭，因此停止；正在转换的那些文件没有转换完</source>
+        <translation>sonvera-cli: stopped because the standard output was closed; the files being converted were left unconverted</translation>
+    </message>
+    <message>
+        <source>sonvera-cli: 已停止；正在转换的那些文件没有转换完</source>
+        <translation>sonvera-cli: stopped; the files being converted were left unconverted</translation>
     </message>
 </context>
 <context>

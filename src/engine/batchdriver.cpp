@@ -41,6 +41,7 @@ bool BatchDriver::start()
     if (m_state != State::Idle || m_list.rowCount() == 0)
         return false;
     m_state = State::Armed;
+    m_batchJobs = m_jobs;
     Q_EMIT lockChanged(true);
     m_startTimer.start();
     return true;
@@ -131,31 +132,42 @@ void BatchDriver::beginBatch()
 
 void BatchDriver::prepareWorkers()
 {
-    while (m_workers.size() > static_cast<std::size_t>(m_jobs))
+    // Fewer workers than before: the surplus goes (all are idle between batches).
+    while (m_workers.size() > static_cast<std::size_t>(m_batchJobs))
         m_workers.pop_back();
-    while (m_workers.size() < static_cast<std::size_t>(m_jobs)) {
-        // Each worker has an intermediate folder of its own inside the run folder.
-        const QString folder = runFolderPath().isEmpty()
-            ? QString()
-            : workerFolder(runFolderPath(), static_cast<int>(m_workers.size()));
-        if (!folder.isEmpty())
-            QDir().mkpath(folder);
-        auto worker = std::make_unique<ConversionWorker>(m_settings, folder, [this] { return commandContext(); });
-        ConversionWorker *w = worker.get();
-        connect(w, &ConversionWorker::stageStarted, this, &BatchDriver::stageStarted);
-        connect(w, &ConversionWorker::startFailed, this, &BatchDriver::runnerError);
-        connect(w, &ConversionWorker::progressed, this, [this, w] { onProgress(*w); });
-        connect(w, &ConversionWorker::converted, this, [this, w](quint64 id, const QString &output) {
-            if (const std::optional<double> seconds = w->durationSeconds()) {
-                m_endedSeconds += *seconds;
-                ++m_endedKnown;
-            }
-            onConverted(id, output);
-        });
-        connect(w, &ConversionWorker::failed, this, &BatchDriver::onFailed);
-        connect(w, &ConversionWorker::stopped, this, &BatchDriver::onStopped);
-        m_workers.push_back(std::move(worker));
+}
+
+ConversionWorker *BatchDriver::idleWorker()
+{
+    for (const auto &worker : m_workers) {
+        if (!worker->isBusy())
+            return worker.get();
     }
+    if (m_workers.size() >= static_cast<std::size_t>(m_batchJobs))
+        return nullptr;
+    // Workers are made as files need them, so a large N costs nothing on a
+    // short list. Each has an intermediate folder of its own inside the run folder.
+    const QString folder = runFolderPath().isEmpty()
+        ? QString()
+        : workerFolder(runFolderPath(), static_cast<int>(m_workers.size()));
+    if (!folder.isEmpty())
+        QDir().mkpath(folder);
+    auto worker = std::make_unique<ConversionWorker>(m_settings, folder, [this] { return commandContext(); });
+    ConversionWorker *w = worker.get();
+    connect(w, &ConversionWorker::stageStarted, this, &BatchDriver::stageStarted);
+    connect(w, &ConversionWorker::startFailed, this, &BatchDriver::runnerError);
+    connect(w, &ConversionWorker::progressed, this, [this, w] { onProgress(*w); });
+    connect(w, &ConversionWorker::converted, this, [this, w](quint64 id, const QString &output) {
+        if (const std::optional<double> seconds = w->durationSeconds()) {
+            m_endedSeconds += *seconds;
+            ++m_endedKnown;
+        }
+        onConverted(id, output);
+    });
+    connect(w, &ConversionWorker::failed, this, &BatchDriver::onFailed);
+    connect(w, &ConversionWorker::stopped, this, &BatchDriver::onStopped);
+    m_workers.push_back(std::move(worker));
+    return w;
 }
 
 int BatchDriver::busyWorkers() const
@@ -192,31 +204,39 @@ CommandContext BatchDriver::commandContext() const
 void BatchDriver::fillWorkers()
 {
     m_fillPending = false;
-    for (const auto &worker : m_workers) {
-        while (m_state == State::Running && !worker->isBusy()) {
-            // Head first: the first row still waiting. Failed rows stay in the
-            // list and are passed over.
-            const FileListRow *next = nullptr;
-            for (int i = 0; i < m_list.rowCount() && !next; ++i) {
-                if (m_list.rowAt(i).status == FileListRow::Status::Waiting)
-                    next = &m_list.rowAt(i);
-            }
-            if (!next || startFile(*worker, *next))
-                break;
+    while (m_state == State::Running) {
+        // Head first: the first row still waiting. Failed rows stay in the
+        // list and are passed over.
+        const FileListRow *next = nullptr;
+        for (int i = 0; i < m_list.rowCount() && !next; ++i) {
+            if (m_list.rowAt(i).status == FileListRow::Status::Waiting)
+                next = &m_list.rowAt(i);
         }
+        ConversionWorker *worker = next ? idleWorker() : nullptr;
+        if (!worker)
+            break;
+        // A file that fails before any encoder ran leaves the worker free for the next.
+        startFile(*worker, *next);
     }
     if (m_state == State::Running && busyWorkers() == 0)
         finishBatch();
 }
 
-bool BatchDriver::startFile(ConversionWorker &worker, const FileListRow &row)
+void BatchDriver::startFile(ConversionWorker &worker, const FileListRow row)
 {
+    // `row` is a copy: the list may grow (and move its rows) in the handlers
+    // of the signals below.
     const quint64 id = row.id;
     m_shownPaths.insert(id, row.shownPath);
     m_list.protectRow(id);
     m_list.setConverting(id, QString());
     ++m_fileNumber;
     Q_EMIT fileStarted(id, row.shownPath, m_fileNumber, m_fileNumber + waitingRows());
+    if (m_state != State::Running) { // stopped from a handler: the file waits, no encoder starts
+        m_list.setWaiting(id);
+        m_list.releaseRow(id);
+        return;
+    }
 
     const QString folder = withTrailingSlash(resolvedOutputFolderText());
     if (folder != m_settings.outputFolder) {
@@ -226,27 +246,26 @@ bool BatchDriver::startFile(ConversionWorker &worker, const FileListRow &row)
     if (!m_runFolder) {
         failRow(id, BatchTexts::kNoWorkFolder.toString() + u": "_s
                         + (m_workFolder.isEmpty() ? defaultWorkFolderPath() : m_workFolder));
-        return false;
+        return;
     }
     // A FIFO or a device would keep an encoder waiting forever.
     struct stat source {};
     if (::stat(row.path.constData(), &source) == 0 && !S_ISREG(source.st_mode)) {
         failRow(id, FailureTexts::kNotAFile.toString());
-        return false;
+        return;
     }
     // No encoder could write there: say so instead of converting in vain.
     if (!QFileInfo(folder).isDir()) {
         failRow(id, BatchTexts::kNoOutputFolder.toString() + u": "_s + folder);
-        return false;
+        return;
     }
     const QString sourcePath = encoderPathOf(row, worker);
     if (sourcePath.isEmpty()) {
         const QString why = QString::fromLocal8Bit(std::strerror(errno));
         failRow(id, tr("无法读取源文件：无法为它建立链接 (%1)").arg(why));
-        return false;
+        return;
     }
     worker.convert(id, sourcePath, folder);
-    return true;
 }
 
 QString BatchDriver::encoderPathOf(const FileListRow &row, const ConversionWorker &worker) const
@@ -298,7 +317,7 @@ void BatchDriver::reportProgress(const ConversionWorker *changed)
         done += weight * worker->fileFraction();
     }
 
-    if (m_jobs == 1 && changed) {
+    if (m_batchJobs == 1 && changed) {
         Q_EMIT progressChanged(changed->stageDisplay());
     } else {
         const double share = total > 0 ? done / total : 0;

@@ -133,8 +133,11 @@ private:
     void beginBatch();
     void prepareWorkers();
     void fillWorkers();
-    // Starts the row on `worker`; false when the file failed before any encoder ran.
-    bool startFile(ConversionWorker &worker, const FileListRow &row);
+    // A worker free for the next file, made when fewer than parallelJobs()
+    // exist; nullptr when all are busy.
+    ConversionWorker *idleWorker();
+    // Starts the row on `worker`, or fails it at once when no encoder could convert it.
+    void startFile(ConversionWorker &worker, FileListRow row);
     QString encoderPathOf(const FileListRow &row, const ConversionWorker &worker) const;
     void onProgress(ConversionWorker &worker);
     void onConverted(quint64 id, const QString &output);
@@ -162,6 +165,7 @@ private:
     QString m_workFolder;
     std::unique_ptr<RunFolder> m_runFolder; // made by the first batch, removed with the driver
     int m_jobs = 1;
+    int m_batchJobs = 1; // m_jobs when the batch was started
 
     State m_state = State::Idle;
     BatchSummary m_summary;

@@ -10,7 +10,8 @@ namespace sonvera {
 // millisecond of the batch (work in seconds of media, or in files where the
 // length is not known). Nothing is shown before there is a measurement, and
 // the figure never drops by more than the time that passed since it was last
-// shown, so one fast file does not make it jump.
+// shown, so one fast file does not make it jump; once all the work is done it
+// is 0.
 class TimeLeftEstimate {
 public:
     // The work done and the whole work of the batch so far, at `elapsedMs`

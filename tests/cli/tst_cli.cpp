@@ -63,6 +63,8 @@ private Q_SLOTS:
         QTest::newRow("cut backwards") << QStringList{u"--cut"_s, u"30-10"_s, u"a.flv"_s} << u"end time must lie after"_s;
         QTest::newRow("cut garbage") << QStringList{u"--cut"_s, u"abc"_s, u"a.flv"_s} << u"--cut takes START-END"_s;
         QTest::newRow("unknown option") << QStringList{u"--bogus"_s, u"a.flv"_s} << u"bogus"_s;
+        QTest::newRow("jobs not a number") << QStringList{u"-j"_s, u"two"_s, u"a.flv"_s} << u"--jobs takes"_s;
+        QTest::newRow("jobs negative") << QStringList{u"--jobs"_s, u"-1"_s, u"a.flv"_s} << u"--jobs takes"_s;
     }
 
     void usageErrors()
@@ -160,6 +162,42 @@ private Q_SLOTS:
         const QStringList outputs = QDir(f.out).entryList(QDir::Files);
         QCOMPARE(outputs.size(), 2);
         QVERIFY(outputs.at(0).startsWith(u"a-"_s) && outputs.at(1).startsWith(u"c-"_s));
+    }
+
+    // Several files at once: each file's line, as it ends, carries its own
+    // number; a slow head does not hold the others back.
+    void jobsConvertSeveralAtOnce()
+    {
+        Fixture f;
+        const QStringList sources{f.source(u"a.flv"_s, "coder sleep 1500\n"), f.source(u"b.flv"_s),
+                                  f.source(u"c.flv"_s)};
+        const Result r = f.run(QStringList{u"-j"_s, u"2"_s, u"-f"_s, u"mp3"_s, u"-o"_s, f.out} + sources);
+        QCOMPARE(r.exitCode, 0);
+        const QStringList lines = r.out.split(u'\n', Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), 4);
+        QVERIFY2(lines.at(0).startsWith(u"[2/3] "_s + sources.at(1) + u" -> "_s), qPrintable(r.out));
+        QVERIFY2(lines.at(1).startsWith(u"[3/3] "_s + sources.at(2) + u" -> "_s), qPrintable(r.out));
+        QVERIFY2(lines.at(2).startsWith(u"[1/3] "_s + sources.at(0) + u" -> "_s), qPrintable(r.out));
+        QCOMPARE(QDir(f.out).entryList(QDir::Files | QDir::Hidden).size(), 3);
+    }
+
+    // On a terminal, several files at once show the batch, not one file.
+    void jobsOnATerminalShowTheBatch()
+    {
+        Fixture f;
+        const QString a = f.source(u"a.flv"_s, "coder print   Duration: 00:00:10.00, \\n\ncoder print time=5.00 \\r\ncoder sleep 500\n");
+        const QString b = f.source(u"b.flv"_s, "coder print   Duration: 00:00:10.00, \\n\ncoder print time=5.00 \\r\ncoder sleep 500\n");
+        // script(1) gives the program a terminal of its own.
+        QProcess p;
+        QStringList command;
+        for (const QString &word : {f.cli, u"-j"_s, u"2"_s, u"-f"_s, u"mp3"_s, u"-o"_s, f.out, a, b})
+            command << QString(u"'%1'"_s).arg(word);
+        p.start(u"script"_s, {u"-qec"_s, command.join(u' '), u"/dev/null"_s});
+        QVERIFY(p.waitForFinished(20000));
+        QCOMPARE(p.exitCode(), 0);
+        const QString screen = QString::fromUtf8(p.readAllStandardOutput());
+        QVERIFY2(screen.contains(u"Converting 2 files 50%"_s), qPrintable(screen));
+        QVERIFY2(!screen.contains(u"创建中"_s), qPrintable(screen)); // no single file's caption
     }
 
     void allConverted()

@@ -173,6 +173,33 @@ private Q_SLOTS:
                  QStringList()); // both run folders are gone
     }
 
+    // Two workers in one run, two-stage files of two frame sizes in turn:
+    // each output has its own source's size.
+    void twoWorkersKeepEachFileItsOwn()
+    {
+        const QString folder = m_dir.filePath(u"jobs"_s);
+        QDir().mkpath(folder);
+        QStringList sources;
+        for (int i = 0; i < 4; ++i) {
+            const QString size = i % 2 ? u"96x64"_s : u"64x48"_s;
+            sources << folder + u"/clip%1.flv"_s.arg(i);
+            QVERIFY(makeSource(sources.last(), {u"-f"_s, u"lavfi"_s, u"-i"_s, u"testsrc=size="_s + size + u":rate=15:duration="_s + QString::number(0.6 + 0.3 * i),
+                                                u"-f"_s, u"lavfi"_s, u"-i"_s, u"sine=duration=1.5"_s, u"-c:v"_s, u"flv1"_s,
+                                                u"-c:a"_s, u"libmp3lame"_s, u"-shortest"_s}));
+        }
+        const QString out = m_dir.filePath(u"out-jobs"_s);
+        const Run run = runProgram(cli(), QStringList{u"-q"_s, u"-j"_s, u"2"_s, u"-f"_s, u"rmvb"_s, u"-o"_s, out} + sources);
+        QVERIFY2(run.finished && run.exitCode == 0, qPrintable(run.output));
+        const QStringList files = outputsIn(out);
+        QCOMPARE(files.size(), 4); // no part file left
+        for (const QString &file : files) {
+            const int i = file.mid(4, 1).toInt(); // "clipN-..."
+            const Probe p = probe(out + u'/' + file);
+            QCOMPARE(p.size, i % 2 ? QSize(96, 64) : QSize(64, 48));
+            QVERIFY2(qAbs(p.duration - (0.6 + 0.3 * i)) < 0.25, qPrintable(file + u' ' + QString::number(p.duration)));
+        }
+    }
+
     // Two runs on the same file in the same second plan the same name; the
     // second to finish takes "-2" and says so.
     void sameFileSameSecondNeverSharesAName()

@@ -2,7 +2,9 @@
 
 #include <QDir>
 #include <QFile>
+#include <QList>
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 
 // A program folder whose data/ holds the scripted fake encoder under the
@@ -21,6 +23,30 @@ public:
 private:
     QTemporaryDir m_dir;
 };
+
+// One line of the fake encoder's log (FAKE_ENCODER_LOG).
+struct LogEntry {
+    QString what; // "start" or "end"
+    QString image;
+    qint64 pid = 0;
+    qint64 ms = 0;   // monotonic
+    QString output;  // the output path the run was given
+};
+
+inline QList<LogEntry> readLog(const QString &path)
+{
+    QList<LogEntry> entries;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return entries;
+    const auto lines = QString::fromUtf8(file.readAll()).split(u'\n', Qt::SkipEmptyParts);
+    for (const QString &line : lines) {
+        const QStringList f = line.split(u' ');
+        entries.append({f.value(0), f.value(1), f.value(2).toLongLong(), f.value(3).toLongLong(),
+                        f.mid(4).join(u' ')});
+    }
+    return entries;
+}
 
 // Writes a script (the fake encoder's source file) and returns its path.
 inline QString writeScript(const QString &path, const QByteArray &script)

@@ -1,5 +1,5 @@
 #include "batchdriver.h"
-#include "fakeencoder.h"
+#include "driverfixture.h"
 #include "filelist.h"
 
 #include <QScopeGuard>
@@ -11,77 +11,10 @@
 using namespace Qt::Literals::StringLiterals;
 using namespace sonvera;
 
-namespace {
-
-struct LogEntry {
-    QString what; // "start" or "end"
-    QString image;
-    qint64 pid = 0;
-    qint64 ms = 0;
-    QString output;
-};
-
-QList<LogEntry> readLog(const QString &path)
-{
-    QList<LogEntry> entries;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return entries;
-    const auto lines = QString::fromUtf8(file.readAll()).split(u'\n', Qt::SkipEmptyParts);
-    for (const QString &line : lines) {
-        const QStringList f = line.split(u' ');
-        entries.append({f.value(0), f.value(1), f.value(2).toLongLong(), f.value(3).toLongLong(),
-                        f.mid(4).join(u' ')});
-    }
-    return entries;
-}
-
-} // namespace
-
 class TestBatchDriver : public QObject {
     Q_OBJECT
 
-    // Everything one test needs: a fake program folder, sources, an output
-    // folder, the list, the settings and the driver wired to them.
-    struct Fixture {
-        explicit Fixture(const QStringList &images = {u"conv"_s, u"coder"_s, u"coder2"_s})
-            : program(images)
-        {
-            log = dir.filePath(u"encoders.log"_s);
-            qputenv("FAKE_ENCODER_LOG", log.toLocal8Bit());
-            settings = ConversionSettings::startupDefaults(dir.filePath(u"out"_s));
-            driver.setProgramFolder(program.path());
-            driver.setWorkFolder(dir.filePath(u"work"_s));
-            driver.setDefaultOutputFolder(dir.filePath(u"default-out"_s));
-            driver.setStartDelay(1);
-            driver.setClock([] { return QTime(14, 7, 9); });
-            driver.setOptionsProvider([this] { return options; });
-        }
-
-        QString addSource(const QString &name, const QByteArray &script = {})
-        {
-            QDir().mkpath(QFileInfo(dir.filePath(name)).path());
-            const QString path = writeScript(dir.filePath(name), script);
-            list.append(path, true);
-            return path;
-        }
-
-        bool runToEnd(int timeoutMs = 15000)
-        {
-            QSignalSpy finished(&driver, &BatchDriver::batchFinished);
-            if (!driver.start())
-                return false;
-            return finished.wait(timeoutMs);
-        }
-
-        QTemporaryDir dir;
-        FakeProgramFolder program;
-        QString log;
-        FileList list;
-        ConversionSettings settings;
-        BatchOptions options;
-        BatchDriver driver{list, settings};
-    };
+    using Fixture = DriverFixture;
 
 private Q_SLOTS:
     void cleanup() { qunsetenv("FAKE_ENCODER_LOG"); }
