@@ -39,9 +39,9 @@ ROOT = os.path.dirname(os.path.dirname(HERE))
 FILES = 12
 SECONDS = 5
 
-spec = importlib.util.spec_from_file_location("encoders_bench", os.path.join(ROOT, "bench", "encoders", "bench.py"))
-encoders_bench = importlib.util.module_from_spec(spec)
-spec.loader.exec_module(encoders_bench)
+encoders_module = importlib.util.spec_from_file_location("encoders_bench", os.path.join(ROOT, "bench", "encoders", "bench.py"))
+encoders_bench = importlib.util.module_from_spec(encoders_module)
+encoders_module.loader.exec_module(encoders_bench)
 
 
 def make_clips(folder):
