@@ -151,9 +151,7 @@ CliParseResult parseCliArguments(const QStringList &arguments, const QString &de
         if (parser.value(output).isEmpty())
             return usageError(text(QT_TRANSLATE_NOOP("sonvera::CliOptions", "--output 需要一个文件夹")));
         // The folder exactly as given: its bytes, even when they are not UTF-8.
-        QByteArray folder = escapedToNative(parser.value(output));
-        if (!folder.startsWith('/'))
-            folder = QFile::encodeName(QDir::currentPath()) + '/' + folder;
+        const QByteArray folder = absoluteNative(escapedToNative(parser.value(output)));
         options.outputFolder = folder;
         options.settings.outputFolder = isUtf8(folder) ? QString::fromUtf8(folder) : shownName(folder);
     }

@@ -54,10 +54,9 @@ CliRunner::CliRunner(CliOptions options, QString programFolder, QObject *parent)
 
 bool CliRunner::collectInputs()
 {
-    const QByteArray here = QFile::encodeName(QDir::currentPath());
     for (const QByteArray &input : std::as_const(m_options.inputs)) {
         // The names' own bytes all the way: a GBK name is found and converted.
-        QByteArray path = input.startsWith('/') ? input : here + '/' + input;
+        QByteArray path = absoluteNative(input);
         while (path.size() > 1 && path.endsWith('/'))
             path.chop(1);
         struct stat info {};

@@ -90,6 +90,10 @@
         <source>不是普通文件（可能是管道、设备或套接字），无法转换</source>
         <translation>Not a regular file (perhaps a pipe, a device or a socket), so it cannot be converted</translation>
     </message>
+    <message>
+        <source>没有选择输出格式</source>
+        <translation>No output format was chosen</translation>
+    </message>
 </context>
 <context>
     <name>Formats</name>
@@ -388,13 +392,6 @@ Exit status: 0 when every file converted, 1 when any file failed, 2 for a usage 
     <message>
         <source>Save</source>
         <translation>Save</translation>
-    </message>
-</context>
-<context>
-    <name>sonvera::ConversionWorker</name>
-    <message>
-        <source>没有选择输出格式</source>
-        <translation>No output format was chosen</translation>
     </message>
 </context>
 <context>

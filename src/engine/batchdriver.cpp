@@ -106,7 +106,6 @@ void BatchDriver::beginBatch()
 {
     m_state = State::Running;
     m_summary = {};
-    m_shownPaths.clear();
     m_endedSeconds = 0;
     m_endedKnown = 0;
     m_filesEnded = 0;
@@ -227,7 +226,6 @@ void BatchDriver::startFile(ConversionWorker &worker, const FileListRow row)
     // `row` is a copy: the list may grow (and move its rows) in the handlers
     // of the signals below.
     const quint64 id = row.id;
-    m_shownPaths.insert(id, row.shownPath);
     m_list.protectRow(id);
     m_list.setConverting(id, QString());
     ++m_fileNumber;
@@ -281,7 +279,7 @@ QString BatchDriver::encoderPathOf(const FileListRow &row, const ConversionWorke
     if (name.isEmpty() || name == u"." || name == u"..")
         name = u"source"_s;
     const QString link = folder + u'/' + name;
-    const QByteArray target = row.path.startsWith('/') ? row.path : QFile::encodeName(QDir::currentPath()) + '/' + row.path;
+    const QByteArray target = absoluteNative(row.path);
     ::unlink(QFile::encodeName(link).constData());
     if (::symlink(target.constData(), QFile::encodeName(link).constData()) != 0)
         return {};
@@ -329,9 +327,16 @@ void BatchDriver::reportProgress(const ConversionWorker *changed)
     Q_EMIT batchProgress(total > 0 ? done / total : 0, busyWorkers() + waitingRows());
 }
 
+QString BatchDriver::shownPathOf(quint64 id) const
+{
+    // Rows being converted cannot be removed, so the row is there to ask.
+    const FileListRow *row = m_list.rowById(id);
+    return row ? row->shownPath : QString();
+}
+
 void BatchDriver::onConverted(quint64 id, const QString &output)
 {
-    const QString path = m_shownPaths.value(id);
+    const QString path = shownPathOf(id);
     m_list.removeById(id);
     ++m_summary.converted;
     m_summary.outputs << output;
@@ -346,7 +351,7 @@ void BatchDriver::onFailed(quint64 id, const QString &reason)
 
 void BatchDriver::failRow(quint64 id, const QString &reason)
 {
-    const QString path = m_shownPaths.value(id);
+    const QString path = shownPathOf(id);
     m_list.setFailed(id, reason);
     m_list.releaseRow(id);
     const FileListRow *row = m_list.rowById(id);

@@ -9,7 +9,6 @@
 #include "translatabletext.h"
 
 #include <QElapsedTimer>
-#include <QHash>
 #include <QList>
 #include <QObject>
 #include <QTimer>
@@ -144,6 +143,7 @@ private:
     void onFailed(quint64 id, const QString &reason);
     void onStopped(quint64 id);
     void failRow(quint64 id, const QString &reason);
+    QString shownPathOf(quint64 id) const;
     void afterFile();
     void finishBatch();
     void endStopped();
@@ -171,7 +171,6 @@ private:
     BatchSummary m_summary;
     QElapsedTimer m_elapsed;
     TimeLeftEstimate m_estimate;
-    QHash<quint64, QString> m_shownPaths; // rows this batch has started, as shown
     double m_endedSeconds = 0;             // length of the converted files whose length is known
     int m_endedKnown = 0;                  // how many those are
     int m_filesEnded = 0;                  // files this batch has ended, converted or not

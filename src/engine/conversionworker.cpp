@@ -36,14 +36,12 @@ void ConversionWorker::convert(quint64 id, const QString &sourcePath, const QStr
     m_stopping = false;
     m_progress.fileComplete();
     m_display = {};
-    CommandContext context = m_context();
-    context.workFolder = m_intermediateFolder;
-    const EncoderCommand command = buildFirstStageCommand(m_source, m_outputFolder, m_settings, context);
+    const EncoderCommand command = buildFirstStageCommand(m_source, m_outputFolder, m_settings, commandContext());
     if (command.isEmpty()) {
         // From the event loop: nothing is emitted inside convert().
         QTimer::singleShot(0, this, [this, id] {
             if (m_id == id)
-                end(&ConversionWorker::failed, tr("没有选择输出格式"));
+                end(&ConversionWorker::failed, FailureTexts::kNoFormat.toString());
         });
         return;
     }
@@ -136,11 +134,9 @@ void ConversionWorker::onStageOver()
     // The format and parameters are read now, when stage one is over.
     m_stage = 2;
     m_progress.fileComplete();
-    CommandContext context = m_context();
-    context.workFolder = m_intermediateFolder;
-    const EncoderCommand command = buildSecondStageCommand(m_source, m_outputFolder, m_settings, context);
+    const EncoderCommand command = buildSecondStageCommand(m_source, m_outputFolder, m_settings, commandContext());
     if (command.isEmpty()) {
-        end(&ConversionWorker::failed, tr("没有选择输出格式"));
+        end(&ConversionWorker::failed, FailureTexts::kNoFormat.toString());
         return;
     }
     runStage(command);
@@ -160,13 +156,20 @@ void ConversionWorker::endStopped()
     Q_EMIT stopped(id);
 }
 
+CommandContext ConversionWorker::commandContext() const
+{
+    CommandContext context = m_context();
+    context.workFolder = m_intermediateFolder;
+    return context;
+}
+
 QString ConversionWorker::writtenFile() const
 {
     // The encoder names the file it published, which may have gained "-2"
     // when another program took the planned name meanwhile.
     const QString planned = m_runner.command().outputPath;
     const std::optional<QString> name = publishedFileName(m_runner.output());
-    const QString path = name ? planned.left(planned.lastIndexOf(u'/') + 1) + *name : planned;
+    const QString path = name ? folderOf(planned) + u'/' + *name : planned;
     return QFileInfo(path).isFile() ? path : QString();
 }
 

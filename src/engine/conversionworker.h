@@ -68,6 +68,8 @@ private:
     void onStartFailed(const QString &message);
     void end(void (ConversionWorker::*signal)(quint64, const QString &), const QString &detail);
     void endStopped();
+    // The driver's context with this worker's intermediate folder.
+    CommandContext commandContext() const;
     // The file the finished run wrote, or "" when there is none.
     QString writtenFile() const;
     void deletePartFile() const;

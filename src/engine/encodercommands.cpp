@@ -113,21 +113,22 @@ EncoderCommand buildFirstStageCommand(const QString &sourcePath, const QString &
             .path(tmp);
         return w.finish(tmp);
     }
-    case FirstStageRecipe::Mpeg4Video: {
-        const QString out = outputPathFor(outputFolder, sourcePath, format->extension, context);
-        w.fixed(u" ").quoted(sourcePath)
-            .fixed(u" -oac mp3lame -lameopts preset=").value(s.audioBitrate)
-            .fixed(u" -ovc lavc -lavcopts vcodec=mpeg4:vbitrate=").value(s.videoBitrate)
-            .fixed(u" -of avi -o ").quoted(out);
-        return w.finish(out);
-    }
+    case FirstStageRecipe::Mpeg4Video:
     case FirstStageRecipe::Mpeg1Video: {
+        // Both write the output directly; only their codec options differ.
         const QString out = outputPathFor(outputFolder, sourcePath, format->extension, context);
-        w.fixed(u" ").quoted(sourcePath)
-            .fixed(u" -oac lavc -lavcopts acodec=mp2:abitrate=").value(s.audioBitrate)
-            .fixed(u" -ovc lavc -lavcopts vcodec=mpeg1video:vbitrate=").value(s.videoBitrate)
-            .fixed(u":vpass=1 -ofps ").value(s.frameRate)
-            .fixed(u" -of lavf -lavfopts format=yuv4mpeg -o ").quoted(out);
+        w.fixed(u" ").quoted(sourcePath);
+        if (format->firstStage == FirstStageRecipe::Mpeg4Video) {
+            w.fixed(u" -oac mp3lame -lameopts preset=").value(s.audioBitrate)
+                .fixed(u" -ovc lavc -lavcopts vcodec=mpeg4:vbitrate=").value(s.videoBitrate)
+                .fixed(u" -of avi -o ");
+        } else {
+            w.fixed(u" -oac lavc -lavcopts acodec=mp2:abitrate=").value(s.audioBitrate)
+                .fixed(u" -ovc lavc -lavcopts vcodec=mpeg1video:vbitrate=").value(s.videoBitrate)
+                .fixed(u":vpass=1 -ofps ").value(s.frameRate)
+                .fixed(u" -of lavf -lavfopts format=yuv4mpeg -o ");
+        }
+        w.quoted(out);
         return w.finish(out);
     }
     case FirstStageRecipe::Mp3Audio: {

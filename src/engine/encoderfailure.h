@@ -11,6 +11,7 @@ namespace sonvera {
 // front end shows these texts; the encoder's own last line is the detail.
 namespace FailureTexts {
 inline constexpr TranslatableText kNoOutput{"FailureTexts", QT_TRANSLATE_NOOP("FailureTexts", "没有生成输出文件")};
+inline constexpr TranslatableText kNoFormat{"FailureTexts", QT_TRANSLATE_NOOP("FailureTexts", "没有选择输出格式")};
 inline constexpr TranslatableText kNotAFile{
     "FailureTexts", QT_TRANSLATE_NOOP("FailureTexts", "不是普通文件（可能是管道、设备或套接字），无法转换")};
 } // namespace FailureTexts

@@ -137,10 +137,13 @@ void FileList::setConverting(quint64 id, const QString &progress)
     FileListRow &row = m_rows[static_cast<std::size_t>(index)];
     if (row.status == FileListRow::Status::Converting && row.progress == progress)
         return;
+    const bool statusChanges = row.status != FileListRow::Status::Converting;
     row.status = FileListRow::Status::Converting;
     row.progress = progress;
     row.failureReason.clear();
     updateRow(index);
+    if (statusChanges)
+        Q_EMIT statusChanged(id);
 }
 
 void FileList::setFailed(quint64 id, const QString &reason)
@@ -153,6 +156,7 @@ void FileList::setFailed(quint64 id, const QString &reason)
     row.progress.clear();
     row.failureReason = reason.trimmed().isEmpty() ? tr("未知错误") : reason;
     updateRow(index);
+    Q_EMIT statusChanged(id);
 }
 
 void FileList::setWaiting(quint64 id)
@@ -165,6 +169,7 @@ void FileList::setWaiting(quint64 id)
     row.progress.clear();
     row.failureReason.clear();
     updateRow(index);
+    Q_EMIT statusChanged(id);
 }
 
 int FileList::rowCount(const QModelIndex &parent) const

@@ -89,6 +89,9 @@ public:
 
 Q_SIGNALS:
     void hintVisibleChanged(bool visible);
+    // A row became waiting, converting or failed (not emitted for progress
+    // alone, which changes many times a second).
+    void statusChanged(quint64 id);
 
 private:
     void setHintVisible(bool visible);

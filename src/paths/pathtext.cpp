@@ -1,6 +1,7 @@
 #include "pathtext.h"
 
 #include <QDir>
+#include <QFile>
 #include <QStringDecoder>
 
 namespace sonvera {
@@ -50,6 +51,11 @@ QString withTildeExpanded(const QString &text)
     if (text.startsWith(u"~/"))
         return QDir::homePath() + text.mid(1);
     return text;
+}
+
+QByteArray absoluteNative(const QByteArray &path)
+{
+    return path.startsWith('/') ? path : QFile::encodeName(QDir::currentPath()) + '/' + path;
 }
 
 bool isUtf8(const QByteArray &native)

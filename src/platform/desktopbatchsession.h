@@ -47,9 +47,7 @@ public:
 
     // The option 转换完成后, read when a batch ends. Default: None.
     void setAfterBatchAction(AfterBatchAction action) { m_afterBatch = action; }
-    AfterBatchAction afterBatchAction() const { return m_afterBatch; }
 
-    bool isBatchRunning() const { return m_running; }
     // Whether the computer is being kept awake now (the inhibitor is held).
     bool isKeepingAwake() const;
 

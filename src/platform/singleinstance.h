@@ -29,7 +29,6 @@ public:
     // Returns "" on success, else why the first copy could not be reached.
     QString forward(const QByteArrayList &paths) const;
 
-    QString socketPath() const { return m_socketPath; }
     static QString defaultFolder();
 
 Q_SIGNALS:

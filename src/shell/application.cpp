@@ -1,6 +1,7 @@
 #include "application.h"
 
 #include "apppaths.h"
+#include "pathtext.h"
 #include "chromeicon.h"
 #include "desktop.h"
 #include "desktopbatchsession.h"
@@ -35,11 +36,9 @@ QByteArrayList rawPaths(int argc, char *argv[], const QStringList &arguments, co
     for (const QString &wanted : positional) {
         while (from < arguments.size() && arguments.at(from) != wanted)
             ++from;
-        QByteArray path = from < argc ? QByteArray(argv[from]) : QFile::encodeName(wanted);
+        // Made absolute here: the copy that receives them may work elsewhere.
+        out << absoluteNative(from < argc ? QByteArray(argv[from]) : QFile::encodeName(wanted));
         ++from;
-        if (!path.startsWith('/'))
-            path = QFile::encodeName(QDir::currentPath()) + '/' + path;
-        out << path;
     }
     return out;
 }

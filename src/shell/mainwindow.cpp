@@ -79,9 +79,10 @@ MainWindow::MainWindow(const ShellContext &context, QWidget *parent)
     connectActions();
     connectDriver();
     connectDesktopSession();
-    // The journal follows the list; a finished or removed row is written at once.
+    // The journal follows the list (its rows and their status, not the
+    // progress); a finished or removed row is written at once.
     connect(&m_list, &QAbstractItemModel::rowsInserted, this, [this] { updateJournal(false); });
-    connect(&m_list, &QAbstractItemModel::dataChanged, this, [this] { updateJournal(false); });
+    connect(&m_list, &FileList::statusChanged, this, [this] { updateJournal(false); });
     connect(&m_list, &QAbstractItemModel::rowsRemoved, this, [this] { updateJournal(true); });
     connect(&m_list, &QAbstractItemModel::modelReset, this, [this] { updateJournal(true); });
     new SurfaceDrag(this);

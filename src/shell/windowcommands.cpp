@@ -141,9 +141,8 @@ void MainWindow::addDroppedPaths(const QByteArrayList &paths)
 
 void MainWindow::addPaths(const QByteArrayList &paths)
 {
-    const QByteArray here = QFile::encodeName(QDir::currentPath());
     for (const QByteArray &given : paths) {
-        const QByteArray path = given.startsWith('/') ? given : here + '/' + given;
+        const QByteArray path = absoluteNative(given);
         struct stat info {};
         if (::stat(path.constData(), &info) == 0 && S_ISDIR(info.st_mode))
             m_pendingFolders << path;
