@@ -26,8 +26,12 @@ packages=(
   dbus
   # the encoders' benchmark script
   python3
-  # the many-machines recipe's test runs GNU parallel
-  parallel
+  # the many-machines tests: GNU parallel, over SSH to a private sshd with
+  # rsync for the transferred files, and a one-node Slurm cluster with munge
+  parallel openssh-server openssh-client rsync slurm-wlm munge
+  # publishing on file systems that refuse RENAME_NOREPLACE and hard links,
+  # tested on sshfs mounts served by sftp-server over a pipe
+  sshfs
   # tests: a comma-decimal locale is compiled at test time with localedef
   locales
 )
