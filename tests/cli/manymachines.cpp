@@ -17,14 +17,20 @@ QString docsFolder()
     return qEnvironmentVariable("SONVERA_SOURCE_DIR") + u"/docs"_s;
 }
 
-QString documentedBlock(const QString &testFile)
+QString documentedBlock(const QString &testFile, int index)
 {
     QFile file(docsFolder() + u"/many-machines.md"_s);
     if (!file.open(QIODevice::ReadOnly))
         return {};
     const QString text = QString::fromUtf8(file.readAll());
-    const qsizetype marker = text.indexOf(u"<!-- tests/cli/"_s + testFile + u" runs this block"_s);
-    const qsizetype begin = marker < 0 ? -1 : text.indexOf(u"```sh\n"_s, marker);
+    const QString comment = u"<!-- tests/cli/"_s + testFile + u" runs this block"_s;
+    qsizetype marker = -1;
+    for (int i = 0; i <= index; ++i) {
+        marker = text.indexOf(comment, marker + 1);
+        if (marker < 0)
+            return {};
+    }
+    const qsizetype begin = text.indexOf(u"```sh\n"_s, marker);
     const qsizetype end = begin < 0 ? -1 : text.indexOf(u"```"_s, begin + 6);
     if (end < 0)
         return {};

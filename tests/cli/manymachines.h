@@ -11,9 +11,10 @@ namespace sonvera::manymachines {
 // The docs folder of the source tree.
 QString docsFolder();
 
-// The shell block that follows the comment "<!-- NAME runs this block -->" in
-// many-machines.md (NAME: the test's file name); empty when there is none.
-QString documentedBlock(const QString &testFile);
+// The shell block that follows the `index`-th comment
+// "<!-- tests/cli/NAME runs this block ... -->" in many-machines.md (NAME: the
+// test's file name); empty when there is none.
+QString documentedBlock(const QString &testFile, int index = 0);
 
 // A 1-second FLV clip with sound (64x48, 15 fps); `seconds` and `size` make
 // longer or larger ones.

@@ -123,24 +123,129 @@ private Q_SLOTS:
         checkMp3s(dir.filePath(u"converted"_s), 4);
     }
 
+    // The array script outside Slurm, one task at a time as a node runs it:
+    // its exit status is sonvera-cli's, recorded next to its log; a SIGTERM
+    // (scancel, the time limit) stops the conversion cleanly.
     void slurmArrayTasks()
     {
         QTemporaryDir dir;
         QVERIFY(makeClip(dir.filePath(u"a b.flv"_s)));
         QVERIFY(makeBroken(dir.filePath(u"c.flv"_s)));
+        QVERIFY(makeClip(dir.filePath(u"long.flv"_s), 40, u"320x240"_s));
+        QVERIFY(QDir().mkpath(dir.filePath(u"logs"_s)));
         QFile list(dir.filePath(u"files.list"_s));
         QVERIFY(list.open(QIODevice::WriteOnly));
-        list.write(QByteArray("a b.flv") + '\0' + "c.flv" + '\0');
+        list.write(QByteArray("a b.flv") + '\0' + "c.flv" + '\0' + "long.flv" + '\0');
         list.close();
         const QString script = docsFolder() + u"/sonvera-array.sbatch"_s;
-        const auto task = [&](int index) {
-            return runShell(dir.path(), {script},
-                            {u"SLURM_ARRAY_TASK_ID="_s + QString::number(index), u"SONVERA_FORMAT=mp3"_s});
+        const auto taskEnvironment = [](int index, const QString &format) {
+            return QStringList{u"SLURM_ARRAY_JOB_ID=7"_s, u"SLURM_ARRAY_TASK_ID="_s + QString::number(index),
+                               u"SONVERA_FORMAT="_s + format};
         };
-        QCOMPARE(task(0), 0);
-        QCOMPARE(task(1), 1); // the broken file: sonvera-cli's own status
-        QCOMPARE(task(2), 2); // no such task: a usage error, not a retry
+        QCOMPARE(runShell(dir.path(), {script}, taskEnvironment(0, u"mp3"_s)), 0);
+        QCOMPARE(runShell(dir.path(), {script}, taskEnvironment(1, u"mp3"_s)), 1); // sonvera-cli's own status
+        QCOMPARE(runShell(dir.path(), {script}, taskEnvironment(3, u"mp3"_s)), 2); // no such task: not a retry
         checkMp3s(dir.filePath(u"converted"_s), 1);
+
+        QProcess task;
+        QProcessEnvironment env = shellEnvironment(dir.path());
+        for (const QString &pair : taskEnvironment(2, u"mov"_s))
+            env.insert(pair.section(u'=', 0, 0), pair.section(u'=', 1));
+        task.setProcessEnvironment(env);
+        task.setWorkingDirectory(dir.path());
+        task.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        task.start(u"bash"_s, {script});
+        QVERIFY(QTest::qWaitFor([&] { return !partFiles(dir.filePath(u"converted"_s)).isEmpty(); }, 60000));
+        task.terminate(); // the shell alone, as `scancel --batch` does
+        QVERIFY(task.waitForFinished(60000));
+        QCOMPARE(task.exitCode(), 130);
+        checkMp3s(dir.filePath(u"converted"_s), 1); // nothing half written
+
+        QStringList statuses;
+        for (int index = 0; index < 3; ++index) {
+            QFile status(dir.filePath(u"logs/sonvera-7_%1.status"_s.arg(index)));
+            statuses << (status.open(QIODevice::ReadOnly) ? QString::fromUtf8(status.readAll()).section(u' ', 0, 0) : QString());
+        }
+        QCOMPARE(statuses, (QStringList{u"0"_s, u"1"_s, u"130"_s}));
+    }
+
+    // Which tasks sonvera-array-resubmit submits again, from what each kind
+    // of cluster can tell it: Slurm's tools are stand-ins here that answer as
+    // the real ones do (tst_slurm_cluster runs the real ones).
+    void resubmitTakesTheTasksThatDidNotComplete_data()
+    {
+        const QString noAccounting = u"echo 'Slurm accounting storage is disabled' >&2; exit 1"_s;
+        const QString forgotten = u"echo 'slurm_load_jobs error: Invalid job id specified' >&2; exit 1"_s;
+        QTest::addColumn<QString>("sacct");
+        QTest::addColumn<QString>("scontrol");
+        QTest::addColumn<QStringList>("statuses"); // "TASK:STATUS COUNT MIN MAX STEP"
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("array"); // what was submitted; "" for nothing
+        QTest::newRow("accounting")
+            << u"printf '12_0|COMPLETED\\n12_1|FAILED\\n12_2|CANCELLED by 0\\n12_3|COMPLETED\\n12_[4-6%%32]|CANCELLED by 0\\n'"_s
+            << u"exit 1"_s << QStringList() << 0 << u"1-2,4-6"_s;
+        QTest::newRow("accounting, still running")
+            << u"printf '12_0|COMPLETED\\n12_1|RUNNING\\n'"_s << u"exit 1"_s << QStringList() << 1 << QString();
+        QTest::newRow("accounting, all completed")
+            << u"printf '12_0|COMPLETED\\n12_1|COMPLETED\\n'"_s << u"exit 1"_s << QStringList() << 0 << QString();
+        QTest::newRow("slurmctld remembers some, statuses the rest")
+            << noAccounting
+            << u"echo 'JobId=14 ArrayJobId=12 ArrayTaskId=2 JobState=COMPLETED Reason=None'; "
+               "echo 'JobId=15 ArrayJobId=12 ArrayTaskId=3 JobState=FAILED Reason=NonZeroExitCode'"_s
+            << QStringList{u"0:0 4 0 3 1"_s, u"1:1 4 0 3 1"_s, u"3:0 4 0 3 1"_s} << 0 << u"1,3"_s;
+        QTest::newRow("forgotten, a task killed outright")
+            << noAccounting << forgotten << QStringList{u"0:0 4 0 3 1"_s, u"1:1 4 0 3 1"_s, u"3:0 4 0 3 1"_s} << 0
+            << u"1-2"_s;
+        QTest::newRow("forgotten, irregular task numbers")
+            << noAccounting << forgotten << QStringList{u"1:0 3 1 4 1"_s, u"4:0 3 1 4 1"_s} << 1 << QString();
+        QTest::newRow("unknown job") << noAccounting << forgotten << QStringList() << 1 << QString();
+        QTest::newRow("slurmctld unreachable")
+            << noAccounting
+            << u"echo 'slurm_load_jobs error: Unable to contact slurm controller (connect failure)' >&2; exit 1"_s
+            << QStringList{u"0:1 1 0 0 1"_s} << 1 << QString();
+    }
+    void resubmitTakesTheTasksThatDidNotComplete()
+    {
+        QFETCH(QString, sacct);
+        QFETCH(QString, scontrol);
+        QFETCH(QStringList, statuses);
+        QFETCH(int, exitCode);
+        QFETCH(QString, array);
+        QTemporaryDir dir;
+        QVERIFY(QDir().mkpath(dir.filePath(u"bin"_s)) && QDir().mkpath(dir.filePath(u"logs"_s)));
+        const auto write = [&](const QString &name, const QString &text, bool program) {
+            QFile file(dir.filePath(name));
+            const bool ok = file.open(QIODevice::WriteOnly) && file.write(text.toUtf8()) > 0;
+            return ok && (!program || file.setPermissions(file.permissions() | QFile::ExeOwner));
+        };
+        QVERIFY(write(u"bin/sacct"_s, u"#!/bin/bash\n"_s + sacct + u'\n', true));
+        QVERIFY(write(u"bin/scontrol"_s, u"#!/bin/bash\n"_s + scontrol + u'\n', true));
+        QVERIFY(write(u"bin/sbatch"_s, u"#!/bin/bash\necho \"$*\" > sbatch.args\necho 99\n"_s, true));
+        for (const QString &status : statuses)
+            QVERIFY(write(u"logs/sonvera-12_"_s + status.section(u':', 0, 0) + u".status"_s,
+                          status.section(u':', 1) + u'\n', false));
+
+        QProcess resubmit;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(u"PATH"_s, dir.filePath(u"bin"_s) + u':' + env.value(u"PATH"_s));
+        resubmit.setProcessEnvironment(env);
+        resubmit.setWorkingDirectory(dir.path());
+        resubmit.start(docsFolder() + u"/sonvera-array-resubmit"_s, {u"12"_s, u"--export=ALL,SONVERA_FORMAT=mp3"_s});
+        QVERIFY(resubmit.waitForFinished(30000));
+        const QString said = QString::fromUtf8(resubmit.readAllStandardError());
+        QCOMPARE(resubmit.exitCode(), exitCode);
+        QVERIFY2(!said.trimmed().isEmpty(), "it must always say what it did or why not");
+        QFile submitted(dir.filePath(u"sbatch.args"_s));
+        if (array.isEmpty()) {
+            QVERIFY2(!submitted.exists(), qPrintable(said));
+            QCOMPARE(resubmit.readAllStandardOutput(), QByteArray());
+        } else {
+            QVERIFY2(submitted.open(QIODevice::ReadOnly), qPrintable(said));
+            QCOMPARE(QString::fromUtf8(submitted.readAll()).trimmed(),
+                     u"--parsable --array="_s + array + u" --export=ALL,SONVERA_FORMAT=mp3 "_s + docsFolder()
+                         + u"/sonvera-array.sbatch"_s);
+            QCOMPARE(resubmit.readAllStandardOutput(), QByteArray("99\n"));
+        }
     }
 
     // Two batches writing into one folder, each in namespaces of its own: the
