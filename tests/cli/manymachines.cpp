@@ -59,7 +59,8 @@ QProcessEnvironment shellEnvironment(const QString &home)
     return env;
 }
 
-int runShell(const QString &folder, const QStringList &arguments, const QStringList &extra, int timeoutMs)
+int runShell(const QString &folder, const QStringList &arguments, const QStringList &extra, int timeoutMs,
+             QString *output)
 {
     QProcessEnvironment env = shellEnvironment(folder);
     for (const QString &pair : extra)
@@ -75,6 +76,8 @@ int runShell(const QString &folder, const QStringList &arguments, const QStringL
         shell.waitForFinished();
         return -1;
     }
+    if (output)
+        *output = QString::fromUtf8(shell.readAllStandardOutput());
     return shell.exitStatus() == QProcess::NormalExit ? shell.exitCode() : -1;
 }
 
@@ -96,6 +99,19 @@ QStringList jobExits(const QString &joblog)
 QStringList filesIn(const QString &folder)
 {
     return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+}
+
+QStringList checkedOutputs(const QString &folder, double seconds)
+{
+    const QStringList outputs = filesIn(folder);
+    for (const QString &name : outputs) {
+        const Probe p = probe(folder + u'/' + name);
+        if (!p.ok || qAbs(p.duration - seconds) > 0.3) {
+            qWarning().noquote() << name << "does not decode as a" << seconds << "s file:" << p.duration;
+            return {};
+        }
+    }
+    return outputs;
 }
 
 void checkMp3s(const QString &folder, int expected, double seconds)

@@ -28,8 +28,13 @@ QProcessEnvironment shellEnvironment(const QString &home);
 
 // Runs `bash ARGUMENTS` in `folder` with that environment plus `extra`
 // ("NAME=value"); its exit status, -1 when it did not end within `timeoutMs`.
+// Its standard output goes to `output` when given.
 int runShell(const QString &folder, const QStringList &arguments, const QStringList &extra = {},
-             int timeoutMs = 120000);
+             int timeoutMs = 120000, QString *output = nullptr);
+
+// Each file of `folder` (hidden ones too) decodes and lasts about `seconds`;
+// the names, sorted.
+QStringList checkedOutputs(const QString &folder, double seconds = 1.0);
 
 // The Exitval of each job in a GNU parallel joblog, sorted, as "seq:exit".
 QStringList jobExits(const QString &joblog);
