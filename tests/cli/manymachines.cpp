@@ -7,6 +7,10 @@
 #include <QProcess>
 #include <QTest>
 
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 using namespace Qt::Literals::StringLiterals;
 using namespace sonvera::testkit;
 
@@ -79,6 +83,21 @@ int runShell(const QString &folder, const QStringList &arguments, const QStringL
     if (output)
         *output = QString::fromUtf8(shell.readAllStandardOutput());
     return shell.exitStatus() == QProcess::NormalExit ? shell.exitCode() : -1;
+}
+
+int freePort()
+{
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t size = sizeof address;
+    int port = 0;
+    if (::bind(fd, reinterpret_cast<sockaddr *>(&address), size) == 0
+        && ::getsockname(fd, reinterpret_cast<sockaddr *>(&address), &size) == 0)
+        port = ntohs(address.sin_port);
+    ::close(fd);
+    return port;
 }
 
 QStringList jobExits(const QString &joblog)

@@ -36,6 +36,9 @@ int runShell(const QString &folder, const QStringList &arguments, const QStringL
 // the names, sorted.
 QStringList checkedOutputs(const QString &folder, double seconds = 1.0);
 
+// A port on 127.0.0.1 that nothing listens on now.
+int freePort();
+
 // The Exitval of each job in a GNU parallel joblog, sorted, as "seq:exit".
 QStringList jobExits(const QString &joblog);
 

@@ -14,30 +14,12 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <netinet/in.h>
-#include <sys/socket.h>
 #include <unistd.h>
 
 using namespace Qt::Literals::StringLiterals;
 using namespace sonvera::manymachines;
 
 namespace {
-
-// A port on 127.0.0.1 that nothing listens on now.
-int freePort()
-{
-    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t size = sizeof address;
-    int port = 0;
-    if (::bind(fd, reinterpret_cast<sockaddr *>(&address), size) == 0
-        && ::getsockname(fd, reinterpret_cast<sockaddr *>(&address), &size) == 0)
-        port = ntohs(address.sin_port);
-    ::close(fd);
-    return port;
-}
 
 QString run(const QString &program, const QStringList &arguments, const QProcessEnvironment &env, int *exitCode = nullptr)
 {
