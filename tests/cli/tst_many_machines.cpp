@@ -28,6 +28,15 @@ QStringList partFiles(const QString &folder)
     return QDir(folder).entryList({u".sonvera-*.part"_s}, QDir::Files | QDir::Hidden);
 }
 
+// An output folder, and beside it a 40-second clip that takes a while to
+// convert and a 2-second one.
+struct SharedFolder {
+    QTemporaryDir dir;
+    QString out = dir.filePath(u"out"_s);
+    bool ready = QDir().mkpath(out) && makeClip(dir.filePath(u"long.flv"_s), 40, u"320x240"_s)
+        && makeClip(dir.filePath(u"short.flv"_s), 2);
+};
+
 // A sonvera-cli batch in a PID, mount and host-name namespace of its own
 // (unshare as root): to the other batches it is a batch on another machine,
 // except that it shares their kernel, their boot and their folders.
@@ -256,11 +265,10 @@ private Q_SLOTS:
     {
         if (::geteuid() != 0)
             QSKIP("needs root: runs each batch in PID and host-name namespaces of its own (unshare)");
-        QTemporaryDir dir;
-        const QString out = dir.filePath(u"out"_s);
-        QVERIFY(QDir().mkpath(out));
-        QVERIFY(makeClip(dir.filePath(u"long.flv"_s), 40, u"320x240"_s));
-        QVERIFY(makeClip(dir.filePath(u"short.flv"_s), 2));
+        const SharedFolder f;
+        QVERIFY(f.ready);
+        const QTemporaryDir &dir = f.dir;
+        const QString &out = f.out;
 
         SeparateBatch first(dir.path(), {u"-f"_s, u"mov"_s, u"-o"_s, out, u"long.flv"_s});
         const QString writing = first.waitForWrittenPartFile(out);
@@ -289,11 +297,10 @@ private Q_SLOTS:
     {
         if (::geteuid() != 0)
             QSKIP("needs root: ends a whole batch at once by killing its PID namespace (unshare)");
-        QTemporaryDir dir;
-        const QString out = dir.filePath(u"out"_s);
-        QVERIFY(QDir().mkpath(out));
-        QVERIFY(makeClip(dir.filePath(u"long.flv"_s), 40, u"320x240"_s));
-        QVERIFY(makeClip(dir.filePath(u"short.flv"_s), 2));
+        const SharedFolder f;
+        QVERIFY(f.ready);
+        const QTemporaryDir &dir = f.dir;
+        const QString &out = f.out;
         {
             SeparateBatch killed(dir.path(), {u"-f"_s, u"mov"_s, u"-o"_s, out, u"long.flv"_s});
             QVERIFY(!killed.waitForWrittenPartFile(out).isEmpty());
