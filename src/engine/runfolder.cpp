@@ -17,7 +17,7 @@ namespace {
 
 constexpr QByteArrayView kPrefix = "run-";
 const QByteArray kClaimName = QByteArrayLiteral("claim");
-constexpr qsizetype kNameSize = 4 + 17 + 1 + 6; // "run-" HOST-BOOT "-" and mkdtemp's six characters
+constexpr qsizetype kNameSize = 4 + kWriterTagSize + 1 + 6; // "run-" HOST-BOOT "-" and mkdtemp's six characters
 
 bool isRunFolderName(const QByteArray &name, WriterTag &tag)
 {

@@ -61,7 +61,7 @@ const WriterTag &thisWriter()
 
 bool readWriterTag(QByteArrayView text, WriterTag &tag)
 {
-    if (text.size() < 17 || text[8] != '-' || !isLowerHex(text.first(8)) || !isLowerHex(text.sliced(9, 8)))
+    if (text.size() < kWriterTagSize || text[8] != '-' || !isLowerHex(text.first(8)) || !isLowerHex(text.sliced(9, 8)))
         return false;
     tag = {text.first(8).toByteArray(), text.sliced(9, 8).toByteArray()};
     return true;

@@ -28,11 +28,14 @@ struct WriterTag {
     QByteArray text() const { return host + '-' + boot; } // "3fa2c1d0-9b1e77a2"
 };
 
+// The length of WriterTag::text().
+inline constexpr qsizetype kWriterTagSize = 17;
+
 // This process's tag, worked out once.
 const WriterTag &thisWriter();
 
-// Reads a tag from the first 17 bytes of `text` ("HOST-BOOT"); false when
-// they do not have that form.
+// Reads a tag from the first kWriterTagSize bytes of `text` ("HOST-BOOT");
+// false when they do not have that form.
 bool readWriterTag(QByteArrayView text, WriterTag &tag);
 
 // The names in the folder `folderFd`, without "." and "..", as their bytes.

@@ -23,6 +23,21 @@ QByteArray newPartFileName()
         + QByteArray::number(random, 16).rightJustified(kRandomDigits, '0') + kSuffix.toByteArray();
 }
 
+// True when `name` has the exact form of a part file's name; `tag` is then
+// its writer's.
+bool readPartFileName(QByteArrayView name, WriterTag &tag)
+{
+    const qsizetype tagEnd = kPrefix.size() + kWriterTagSize;
+    if (name.size() != tagEnd + 1 + kRandomDigits + kSuffix.size() || !name.startsWith(kPrefix)
+        || !name.endsWith(kSuffix) || name[tagEnd] != '-')
+        return false;
+    for (const char c : name.sliced(tagEnd + 1, kRandomDigits)) {
+        if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f')))
+            return false;
+    }
+    return readWriterTag(name.sliced(kPrefix.size()), tag);
+}
+
 } // namespace
 
 PartFile::PartFile(PartFile &&other) noexcept
@@ -70,19 +85,6 @@ void PartFile::remove()
     if (!m_path.isEmpty())
         ::unlink(QFile::encodeName(m_path).constData());
     release();
-}
-
-bool readPartFileName(QByteArrayView name, WriterTag &tag)
-{
-    const qsizetype tagEnd = kPrefix.size() + 17;
-    if (name.size() != tagEnd + 1 + kRandomDigits + kSuffix.size() || !name.startsWith(kPrefix)
-        || !name.endsWith(kSuffix) || name[tagEnd] != '-')
-        return false;
-    for (const char c : name.sliced(tagEnd + 1, kRandomDigits)) {
-        if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f')))
-            return false;
-    }
-    return readWriterTag(name.sliced(kPrefix.size()), tag);
 }
 
 int sweepDeadPartFiles(const QString &folder)

@@ -37,10 +37,6 @@ private:
     FileClaim m_claim;
 };
 
-// True when `name` has the exact form of a part file's name; `tag` is then
-// its writer's.
-bool readPartFileName(QByteArrayView name, WriterTag &tag);
-
 // Deletes the part files in `folder` that were provably abandoned: made on
 // this host (by their name), owned by this user, and claimed by nobody (their
 // writer has ended, however). On a file system without locks only those of an
