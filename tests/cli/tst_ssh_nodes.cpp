@@ -26,7 +26,9 @@ namespace {
 
 QString nssWrapper()
 {
-    for (const QString &folder : QDir(u"/usr/lib"_s).entryList({u"*-linux-gnu*"_s}, QDir::Dirs) << u"."_s) {
+    QStringList folders = QDir(u"/usr/lib"_s).entryList({u"*-linux-gnu*"_s}, QDir::Dirs);
+    folders << u"."_s;
+    for (const QString &folder : std::as_const(folders)) {
         const QString path = QDir::cleanPath(u"/usr/lib/"_s + folder + u"/libnss_wrapper.so"_s);
         if (QFile::exists(path))
             return path;
