@@ -1,5 +1,6 @@
 #include "settingsstore.h"
 
+#include "settingsfile.h"
 #include "settingslog.h"
 #include "settingstext.h"
 
@@ -23,20 +24,15 @@ constexpr qint64 kMaxFileBytes = 64 * 1024;
 // The lines of a settings file; empty when it is missing or cannot be read.
 QStringList readLines(const QString &path)
 {
-    QFile file(path);
-    if (!file.exists())
+    std::optional<SettingsFileBytes> file = readSettingsFile(path, kMaxFileBytes);
+    if (!file)
         return {};
-    if (!file.open(QIODevice::ReadOnly)) {
-        qCWarning(lcSettings) << "cannot read" << path << ":" << file.errorString();
-        return {};
-    }
-    QByteArray bytes = file.read(kMaxFileBytes);
-    if (!file.atEnd()) {
+    if (!file->whole) {
         // Keep whole lines only, so that a character cut in two cannot make
         // the text look like another encoding.
-        bytes.truncate(bytes.lastIndexOf('\n') + 1);
+        file->bytes.truncate(file->bytes.lastIndexOf('\n') + 1);
     }
-    return SettingsText::lines(SettingsText::decode(bytes));
+    return SettingsText::lines(SettingsText::decode(file->bytes));
 }
 
 bool writeFile(const QString &path, const QByteArray &bytes)
@@ -46,6 +42,8 @@ bool writeFile(const QString &path, const QByteArray &bytes)
         qCWarning(lcSettings) << "cannot create the settings folder" << folder;
         return false;
     }
+    if (!makeWayForSettingsFile(path))
+        return false;
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
         qCWarning(lcSettings) << "cannot write" << path << ":" << file.errorString();
