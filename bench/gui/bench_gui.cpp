@@ -175,8 +175,8 @@ int main(int argc, char *argv[])
     if (mode == u"batch"_s) {
         applySkin(app);
         MainWindow window(contextFor(args.value(2), dir, desktop));
-        window.settings().selectFormat(args.value(3).toInt());
-        window.settings().outputFolder = dir.filePath(u"out"_s);
+        window.controller().settings().selectFormat(args.value(3).toInt());
+        window.controller().settings().outputFolder = dir.filePath(u"out"_s);
         window.panel()->showSettings();
         QByteArrayList files;
         for (const QString &file : args.mid(4))
@@ -186,7 +186,7 @@ int main(int argc, char *argv[])
         Heartbeat heartbeat;
         QElapsedTimer clock;
         int failed = -1;
-        QObject::connect(&window.driver(), &BatchDriver::batchFinished, &app, [&](const BatchSummary &summary) {
+        QObject::connect(&window.controller().driver(), &BatchDriver::batchFinished, &app, [&](const BatchSummary &summary) {
             failed = static_cast<int>(summary.failed.size());
             QCoreApplication::exit(0);
         });

@@ -128,19 +128,28 @@ ParameterPanel::ParameterPanel(ConversionSettings &settings, QWidget *parent)
     }};
     for (const auto &[list, field] : texts) {
         connect(list, &QComboBox::editTextChanged, this, [this, field](const QString &text) {
-            if (!m_showing)
+            if (!m_showing) {
                 m_settings.*field = text;
+                Q_EMIT settingsEdited();
+            }
         });
     }
     connect(m_cmbS, &QComboBox::editTextChanged, this, [this](const QString &text) {
-        if (!m_showing)
+        if (!m_showing) {
             m_settings.videoSize = sizeOf(text);
+            Q_EMIT settingsEdited();
+        }
     });
     connect(m_cmbChannel, &QComboBox::currentIndexChanged, this, [this](int index) {
-        if (!m_showing)
+        if (!m_showing) {
             m_settings.channelIndex = index;
+            Q_EMIT settingsEdited();
+        }
     });
-    connect(m_txtPath, &QLineEdit::textEdited, this, [this](const QString &text) { m_settings.outputFolder = text; });
+    connect(m_txtPath, &QLineEdit::textEdited, this, [this](const QString &text) {
+        m_settings.outputFolder = text;
+        Q_EMIT settingsEdited();
+    });
     connect(m_cmdBrowse, &QPushButton::clicked, this, &ParameterPanel::browseRequested);
     connect(m_imgBrowse, &HotImage::clicked, this, &ParameterPanel::browseRequested);
 
@@ -165,6 +174,7 @@ void ParameterPanel::onFormatPicked(int index)
         return;
     m_settings.selectFormat(index);
     showSettings();
+    Q_EMIT settingsEdited();
 }
 
 void ParameterPanel::showSettings()
