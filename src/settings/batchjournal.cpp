@@ -142,10 +142,15 @@ void BatchJournal::startWrite()
     if (!m_dirty || !m_source)
         return;
     m_dirty = false;
+    JournalContents contents = m_source();
+    // A row that starts converting is still a waiting row to the journal.
+    if (contents == m_written)
+        return;
     const quint64 generation = ++m_generation;
     auto task = std::make_shared<std::packaged_task<bool()>>(
-        [path = m_path, contents = m_source()] { return writeContents(path, contents); });
+        [path = m_path, contents] { return writeContents(path, contents); });
     m_inFlight = task->get_future();
+    m_inFlightContents = std::move(contents);
     QMetaObject::invokeMethod(&m_threadContext, [this, task, generation] {
         (*task)();
         QMetaObject::invokeMethod(this, [this, generation] { writeDone(generation); }, Qt::QueuedConnection);
@@ -168,10 +173,13 @@ void BatchJournal::finishWriteInFlight()
         return;
     const bool ok = m_inFlight->get();
     m_inFlight.reset();
-    if (ok)
+    if (ok) {
+        m_written = std::move(m_inFlightContents);
         Q_EMIT saved();
-    else
+    } else {
         m_dirty = true; // the next change (or flush) tries again
+    }
+    m_inFlightContents = {};
 }
 
 bool BatchJournal::flush()
@@ -182,10 +190,14 @@ bool BatchJournal::flush()
     if (!m_dirty || !m_source)
         return !m_dirty;
     m_dirty = false;
-    if (!writeContents(m_path, m_source())) {
+    JournalContents contents = m_source();
+    if (contents == m_written)
+        return true;
+    if (!writeContents(m_path, contents)) {
         m_dirty = true;
         return false;
     }
+    m_written = std::move(contents);
     Q_EMIT saved();
     return true;
 }
@@ -199,6 +211,7 @@ void BatchJournal::removeOnCleanEnd()
         m_inFlight.reset();
     }
     m_dirty = false;
+    m_written.reset();
     if ((QFileInfo(m_path).isSymLink() || QFileInfo::exists(m_path)) && !QFile::remove(m_path))
         qCWarning(lcSettings) << "cannot remove the journal" << m_path;
 }

@@ -49,7 +49,7 @@ struct JournalContents {
 // file is encoded and written atomically (QSaveFile) on a thread of its own,
 // one write at a time, so the event loop pays only for taking the contents,
 // whatever the size of the list; changes during a write give one more write
-// after it.
+// after it, and contents equal to what the file holds give none.
 class BatchJournal final : public QObject {
     Q_OBJECT
 
@@ -118,6 +118,8 @@ private:
     bool m_dirty = false; // a change not yet handed to a write
     quint64 m_generation = 0;                // of the write on its way; stale answers are ignored
     std::optional<std::future<bool>> m_inFlight; // the write on the thread, if any
+    JournalContents m_inFlightContents;          // what it writes
+    std::optional<JournalContents> m_written;    // what the file holds, as far as this journal wrote it
     QThread m_thread;
     QObject m_threadContext; // lives on m_thread: the queue of writes
 };
