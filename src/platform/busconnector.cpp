@@ -177,7 +177,8 @@ void BusConnector::fail(const QString &why)
         m_socket->disconnect(this);
         m_socket.release()->deleteLater();
     }
-    qCInfo(lcDesktopBus).noquote() << busName() << "at" << m_address << "is not available:" << why;
+    const QString where = m_address.isEmpty() ? QString() : u" at "_s + m_address;
+    qCInfo(lcDesktopBus).noquote() << busName() + where << "is not available:" << why;
     Q_EMIT failed(why);
 }
 
