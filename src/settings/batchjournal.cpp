@@ -5,10 +5,8 @@
 #include "settingslog.h"
 
 #include <QDataStream>
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -73,21 +71,8 @@ bool writeContents(const QString &path, const JournalContents &contents)
         }
         return true;
     }
-    const QString folder = QFileInfo(path).absolutePath();
-    if (!QDir().mkpath(folder)) {
-        qCWarning(lcSettings) << "cannot create the folder of the journal" << folder;
-        return false;
-    }
-    if (!makeWayForSettingsFile(path))
-        return false;
-    const QByteArray bytes = BatchJournal::encode(contents);
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        // The previous journal stays whole.
-        qCWarning(lcSettings) << "cannot write the journal" << path << ":" << file.errorString();
-        return false;
-    }
-    return true;
+    // A failed write keeps the previous journal whole.
+    return writeSettingsFile(path, BatchJournal::encode(contents));
 }
 
 } // namespace

@@ -2,7 +2,10 @@
 
 #include "settingslog.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
 
 #include <cerrno>
 #include <cstring>
@@ -84,6 +87,23 @@ bool makeWayForSettingsFile(const QString &path)
         return false;
     }
     qCWarning(lcSettings) << path << "was not a regular file; it was removed to be written anew";
+    return true;
+}
+
+bool writeSettingsFile(const QString &path, const QByteArray &bytes)
+{
+    const QString folder = QFileInfo(path).absolutePath();
+    if (!QDir().mkpath(folder)) {
+        qCWarning(lcSettings) << "cannot create the settings folder" << folder;
+        return false;
+    }
+    if (!makeWayForSettingsFile(path))
+        return false;
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+        qCWarning(lcSettings) << "cannot write" << path << ":" << file.errorString();
+        return false;
+    }
     return true;
 }
 

@@ -28,4 +28,9 @@ std::optional<SettingsFileBytes> readSettingsFile(const QString &path, qint64 ma
 // so does a folder (the write then fails and says so). False (logged) when the name is taken by something that cannot be removed.
 bool makeWayForSettingsFile(const QString &path);
 
+// Replaces the file at `path` with `bytes` atomically (QSaveFile), making its
+// folder and way for it first (makeWayForSettingsFile). A failed write keeps
+// the previous file whole; false (logged) then.
+bool writeSettingsFile(const QString &path, const QByteArray &bytes);
+
 } // namespace sonvera

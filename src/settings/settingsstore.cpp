@@ -5,9 +5,7 @@
 #include "settingstext.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStandardPaths>
 
 using namespace Qt::Literals::StringLiterals;
@@ -33,23 +31,6 @@ QStringList readLines(const QString &path)
         file->bytes.truncate(file->bytes.lastIndexOf('\n') + 1);
     }
     return SettingsText::lines(SettingsText::decode(file->bytes));
-}
-
-bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    const QString folder = QFileInfo(path).absolutePath();
-    if (!QDir().mkpath(folder)) {
-        qCWarning(lcSettings) << "cannot create the settings folder" << folder;
-        return false;
-    }
-    if (!makeWayForSettingsFile(path))
-        return false;
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        qCWarning(lcSettings) << "cannot write" << path << ":" << file.errorString();
-        return false;
-    }
-    return true;
 }
 
 } // namespace
@@ -106,7 +87,7 @@ void SettingsStore::loadSetup(ConversionSettings &settings, const QString &defau
 
 bool SettingsStore::saveSetup(const ConversionSettings &settings) const
 {
-    return writeFile(setupPath(), SettingsText::formatSetup(settings));
+    return writeSettingsFile(setupPath(), SettingsText::formatSetup(settings));
 }
 
 AppOptions SettingsStore::loadOptions() const
@@ -118,7 +99,7 @@ AppOptions SettingsStore::loadOptions() const
 
 bool SettingsStore::saveOptions(const AppOptions &options) const
 {
-    return writeFile(optionsPath(), SettingsText::formatOptions(options));
+    return writeSettingsFile(optionsPath(), SettingsText::formatOptions(options));
 }
 
 } // namespace sonvera
