@@ -119,6 +119,13 @@ ParameterPanel::ParameterPanel(ConversionSettings &settings, QWidget *parent)
     grid->setColumnStretch(0, 1);
     grid->setColumnStretch(1, 1);
 
+    connectEdits();
+    showSettings();
+}
+
+void ParameterPanel::connectEdits()
+{
+    // Every edit goes to the settings at once; settingsEdited() tells of it.
     connect(m_cmbOF, &QComboBox::currentIndexChanged, this, &ParameterPanel::onFormatPicked);
     const std::array<std::pair<QComboBox *, QString ConversionSettings::*>, 4> texts{{
         {m_cmbVB, &ConversionSettings::videoBitrate},
@@ -152,8 +159,6 @@ ParameterPanel::ParameterPanel(ConversionSettings &settings, QWidget *parent)
     });
     connect(m_cmdBrowse, &QPushButton::clicked, this, &ParameterPanel::browseRequested);
     connect(m_imgBrowse, &HotImage::clicked, this, &ParameterPanel::browseRequested);
-
-    showSettings();
 }
 
 QComboBox *ParameterPanel::makeList(const char *name, const QString &toolTip, bool editable)

@@ -48,6 +48,7 @@ Q_SIGNALS:
 
 private:
     QComboBox *makeList(const char *name, const QString &toolTip, bool editable);
+    void connectEdits();
     void onFormatPicked(int index);
 
     ConversionSettings &m_settings;
