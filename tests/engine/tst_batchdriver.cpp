@@ -264,11 +264,30 @@ private Q_SLOTS:
         QSignalSpy finished(&f.driver, &BatchDriver::batchFinished);
         QVERIFY(f.driver.start());
         QVERIFY(finished.wait(15000));
-        QCOMPARE(errors.count(), 2);
+        QCOMPARE(errors.count(), 1); // one message for the batch, not one per file
         QVERIFY(errors.at(0).at(0).toString().startsWith(u"File or command not found"_s));
         const BatchSummary summary = finished.at(0).at(0).value<BatchSummary>();
         QCOMPARE(summary.failed.size(), 2);
         QCOMPARE(f.list.rowCount(), 2);
+    }
+
+    // Every batch starts fresh: one stopped before its first file reports
+    // nothing of the files the batch before it failed.
+    void aBatchStoppedWhileArmedStartsFresh()
+    {
+        Fixture f;
+        f.settings.selectFormat(8);
+        f.addSource(u"bad.flv"_s, "coder exit 1\n");
+        QSignalSpy finished(&f.driver, &BatchDriver::batchFinished);
+        QVERIFY(f.runToEnd());
+        QCOMPARE(finished.at(0).at(0).value<BatchSummary>().failed.size(), 1);
+        QVERIFY(f.driver.start());
+        f.driver.stop();
+        QCOMPARE(finished.count(), 2);
+        const BatchSummary stopped = finished.at(1).at(0).value<BatchSummary>();
+        QVERIFY(stopped.stopped);
+        QVERIFY(stopped.failed.isEmpty());
+        QCOMPARE(stopped.converted, 0);
     }
 
     // Stop in every order: before the batch starts, between two files,

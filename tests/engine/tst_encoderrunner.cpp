@@ -4,6 +4,10 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
 using namespace Qt::Literals::StringLiterals;
 using namespace sonvera;
 
@@ -122,6 +126,33 @@ private Q_SLOTS:
         QTRY_COMPARE(failed.count(), 3);
         QTest::qWait(20);
         QCOMPARE(over.count(), 0);
+    }
+
+    // The system refuses the start (no file descriptor left for the pipes):
+    // QProcess reports it from inside its start, the runner from the event loop.
+    void aStartTheSystemRefusesIsReportedLater()
+    {
+        EncoderRunner runner;
+        QSignalSpy failed(&runner, &EncoderRunner::startFailed);
+        runner.setCommand(scripted(m_program, writeScript(m_work.filePath(u"r.txt"_s), "coder vanish\n"),
+                                   m_work.filePath(u"r.out"_s)));
+        rlimit saved{};
+        QVERIFY(::getrlimit(RLIMIT_NOFILE, &saved) == 0);
+        rlimit low = saved;
+        low.rlim_cur = 64;
+        QVERIFY(::setrlimit(RLIMIT_NOFILE, &low) == 0);
+        QList<int> fillers;
+        for (int fd; (fd = ::open("/dev/null", O_RDONLY | O_CLOEXEC)) >= 0;)
+            fillers << fd;
+        const bool started = runner.start();
+        const qsizetype failedInside = failed.size();
+        for (int fd : std::as_const(fillers))
+            ::close(fd);
+        QVERIFY(::setrlimit(RLIMIT_NOFILE, &saved) == 0);
+        QCOMPARE(failedInside, 0);
+        QVERIFY(!started);
+        QTRY_COMPARE(failed.size(), 1);
+        QVERIFY(!runner.isRunning());
     }
 
     void chunksAreAtMost1024BytesAndLoseNothing()

@@ -25,6 +25,15 @@ using namespace sonvera;
 
 namespace {
 
+extern "C" void ownHandler(int) {}
+
+void (*handlerOf(int signal))(int)
+{
+    struct sigaction current = {};
+    ::sigaction(signal, nullptr, &current);
+    return current.sa_handler;
+}
+
 bool writeFile(const QString &path, const QByteArray &bytes)
 {
     QFile file(path);
@@ -242,6 +251,26 @@ private Q_SLOTS:
         QCOMPARE(::write(pipe[1], "x", 1), -1);
         QCOMPARE(errno, EPIPE);
         ::close(pipe[1]);
+    }
+
+    // While it lives every disposition is its own; afterwards each is as it
+    // was found: a program started under nohup keeps ignoring SIGHUP, and
+    // SIGPIPE kills again.
+    void theDispositionsFoundAreRestored()
+    {
+        ::signal(SIGHUP, SIG_IGN);
+        ::signal(SIGTERM, ownHandler);
+        ::signal(SIGINT, SIG_DFL);
+        ::signal(SIGPIPE, SIG_DFL);
+        {
+            StopSignals stops;
+            QVERIFY(stops.isWatching());
+            QVERIFY(handlerOf(SIGPIPE) == SIG_IGN);
+        }
+        QVERIFY(handlerOf(SIGHUP) == SIG_IGN);
+        QVERIFY(handlerOf(SIGTERM) == &ownHandler);
+        QVERIFY(handlerOf(SIGINT) == SIG_DFL);
+        QVERIFY(handlerOf(SIGPIPE) == SIG_DFL);
     }
 };
 
