@@ -11,19 +11,19 @@ namespace {
 
 class SystemDesktop final : public Desktop {
 public:
-    void openFolder(const QString &folder) override
+    bool openFolder(const QString &folder) override
     {
-        QDesktopServices::openUrl(QUrl::fromLocalFile(folder));
+        return QDesktopServices::openUrl(QUrl::fromLocalFile(folder));
     }
 
-    void openFile(const QString &path) override
+    bool openFile(const QString &path) override
     {
-        QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+        return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
     }
 
-    void openUrl(const QString &url) override
+    bool openUrl(const QString &url) override
     {
-        QDesktopServices::openUrl(QUrl(url));
+        return QDesktopServices::openUrl(QUrl(url));
     }
 
     void playSound(const QString &wavPath) override
