@@ -51,6 +51,9 @@ public:
     std::optional<double> durationSeconds() const;
     // The current stage's display, as the progress caption and the file's row show it.
     const ProgressDisplay &stageDisplay() const { return m_display; }
+    // The stage running (1 or 2; 0 when idle) of how many the file has.
+    int stage() const { return m_stage; }
+    int stageCount() const { return m_twoStage ? 2 : 1; }
 
 Q_SIGNALS:
     void stageStarted(const sonvera::EncoderCommand &command);

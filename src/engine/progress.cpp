@@ -16,7 +16,7 @@ namespace {
 
 ProgressDisplay fullDisplay(const QString &caption)
 {
-    return {1.0, caption};
+    return {1.0, caption, caption, {}, 0, 0};
 }
 
 // The text after `key` up to the next blank or the end of the chunk, or
@@ -80,9 +80,13 @@ std::optional<ProgressDisplay> readMencoderProgress(ProgressState &state, QStrin
 
     // The encoder never prints a value outside 0..100; the bar could not show one.
     const double n = std::clamp(roundHalfEven(leadingNumber(percent)), 0.0, 100.0);
+    const QString shownPercent = QString::number(n, 'f', 0);
     //: %1 is the spinner glyph, %2 the percentage.
     const QString caption = QCoreApplication::translate("Progress", "转换中%1 %2%");
-    return ProgressDisplay{n / 100, caption.arg(QString(state.spinnerGlyph), QString::number(n, 'f', 0))};
+    //: The same without the spinner; %1 is the percentage.
+    const QString steady = QCoreApplication::translate("Progress", "转换中 %1%");
+    return ProgressDisplay{n / 100, caption.arg(QString(state.spinnerGlyph), shownPercent), steady.arg(shownPercent),
+                           state.spinnerGlyph, 0, 0};
 }
 
 std::optional<ProgressDisplay> readFfmpegProgress(ProgressState &state, QStringView chunk)
@@ -119,9 +123,13 @@ std::optional<ProgressDisplay> readFfmpegProgress(ProgressState &state, QStringV
             display = fullDisplay(QCoreApplication::translate("Progress", "完成 100%"));
         } else {
             const double r = std::max(0.0, t / duration);
+            const QString percent = percentText(r * 100);
             //: %1 is the spinner glyph, %2 the percentage.
             const QString caption = QCoreApplication::translate("Progress", "创建中%1 %2%");
-            display = ProgressDisplay{r, caption.arg(QString(state.spinnerGlyph), percentText(r * 100))};
+            //: The same without the spinner; %1 is the percentage.
+            const QString steady = QCoreApplication::translate("Progress", "创建中 %1%");
+            display = ProgressDisplay{r, caption.arg(QString(state.spinnerGlyph), percent), steady.arg(percent),
+                                      state.spinnerGlyph, 0, 0};
         }
     }
 
@@ -150,7 +158,16 @@ QString percentText(double percent)
 
 ProgressDisplay idleDisplay(const QString &caption)
 {
-    return {0, caption};
+    return {0, caption, caption, {}, 0, 0};
+}
+
+QString rowProgressText(const ProgressDisplay &display)
+{
+    if (display.stepCount < 2)
+        return display.steadyCaption;
+    //: A file converted in two steps: %1 is the step, %2 the number of steps, %3 the progress ("转换中 42%").
+    return QCoreApplication::translate("Progress", "第 %1/%2 步 %3")
+        .arg(QString::number(display.step), QString::number(display.stepCount), display.steadyCaption);
 }
 
 } // namespace sonvera
