@@ -4,6 +4,7 @@
 
 #include "hotimage.h"
 #include "settingstext.h"
+#include "centring.h"
 #include "surfacedrag.h"
 
 #include <QCheckBox>
@@ -20,8 +21,10 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <limits>
+#include <tuple>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -127,12 +130,15 @@ void OptionsDialog::buildControls()
     soundLabel->setObjectName(u"lblSR"_s);
     m_cmbSR = new QComboBox(surface);
     m_cmbSR->setObjectName(u"cmbSR"_s);
-    m_cmbSR->addItems({tr("ON"), tr("OFF")});
-    m_cmbSR->setToolTip(tr("MP3 Audio Bitrate"));
+    m_cmbSR->addItems({tr("开"), tr("关")});
+    m_cmbSR->setToolTip(tr("转换完毕后是否播放一声提示音"));
+    m_cmbSR->setAccessibleName(soundLabel->text());
     m_cmbSR->setCurrentIndex(-1);
+    soundLabel->setBuddy(m_cmbSR);
 
-    m_chkMC = new QCheckBox(tr("Music Cutter"), surface);
+    m_chkMC = new QCheckBox(tr("截取音乐"), surface);
     m_chkMC->setObjectName(u"chkMC"_s);
+    m_chkMC->setToolTip(tr("转换为 MP3 时只截取下面的时间范围"));
 
     QGridLayout *range = buildClipRange(surface);
     auto *mp3Only = new QLabel(tr("截取范围只用于 MP3 格式。"), surface);
@@ -141,16 +147,22 @@ void OptionsDialog::buildControls()
 
     m_imgOK = new HotImage(u"ok"_s, surface);
     m_imgOK->setObjectName(u"imgOK"_s);
-    m_imgOK->setToolTip(tr("确定"));
     m_command1 = new QPushButton(tr("确定"), surface);
     m_command1->setObjectName(u"Command1"_s);
     m_command1->setDefault(true);
     m_imgBack = new HotImage(u"back"_s, surface);
     m_imgBack->setObjectName(u"imgBack"_s);
-    m_imgBack->setToolTip(tr("返回"));
     m_command2 = new QPushButton(tr("返回"), surface);
     m_command2->setObjectName(u"Command2"_s);
     m_command2->setAutoDefault(false);
+    // The image and the button of one command say the same.
+    for (const auto &[image, button, tip] : {std::tuple{m_imgOK, m_command1, tr("保存这些设置并关闭")},
+                                              std::tuple{m_imgBack, m_command2, tr("不保存，关闭")}}) {
+        image->setToolTip(tip);
+        image->setAccessibleName(button->text());
+        button->setToolTip(tip);
+    }
+    m_imgExit->setAccessibleName(m_imgExit->toolTip());
     auto *buttons = new QHBoxLayout;
     buttons->addWidget(m_imgOK);
     buttons->addWidget(m_command1);
@@ -191,8 +203,18 @@ QGridLayout *OptionsDialog::buildClipRange(QWidget *surface)
 {
     static constexpr std::array<const char16_t *, FieldCount> kNames{u"txtFromH", u"txtFromM", u"txtFromS",
                                                                       u"txtToH",   u"txtToM",   u"txtToS"};
-    for (int i = 0; i < FieldCount; ++i)
-        m_fields[static_cast<std::size_t>(i)] = makeTimeField(QString::fromUtf16(kNames[static_cast<std::size_t>(i)]), surface);
+    //: The six fields of the clip range: %1 is 开始 or 结束, %2 时, 分 or 秒.
+    const QString fieldName = tr("%1（%2）");
+    const std::array<QString, 6> names{fieldName.arg(tr("开始"), tr("时")), fieldName.arg(tr("开始"), tr("分")),
+                                       fieldName.arg(tr("开始"), tr("秒")), fieldName.arg(tr("结束"), tr("时")),
+                                       fieldName.arg(tr("结束"), tr("分")), fieldName.arg(tr("结束"), tr("秒"))};
+    for (int i = 0; i < FieldCount; ++i) {
+        const auto at = static_cast<std::size_t>(i);
+        QLineEdit *field = makeTimeField(QString::fromUtf16(kNames[at]), surface);
+        field->setToolTip(names[at]);
+        field->setAccessibleName(names[at]);
+        m_fields[at] = field;
+    }
     // The clip range: 开始 and 结束 rows under 时 / 分 / 秒 columns.
     auto *range = new QGridLayout;
     range->setHorizontalSpacing(6);
@@ -220,32 +242,38 @@ QGridLayout *OptionsDialog::buildPreferenceControls(QWidget *surface)
 {
     m_cmbJobs = new QComboBox(surface);
     m_cmbJobs->setObjectName(u"cmbJobs"_s);
+    m_cmbJobs->setToolTip(tr("同时转换几个文件；自动：电脑有几个核心就同时转换几个"));
     m_cmbJobs->addItem(tr("自动"), 0);
     const int cores = std::max(QThread::idealThreadCount(), 1);
     for (int n = 1; n <= cores; ++n)
         m_cmbJobs->addItem(QString::number(n), n);
     m_cmbAfter = new QComboBox(surface);
     m_cmbAfter->setObjectName(u"cmbAfter"_s);
+    m_cmbAfter->setToolTip(tr("全部文件转换成功后电脑做什么"));
     m_cmbAfter->addItem(tr("无"), int(AfterBatchAction::None));
     m_cmbAfter->addItem(tr("关机"), int(AfterBatchAction::PowerOff));
     m_cmbAfter->addItem(tr("睡眠"), int(AfterBatchAction::Suspend));
     connect(m_cmbAfter, &QComboBox::currentIndexChanged, this, &OptionsDialog::showAfterBatchReason);
     m_cmbLanguage = new QComboBox(surface);
     m_cmbLanguage->setObjectName(u"cmbLanguage"_s);
+    m_cmbLanguage->setToolTip(tr("窗口的语言；自动：跟随系统"));
     m_cmbLanguage->addItem(tr("自动"), int(LanguageOption::Automatic));
     m_cmbLanguage->addItem(tr("中文"), int(LanguageOption::Chinese));
     m_cmbLanguage->addItem(u"English"_s, int(LanguageOption::English));
     auto *more = new QGridLayout;
     auto *jobsLabel = new QLabel(tr("同时转换的文件数"), surface);
     jobsLabel->setBuddy(m_cmbJobs);
+    m_cmbJobs->setAccessibleName(jobsLabel->text());
     auto *afterLabel = new QLabel(tr("转换完成后"), surface);
     afterLabel->setBuddy(m_cmbAfter);
+    m_cmbAfter->setAccessibleName(afterLabel->text());
     more->addWidget(jobsLabel, 0, 0);
     more->addWidget(m_cmbJobs, 0, 1);
     more->addWidget(afterLabel, 1, 0);
     more->addWidget(m_cmbAfter, 1, 1);
     auto *languageLabel = new QLabel(tr("界面语言"), surface);
     languageLabel->setBuddy(m_cmbLanguage);
+    m_cmbLanguage->setAccessibleName(languageLabel->text());
     // The window is built in one language; another takes a new start.
     auto *restartNote = new QLabel(tr("重新启动后生效"), surface);
     restartNote->setObjectName(u"lblRestartNote"_s);
@@ -370,6 +398,12 @@ void OptionsDialog::confirm()
             m_savePreferences(*m_preferences);
     }
     accept();
+}
+
+void OptionsDialog::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    centreOverParent(*this);
 }
 
 } // namespace sonvera

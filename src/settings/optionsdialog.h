@@ -58,6 +58,10 @@ public:
     // are offered.
     void setAfterBatchSupport(const AfterBatchSupport &support);
 
+protected:
+    // Over the middle of the window that opened it.
+    void showEvent(QShowEvent *event) override;
+
 private:
     enum Field { FromH, FromM, FromS, ToH, ToM, ToS, FieldCount };
 

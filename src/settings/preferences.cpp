@@ -2,6 +2,7 @@
 
 #include "settingsfile.h"
 #include "settingslog.h"
+#include "settingstext.h"
 
 #include <QSettings>
 #include <QThread>
@@ -16,6 +17,7 @@ namespace {
 const QString kJobs = u"conversion/parallelJobs"_s;
 const QString kAfterBatch = u"conversion/afterBatch"_s;
 const QString kLanguage = u"interface/language"_s;
+const QString kLastFolder = u"dialogs/lastFolder"_s;
 constexpr int kMostJobs = 64;
 // A few short lines; anything much larger is not a file we wrote.
 constexpr qint64 kMaxFileBytes = 64 * 1024;
@@ -78,6 +80,10 @@ Preferences Preferences::load(const QString &settingsFolder)
         if (language == languageName(option))
             preferences.language = option;
     }
+    // Only a folder a dialog can have given: an absolute path without control characters.
+    const QString folder = file.value(kLastFolder).toString();
+    if (folder.startsWith(u'/') && !SettingsText::holdsControlCharacters(folder))
+        preferences.lastFolder = folder;
     return preferences;
 }
 
@@ -90,6 +96,10 @@ bool Preferences::save(const QString &settingsFolder) const
     file.setValue(kJobs, parallelJobs);
     file.setValue(kAfterBatch, afterBatchName(afterBatch));
     file.setValue(kLanguage, languageName(language));
+    if (lastFolder.isEmpty())
+        file.remove(kLastFolder);
+    else
+        file.setValue(kLastFolder, lastFolder);
     file.sync();
     if (file.status() != QSettings::NoError) {
         qCWarning(lcSettings) << "cannot write" << pathIn(settingsFolder);

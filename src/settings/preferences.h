@@ -14,6 +14,7 @@ struct Preferences {
     int parallelJobs = 1; // files converted at once; 0: as many as the computer has cores
     AfterBatchAction afterBatch = AfterBatchAction::None;
     LanguageOption language = LanguageOption::Automatic; // 界面语言; applies at the next start
+    QString lastFolder; // where the last file or folder dialog was answered; "" for none yet
 
     // The number of files to convert at once: parallelJobs, 0 meaning the
     // computer's cores.
