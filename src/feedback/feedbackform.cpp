@@ -1,7 +1,9 @@
 #include "feedbackform.h"
 
 #include "hotimage.h"
+#include "centring.h"
 #include "surfacedrag.h"
+#include "uilanguage.h"
 
 #include <QBoxLayout>
 #include <QGridLayout>
@@ -51,16 +53,27 @@ void FeedbackForm::buildUi()
     titleLayout->addWidget(caption);
     titleLayout->addStretch();
 
+    auto *outer = new QVBoxLayout(this);
+    outer->setContentsMargins(1, 1, 1, 1); // inside the one-pixel frame of the style sheet
+    outer->setSpacing(0);
+    outer->addWidget(titleBar);
+    outer->addLayout(buildFields(), 1);
+    outer->addLayout(buildButtons());
+    setMinimumWidth(440);
+}
+
+QGridLayout *FeedbackForm::buildFields()
+{
     auto *label1 = new QLabel(tr("姓名："), this);
     label1->setObjectName(u"Label1"_s);
-    m_txtName = new QLineEdit(tr("Your Name"), this);
+    m_txtName = new QLineEdit(tr("您的姓名"), this);
     m_txtName->setObjectName(u"txtName"_s);
     m_txtName->setMaxLength(kNameMaxLength);
     label1->setBuddy(m_txtName);
 
-    auto *label2 = new QLabel(tr("EMAIL："), this);
+    auto *label2 = new QLabel(tr("电子邮箱："), this);
     label2->setObjectName(u"Label2"_s);
-    m_txtEMail = new QLineEdit(tr("Email"), this);
+    m_txtEMail = new QLineEdit(tr("电子邮箱"), this);
     m_txtEMail->setObjectName(u"txtEMail"_s);
     m_txtEMail->setMaxLength(kEMailMaxLength);
     label2->setBuddy(m_txtEMail);
@@ -75,6 +88,14 @@ void FeedbackForm::buildUi()
     connect(m_txtComment->document(), &QTextDocument::contentsChange, this,
             [this](int position, int, int added) { m_commentEditEnd = position + added; });
     connect(m_txtComment, &QPlainTextEdit::textChanged, this, &FeedbackForm::enforceCommentLimit);
+    // Each field is named and explained by its label.
+    for (const auto &[label, field] : {std::pair<QLabel *, QWidget *>{label1, m_txtName}, {label2, m_txtEMail},
+                                       {label3, m_txtComment}}) {
+        QString name = label->text();
+        name.chop(1); // the colon
+        field->setAccessibleName(name);
+        field->setToolTip(name);
+    }
 
     m_lblSending = new QLabel(this);
     m_lblSending->setObjectName(u"lblSending"_s);
@@ -84,30 +105,6 @@ void FeedbackForm::buildUi()
     statusPolicy.setRetainSizeWhenHidden(true);
     m_lblSending->setSizePolicy(statusPolicy);
     m_lblSending->hide();
-
-    m_imgSend = new HotImage(u"send"_s, this);
-    m_imgSend->setObjectName(u"imgSend"_s);
-    m_imgSend->setToolTip(tr("发送"));
-    auto *imgBack = new HotImage(u"back"_s, this);
-    imgBack->setObjectName(u"imgBack"_s);
-    imgBack->setToolTip(tr("返回"));
-    // Beside the other two rather than on the dark title band, where the
-    // pictures' colours would not stand out.
-    auto *imgExit = new HotImage(u"exit"_s, this);
-    imgExit->setObjectName(u"imgExit"_s);
-    imgExit->setToolTip(tr("关闭"));
-
-    const auto makeButton = [this](const QString &name, const QString &text) {
-        auto *button = new QPushButton(text, this);
-        button->setObjectName(name);
-        // Return in a text box must not send or close by accident.
-        button->setAutoDefault(false);
-        return button;
-    };
-    m_command1 = makeButton(u"Command1"_s, tr("Send"));
-    QPushButton *command3 = makeButton(u"Command3"_s, tr("发送"));
-    QPushButton *command2 = makeButton(u"Command2"_s, tr("Back"));
-    QPushButton *command4 = makeButton(u"Command4"_s, tr("返回"));
 
     auto *fields = new QGridLayout;
     fields->setContentsMargins(16, 14, 16, 6);
@@ -122,37 +119,61 @@ void FeedbackForm::buildUi()
     fields->addWidget(m_lblSending, 3, 1);
     fields->setColumnStretch(1, 1);
     fields->setRowStretch(2, 1);
+    return fields;
+}
+
+QHBoxLayout *FeedbackForm::buildButtons()
+{
+    const QString sendTip = tr("发送你的意见");
+    const QString backTip = tr("不发送，关闭");
+    const auto makeImage = [this](const QString &icon, const QString &name, const QString &tip) {
+        auto *image = new HotImage(icon, this);
+        image->setObjectName(name);
+        image->setToolTip(tip);
+        image->setAccessibleName(tip);
+        return image;
+    };
+    m_imgSend = makeImage(u"send"_s, u"imgSend"_s, sendTip);
+    HotImage *imgBack = makeImage(u"back"_s, u"imgBack"_s, backTip);
+    // Beside the other two rather than on the dark title band, where the
+    // pictures' colours would not stand out.
+    HotImage *imgExit = makeImage(u"exit"_s, u"imgExit"_s, tr("关闭"));
+
+    const auto makeButton = [this](const QString &name, const QString &text, const QString &tip) {
+        auto *button = new QPushButton(text, this);
+        button->setObjectName(name);
+        button->setToolTip(tip);
+        // Return in a text box must not send or close by accident.
+        button->setAutoDefault(false);
+        return button;
+    };
+    m_command1 = makeButton(u"Command1"_s, tr("Send"), sendTip);
+    QPushButton *command3 = makeButton(u"Command3"_s, tr("发送"), sendTip);
+    QPushButton *command2 = makeButton(u"Command2"_s, tr("Back"), backTip);
+    QPushButton *command4 = makeButton(u"Command4"_s, tr("返回"), backTip);
+    // One pair of buttons, in the window's language: "Send" and "Back" in
+    // English, "发送" and "返回" in Chinese.
+    const bool english = installedUiLanguage() == UiLanguage::English;
+    m_command1->setVisible(english);
+    command2->setVisible(english);
+    command3->setVisible(!english);
+    command4->setVisible(!english);
 
     auto *buttons = new QHBoxLayout;
     buttons->setContentsMargins(16, 4, 16, 14);
     buttons->setSpacing(6);
-    buttons->addWidget(m_imgSend);
-    buttons->addWidget(imgBack);
-    buttons->addWidget(imgExit);
+    for (QWidget *widget : std::initializer_list<QWidget *>{m_imgSend, imgBack, imgExit})
+        buttons->addWidget(widget);
     buttons->addStretch();
-    buttons->addWidget(m_command1);
-    buttons->addWidget(command3);
-    buttons->addSpacing(10);
-    buttons->addWidget(command2);
-    buttons->addWidget(command4);
+    for (QWidget *widget : std::initializer_list<QWidget *>{m_command1, command3, command2, command4})
+        buttons->addWidget(widget);
 
-    auto *outer = new QVBoxLayout(this);
-    outer->setContentsMargins(1, 1, 1, 1); // inside the one-pixel frame of the style sheet
-    outer->setSpacing(0);
-    outer->addWidget(titleBar);
-    outer->addLayout(fields, 1);
-    outer->addLayout(buttons);
-    setMinimumWidth(440);
-
-    for (QAbstractButton *sendButton : {static_cast<QAbstractButton *>(m_command1),
-                                        static_cast<QAbstractButton *>(command3),
-                                        static_cast<QAbstractButton *>(m_imgSend)})
+    for (QAbstractButton *sendButton : std::initializer_list<QAbstractButton *>{m_command1, command3, m_imgSend})
         connect(sendButton, &QAbstractButton::clicked, this, &FeedbackForm::send);
-    for (QAbstractButton *closeButton : {static_cast<QAbstractButton *>(command2),
-                                         static_cast<QAbstractButton *>(command4),
-                                         static_cast<QAbstractButton *>(imgBack),
-                                         static_cast<QAbstractButton *>(imgExit)})
+    for (QAbstractButton *closeButton :
+         std::initializer_list<QAbstractButton *>{command2, command4, imgBack, imgExit})
         connect(closeButton, &QAbstractButton::clicked, this, &QDialog::reject);
+    return buttons;
 }
 
 void FeedbackForm::send()
@@ -165,7 +186,7 @@ void FeedbackForm::send()
         return;
     }
     if (email.isEmpty()) {
-        prompt(tr("您的Email？"), m_txtEMail);
+        prompt(tr("您的电子邮箱？"), m_txtEMail);
         return;
     }
     if (comment.isEmpty()) {
@@ -222,6 +243,12 @@ void FeedbackForm::enforceCommentLimit()
     cursor.setPosition(start);
     cursor.setPosition(end, QTextCursor::KeepAnchor);
     cursor.removeSelectedText(); // comes back here once with the text within the limit
+}
+
+void FeedbackForm::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    centreOverParent(*this);
 }
 
 } // namespace sonvera

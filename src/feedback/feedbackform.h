@@ -7,6 +7,8 @@
 
 #include <chrono>
 
+class QGridLayout;
+class QHBoxLayout;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
@@ -30,6 +32,9 @@ class HotImage;
 // and imgSend are disabled and the request goes out. A completed reply shows
 // "完毕." and leaves them disabled; a failure shows "发送失败：" with the reason
 // and enables them again. Command3 always stays enabled and sends again.
+//
+// Of the two pairs of buttons, "Send" and "Back" (Command1, Command2) show in
+// English, "发送" and "返回" (Command3, Command4) in Chinese.
 //
 // Child object names are those of the window's design (txtName, txtEMail,
 // txtComment, lblSending, imgSend, imgBack, imgExit, Command1..Command4,
@@ -56,8 +61,14 @@ public:
     // imgSend do.
     void send();
 
+protected:
+    // Over the middle of the window that opened it.
+    void showEvent(QShowEvent *event) override;
+
 private:
     void buildUi();
+    QGridLayout *buildFields();
+    QHBoxLayout *buildButtons();
     void prompt(const QString &text, QWidget *field);
     void showStatus(const QString &text, bool failure);
     void setSendEnabled(bool enabled);
