@@ -56,17 +56,21 @@ std::optional<int> parseFormatName(const QString &text)
     return std::nullopt;
 }
 
-CliParseResult parseCliArguments(const QStringList &arguments, const QString &defaultOutputFolder)
+namespace {
+
+QString text(const char *source)
 {
-    QCommandLineParser parser;
-    parser.setApplicationDescription(QCoreApplication::translate(
-        "sonvera::CliOptions",
-        "Sonvera 的命令行批量转换工具：用与窗口相同的编码器、预设和输出文件名，逐个（或者用 --jobs "
-        "同时几个）转换给出的文件。\n\n"
-        "每个输出文件以源文件命名：基本名、\"-\"、转换时刻的时分秒、扩展名。从不覆盖已有的文件。\n\n"
-        "退出码：0 全部转换成功，1 有文件转换失败，2 用法错误或者没有给出、没有找到输入文件，130 被停止"
-        "（Ctrl-C、SIGTERM、SIGHUP），141 标准输出被关闭。停止时没有转换完的文件保持原样，不留下写了一半的文件。"));
-    const auto text = [](const char *source) { return QCoreApplication::translate("sonvera::CliOptions", source); };
+    return QCoreApplication::translate("sonvera::CliOptions", source);
+}
+
+// Every option of the command line, with its help text.
+struct OptionSet {
+    QCommandLineOption help, version, format, videoBitrate, frameRate, size, audioRate, audioBitrate, channels,
+        output, cut, dryRun, quiet, jobs;
+};
+
+OptionSet declareOptions(const QString &defaultOutputFolder)
+{
     const QCommandLineOption help({u"h"_s, u"help"_s},
                                   text(QT_TRANSLATE_NOOP("sonvera::CliOptions", "显示本帮助。")));
     const QCommandLineOption version(u"version"_s, text(QT_TRANSLATE_NOOP("sonvera::CliOptions", "显示版本。")));
@@ -105,8 +109,90 @@ CliParseResult parseCliArguments(const QStringList &arguments, const QString &de
                                "最多同时转换 N 个文件，从列表开头起（默认 1；0 表示每个处理器核心一个，本机为 %1）。"))
             .arg(QThread::idealThreadCount()),
         u"N"_s);
-    parser.addOptions({help, version, format, videoBitrate, frameRate, size, audioRate, audioBitrate, channels, output,
-                       cut, dryRun, quiet, jobs});
+    return {help, version, format, videoBitrate, frameRate, size, audioRate, audioBitrate, channels, output, cut,
+            dryRun, quiet, jobs};
+}
+
+// The format and the parameters that override its preset; an error text when one is wrong.
+std::optional<QString> readSettings(const QCommandLineParser &parser, const OptionSet &set, CliOptions &options)
+{
+    int formatIndex = 0;
+    if (parser.isSet(set.format)) {
+        const auto parsed = parseFormatName(parser.value(set.format));
+        if (!parsed)
+            return text(QT_TRANSLATE_NOOP("sonvera::CliOptions", "未知的格式 '%1'。%2"))
+                .arg(parser.value(set.format), formatHelp());
+        formatIndex = *parsed;
+    }
+    options.settings.selectFormat(formatIndex);
+    if (parser.isSet(set.videoBitrate))
+        options.settings.videoBitrate = parser.value(set.videoBitrate);
+    if (parser.isSet(set.frameRate))
+        options.settings.frameRate = parser.value(set.frameRate);
+    if (parser.isSet(set.size))
+        options.settings.videoSize = sizeValue(parser.value(set.size));
+    if (parser.isSet(set.audioRate))
+        options.settings.audioRate = parser.value(set.audioRate);
+    if (parser.isSet(set.audioBitrate))
+        options.settings.audioBitrate = parser.value(set.audioBitrate);
+    if (parser.isSet(set.channels)) {
+        const QString value = parser.value(set.channels);
+        if (value != u"1"_s && value != u"2"_s)
+            return text(QT_TRANSLATE_NOOP("sonvera::CliOptions", "--channels 只能是 1 或 2，不能是 '%1'")).arg(value);
+        options.settings.channelIndex = value.toInt() - 1;
+    }
+    return std::nullopt;
+}
+
+// Where and how the files are converted, and which; an error text when one is wrong.
+std::optional<QString> readRun(const QCommandLineParser &parser, const OptionSet &set, CliOptions &options)
+{
+    if (parser.isSet(set.output)) {
+        if (parser.value(set.output).isEmpty())
+            return text(QT_TRANSLATE_NOOP("sonvera::CliOptions", "--output 需要一个文件夹"));
+        // The folder exactly as given: its bytes, even when they are not UTF-8.
+        const QByteArray folder = absoluteNative(escapedToNative(parser.value(set.output)));
+        options.outputFolder = folder;
+        options.settings.outputFolder = isUtf8(folder) ? QString::fromUtf8(folder) : shownName(folder);
+    }
+    if (parser.isSet(set.cut)) {
+        QString why;
+        options.cut = parseCutOption(parser.value(set.cut), &why);
+        if (!options.cut)
+            return why;
+    }
+    if (parser.isSet(set.jobs)) {
+        bool ok = false;
+        const int n = parser.value(set.jobs).toInt(&ok);
+        if (!ok || n < 0)
+            return text(QT_TRANSLATE_NOOP("sonvera::CliOptions", "--jobs 需要一个文件数，0 或更大，不是 '%1'"))
+                .arg(parser.value(set.jobs));
+        options.jobs = n == 0 ? std::max(QThread::idealThreadCount(), 1) : n;
+    }
+    options.dryRun = parser.isSet(set.dryRun);
+    options.quiet = parser.isSet(set.quiet);
+    for (const QString &input : parser.positionalArguments())
+        options.inputs << escapedToNative(input);
+    if (options.inputs.isEmpty())
+        return text(QT_TRANSLATE_NOOP("sonvera::CliOptions", "没有给出输入文件"));
+    return std::nullopt;
+}
+
+} // namespace
+
+CliParseResult parseCliArguments(const QStringList &arguments, const QString &defaultOutputFolder)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QCoreApplication::translate(
+        "sonvera::CliOptions",
+        "Sonvera 的命令行批量转换工具：用与窗口相同的编码器、预设和输出文件名，逐个（或者用 --jobs "
+        "同时几个）转换给出的文件。\n\n"
+        "每个输出文件以源文件命名：基本名、\"-\"、转换时刻的时分秒、扩展名。从不覆盖已有的文件。\n\n"
+        "退出码：0 全部转换成功，1 有文件转换失败，2 用法错误或者没有给出、没有找到输入文件，130 被停止"
+        "（Ctrl-C、SIGTERM、SIGHUP），141 标准输出被关闭。停止时没有转换完的文件保持原样，不留下写了一半的文件。"));
+    const OptionSet set = declareOptions(defaultOutputFolder);
+    parser.addOptions({set.help, set.version, set.format, set.videoBitrate, set.frameRate, set.size, set.audioRate,
+                       set.audioBitrate, set.channels, set.output, set.cut, set.dryRun, set.quiet, set.jobs});
     parser.addPositionalArgument(
         u"FILE|FOLDER"_s,
         text(QT_TRANSLATE_NOOP("sonvera::CliOptions", "要转换的文件；文件夹会被搜索其中的 .flv 文件。")),
@@ -114,67 +200,17 @@ CliParseResult parseCliArguments(const QStringList &arguments, const QString &de
 
     if (!parser.parse(arguments))
         return usageError(parser.errorText());
-    if (parser.isSet(help))
+    if (parser.isSet(set.help))
         return {std::nullopt, parser.helpText(), 0};
-    if (parser.isSet(version))
+    if (parser.isSet(set.version))
         return {std::nullopt, u"sonvera-cli "_s + QCoreApplication::applicationVersion(), 0};
 
     CliOptions options;
     options.settings = ConversionSettings::startupDefaults(defaultOutputFolder);
-    int formatIndex = 0;
-    if (parser.isSet(format)) {
-        const auto parsed = parseFormatName(parser.value(format));
-        if (!parsed)
-            return usageError(text(QT_TRANSLATE_NOOP("sonvera::CliOptions", "未知的格式 '%1'。%2"))
-                                  .arg(parser.value(format), formatHelp()));
-        formatIndex = *parsed;
-    }
-    options.settings.selectFormat(formatIndex);
-    if (parser.isSet(videoBitrate))
-        options.settings.videoBitrate = parser.value(videoBitrate);
-    if (parser.isSet(frameRate))
-        options.settings.frameRate = parser.value(frameRate);
-    if (parser.isSet(size))
-        options.settings.videoSize = sizeValue(parser.value(size));
-    if (parser.isSet(audioRate))
-        options.settings.audioRate = parser.value(audioRate);
-    if (parser.isSet(audioBitrate))
-        options.settings.audioBitrate = parser.value(audioBitrate);
-    if (parser.isSet(channels)) {
-        const QString value = parser.value(channels);
-        if (value != u"1"_s && value != u"2"_s)
-            return usageError(
-                text(QT_TRANSLATE_NOOP("sonvera::CliOptions", "--channels 只能是 1 或 2，不能是 '%1'")).arg(value));
-        options.settings.channelIndex = value.toInt() - 1;
-    }
-    if (parser.isSet(output)) {
-        if (parser.value(output).isEmpty())
-            return usageError(text(QT_TRANSLATE_NOOP("sonvera::CliOptions", "--output 需要一个文件夹")));
-        // The folder exactly as given: its bytes, even when they are not UTF-8.
-        const QByteArray folder = absoluteNative(escapedToNative(parser.value(output)));
-        options.outputFolder = folder;
-        options.settings.outputFolder = isUtf8(folder) ? QString::fromUtf8(folder) : shownName(folder);
-    }
-    if (parser.isSet(cut)) {
-        QString why;
-        options.cut = parseCutOption(parser.value(cut), &why);
-        if (!options.cut)
-            return usageError(why);
-    }
-    if (parser.isSet(jobs)) {
-        bool ok = false;
-        const int n = parser.value(jobs).toInt(&ok);
-        if (!ok || n < 0)
-            return usageError(text(QT_TRANSLATE_NOOP("sonvera::CliOptions", "--jobs 需要一个文件数，0 或更大，不是 '%1'"))
-                                  .arg(parser.value(jobs)));
-        options.jobs = n == 0 ? std::max(QThread::idealThreadCount(), 1) : n;
-    }
-    options.dryRun = parser.isSet(dryRun);
-    options.quiet = parser.isSet(quiet);
-    for (const QString &input : parser.positionalArguments())
-        options.inputs << escapedToNative(input);
-    if (options.inputs.isEmpty())
-        return usageError(text(QT_TRANSLATE_NOOP("sonvera::CliOptions", "没有给出输入文件")));
+    if (const std::optional<QString> error = readSettings(parser, set, options))
+        return usageError(*error);
+    if (const std::optional<QString> error = readRun(parser, set, options))
+        return usageError(*error);
     return {std::move(options), QString(), 0};
 }
 
