@@ -1,6 +1,7 @@
 // The window program as a process, with the real encoders: every way of
 // closing it during a batch ends the process, stops its encoders and leaves
 // nothing in the output folder, and the next launch opens its window.
+#include "batchjournal.h"
 #include "encodertestkit.h"
 #include "processwatch.h"
 
@@ -110,6 +111,10 @@ private Q_SLOTS:
         QTest::qWait(1000); // nothing appears later either
         QCOMPARE(outputFolderEntries(), QStringList());
         QVERIFY(QFileInfo(m_programFolder + u"/setup.ini"_s).isFile()); // saved, as by Exit
+        // The file it was converting waits in the journal, for the next start to offer back.
+        const QString journal = m_programFolder + u"/journal.dat"_s;
+        QCOMPARE(BatchJournal(journal).load().entries.size(), 1);
+        QVERIFY(QFile::remove(journal));
 
         // The one-copy lock went with it: the next launch opens its window.
         QProcess next;

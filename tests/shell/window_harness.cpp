@@ -2,7 +2,8 @@
 // folder of their own and say what it should do in SONVERA_HARNESS:
 //   start    press Start once the window shows (in the format of
 //            SONVERA_HARNESS_FORMAT, a position in the list, when set)
-//   exit     press Start, then 退出程序 as soon as the first encoder runs
+//   exit     press Start, then 退出程序 as soon as the first encoder runs,
+//            and answer 停止并退出 to the question it asks
 //   show     close the window as soon as it shows
 //   idle     nothing: the window stays until it is closed or signalled
 //   restore  answer 恢复 to the restore question, press Start, and close
@@ -10,10 +11,11 @@
 // It prints "shown", "stage <encoder>" and "done" lines as those happen.
 #include "application.h"
 #include "batchdriver.h"
+#include "closequestion.h"
 #include "mainwindow.h"
-#include "parameterpanel.h"
 #include "restorequestion.h"
 
+#include <QAction>
 #include <QPushButton>
 #include <QTimer>
 
@@ -29,6 +31,14 @@ void say(const char *line)
     std::fflush(stdout);
 }
 
+// 退出程序 during a batch asks first; the answer is to stop and exit.
+void exitAndStop(MainWindow &window)
+{
+    window.action(WindowCommand::Exit)->trigger();
+    if (auto *question = window.findChild<CloseQuestion *>())
+        question->stopButton()->click();
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -41,14 +51,15 @@ int main(int argc, char *argv[])
                              std::printf("stage %s\n", qPrintable(command.encoderImage));
                              std::fflush(stdout);
                              if (action == "exit")
-                                 QTimer::singleShot(200, &window, &MainWindow::exitCommand);
+                                 QTimer::singleShot(200, &window, [&window] { exitAndStop(window); });
                          });
         if (action == "start" || action == "exit") {
             if (const QByteArray format = qgetenv("SONVERA_HARNESS_FORMAT"); !format.isEmpty()) {
-                window.controller().settings().selectFormat(format.toInt());
-                window.panel()->showSettings();
+                ConversionSettings settings = window.controller().settings();
+                settings.selectFormat(format.toInt());
+                window.controller().replaceSettings(settings);
             }
-            window.startBatch();
+            window.action(WindowCommand::Start)->trigger();
         } else if (action == "show") {
             window.close();
         } else if (action == "restore") {
@@ -61,7 +72,7 @@ int main(int argc, char *argv[])
                 if (auto *question = window.findChild<RestoreQuestion *>()) {
                     poll->stop();
                     question->restoreButton()->click();
-                    window.startBatch();
+                    window.action(WindowCommand::Start)->trigger();
                 }
             });
             poll->start(50);
