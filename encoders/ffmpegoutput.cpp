@@ -8,22 +8,6 @@ namespace sonvera::encoders {
 
 namespace {
 
-// Splits complete lines off `pending`; "\r" ends a line as "\n" does.
-QList<QByteArray> takeLines(QByteArray &pending, const QByteArray &chunk)
-{
-    pending += chunk;
-    QList<QByteArray> lines;
-    qsizetype start = 0;
-    for (qsizetype i = 0; i < pending.size(); ++i) {
-        if (pending[i] == '\n' || pending[i] == '\r') {
-            lines << pending.mid(start, i - start);
-            start = i + 1;
-        }
-    }
-    pending.remove(0, start);
-    return lines;
-}
-
 std::optional<double> hmsSeconds(QStringView text)
 {
     const QList<QStringView> parts = text.split(u':');
@@ -51,6 +35,39 @@ double leadingNumber(QByteArrayView value)
 
 } // namespace
 
+QList<QByteArray> LineBuffer::take(QByteArrayView chunk)
+{
+    // Each byte is looked at once, however the stream is cut.
+    QList<QByteArray> lines;
+    while (!chunk.isEmpty()) {
+        qsizetype end = 0;
+        while (end < chunk.size() && chunk[end] != '\n' && chunk[end] != '\r')
+            ++end;
+        if (!m_dropping) {
+            const QByteArrayView piece = chunk.first(end);
+            const qsizetype room = kMaxLineBytes - m_pending.size();
+            m_pending += piece.first(std::min(piece.size(), room));
+            if (piece.size() > room) {
+                lines << std::exchange(m_pending, {});
+                m_dropping = true;
+            }
+        }
+        if (end == chunk.size())
+            break;
+        if (!m_dropping)
+            lines << std::exchange(m_pending, {});
+        m_dropping = false;
+        chunk = chunk.sliced(end + 1);
+    }
+    return lines;
+}
+
+QByteArray LineBuffer::takeRest()
+{
+    m_dropping = false;
+    return std::exchange(m_pending, {});
+}
+
 const StreamInfo *InputInfo::video() const
 {
     for (const StreamInfo &s : streams) {
@@ -71,14 +88,14 @@ const StreamInfo *InputInfo::audio() const
 
 void FfmpegLogReader::feed(const QByteArray &chunk)
 {
-    for (const QByteArray &line : takeLines(m_pending, chunk))
+    for (const QByteArray &line : m_lines.take(chunk))
         readLine(QString::fromUtf8(line));
 }
 
 void FfmpegLogReader::finish()
 {
-    if (!m_pending.isEmpty())
-        readLine(QString::fromUtf8(std::exchange(m_pending, {})));
+    if (const QByteArray rest = m_lines.takeRest(); !rest.isEmpty())
+        readLine(QString::fromUtf8(rest));
     if (m_current >= 0)
         m_inputs[m_current].complete = true;
     m_current = -1;
@@ -185,7 +202,7 @@ void FfmpegLogReader::readLine(QString line)
 QList<ProgressBlock> ProgressReader::feed(const QByteArray &chunk)
 {
     QList<ProgressBlock> blocks;
-    for (const QByteArray &line : takeLines(m_pending, chunk)) {
+    for (const QByteArray &line : m_lines.take(chunk)) {
         const qsizetype eq = line.indexOf('=');
         if (eq <= 0)
             continue;
