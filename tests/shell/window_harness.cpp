@@ -1,7 +1,8 @@
 // The real window program, driven from outside. Tests copy it into a program
 // folder of their own and say what it should do in SONVERA_HARNESS:
 //   start    press Start once the window shows
-//   exit     press Start, then 退出程序 as soon as the first encoder runs
+//   exit     press Start, then 退出程序 when a line arrives on the standard
+//            input (the test writes it once it has seen the encoders run)
 //   show     close the window as soon as it shows
 //   restore  answer 恢复 to the restore question, press Start, and close
 //            the window when the batch is over
@@ -12,9 +13,11 @@
 #include "restorequestion.h"
 
 #include <QPushButton>
+#include <QSocketNotifier>
 #include <QTimer>
 
 #include <cstdio>
+#include <unistd.h>
 
 using namespace sonvera;
 
@@ -33,13 +36,17 @@ int main(int argc, char *argv[])
     const QByteArray action = qgetenv("SONVERA_HARNESS");
     return runApplication(argc, argv, [action](MainWindow &window) {
         say("shown");
-        QObject::connect(&window.driver(), &BatchDriver::stageStarted, &window,
-                         [&window, action](const EncoderCommand &command) {
-                             std::printf("stage %s\n", qPrintable(command.encoderImage));
-                             std::fflush(stdout);
-                             if (action == "exit")
-                                 QTimer::singleShot(200, &window, &MainWindow::exitCommand);
-                         });
+        QObject::connect(&window.driver(), &BatchDriver::stageStarted, &window, [](const EncoderCommand &command) {
+            std::printf("stage %s\n", qPrintable(command.encoderImage));
+            std::fflush(stdout);
+        });
+        if (action == "exit") {
+            auto *input = new QSocketNotifier(STDIN_FILENO, QSocketNotifier::Read, &window);
+            QObject::connect(input, &QSocketNotifier::activated, &window, [&window, input] {
+                input->setEnabled(false);
+                window.exitCommand();
+            });
+        }
         if (action == "start" || action == "exit") {
             window.startBatch();
         } else if (action == "show") {
