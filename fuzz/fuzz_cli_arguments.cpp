@@ -6,12 +6,6 @@
 using namespace Qt::Literals::StringLiterals;
 using namespace sonvera;
 
-extern "C" int LLVMFuzzerInitialize(int *, char ***)
-{
-    fuzz::initialise();
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
     QStringList arguments{u"sonvera-cli"_s};

@@ -5,17 +5,9 @@
 using namespace sonvera;
 using namespace sonvera::encoders;
 
-extern "C" int LLVMFuzzerInitialize(int *, char ***)
-{
-    fuzz::initialise();
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
-    QStringList arguments;
-    for (const QByteArray &argument : fuzz::argumentsOf(fuzz::bytesOf(data, size)))
-        arguments << QString::fromLocal8Bit(argument); // as QCoreApplication::arguments() decodes them
+    const QStringList arguments = fuzz::decodedArgumentsOf(fuzz::bytesOf(data, size));
     const CoderParse parsed = parseCoderArguments(arguments);
     if (!parsed.request) {
         fuzz::require(!parsed.error.cause.isEmpty(), "a refused command line says why");

@@ -24,12 +24,6 @@ void requireShowable(const std::optional<ProgressDisplay> &display)
 
 } // namespace
 
-extern "C" int LLVMFuzzerInitialize(int *, char ***)
-{
-    fuzz::initialise();
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
     // Both output styles read the same text, cut and decoded as the runner does.

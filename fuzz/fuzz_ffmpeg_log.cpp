@@ -8,9 +8,19 @@ using namespace sonvera::encoders;
 
 namespace {
 
-// Everything a reader has found, as one text to compare.
-QString summary(const FfmpegLogReader &reader)
+// Everything a reader finds in the output fed in these pieces, as one text.
+QString findings(const QList<QByteArrayView> &pieces)
 {
+    FfmpegLogReader reader;
+    for (const QByteArrayView piece : pieces)
+        reader.feed(piece.toByteArray());
+    reader.finish();
+    fuzz::require(reader.errors().size() <= FfmpegLogReader::kKeptMessages
+                      && reader.warnings().size() <= FfmpegLogReader::kKeptMessages,
+                  "a bounded number of messages is kept");
+    for (const QString &message : reader.errors() + reader.warnings())
+        fuzz::require(message.size() <= LineBuffer::kMaxLineBytes, "a kept message is at most one line long");
+
     QString text = reader.lastProblem() + u'\n' + reader.errors().join(u'\n') + u'\n' + reader.warnings().join(u'\n');
     for (int i = 0; const InputInfo *input = reader.input(i); ++i) {
         text += u"\ninput "_s + input->format + u' ' + QString::number(input->durationSeconds.value_or(-1), 'g', 17)
@@ -27,29 +37,11 @@ QString summary(const FfmpegLogReader &reader)
 
 } // namespace
 
-extern "C" int LLVMFuzzerInitialize(int *, char ***)
-{
-    fuzz::initialise();
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
-    const QByteArray bytes = fuzz::bytesOf(data, size);
-    FfmpegLogReader whole;
-    whole.feed(bytes);
-    whole.finish();
-    fuzz::require(whole.errors().size() <= FfmpegLogReader::kKeptMessages
-                      && whole.warnings().size() <= FfmpegLogReader::kKeptMessages,
-                  "a bounded number of messages is kept");
-    for (const QString &message : whole.errors() + whole.warnings())
-        fuzz::require(message.size() <= LineBuffer::kMaxLineBytes, "a kept message is at most one line long");
-
     // A pipe cuts the output anywhere: the reader finds the same either way.
-    FfmpegLogReader pieces;
-    for (const QByteArrayView piece : fuzz::piecesOf(bytes))
-        pieces.feed(piece.toByteArray());
-    pieces.finish();
-    fuzz::require(summary(pieces) == summary(whole), "the same output read in pieces gives the same findings");
+    const QByteArray bytes = fuzz::bytesOf(data, size);
+    fuzz::require(findings(fuzz::piecesOf(bytes)) == findings({bytes}),
+                  "the same output read in pieces gives the same findings");
     return 0;
 }

@@ -4,12 +4,6 @@
 
 using namespace sonvera;
 
-extern "C" int LLVMFuzzerInitialize(int *, char ***)
-{
-    fuzz::initialise();
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
     const QByteArray bytes = fuzz::bytesOf(data, size);

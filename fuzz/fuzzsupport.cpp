@@ -1,6 +1,8 @@
 #include "fuzzsupport.h"
 
 #include <QCoreApplication>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QtGlobal>
 
 #include <cstdio>
@@ -19,16 +21,6 @@ void dropMessages(QtMsgType type, const QMessageLogContext &, const QString &mes
 
 } // namespace
 
-void initialise()
-{
-    static int argc = 1;
-    static char name[] = "sonvera-fuzz";
-    static char *argv[] = {name, nullptr};
-    static QCoreApplication application(argc, argv);
-    QCoreApplication::setApplicationVersion(QStringLiteral("0.0.0"));
-    qInstallMessageHandler(dropMessages);
-}
-
 QByteArray bytesOf(const std::uint8_t *data, std::size_t size)
 {
     return QByteArray::fromRawData(reinterpret_cast<const char *>(data), static_cast<qsizetype>(size));
@@ -46,6 +38,14 @@ QList<QByteArray> argumentsOf(QByteArrayView data)
     }
     if (start < data.size())
         arguments << data.sliced(start).toByteArray();
+    return arguments;
+}
+
+QStringList decodedArgumentsOf(QByteArrayView data)
+{
+    QStringList arguments;
+    for (const QByteArray &argument : argumentsOf(data))
+        arguments << QString::fromLocal8Bit(argument);
     return arguments;
 }
 
@@ -72,6 +72,22 @@ QList<QByteArrayView> piecesOf(QByteArrayView data)
     return pieces;
 }
 
+QString scratchFolder()
+{
+    static const QTemporaryDir *folder = new QTemporaryDir; // left for run.sh to remove
+    require(folder->isValid(), "a scratch folder can be made");
+    return folder->path();
+}
+
+void writeFile(const QString &path, QByteArrayView data, const QDateTime &modified)
+{
+    QFile file(path);
+    require(file.open(QIODevice::WriteOnly | QIODevice::Truncate), "the scratch file can be written");
+    require(file.write(data.data(), data.size()) == data.size(), "the scratch file can be written");
+    if (modified.isValid())
+        file.setFileTime(modified, QFileDevice::FileModificationTime);
+}
+
 void require(bool condition, const char *promise)
 {
     if (condition)
@@ -81,3 +97,14 @@ void require(bool condition, const char *promise)
 }
 
 } // namespace sonvera::fuzz
+
+extern "C" int LLVMFuzzerInitialize(int *, char ***)
+{
+    static int argc = 1;
+    static char name[] = "sonvera-fuzz";
+    static char *argv[] = {name, nullptr};
+    static QCoreApplication application(argc, argv);
+    QCoreApplication::setApplicationVersion(QStringLiteral("0.0.0"));
+    qInstallMessageHandler(sonvera::fuzz::dropMessages);
+    return 0;
+}
