@@ -16,7 +16,8 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace sonvera::encoders {
 
-std::optional<TemporaryOutput> TemporaryOutput::create(const QString &finalPath, bool replace, QString &error)
+std::optional<TemporaryOutput> TemporaryOutput::create(const QString &finalPath, bool replace, QString &error,
+                                                       int *errorNumber)
 {
     const QFileInfo target(finalPath);
     const QString folder = target.absolutePath();
@@ -46,6 +47,8 @@ std::optional<TemporaryOutput> TemporaryOutput::create(const QString &finalPath,
     QFile::remove(out.m_temporary);
     QFile probe(out.m_temporary);
     if (!probe.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+        if (errorNumber)
+            *errorNumber = errno;
         error = u"cannot write in the output folder \""_s + folder + u"\": "_s + probe.errorString();
         out.m_temporary.clear();
         return std::nullopt;

@@ -2,6 +2,7 @@
 
 #include "childprocess.h"
 #include "partfiles.h"
+#include "runfoldermark.h"
 
 #include <QDir>
 #include <QFile>
@@ -26,7 +27,12 @@ std::unique_ptr<RunFolder> RunFolder::create(const QString &workFolder)
     QByteArray pattern = QFile::encodeName(workFolder + u'/' + kPrefix + QString::number(::getpid()) + u"-XXXXXX"_s);
     if (!::mkdtemp(pattern.data())) // mode 0700
         return nullptr;
-    return std::unique_ptr<RunFolder>(new RunFolder(QFile::decodeName(pattern)));
+    // The marker proves the folder ours to the encoders, which replace an
+    // intermediate file only inside such a folder.
+    auto folder = std::unique_ptr<RunFolder>(new RunFolder(QFile::decodeName(pattern)));
+    if (!markRunFolder(folder->path()))
+        return nullptr;
+    return folder;
 }
 
 RunFolder::~RunFolder()

@@ -206,6 +206,40 @@ Conversion convertSecondStage(const QString &source, const QString &outputFolder
     return c;
 }
 
+bool rewriteFlv(const QString &from, const QString &to, const FlvTagChange &change)
+{
+    QFile in(from);
+    QFile out(to);
+    if (!in.open(QIODevice::ReadOnly) || !out.open(QIODevice::WriteOnly))
+        return false;
+    const QByteArray data = in.readAll();
+    QByteArray result = data.left(13); // the header and the first "previous tag size"
+    qsizetype at = 13;
+    while (at + 11 <= data.size()) {
+        const qsizetype size = (uchar(data[at + 1]) << 16) | (uchar(data[at + 2]) << 8) | uchar(data[at + 3]);
+        const std::optional<QByteArray> body = change(data[at] & 0x1f, data.mid(at + 11, size));
+        if (body) {
+            QByteArray header = data.mid(at, 11);
+            header[1] = char(body->size() >> 16);
+            header[2] = char(body->size() >> 8);
+            header[3] = char(body->size());
+            const qsizetype tagSize = 11 + body->size();
+            result += header + *body;
+            const char previous[4]{char(tagSize >> 24), char(tagSize >> 16), char(tagSize >> 8), char(tagSize)};
+            result += QByteArray(previous, 4);
+        }
+        at += 11 + size + 4;
+    }
+    return out.write(result) == result.size();
+}
+
+bool copyFirstThird(const QString &from, const QString &to)
+{
+    QFile in(from);
+    QFile out(to);
+    return in.open(QIODevice::ReadOnly) && out.open(QIODevice::WriteOnly) && out.write(in.read(in.size() / 3)) >= 0;
+}
+
 QStringList folderEntries(const QString &folder)
 {
     return QDir(folder).entryList(QDir::Files | QDir::Dirs | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
