@@ -5,6 +5,11 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include <vector>
+
+#include <sys/resource.h>
+#include <unistd.h>
+
 using namespace Qt::Literals::StringLiterals;
 using namespace sonvera;
 
@@ -132,6 +137,30 @@ private Q_SLOTS:
         QTRY_COMPARE(failed.count(), 3);
         QTest::qWait(20);
         QCOMPARE(over.count(), 0);
+    }
+
+    // Without a file descriptor left no encoder can start: that is said in
+    // our words, not as a file that was not found.
+    void noFileDescriptorLeft()
+    {
+        EncoderRunner runner;
+        runner.setCommand(scripted(m_program, writeScript(m_work.filePath(u"fd.txt"_s), ""), m_work.filePath(u"fd.out"_s)));
+        QSignalSpy failed(&runner, &EncoderRunner::startFailed);
+        rlimit saved {};
+        QCOMPARE(::getrlimit(RLIMIT_NOFILE, &saved), 0);
+        rlimit tight = saved;
+        tight.rlim_cur = 256;
+        QCOMPARE(::setrlimit(RLIMIT_NOFILE, &tight), 0);
+        std::vector<int> taken;
+        for (int fd = ::dup(0); fd >= 0; fd = ::dup(0))
+            taken.push_back(fd);
+        runner.start();
+        for (int fd : taken)
+            ::close(fd);
+        QCOMPARE(::setrlimit(RLIMIT_NOFILE, &saved), 0);
+        QTRY_COMPARE(failed.count(), 1);
+        QCOMPARE(failed.at(0).at(0).toString(), failureText(FailureCode::TooManyFiles));
+        QCOMPARE(runner.startFailure().code, FailureCode::TooManyFiles);
     }
 
     void chunksAreAtMost1024BytesAndLoseNothing()
