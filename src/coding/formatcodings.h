@@ -155,46 +155,49 @@ inline constexpr AudioCoding kAmrNb{{u"amr_nb", u"libopencore_amrnb", u"amrnb"},
 
 } // namespace codecs
 
+// The option words that several rows share.
+namespace words {
+
+inline constexpr QStringView kMpeg1 =
+    u"\"{source}\" -oac lavc -lavcopts acodec=mp2:abitrate={audio-bitrate} -ovc lavc -lavcopts vcodec=mpeg1video:vbitrate={video-bitrate}:vpass=1 -ofps {frame-rate} -of lavf -lavfopts format=yuv4mpeg -o \"{output}\"";
+inline constexpr QStringView kRealMedia =
+    u"-i {intermediate} -y -s {size} -vcodec rv10 -b {video-bitrate}k -f rm -ar {audio-rate} -ab {audio-bitrate}k -ac {channels} \"{output}\"";
+inline constexpr QStringView kRealMediaKeptSize = u"-i {intermediate} -y -vcodec rv10 -b 1200k -f rm  -ab 128k -ac 2 \"{output}\"";
+inline constexpr QStringView kMobile =
+    u"-i {intermediate} -y -s {size} -vcodec mpeg4 -acodec amr_nb -ac 1 -ar 8000 -ab 12.2k \"{output}\"";
+inline constexpr QStringView kMobileKeptSize =
+    u"-i {intermediate} -y -s 320x240 -vcodec mpeg4 -acodec amr_nb -ac 1 -ar 8000 -ab 12.2k \"{output}\"";
+
+} // namespace words
+
 // Every file the formats make, one row each.
 namespace rows {
 
 inline constexpr FormatCoding kIntermediate{u"intermediate", Encoder::Conv, u"tmp.mp4", u"avi",
     u"\"{source}\" -oac mp3lame -lameopts preset=320 -ovc lavc -lavcopts vcodec=mpeg4:vbitrate=1200 -of avi -o {intermediate}",
     {}, codecs::kMpeg4, codecs::kLamePreset};
-inline constexpr FormatCoding kMpg{u"mpg", Encoder::Conv, u".mpg", u"mpeg",
-    u"\"{source}\" -oac lavc -lavcopts acodec=mp2:abitrate={audio-bitrate} -ovc lavc -lavcopts vcodec=mpeg1video:vbitrate={video-bitrate}:vpass=1 -ofps {frame-rate} -of lavf -lavfopts format=yuv4mpeg -o \"{output}\"",
-    {}, codecs::kMpeg1, codecs::kMp2};
-inline constexpr FormatCoding kAvi{u"avi", Encoder::Conv, u".avi", u"avi",
-    u"\"{source}\" -oac lavc -lavcopts acodec=mp2:abitrate={audio-bitrate} -ovc lavc -lavcopts vcodec=mpeg1video:vbitrate={video-bitrate}:vpass=1 -ofps {frame-rate} -of lavf -lavfopts format=yuv4mpeg -o \"{output}\"",
-    {}, codecs::kMpeg1, codecs::kMp2};
+inline constexpr FormatCoding kMpg{u"mpg", Encoder::Conv, u".mpg", u"mpeg", words::kMpeg1, {}, codecs::kMpeg1, codecs::kMp2};
+inline constexpr FormatCoding kAvi{u"avi", Encoder::Conv, u".avi", u"avi", words::kMpeg1, {}, codecs::kMpeg1, codecs::kMp2};
 inline constexpr FormatCoding kHdMp4{u"mp4", Encoder::Conv, u".mp4", u"mp4",
     u"\"{source}\" -oac mp3lame -lameopts preset={audio-bitrate} -ovc lavc -lavcopts vcodec=mpeg4:vbitrate={video-bitrate} -of avi -o \"{output}\"",
     {}, codecs::kMpeg4, codecs::kLamePreset};
 inline constexpr FormatCoding kMp3{u"mp3", Encoder::Coder, u".mp3", u"mp3",
     u"-i \"{source}\" -y -vn -ar {audio-rate} -ab {audio-bitrate}k -ac {channels} {clip}\"{output}\"",
     {}, codecs::kNoVideo, codecs::kLame};
-inline constexpr FormatCoding kRmvb{u"rmvb", Encoder::Coder, u".rmvb", u"rm",
-    u"-i {intermediate} -y -s {size} -vcodec rv10 -b {video-bitrate}k -f rm -ar {audio-rate} -ab {audio-bitrate}k -ac {channels} \"{output}\"",
-    u"-i {intermediate} -y -vcodec rv10 -b 1200k -f rm  -ab 128k -ac 2 \"{output}\"",
-    codecs::kRealVideo, codecs::kAc3};
-inline constexpr FormatCoding kRm{u"rm", Encoder::Coder, u".rm", u"rm",
-    u"-i {intermediate} -y -s {size} -vcodec rv10 -b {video-bitrate}k -f rm -ar {audio-rate} -ab {audio-bitrate}k -ac {channels} \"{output}\"",
-    u"-i {intermediate} -y -vcodec rv10 -b 1200k -f rm  -ab 128k -ac 2 \"{output}\"",
-    codecs::kRealVideo, codecs::kAc3};
+inline constexpr FormatCoding kRmvb{u"rmvb", Encoder::Coder, u".rmvb", u"rm", words::kRealMedia, words::kRealMediaKeptSize,
+                                    codecs::kRealVideo, codecs::kAc3};
+inline constexpr FormatCoding kRm{u"rm", Encoder::Coder, u".rm", u"rm", words::kRealMedia, words::kRealMediaKeptSize,
+                                  codecs::kRealVideo, codecs::kAc3};
 inline constexpr FormatCoding kMov{u"mov", Encoder::Coder, u".mov", u"mov",
     u"-i {intermediate} -y -s {size} -ac 2 -ar 48000 -ab 128k \"{output}\"",
     u"-i {intermediate} -y -ac 2 -ar 48000 -ab 128k \"{output}\"",
     codecs::kH264, codecs::kAac};
 // ffmpeg's mp4 muxer refuses AMR; its 3gp muxer writes the same ISO file
 // layout and takes it.
-inline constexpr FormatCoding kMobileMp4{u"mobile-mp4", Encoder::Coder2, u".mp4", u"3gp",
-    u"-i {intermediate} -y -s {size} -vcodec mpeg4 -acodec amr_nb -ac 1 -ar 8000 -ab 12.2k \"{output}\"",
-    u"-i {intermediate} -y -s 320x240 -vcodec mpeg4 -acodec amr_nb -ac 1 -ar 8000 -ab 12.2k \"{output}\"",
-    codecs::kMpeg4, codecs::kAmrNb};
-inline constexpr FormatCoding k3gp{u"3gp", Encoder::Coder2, u".3gp", u"3gp",
-    u"-i {intermediate} -y -s {size} -vcodec mpeg4 -acodec amr_nb -ac 1 -ar 8000 -ab 12.2k \"{output}\"",
-    u"-i {intermediate} -y -s 320x240 -vcodec mpeg4 -acodec amr_nb -ac 1 -ar 8000 -ab 12.2k \"{output}\"",
-    codecs::kMpeg4, codecs::kAmrNb};
+inline constexpr FormatCoding kMobileMp4{u"mobile-mp4", Encoder::Coder2, u".mp4", u"3gp", words::kMobile, words::kMobileKeptSize,
+                                          codecs::kMpeg4, codecs::kAmrNb};
+inline constexpr FormatCoding k3gp{u"3gp", Encoder::Coder2, u".3gp", u"3gp", words::kMobile, words::kMobileKeptSize,
+                                   codecs::kMpeg4, codecs::kAmrNb};
 
 } // namespace rows
 

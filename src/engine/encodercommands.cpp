@@ -2,6 +2,8 @@
 
 #include "pathtext.h"
 
+#include <array>
+
 using namespace Qt::Literals::StringLiterals;
 
 namespace sonvera {
@@ -99,23 +101,31 @@ struct FieldValues {
     const CommandContext &context;
 };
 
+// The fields that stand for a setting's text, inserted as it is.
+struct SettingField {
+    QStringView name;
+    QString ConversionSettings::*text;
+};
+constexpr std::array<SettingField, 5> kSettingFields{{
+    {u"video-bitrate", &ConversionSettings::videoBitrate},
+    {u"frame-rate", &ConversionSettings::frameRate},
+    {u"size", &ConversionSettings::videoSize},
+    {u"audio-rate", &ConversionSettings::audioRate},
+    {u"audio-bitrate", &ConversionSettings::audioBitrate},
+}};
+
 void writeField(CommandWriter &w, QStringView name, const FieldValues &v)
 {
-    const ConversionSettings &s = v.settings;
+    for (const SettingField &field : kSettingFields) {
+        if (field.name == name) {
+            w.value(v.settings.*field.text);
+            return;
+        }
+    }
     if (name == u"intermediate") {
         w.path(v.intermediate);
-    } else if (name == u"video-bitrate") {
-        w.value(s.videoBitrate);
-    } else if (name == u"frame-rate") {
-        w.value(s.frameRate);
-    } else if (name == u"size") {
-        w.value(s.videoSize);
-    } else if (name == u"audio-rate") {
-        w.value(s.audioRate);
-    } else if (name == u"audio-bitrate") {
-        w.value(s.audioBitrate);
     } else if (name == u"channels") {
-        w.value(QString::number(s.channelCount()));
+        w.value(QString::number(v.settings.channelCount()));
     } else if (name == u"clip" && v.context.mp3Clip && v.context.mp3Clip->isUsable()) {
         w.fixed(u"-ss ").value(QString::number(v.context.mp3Clip->startSeconds))
             .fixed(u" -to ").value(QString::number(v.context.mp3Clip->endSeconds))

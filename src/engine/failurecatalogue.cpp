@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 
+#include <array>
 #include <cmath>
 
 using namespace Qt::Literals::StringLiterals;
@@ -19,23 +20,27 @@ QString clockText(double seconds)
     return QString::asprintf("%lld:%02lld", s / 60, s % 60);
 }
 
-// What a setting is called in the parameter panel.
+// What each setting is called in the parameter panel, by its key.
+struct SettingLabel {
+    QStringView key;
+    const char *label;
+};
+constexpr std::array<SettingLabel, 7> kSettingLabels{{
+    {u"video-bitrate", QT_TRANSLATE_NOOP("FailureTexts", "视频比特率")},
+    {u"frame-rate", QT_TRANSLATE_NOOP("FailureTexts", "帧率")},
+    {u"size", QT_TRANSLATE_NOOP("FailureTexts", "视频尺寸")},
+    {u"audio-rate", QT_TRANSLATE_NOOP("FailureTexts", "声音频率")},
+    {u"audio-bitrate", QT_TRANSLATE_NOOP("FailureTexts", "声音比特率")},
+    {u"channels", QT_TRANSLATE_NOOP("FailureTexts", "声道")},
+    {u"clip", QT_TRANSLATE_NOOP("FailureTexts", "截取范围")},
+}};
+
 QString settingLabel(const QString &key)
 {
-    if (key == u"video-bitrate")
-        return QCoreApplication::translate("FailureTexts", "视频比特率");
-    if (key == u"frame-rate")
-        return QCoreApplication::translate("FailureTexts", "帧率");
-    if (key == u"size")
-        return QCoreApplication::translate("FailureTexts", "视频尺寸");
-    if (key == u"audio-rate")
-        return QCoreApplication::translate("FailureTexts", "声音频率");
-    if (key == u"audio-bitrate")
-        return QCoreApplication::translate("FailureTexts", "声音比特率");
-    if (key == u"channels")
-        return QCoreApplication::translate("FailureTexts", "声道");
-    if (key == u"clip")
-        return QCoreApplication::translate("FailureTexts", "截取范围");
+    for (const SettingLabel &entry : kSettingLabels) {
+        if (entry.key == key)
+            return QCoreApplication::translate("FailureTexts", entry.label);
+    }
     return {};
 }
 

@@ -83,6 +83,30 @@ QString secondsText(double seconds)
     return QString::number(seconds, 'f', 2);
 }
 
+// The facts a report line carries, by their key there.
+struct SecondsField {
+    QStringView key;
+    std::optional<double> FailureFacts::*member;
+};
+constexpr std::array<SecondsField, 3> kSecondsFields{{
+    {u"source-end", &FailureFacts::sourceEndSeconds},
+    {u"converted", &FailureFacts::convertedSeconds},
+    {u"declared", &FailureFacts::declaredSeconds},
+}};
+struct TextField {
+    QStringView key;
+    QString FailureFacts::*member;
+};
+constexpr std::array<TextField, 7> kTextFields{{
+    {u"output", &FailureFacts::output},
+    {u"stream", &FailureFacts::stream},
+    {u"codec", &FailureFacts::codec},
+    {u"setting", &FailureFacts::setting},
+    {u"value", &FailureFacts::value},
+    {u"folder", &FailureFacts::folder},
+    {u"detail", &FailureFacts::detail},
+}};
+
 // One "key=value" of a report line; a quoted value runs to its closing quote.
 struct Field {
     QStringView key;
@@ -144,27 +168,15 @@ std::optional<EncoderReport> parseReport(QStringView text)
     EncoderReport report{*code, {}};
     FailureFacts &f = report.facts;
     for (const Field &field : *fields) {
-        if (field.key == u"source-end")
-            f.sourceEndSeconds = secondsField(field.value);
-        else if (field.key == u"converted")
-            f.convertedSeconds = secondsField(field.value);
-        else if (field.key == u"declared")
-            f.declaredSeconds = secondsField(field.value);
-        else if (field.key == u"output")
-            f.output = field.value;
-        else if (field.key == u"stream")
-            f.stream = field.value;
-        else if (field.key == u"codec")
-            f.codec = field.value;
-        else if (field.key == u"setting")
-            f.setting = field.value;
-        else if (field.key == u"value")
-            f.value = field.value;
-        else if (field.key == u"folder")
-            f.folder = field.value;
-        else if (field.key == u"detail")
-            f.detail = field.value;
-        else if (field.key == u"signal")
+        for (const SecondsField &known : kSecondsFields) {
+            if (field.key == known.key)
+                f.*known.member = secondsField(field.value);
+        }
+        for (const TextField &known : kTextFields) {
+            if (field.key == known.key)
+                f.*known.member = field.value;
+        }
+        if (field.key == u"signal")
             f.signal = field.value.toInt();
         else if (field.key == u"sound")
             f.soundUsable = field.value == u"usable";
@@ -277,16 +289,10 @@ QString failureReportLine(QStringView program, const EncoderReport &report)
         if (!value.isEmpty())
             line += u' ' + key + u'=' + quotedText(value);
     };
-    number(u"source-end", f.sourceEndSeconds);
-    number(u"converted", f.convertedSeconds);
-    number(u"declared", f.declaredSeconds);
-    text(u"output", f.output);
-    text(u"stream", f.stream);
-    text(u"codec", f.codec);
-    text(u"setting", f.setting);
-    text(u"value", f.value);
-    text(u"folder", f.folder);
-    text(u"detail", f.detail);
+    for (const SecondsField &field : kSecondsFields)
+        number(field.key, f.*field.member);
+    for (const TextField &field : kTextFields)
+        text(field.key, f.*field.member);
     if (f.signal > 0)
         line += u" signal="_s + QString::number(f.signal);
     if (f.soundUsable)

@@ -8,7 +8,6 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
-#include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
@@ -123,14 +122,8 @@ private Q_SLOTS:
                 d[0] = char((d[0] & 0xf0) | 12);
             return d;
         }));
-        QFile noise(m_dir.filePath(u"noise.flv"_s));
-        QVERIFY(noise.open(QIODevice::WriteOnly));
-        QByteArray bytes(30000, Qt::Uninitialized);
-        QRandomGenerator rng(11);
-        for (char &c : bytes)
-            c = char(rng.bounded(256));
-        noise.write(QByteArray("FLV\x01\x05\x00\x00\x00\x09\x00\x00\x00\x00", 13) + bytes);
-        m_bad[u"noise"_s] = noise.fileName();
+        m_bad[u"noise"_s] = m_dir.filePath(u"noise.flv"_s);
+        QVERIFY(makeNoiseFlv(m_bad[u"noise"_s], 30000, 11));
     }
 
     void aSourceCutShort_data()

@@ -6,6 +6,7 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QTest>
 #include <QtEndian>
@@ -231,6 +232,19 @@ bool rewriteFlv(const QString &from, const QString &to, const FlvTagChange &chan
         at += 11 + size + 4;
     }
     return out.write(result) == result.size();
+}
+
+bool makeNoiseFlv(const QString &path, qsizetype bytes, quint32 seed)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    QByteArray noise(bytes, Qt::Uninitialized);
+    QRandomGenerator rng(seed);
+    for (char &c : noise)
+        c = char(rng.bounded(256));
+    const QByteArray data = QByteArray("FLV\x01\x05\x00\x00\x00\x09\x00\x00\x00\x00", 13) + noise;
+    return file.write(data) == data.size();
 }
 
 bool copyFirstThird(const QString &from, const QString &to)

@@ -86,6 +86,9 @@ Conversion convertSecondStage(const QString &source, const QString &outputFolder
 using FlvTagChange = std::function<std::optional<QByteArray>(int type, const QByteArray &data)>;
 bool rewriteFlv(const QString &from, const QString &to, const FlvTagChange &change);
 
+// An FLV header followed by `bytes` of noise from `seed`: no readable stream.
+bool makeNoiseFlv(const QString &path, qsizetype bytes, quint32 seed);
+
 // The first third of a file's bytes, as an interrupted download leaves it.
 bool copyFirstThird(const QString &from, const QString &to);
 

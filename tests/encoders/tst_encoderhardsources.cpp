@@ -8,7 +8,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -149,14 +148,8 @@ private Q_SLOTS:
             tag[6] = char(ms);
         }));
         // An FLV header followed by noise.
-        QFile garbage(m_dir.filePath(u"garbage.flv"_s));
-        QVERIFY(garbage.open(QIODevice::WriteOnly));
-        QByteArray noise(20000, Qt::Uninitialized);
-        QRandomGenerator rng(7);
-        for (char &c : noise)
-            c = char(rng.bounded(256));
-        garbage.write(QByteArray("FLV\x01\x05\x00\x00\x00\x09\x00\x00\x00\x00", 13) + noise);
-        m_sources[u"garbage"_s] = garbage.fileName();
+        m_sources[u"garbage"_s] = m_dir.filePath(u"garbage.flv"_s);
+        QVERIFY(makeNoiseFlv(m_sources[u"garbage"_s], 20000, 7));
         m_sources[u"fifo"_s] = m_dir.filePath(u"pipe.flv"_s);
         QCOMPARE(::mkfifo(QFile::encodeName(m_sources[u"fifo"_s]).constData(), 0600), 0);
     }
