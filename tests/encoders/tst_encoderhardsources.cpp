@@ -266,6 +266,19 @@ private Q_SLOTS:
                                                           "printf 'frame=1\\nout_time_us=40000\\nprogress=end\\n'\n");
         QCOMPARE(r.exitCode, int(FailureCode::OutputFolderMissing));
         QCOMPARE(lastFailureReport(r.output).value_or(EncoderReport{}).facts.folder, doomed);
+
+        // ffmpeg refuses to code: the source alone is decoded before the
+        // settings are blamed, and when that fails too the source is at fault.
+        const QByteArray refused = "case \" $* \" in *' null '*) %1;; esac\n"
+                                   "echo '[error] Error configuring filter graph' >&2; exit 1\n";
+        r = runConvWithFakeFfmpeg(freshFolder() + u"/bad.avi"_s,
+                                  QByteArray(refused).replace("%1", "echo '[error] Error while decoding stream #0:0: Invalid data found when processing input' >&2; exit 1"));
+        QCOMPARE(r.exitCode, int(FailureCode::SourceDamaged));
+        QCOMPARE(lastFailureReport(r.output).value_or(EncoderReport{}).facts.stream, u"video"_s);
+        r = runConvWithFakeFfmpeg(freshFolder() + u"/settings.avi"_s,
+                                  QByteArray(refused).replace("%1", "printf 'frame=5\\nprogress=end\\n'; exit 0"));
+        QCOMPARE(r.exitCode, int(FailureCode::Failed));
+        QCOMPARE(lastFailureReport(r.output).value_or(EncoderReport{}).facts.detail, u"Error configuring filter graph"_s);
     }
 
     void failuresSayWhyInOurWords_data()
