@@ -132,7 +132,15 @@ void EncoderJob::fail(FailureCode code, const QString &file, const QString &caus
 
 void EncoderJob::fail(const FailureReason &reason, const QString &source)
 {
-    fail(reason.code, reason.aboutOutput && m_output ? m_output->finalPath() : source, reason.cause, reason.facts);
+    if (!reason.aboutOutput || !m_output) {
+        fail(reason.code, source, reason.cause, reason.facts);
+        return;
+    }
+    // A reason about the output names its folder for the engine.
+    FailureFacts facts = reason.facts;
+    if (facts.folder.isEmpty())
+        facts.folder = QFileInfo(m_output->finalPath()).absolutePath();
+    fail(reason.code, m_output->finalPath(), reason.cause, facts);
 }
 
 void EncoderJob::failFromFfmpeg(const FfmpegProcess &ffmpeg, const QString &source, const InputNeeds &needs)
