@@ -1,14 +1,16 @@
 #pragma once
 
+#include "partfiles.h"
+
 #include <QString>
 
 #include <optional>
 
 namespace sonvera::encoders {
 
-// The output of a run, written under a short hidden name in the output's
-// folder (".sonvera-PID.part") and given its name only once it is complete,
-// so a stopped or failed run never leaves a file that looks done.
+// The output of a run, written into a part file in the output's folder
+// (partfiles.h), claimed while the run lives, and given its name only once it
+// is complete, so a stopped or failed run never leaves a file that looks done.
 class TemporaryOutput final {
 public:
     // Checks the folder and the final name and creates the empty temporary
@@ -24,7 +26,7 @@ public:
     TemporaryOutput &operator=(TemporaryOutput &&other) noexcept;
     ~TemporaryOutput(); // discards the temporary file unless committed
 
-    const QString &temporaryPath() const { return m_temporary; }
+    const QString &temporaryPath() const { return m_part.path(); }
     const QString &finalPath() const { return m_final; }
     qint64 size() const;
 
@@ -38,7 +40,7 @@ public:
 private:
     TemporaryOutput() = default;
 
-    QString m_temporary;
+    PartFile m_part;
     QString m_final;
     bool m_replace = false;
 };

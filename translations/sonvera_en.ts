@@ -318,6 +318,17 @@ Close the other copy (or end it: pkill -x sonvera) and start Sonvera again.
     </message>
 </context>
 <context>
+    <name>sonvera::BatchController</name>
+    <message>
+        <source>有文件没有转换成功，所以电脑没有自动关机。</source>
+        <translation>Some files were not converted, so the computer was not powered off.</translation>
+    </message>
+    <message>
+        <source>有文件没有转换成功，所以电脑没有自动睡眠。</source>
+        <translation>Some files were not converted, so the computer was not put to sleep.</translation>
+    </message>
+</context>
+<context>
     <name>sonvera::BatchDriver</name>
     <message numerus="yes">
         <source>正在转换 %n 个文件 %1%</source>
@@ -1043,6 +1054,46 @@ Sonvera is a free batch video converter.
     <message>
         <source>没能让电脑睡眠（%1）。转换好的文件都已保存，请手动让电脑睡眠。</source>
         <translation>The computer could not be put to sleep (%1). Every converted file is saved; please put it to sleep yourself.</translation>
+    </message>
+    <message>
+        <source>正在询问系统能否自动关机</source>
+        <translation>Asking the system whether it can power off by itself</translation>
+    </message>
+    <message>
+        <source>正在询问系统能否自动睡眠</source>
+        <translation>Asking the system whether it can sleep by itself</translation>
+    </message>
+    <message>
+        <source>无法连接系统的电源管理服务 (logind)，不能自动关机</source>
+        <translation>Cannot reach the system&apos;s power management (logind), so the computer cannot power off by itself</translation>
+    </message>
+    <message>
+        <source>无法连接系统的电源管理服务 (logind)，不能自动睡眠</source>
+        <translation>Cannot reach the system&apos;s power management (logind), so the computer cannot sleep by itself</translation>
+    </message>
+    <message>
+        <source>系统要求输入密码才能关机，无人值守时无法自动关机</source>
+        <translation>The system asks for a password to power off, which nobody will be there to give</translation>
+    </message>
+    <message>
+        <source>系统要求输入密码才能睡眠，无人值守时无法自动睡眠</source>
+        <translation>The system asks for a password to sleep, which nobody will be there to give</translation>
+    </message>
+    <message>
+        <source>这台电脑不支持由程序关机</source>
+        <translation>This computer does not let programs power it off</translation>
+    </message>
+    <message>
+        <source>这台电脑不支持睡眠</source>
+        <translation>This computer cannot sleep</translation>
+    </message>
+    <message>
+        <source>系统不允许这个用户关机</source>
+        <translation>The system does not let this user power off the computer</translation>
+    </message>
+    <message>
+        <source>系统不允许这个用户让电脑睡眠</source>
+        <translation>The system does not let this user put the computer to sleep</translation>
     </message>
 </context>
 <context>

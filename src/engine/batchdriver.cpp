@@ -41,6 +41,9 @@ bool BatchDriver::start()
         return false;
     m_state = State::Armed;
     m_batchJobs = m_jobs;
+    // Fresh from the start, not from beginBatch(): a Stop while armed ends
+    // this batch, and must not report the previous one's files.
+    resetBatchRecord();
     Q_EMIT lockChanged(true);
     m_startTimer.start();
     return true;
@@ -101,15 +104,21 @@ QString BatchDriver::resolvedOutputFolderText() const
     return m_settings.outputFolder.isEmpty() ? m_defaultOutputFolder : withTildeExpanded(m_settings.outputFolder);
 }
 
-void BatchDriver::beginBatch()
+void BatchDriver::resetBatchRecord()
 {
-    m_state = State::Running;
     m_summary = {};
+    m_reportedErrors.clear();
     m_endedSeconds = 0;
     m_endedKnown = 0;
     m_filesEnded = 0;
     m_fileNumber = 0;
     m_estimate.reset();
+    m_elapsed.invalidate();
+}
+
+void BatchDriver::beginBatch()
+{
+    m_state = State::Running;
     m_elapsed.start();
 
     // The output folder is made once per batch, with its parents; a folder that
@@ -153,7 +162,7 @@ ConversionWorker *BatchDriver::idleWorker()
     auto worker = std::make_unique<ConversionWorker>(m_settings, folder, [this] { return commandContext(); });
     ConversionWorker *w = worker.get();
     connect(w, &ConversionWorker::stageStarted, this, &BatchDriver::stageStarted);
-    connect(w, &ConversionWorker::startFailed, this, &BatchDriver::runnerError);
+    connect(w, &ConversionWorker::startFailed, this, &BatchDriver::reportRunnerError);
     connect(w, &ConversionWorker::progressed, this, [this, w] { onProgress(*w); });
     connect(w, &ConversionWorker::converted, this, [this, w](quint64 id, const QString &output) {
         if (const std::optional<double> seconds = w->durationSeconds()) {
@@ -287,6 +296,16 @@ QString BatchDriver::encoderPathOf(const FileListRow &row, const ConversionWorke
     if (::symlink(target.constData(), QFile::encodeName(link).constData()) != 0)
         return {};
     return link;
+}
+
+void BatchDriver::reportRunnerError(const QString &message)
+{
+    // A missing encoder fails every file the same way: one message says it,
+    // the files' own reasons say the rest.
+    if (!m_reportedErrors.contains(message)) {
+        m_reportedErrors.insert(message);
+        Q_EMIT runnerError(message);
+    }
 }
 
 void BatchDriver::onProgress(ConversionWorker &worker)

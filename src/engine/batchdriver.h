@@ -13,6 +13,7 @@
 #include <QElapsedTimer>
 #include <QList>
 #include <QObject>
+#include <QSet>
 #include <QTimer>
 
 #include <functional>
@@ -116,7 +117,8 @@ Q_SIGNALS:
     void progressChanged(const sonvera::ProgressDisplay &display);
     // The folder text gained its trailing "/" (or became the default folder).
     void outputFolderChanged(const QString &text);
-    // A run could not start ("Command Line empty", "File or command not found ...").
+    // A run could not start ("Command Line empty", "File or command not found ...");
+    // each distinct message once per batch (every file it failed has it as its reason).
     void runnerError(const QString &message);
     void stageStarted(const sonvera::EncoderCommand &command);
     // number: 1-based position in this batch; total: files done + converting + still waiting.
@@ -135,6 +137,8 @@ Q_SIGNALS:
     void batchFinished(const sonvera::BatchSummary &summary);
 
 private:
+    // Clears what the last batch recorded (summary, counts, errors said).
+    void resetBatchRecord();
     void beginBatch();
     void prepareWorkers();
     void fillWorkers();
@@ -144,6 +148,7 @@ private:
     // Starts the row on `worker`, or fails it at once when no encoder could convert it.
     void startFile(ConversionWorker &worker, FileListRow row);
     QString encoderPathOf(const FileListRow &row, const ConversionWorker &worker) const;
+    void reportRunnerError(const QString &message);
     void onProgress(ConversionWorker &worker);
     void onConverted(quint64 id, const QString &output);
     void onStopped(quint64 id);
@@ -173,7 +178,8 @@ private:
     int m_batchJobs = 1; // m_jobs when the batch was started
 
     State m_state = State::Idle;
-    BatchSummary m_summary;
+    BatchSummary m_summary;        // of the current (or last) batch; cleared by start()
+    QSet<QString> m_reportedErrors; // runner errors already said in this batch
     QElapsedTimer m_elapsed;
     TimeLeftEstimate m_estimate;
     double m_endedSeconds = 0;             // length of the converted files whose length is known

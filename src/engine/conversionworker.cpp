@@ -4,7 +4,6 @@
 #include "partfiles.h"
 #include "pathtext.h"
 
-#include <QFile>
 #include <QFileInfo>
 #include <QTimer>
 
@@ -232,15 +231,12 @@ QString ConversionWorker::writtenFile() const
 void ConversionWorker::deletePartFile() const
 {
     // An encoder that was stopped deletes its own unfinished file; one that
-    // crashed or was killed leaves it, under a name that tells its process.
+    // crashed or was killed leaves it, and its claim on it ended with it.
     // The planned output name itself is never touched: it was free when the
     // command was built, but another program may have published there since.
     const QString planned = m_runner.command().outputPath;
-    if (planned.isEmpty() || m_runner.processId() <= 0)
-        return;
-    const QString part = partFilePath(folderOf(planned), m_runner.processId());
-    if (QFileInfo(part).isFile())
-        QFile::remove(part);
+    if (!planned.isEmpty())
+        sweepDeadPartFiles(folderOf(planned));
 }
 
 } // namespace sonvera

@@ -111,9 +111,13 @@ bool EncoderRunner::start()
     m_ending = Ending::None;
     m_exitCode = 0;
     m_running = true;
+    // QProcess may report FailedToStart from inside start() (no pipe, no
+    // fork): onError() then leaves the report to the event loop.
+    m_starting = true;
     m_process->start(m_command.program, m_command.arguments, QIODevice::ReadOnly);
+    m_starting = false;
     m_pid = m_process ? m_process->processId() : 0;
-    return true;
+    return m_running;
 }
 
 void EncoderRunner::stop()
@@ -171,7 +175,10 @@ void EncoderRunner::onError(QProcess::ProcessError error)
         m_process->disconnect(this);
         m_process.release()->deleteLater();
     }
-    Q_EMIT startFailed(message);
+    if (m_starting)
+        failLater(message);
+    else
+        Q_EMIT startFailed(message);
 }
 
 void EncoderRunner::onFinished(int exitCode, QProcess::ExitStatus status)

@@ -98,6 +98,7 @@ private:
     bool m_truncated = false;
     QTimer m_killTimer;
     bool m_running = false;
+    bool m_starting = false; // inside QProcess::start()
     bool m_stopRequested = false;
     Ending m_ending = Ending::None;
     int m_exitCode = 0; // exit status, or the signal number of a crash

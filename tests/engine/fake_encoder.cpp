@@ -6,7 +6,7 @@
 // Commands: print TEXT, eprint TEXT (escapes \r \n \t \\), sleep MS, bytes N,
 // utf8 N, write, keep, exit N, vanish, crash, hang, ignoreterm. Without lines for its
 // name it prints one status line, writes its output and exits 0. Like the real
-// encoders it writes into ".sonvera-PID.part" beside the output: "write"
+// encoders it writes into a claimed part file beside the output: "write"
 // copies the source there, so a second stage reads the same script, and
 // "exit 0" then gives the part file the output's name and prints
 // `IMAGE: wrote "NAME"` (a taken name gets "-2", ...; the name is quoted as
@@ -14,6 +14,8 @@
 // an encoder that keeps a partial output before it fails. "vanish" exits 0 having written nothing. With
 // FAKE_ENCODER_LOG set, each run appends "start"/"end" lines with the image,
 // the pid and a monotonic time in ms.
+#include "partfiles.h"
+
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -35,6 +37,7 @@ std::string g_image;
 std::string g_source;
 std::string g_output;
 std::string g_part;
+sonvera::PartFile g_partFile; // claimed from the first write until the end
 bool g_written = false;
 
 long long nowMs()
@@ -74,9 +77,17 @@ std::string unescape(const std::string &text)
 
 void writeOutput()
 {
+    if (g_partFile.path().isEmpty()) {
+        int error = 0;
+        const std::size_t slash = g_output.find_last_of('/');
+        const std::string folder = slash == std::string::npos ? "." : g_output.substr(0, slash);
+        g_partFile = sonvera::PartFile::create(QString::fromStdString(folder), error);
+        g_part = g_partFile.path().toStdString();
+        errno = error;
+    }
     std::ifstream in(g_source, std::ios::binary);
     std::ofstream out(g_part, std::ios::binary | std::ios::trunc);
-    if (!out) {
+    if (g_part.empty() || !out) {
         std::cerr << g_image << ": cannot write \"" << g_part << "\": " << std::strerror(errno) << std::endl;
         logLine("end");
         std::exit(1);
@@ -161,7 +172,6 @@ int main(int argc, char *argv[])
         if (!args.empty())
             g_output = args.back();
     }
-    g_part = g_output.substr(0, g_output.find_last_of('/') + 1) + ".sonvera-" + std::to_string(getpid()) + ".part";
     logLine("start");
 
     std::ifstream script(g_source);

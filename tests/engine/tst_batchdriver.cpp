@@ -1,5 +1,6 @@
 #include "batchdriver.h"
 #include "driverfixture.h"
+#include "fileclaim.h"
 #include "filelist.h"
 
 #include <QScopeGuard>
@@ -250,22 +251,33 @@ private Q_SLOTS:
     }
 
     // Every run converts in a folder of its own, gone when the run ends; what
-    // runs that died left behind is swept when the next one starts.
+    // runs that died left behind is swept when the next one starts, and only
+    // that: a run of another PID namespace is alive although its process id
+    // means nothing here.
     void eachRunHasItsOwnFolder()
     {
         Fixture f;
         f.settings.selectFormat(8);
         f.addSource(u"a.flv"_s);
         const QString work = f.dir.filePath(u"work"_s);
-        QVERIFY(QDir().mkpath(work + u"/run-999999999-abcdef"_s)); // no such process
-        QVERIFY(QDir().mkpath(work + u"/run-1-abcdef"_s));         // init: alive
-        writeScript(work + u"/.tmp.mp4.part-999999999.mp4"_s, "left by a killed encoder");
+        const QString ours = work + u"/run-"_s + QString::fromLatin1(thisWriter().text());
+        const auto makeRun = [](const QString &path) {
+            QDir().mkpath(path);
+            int error = 0;
+            return FileClaim::create(QFile::encodeName(path + u"/claim"_s), 0600, error);
+        };
+        QVERIFY(makeRun(ours + u"-dead01"_s).isLocked()); // released at once: its run has ended
+        const FileClaim live = makeRun(ours + u"-alive1"_s);
+        QVERIFY(live.isLocked());
+        QVERIFY(makeRun(work + u"/run-00000000-00000000-other1"_s).isOpen()); // another host's
+        QVERIFY(QDir().mkpath(work + u"/run-999999999-abcdef"_s)); // an earlier naming, maybe another namespace's
         QVERIFY(f.runToEnd());
         const QString mine = f.driver.runFolderPath();
-        QVERIFY(mine.startsWith(work + u"/run-"_s + QString::number(QCoreApplication::applicationPid()) + u'-'));
-        QVERIFY(!QFileInfo::exists(work + u"/run-999999999-abcdef"_s));
-        QVERIFY(!QFileInfo::exists(work + u"/.tmp.mp4.part-999999999.mp4"_s));
-        QVERIFY(QFileInfo::exists(work + u"/run-1-abcdef"_s));
+        QVERIFY(mine.startsWith(ours + u'-'));
+        QVERIFY(!QFileInfo::exists(ours + u"-dead01"_s));
+        for (const QString &kept : QStringList{ours + u"-alive1"_s, work + u"/run-00000000-00000000-other1"_s,
+                                               work + u"/run-999999999-abcdef"_s})
+            QVERIFY2(QFileInfo::exists(kept), qPrintable(kept));
         {
             BatchDriver other(f.list, f.settings);
             other.setProgramFolder(f.program.path());
@@ -278,7 +290,7 @@ private Q_SLOTS:
             QVERIFY(other.runFolderPath() != mine);
             QVERIFY(QFileInfo(other.runFolderPath()).isDir());
         }
-        QCOMPARE(QDir(work).entryList({u"run-*"_s}, QDir::Dirs).size(), 2); // ours and init's
+        QCOMPARE(QDir(work).entryList({u"run-*"_s}, QDir::Dirs).size(), 4); // ours and the three kept
     }
 
     void aRunThatCannotStartFailsItsFile()
@@ -291,11 +303,30 @@ private Q_SLOTS:
         QSignalSpy finished(&f.driver, &BatchDriver::batchFinished);
         QVERIFY(f.driver.start());
         QVERIFY(finished.wait(15000));
-        QCOMPARE(errors.count(), 2);
+        QCOMPARE(errors.count(), 1); // one message for the batch, not one per file
         QVERIFY(errors.at(0).at(0).toString().startsWith(u"File or command not found"_s));
         const BatchSummary summary = finished.at(0).at(0).value<BatchSummary>();
         QCOMPARE(summary.failed.size(), 2);
         QCOMPARE(f.list.rowCount(), 2);
+    }
+
+    // Every batch starts fresh: one stopped before its first file reports
+    // nothing of the files the batch before it failed.
+    void aBatchStoppedWhileArmedStartsFresh()
+    {
+        Fixture f;
+        f.settings.selectFormat(8);
+        f.addSource(u"bad.flv"_s, "coder exit 1\n");
+        QSignalSpy finished(&f.driver, &BatchDriver::batchFinished);
+        QVERIFY(f.runToEnd());
+        QCOMPARE(finished.at(0).at(0).value<BatchSummary>().failed.size(), 1);
+        QVERIFY(f.driver.start());
+        f.driver.stop();
+        QCOMPARE(finished.count(), 2);
+        const BatchSummary stopped = finished.at(1).at(0).value<BatchSummary>();
+        QVERIFY(stopped.stopped);
+        QVERIFY(stopped.failed.isEmpty());
+        QCOMPARE(stopped.converted, 0);
     }
 
     // Stop in every order: before the batch starts, between two files,

@@ -5,8 +5,7 @@
 #include <QSignalSpy>
 #include <QTest>
 
-#include <vector>
-
+#include <fcntl.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -139,26 +138,32 @@ private Q_SLOTS:
         QCOMPARE(over.count(), 0);
     }
 
-    // Without a file descriptor left no encoder can start: that is said in
-    // our words, not as a file that was not found.
-    void noFileDescriptorLeft()
+    // The system refuses the start (no file descriptor left for the pipes):
+    // QProcess reports it from inside its start, the runner from the event
+    // loop, and in our words, not as a file that was not found.
+    void aStartTheSystemRefusesIsReportedLater()
     {
         EncoderRunner runner;
-        runner.setCommand(scripted(m_program, writeScript(m_work.filePath(u"fd.txt"_s), ""), m_work.filePath(u"fd.out"_s)));
         QSignalSpy failed(&runner, &EncoderRunner::startFailed);
-        rlimit saved {};
-        QCOMPARE(::getrlimit(RLIMIT_NOFILE, &saved), 0);
-        rlimit tight = saved;
-        tight.rlim_cur = 256;
-        QCOMPARE(::setrlimit(RLIMIT_NOFILE, &tight), 0);
-        std::vector<int> taken;
-        for (int fd = ::dup(0); fd >= 0; fd = ::dup(0))
-            taken.push_back(fd);
-        runner.start();
-        for (int fd : taken)
+        runner.setCommand(scripted(m_program, writeScript(m_work.filePath(u"r.txt"_s), "coder vanish\n"),
+                                   m_work.filePath(u"r.out"_s)));
+        rlimit saved{};
+        QVERIFY(::getrlimit(RLIMIT_NOFILE, &saved) == 0);
+        rlimit low = saved;
+        low.rlim_cur = 64;
+        QVERIFY(::setrlimit(RLIMIT_NOFILE, &low) == 0);
+        QList<int> fillers;
+        for (int fd; (fd = ::open("/dev/null", O_RDONLY | O_CLOEXEC)) >= 0;)
+            fillers << fd;
+        const bool started = runner.start();
+        const qsizetype failedInside = failed.size();
+        for (int fd : std::as_const(fillers))
             ::close(fd);
-        QCOMPARE(::setrlimit(RLIMIT_NOFILE, &saved), 0);
-        QTRY_COMPARE(failed.count(), 1);
+        QVERIFY(::setrlimit(RLIMIT_NOFILE, &saved) == 0);
+        QCOMPARE(failedInside, 0);
+        QVERIFY(!started);
+        QTRY_COMPARE(failed.size(), 1);
+        QVERIFY(!runner.isRunning());
         QCOMPARE(failed.at(0).at(0).toString(), failureText(FailureCode::TooManyFiles));
         QCOMPARE(runner.startFailure().code, FailureCode::TooManyFiles);
     }

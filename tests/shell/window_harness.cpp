@@ -1,14 +1,17 @@
 // The real window program, driven from outside. Tests copy it into a program
 // folder of their own and say what it should do in SONVERA_HARNESS:
-//   start    press Start once the window shows
+//   start    press Start once the window shows (in the format of
+//            SONVERA_HARNESS_FORMAT, a position in the list, when set)
 //   exit     press Start, then 退出程序 as soon as the first encoder runs
 //   show     close the window as soon as it shows
+//   idle     nothing: the window stays until it is closed or signalled
 //   restore  answer 恢复 to the restore question, press Start, and close
 //            the window when the batch is over
 // It prints "shown", "stage <encoder>" and "done" lines as those happen.
 #include "application.h"
 #include "batchdriver.h"
 #include "mainwindow.h"
+#include "parameterpanel.h"
 #include "restorequestion.h"
 
 #include <QPushButton>
@@ -33,7 +36,7 @@ int main(int argc, char *argv[])
     const QByteArray action = qgetenv("SONVERA_HARNESS");
     return runApplication(argc, argv, [action](MainWindow &window) {
         say("shown");
-        QObject::connect(&window.driver(), &BatchDriver::stageStarted, &window,
+        QObject::connect(&window.controller().driver(), &BatchDriver::stageStarted, &window,
                          [&window, action](const EncoderCommand &command) {
                              std::printf("stage %s\n", qPrintable(command.encoderImage));
                              std::fflush(stdout);
@@ -41,11 +44,15 @@ int main(int argc, char *argv[])
                                  QTimer::singleShot(200, &window, &MainWindow::exitCommand);
                          });
         if (action == "start" || action == "exit") {
+            if (const QByteArray format = qgetenv("SONVERA_HARNESS_FORMAT"); !format.isEmpty()) {
+                window.controller().settings().selectFormat(format.toInt());
+                window.panel()->showSettings();
+            }
             window.startBatch();
         } else if (action == "show") {
             window.close();
         } else if (action == "restore") {
-            QObject::connect(&window.driver(), &BatchDriver::batchFinished, &window, [&window] {
+            QObject::connect(&window.controller().driver(), &BatchDriver::batchFinished, &window, [&window] {
                 say("done");
                 window.close();
             });
