@@ -1,7 +1,6 @@
 #include "batchdriver.h"
 
 #include "apppaths.h"
-#include "encoderfailure.h"
 #include "filelist.h"
 #include "partfiles.h"
 #include "pathtext.h"
@@ -172,7 +171,7 @@ ConversionWorker *BatchDriver::idleWorker()
         }
         onConverted(id, output);
     });
-    connect(w, &ConversionWorker::failed, this, &BatchDriver::onFailed);
+    connect(w, &ConversionWorker::failed, this, &BatchDriver::failRow);
     connect(w, &ConversionWorker::stopped, this, &BatchDriver::onStopped);
     m_workers.push_back(std::move(worker));
     return w;
@@ -251,25 +250,29 @@ void BatchDriver::startFile(ConversionWorker &worker, const FileListRow row)
         Q_EMIT outputFolderChanged(folder);
     }
     if (!m_runFolder) {
-        failRow(id, BatchTexts::kNoWorkFolder.toString() + u": "_s
-                        + (m_workFolder.isEmpty() ? defaultWorkFolderPath() : m_workFolder));
+        FailureFacts facts;
+        facts.folder = m_workFolder.isEmpty() ? defaultWorkFolderPath() : m_workFolder;
+        failRow(id, fileFailure(FailureCode::NoWorkFolder, facts));
         return;
     }
     // A FIFO or a device would keep an encoder waiting forever.
     struct stat source {};
     if (::stat(row.path.constData(), &source) == 0 && !S_ISREG(source.st_mode)) {
-        failRow(id, FailureTexts::kNotAFile.toString());
+        failRow(id, fileFailure(FailureCode::SourceNotAFile));
         return;
     }
     // No encoder could write there: say so instead of converting in vain.
     if (!QFileInfo(folder).isDir()) {
-        failRow(id, BatchTexts::kNoOutputFolder.toString() + u": "_s + folder);
+        FailureFacts facts;
+        facts.folder = folder;
+        failRow(id, fileFailure(FailureCode::OutputUnwritable, facts));
         return;
     }
     const QString sourcePath = encoderPathOf(row, worker);
     if (sourcePath.isEmpty()) {
-        const QString why = QString::fromLocal8Bit(std::strerror(errno));
-        failRow(id, tr("无法读取源文件：无法为它建立链接 (%1)").arg(why));
+        FailureFacts facts;
+        facts.detail = tr("无法为它建立链接 (%1)").arg(QString::fromLocal8Bit(std::strerror(errno)));
+        failRow(id, fileFailure(FailureCode::SourceUnreadable, facts));
         return;
     }
     worker.convert(id, sourcePath, folder);
@@ -363,19 +366,16 @@ void BatchDriver::onConverted(quint64 id, const QString &output)
     afterFile();
 }
 
-void BatchDriver::onFailed(quint64 id, const QString &reason)
-{
-    failRow(id, reason);
-}
-
-void BatchDriver::failRow(quint64 id, const QString &reason)
+void BatchDriver::failRow(quint64 id, const FileFailure &failure)
 {
     const QString path = shownPathOf(id);
-    m_list.setFailed(id, reason);
+    m_list.setFailed(id, failure.reason);
     m_list.releaseRow(id);
     const FileListRow *row = m_list.rowById(id);
-    m_summary.failed.append({path, row ? row->failureReason : reason});
-    Q_EMIT fileFinished(id, path, false, m_summary.failed.last().reason);
+    m_summary.failed.append({path, row ? row->failureReason : failure.reason, failure.code, failure.output});
+    const FailedFile record = m_summary.failed.last();
+    Q_EMIT fileFailed(id, record);
+    Q_EMIT fileFinished(id, path, false, record.reason);
     afterFile();
 }
 

@@ -264,7 +264,7 @@ private Q_SLOTS:
     {
         Fixture f;
         f.window->controller().settings().selectFormat(8);
-        const QString bad = f.source(u"bad.flv"_s, "coder eprint coder: \"bad.flv\": no audio stream\\n\ncoder exit 1\n");
+        const QString bad = f.source(u"bad.flv"_s, "coder eprint coder: failure no-audio\\n\ncoder eprint coder: \"bad.flv\": no audio stream\\n\ncoder exit 6\n");
         f.window->addPaths(native({bad}));
         QSignalSpy finished(&f.window->controller().driver(), &BatchDriver::batchFinished);
         f.window->startBatch();
@@ -273,7 +273,7 @@ private Q_SLOTS:
         FailureSummary *box = f.window->openFailureSummary();
         QCOMPARE(box->windowTitle(), u"转换失败"_s);
         QVERIFY(box->listText().contains(bad));
-        QVERIFY(box->listText().contains(u"no audio stream"_s));
+        QVERIFY(box->listText().contains(u"文件中没有声音，无法转换成 MP3"_s));
         QCOMPARE(f.window->progressView()->lblPB()->text(), u"Done."_s);
         QCOMPARE(f.window->controller().list().rowAt(0).status, FileListRow::Status::Failed);
         box->close();

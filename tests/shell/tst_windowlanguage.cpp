@@ -141,7 +141,7 @@ class TestWindowLanguage : public QObject {
             window->panel()->showSettings();
             const QString good = writeScript(dir.filePath(u"good.flv"_s), {});
             const QString bad = writeScript(dir.filePath(u"bad.flv"_s),
-                                            "coder eprint coder: \"bad.flv\": no audio stream\\n\ncoder exit 1\n");
+                                            "coder eprint coder: failure no-audio\\n\ncoder eprint coder: \"bad.flv\": no audio stream\\n\ncoder exit 6\n");
             window->addPaths({QFile::encodeName(good), QFile::encodeName(bad)});
             QSignalSpy finished(&window->controller().driver(), &BatchDriver::batchFinished);
             window->startBatch();
