@@ -21,6 +21,17 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace sonvera {
 
+namespace {
+
+QString noWorkFolderText()
+{
+    FailureFacts facts;
+    facts.folder = defaultWorkFolderPath();
+    return failureText(FailureCode::NoWorkFolder, facts);
+}
+
+} // namespace
+
 CliRunner::CliRunner(CliOptions options, QString programFolder, QObject *parent)
     : QObject(parent)
     , m_options(std::move(options))
@@ -31,7 +42,10 @@ CliRunner::CliRunner(CliOptions options, QString programFolder, QObject *parent)
     m_driver.setProgramFolder(m_programFolder);
     m_driver.setDefaultOutputFolder(defaultOutputFolder(m_programFolder));
     m_driver.setStartDelay(0);
+    // The driver may allow fewer files at once than asked: the display follows it.
+    m_jobsAsked = m_options.jobs;
     m_driver.setParallelJobs(m_options.jobs);
+    m_options.jobs = m_driver.parallelJobs();
     m_driver.setOptionsProvider([this] { return BatchOptions{false, m_options.cut}; });
 
     connect(&m_driver, &BatchDriver::fileStarted, this, [this](quint64 id, const QString &path, int number, int total) {
@@ -92,8 +106,7 @@ bool CliRunner::prepareOutputFolder()
     // points at the folder exactly as given.
     const QString run = m_driver.prepareRunFolder();
     if (run.isEmpty()) {
-        m_err << "sonvera-cli: " << BatchTexts::kNoWorkFolder.toString() << ": " << defaultWorkFolderPath()
-              << Qt::endl;
+        m_err << "sonvera-cli: " << noWorkFolderText() << Qt::endl;
         return false;
     }
     for (qsizetype slash = folder.indexOf('/', 1); ; slash = folder.indexOf('/', slash + 1)) {
@@ -130,8 +143,7 @@ int CliRunner::dryRun()
     // The run folder a real run would make, so the lines name its own intermediate.
     const QString run = m_driver.prepareRunFolder();
     if (run.isEmpty()) {
-        m_err << "sonvera-cli: " << BatchTexts::kNoWorkFolder.toString() << ": " << defaultWorkFolderPath()
-              << Qt::endl;
+        m_err << "sonvera-cli: " << noWorkFolderText() << Qt::endl;
         return SomeFailed;
     }
     CommandContext context;
@@ -157,6 +169,12 @@ int CliRunner::dryRun()
 
 void CliRunner::start()
 {
+    if (m_options.jobs < m_jobsAsked) {
+        m_err << tr("sonvera-cli: 同时转换的文件数减为 %1（本机不允许 %2 个文件同时转换）")
+                     .arg(m_options.jobs)
+                     .arg(m_jobsAsked)
+              << Qt::endl;
+    }
     if (!prepareOutputFolder()) {
         QMetaObject::invokeMethod(this, [this] { Q_EMIT finished(SomeFailed); }, Qt::QueuedConnection);
         return;

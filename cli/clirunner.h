@@ -56,6 +56,7 @@ private:
     QStringList m_missing; // inputs that do not exist: named as failures
     QTextStream m_out{stdout};
     QTextStream m_err{stderr};
+    int m_jobsAsked = 1;       // -j as given; m_options.jobs is what the driver allows
     bool m_terminal = false;
     bool m_interrupted = false;
     bool m_outputClosed = false;

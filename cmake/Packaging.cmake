@@ -80,6 +80,12 @@ add_custom_target(sonvera_debian_docs ALL DEPENDS ${SONVERA_GZIPPED_DOCS})
 install(FILES "${SONVERA_DEBIAN_DIR}/copyright" "${SONVERA_DOC_BUILD_DIR}/changelog.gz"
         DESTINATION "${CMAKE_INSTALL_DATADIR}/doc/sonvera")
 install(FILES "${SONVERA_DOC_BUILD_DIR}/sonvera.1.gz" DESTINATION "${CMAKE_INSTALL_MANDIR}/man1")
+# Spreading a batch over many machines: the guide and the Slurm scripts it
+# tells users to copy into the folder they submit from.
+install(FILES "${PROJECT_SOURCE_DIR}/docs/many-machines.md" "${PROJECT_SOURCE_DIR}/docs/sonvera-array.sbatch"
+        DESTINATION "${CMAKE_INSTALL_DATADIR}/doc/sonvera/examples")
+install(PROGRAMS "${PROJECT_SOURCE_DIR}/docs/sonvera-array-resubmit"
+        DESTINATION "${CMAKE_INSTALL_DATADIR}/doc/sonvera/examples")
 # One page describes both programs.
 install(CODE "
   file(CREATE_LINK sonvera.1.gz

@@ -1,9 +1,7 @@
 #include "outputfile.h"
 
-#include "partfiles.h"
 #include "publish.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -16,7 +14,8 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace sonvera::encoders {
 
-std::optional<TemporaryOutput> TemporaryOutput::create(const QString &finalPath, bool replace, QString &error)
+std::optional<TemporaryOutput> TemporaryOutput::create(const QString &finalPath, bool replace, QString &error,
+                                                       int *errorNumber)
 {
     const QFileInfo target(finalPath);
     const QString folder = target.absolutePath();
@@ -40,21 +39,19 @@ std::optional<TemporaryOutput> TemporaryOutput::create(const QString &finalPath,
     TemporaryOutput out;
     out.m_final = target.absoluteFilePath();
     out.m_replace = replace;
-    out.m_temporary = partFilePath(folder, QCoreApplication::applicationPid());
-    // A file of this name can only be left over from a killed run whose
-    // process id this run now has.
-    QFile::remove(out.m_temporary);
-    QFile probe(out.m_temporary);
-    if (!probe.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
-        error = u"cannot write in the output folder \""_s + folder + u"\": "_s + probe.errorString();
-        out.m_temporary.clear();
+    int partError = 0;
+    out.m_part = PartFile::create(folder, partError);
+    if (out.m_part.path().isEmpty()) {
+        if (errorNumber)
+            *errorNumber = partError;
+        error = u"cannot write in the output folder \""_s + folder + u"\": "_s + qt_error_string(partError);
         return std::nullopt;
     }
     return out;
 }
 
 TemporaryOutput::TemporaryOutput(TemporaryOutput &&other) noexcept
-    : m_temporary(std::exchange(other.m_temporary, {})), m_final(other.m_final), m_replace(other.m_replace)
+    : m_part(std::move(other.m_part)), m_final(other.m_final), m_replace(other.m_replace)
 {
 }
 
@@ -62,7 +59,7 @@ TemporaryOutput &TemporaryOutput::operator=(TemporaryOutput &&other) noexcept
 {
     if (this != &other) {
         discard();
-        m_temporary = std::exchange(other.m_temporary, {});
+        m_part = std::move(other.m_part);
         m_final = other.m_final;
         m_replace = other.m_replace;
     }
@@ -76,40 +73,39 @@ TemporaryOutput::~TemporaryOutput()
 
 qint64 TemporaryOutput::size() const
 {
-    return QFileInfo(m_temporary.isEmpty() ? m_final : m_temporary).size();
+    return QFileInfo(temporaryPath().isEmpty() ? m_final : temporaryPath()).size();
 }
 
 bool TemporaryOutput::commit(QString &error)
 {
-    if (m_temporary.isEmpty()) {
+    if (temporaryPath().isEmpty()) {
         error = u"the output was already discarded"_s;
         return false;
     }
     if (m_replace) {
         // QFile::rename never replaces, and removing the old file first would
         // leave a moment without either: POSIX rename replaces atomically.
-        const QByteArray from = QFile::encodeName(m_temporary);
+        const QByteArray from = QFile::encodeName(temporaryPath());
         const QByteArray to = QFile::encodeName(m_final);
         if (std::rename(from.constData(), to.constData()) != 0) {
             error = u"cannot rename the finished output into place: "_s + QString::fromLocal8Bit(std::strerror(errno));
             return false;
         }
     } else {
-        const PublishResult published = publishWithoutReplacing(m_temporary, m_final);
+        const PublishResult published = publishWithoutReplacing(temporaryPath(), m_final);
         if (published.path.isEmpty()) {
             error = u"cannot give the finished output its name: "_s + QString::fromLocal8Bit(std::strerror(published.error));
             return false;
         }
         m_final = published.path;
     }
-    m_temporary.clear();
+    m_part.release();
     return true;
 }
 
 void TemporaryOutput::discard()
 {
-    if (!m_temporary.isEmpty())
-        QFile::remove(std::exchange(m_temporary, {}));
+    m_part.remove();
 }
 
 } // namespace sonvera::encoders

@@ -39,12 +39,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         fuzz::require(ffmpeg.partialLine.size() <= 512, "the unfinished banner line is bounded");
     }
 
-    const std::optional<QString> name = publishedFileName(output);
-    fuzz::require(!name || (!name->contains(u'\n') && !name->contains(u'\r')), "a written name is one line");
-    // Whatever came before, a last "wrote" line names its file.
-    const QString last = output.sliced(std::max(output.lastIndexOf(u'\n'), output.lastIndexOf(u'\r')) + 1);
-    const QString named = output + u'\n' + publishedLine(u"coder", last);
-    fuzz::require(publishedFileName(named) == last,
-                  "the last line naming the written file is read back");
+    [[maybe_unused]] const std::optional<QString> name = publishedFileName(output);
+    [[maybe_unused]] const std::optional<EncoderReport> report = lastFailureReport(output);
+
+    // Whatever came before, and whatever a name holds (line breaks, quotes,
+    // control characters), the encoder's last line is read back as written.
+    fuzz::require(unquotedText(quotedText(output)) == output, "quoted text comes back unchanged");
+    const QString wrote = output + u'\n' + publishedLine(u"coder", output);
+    fuzz::require(output.isEmpty() || publishedFileName(wrote) == output, "the name in the last line is the file written");
+    EncoderReport failure{FailureCode::SourceTruncated, {}};
+    failure.facts.output = output;
+    failure.facts.detail = output.left(64);
+    const QString failed = output + u'\n' + failureReportLine(u"conv", failure);
+    const std::optional<EncoderReport> back = lastFailureReport(failed);
+    fuzz::require(back && back->code == failure.code && back->facts == failure.facts, "the last failure line is read back");
     return 0;
 }

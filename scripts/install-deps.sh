@@ -26,8 +26,13 @@ packages=(
   dbus
   # the encoders' benchmark script
   python3
-  # the many-machines recipe's test runs GNU parallel
-  parallel
+  # the many-machines tests: GNU parallel, over SSH to a private sshd (which
+  # nss_wrapper shows a home folder of the test's own) with rsync for the
+  # transferred files, and a one-node Slurm cluster with munge
+  parallel openssh-server openssh-client rsync libnss-wrapper slurm-wlm munge
+  # publishing on file systems that refuse RENAME_NOREPLACE and hard links,
+  # tested on sshfs mounts served by sftp-server over a pipe
+  sshfs
   # tests: a comma-decimal locale is compiled at test time with localedef
   locales
   # `make fuzz`: clang with libFuzzer and the sanitizers' runtimes

@@ -3,11 +3,18 @@
 //   search        the folder search over a tree, with the longest stall of a
 //                 1 ms heartbeat timer while it runs
 //   batch         a batch of real conversions, with the longest heartbeat stall
+//   list          the window lists a folder of ROWS files (added as a
+//                 command-line folder is): CPU time and the longest stall
+//                 until the rows are in, then until the journal has followed
+//   restore       the same for a journal of ROWS rows restored at start-up
 //   memory        peak and current resident memory
 //
 //   bench_gui first-paint
 //   bench_gui search TREE
 //   bench_gui batch PROGRAM_FOLDER FORMAT FILE...
+//   bench_gui list FOLDER ROWS
+//   bench_gui restore ROWS
+// BENCH_HEARTBEAT=0 leaves the 1 ms heartbeat out (its ticks cost CPU too).
 // Run on a real display (xvfb-run) so that painting is real.
 #include "chromeicon.h"
 #include "desktop.h"
@@ -15,9 +22,14 @@
 #include "foldersearch.h"
 #include "mainwindow.h"
 #include "parameterpanel.h"
+#include "restorequestion.h"
 #include "settingsstore.h"
 
+#include <QAbstractItemModel>
 #include <QApplication>
+#include <QDataStream>
+#include <QPushButton>
+#include <QTreeView>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QPaintEvent>
@@ -25,6 +37,7 @@
 #include <QTextStream>
 #include <QTimer>
 
+#include <sys/resource.h>
 #include <unistd.h>
 
 using namespace Qt::Literals::StringLiterals;
@@ -125,6 +138,93 @@ ShellContext contextFor(const QString &programFolder, const QTemporaryDir &dir, 
     return context;
 }
 
+double cpuSeconds()
+{
+    rusage usage{};
+    ::getrusage(RUSAGE_SELF, &usage); // every thread of the process
+    const auto seconds = [](const timeval &t) { return double(t.tv_sec) + double(t.tv_usec) / 1e6; };
+    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
+// After the last row is in, the journal has a second to follow, and its write.
+constexpr int kSettleMs = 2500;
+
+// Runs `begin` once the window has settled, then until its list holds
+// `rows` rows and kSettleMs more; prints what that cost.
+void measureFill(MainWindow &window, int rows, const std::function<void()> &begin, const char *what)
+{
+    const bool withHeartbeat = qEnvironmentVariable("BENCH_HEARTBEAT") != u"0"_s;
+    Heartbeat heartbeat;
+    QElapsedTimer clock;
+    double cpuStart = 0;
+    double cpuListed = 0;
+    qint64 listedMs = -1;
+    QAbstractItemModel *model = window.listView()->model();
+    QTimer poll;
+    poll.setInterval(5);
+    QObject::connect(&poll, &QTimer::timeout, &window, [&] {
+        if (listedMs >= 0 || model->rowCount() < rows)
+            return;
+        listedMs = clock.elapsed();
+        cpuListed = cpuSeconds() - cpuStart;
+        QTimer::singleShot(kSettleMs, &window, [] { QCoreApplication::exit(0); });
+    });
+    QTimer::singleShot(300, &window, [&] {
+        if (withHeartbeat)
+            heartbeat.start();
+        cpuStart = cpuSeconds();
+        clock.start();
+        poll.start();
+        begin();
+    });
+    QCoreApplication::exec();
+    out << what << ' ' << rows << " listed_ms " << listedMs << " cpu_listed_s " << QString::number(cpuListed, 'f', 2)
+        << " cpu_settled_s " << QString::number(cpuSeconds() - cpuStart, 'f', 2);
+    if (withHeartbeat)
+        out << " longest_stall_ms " << QString::number(heartbeat.longestMs(), 'f', 2);
+    out << ' ' << memory() << '\n';
+}
+
+// A journal as a run that died leaves it: `rows` waiting files, in the
+// list-only format every version reads.
+bool writeJournal(const QString &path, int rows)
+{
+    QByteArray bytes("SonveraJournal");
+    QDataStream stream(&bytes, QIODevice::WriteOnly | QIODevice::Append);
+    stream.setVersion(QDataStream::Qt_6_0);
+    stream << quint32(1) << quint32(rows);
+    for (int i = 0; i < rows; ++i)
+        stream << quint8(0) << (QByteArray("/home/user/Videos/old clips/clip-") + QByteArray::number(i) + ".flv")
+               << QString();
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+int listFolder(MainWindow &window, const QString &folder, int rows)
+{
+    window.show();
+    measureFill(window, rows, [&window, folder] { window.addPaths({QFile::encodeName(folder)}); }, "list");
+    return window.listView()->model()->rowCount() == rows ? 0 : 1;
+}
+
+int restoreJournal(MainWindow &window, int rows)
+{
+    window.show();
+    window.startUp({});
+    measureFill(window, rows, [&window] {
+        // The question comes once the journal is read.
+        auto *poll = new QTimer(&window);
+        QObject::connect(poll, &QTimer::timeout, &window, [&window, poll] {
+            if (auto *question = window.findChild<RestoreQuestion *>()) {
+                poll->stop();
+                question->restoreButton()->click();
+            }
+        });
+        poll->start(1);
+    }, "restore");
+    return window.listView()->model()->rowCount() == rows ? 0 : 1;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -175,8 +275,8 @@ int main(int argc, char *argv[])
     if (mode == u"batch"_s) {
         applySkin(app);
         MainWindow window(contextFor(args.value(2), dir, desktop));
-        window.settings().selectFormat(args.value(3).toInt());
-        window.settings().outputFolder = dir.filePath(u"out"_s);
+        window.controller().settings().selectFormat(args.value(3).toInt());
+        window.controller().settings().outputFolder = dir.filePath(u"out"_s);
         window.panel()->showSettings();
         QByteArrayList files;
         for (const QString &file : args.mid(4))
@@ -186,7 +286,7 @@ int main(int argc, char *argv[])
         Heartbeat heartbeat;
         QElapsedTimer clock;
         int failed = -1;
-        QObject::connect(&window.driver(), &BatchDriver::batchFinished, &app, [&](const BatchSummary &summary) {
+        QObject::connect(&window.controller().driver(), &BatchDriver::batchFinished, &app, [&](const BatchSummary &summary) {
             failed = static_cast<int>(summary.failed.size());
             QCoreApplication::exit(0);
         });
@@ -200,6 +300,19 @@ int main(int argc, char *argv[])
             << QString::number(heartbeat.longestMs(), 'f', 2) << ' ' << memory() << '\n';
         return failed == 0 ? 0 : 1;
     }
-    out << "usage: bench_gui first-paint | search TREE | batch PROGRAM_FOLDER FORMAT FILE...\n";
+    if (mode == u"list"_s) {
+        applySkin(app);
+        MainWindow window(contextFor(QCoreApplication::applicationDirPath(), dir, desktop));
+        return listFolder(window, args.value(2), args.value(3).toInt());
+    }
+    if (mode == u"restore"_s) {
+        applySkin(app);
+        if (!writeJournal(dir.filePath(u"journal.dat"_s), args.value(2).toInt()))
+            return 2;
+        MainWindow window(contextFor(QCoreApplication::applicationDirPath(), dir, desktop));
+        return restoreJournal(window, args.value(2).toInt());
+    }
+    out << "usage: bench_gui first-paint | search TREE | batch PROGRAM_FOLDER FORMAT FILE... | list FOLDER ROWS"
+           " | restore ROWS\n";
     return 2;
 }

@@ -1,7 +1,6 @@
 #include "batchdriver.h"
 
 #include "apppaths.h"
-#include "encoderfailure.h"
 #include "filelist.h"
 #include "partfiles.h"
 #include "pathtext.h"
@@ -42,6 +41,9 @@ bool BatchDriver::start()
         return false;
     m_state = State::Armed;
     m_batchJobs = m_jobs;
+    // Fresh from the start, not from beginBatch(): a Stop while armed ends
+    // this batch, and must not report the previous one's files.
+    resetBatchRecord();
     Q_EMIT lockChanged(true);
     m_startTimer.start();
     return true;
@@ -102,15 +104,21 @@ QString BatchDriver::resolvedOutputFolderText() const
     return m_settings.outputFolder.isEmpty() ? m_defaultOutputFolder : withTildeExpanded(m_settings.outputFolder);
 }
 
-void BatchDriver::beginBatch()
+void BatchDriver::resetBatchRecord()
 {
-    m_state = State::Running;
     m_summary = {};
+    m_reportedErrors.clear();
     m_endedSeconds = 0;
     m_endedKnown = 0;
     m_filesEnded = 0;
     m_fileNumber = 0;
     m_estimate.reset();
+    m_elapsed.invalidate();
+}
+
+void BatchDriver::beginBatch()
+{
+    m_state = State::Running;
     m_elapsed.start();
 
     // The output folder is made once per batch, with its parents; a folder that
@@ -154,7 +162,7 @@ ConversionWorker *BatchDriver::idleWorker()
     auto worker = std::make_unique<ConversionWorker>(m_settings, folder, [this] { return commandContext(); });
     ConversionWorker *w = worker.get();
     connect(w, &ConversionWorker::stageStarted, this, &BatchDriver::stageStarted);
-    connect(w, &ConversionWorker::startFailed, this, &BatchDriver::runnerError);
+    connect(w, &ConversionWorker::startFailed, this, &BatchDriver::reportRunnerError);
     connect(w, &ConversionWorker::progressed, this, [this, w] { onProgress(*w); });
     connect(w, &ConversionWorker::converted, this, [this, w](quint64 id, const QString &output) {
         if (const std::optional<double> seconds = w->durationSeconds()) {
@@ -163,7 +171,7 @@ ConversionWorker *BatchDriver::idleWorker()
         }
         onConverted(id, output);
     });
-    connect(w, &ConversionWorker::failed, this, &BatchDriver::onFailed);
+    connect(w, &ConversionWorker::failed, this, &BatchDriver::failRow);
     connect(w, &ConversionWorker::stopped, this, &BatchDriver::onStopped);
     m_workers.push_back(std::move(worker));
     return w;
@@ -242,25 +250,29 @@ void BatchDriver::startFile(ConversionWorker &worker, const FileListRow row)
         Q_EMIT outputFolderChanged(folder);
     }
     if (!m_runFolder) {
-        failRow(id, BatchTexts::kNoWorkFolder.toString() + u": "_s
-                        + (m_workFolder.isEmpty() ? defaultWorkFolderPath() : m_workFolder));
+        FailureFacts facts;
+        facts.folder = m_workFolder.isEmpty() ? defaultWorkFolderPath() : m_workFolder;
+        failRow(id, fileFailure(FailureCode::NoWorkFolder, facts));
         return;
     }
     // A FIFO or a device would keep an encoder waiting forever.
     struct stat source {};
     if (::stat(row.path.constData(), &source) == 0 && !S_ISREG(source.st_mode)) {
-        failRow(id, FailureTexts::kNotAFile.toString());
+        failRow(id, fileFailure(FailureCode::SourceNotAFile));
         return;
     }
     // No encoder could write there: say so instead of converting in vain.
     if (!QFileInfo(folder).isDir()) {
-        failRow(id, BatchTexts::kNoOutputFolder.toString() + u": "_s + folder);
+        FailureFacts facts;
+        facts.folder = folder;
+        failRow(id, fileFailure(FailureCode::OutputUnwritable, facts));
         return;
     }
     const QString sourcePath = encoderPathOf(row, worker);
     if (sourcePath.isEmpty()) {
-        const QString why = QString::fromLocal8Bit(std::strerror(errno));
-        failRow(id, tr("无法读取源文件：无法为它建立链接 (%1)").arg(why));
+        FailureFacts facts;
+        facts.detail = tr("无法为它建立链接 (%1)").arg(QString::fromLocal8Bit(std::strerror(errno)));
+        failRow(id, fileFailure(FailureCode::SourceUnreadable, facts));
         return;
     }
     worker.convert(id, sourcePath, folder);
@@ -284,6 +296,16 @@ QString BatchDriver::encoderPathOf(const FileListRow &row, const ConversionWorke
     if (::symlink(target.constData(), QFile::encodeName(link).constData()) != 0)
         return {};
     return link;
+}
+
+void BatchDriver::reportRunnerError(const QString &message)
+{
+    // A missing encoder fails every file the same way: one message says it,
+    // the files' own reasons say the rest.
+    if (!m_reportedErrors.contains(message)) {
+        m_reportedErrors.insert(message);
+        Q_EMIT runnerError(message);
+    }
 }
 
 void BatchDriver::onProgress(ConversionWorker &worker)
@@ -344,19 +366,16 @@ void BatchDriver::onConverted(quint64 id, const QString &output)
     afterFile();
 }
 
-void BatchDriver::onFailed(quint64 id, const QString &reason)
-{
-    failRow(id, reason);
-}
-
-void BatchDriver::failRow(quint64 id, const QString &reason)
+void BatchDriver::failRow(quint64 id, const FileFailure &failure)
 {
     const QString path = shownPathOf(id);
-    m_list.setFailed(id, reason);
+    m_list.setFailed(id, failure.reason);
     m_list.releaseRow(id);
     const FileListRow *row = m_list.rowById(id);
-    m_summary.failed.append({path, row ? row->failureReason : reason});
-    Q_EMIT fileFinished(id, path, false, m_summary.failed.last().reason);
+    m_summary.failed.append({path, row ? row->failureReason : failure.reason, failure.code, failure.output});
+    const FailedFile record = m_summary.failed.last();
+    Q_EMIT fileFailed(id, record);
+    Q_EMIT fileFinished(id, path, false, record.reason);
     afterFile();
 }
 

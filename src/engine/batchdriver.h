@@ -3,6 +3,8 @@
 #include "conversionsettings.h"
 #include "conversionworker.h"
 #include "encodercommands.h"
+#include "failurecatalogue.h"
+#include "joblimits.h"
 #include "progress.h"
 #include "runfolder.h"
 #include "timeleft.h"
@@ -11,6 +13,7 @@
 #include <QElapsedTimer>
 #include <QList>
 #include <QObject>
+#include <QSet>
 #include <QTimer>
 
 #include <functional>
@@ -32,8 +35,6 @@ inline constexpr TranslatableText kStopped{"BatchTexts", QT_TRANSLATE_NOOP("Batc
 inline constexpr TranslatableText kFailedTitle{"BatchTexts", QT_TRANSLATE_NOOP("BatchTexts", "转换失败")};
 inline constexpr TranslatableText kFailedIntro{
     "BatchTexts", QT_TRANSLATE_NOOP("BatchTexts", "以下文件没有转换成功，它们仍在列表中，再次开始转换即可重试：")};
-inline constexpr TranslatableText kNoWorkFolder{"BatchTexts", QT_TRANSLATE_NOOP("BatchTexts", "无法创建临时文件夹")};
-inline constexpr TranslatableText kNoOutputFolder{"BatchTexts", QT_TRANSLATE_NOOP("BatchTexts", "无法创建输出文件夹")};
 } // namespace BatchTexts
 
 // What the driver reads from the program options when it needs them.
@@ -42,9 +43,12 @@ struct BatchOptions {
     std::optional<ClipRange> mp3Clip; // the clip range, when it is on
 };
 
+// A file that did not convert: its row's path and why (see failurecatalogue.h).
 struct FailedFile {
-    QString path; // as shown
-    QString reason;
+    QString path;   // as shown
+    QString reason; // the catalogue's words
+    FailureCode code = FailureCode::Failed; // for scripts: failureCodeName(code)
+    QString output = {}; // a partial output that was kept; empty when none
 };
 
 struct BatchSummary {
@@ -81,8 +85,9 @@ public:
     void setOptionsProvider(OptionsFn options) { m_options = std::move(options); }
     void setClock(ClockFn clock) { m_clock = std::move(clock); }
     void setStartDelay(int ms) { m_startTimer.setInterval(ms); }
-    // How many files convert at once, from the next batch on; at least 1.
-    void setParallelJobs(int jobs) { m_jobs = std::max(jobs, 1); }
+    // How many files convert at once, from the next batch on: at least 1,
+    // and no more than parallelJobsWithinLimits() allows.
+    void setParallelJobs(int jobs) { m_jobs = parallelJobsWithinLimits(jobs); }
     int parallelJobs() const { return m_jobs; }
 
     // Starts a batch. Returns false, changing nothing, when the list is empty
@@ -112,13 +117,16 @@ Q_SIGNALS:
     void progressChanged(const sonvera::ProgressDisplay &display);
     // The folder text gained its trailing "/" (or became the default folder).
     void outputFolderChanged(const QString &text);
-    // A run could not start ("Command Line empty", "File or command not found ...").
+    // A run could not start ("Command Line empty", "File or command not found ...");
+    // each distinct message once per batch (every file it failed has it as its reason).
     void runnerError(const QString &message);
     void stageStarted(const sonvera::EncoderCommand &command);
     // number: 1-based position in this batch; total: files done + converting + still waiting.
     void fileStarted(quint64 id, const QString &path, int number, int total);
-    // detail: the output path on success, the reason on failure.
+    // detail: the output path on success, the reason on failure. A failed
+    // file's whole record arrives just before, with fileFailed().
     void fileFinished(quint64 id, const QString &path, bool ok, const QString &detail);
+    void fileFailed(quint64 id, const sonvera::FailedFile &failure);
     // remainingMs is -1 while no estimate is possible.
     void timingChanged(qint64 elapsedMs, qint64 remainingMs);
     // The whole batch: its share of work done (0..1) and the files not yet
@@ -129,6 +137,8 @@ Q_SIGNALS:
     void batchFinished(const sonvera::BatchSummary &summary);
 
 private:
+    // Clears what the last batch recorded (summary, counts, errors said).
+    void resetBatchRecord();
     void beginBatch();
     void prepareWorkers();
     void fillWorkers();
@@ -138,11 +148,11 @@ private:
     // Starts the row on `worker`, or fails it at once when no encoder could convert it.
     void startFile(ConversionWorker &worker, FileListRow row);
     QString encoderPathOf(const FileListRow &row, const ConversionWorker &worker) const;
+    void reportRunnerError(const QString &message);
     void onProgress(ConversionWorker &worker);
     void onConverted(quint64 id, const QString &output);
-    void onFailed(quint64 id, const QString &reason);
     void onStopped(quint64 id);
-    void failRow(quint64 id, const QString &reason);
+    void failRow(quint64 id, const FileFailure &failure);
     QString shownPathOf(quint64 id) const;
     void afterFile();
     void finishBatch();
@@ -168,7 +178,8 @@ private:
     int m_batchJobs = 1; // m_jobs when the batch was started
 
     State m_state = State::Idle;
-    BatchSummary m_summary;
+    BatchSummary m_summary;        // of the current (or last) batch; cleared by start()
+    QSet<QString> m_reportedErrors; // runner errors already said in this batch
     QElapsedTimer m_elapsed;
     TimeLeftEstimate m_estimate;
     double m_endedSeconds = 0;             // length of the converted files whose length is known

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "fileclaim.h"
+
 #include <QString>
 
 #include <memory>
@@ -7,11 +9,13 @@
 namespace sonvera {
 
 // A folder of this process's own inside the private work folder
-// ("run-PID-XXXXXX", made by mkdtemp), holding the intermediate files of its
-// conversions, so that the window, CLI processes and parallel workers never
-// share one. It is removed with everything in it when this object goes;
-// the folders of processes that died without removing theirs are swept when
-// the next one is made.
+// ("run-HOST-BOOT-XXXXXX", made by mkdtemp), holding the intermediate files
+// of its conversions, so that the window, CLI processes and parallel workers
+// never share one. The run claims it through the file "claim" inside (see
+// fileclaim.h) for as long as this object lives, which tells other runs of
+// this user (in other PID namespaces too) that it is in use. It is removed
+// with everything in it when this object goes; the folders of runs that died
+// without removing theirs are swept when the next one is made.
 class RunFolder final {
 public:
     // Sweeps what dead runs left in `workFolder` (their run folders and part
@@ -25,12 +29,15 @@ public:
     const QString &path() const { return m_path; }
 
 private:
-    explicit RunFolder(QString path) : m_path(std::move(path)) {}
+    RunFolder(QString path, FileClaim claim) : m_path(std::move(path)), m_claim(std::move(claim)) {}
     QString m_path;
+    FileClaim m_claim;
 };
 
-// Removes the run folders in `workFolder` whose process has ended, and the
-// part files dead encoders left there. Returns how many entries went.
+// Removes the run folders in `workFolder` that were provably abandoned (made
+// on this host, their claim held by nobody; on a file system without locks,
+// made in an earlier boot), and the part files dead encoders left there.
+// Returns how many entries went.
 int sweepDeadRuns(const QString &workFolder);
 
 } // namespace sonvera

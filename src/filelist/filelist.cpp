@@ -39,16 +39,33 @@ quint64 FileList::append(const QString &path, bool trimForLabel)
 
 quint64 FileList::append(const QByteArray &path, bool trimForLabel)
 {
+    const NewRow row{path, {}};
+    return appendRows({&row, 1}, trimForLabel);
+}
+
+quint64 FileList::appendRows(std::span<const NewRow> rows, bool trimForLabel)
+{
+    if (rows.empty())
+        return 0;
     const int at = rowCount();
-    beginInsertRows({}, at, at);
-    FileListRow row;
-    row.id = m_nextId++;
-    row.path = path;
-    row.shownPath = shownName(path);
-    row.formatLabel = formatLabelOf(row.shownPath, trimForLabel);
-    m_rows.push_back(std::move(row));
+    beginInsertRows({}, at, at + int(rows.size()) - 1);
+    if (const std::size_t needed = m_rows.size() + rows.size(); needed > m_rows.capacity())
+        m_rows.reserve(std::max(needed, m_rows.capacity() * 2));
+    const quint64 first = m_nextId;
+    for (const NewRow &added : rows) {
+        FileListRow row;
+        row.id = m_nextId++;
+        row.path = added.path;
+        row.shownPath = shownName(added.path);
+        row.formatLabel = formatLabelOf(row.shownPath, trimForLabel);
+        if (!added.failureReason.isEmpty()) {
+            row.status = FileListRow::Status::Failed;
+            row.failureReason = added.failureReason;
+        }
+        m_rows.push_back(std::move(row));
+    }
     endInsertRows();
-    return m_rows.back().id;
+    return first;
 }
 
 bool FileList::removeRowAt(int row)
@@ -58,15 +75,26 @@ bool FileList::removeRowAt(int row)
 
 int FileList::removeRowsAt(QList<int> rows)
 {
-    // From the last to the first, so that the positions still to go hold.
+    // From the last to the first, so that the positions still to go hold;
+    // each run of neighbouring rows goes as one removal (a whole selection of
+    // thousands is one, not thousands).
     std::sort(rows.begin(), rows.end(), std::greater<>());
     rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    const auto removable = [this](int row) {
+        return row >= 0 && row < rowCount() && !isProtected(m_rows[static_cast<std::size_t>(row)].id);
+    };
     int removed = 0;
-    for (int row : std::as_const(rows)) {
-        if (row >= 0 && row < rowCount() && !isProtected(m_rows[static_cast<std::size_t>(row)].id)) {
-            removeAt(row);
-            ++removed;
+    for (qsizetype i = 0; i < rows.size();) {
+        if (!removable(rows[i])) {
+            ++i;
+            continue;
         }
+        const int last = rows[i];
+        int first = last;
+        while (++i < rows.size() && rows[i] == first - 1 && removable(rows[i]))
+            first = rows[i];
+        removeRange(first, last);
+        removed += last - first + 1;
     }
     if (m_rows.empty())
         setHintVisible(true);
@@ -105,7 +133,7 @@ bool FileList::removeById(quint64 id)
     if (index < 0)
         return false;
     m_protected.remove(id);
-    removeAt(index);
+    removeRange(index, index);
     return true;
 }
 
@@ -116,11 +144,9 @@ void FileList::updateHint()
 
 int FileList::indexOf(quint64 id) const
 {
-    for (std::size_t i = 0; i < m_rows.size(); ++i) {
-        if (m_rows[i].id == id)
-            return static_cast<int>(i);
-    }
-    return -1;
+    const auto at = std::lower_bound(m_rows.begin(), m_rows.end(), id,
+                                     [](const FileListRow &row, quint64 wanted) { return row.id < wanted; });
+    return at != m_rows.end() && at->id == id ? static_cast<int>(at - m_rows.begin()) : -1;
 }
 
 const FileListRow *FileList::rowById(quint64 id) const
@@ -238,10 +264,10 @@ void FileList::setHintVisible(bool visible)
     Q_EMIT hintVisibleChanged(visible);
 }
 
-void FileList::removeAt(int index)
+void FileList::removeRange(int first, int last)
 {
-    beginRemoveRows({}, index, index);
-    m_rows.erase(m_rows.begin() + index);
+    beginRemoveRows({}, first, last);
+    m_rows.erase(m_rows.begin() + first, m_rows.begin() + last + 1);
     endRemoveRows();
 }
 

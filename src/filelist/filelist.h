@@ -5,6 +5,7 @@
 #include <QSet>
 #include <QString>
 
+#include <span>
 #include <vector>
 
 namespace sonvera {
@@ -20,6 +21,12 @@ struct FileListRow {
     Status status = Status::Waiting;
     QString progress;      // while converting: the stage and percent, as the progress caption says it
     QString failureReason; // why the last attempt failed; never blank for a failed row
+};
+
+// A row to be added: a path, and for a row restored as failed its reason.
+struct NewRow {
+    QByteArray path;       // as the file system spells it
+    QString failureReason; // empty: the row waits; else it is failed, for this reason
 };
 
 // The batch list and conversion queue: one model, shown by the window's list
@@ -45,6 +52,9 @@ public:
     quint64 append(const QByteArray &path, bool trimForLabel);
     // The same for a path that is text (from a dialog): its UTF-8 bytes.
     quint64 append(const QString &path, bool trimForLabel);
+    // Appends these rows in order, as one insertion (views and the journal
+    // hear of them once). Returns the id of the first, 0 when there are none.
+    quint64 appendRows(std::span<const NewRow> rows, bool trimForLabel);
 
     // Removes the row at `row` (0-based, -1 for none) unless it is being
     // converted. Shows the hint when the list is then empty. Returns whether a
@@ -73,6 +83,8 @@ public:
     bool isProtected(quint64 id) const { return m_protected.contains(id); }
     qsizetype protectedCount() const { return m_protected.size(); }
 
+    // The row's position, or -1; a binary search, since rows keep the order
+    // of their rising ids.
     int indexOf(quint64 id) const;
     const FileListRow *rowById(quint64 id) const;
     const FileListRow &rowAt(int index) const { return m_rows.at(static_cast<std::size_t>(index)); }
@@ -95,7 +107,8 @@ Q_SIGNALS:
 
 private:
     void setHintVisible(bool visible);
-    void removeAt(int index);
+    // Removes rows [first, last] as one removal.
+    void removeRange(int first, int last);
     void updateRow(int index);
 
     std::vector<FileListRow> m_rows;

@@ -1,7 +1,7 @@
 #include "singleinstance.h"
 
-#include <QDataStream>
-#include <QDir>
+#include "handoverframe.h"
+
 #include <QLocalSocket>
 #include <QLoggingCategory>
 #include <QStandardPaths>
@@ -14,7 +14,6 @@ namespace sonvera {
 
 namespace {
 constexpr int kWaitMs = 3000;
-constexpr quint32 kMagic = 0x53565231; // "SVR1"
 constexpr char kReceived = 'K';
 } // namespace
 
@@ -24,6 +23,9 @@ SingleInstance::SingleInstance(const QString &folder, QObject *parent)
     , m_lock(folder + u"/sonvera.lock"_s)
 {
     connect(&m_server, &QLocalServer::newConnection, this, &SingleInstance::onNewConnection);
+    m_watch.setInterval(kRelistenMs);
+    m_watch.setTimerType(Qt::VeryCoarseTimer);
+    connect(&m_watch, &QTimer::timeout, this, &SingleInstance::checkListening);
 }
 
 SingleInstance::~SingleInstance() = default;
@@ -39,12 +41,29 @@ bool SingleInstance::claim()
     // A lock left by a copy that died is taken over by QLockFile itself.
     if (!m_lock.tryLock(0))
         return false;
-    QLocalServer::removeServer(m_socketPath); // a socket left behind by a crash
-    m_server.setSocketOptions(QLocalServer::UserAccessOption);
-    if (!m_server.listen(m_socketPath))
+    if (!listen())
         qCWarning(lcInstance) << "cannot listen on" << m_socketPath << ":" << m_server.errorString()
-                              << "- later launches cannot hand over their files";
+                              << "- later launches cannot hand over their files until it can";
+    m_watch.start();
     return true;
+}
+
+bool SingleInstance::listen()
+{
+    QLocalServer::removeServer(m_socketPath); // a socket left behind (a crash, Qt giving up)
+    m_server.setSocketOptions(QLocalServer::UserAccessOption);
+    return m_server.listen(m_socketPath);
+}
+
+void SingleInstance::checkListening()
+{
+    if (m_server.isListening())
+        return;
+    // Qt closes the server (and removes the socket) when accepting fails, for
+    // one when the process has no file descriptor left.
+    const QString why = m_server.errorString();
+    if (listen())
+        qCWarning(lcInstance) << "the hand-over socket had closed (" << why << "); listening again on" << m_socketPath;
 }
 
 QString SingleInstance::forward(const QByteArrayList &paths) const
@@ -54,10 +73,7 @@ QString SingleInstance::forward(const QByteArrayList &paths) const
     socket.connectToServer(m_socketPath);
     if (!socket.waitForConnected(kWaitMs))
         return tr("无法连接正在运行的程序（%1）：%2").arg(m_socketPath, socket.errorString());
-    QByteArray message;
-    QDataStream out(&message, QIODevice::WriteOnly);
-    out << kMagic << paths;
-    socket.write(message);
+    socket.write(HandOverFrame::encode(paths));
     // The first copy answers once it holds every path.
     while (socket.bytesAvailable() == 0) {
         if (!socket.waitForReadyRead(kWaitMs))
@@ -72,25 +88,51 @@ QString SingleInstance::forward(const QByteArrayList &paths) const
 void SingleInstance::onNewConnection()
 {
     while (QLocalSocket *socket = m_server.nextPendingConnection()) {
-        connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-        connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
-            QDataStream in(socket);
-            in.startTransaction();
-            quint32 magic = 0;
-            QByteArrayList paths;
-            in >> magic >> paths;
-            if (!in.commitTransaction())
-                return; // more is on its way
-            if (magic != kMagic) {
-                socket->abort();
-                return;
-            }
-            socket->putChar(kReceived);
-            socket->flush();
-            // Even without files a second launch asks for the window.
-            Q_EMIT pathsReceived(paths);
-        });
+        // A launch sends its frame as soon as it is connected: the oldest
+        // connection of a crowd is the one least likely to be a launch.
+        std::erase_if(m_clients, [](const QPointer<QLocalSocket> &client) { return client.isNull(); });
+        if (m_clients.size() >= kMostClients) {
+            QLocalSocket *oldest = m_clients.front();
+            m_clients.pop_front();
+            oldest->abort();
+            oldest->deleteLater();
+        }
+        serve(socket);
     }
+}
+
+void SingleInstance::serve(QLocalSocket *socket)
+{
+    m_clients.push_back(socket);
+    connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+    // A launch sends its frame at once; one that does not is not ours.
+    QTimer::singleShot(kClientTimeoutMs, socket, [socket] {
+        qCInfo(lcInstance) << "a hand-over connection sent no whole frame in time; closed";
+        socket->abort();
+        socket->deleteLater();
+    });
+    auto received = std::make_shared<QByteArray>();
+    connect(socket, &QLocalSocket::readyRead, this, [this, socket, received] {
+        *received += socket->readAll();
+        const HandOverFrame::Decoded frame = HandOverFrame::decode(*received);
+        switch (frame.status) {
+        case HandOverFrame::Decoded::Status::Incomplete:
+            return; // more is on its way
+        case HandOverFrame::Decoded::Status::Malformed:
+            qCWarning(lcInstance) << "a hand-over connection sent what no launch sends; closed";
+            socket->abort();
+            socket->deleteLater();
+            return;
+        case HandOverFrame::Decoded::Status::Complete:
+            break;
+        }
+        received->clear();
+        socket->putChar(kReceived);
+        socket->flush();
+        socket->disconnectFromServer();
+        // Even without files a second launch asks for the window.
+        Q_EMIT pathsReceived(frame.paths);
+    });
 }
 
 } // namespace sonvera

@@ -2,7 +2,6 @@
 
 #include <QProcess>
 
-#include <cerrno>
 #include <csignal>
 #include <sys/prctl.h>
 #include <unistd.h>
@@ -19,13 +18,6 @@ void bindChildToParent(QProcess &process, int deathSignal)
             ::_exit(127);
         ::signal(SIGPIPE, SIG_DFL);
     });
-}
-
-bool processExists(long long pid)
-{
-    if (pid <= 0)
-        return false;
-    return ::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM;
 }
 
 } // namespace sonvera

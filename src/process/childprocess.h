@@ -14,7 +14,4 @@ namespace sonvera {
 // unfinished output; the ffmpeg children of an encoder get SIGKILL.
 void bindChildToParent(QProcess &process, int deathSignal);
 
-// True while the process with this id exists (it may belong to another user).
-bool processExists(long long pid);
-
 } // namespace sonvera

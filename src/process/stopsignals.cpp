@@ -15,6 +15,8 @@ namespace {
 
 constexpr std::array kStopSignals{SIGTERM, SIGINT, SIGHUP};
 int g_pipe[2] = {-1, -1};
+// What each signal did before us (kStopSignals, then SIGPIPE), put back when we go.
+std::array<struct sigaction, kStopSignals.size() + 1> g_previous{};
 
 extern "C" void onStopSignal(int signal)
 {
@@ -28,7 +30,12 @@ extern "C" void onStopSignal(int signal)
 
 StopSignals::StopSignals(QObject *parent) : QObject(parent)
 {
-    ::signal(SIGPIPE, SIG_IGN);
+    struct sigaction ignore = {};
+    ignore.sa_handler = SIG_IGN;
+    sigemptyset(&ignore.sa_mask);
+    ::sigaction(SIGPIPE, &ignore, &g_previous.back());
+    for (std::size_t i = 0; i < kStopSignals.size(); ++i)
+        ::sigaction(kStopSignals[i], nullptr, &g_previous[i]);
     if (::pipe2(g_pipe, O_CLOEXEC | O_NONBLOCK) != 0) {
         g_pipe[0] = g_pipe[1] = -1;
         return;
@@ -49,8 +56,9 @@ StopSignals::StopSignals(QObject *parent) : QObject(parent)
 
 StopSignals::~StopSignals()
 {
-    for (int signal : kStopSignals)
-        ::signal(signal, SIG_DFL);
+    for (std::size_t i = 0; i < kStopSignals.size(); ++i)
+        ::sigaction(kStopSignals[i], &g_previous[i], nullptr);
+    ::sigaction(SIGPIPE, &g_previous.back(), nullptr);
     delete m_notifier;
     m_notifier = nullptr;
     for (int &fd : g_pipe) {

@@ -15,6 +15,7 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
+#include <QStandardItemModel>
 #include <QThread>
 #include <QVBoxLayout>
 
@@ -133,30 +134,7 @@ void OptionsDialog::buildControls()
     m_chkMC = new QCheckBox(tr("Music Cutter"), surface);
     m_chkMC->setObjectName(u"chkMC"_s);
 
-    static constexpr std::array<const char16_t *, FieldCount> kNames{u"txtFromH", u"txtFromM", u"txtFromS",
-                                                                      u"txtToH",   u"txtToM",   u"txtToS"};
-    for (int i = 0; i < FieldCount; ++i)
-        m_fields[static_cast<std::size_t>(i)] = makeTimeField(QString::fromUtf16(kNames[static_cast<std::size_t>(i)]), surface);
-    // The clip range: 开始 and 结束 rows under 时 / 分 / 秒 columns.
-    auto *range = new QGridLayout;
-    range->setHorizontalSpacing(6);
-    const std::array<QString, 3> units{tr("时"), tr("分"), tr("秒")};
-    for (int column = 0; column < 3; ++column) {
-        auto *unit = new QLabel(units[static_cast<std::size_t>(column)], surface);
-        unit->setAlignment(Qt::AlignCenter);
-        range->addWidget(unit, 0, column + 1);
-    }
-    const std::array<QString, 2> ends{tr("开始"), tr("结束")};
-    for (int row = 0; row < 2; ++row) {
-        auto *end = new QLabel(ends[static_cast<std::size_t>(row)], surface);
-        range->addWidget(end, row + 1, 0);
-        for (int column = 0; column < 3; ++column) {
-            QLineEdit *field = m_fields[static_cast<std::size_t>(row * 3 + column)];
-            range->addWidget(field, row + 1, column + 1);
-            end->setBuddy(m_fields[static_cast<std::size_t>(row * 3)]);
-        }
-    }
-    range->setColumnStretch(4, 1);
+    QGridLayout *range = buildClipRange(surface);
     auto *mp3Only = new QLabel(tr("截取范围只用于 MP3 格式。"), surface);
     mp3Only->setObjectName(u"lblMp3Only"_s);
     mp3Only->setWordWrap(true);
@@ -189,42 +167,8 @@ void OptionsDialog::buildControls()
     body->addLayout(range);
     body->addWidget(mp3Only);
     if (m_preferences) {
-        m_cmbJobs = new QComboBox(surface);
-        m_cmbJobs->setObjectName(u"cmbJobs"_s);
-        m_cmbJobs->addItem(tr("自动"), 0);
-        const int cores = std::max(QThread::idealThreadCount(), 1);
-        for (int n = 1; n <= cores; ++n)
-            m_cmbJobs->addItem(QString::number(n), n);
-        m_cmbAfter = new QComboBox(surface);
-        m_cmbAfter->setObjectName(u"cmbAfter"_s);
-        m_cmbAfter->addItem(tr("无"), int(AfterBatchAction::None));
-        m_cmbAfter->addItem(tr("关机"), int(AfterBatchAction::PowerOff));
-        m_cmbAfter->addItem(tr("睡眠"), int(AfterBatchAction::Suspend));
-        m_cmbLanguage = new QComboBox(surface);
-        m_cmbLanguage->setObjectName(u"cmbLanguage"_s);
-        m_cmbLanguage->addItem(tr("自动"), int(LanguageOption::Automatic));
-        m_cmbLanguage->addItem(tr("中文"), int(LanguageOption::Chinese));
-        m_cmbLanguage->addItem(u"English"_s, int(LanguageOption::English));
-        auto *more = new QGridLayout;
-        auto *jobsLabel = new QLabel(tr("同时转换的文件数"), surface);
-        jobsLabel->setBuddy(m_cmbJobs);
-        auto *afterLabel = new QLabel(tr("转换完成后"), surface);
-        afterLabel->setBuddy(m_cmbAfter);
-        more->addWidget(jobsLabel, 0, 0);
-        more->addWidget(m_cmbJobs, 0, 1);
-        more->addWidget(afterLabel, 1, 0);
-        more->addWidget(m_cmbAfter, 1, 1);
-        auto *languageLabel = new QLabel(tr("界面语言"), surface);
-        languageLabel->setBuddy(m_cmbLanguage);
-        // The window is built in one language; another takes a new start.
-        auto *restartNote = new QLabel(tr("重新启动后生效"), surface);
-        restartNote->setObjectName(u"lblRestartNote"_s);
-        more->addWidget(languageLabel, 2, 0);
-        more->addWidget(m_cmbLanguage, 2, 1);
-        more->addWidget(restartNote, 3, 1);
-        more->setColumnStretch(1, 1);
         body->addSpacing(4);
-        body->addLayout(more);
+        body->addLayout(buildPreferenceControls(surface));
     }
     body->addSpacing(6);
     body->addLayout(buttons);
@@ -241,6 +185,75 @@ void OptionsDialog::buildControls()
     connect(m_imgBack, &QAbstractButton::clicked, this, &QDialog::reject);
     connect(m_command2, &QAbstractButton::clicked, this, &QDialog::reject);
     connect(m_imgExit, &QAbstractButton::clicked, this, &QDialog::reject);
+}
+
+QGridLayout *OptionsDialog::buildClipRange(QWidget *surface)
+{
+    static constexpr std::array<const char16_t *, FieldCount> kNames{u"txtFromH", u"txtFromM", u"txtFromS",
+                                                                      u"txtToH",   u"txtToM",   u"txtToS"};
+    for (int i = 0; i < FieldCount; ++i)
+        m_fields[static_cast<std::size_t>(i)] = makeTimeField(QString::fromUtf16(kNames[static_cast<std::size_t>(i)]), surface);
+    // The clip range: 开始 and 结束 rows under 时 / 分 / 秒 columns.
+    auto *range = new QGridLayout;
+    range->setHorizontalSpacing(6);
+    const std::array<QString, 3> units{tr("时"), tr("分"), tr("秒")};
+    for (int column = 0; column < 3; ++column) {
+        auto *unit = new QLabel(units[static_cast<std::size_t>(column)], surface);
+        unit->setAlignment(Qt::AlignCenter);
+        range->addWidget(unit, 0, column + 1);
+    }
+    const std::array<QString, 2> ends{tr("开始"), tr("结束")};
+    for (int row = 0; row < 2; ++row) {
+        auto *end = new QLabel(ends[static_cast<std::size_t>(row)], surface);
+        range->addWidget(end, row + 1, 0);
+        for (int column = 0; column < 3; ++column) {
+            QLineEdit *field = m_fields[static_cast<std::size_t>(row * 3 + column)];
+            range->addWidget(field, row + 1, column + 1);
+            end->setBuddy(m_fields[static_cast<std::size_t>(row * 3)]);
+        }
+    }
+    range->setColumnStretch(4, 1);
+    return range;
+}
+
+QGridLayout *OptionsDialog::buildPreferenceControls(QWidget *surface)
+{
+    m_cmbJobs = new QComboBox(surface);
+    m_cmbJobs->setObjectName(u"cmbJobs"_s);
+    m_cmbJobs->addItem(tr("自动"), 0);
+    const int cores = std::max(QThread::idealThreadCount(), 1);
+    for (int n = 1; n <= cores; ++n)
+        m_cmbJobs->addItem(QString::number(n), n);
+    m_cmbAfter = new QComboBox(surface);
+    m_cmbAfter->setObjectName(u"cmbAfter"_s);
+    m_cmbAfter->addItem(tr("无"), int(AfterBatchAction::None));
+    m_cmbAfter->addItem(tr("关机"), int(AfterBatchAction::PowerOff));
+    m_cmbAfter->addItem(tr("睡眠"), int(AfterBatchAction::Suspend));
+    connect(m_cmbAfter, &QComboBox::currentIndexChanged, this, &OptionsDialog::showAfterBatchReason);
+    m_cmbLanguage = new QComboBox(surface);
+    m_cmbLanguage->setObjectName(u"cmbLanguage"_s);
+    m_cmbLanguage->addItem(tr("自动"), int(LanguageOption::Automatic));
+    m_cmbLanguage->addItem(tr("中文"), int(LanguageOption::Chinese));
+    m_cmbLanguage->addItem(u"English"_s, int(LanguageOption::English));
+    auto *more = new QGridLayout;
+    auto *jobsLabel = new QLabel(tr("同时转换的文件数"), surface);
+    jobsLabel->setBuddy(m_cmbJobs);
+    auto *afterLabel = new QLabel(tr("转换完成后"), surface);
+    afterLabel->setBuddy(m_cmbAfter);
+    more->addWidget(jobsLabel, 0, 0);
+    more->addWidget(m_cmbJobs, 0, 1);
+    more->addWidget(afterLabel, 1, 0);
+    more->addWidget(m_cmbAfter, 1, 1);
+    auto *languageLabel = new QLabel(tr("界面语言"), surface);
+    languageLabel->setBuddy(m_cmbLanguage);
+    // The window is built in one language; another takes a new start.
+    auto *restartNote = new QLabel(tr("重新启动后生效"), surface);
+    restartNote->setObjectName(u"lblRestartNote"_s);
+    more->addWidget(languageLabel, 2, 0);
+    more->addWidget(m_cmbLanguage, 2, 1);
+    more->addWidget(restartNote, 3, 1);
+    more->setColumnStretch(1, 1);
+    return more;
 }
 
 void OptionsDialog::fillFromOptions()
@@ -268,6 +281,26 @@ void OptionsDialog::fillFromOptions()
         m_fields[FromH + i]->setText(QString::number(from[i]));
         m_fields[ToH + i]->setText(QString::number(to[i]));
     }
+}
+
+void OptionsDialog::setAfterBatchSupport(const AfterBatchSupport &support)
+{
+    m_afterBatchSupport = support;
+    auto *items = m_cmbAfter ? qobject_cast<QStandardItemModel *>(m_cmbAfter->model()) : nullptr;
+    if (!items)
+        return;
+    for (int row = 0; row < items->rowCount(); ++row) {
+        const ActionSupport can = support.of(static_cast<AfterBatchAction>(m_cmbAfter->itemData(row).toInt()));
+        items->item(row)->setEnabled(can.available);
+        items->item(row)->setToolTip(can.reason);
+    }
+    showAfterBatchReason();
+}
+
+void OptionsDialog::showAfterBatchReason()
+{
+    const auto chosen = static_cast<AfterBatchAction>(m_cmbAfter->currentData().toInt());
+    m_cmbAfter->setToolTip(m_afterBatchSupport.of(chosen).reason);
 }
 
 void OptionsDialog::setFieldsEnabled(bool enabled)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "afterbatchaction.h"
 #include "appoptions.h"
 #include "preferences.h"
 
@@ -10,6 +11,7 @@
 
 class QCheckBox;
 class QComboBox;
+class QGridLayout;
 class QLineEdit;
 class QPushButton;
 
@@ -50,12 +52,23 @@ public:
     static OptionsDialog *openModal(AppOptions &options, SaveOptionsFn save, QWidget *parent,
                                     Preferences *preferences = nullptr, SavePreferencesFn savePreferences = {});
 
+    // Offers 关机 and 睡眠 only as far as the computer can do them: one it
+    // cannot do stays in the list, disabled, with the reason as its tool tip
+    // (and as the list's while it is the one chosen). Without a call, both
+    // are offered.
+    void setAfterBatchSupport(const AfterBatchSupport &support);
+
 private:
     enum Field { FromH, FromM, FromS, ToH, ToM, ToS, FieldCount };
 
     void buildControls();
+    // The clip range's six fields under 时 / 分 / 秒, laid out on `surface`.
+    QGridLayout *buildClipRange(QWidget *surface);
+    // 同时转换的文件数, 转换完成后 and 界面语言, laid out on `surface`.
+    QGridLayout *buildPreferenceControls(QWidget *surface);
     void fillFromOptions();
     void setFieldsEnabled(bool enabled);
+    void showAfterBatchReason();
     void confirm();
     // Shows the warning of a failed check; the focus goes into `field`.
     void warn(QLineEdit *field, const QString &text, const QString &title);
@@ -67,6 +80,7 @@ private:
     SavePreferencesFn m_savePreferences;
     QComboBox *m_cmbJobs = nullptr;  // 自动, 1 ... the cores
     QComboBox *m_cmbAfter = nullptr; // 无, 关机, 睡眠
+    AfterBatchSupport m_afterBatchSupport{{true, {}}, {true, {}}};
     QComboBox *m_cmbLanguage = nullptr; // 自动, 中文, English
 
     QComboBox *m_cmbSR = nullptr;

@@ -1,5 +1,7 @@
 #include "preferences.h"
 
+#include "joblimits.h"
+#include "settingsfile.h"
 #include "settingslog.h"
 
 #include <QSettings>
@@ -15,7 +17,8 @@ namespace {
 const QString kJobs = u"conversion/parallelJobs"_s;
 const QString kAfterBatch = u"conversion/afterBatch"_s;
 const QString kLanguage = u"interface/language"_s;
-constexpr int kMostJobs = 64;
+// A few short lines; anything much larger is not a file we wrote.
+constexpr qint64 kMaxFileBytes = 64 * 1024;
 
 QString afterBatchName(AfterBatchAction action)
 {
@@ -51,10 +54,19 @@ QString Preferences::pathIn(const QString &settingsFolder)
 Preferences Preferences::load(const QString &settingsFolder)
 {
     Preferences preferences;
+    // QSettings would open a FIFO or a device and wait on it: only a regular
+    // file of a sane size is handed to it.
+    const std::optional<SettingsFileBytes> bytes = readSettingsFile(pathIn(settingsFolder), kMaxFileBytes);
+    if (!bytes)
+        return preferences;
+    if (!bytes->whole) {
+        qCWarning(lcSettings) << "preferences.ini is too large to be ours; the defaults are used";
+        return preferences;
+    }
     const QSettings file(pathIn(settingsFolder), QSettings::IniFormat);
     bool ok = false;
     const int jobs = file.value(kJobs, preferences.parallelJobs).toInt(&ok);
-    if (ok && jobs >= 0 && jobs <= kMostJobs)
+    if (ok && jobs >= 0 && jobs <= kMostParallelJobs)
         preferences.parallelJobs = jobs;
     const QString after = file.value(kAfterBatch).toString();
     for (AfterBatchAction action : {AfterBatchAction::PowerOff, AfterBatchAction::Suspend}) {
@@ -71,6 +83,9 @@ Preferences Preferences::load(const QString &settingsFolder)
 
 bool Preferences::save(const QString &settingsFolder) const
 {
+    // QSettings reads the file it replaces first.
+    if (!makeWayForSettingsFile(pathIn(settingsFolder)))
+        return false;
     QSettings file(pathIn(settingsFolder), QSettings::IniFormat);
     file.setValue(kJobs, parallelJobs);
     file.setValue(kAfterBatch, afterBatchName(afterBatch));

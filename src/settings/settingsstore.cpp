@@ -1,12 +1,11 @@
 #include "settingsstore.h"
 
+#include "settingsfile.h"
 #include "settingslog.h"
 #include "settingstext.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStandardPaths>
 
 using namespace Qt::Literals::StringLiterals;
@@ -23,35 +22,15 @@ constexpr qint64 kMaxFileBytes = 64 * 1024;
 // The lines of a settings file; empty when it is missing or cannot be read.
 QStringList readLines(const QString &path)
 {
-    QFile file(path);
-    if (!file.exists())
+    std::optional<SettingsFileBytes> file = readSettingsFile(path, kMaxFileBytes);
+    if (!file)
         return {};
-    if (!file.open(QIODevice::ReadOnly)) {
-        qCWarning(lcSettings) << "cannot read" << path << ":" << file.errorString();
-        return {};
-    }
-    QByteArray bytes = file.read(kMaxFileBytes);
-    if (!file.atEnd()) {
+    if (!file->whole) {
         // Keep whole lines only, so that a character cut in two cannot make
         // the text look like another encoding.
-        bytes.truncate(bytes.lastIndexOf('\n') + 1);
+        file->bytes.truncate(file->bytes.lastIndexOf('\n') + 1);
     }
-    return SettingsText::lines(SettingsText::decode(bytes));
-}
-
-bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    const QString folder = QFileInfo(path).absolutePath();
-    if (!QDir().mkpath(folder)) {
-        qCWarning(lcSettings) << "cannot create the settings folder" << folder;
-        return false;
-    }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        qCWarning(lcSettings) << "cannot write" << path << ":" << file.errorString();
-        return false;
-    }
-    return true;
+    return SettingsText::lines(SettingsText::decode(file->bytes));
 }
 
 } // namespace
@@ -108,7 +87,7 @@ void SettingsStore::loadSetup(ConversionSettings &settings, const QString &defau
 
 bool SettingsStore::saveSetup(const ConversionSettings &settings) const
 {
-    return writeFile(setupPath(), SettingsText::formatSetup(settings));
+    return writeSettingsFile(setupPath(), SettingsText::formatSetup(settings));
 }
 
 AppOptions SettingsStore::loadOptions() const
@@ -120,7 +99,7 @@ AppOptions SettingsStore::loadOptions() const
 
 bool SettingsStore::saveOptions(const AppOptions &options) const
 {
-    return writeFile(optionsPath(), SettingsText::formatOptions(options));
+    return writeSettingsFile(optionsPath(), SettingsText::formatOptions(options));
 }
 
 } // namespace sonvera

@@ -4,6 +4,7 @@
 #include "pathtext.h"
 #include "chromeicon.h"
 #include "desktop.h"
+#include "busconnector.h"
 #include "desktopbatchsession.h"
 #include "mainwindow.h"
 #include "preferences.h"
@@ -20,6 +21,7 @@
 #include <QTimer>
 
 #include <cstdio>
+#include <cstdlib>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -43,9 +45,7 @@ QByteArrayList rawPaths(int argc, char *argv[], const QStringList &arguments, co
     return out;
 }
 
-} // namespace
-
-int runApplication(int argc, char *argv[], const std::function<void(MainWindow &)> &started)
+int runWindowProgram(int argc, char *argv[], const std::function<void(MainWindow &)> &started)
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(u"Sonvera"_s);
@@ -103,12 +103,15 @@ int runApplication(int argc, char *argv[], const std::function<void(MainWindow &
     context.location = location;
     context.language = language;
     context.desktop = desktop.get();
-    // The desktop's buses are reached now, before any batch, so that no call
-    // during a batch waits for a connection.
+    // The desktop's buses are reached in the background from now on, before
+    // any batch; a bus that does not answer holds nothing up.
     DesktopBatchSession session;
     context.session = &session;
     MainWindow window(context);
     QObject::connect(&window, &MainWindow::closed, &app, &QCoreApplication::quit);
+    // Logging out: the settings are saved first, whatever ends the program then.
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &window,
+                     [&window] { window.controller().saveSettings(); });
     QObject::connect(&instance, &SingleInstance::pathsReceived, &window, [&window](const QByteArrayList &received) {
         window.addPaths(received);
         window.showNormal();
@@ -135,6 +138,21 @@ int runApplication(int argc, char *argv[], const std::function<void(MainWindow &
         });
     }
     return QApplication::exec();
+}
+
+} // namespace
+
+int runApplication(int argc, char *argv[], const std::function<void(MainWindow &)> &started)
+{
+    const int status = runWindowProgram(argc, argv, started);
+    // Everything of ours has ended. A D-Bus connect still waiting on its
+    // thread for a bus that stalled would keep QtDBus from ever letting the
+    // process end: end it without waiting.
+    if (BusConnector::anyConnectPending()) {
+        std::fflush(nullptr);
+        std::_Exit(status);
+    }
+    return status;
 }
 
 } // namespace sonvera

@@ -13,9 +13,10 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace sonvera {
 
-FailureSummary::FailureSummary(const BatchSummary &summary, QWidget *parent)
+FailureSummary::FailureSummary(const BatchSummary &summary, const QString &note, QWidget *parent)
     : QDialog(parent)
     , m_list(new QPlainTextEdit(this))
+    , m_note(new QLabel(note, this))
 {
     setObjectName(u"failureSummary"_s);
     setWindowTitle(BatchTexts::kFailedTitle.toString());
@@ -37,12 +38,17 @@ FailureSummary::FailureSummary(const BatchSummary &summary, QWidget *parent)
     m_list->setLineWrapMode(QPlainTextEdit::NoWrap);
     m_list->setPlainText(text.trimmed());
 
+    m_note->setObjectName(u"failureNote"_s);
+    m_note->setWordWrap(true);
+    m_note->setVisible(!note.isEmpty());
+
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
 
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(header);
     layout->addWidget(m_list, 1);
+    layout->addWidget(m_note);
     layout->addWidget(buttons);
 
     // Tall enough for a few files, never taller than the screen.
@@ -55,6 +61,11 @@ FailureSummary::FailureSummary(const BatchSummary &summary, QWidget *parent)
 QString FailureSummary::listText() const
 {
     return m_list->toPlainText();
+}
+
+QString FailureSummary::noteText() const
+{
+    return m_note->text();
 }
 
 } // namespace sonvera

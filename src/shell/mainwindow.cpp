@@ -1,9 +1,7 @@
 #include "mainwindow.h"
 
-#include "appoptions.h"
 #include "chromecursor.h"
 #include "desktop.h"
-#include "desktopbatchsession.h"
 #include "dialogbackend.h"
 #include "failuresummary.h"
 #include "droptargets.h"
@@ -18,7 +16,6 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCursor>
-#include <QFile>
 #include <QGridLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -50,41 +47,22 @@ HotImage *hotImage(const QString &icon, const QString &name, const QString &tool
 MainWindow::MainWindow(const ShellContext &context, QWidget *parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint)
     , m_context(context)
-    , m_driver(m_list, m_settings)
-    , m_store(context.location.settingsFolder)
+    , m_controller(context)
+    , m_list(m_controller.list())
     , m_commonDialogs(context.dialogs)
     , m_actions(this)
-    , m_journal(BatchJournal::pathIn(context.location.settingsFolder))
 {
-    // Start-up, in order: the dialogs bound to the window, the spinner and the
-    // empty bar, the runners, the default settings, the default output folder,
-    // setup.ini, the title, options.ini.
+    // Start-up, in order: the dialogs bound to the window, the settings (the
+    // controller's), the title, the view.
     setObjectName(u"frmMain"_s);
     setAttribute(Qt::WA_DeleteOnClose, false);
     m_commonDialogs.setOwner(this);
-
-    m_driver.setProgramFolder(context.programFolder);
-    m_driver.setWorkFolder(context.workFolder);
-    m_driver.setDefaultOutputFolder(context.location.defaultOutputFolder);
-    m_driver.setOptionsProvider([this] { return BatchOptions{m_options.playsFinishSound(), m_options.mp3Clip()}; });
-
-    m_settings = ConversionSettings::startupDefaults(context.location.defaultOutputFolder);
-    m_store.loadSetup(m_settings, context.location.defaultOutputFolder);
-    m_options = m_store.loadOptions();
-    m_preferences = Preferences::load(context.location.settingsFolder);
 
     setWindowTitle(u"Sonvera "_s);
     setWindowIcon(QIcon(u":/app/sonvera.svg"_s));
     buildLayout();
     connectActions();
-    connectDriver();
-    connectDesktopSession();
-    // The journal follows the list (its rows and their status, not the
-    // progress); a finished or removed row is written at once.
-    connect(&m_list, &QAbstractItemModel::rowsInserted, this, [this] { updateJournal(false); });
-    connect(&m_list, &FileList::statusChanged, this, [this] { updateJournal(false); });
-    connect(&m_list, &QAbstractItemModel::rowsRemoved, this, [this] { updateJournal(true); });
-    connect(&m_list, &QAbstractItemModel::modelReset, this, [this] { updateJournal(true); });
+    connectController();
     new SurfaceDrag(this);
 
     m_statusTimer.setSingleShot(true);
@@ -135,7 +113,7 @@ void MainWindow::buildLayout()
     middle->setContentsMargins(12, 0, 12, 0);
     middle->setSpacing(12);
     middle->addWidget(buildListArea(), 1);
-    m_panel = new ParameterPanel(m_settings, surface);
+    m_panel = new ParameterPanel(m_controller.settings(), surface);
     m_panel->setFixedWidth(330);
     middle->addWidget(m_panel);
     body->addLayout(middle, 1);
@@ -398,21 +376,6 @@ void MainWindow::connectActions()
 
 // ---- the batch ----------------------------------------------------------
 
-void MainWindow::connectDriver()
-{
-    connect(&m_driver, &BatchDriver::lockChanged, this, &MainWindow::setLocked);
-    connect(&m_driver, &BatchDriver::progressChanged, m_progress, &ProgressView::show);
-    connect(&m_driver, &BatchDriver::timingChanged, m_progress, &ProgressView::showTiming);
-    connect(&m_driver, &BatchDriver::outputFolderChanged, m_panel, &ParameterPanel::setOutputFolderText);
-    connect(&m_driver, &BatchDriver::runnerError, this,
-            [this](const QString &message) { showMessage(QMessageBox::Critical, windowTitle(), message); });
-    connect(&m_driver, &BatchDriver::openOutputFolder, this,
-            [this](const QString &folder) { m_context.desktop->openFolder(folder); });
-    connect(&m_driver, &BatchDriver::playFinishSound, this,
-            [this] { m_context.desktop->playSound(m_context.programFolder + u"/sound.wav"_s); });
-    connect(&m_driver, &BatchDriver::batchFinished, this, &MainWindow::onBatchFinished);
-}
-
 QList<QWidget *> MainWindow::lockSet() const
 {
     QList<QWidget *> set;
@@ -460,30 +423,12 @@ void MainWindow::startBatch()
         return;
     }
     m_progress->clearTiming();
-    m_driver.setParallelJobs(m_preferences.effectiveJobs());
-    m_driver.start();
+    m_controller.start();
 }
 
 void MainWindow::stopBatch()
 {
-    m_driver.stop();
-}
-
-void MainWindow::onBatchFinished(const BatchSummary &summary)
-{
-    if (m_closing) {
-        // From the event loop: the stop may have ended inside closeEvent itself.
-        QTimer::singleShot(0, this, &QWidget::close);
-        return;
-    }
-    if (!summary.failed.isEmpty()) {
-        // Window-modal and without a local event loop, like every message.
-        auto *dialog = new FailureSummary(summary, this);
-        dialog->setAttribute(Qt::WA_DeleteOnClose);
-        dialog->setWindowModality(Qt::WindowModal);
-        m_failureSummary = dialog;
-        dialog->open();
-    }
+    m_controller.stop();
 }
 
 // ---- messages -----------------------------------------------------------
@@ -508,42 +453,22 @@ void MainWindow::showStatus(const QString &text)
 
 void MainWindow::exitCommand()
 {
-    m_store.saveSetup(m_settings);
     close();
 }
 
 void MainWindow::closeEvent(QCloseEvent *event)
 {
-    // A running encoder is stopped and its partial output deleted before the
-    // window goes: nothing outlives the program.
-    if (m_driver.isBusy()) {
-        m_closing = true;
+    // Every orderly close comes here (Exit, the title bar, Alt+F4, the window
+    // manager, SIGTERM): the controller saves what Exit saves, after stopping
+    // a running batch first.
+    if (!m_controller.prepareToClose()) {
         hide();
-        m_driver.stop();
         event->ignore();
         return;
     }
     m_search.cancel();
-    removeTemporaryFiles();
-    // A clean end: the next start begins with an empty list.
-    m_journal.removeOnCleanEnd();
-    if (m_context.session)
-        m_context.session->released();
     event->accept();
     Q_EMIT closed();
-}
-
-void MainWindow::removeTemporaryFiles()
-{
-    // Only this run's own: other copies and CLI runs keep theirs.
-    const QString runFolder = m_driver.runFolderPath();
-    if (runFolder.isEmpty())
-        return;
-    for (const char *name : {"tmpfile.wav", "tmpfile1.mp3"}) {
-        const QString path = runFolder + u'/' + QString::fromLatin1(name);
-        if (QFile::exists(path))
-            QFile::remove(path);
-    }
 }
 
 } // namespace sonvera

@@ -1,16 +1,10 @@
 #pragma once
 
-#include "appoptions.h"
-#include "batchdriver.h"
-#include "batchjournal.h"
+#include "batchcontroller.h"
 #include "commondialogs.h"
-#include "conversionsettings.h"
 #include "failuresummary.h"
-#include "filelist.h"
 #include "foldersearch.h"
-#include "preferences.h"
-#include "settingsstore.h"
-#include "uilanguage.h"
+#include "shellcontext.h"
 #include "windowactions.h"
 
 #include <QMessageBox>
@@ -28,8 +22,6 @@ class QTreeView;
 
 namespace sonvera {
 
-class Desktop;
-class DesktopBatchSession;
 class DialogBackend;
 class DropZone;
 class FileListView;
@@ -39,23 +31,11 @@ class ParameterPanel;
 class ProgressView;
 class WindowMenus;
 
-// What the window needs from its surroundings; passed in so that tests can
-// supply their own folders, desktop and dialogs.
-struct ShellContext {
-    QString programFolder;            // folder of the executable, no trailing "/"
-    QString workFolder;               // the private work folder
-    SettingsLocation location;        // settings folder and default output folder
-    Desktop *desktop = nullptr;       // not owned; required
-    DialogBackend *dialogs = nullptr; // not owned; nullptr: Qt's dialogs
-    // Not owned; nullptr: the desktop hears nothing of the batches (no
-    // notification, launcher progress, sleep inhibitor or after-batch action).
-    DesktopBatchSession *session = nullptr;
-    UiLanguage language = UiLanguage::Chinese; // of the texts; chooses the user guide
-};
-
 // The main window: the file list, the parameter panel, the progress display
-// and every command surface, over the engine's batch driver. Each command is
-// one QAction (see WindowActions) that every surface offering it triggers.
+// and every command surface. Each command is one QAction (see WindowActions)
+// that every surface offering it triggers. The batch's life (start, stop,
+// journal, what follows its end, the desktop session, the settings files) is
+// its BatchController's; the window shows what the controller asks for.
 class MainWindow final : public QWidget {
     Q_OBJECT
 
@@ -94,13 +74,9 @@ public:
     void openWebPage();
     void popUpRemoveMenu(const QPoint &globalPos);
 
-    // Access for the front end and tests.
-    FileList &fileList() { return m_list; }
-    ConversionSettings &settings() { return m_settings; }
-    AppOptions &options() { return m_options; }
-    Preferences &preferences() { return m_preferences; }
-    BatchJournal &journal() { return m_journal; }
-    BatchDriver &driver() { return m_driver; }
+    BatchController &controller() { return m_controller; }
+
+    // Parts of the view, for the front end and tests.
     CommonDialogs &commonDialogs() { return m_commonDialogs; }
     ParameterPanel *panel() const { return m_panel; }
     ProgressView *progressView() const { return m_progress; }
@@ -134,41 +110,32 @@ private:
     QWidget *buildListArea();
     QWidget *buildStartRow();
     void connectActions();
-    void connectDriver();
-    void connectDesktopSession();
+    void connectController();
     void showPowerCountdown(AfterBatchAction action);
-    // Hands the list to the journal when what it keeps has changed; at once
-    // to disk when rows went (a converted file must not come back).
-    void updateJournal(bool writeNow);
-    void restore(const QList<JournalEntry> &entries);
+    void showFailures(const BatchSummary &summary, const QString &note);
+    void askAboutLeftOver(int fileCount);
     void runCommandWord();
     void setLocked(bool locked);
-    void onBatchFinished(const BatchSummary &summary);
     void onSearchFinished(const FolderSearchResult &result);
     void searchPendingFolder();
     void showSearching();
     void showMessage(int icon, const QString &title, const QString &text);
     void showStatus(const QString &text);
-    void removeTemporaryFiles();
+    // Adds rows after those handed over before; then the hint follows the list.
+    void addRows(QList<NewRow> rows, bool trimForLabel, std::function<void()> then = {});
     static QString dropHintText();
     // The context's dialogs, else Qt's.
     DialogBackend &dialogs() const;
 
     ShellContext m_context;
-    ConversionSettings m_settings;
-    AppOptions m_options;
-    Preferences m_preferences;
-    FileList m_list;
-    BatchDriver m_driver;
-    SettingsStore m_store;
+    BatchController m_controller;
+    FileList &m_list; // the controller's
     CommonDialogs m_commonDialogs;
     FolderSearch m_search;
     WindowActions m_actions;
-    BatchJournal m_journal;
-    QList<JournalEntry> m_journalEntries; // what the journal was last given
     QList<QByteArray> m_pendingFolders; // folders given as arguments, still to be searched
+    QByteArrayList m_startPaths;        // given at start-up, added once the journal is settled
     QTimer m_statusTimer;
-    bool m_closing = false; // a close waits for the stopped batch to end
 
     ParameterPanel *m_panel = nullptr;
     ProgressView *m_progress = nullptr;

@@ -119,6 +119,13 @@ ParameterPanel::ParameterPanel(ConversionSettings &settings, QWidget *parent)
     grid->setColumnStretch(0, 1);
     grid->setColumnStretch(1, 1);
 
+    connectEdits();
+    showSettings();
+}
+
+void ParameterPanel::connectEdits()
+{
+    // Every edit goes to the settings at once; settingsEdited() tells of it.
     connect(m_cmbOF, &QComboBox::currentIndexChanged, this, &ParameterPanel::onFormatPicked);
     const std::array<std::pair<QComboBox *, QString ConversionSettings::*>, 4> texts{{
         {m_cmbVB, &ConversionSettings::videoBitrate},
@@ -128,23 +135,30 @@ ParameterPanel::ParameterPanel(ConversionSettings &settings, QWidget *parent)
     }};
     for (const auto &[list, field] : texts) {
         connect(list, &QComboBox::editTextChanged, this, [this, field](const QString &text) {
-            if (!m_showing)
+            if (!m_showing) {
                 m_settings.*field = text;
+                Q_EMIT settingsEdited();
+            }
         });
     }
     connect(m_cmbS, &QComboBox::editTextChanged, this, [this](const QString &text) {
-        if (!m_showing)
+        if (!m_showing) {
             m_settings.videoSize = sizeOf(text);
+            Q_EMIT settingsEdited();
+        }
     });
     connect(m_cmbChannel, &QComboBox::currentIndexChanged, this, [this](int index) {
-        if (!m_showing)
+        if (!m_showing) {
             m_settings.channelIndex = index;
+            Q_EMIT settingsEdited();
+        }
     });
-    connect(m_txtPath, &QLineEdit::textEdited, this, [this](const QString &text) { m_settings.outputFolder = text; });
+    connect(m_txtPath, &QLineEdit::textEdited, this, [this](const QString &text) {
+        m_settings.outputFolder = text;
+        Q_EMIT settingsEdited();
+    });
     connect(m_cmdBrowse, &QPushButton::clicked, this, &ParameterPanel::browseRequested);
     connect(m_imgBrowse, &HotImage::clicked, this, &ParameterPanel::browseRequested);
-
-    showSettings();
 }
 
 QComboBox *ParameterPanel::makeList(const char *name, const QString &toolTip, bool editable)
@@ -165,6 +179,7 @@ void ParameterPanel::onFormatPicked(int index)
         return;
     m_settings.selectFormat(index);
     showSettings();
+    Q_EMIT settingsEdited();
 }
 
 void ParameterPanel::showSettings()

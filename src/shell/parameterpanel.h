@@ -43,9 +43,12 @@ public:
 Q_SIGNALS:
     // imgBrowse or cmdBrowse was clicked.
     void browseRequested();
+    // The user changed a setting here (a format, a parameter, the folder text).
+    void settingsEdited();
 
 private:
     QComboBox *makeList(const char *name, const QString &toolTip, bool editable);
+    void connectEdits();
     void onFormatPicked(int index);
 
     ConversionSettings &m_settings;

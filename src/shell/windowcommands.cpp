@@ -70,6 +70,15 @@ void MainWindow::removeSelectedRows()
 
 // ---- adding files -------------------------------------------------------
 
+void MainWindow::addRows(QList<NewRow> rows, bool trimForLabel, std::function<void()> then)
+{
+    m_controller.feeder().add(std::move(rows), trimForLabel, [this, then = std::move(then)] {
+        m_list.updateHint();
+        if (then)
+            then();
+    });
+}
+
 void MainWindow::addFileByDialog()
 {
     m_commonDialogs.setTitle(tr("Open Files"));
@@ -77,19 +86,15 @@ void MainWindow::addFileByDialog()
     if (!m_commonDialogs.showOpen())
         return;
     const QString file = m_commonDialogs.fileName();
-    if (!file.isEmpty())
-        m_list.append(file, true);
-    m_list.updateHint();
+    addRows(file.isEmpty() ? QList<NewRow>() : QList<NewRow>{{file.toUtf8(), {}}}, true);
 }
 
 void MainWindow::addFileFromDropZone()
 {
     QString folder;
     const QString file = showOpenFileDialog(dialogs(), this, tr("打开文件"), folder, u"*.*|*.*"_s);
-    if (file.isEmpty())
-        return;
-    m_list.append(file, true);
-    m_list.updateHint();
+    if (!file.isEmpty())
+        addRows({{file.toUtf8(), {}}}, true);
 }
 
 void MainWindow::showSearching()
@@ -113,43 +118,52 @@ void MainWindow::addFolder()
 
 void MainWindow::onSearchFinished(const FolderSearchResult &result)
 {
+    QList<NewRow> rows;
+    rows.reserve(result.files.size());
     for (const QByteArray &path : result.files)
-        m_list.append(path, true);
-    m_lblText->setText(dropHintText());
-    m_list.updateHint();
-    if (!result.unreadableFolders.isEmpty()) {
-        // Told, not skipped in silence.
-        QStringList names;
-        for (const QByteArray &folder : result.unreadableFolders.mid(0, 3))
-            names << shownName(folder);
-        const int count = int(result.unreadableFolders.size());
-        //: %1 lists up to three folder names; %2 is " 等" ("and more") when there are more.
-        const QString text = tr("有 %n 个文件夹无法读取，其中的文件没有添加：%1%2", nullptr, count)
-                                 .arg(names.join(tr("、")), count > 3 ? tr(" 等") : QString());
-        showStatus(text);
-    }
-    searchPendingFolder();
+        rows.append({path, {}});
+    // The hint keeps saying "搜索文件..." until the last row is in.
+    addRows(std::move(rows), true, [this, unreadable = result.unreadableFolders] {
+        m_lblText->setText(dropHintText());
+        if (!unreadable.isEmpty()) {
+            // Told, not skipped in silence.
+            QStringList names;
+            for (const QByteArray &folder : unreadable.mid(0, 3))
+                names << shownName(folder);
+            const int count = int(unreadable.size());
+            //: %1 lists up to three folder names; %2 is " 等" ("and more") when there are more.
+            const QString text = tr("有 %n 个文件夹无法读取，其中的文件没有添加：%1%2", nullptr, count)
+                                     .arg(names.join(tr("、")), count > 3 ? tr(" 等") : QString());
+            showStatus(text);
+        }
+        searchPendingFolder();
+    });
 }
 
 void MainWindow::addDroppedPaths(const QByteArrayList &paths)
 {
+    QList<NewRow> rows;
     for (const QByteArray &path : paths)
-        m_list.append(path, false);
-    if (m_list.rowCount() > 0)
-        m_list.updateHint();
+        rows.append({path, {}});
+    // A drop of nothing leaves the hint as it is.
+    m_controller.feeder().add(std::move(rows), false, [this] {
+        if (m_list.rowCount() > 0)
+            m_list.updateHint();
+    });
 }
 
 void MainWindow::addPaths(const QByteArrayList &paths)
 {
+    QList<NewRow> rows;
     for (const QByteArray &given : paths) {
         const QByteArray path = absoluteNative(given);
         struct stat info {};
         if (::stat(path.constData(), &info) == 0 && S_ISDIR(info.st_mode))
             m_pendingFolders << path;
         else
-            m_list.append(path, true);
+            rows.append({path, {}});
     }
-    m_list.updateHint();
+    addRows(std::move(rows), true);
     searchPendingFolder();
 }
 
@@ -167,8 +181,11 @@ void MainWindow::searchPendingFolder()
 void MainWindow::chooseOutputFolder()
 {
     const std::optional<QString> folder = dialogs().getExistingDirectory(this, tr("请选择一个文件夹:"));
-    // A cancel means the default folder, not the previous choice.
-    m_panel->setOutputFolderText(folder && !folder->isEmpty() ? *folder : m_context.location.defaultOutputFolder);
+    // A cancel keeps the folder the panel shows.
+    if (folder && !folder->isEmpty()) {
+        m_panel->setOutputFolderText(*folder);
+        m_controller.settingsEdited();
+    }
     m_panel->imgBrowse()->clearPicture();
 }
 
@@ -188,11 +205,15 @@ void MainWindow::showAbout()
 
 void MainWindow::showOptions()
 {
-    const SettingsStore store = m_store;
+    const SettingsStore store = m_controller.store();
     const QString folder = m_context.location.settingsFolder;
-    OptionsDialog::openModal(
-        m_options, [store](const AppOptions &options) { return store.saveOptions(options); }, this, &m_preferences,
-        [folder](const Preferences &preferences) { return preferences.save(folder); });
+    OptionsDialog *dialog = OptionsDialog::openModal(
+        m_controller.options(), [store](const AppOptions &options) { return store.saveOptions(options); }, this,
+        &m_controller.preferences(), [folder](const Preferences &preferences) { return preferences.save(folder); });
+    // 关机 and 睡眠 are offered only when the computer can do them; logind may answer while it is open.
+    dialog->setAfterBatchSupport(m_controller.afterBatchSupport());
+    connect(&m_controller, &BatchController::afterBatchSupportChanged, dialog,
+            [this, dialog] { dialog->setAfterBatchSupport(m_controller.afterBatchSupport()); });
 }
 
 void MainWindow::showFeedback()

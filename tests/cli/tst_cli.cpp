@@ -168,12 +168,12 @@ private Q_SLOTS:
     {
         Fixture f;
         f.source(u"a.flv"_s);
-        const QString broken = f.source(u"b.flv"_s, "coder write\ncoder eprint coder: \"b.flv\": no audio stream\\n\ncoder exit 1\n");
+        const QString broken = f.source(u"b.flv"_s, "coder write\ncoder eprint coder: failure no-audio\\n\ncoder eprint coder: \"b.flv\": no audio stream\\n\ncoder exit 6\n");
         f.source(u"c.flv"_s);
         const Result r = f.run({u"-f"_s, u"mp3"_s, u"-o"_s, f.out, f.dir.filePath(u"a.flv"_s), broken,
                                 f.dir.filePath(u"c.flv"_s)});
         QCOMPARE(r.exitCode, 1);
-        QVERIFY2(r.err.contains(broken + u": Conversion failed: coder: \"b.flv\": no audio stream"_s), qPrintable(r.err));
+        QVERIFY2(r.err.contains(broken + u": The file has no sound, so it cannot become an MP3"_s), qPrintable(r.err));
         // Not a terminal: one line per finished file.
         const QStringList lines = r.out.split(u'\n', Qt::SkipEmptyParts);
         QCOMPARE(lines.size(), 2);
@@ -198,6 +198,39 @@ private Q_SLOTS:
         QVERIFY2(lines.at(1).startsWith(u"[3/3] "_s + sources.at(2) + u" -> "_s), qPrintable(r.out));
         QVERIFY2(lines.at(2).startsWith(u"[1/3] "_s + sources.at(0) + u" -> "_s), qPrintable(r.out));
         QCOMPARE(QDir(f.out).entryList(QDir::Files | QDir::Hidden).size(), 3);
+    }
+
+    // Three sources of one name with a line break in it, converted at once:
+    // each report names the output that file really got.
+    void namesWithALineBreakAreReportedWhole()
+    {
+        Fixture f;
+        QStringList sources;
+        for (const QString &folder : {u"1"_s, u"2"_s, u"3"_s})
+            sources << f.source(folder + u"/x\ny.flv"_s, "coder sleep 300\n");
+        const Result r = f.run(QStringList{u"-j"_s, u"3"_s, u"-f"_s, u"mp3"_s, u"-o"_s, f.out} + sources);
+        QCOMPARE(r.exitCode, 0);
+        const QStringList written = QDir(f.out).entryList(QDir::Files);
+        QCOMPARE(written.size(), 3);
+        for (const QString &name : written)
+            QVERIFY2(r.out.contains(u" -> "_s + f.out + u'/' + name + u'\n'), qPrintable(r.out));
+    }
+
+    // A -j larger than the open files allow is lowered, said once, and
+    // every file converts: none fails for want of a file descriptor.
+    void manyJobsWithFewFileDescriptors()
+    {
+        Fixture f;
+        for (int i = 0; i < 120; ++i)
+            f.source(u"v/%1.flv"_s.arg(i), "coder sleep 50\n");
+        QProcess p;
+        p.start(u"bash"_s, {u"-c"_s, u"ulimit -n 256 && exec \"$0\" \"$@\""_s, f.cli, u"-q"_s, u"-j"_s, u"100"_s, u"-f"_s,
+                            u"mp3"_s, u"-o"_s, f.out, f.dir.filePath(u"v"_s)});
+        QVERIFY(p.waitForFinished(60000));
+        const QString err = QString::fromUtf8(p.readAllStandardError());
+        QCOMPARE(p.exitCode(), 0);
+        QVERIFY2(err.startsWith(u"sonvera-cli: converting "_s) && err.count(u'\n') == 1, qPrintable(err));
+        QCOMPARE(QDir(f.out).entryList({u"*.mp3"_s}, QDir::Files).size(), 120);
     }
 
     // On a terminal, several files at once show the batch, not one file.

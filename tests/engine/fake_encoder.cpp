@@ -4,18 +4,22 @@
 // The script is the source file itself: each line "<image> <command> [arg]"
 // applies when the program runs under that name (conv, coder, coder2).
 // Commands: print TEXT, eprint TEXT (escapes \r \n \t \\), sleep MS, bytes N,
-// utf8 N, write, exit N, vanish, crash, hang, ignoreterm, touch PATH (makes an
-// empty file), await PATH (waits until that file exists: a test opens such a
-// gate once the event it waits for has happened, instead of racing a sleep),
-// awaitterm (waits for SIGTERM, which then does not end it; it is held from
-// the moment the script is read, so one that comes early is not lost).
-// Without lines for its name it prints one status line, writes its output and
-// exits 0. Like the real encoders it writes into ".sonvera-PID.part" beside
-// the output: "write" copies the source there, so a second stage reads the
-// same script, and "exit 0" then gives the part file the output's name and
-// prints `IMAGE: wrote "NAME"`. "vanish" exits 0 having written nothing. With
-// FAKE_ENCODER_LOG set, each run appends "start"/"end" lines with the image,
-// the pid and a monotonic time in ms.
+// utf8 N, write, keep, exit N, vanish, crash, hang, ignoreterm, touch PATH
+// (makes an empty file), await PATH (waits until that file exists: a test
+// opens such a gate once the event it waits for has happened, instead of
+// racing a sleep), awaitterm (waits for SIGTERM, which then does not end it;
+// it is held from the moment the script is read, so one that comes early is
+// not lost). Without lines for its name it prints one status line, writes its
+// output and exits 0. Like the real encoders it writes into a claimed part
+// file beside the output: "write" copies the source there, so a second stage
+// reads the same script, and "exit 0" then gives the part file the output's
+// name and prints `IMAGE: wrote "NAME"` (a taken name gets "-2", ...; the name
+// is quoted as the encoders quote it); "keep" names the part file so without
+// a word, as an encoder that keeps a partial output before it fails. "vanish"
+// exits 0 having written nothing. With FAKE_ENCODER_LOG set, each run appends
+// "start"/"end" lines with the image, the pid and a monotonic time in ms.
+#include "partfiles.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <csignal>
@@ -38,6 +42,7 @@ std::string g_image;
 std::string g_source;
 std::string g_output;
 std::string g_part;
+sonvera::PartFile g_partFile; // claimed from the first write until the end
 bool g_written = false;
 
 long long nowMs()
@@ -77,9 +82,17 @@ std::string unescape(const std::string &text)
 
 void writeOutput()
 {
+    if (g_partFile.path().isEmpty()) {
+        int error = 0;
+        const std::size_t slash = g_output.find_last_of('/');
+        const std::string folder = slash == std::string::npos ? "." : g_output.substr(0, slash);
+        g_partFile = sonvera::PartFile::create(QString::fromStdString(folder), error);
+        g_part = g_partFile.path().toStdString();
+        errno = error;
+    }
     std::ifstream in(g_source, std::ios::binary);
     std::ofstream out(g_part, std::ios::binary | std::ios::trunc);
-    if (!out) {
+    if (g_part.empty() || !out) {
         std::cerr << g_image << ": cannot write \"" << g_part << "\": " << std::strerror(errno) << std::endl;
         logLine("end");
         std::exit(1);
@@ -88,13 +101,52 @@ void writeOutput()
     g_written = true;
 }
 
+// A name as the encoders quote it: a line break cannot split their line.
+std::string quoted(const std::string &name)
+{
+    std::string out = "\"";
+    for (char c : name) {
+        if (c == '\\' || c == '"')
+            out += '\\', out += c;
+        else if (c == '\n')
+            out += "\\n";
+        else if (c == '\r')
+            out += "\\r";
+        else
+            out += c;
+    }
+    return out + '"';
+}
+
+// Like the real encoders, an output never replaces anything: a taken name
+// gives "-2", "-3", ...; only the intermediate tmp.mp4 is replaced.
+std::string publish()
+{
+    const std::size_t slash = g_output.find_last_of('/') + 1;
+    if (g_output.substr(slash) == "tmp.mp4") {
+        std::rename(g_part.c_str(), g_output.c_str());
+        return g_output;
+    }
+    const std::size_t dot = g_output.find_last_of('.');
+    const std::size_t stem = dot == std::string::npos || dot < slash ? g_output.size() : dot;
+    for (int n = 1;; ++n) {
+        const std::string name = n == 1 ? g_output : g_output.substr(0, stem) + '-' + std::to_string(n) + g_output.substr(stem);
+        if (link(g_part.c_str(), name.c_str()) == 0) {
+            unlink(g_part.c_str());
+            return name;
+        }
+        if (errno != EEXIST)
+            return g_output;
+    }
+}
+
 void finish(int code)
 {
     if (code == 0) {
         if (!g_written)
             writeOutput();
-        std::rename(g_part.c_str(), g_output.c_str());
-        std::cout << '\n' << g_image << ": wrote \"" << g_output.substr(g_output.find_last_of('/') + 1) << "\"\n";
+        const std::string written = publish();
+        std::cout << '\n' << g_image << ": wrote " << quoted(written.substr(written.find_last_of('/') + 1)) << "\n";
     } else if (g_written) {
         std::remove(g_part.c_str()); // a failed run cleans up after itself
     }
@@ -125,7 +177,6 @@ int main(int argc, char *argv[])
         if (!args.empty())
             g_output = args.back();
     }
-    g_part = g_output.substr(0, g_output.find_last_of('/') + 1) + ".sonvera-" + std::to_string(getpid()) + ".part";
     logLine("start");
 
     std::ifstream script(g_source);
@@ -171,6 +222,9 @@ int main(int argc, char *argv[])
             std::cout << std::flush;
         } else if (verb == "write") {
             writeOutput();
+        } else if (verb == "keep") {
+            publish(); // as an encoder that keeps a partial output, before it fails
+            g_written = false;
         } else if (verb == "exit") {
             finish(std::stoi(rest));
         } else if (verb == "vanish") {

@@ -1,5 +1,6 @@
 #include "batchdriver.h"
 #include "driverfixture.h"
+#include "fileclaim.h"
 #include "filelist.h"
 
 #include <QScopeGuard>
@@ -135,7 +136,8 @@ private Q_SLOTS:
         Fixture f;
         f.settings.selectFormat(8);
         f.addSource(u"a.flv"_s);
-        const QString broken = f.addSource(u"b.flv"_s, "coder write\ncoder print time=1.00\\r\ncoder eprint coder: \"b.flv\": no audio stream\\n\ncoder exit 1\n");
+        const QString broken = f.addSource(u"b.flv"_s, "coder write\ncoder print time=1.00\\r\n"
+                                                      "coder eprint coder: failure no-audio\\n\ncoder eprint coder: \"b.flv\": no audio stream\\n\ncoder exit 6\n");
         f.addSource(u"c.flv"_s);
         QSignalSpy finished(&f.driver, &BatchDriver::batchFinished);
         QSignalSpy fileFinished(&f.driver, &BatchDriver::fileFinished);
@@ -146,7 +148,9 @@ private Q_SLOTS:
         QCOMPARE(summary.converted, 2);
         QCOMPARE(summary.failed.size(), 1);
         QCOMPARE(summary.failed.at(0).path, broken);
-        QCOMPARE(summary.failed.at(0).reason, u"转换失败：coder: \"b.flv\": no audio stream"_s);
+        // The cause the encoder gave, in the user's words and by its name for scripts.
+        QCOMPARE(summary.failed.at(0).reason, u"文件中没有声音，无法转换成 MP3"_s);
+        QCOMPARE(failureCodeName(summary.failed.at(0).code), u"no-audio"_s);
         QCOMPARE(f.list.rowCount(), 1);
         QCOMPARE(f.list.rowAt(0).status, FileListRow::Status::Failed);
         QCOMPARE(f.list.rowAt(0).failureReason, summary.failed.at(0).reason);
@@ -168,8 +172,11 @@ private Q_SLOTS:
     {
         QTest::addColumn<QByteArray>("script");
         QTest::addColumn<QString>("reason");
-        QTest::newRow("exit 1") << QByteArray("conv eprint conv: no video stream\\n\nconv exit 1\n")
-                                << u"转换失败：conv: no video stream"_s;
+        QTest::newRow("no video") << QByteArray("conv eprint conv: failure no-video\\n\nconv eprint conv: no video stream\\n\nconv exit 5\n")
+                                  << u"文件中没有视频，请选择 MP3 格式只转换声音"_s;
+        // An encoder's English alone never reaches the user.
+        QTest::newRow("exit 1, English only") << QByteArray("conv eprint conv: no video stream\\n\nconv exit 1\n")
+                                              << u"转换失败：conv 出错退出（退出码 1）"_s;
         QTest::newRow("crash") << QByteArray("conv print Pos: 1.0s (10%)\\r\nconv write\nconv crash\n") << u"conv 意外退出 (信号 11)"_s;
     }
 
@@ -184,6 +191,39 @@ private Q_SLOTS:
             QCOMPARE(e.image, u"conv"_s); // no second stage
         QCOMPARE(f.list.rowAt(0).status, FileListRow::Status::Failed);
         QTEST(f.list.rowAt(0).failureReason, "reason");
+    }
+
+    // Cut short in the first stage: the second still makes the output of
+    // what there was, and the file then fails with the cut and that output.
+    void aSourceCutShortKeepsItsPartialOutput()
+    {
+        Fixture f;
+        f.settings.selectFormat(0);
+        f.addSource(u"a.flv"_s, "conv write\nconv keep\n"
+                                "conv eprint conv: failure source-truncated source-end=4.2 converted=4.2 declared=30\\n\nconv exit 10\n");
+        QSignalSpy failed(&f.driver, &BatchDriver::fileFailed);
+        QVERIFY(f.runToEnd());
+        QCOMPARE(readLog(f.log).size(), 4); // both stages ran
+        const QString output = f.dir.filePath(u"out/a-1479.rmvb"_s);
+        QVERIFY(QFileInfo(output).isFile());
+        QCOMPARE(f.list.rowAt(0).status, FileListRow::Status::Failed);
+        QCOMPARE(f.list.rowAt(0).failureReason, u"源文件在 0:04 处中断，可能没有下载完；只转换了前 4 秒，已保存为 a-1479.rmvb"_s);
+        QCOMPARE(failed.count(), 1);
+        const FailedFile record = failed.at(0).at(1).value<FailedFile>();
+        QCOMPARE(failureCodeName(record.code), u"source-truncated"_s);
+        QCOMPARE(record.output, output);
+    }
+
+    // A full disk under the intermediate is the temporary folder's, named
+    // so: not the output folder's, and not by a run's own folder.
+    void aFullTemporaryDisk()
+    {
+        Fixture f;
+        f.settings.selectFormat(0);
+        f.addSource(u"a.flv"_s, "conv eprint conv: failure disk-full\\n\nconv exit 11\n");
+        QVERIFY(f.runToEnd());
+        const QString workFolder = QFileInfo(f.driver.runFolderPath()).absolutePath();
+        QCOMPARE(f.list.rowAt(0).failureReason, u"临时文件夹 "_s + workFolder + u" 所在的磁盘已满，请腾出空间后重试"_s);
     }
 
     // A crashed encoder's part file goes; an encoder that claims success
@@ -202,7 +242,7 @@ private Q_SLOTS:
         QCOMPARE(f.list.rowCount(), 3);
         QCOMPARE(f.list.rowAt(0).failureReason, u"coder 意外退出 (信号 11)"_s);
         QCOMPARE(f.list.rowAt(1).failureReason, u"没有生成输出文件"_s);
-        QCOMPARE(f.list.rowAt(2).failureReason, u"不是普通文件（可能是管道、设备或套接字），无法转换"_s);
+        QCOMPARE(f.list.rowAt(2).failureReason, u"不是普通文件（可能是文件夹、管道、设备或套接字），无法转换"_s);
         const auto everything = QDir::Files | QDir::Hidden | QDir::System | QDir::Dirs | QDir::NoDotAndDotDot;
         QCOMPARE(QDir(f.dir.filePath(u"out"_s)).entryList(everything), QStringList());
         QCOMPARE(QDir(f.driver.runFolderPath()).entryList({u".sonvera-*"_s}, everything), QStringList());
@@ -211,22 +251,33 @@ private Q_SLOTS:
     }
 
     // Every run converts in a folder of its own, gone when the run ends; what
-    // runs that died left behind is swept when the next one starts.
+    // runs that died left behind is swept when the next one starts, and only
+    // that: a run of another PID namespace is alive although its process id
+    // means nothing here.
     void eachRunHasItsOwnFolder()
     {
         Fixture f;
         f.settings.selectFormat(8);
         f.addSource(u"a.flv"_s);
         const QString work = f.dir.filePath(u"work"_s);
-        QVERIFY(QDir().mkpath(work + u"/run-999999999-abcdef"_s)); // no such process
-        QVERIFY(QDir().mkpath(work + u"/run-1-abcdef"_s));         // init: alive
-        writeScript(work + u"/.tmp.mp4.part-999999999.mp4"_s, "left by a killed encoder");
+        const QString ours = work + u"/run-"_s + QString::fromLatin1(thisWriter().text());
+        const auto makeRun = [](const QString &path) {
+            QDir().mkpath(path);
+            int error = 0;
+            return FileClaim::create(QFile::encodeName(path + u"/claim"_s), 0600, error);
+        };
+        QVERIFY(makeRun(ours + u"-dead01"_s).isLocked()); // released at once: its run has ended
+        const FileClaim live = makeRun(ours + u"-alive1"_s);
+        QVERIFY(live.isLocked());
+        QVERIFY(makeRun(work + u"/run-00000000-00000000-other1"_s).isOpen()); // another host's
+        QVERIFY(QDir().mkpath(work + u"/run-999999999-abcdef"_s)); // an earlier naming, maybe another namespace's
         QVERIFY(f.runToEnd());
         const QString mine = f.driver.runFolderPath();
-        QVERIFY(mine.startsWith(work + u"/run-"_s + QString::number(QCoreApplication::applicationPid()) + u'-'));
-        QVERIFY(!QFileInfo::exists(work + u"/run-999999999-abcdef"_s));
-        QVERIFY(!QFileInfo::exists(work + u"/.tmp.mp4.part-999999999.mp4"_s));
-        QVERIFY(QFileInfo::exists(work + u"/run-1-abcdef"_s));
+        QVERIFY(mine.startsWith(ours + u'-'));
+        QVERIFY(!QFileInfo::exists(ours + u"-dead01"_s));
+        for (const QString &kept : QStringList{ours + u"-alive1"_s, work + u"/run-00000000-00000000-other1"_s,
+                                               work + u"/run-999999999-abcdef"_s})
+            QVERIFY2(QFileInfo::exists(kept), qPrintable(kept));
         {
             BatchDriver other(f.list, f.settings);
             other.setProgramFolder(f.program.path());
@@ -239,7 +290,7 @@ private Q_SLOTS:
             QVERIFY(other.runFolderPath() != mine);
             QVERIFY(QFileInfo(other.runFolderPath()).isDir());
         }
-        QCOMPARE(QDir(work).entryList({u"run-*"_s}, QDir::Dirs).size(), 2); // ours and init's
+        QCOMPARE(QDir(work).entryList({u"run-*"_s}, QDir::Dirs).size(), 4); // ours and the three kept
     }
 
     void aRunThatCannotStartFailsItsFile()
@@ -252,11 +303,30 @@ private Q_SLOTS:
         QSignalSpy finished(&f.driver, &BatchDriver::batchFinished);
         QVERIFY(f.driver.start());
         QVERIFY(finished.wait(15000));
-        QCOMPARE(errors.count(), 2);
+        QCOMPARE(errors.count(), 1); // one message for the batch, not one per file
         QVERIFY(errors.at(0).at(0).toString().startsWith(u"File or command not found"_s));
         const BatchSummary summary = finished.at(0).at(0).value<BatchSummary>();
         QCOMPARE(summary.failed.size(), 2);
         QCOMPARE(f.list.rowCount(), 2);
+    }
+
+    // Every batch starts fresh: one stopped before its first file reports
+    // nothing of the files the batch before it failed.
+    void aBatchStoppedWhileArmedStartsFresh()
+    {
+        Fixture f;
+        f.settings.selectFormat(8);
+        f.addSource(u"bad.flv"_s, "coder exit 1\n");
+        QSignalSpy finished(&f.driver, &BatchDriver::batchFinished);
+        QVERIFY(f.runToEnd());
+        QCOMPARE(finished.at(0).at(0).value<BatchSummary>().failed.size(), 1);
+        QVERIFY(f.driver.start());
+        f.driver.stop();
+        QCOMPARE(finished.count(), 2);
+        const BatchSummary stopped = finished.at(1).at(0).value<BatchSummary>();
+        QVERIFY(stopped.stopped);
+        QVERIFY(stopped.failed.isEmpty());
+        QCOMPARE(stopped.converted, 0);
     }
 
     // Stop in every order: before the batch starts, between two files,
@@ -408,7 +478,8 @@ private Q_SLOTS:
         QVERIFY(finished.wait(5000));
         const BatchSummary summary = finished.at(0).at(0).value<BatchSummary>();
         QCOMPARE(summary.failed.size(), 2);
-        QCOMPARE(summary.failed.at(0).reason, u"无法创建输出文件夹: "_s + f.dir.filePath(u"blocker/out/"_s));
+        QCOMPARE(summary.failed.at(0).reason, u"无法写入输出文件夹 "_s + f.dir.filePath(u"blocker/out/"_s) + u"：请确认它存在并且可以写入"_s);
+        QCOMPARE(summary.failed.at(0).code, FailureCode::OutputUnwritable);
         QVERIFY(readLog(f.log).isEmpty()); // no encoder ran in vain
     }
 

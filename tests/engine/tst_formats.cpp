@@ -35,13 +35,13 @@ private Q_SLOTS:
         const FormatInfo *info = formatAt(format);
         QVERIFY(info);
         QTEST(info->listText.toString(), "listText");
-        QTEST(info->extension.toString(), "extension");
-        QTEST(info->encoderImage.toString(), "firstImage");
-        QTEST(info->stageTwoImage.toString(), "secondImage");
-        QCOMPARE(info->outputStyle, format == 8 ? OutputStyle::Ffmpeg : OutputStyle::Mencoder);
+        QTEST(info->extension().toString(), "extension");
+        QTEST(info->encoderImage().toString(), "firstImage");
+        QTEST(info->stageTwoImage().toString(), "secondImage");
+        QCOMPARE(info->outputStyle(), format == 8 ? OutputStyle::Ffmpeg : OutputStyle::Mencoder);
         // The recipes agree with the encoders: a second stage needs a second encoder and an intermediate.
-        QCOMPARE(info->isTwoStage(), !info->stageTwoImage.isEmpty());
-        QCOMPARE(info->firstStage == FirstStageRecipe::Intermediate, info->isTwoStage());
+        QCOMPARE(info->isTwoStage(), !info->stageTwoImage().isEmpty());
+        QCOMPARE(info->first->key == u"intermediate", info->isTwoStage());
         QCOMPARE(info->isAudioOnly(), format == 8);
     }
 

@@ -193,7 +193,7 @@ private Q_SLOTS:
         QCOMPARE(summary.failed.at(0).path, broken);
         QCOMPARE(f.list.rowCount(), 1);
         QCOMPARE(f.list.rowAt(0).status, FileListRow::Status::Failed);
-        QCOMPARE(f.list.rowAt(0).failureReason, u"转换失败：coder: broken"_s);
+        QCOMPARE(f.list.rowAt(0).failureReason, u"转换失败：coder 出错退出（退出码 1）"_s);
         QCOMPARE(f.list.protectedCount(), 0);
         QCOMPARE(hiddenAndAll(f.dir.filePath(u"out"_s)), (QStringList{u"b-1479.mp3"_s, u"c-1479.mp3"_s}));
         // b was converting when a failed, and went on (the log is in the order of events).

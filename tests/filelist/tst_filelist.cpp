@@ -1,4 +1,5 @@
 #include "filelist.h"
+#include "rowfeeder.h"
 
 #include <QDir>
 #include <QSignalSpy>
@@ -143,6 +144,44 @@ private Q_SLOTS:
         list.removeAllRows();
         QCOMPARE(list.rowCount(), 0);
         QVERIFY(list.hintVisible());
+    }
+
+    // Rows arrive and go in bulk: a large addition goes in over several turns
+    // of the event loop, a few hundred rows per insertion, in order and
+    // before what was handed over after it; a run of selected rows goes as
+    // one removal.
+    void bulkAdditionsAndRemovals()
+    {
+        FileList list;
+        QSignalSpy inserted(&list, &QAbstractItemModel::rowsInserted);
+        QSignalSpy removed(&list, &QAbstractItemModel::rowsRemoved);
+        QList<NewRow> rows;
+        for (int i = 0; i < 3000; ++i)
+            rows.append({"/v/" + QByteArray::number(i) + ".flv", i == 7 ? u"坏了"_s : QString()});
+        RowFeeder feeder(list);
+        feeder.setSliceBudget(0);
+        bool done = false;
+        feeder.add(rows, true, [&done] { done = true; });
+        feeder.add({{"/v/last.flv", {}}}, true);
+        QVERIFY(list.rowCount() < 3000);
+        QTRY_COMPARE(list.rowCount(), 3001);
+        QVERIFY(done);
+        QCOMPARE(inserted.size(), 3000 / RowFeeder::kRowsAtOnce + 1);
+        QCOMPARE(list.rowAt(3000).shownPath, u"/v/last.flv"_s);
+        QCOMPARE(list.rowAt(7).status, FileListRow::Status::Failed);
+        QCOMPARE(list.rowAt(7).failureReason, u"坏了"_s);
+        QCOMPARE(list.rowAt(8).status, FileListRow::Status::Waiting);
+
+        QList<int> selected{2500};
+        for (int row = 100; row < 2100; ++row)
+            selected << row;
+        QCOMPARE(list.removeRowsAt(selected), 2001);
+        QCOMPARE(removed.size(), 2);
+        QCOMPARE(list.rowCount(), 1000);
+        const quint64 id = list.rowAt(500).id;
+        QCOMPARE(list.indexOf(id), 500);
+        QCOMPARE(list.rowById(id)->shownPath, u"/v/2501.flv"_s);
+        QCOMPARE(list.indexOf(id + 1000000), -1);
     }
 
     // A GBK name from an old Windows archive: opened by its bytes, shown decoded.

@@ -151,6 +151,19 @@ private Q_SLOTS:
         QVERIFY2(tree.exitCode == 0, qPrintable(tree.output));
     }
 
+    // The many-machines guide comes with its Slurm scripts, ready to copy:
+    // the resubmit script runs as a program and finds the array script
+    // beside it.
+    void manyMachinesExamples()
+    {
+        const QString examples = m_root.filePath(u"usr/share/doc/sonvera/examples/"_s);
+        QVERIFY(QFileInfo(examples + u"many-machines.md"_s).isFile());
+        QVERIFY(QFileInfo(examples + u"sonvera-array.sbatch"_s).isFile());
+        const Run usage = runProgram(examples + u"sonvera-array-resubmit"_s, {}, 30000);
+        QCOMPARE(usage.exitCode, 2);
+        QVERIFY2(usage.output.contains(u"usage: sonvera-array-resubmit JOBID"_s), qPrintable(usage.output));
+    }
+
     // The launcher on PATH is a link into the program folder; through it the
     // converter finds its encoders in usr/lib/sonvera/data and converts.
     void unpackedCliConvertsAClip()

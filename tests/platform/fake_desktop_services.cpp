@@ -1,6 +1,6 @@
 // Stand-ins for the desktop's D-Bus services on a private session bus: a
-// notification server, logind's manager (inhibitors, PowerOff, Suspend), and a
-// listener for launcher-entry signals. Everything they receive is recorded;
+// notification server, logind's manager (inhibitors, CanPowerOff, CanSuspend,
+// PowerOff, Suspend), and a listener for launcher-entry signals. Everything they receive is recorded;
 // the tests read the record and steer the fakes over app.sonvera.FakeDesktop.
 // Prints "ready" once every name is owned.
 #include <QCoreApplication>
@@ -56,6 +56,7 @@ class FakeLogin1Manager final : public QObject, protected QDBusContext {
 public:
     int inhibitDelayMs = 0;
     bool refusePower = false;
+    QString canAnswer = u"yes"_s; // what CanPowerOff and CanSuspend say
     int held = 0; // inhibitor descriptors handed out and not yet closed by every holder
 
 public Q_SLOTS:
@@ -92,6 +93,8 @@ public Q_SLOTS:
         });
         return {};
     }
+    QString CanPowerOff() { return canAnswer; }
+    QString CanSuspend() { return canAnswer; }
     void PowerOff(bool interactive) { power(u"PowerOff"_s, interactive); }
     void Suspend(bool interactive) { power(u"Suspend"_s, interactive); }
 
@@ -133,6 +136,7 @@ public Q_SLOTS:
     int HeldInhibitors() { return m_logind->held; }
     void SetInhibitDelay(int ms) { m_logind->inhibitDelayMs = ms; }
     void SetRefusePower(bool refuse) { m_logind->refusePower = refuse; }
+    void SetCanAnswer(const QString &answer) { m_logind->canAnswer = answer; }
     void EmitActionInvoked(uint id, const QString &actionKey) { Q_EMIT m_notifications->ActionInvoked(id, actionKey); }
 
 private:

@@ -193,6 +193,9 @@ private Q_SLOTS:
         session.batchStarted();
         session.batchEnded(2, 0, true, u"/out"_s, true); // Stop: no countdown
         QVERIFY(!dialog);
+        session.batchStarted();
+        session.batchEnded(2, 1, false, u"/out"_s, true); // a file failed: no countdown over its summary
+        QVERIFY(!dialog);
         session.confirmPowerAction(); // nothing is pending
 
         session.batchStarted();
@@ -211,6 +214,24 @@ private Q_SLOTS:
         dialog->tick();
         QTRY_COMPARE(m_fake.log(method), QStringList{method + u"|false"_s});
         QCOMPARE(m_fake.log(u"PowerOff"_s).size() + m_fake.log(u"Suspend"_s).size(), 1);
+    }
+
+    // 关机 and 睡眠 are offered only when logind says the computer can, and
+    // otherwise say why.
+    void theAfterBatchActionsAreOfferedAsLogindAllows()
+    {
+        {
+            DesktopBatchSession session(FakeDesktop::bus(), FakeDesktop::bus());
+            QVERIFY(!session.afterBatchSupport().powerOff.available); // still asking
+            QTRY_VERIFY(session.afterBatchSupport().powerOff.available && session.afterBatchSupport().suspend.available);
+        }
+        m_fake.call(u"SetCanAnswer"_s, {u"challenge"_s});
+        DesktopBatchSession session(FakeDesktop::bus(), FakeDesktop::bus());
+        QSignalSpy changed(&session, &DesktopBatchSession::afterBatchSupportChanged);
+        QTRY_COMPARE(changed.size(), 2);
+        QVERIFY(!session.afterBatchSupport().powerOff.available);
+        QVERIFY(session.afterBatchSupport().powerOff.reason.contains(u"密码"_s));
+        QVERIFY(session.afterBatchSupport().suspend.reason.contains(u"睡眠"_s));
     }
 
     void aRefusedPowerActionIsToldToTheUser()
@@ -236,7 +257,7 @@ private Q_SLOTS:
         for (int batch = 0; batch < 2; ++batch) {
             session.batchStarted();
             session.batchProgress(0.5, 1);
-            session.batchEnded(1, 1, false, u"/out"_s, false);
+            session.batchEnded(1, 0, false, u"/out"_s, false);
             session.confirmPowerAction();
         }
         // Answers come in order: the last power call's error comes last.

@@ -12,6 +12,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QStandardItemModel>
 #include <QTest>
 
 using namespace Qt::Literals::StringLiterals;
@@ -361,7 +362,16 @@ private Q_SLOTS:
         auto *jobs = dialog->findChild<QComboBox *>(u"cmbJobs"_s);
         QCOMPARE(jobs->currentText(), u"1"_s);
         jobs->setCurrentIndex(0); // 自动
-        dialog->findChild<QComboBox *>(u"cmbAfter"_s)->setCurrentIndex(2); // 睡眠
+        // 关机 only as far as the computer can: not offered, and the reason is told.
+        auto *after = dialog->findChild<QComboBox *>(u"cmbAfter"_s);
+        dialog->setAfterBatchSupport({{false, u"系统要求输入密码才能关机"_s}, {true, {}}});
+        const auto *items = qobject_cast<QStandardItemModel *>(after->model());
+        QVERIFY(!items->item(1)->isEnabled());
+        QCOMPARE(items->item(1)->toolTip(), u"系统要求输入密码才能关机"_s);
+        QVERIFY(items->item(2)->isEnabled());
+        after->setCurrentIndex(1);
+        QCOMPARE(after->toolTip(), u"系统要求输入密码才能关机"_s);
+        after->setCurrentIndex(2); // 睡眠
         QTest::mouseClick(dialog->findChild<QPushButton *>(u"Command1"_s), Qt::LeftButton);
         QTRY_VERIFY(guard.isNull());
 

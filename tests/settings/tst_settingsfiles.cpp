@@ -1,6 +1,7 @@
 #include "appoptions.h"
 #include "cutoption.h"
 #include "formats.h"
+#include "preferences.h"
 #include "settingsstore.h"
 #include "settingstext.h"
 
@@ -12,6 +13,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace Qt::Literals::StringLiterals;
@@ -137,6 +139,33 @@ private Q_SLOTS:
         QVERIFY(options.playsFinishSound());
         QCOMPARE(options.mp3Clip(), std::nullopt);
         QVERIFY(QDir(dir.path()).isEmpty()); // loading writes nothing
+    }
+
+    // A FIFO in place of a settings file would hold start-up until someone
+    // writes to it: it gives the defaults, and saving puts a file there.
+    void settingsFilesThatAreNotFilesGiveTheDefaults()
+    {
+        QTemporaryDir dir;
+        const SettingsStore store(dir.path());
+        const QString preferences = Preferences::pathIn(dir.path());
+        for (const QString &path : {store.setupPath(), store.optionsPath(), preferences})
+            QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        ConversionSettings s = defaults();
+        s.formatIndex = 3;
+        store.loadSetup(s, kDefaultOut);
+        QCOMPARE(s.formatIndex, 3);
+        QCOMPARE(store.loadOptions(), AppOptions{});
+        QCOMPARE(Preferences::load(dir.path()), Preferences());
+
+        QVERIFY(store.saveSetup(defaults()));
+        QVERIFY(store.saveOptions(AppOptions{0, 1, 2, 3}));
+        Preferences jobs;
+        jobs.parallelJobs = 3;
+        QVERIFY(jobs.save(dir.path()));
+        for (const QString &path : {store.setupPath(), store.optionsPath(), preferences})
+            QVERIFY2(QFileInfo(path).isFile(), qPrintable(path));
+        QCOMPARE(store.loadOptions(), (AppOptions{0, 1, 2, 3}));
+        QCOMPARE(Preferences::load(dir.path()), jobs);
     }
 
     void loadSetup_data()

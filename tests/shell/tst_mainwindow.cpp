@@ -26,6 +26,7 @@
 #include <QItemSelectionModel>
 #include <QTreeView>
 #include <QUrl>
+#include <QWindow>
 
 using namespace Qt::Literals::StringLiterals;
 using namespace sonvera;
@@ -82,8 +83,8 @@ class TestMainWindow : public QObject {
             context.desktop = &desktop;
             context.dialogs = &dialogs;
             window = std::make_unique<MainWindow>(context);
-            window->driver().setStartDelay(1);
-            window->settings().outputFolder = dir.filePath(u"out"_s);
+            window->controller().driver().setStartDelay(1);
+            window->controller().settings().outputFolder = dir.filePath(u"out"_s);
             window->panel()->showSettings();
         }
 
@@ -197,23 +198,23 @@ private Q_SLOTS:
         QCOMPARE(panel->cmbR()->currentText(), u"48000"_s);
         QCOMPARE(panel->cmbBR()->currentText(), u"320"_s);
         QCOMPARE(panel->cmbChannel()->currentIndex(), 1);
-        QCOMPARE(f.window->settings().audioRate, u"48000"_s);
+        QCOMPARE(f.window->controller().settings().audioRate, u"48000"_s);
 
         // Typed texts are taken as they stand, and a preset replaces them.
         panel->cmbVB()->setEditText(u"700 "_s);
-        QCOMPARE(f.window->settings().videoBitrate, u"700 "_s);
+        QCOMPARE(f.window->controller().settings().videoBitrate, u"700 "_s);
         panel->cmbOF()->setCurrentIndex(2);
         QCOMPARE(panel->cmbVB()->currentText(), u"600"_s);
         QCOMPARE(panel->cmbF()->currentText(), u"24"_s); // not an entry, shown all the same
         QCOMPARE(panel->cmbR()->currentText(), u"28000"_s);
         panel->cmbChannel()->setCurrentIndex(0);
-        QCOMPARE(f.window->settings().channelCount(), 1);
+        QCOMPARE(f.window->controller().settings().channelCount(), 1);
     }
 
     void startWithAnEmptyList()
     {
         Fixture f;
-        QSignalSpy lock(&f.window->driver(), &BatchDriver::lockChanged);
+        QSignalSpy lock(&f.window->controller().driver(), &BatchDriver::lockChanged);
         f.window->startBatch();
         QMessageBox *box = waitForMessage(*f.window);
         QVERIFY(box);
@@ -229,11 +230,11 @@ private Q_SLOTS:
     void aBatchLocksTheWindowAndUnlocksIt()
     {
         Fixture f;
-        f.window->settings().selectFormat(8);
+        f.window->controller().settings().selectFormat(8);
         f.window->addPaths(native({f.source(u"a.flv"_s, "coder print Duration: 00:00:10.00, \\ntime=5.00 \\r\ncoder sleep 300\ncoder exit 0\n"),
                             f.source(u"b.flv"_s)}));
-        QSignalSpy finished(&f.window->driver(), &BatchDriver::batchFinished);
-        QSignalSpy started(&f.window->driver(), &BatchDriver::fileStarted);
+        QSignalSpy finished(&f.window->controller().driver(), &BatchDriver::batchFinished);
+        QSignalSpy started(&f.window->controller().driver(), &BatchDriver::fileStarted);
         f.window->startBatch();
         QVERIFY(started.wait(5000));
         for (QWidget *w : f.window->lockSet())
@@ -241,9 +242,9 @@ private Q_SLOTS:
         // The image toolbar and the menus stay live; the row under conversion stays put.
         QVERIFY(f.window->toolbarImage(0)->isEnabled());
         QVERIFY(f.window->findChild<QPushButton *>(u"cmdStop"_s)->isEnabled());
-        f.window->listView()->setCurrentIndex(f.window->fileList().index(0, 0));
+        f.window->listView()->setCurrentIndex(f.window->controller().list().index(0, 0));
         f.window->commandChannel()->setText(u"RemoveSelected"_s);
-        QCOMPARE(f.window->fileList().rowCount(), 2);
+        QCOMPARE(f.window->controller().list().rowCount(), 2);
         QTRY_VERIFY(f.window->progressView()->lblPB()->text().startsWith(u"创建中"_s));
 
         QVERIFY(finished.wait(10000));
@@ -254,27 +255,27 @@ private Q_SLOTS:
         QVERIFY(f.desktop.calls.contains(u"folder "_s + f.dir.filePath(u"out/"_s)));
         QVERIFY(f.desktop.calls.contains(u"sound "_s + f.program.path() + u"/sound.wav"_s));
         QCOMPARE(f.window->panel()->txtPath()->text(), f.dir.filePath(u"out/"_s));
-        QCOMPARE(f.window->fileList().rowCount(), 0);
+        QCOMPARE(f.window->controller().list().rowCount(), 0);
         QVERIFY(!f.window->hintPanel()->isVisible() || !f.window->isVisible());
-        QVERIFY(!f.window->fileList().hintVisible()); // the batch emptied it: stays hidden
+        QVERIFY(!f.window->controller().list().hintVisible()); // the batch emptied it: stays hidden
     }
 
     void failedFilesAreListedAtTheEnd()
     {
         Fixture f;
-        f.window->settings().selectFormat(8);
-        const QString bad = f.source(u"bad.flv"_s, "coder eprint coder: \"bad.flv\": no audio stream\\n\ncoder exit 1\n");
+        f.window->controller().settings().selectFormat(8);
+        const QString bad = f.source(u"bad.flv"_s, "coder eprint coder: failure no-audio\\n\ncoder eprint coder: \"bad.flv\": no audio stream\\n\ncoder exit 6\n");
         f.window->addPaths(native({bad}));
-        QSignalSpy finished(&f.window->driver(), &BatchDriver::batchFinished);
+        QSignalSpy finished(&f.window->controller().driver(), &BatchDriver::batchFinished);
         f.window->startBatch();
         QVERIFY(finished.wait(10000));
         QTRY_VERIFY(f.window->openFailureSummary());
         FailureSummary *box = f.window->openFailureSummary();
         QCOMPARE(box->windowTitle(), u"转换失败"_s);
         QVERIFY(box->listText().contains(bad));
-        QVERIFY(box->listText().contains(u"no audio stream"_s));
+        QVERIFY(box->listText().contains(u"文件中没有声音，无法转换成 MP3"_s));
         QCOMPARE(f.window->progressView()->lblPB()->text(), u"Done."_s);
-        QCOMPARE(f.window->fileList().rowAt(0).status, FileListRow::Status::Failed);
+        QCOMPARE(f.window->controller().list().rowAt(0).status, FileListRow::Status::Failed);
         box->close();
     }
 
@@ -285,7 +286,7 @@ private Q_SLOTS:
         BatchSummary summary;
         for (int i = 0; i < 300; ++i)
             summary.failed.append({u"/v/clip-"_s + QString::number(i) + u".flv"_s, u"文件已损坏"_s});
-        FailureSummary box(summary, nullptr);
+        FailureSummary box(summary, {}, nullptr);
         box.show();
         QVERIFY(QTest::qWaitForWindowExposed(&box));
         const QRect screen = box.screen()->availableGeometry();
@@ -309,18 +310,18 @@ private Q_SLOTS:
         f.window->addPaths(native({f.source(u"a.flv"_s), f.source(u"b.flv"_s), f.source(u"c.flv"_s)}));
         QTreeView *list = f.window->listView();
         list->setFocus();
-        list->selectionModel()->select(f.window->fileList().index(0, 0),
+        list->selectionModel()->select(f.window->controller().list().index(0, 0),
                                        QItemSelectionModel::Select | QItemSelectionModel::Rows);
-        list->selectionModel()->select(f.window->fileList().index(2, 0),
+        list->selectionModel()->select(f.window->controller().list().index(2, 0),
                                        QItemSelectionModel::Select | QItemSelectionModel::Rows);
         QTest::keyClick(list, Qt::Key_Delete);
-        QCOMPARE(rowPaths(f.window->fileList()), QStringList{f.dir.filePath(u"b.flv"_s)});
+        QCOMPARE(rowPaths(f.window->controller().list()), QStringList{f.dir.filePath(u"b.flv"_s)});
 
-        f.window->settings().selectFormat(8);
-        QSignalSpy started(&f.window->driver(), &BatchDriver::fileStarted);
+        f.window->controller().settings().selectFormat(8);
+        QSignalSpy started(&f.window->controller().driver(), &BatchDriver::fileStarted);
         QTest::keyClick(list, Qt::Key_Return, Qt::ControlModifier);
         QVERIFY(started.wait(5000));
-        QTRY_VERIFY(!f.window->driver().isBusy());
+        QTRY_VERIFY(!f.window->controller().driver().isBusy());
     }
 
     void commandWords_data()
@@ -337,9 +338,9 @@ private Q_SLOTS:
         QFETCH(QString, word);
         Fixture f;
         f.window->addPaths(native({f.source(u"a.flv"_s), f.source(u"b.flv"_s)}));
-        f.window->listView()->setCurrentIndex(f.window->fileList().index(1, 0));
+        f.window->listView()->setCurrentIndex(f.window->controller().list().index(1, 0));
         f.window->commandChannel()->setText(word);
-        QTEST(f.window->fileList().rowCount(), "rowsLeft");
+        QTEST(f.window->controller().list().rowCount(), "rowsLeft");
         QCOMPARE(f.window->commandChannel()->text(), QString());
     }
 
@@ -348,7 +349,7 @@ private Q_SLOTS:
         Fixture f;
         f.dialogs.files.push_back(f.source(u"picked.flv"_s));
         f.window->findChild<QAction *>(u"menuAddaFile"_s)->trigger();
-        QCOMPARE(rowPaths(f.window->fileList()), QStringList{f.dir.filePath(u"picked.flv"_s)});
+        QCOMPARE(rowPaths(f.window->controller().list()), QStringList{f.dir.filePath(u"picked.flv"_s)});
         QCOMPARE(f.dialogs.captions.last(), u"Open Files"_s);
         QCOMPARE(f.window->commonDialogs().fileName(), f.dir.filePath(u"picked.flv"_s));
 
@@ -379,7 +380,7 @@ private Q_SLOTS:
         QVERIFY(removeAll != items.end());
         (*removeAll)->trigger();
         remove->close();
-        QCOMPARE(f.window->fileList().rowCount(), 0);
+        QCOMPARE(f.window->controller().list().rowCount(), 0);
         QVERIFY(f.window->hintPanel()->isVisibleTo(f.window.get()));
     }
 
@@ -399,7 +400,7 @@ private Q_SLOTS:
         QTRY_VERIFY(seen());
         f.window->addPaths(native({f.source(u"a.flv"_s)}));
         QVERIFY(!hint->isVisible());
-        f.window->listView()->setCurrentIndex(f.window->fileList().index(0, 0));
+        f.window->listView()->setCurrentIndex(f.window->controller().list().index(0, 0));
         f.window->commandChannel()->setText(u"RemoveSelected"_s); // the last row: shown
         QTRY_VERIFY(seen());
 
@@ -421,7 +422,7 @@ private Q_SLOTS:
         f.window->addFolder();
         QCOMPARE(f.window->hintLabel()->text(), u"搜索文件..."_s);
         QVERIFY(seen());
-        QTRY_COMPARE(f.window->fileList().rowCount(), 2);
+        QTRY_COMPARE(f.window->controller().list().rowCount(), 2);
     }
 
     void folderSearchAddsFoundFiles()
@@ -437,8 +438,8 @@ private Q_SLOTS:
         // A second search while one runs is refused.
         f.window->addFolder();
         QVERIFY(!f.window->findChild<QLabel *>(u"lblStatus"_s)->text().isEmpty());
-        QTRY_COMPARE(f.window->fileList().rowCount(), 2);
-        QCOMPARE(rowPaths(f.window->fileList()),
+        QTRY_COMPARE(f.window->controller().list().rowCount(), 2);
+        QCOMPARE(rowPaths(f.window->controller().list()),
                  (QStringList{f.dir.filePath(u"tree/a.flv"_s), f.dir.filePath(u"tree/sub/c.FLV"_s)}));
         QCOMPARE(f.window->hintLabel()->text(), u"拖拽文件到这里开始转换"_s);
         QVERIFY(!f.window->hintPanel()->isVisibleTo(f.window.get()));
@@ -452,10 +453,10 @@ private Q_SLOTS:
         f.source(u"args/deep/three.FLV"_s);
         const QString file = f.source(u"single.mp4"_s);
         f.window->addPaths(native({file, f.dir.filePath(u"args"_s)}));
-        QCOMPARE(rowPaths(f.window->fileList()), QStringList{file}); // the folder is searched in the background
-        QTRY_COMPARE(f.window->fileList().rowCount(), 3);
-        QCOMPARE(f.window->fileList().rowAt(1).shownPath, f.dir.filePath(u"args/one.flv"_s));
-        QCOMPARE(f.window->fileList().rowAt(2).shownPath, f.dir.filePath(u"args/deep/three.FLV"_s));
+        QCOMPARE(rowPaths(f.window->controller().list()), QStringList{file}); // the folder is searched in the background
+        QTRY_COMPARE(f.window->controller().list().rowCount(), 3);
+        QCOMPARE(f.window->controller().list().rowAt(1).shownPath, f.dir.filePath(u"args/one.flv"_s));
+        QCOMPARE(f.window->controller().list().rowAt(2).shownPath, f.dir.filePath(u"args/deep/three.FLV"_s));
         QCOMPARE(f.window->hintLabel()->text(), u"拖拽文件到这里开始转换"_s);
     }
 
@@ -464,84 +465,88 @@ private Q_SLOTS:
         Fixture f;
         const QStringList three{f.source(u"x.flv"_s), f.source(u"y.mp4"_s), f.source(u"z.avi"_s)};
         dropOn(f.window->listView()->viewport(), three);
-        QCOMPARE(rowPaths(f.window->fileList()), three);
-        QCOMPARE(f.window->fileList().rowAt(2).formatLabel, u"AVI"_s);
+        QCOMPARE(rowPaths(f.window->controller().list()), three);
+        QCOMPARE(f.window->controller().list().rowAt(2).formatLabel, u"AVI"_s);
 
         // A folder dropped on the drop zone is one row, not searched.
         const QString folder = f.dir.filePath(u"movies"_s);
         QDir().mkpath(folder);
         f.source(u"movies/inside.flv"_s);
         dropOn(f.window->findChild<QWidget *>(u"picDrag"_s), {folder});
-        QCOMPARE(f.window->fileList().rowCount(), 4);
-        QCOMPARE(f.window->fileList().rowAt(3).shownPath, folder);
-        QCOMPARE(f.window->fileList().rowAt(3).formatLabel, u"IES"_s);
+        QCOMPARE(f.window->controller().list().rowCount(), 4);
+        QCOMPARE(f.window->controller().list().rowAt(3).shownPath, folder);
+        QCOMPARE(f.window->controller().list().rowAt(3).formatLabel, u"IES"_s);
     }
 
-    void exitSavesAndAPlainCloseDoesNot()
+    // Every orderly close saves what Exit saves: the title bar's ×, Alt+F4
+    // and the window manager close the window's QWindow, as here.
+    void everyOrderlyCloseSavesTheSettings()
     {
+        const auto savedFormat = [](const QString &setupIni) {
+            QFile file(setupIni);
+            return file.open(QIODevice::ReadOnly) ? file.readAll().split('\n').value(4).trimmed() : QByteArray();
+        };
         {
             Fixture f;
             f.window->show();
-            f.window->settings().selectFormat(8);
-            f.window->close();
-            QVERIFY(!QFileInfo::exists(f.setupIni()));
+            QVERIFY(QTest::qWaitForWindowExposed(f.window.get()));
+            f.window->panel()->cmbOF()->setCurrentIndex(7);
+            QVERIFY(f.window->windowHandle()->close());
+            QCOMPARE(savedFormat(f.setupIni()), QByteArray("\"7\""));
         }
         Fixture f;
         f.window->show();
         f.window->panel()->cmbOF()->setCurrentIndex(8);
         f.window->exitCommand();
-        QVERIFY(QFileInfo::exists(f.setupIni()));
-        QFile file(f.setupIni());
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        const QList<QByteArray> lines = file.readAll().split('\n');
-        QCOMPARE(lines.value(4).trimmed(), QByteArray("\"8\""));
+        QCOMPARE(savedFormat(f.setupIni()), QByteArray("\"8\""));
         QVERIFY(!f.window->isVisible());
     }
 
     void closingDuringABatchStopsTheEncoder()
     {
         Fixture f;
-        f.window->settings().selectFormat(8);
+        f.window->controller().settings().selectFormat(8);
         f.window->addPaths(native({f.source(u"slow.flv"_s, "coder write\ncoder print time=1.00 \\r\ncoder hang\n")}));
         f.window->show();
-        QSignalSpy started(&f.window->driver(), &BatchDriver::stageStarted);
+        QSignalSpy started(&f.window->controller().driver(), &BatchDriver::stageStarted);
         QSignalSpy closed(f.window.get(), &MainWindow::closed);
         f.window->startBatch();
         QVERIFY(started.wait(5000));
-        const QString runFolder = f.window->driver().runFolderPath();
+        const QString runFolder = f.window->controller().driver().runFolderPath();
         QFile::copy(f.dir.filePath(u"slow.flv"_s), runFolder + u"/tmpfile.wav"_s);
         const auto outputs = [&f] { return QDir(f.dir.filePath(u"out"_s)).entryList(QDir::Files | QDir::Hidden); };
         QTRY_VERIFY(!outputs().isEmpty()); // the encoder's part file
         f.window->close();
         QCOMPARE(closed.count(), 0); // not before the encoder has stopped
-        QTRY_VERIFY_WITH_TIMEOUT(!f.window->driver().isBusy(), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(!f.window->controller().driver().isBusy(), 10000);
         QTRY_COMPARE(closed.count(), 1); // the program may end now
         QVERIFY(!f.window->isVisible());
         QVERIFY(outputs().isEmpty());
         QVERIFY(!QFileInfo::exists(runFolder + u"/tmpfile.wav"_s));
-        QCOMPARE(f.window->fileList().rowCount(), 1);
+        QCOMPARE(f.window->controller().list().rowCount(), 1);
     }
 
-    void browseCancelMeansTheDefaultFolder()
+    void browseCancelKeepsTheFolder()
     {
         Fixture f;
         f.dialogs.folders.push_back(f.dir.filePath(u"chosen"_s));
         f.window->findChild<QPushButton *>(u"cmdBrowse"_s)->click();
         QCOMPARE(f.window->panel()->txtPath()->text(), f.dir.filePath(u"chosen"_s));
-        QCOMPARE(f.window->settings().outputFolder, f.dir.filePath(u"chosen"_s));
+        QCOMPARE(f.window->controller().settings().outputFolder, f.dir.filePath(u"chosen"_s));
         QCOMPARE(f.dialogs.captions.last(), u"请选择一个文件夹:"_s);
         f.dialogs.folders.push_back(QString());
         f.window->chooseOutputFolder();
-        QCOMPARE(f.window->settings().outputFolder, f.dir.filePath(u"default-out"_s));
+        QCOMPARE(f.window->controller().settings().outputFolder, f.dir.filePath(u"chosen"_s));
+        QCOMPARE(f.window->panel()->txtPath()->text(), f.dir.filePath(u"chosen"_s));
     }
 
     void stopFromTheWindow()
     {
         Fixture f;
-        f.window->settings().selectFormat(8);
+        f.window->controller().settings().selectFormat(8);
         f.window->addPaths(native({f.source(u"slow.flv"_s, "coder print time=1.00 \\r\ncoder hang\n")}));
-        QSignalSpy started(&f.window->driver(), &BatchDriver::stageStarted);
-        QSignalSpy finished(&f.window->driver(), &BatchDriver::batchFinished);
+        QSignalSpy started(&f.window->controller().driver(), &BatchDriver::stageStarted);
+        QSignalSpy finished(&f.window->controller().driver(), &BatchDriver::batchFinished);
         f.window->startBatch();
         QVERIFY(started.wait(5000));
         f.window->findChild<QPushButton *>(u"cmdStop"_s)->click();

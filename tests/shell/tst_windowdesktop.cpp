@@ -30,9 +30,9 @@ class TestWindowDesktop : public QObject {
             context.desktop = &desktop;
             context.session = &session;
             window = std::make_unique<MainWindow>(context);
-            window->driver().setStartDelay(1);
-            window->settings().selectFormat(8);
-            window->settings().outputFolder = dir.filePath(u"out"_s);
+            window->controller().driver().setStartDelay(1);
+            window->controller().settings().selectFormat(8);
+            window->controller().settings().outputFolder = dir.filePath(u"out"_s);
         }
 
         void add(const QString &name, const QByteArray &script)
@@ -62,7 +62,7 @@ private Q_SLOTS:
         Fixture f;
         for (const char *name : {"a.flv", "b.flv"})
             f.add(QString::fromLatin1(name), "coder print Duration: 00:00:10.00, \\n\ncoder print time=5.00 \\r\ncoder sleep 300\ncoder exit 0\n");
-        QSignalSpy finished(&f.window->driver(), &BatchDriver::batchFinished);
+        QSignalSpy finished(&f.window->controller().driver(), &BatchDriver::batchFinished);
         f.window->startBatch();
         QTRY_COMPARE(m_fake.heldInhibitors(), 1);
         QVERIFY(finished.wait(10000));
@@ -88,7 +88,7 @@ private Q_SLOTS:
     void powerOffAfterTheCountdownOnly()
     {
         Fixture f;
-        f.window->preferences().afterBatch = AfterBatchAction::PowerOff;
+        f.window->controller().preferences().afterBatch = AfterBatchAction::PowerOff;
         f.add(u"a.flv"_s, "coder print time=1.00 \\r\ncoder sleep 200\ncoder exit 0\n");
         f.window->startBatch();
         QTRY_VERIFY_WITH_TIMEOUT(f.window->findChild<PowerCountdownDialog *>(), 10000);
@@ -102,14 +102,33 @@ private Q_SLOTS:
         QTRY_COMPARE(m_fake.log(u"PowerOff"_s).size(), 1);
 
         f.add(u"b.flv"_s, "coder print time=1.00 \\r\ncoder hang\n");
-        QSignalSpy finished(&f.window->driver(), &BatchDriver::batchFinished);
+        QSignalSpy finished(&f.window->controller().driver(), &BatchDriver::batchFinished);
         f.window->startBatch();
-        QTRY_VERIFY(f.window->driver().state() == BatchDriver::State::Running);
+        QTRY_VERIFY(f.window->controller().driver().state() == BatchDriver::State::Running);
         f.window->stopBatch();
         QVERIFY(finished.wait(10000));
         QTest::qWait(200);
         QVERIFY(!f.window->findChild<PowerCountdownDialog *>());
         QCOMPARE(m_fake.log(u"PowerOff"_s).size(), 1);
+    }
+
+    // With 关机 chosen, a batch that left a file unconverted ends with its
+    // failure summary alone, which says why the computer stayed on: no
+    // countdown covers it, and nothing powers off.
+    void aFailureIsNeverCoveredByThePowerAction()
+    {
+        Fixture f;
+        f.window->controller().preferences().afterBatch = AfterBatchAction::PowerOff;
+        f.add(u"good.flv"_s, "coder print time=1.00 \\r\ncoder exit 0\n");
+        f.add(u"bad.flv"_s, "coder eprint coder: no audio stream\\n\ncoder exit 1\n");
+        QSignalSpy finished(&f.window->controller().driver(), &BatchDriver::batchFinished);
+        f.window->startBatch();
+        QVERIFY(finished.wait(10000));
+        QTRY_VERIFY(f.window->openFailureSummary());
+        QCOMPARE(f.window->openFailureSummary()->noteText(), u"有文件没有转换成功，所以电脑没有自动关机。"_s);
+        QTRY_COMPARE(m_fake.log(u"Notify"_s).size(), 1); // the desktop still hears of the end
+        QVERIFY(!f.window->findChild<PowerCountdownDialog *>());
+        QVERIFY(m_fake.log(u"PowerOff"_s).isEmpty());
     }
 };
 

@@ -131,19 +131,19 @@ class TestWindowLanguage : public QObject {
             context.dialogs = &dialogs;
             context.language = language;
             window = std::make_unique<MainWindow>(context);
-            window->driver().setStartDelay(1);
+            window->controller().driver().setStartDelay(1);
             window->show();
         }
 
         bool runBatchWithAFailure()
         {
-            window->settings().selectFormat(kMp3Format);
+            window->controller().settings().selectFormat(kMp3Format);
             window->panel()->showSettings();
             const QString good = writeScript(dir.filePath(u"good.flv"_s), {});
             const QString bad = writeScript(dir.filePath(u"bad.flv"_s),
-                                            "coder eprint coder: \"bad.flv\": no audio stream\\n\ncoder exit 1\n");
+                                            "coder eprint coder: failure no-audio\\n\ncoder eprint coder: \"bad.flv\": no audio stream\\n\ncoder exit 6\n");
             window->addPaths({QFile::encodeName(good), QFile::encodeName(bad)});
-            QSignalSpy finished(&window->driver(), &BatchDriver::batchFinished);
+            QSignalSpy finished(&window->controller().driver(), &BatchDriver::batchFinished);
             window->startBatch();
             return finished.wait(10000) && QTest::qWaitFor([this] { return window->openFailureSummary(); }, 5000);
         }

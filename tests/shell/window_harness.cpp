@@ -1,15 +1,18 @@
 // The real window program, driven from outside. Tests copy it into a program
 // folder of their own and say what it should do in SONVERA_HARNESS:
-//   start    press Start once the window shows
+//   start    press Start once the window shows (in the format of
+//            SONVERA_HARNESS_FORMAT, a position in the list, when set)
 //   exit     press Start, then 退出程序 when a line arrives on the standard
 //            input (the test writes it once it has seen the encoders run)
 //   show     close the window as soon as it shows
+//   idle     nothing: the window stays until it is closed or signalled
 //   restore  answer 恢复 to the restore question, press Start, and close
 //            the window when the batch is over
 // It prints "shown", "stage <encoder>" and "done" lines as those happen.
 #include "application.h"
 #include "batchdriver.h"
 #include "mainwindow.h"
+#include "parameterpanel.h"
 #include "restorequestion.h"
 
 #include <QPushButton>
@@ -36,10 +39,11 @@ int main(int argc, char *argv[])
     const QByteArray action = qgetenv("SONVERA_HARNESS");
     return runApplication(argc, argv, [action](MainWindow &window) {
         say("shown");
-        QObject::connect(&window.driver(), &BatchDriver::stageStarted, &window, [](const EncoderCommand &command) {
-            std::printf("stage %s\n", qPrintable(command.encoderImage));
-            std::fflush(stdout);
-        });
+        QObject::connect(&window.controller().driver(), &BatchDriver::stageStarted, &window,
+                         [](const EncoderCommand &command) {
+                             std::printf("stage %s\n", qPrintable(command.encoderImage));
+                             std::fflush(stdout);
+                         });
         if (action == "exit") {
             auto *input = new QSocketNotifier(STDIN_FILENO, QSocketNotifier::Read, &window);
             QObject::connect(input, &QSocketNotifier::activated, &window, [&window, input] {
@@ -48,11 +52,15 @@ int main(int argc, char *argv[])
             });
         }
         if (action == "start" || action == "exit") {
+            if (const QByteArray format = qgetenv("SONVERA_HARNESS_FORMAT"); !format.isEmpty()) {
+                window.controller().settings().selectFormat(format.toInt());
+                window.panel()->showSettings();
+            }
             window.startBatch();
         } else if (action == "show") {
             window.close();
         } else if (action == "restore") {
-            QObject::connect(&window.driver(), &BatchDriver::batchFinished, &window, [&window] {
+            QObject::connect(&window.controller().driver(), &BatchDriver::batchFinished, &window, [&window] {
                 say("done");
                 window.close();
             });

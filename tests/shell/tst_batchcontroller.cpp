@@ -1,0 +1,124 @@
+// The batch controller on its own, without a window: what a crash leaves is
+// offered back with the settings it was to be converted with, the old
+// journal is kept until the question is answered, and an orderly close
+// saves the settings and lets the journal go.
+#include "batchcontroller.h"
+#include "fakeencoder.h"
+#include "fakes.h"
+
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace Qt::Literals::StringLiterals;
+using namespace sonvera;
+
+class TestBatchController : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    FakeProgramFolder m_program;
+    RecordingDesktop m_desktop;
+
+    ShellContext context()
+    {
+        ShellContext c;
+        c.programFolder = m_program.path();
+        c.workFolder = m_dir.filePath(u"work"_s);
+        c.location = {m_dir.filePath(u"settings"_s), m_dir.filePath(u"default-out"_s)};
+        c.desktop = &m_desktop;
+        return c;
+    }
+
+    // Starts a controller up and answers the question, if one is asked.
+    static void startUp(BatchController &controller, bool restore, int expectedLeftOver)
+    {
+        QSignalSpy asked(&controller, &BatchController::leftOverFound);
+        QSignalSpy ready(&controller, &BatchController::readyForFiles);
+        controller.startUp();
+        if (expectedLeftOver > 0) {
+            QVERIFY(asked.wait(5000));
+            QCOMPARE(asked.first().first().toInt(), expectedLeftOver);
+            controller.answerLeftOver(restore);
+        }
+        QTRY_COMPARE(ready.size(), 1);
+    }
+
+private Q_SLOTS:
+    void init() { QDir(m_dir.filePath(u"settings"_s)).removeRecursively(); }
+
+    // 3GP was chosen for the list when the program died; setup.ini still
+    // says MP3. Restoring brings back 3GP and its parameters with the files.
+    void aRestoredListConvertsAsItWasMeant()
+    {
+        ConversionSettings meant;
+        {
+            BatchController died(context());
+            startUp(died, false, 0);
+            died.settings().selectFormat(8);
+            QVERIFY(died.saveSettings()); // setup.ini: MP3
+            died.settings().selectFormat(7);
+            died.settings().videoBitrate = u"96"_s;
+            died.settingsEdited();
+            died.feeder().add({{"/v/a.flv", {}}, {"/v/b.flv", u"坏了"_s}}, true);
+            meant = died.settings();
+        } // gone without an orderly close: the journal stays
+
+        BatchController next(context());
+        QSignalSpy replaced(&next, &BatchController::settingsReplaced);
+        QCOMPARE(next.settings().formatIndex, 8);
+        startUp(next, true, 2);
+        QCOMPARE(replaced.size(), 1);
+        QCOMPARE(next.settings(), meant);
+        QTRY_COMPARE(next.list().rowCount(), 2);
+        QCOMPARE(next.list().rowAt(1).status, FileListRow::Status::Failed);
+        QCOMPARE(next.list().rowAt(1).failureReason, u"坏了"_s);
+    }
+
+    // While the question is open the old journal stays as it was, whatever
+    // is added meanwhile; declined, the list and the settings are not restored.
+    void theOldJournalWaitsForTheAnswer()
+    {
+        {
+            BatchController died(context());
+            startUp(died, false, 0);
+            died.settings().selectFormat(7);
+            died.feeder().add({{"/v/a.flv", {}}}, true);
+        }
+        BatchController next(context());
+        const QString journal = next.journal().filePath();
+        QSignalSpy asked(&next, &BatchController::leftOverFound);
+        next.startUp();
+        QVERIFY(asked.wait(5000));
+        next.feeder().add({{"/v/handed-over.flv", {}}}, true); // a second launch's file
+        QVERIFY(next.journal().flush());
+        QCOMPARE(BatchJournal(journal).load().entries.size(), 1);
+        QCOMPARE(BatchJournal(journal).load().entries.first().path, QByteArray("/v/a.flv"));
+
+        QSignalSpy saved(&next.journal(), &BatchJournal::saved);
+        next.answerLeftOver(false);
+        QVERIFY(saved.wait(5000)); // at once, not within the delay
+        const JournalContents now = BatchJournal(journal).load();
+        QCOMPARE(now.entries.size(), 1);
+        QCOMPARE(now.entries.first().path, QByteArray("/v/handed-over.flv"));
+        QCOMPARE(next.settings().formatIndex, 0);
+    }
+
+    void anOrderlyCloseSavesAndLetsTheJournalGo()
+    {
+        BatchController controller(context());
+        startUp(controller, false, 0);
+        controller.settings().selectFormat(5);
+        controller.feeder().add({{"/v/a.flv", {}}}, true);
+        QVERIFY(controller.journal().flush());
+        QVERIFY(QFileInfo::exists(controller.journal().filePath()));
+        QVERIFY(controller.prepareToClose());
+        QVERIFY(!QFileInfo::exists(controller.journal().filePath()));
+        ConversionSettings saved = ConversionSettings::startupDefaults({});
+        controller.store().loadSetup(saved, {});
+        QCOMPARE(saved.formatIndex, 5);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestBatchController)
+#include "tst_batchcontroller.moc"
