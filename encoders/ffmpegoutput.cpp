@@ -2,6 +2,9 @@
 
 #include <QRegularExpression>
 
+#include <algorithm>
+#include <cstring>
+
 using namespace Qt::Literals::StringLiterals;
 
 namespace sonvera::encoders {
@@ -37,27 +40,39 @@ double leadingNumber(QByteArrayView value)
 
 QList<QByteArray> LineBuffer::take(QByteArrayView chunk)
 {
-    // Each byte is looked at once, however the stream is cut.
     QList<QByteArray> lines;
-    while (!chunk.isEmpty()) {
-        qsizetype end = 0;
-        while (end < chunk.size() && chunk[end] != '\n' && chunk[end] != '\r')
-            ++end;
+    if (chunk.isEmpty())
+        return lines;
+    const char *at = chunk.data();
+    const char *const stop = at + chunk.size();
+    const auto find = [stop](const char *from, char c) {
+        const void *found = std::memchr(from, c, std::size_t(stop - from));
+        return found ? static_cast<const char *>(found) : stop;
+    };
+    // The next "\n" and the next "\r", each looked for again only once passed:
+    // each byte is looked at a bounded number of times, however the stream is cut.
+    const char *lineFeed = find(at, '\n');
+    const char *carriageReturn = find(at, '\r');
+    for (;;) {
+        const char *end = std::min(lineFeed, carriageReturn);
         if (!m_dropping) {
-            const QByteArrayView piece = chunk.first(end);
             const qsizetype room = kMaxLineBytes - m_pending.size();
-            m_pending += piece.first(std::min(piece.size(), room));
-            if (piece.size() > room) {
+            m_pending.append(at, std::min<qsizetype>(end - at, room));
+            if (end - at > room) {
                 lines << std::exchange(m_pending, {});
                 m_dropping = true;
             }
         }
-        if (end == chunk.size())
+        if (end == stop)
             break;
         if (!m_dropping)
             lines << std::exchange(m_pending, {});
         m_dropping = false;
-        chunk = chunk.sliced(end + 1);
+        at = end + 1;
+        if (lineFeed < at)
+            lineFeed = find(at, '\n');
+        if (carriageReturn < at)
+            carriageReturn = find(at, '\r');
     }
     return lines;
 }
