@@ -13,7 +13,7 @@ QString findings(const QList<QByteArrayView> &pieces)
 {
     FfmpegLogReader reader;
     for (const QByteArrayView piece : pieces)
-        reader.feed(piece.toByteArray());
+        reader.feed(QByteArray::fromRawData(piece.data(), piece.size()));
     reader.finish();
     fuzz::require(reader.errors().size() <= FfmpegLogReader::kKeptMessages
                       && reader.warnings().size() <= FfmpegLogReader::kKeptMessages,

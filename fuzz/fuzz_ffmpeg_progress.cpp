@@ -14,7 +14,7 @@ QString blocks(const QList<QByteArrayView> &pieces)
     ProgressReader reader;
     QString text;
     for (const QByteArrayView piece : pieces) {
-        for (const ProgressBlock &b : reader.feed(piece.toByteArray())) {
+        for (const ProgressBlock &b : reader.feed(QByteArray::fromRawData(piece.data(), piece.size()))) {
             fuzz::require(!b.outTimeSeconds || *b.outTimeSeconds >= 0, "no position before the start");
             text += QString::number(b.frame) + u' ' + QString::number(b.fps, 'g', 17) + u' '
                 + QString::number(b.totalSizeBytes) + u' ' + QString::number(b.outTimeSeconds.value_or(-1), 'g', 17)
