@@ -91,7 +91,8 @@ bool Preferences::save(const QString &settingsFolder) const
     file.setValue(kAfterBatch, afterBatchName(afterBatch));
     file.setValue(kLanguage, languageName(language));
     file.sync();
-    if (file.status() != QSettings::NoError) {
+    // A format error tells of the old file's lines, which this write has replaced.
+    if (file.status() == QSettings::AccessError) {
         qCWarning(lcSettings) << "cannot write" << pathIn(settingsFolder);
         return false;
     }

@@ -1,5 +1,6 @@
 #include "fakeencoder.h"
 
+#include <QDeadlineTimer>
 #include <QProcess>
 #include <QTest>
 
@@ -36,14 +37,32 @@ class TestCli : public QObject {
             return writeScript(dir.filePath(name), script);
         }
 
-        Result run(const QStringList &args, int timeoutMs = 20000)
+        Result run(const QStringList &args, const QByteArray &openGateAt = {})
+        {
+            return runProgram(cli, args, openGateAt);
+        }
+
+        // Runs a program to its end. With `openGateAt`, the file gate() is made
+        // once the standard output holds that text: a script that says
+        // "await <gate()>" goes on only then.
+        Result runProgram(const QString &executable, const QStringList &args, const QByteArray &openGateAt = {})
         {
             QProcess p;
-            p.start(cli, args);
-            p.waitForFinished(timeoutMs);
-            return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
-                    QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};
+            p.start(executable, args);
+            QByteArray printed;
+            const QDeadlineTimer deadline(20000);
+            while (!p.waitForFinished(50) && p.state() != QProcess::NotRunning && !deadline.hasExpired()) {
+                printed += p.readAllStandardOutput();
+                if (!openGateAt.isEmpty() && printed.contains(openGateAt))
+                    QFile(gate()).open(QIODevice::WriteOnly);
+            }
+            printed += p.readAllStandardOutput();
+            const bool ended = p.state() == QProcess::NotRunning && p.exitStatus() == QProcess::NormalExit;
+            return {ended ? p.exitCode() : -1, QString::fromUtf8(printed), QString::fromUtf8(p.readAllStandardError())};
         }
+
+        QString gate() const { return dir.filePath(u"gate"_s); }
+        QByteArray awaitGate() const { return "coder await " + QFile::encodeName(gate()) + '\n'; }
 
         QTemporaryDir dir;
         FakeProgramFolder program;
@@ -169,9 +188,9 @@ private Q_SLOTS:
     void jobsConvertSeveralAtOnce()
     {
         Fixture f;
-        const QStringList sources{f.source(u"a.flv"_s, "coder sleep 1500\n"), f.source(u"b.flv"_s),
-                                  f.source(u"c.flv"_s)};
-        const Result r = f.run(QStringList{u"-j"_s, u"2"_s, u"-f"_s, u"mp3"_s, u"-o"_s, f.out} + sources);
+        // The head ends only once the others have been reported.
+        const QStringList sources{f.source(u"a.flv"_s, f.awaitGate()), f.source(u"b.flv"_s), f.source(u"c.flv"_s)};
+        const Result r = f.run(QStringList{u"-j"_s, u"2"_s, u"-f"_s, u"mp3"_s, u"-o"_s, f.out} + sources, "[3/3] ");
         QCOMPARE(r.exitCode, 0);
         const QStringList lines = r.out.split(u'\n', Qt::SkipEmptyParts);
         QCOMPARE(lines.size(), 4);
@@ -218,17 +237,17 @@ private Q_SLOTS:
     void jobsOnATerminalShowTheBatch()
     {
         Fixture f;
-        const QString a = f.source(u"a.flv"_s, "coder print   Duration: 00:00:10.00, \\n\ncoder print time=5.00 \\r\ncoder sleep 500\n");
-        const QString b = f.source(u"b.flv"_s, "coder print   Duration: 00:00:10.00, \\n\ncoder print time=5.00 \\r\ncoder sleep 500\n");
+        // Both stay half done until the batch's line has been shown.
+        const QByteArray script = "coder print   Duration: 00:00:10.00, \\n\ncoder print time=5.00 \\r\n" + f.awaitGate();
+        const QString a = f.source(u"a.flv"_s, script);
+        const QString b = f.source(u"b.flv"_s, script);
         // script(1) gives the program a terminal of its own.
-        QProcess p;
         QStringList command;
         for (const QString &word : {f.cli, u"-j"_s, u"2"_s, u"-f"_s, u"mp3"_s, u"-o"_s, f.out, a, b})
             command << QString(u"'%1'"_s).arg(word);
-        p.start(u"script"_s, {u"-qec"_s, command.join(u' '), u"/dev/null"_s});
-        QVERIFY(p.waitForFinished(20000));
-        QCOMPARE(p.exitCode(), 0);
-        const QString screen = QString::fromUtf8(p.readAllStandardOutput());
+        const Result r = f.runProgram(u"script"_s, {u"-qec"_s, command.join(u' '), u"/dev/null"_s}, "Converting 2 files 50%");
+        QCOMPARE(r.exitCode, 0);
+        const QString &screen = r.out;
         QVERIFY2(screen.contains(u"Converting 2 files 50%"_s), qPrintable(screen));
         QVERIFY2(!screen.contains(u"创建中"_s), qPrintable(screen)); // no single file's caption
     }
@@ -250,12 +269,13 @@ private Q_SLOTS:
     void aClosedOutputStopsTheBatch()
     {
         Fixture f;
-        const QStringList sources{f.source(u"a.flv"_s), f.source(u"b.flv"_s, "coder write\ncoder sleep 400\ncoder exit 0\n"),
+        // b ends only once the reader of the first line has gone.
+        const QStringList sources{f.source(u"a.flv"_s), f.source(u"b.flv"_s, "coder write\n" + f.awaitGate() + "coder exit 0\n"),
                                   f.source(u"c.flv"_s)};
         QProcess p;
         // The user's own pipeline; the exit status is sonvera-cli's.
-        p.start(u"bash"_s, QStringList{u"-c"_s, u"\"$0\" \"$@\" | head -n 1; exit ${PIPESTATUS[0]}"_s, f.cli, u"-f"_s,
-                                       u"mp3"_s, u"-o"_s, f.out} + sources);
+        const QString pipeline = u"\"$0\" \"$@\" | { head -n 1; exec <&-; touch '%1'; }; exit ${PIPESTATUS[0]}"_s.arg(f.gate());
+        p.start(u"bash"_s, QStringList{u"-c"_s, pipeline, f.cli, u"-f"_s, u"mp3"_s, u"-o"_s, f.out} + sources);
         QVERIFY(p.waitForFinished(10000));
         QCOMPARE(p.readAllStandardOutput().count('\n'), 1);
         QCOMPARE(p.exitCode(), 141);

@@ -447,6 +447,21 @@ private Q_SLOTS:
         }
     }
 
+    // A file's metadata can make ffmpeg print a line of many megabytes: it is
+    // cut short, and the lines after it are read as ever.
+    void anEndlessLineIsCut()
+    {
+        FfmpegLogReader log;
+        log.feed("[error] ");
+        const QByteArray read(4096, 'x');
+        for (int i = 0; i < 256; ++i) // 1 MiB in pipe-sized reads
+            log.feed(read);
+        log.feed("\n[warning] after it\n");
+        QCOMPARE(log.errors().size(), 1);
+        QVERIFY2(log.errors().at(0).size() <= 16 * 1024, qPrintable(QString::number(log.errors().at(0).size())));
+        QCOMPARE(log.warnings(), QStringList{u"after it"_s});
+    }
+
     void inputListingVariants()
     {
         FfmpegLogReader log;

@@ -4,18 +4,23 @@
 // The script is the source file itself: each line "<image> <command> [arg]"
 // applies when the program runs under that name (conv, coder, coder2).
 // Commands: print TEXT, eprint TEXT (escapes \r \n \t \\), sleep MS, bytes N,
-// utf8 N, write, keep, exit N, vanish, crash, hang, ignoreterm. Without lines for its
-// name it prints one status line, writes its output and exits 0. Like the real
-// encoders it writes into a claimed part file beside the output: "write"
-// copies the source there, so a second stage reads the same script, and
-// "exit 0" then gives the part file the output's name and prints
-// `IMAGE: wrote "NAME"` (a taken name gets "-2", ...; the name is quoted as
-// the encoders quote it); "keep" names the part file so without a word, as
-// an encoder that keeps a partial output before it fails. "vanish" exits 0 having written nothing. With
-// FAKE_ENCODER_LOG set, each run appends "start"/"end" lines with the image,
-// the pid and a monotonic time in ms.
+// utf8 N, write, keep, exit N, vanish, crash, hang, ignoreterm, touch PATH
+// (makes an empty file), await PATH (waits until that file exists: a test
+// opens such a gate once the event it waits for has happened, instead of
+// racing a sleep), awaitterm (waits for SIGTERM, which then does not end it;
+// it is held from the moment the script is read, so one that comes early is
+// not lost). Without lines for its name it prints one status line, writes its
+// output and exits 0. Like the real encoders it writes into a claimed part
+// file beside the output: "write" copies the source there, so a second stage
+// reads the same script, and "exit 0" then gives the part file the output's
+// name and prints `IMAGE: wrote "NAME"` (a taken name gets "-2", ...; the name
+// is quoted as the encoders quote it); "keep" names the part file so without
+// a word, as an encoder that keeps a partial output before it fails. "vanish"
+// exits 0 having written nothing. With FAKE_ENCODER_LOG set, each run appends
+// "start"/"end" lines with the image, the pid and a monotonic time in ms.
 #include "partfiles.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -184,6 +189,12 @@ int main(int argc, char *argv[])
         if (line.rfind(g_image + ' ', 0) == 0)
             commands.push_back(line.substr(g_image.size() + 1));
     }
+    if (std::find(commands.begin(), commands.end(), "awaitterm") != commands.end()) {
+        sigset_t term;
+        sigemptyset(&term);
+        sigaddset(&term, SIGTERM);
+        sigprocmask(SIG_BLOCK, &term, nullptr);
+    }
     if (commands.empty()) {
         std::cout << (g_image == "conv" ? "Pos:   1.0s     30f (50%)\r" : "  Duration: 00:00:02.00, start: 0\ntime=1.00\r");
         finish(0);
@@ -229,6 +240,17 @@ int main(int argc, char *argv[])
                 pause();
         } else if (verb == "ignoreterm") {
             std::signal(SIGTERM, SIG_IGN);
+        } else if (verb == "touch") {
+            std::ofstream touched(rest);
+        } else if (verb == "await") {
+            while (access(rest.c_str(), F_OK) != 0)
+                usleep(5000);
+        } else if (verb == "awaitterm") {
+            sigset_t term;
+            sigemptyset(&term);
+            sigaddset(&term, SIGTERM);
+            int received = 0;
+            sigwait(&term, &received);
         }
     }
     finish(0);

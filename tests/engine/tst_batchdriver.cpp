@@ -348,13 +348,19 @@ private Q_SLOTS:
         QFETCH(QString, when);
         Fixture f;
         f.settings.selectFormat(8);
-        // The first encoder takes its time; in the race it has finished its
-        // work when the stop request comes, and ends well all the same.
-        f.addSource(u"a.flv"_s, when == u"race"_s ? "coder ignoreterm\ncoder print time=1.00 \\r\ncoder sleep 400\ncoder exit 0\n"
-                                                  : "coder print time=1.00 \\r\ncoder sleep 400\ncoder exit 0\n");
+        // The first encoder runs until it is stopped, or in the next batch
+        // until the gate opens; in the race it finishes its work as the stop
+        // request comes, and ends well all the same. Between two files it ends
+        // on its own.
+        const QString gate = f.dir.filePath(u"gate"_s);
+        const QByteArray ending = when == u"race"_s      ? QByteArray("coder awaitterm\n")
+                                  : when == u"between"_s ? QByteArray()
+                                                         : "coder await " + QFile::encodeName(gate) + '\n';
+        f.addSource(u"a.flv"_s, "coder print time=1.00 \\r\n" + ending + "coder exit 0\n");
         f.addSource(u"b.flv"_s);
         QSignalSpy finished(&f.driver, &BatchDriver::batchFinished);
         QSignalSpy started(&f.driver, &BatchDriver::fileStarted);
+        QSignalSpy progress(&f.driver, &BatchDriver::progressChanged);
         if (when == u"between"_s) {
             connect(&f.driver, &BatchDriver::fileFinished, this, [&f] { f.driver.stop(); }, Qt::SingleShotConnection);
         }
@@ -362,8 +368,8 @@ private Q_SLOTS:
         if (when == u"armed"_s) {
             f.driver.stop();
         } else if (when != u"between"_s) {
-            QVERIFY(started.wait(5000));
-            QTest::qWait(150);
+            // Its progress line: the encoder is running its script.
+            QTRY_VERIFY_WITH_TIMEOUT(!progress.isEmpty(), 10000);
             f.driver.stop();
             if (when == u"twice"_s)
                 f.driver.stop();
@@ -382,6 +388,7 @@ private Q_SLOTS:
         QCOMPARE(f.driver.state(), BatchDriver::State::Idle);
         QCOMPARE(started.count(), when == u"armed"_s ? 0 : 1); // b never started
 
+        QVERIFY(QFile(gate).open(QIODevice::WriteOnly));
         QVERIFY(f.runToEnd()); // the rest converts on the next start
         QCOMPARE(f.list.rowCount(), 0);
     }
@@ -402,14 +409,19 @@ private Q_SLOTS:
         f.settings.selectFormat(0);
         f.addSource(u"a.flv"_s, script);
         f.addSource(u"b.flv"_s);
-        QSignalSpy stages(&f.driver, &BatchDriver::stageStarted);
         QSignalSpy open(&f.driver, &BatchDriver::openOutputFolder);
         QSignalSpy finished(&f.driver, &BatchDriver::batchFinished);
+        // Stopped once that stage's encoder has printed its progress, after
+        // writing its part file.
+        QString stage;
+        bool printed = false;
+        connect(&f.driver, &BatchDriver::stageStarted, this, [&](const EncoderCommand &command) {
+            stage = command.encoderImage;
+            printed = false;
+        });
+        connect(&f.driver, &BatchDriver::progressChanged, this, [&printed] { printed = true; });
         QVERIFY(f.driver.start());
-        QTRY_VERIFY_WITH_TIMEOUT(!stages.isEmpty() && stages.last().at(0).value<EncoderCommand>().encoderImage == stopAt
-                                     && readLog(f.log).size() % 2 == 1,
-                                 10000);
-        QTest::qWait(100);
+        QTRY_VERIFY_WITH_TIMEOUT(stage == stopAt && printed, 10000);
         f.driver.stop();
         QVERIFY(finished.wait(10000));
         const BatchSummary summary = finished.at(0).at(0).value<BatchSummary>();
