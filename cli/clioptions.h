@@ -2,9 +2,10 @@
 
 #include "encodercommands.h"
 #include "conversionsettings.h"
+#include "nativepath.h"
 
+#include <QList>
 #include <QString>
-#include <QByteArrayList>
 #include <QStringList>
 
 #include <optional>
@@ -14,8 +15,8 @@ namespace sonvera {
 // What the command line asks for, after checking.
 struct CliOptions {
     ConversionSettings settings;   // preset applied first, then the overrides
-    QByteArrayList inputs;         // files and folders as given, their bytes kept
-    QByteArray outputFolder;       // -o made absolute, its bytes kept; empty: the default
+    QList<NativePath> inputs;      // files and folders as given, their bytes kept
+    NativePath outputFolder;       // -o made absolute, its bytes kept; empty: the default
     std::optional<ClipRange> cut;  // --cut, for MP3
     int jobs = 1;                  // files converted at once, at least 1
     bool dryRun = false;

@@ -68,25 +68,24 @@ CliRunner::CliRunner(CliOptions options, QString programFolder, QObject *parent)
 
 bool CliRunner::collectInputs()
 {
-    for (const QByteArray &input : std::as_const(m_options.inputs)) {
-        // The names' own bytes all the way: a GBK name is found and converted.
-        QByteArray path = absoluteNative(input);
-        while (path.size() > 1 && path.endsWith('/'))
-            path.chop(1);
+    for (const NativePath &input : std::as_const(m_options.inputs)) {
+        // The names' own bytes all the way: a GBK name is found and converted,
+        // also from inside a folder whose name is not UTF-8.
+        const NativePath path = input.absolute().withoutTrailingSlash();
         struct stat info {};
-        if (::stat(path.constData(), &info) == 0 && S_ISDIR(info.st_mode)) {
-            const FolderSearchResult found = FolderSearch::searchNow(path);
+        if (::stat(path.bytes().constData(), &info) == 0 && S_ISDIR(info.st_mode)) {
+            const FolderSearchResult found = FolderSearch::searchNow(path.bytes());
             if (found.files.isEmpty())
-                m_err << tr("sonvera-cli: 在 \"%1\" 中没有找到 .flv 文件").arg(shownName(input)) << Qt::endl;
+                m_err << tr("sonvera-cli: 在 \"%1\" 中没有找到 .flv 文件").arg(input.shown()) << Qt::endl;
             for (const QByteArray &folder : found.unreadableFolders)
                 m_err << tr("sonvera-cli: 无法读取文件夹 \"%1\"，其中的文件没有加入").arg(shownName(folder)) << Qt::endl;
             for (const QByteArray &file : found.files)
                 m_list.append(file, true);
-        } else if (::lstat(path.constData(), &info) == 0) {
-            m_list.append(path, true);
+        } else if (::lstat(path.bytes().constData(), &info) == 0) {
+            m_list.append(path.bytes(), true);
         } else {
-            m_missing << shownName(input);
-            m_err << tr("sonvera-cli: \"%1\": 没有这个文件或文件夹").arg(shownName(input)) << Qt::endl;
+            m_missing << input.shown();
+            m_err << tr("sonvera-cli: \"%1\": 没有这个文件或文件夹").arg(input.shown()) << Qt::endl;
         }
     }
     if (m_list.rowCount() == 0) {
@@ -98,8 +97,8 @@ bool CliRunner::collectInputs()
 
 bool CliRunner::prepareOutputFolder()
 {
-    const QByteArray &folder = m_options.outputFolder;
-    if (folder.isEmpty() || isUtf8(folder))
+    const NativePath &folder = m_options.outputFolder;
+    if (folder.isEmpty() || folder.isUtf8())
         return true;
     // The encoders take their arguments as UTF-8, which cannot carry this
     // folder's bytes: they write through a link in the run folder that
@@ -109,15 +108,16 @@ bool CliRunner::prepareOutputFolder()
         m_err << "sonvera-cli: " << noWorkFolderText() << Qt::endl;
         return false;
     }
-    for (qsizetype slash = folder.indexOf('/', 1); ; slash = folder.indexOf('/', slash + 1)) {
-        ::mkdir((slash < 0 ? folder : folder.left(slash)).constData(), 0777);
+    const QByteArray &bytes = folder.bytes();
+    for (qsizetype slash = bytes.indexOf('/', 1); ; slash = bytes.indexOf('/', slash + 1)) {
+        ::mkdir((slash < 0 ? bytes : bytes.left(slash)).constData(), 0777);
         if (slash < 0)
             break;
     }
     const QString link = run + u"/output"_s;
-    if (::symlink(folder.constData(), QFile::encodeName(link).constData()) != 0) {
+    if (::symlink(bytes.constData(), QFile::encodeName(link).constData()) != 0) {
         const QString why = QString::fromLocal8Bit(std::strerror(errno));
-        m_err << tr("sonvera-cli: 无法使用输出文件夹 \"%1\"：%2").arg(shownName(folder), why) << Qt::endl;
+        m_err << tr("sonvera-cli: 无法使用输出文件夹 \"%1\"：%2").arg(folder.shown(), why) << Qt::endl;
         return false;
     }
     m_outputLink = link + u'/';
@@ -128,7 +128,7 @@ bool CliRunner::prepareOutputFolder()
 QString CliRunner::shown(const QString &path) const
 {
     if (!m_outputLink.isEmpty() && path.startsWith(m_outputLink))
-        return withTrailingSlash(shownName(m_options.outputFolder)) + path.mid(m_outputLink.size());
+        return withTrailingSlash(m_options.outputFolder.shown()) + path.mid(m_outputLink.size());
     return path;
 }
 
@@ -153,7 +153,7 @@ int CliRunner::dryRun()
     context.mp3Clip = m_options.cut;
     context.fileExists = [&planned](const QString &path) { return planned.contains(path) || QFileInfo::exists(path); };
     for (int i = 0; i < m_list.rowCount(); ++i) {
-        const QString source = m_list.rowAt(i).shownPath;
+        const QString source = m_list.rowAt(i).path.shown();
         const EncoderCommand first = buildFirstStageCommand(source, folder, m_options.settings, context);
         m_out << first.text << '\n';
         planned.insert(first.outputPath);

@@ -4,6 +4,9 @@
 #include <QTest>
 
 #include <csignal>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -262,6 +265,22 @@ private Q_SLOTS:
         QVERIFY(QString::fromUtf8(p.readAllStandardError()).contains(u"standard output was closed"_s));
         const QStringList left = QDir(f.out).entryList(QDir::Files | QDir::Hidden);
         QVERIFY2(left.size() <= 2 && !left.filter(u"c-"_s).size() && !left.filter(u".part"_s).size(), qPrintable(left.join(u' ')));
+    }
+
+    // A relative name given inside a folder whose name is not UTF-8.
+    void relativeNamesInAFolderThatIsNotUtf8()
+    {
+        Fixture f;
+        const QByteArray folder = QFile::encodeName(f.dir.path()) + "/\xca\xd3\xc6\xb5";
+        QVERIFY(::mkdir(folder.constData(), 0700) == 0);
+        const QByteArray source = folder + "/a.flv";
+        QVERIFY(::close(::open(source.constData(), O_WRONLY | O_CREAT, 0600)) == 0);
+        QProcess p;
+        p.setChildProcessModifier([folder] { [[maybe_unused]] const int ignored = ::chdir(folder.constData()); });
+        p.start(f.cli, {u"-q"_s, u"-f"_s, u"mp3"_s, u"-o"_s, f.out, u"a.flv"_s});
+        QVERIFY(p.waitForFinished(20000));
+        QVERIFY2(p.exitCode() == 0, p.readAllStandardError().constData());
+        QCOMPARE(QDir(f.out).entryList({u"a-*.mp3"_s}, QDir::Files).size(), 1);
     }
 
     void interruptedLeavesNothingHalfWritten()

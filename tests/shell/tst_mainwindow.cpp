@@ -45,7 +45,7 @@ QStringList rowPaths(const FileList &list)
 {
     QStringList out;
     for (int i = 0; i < list.rowCount(); ++i)
-        out << list.rowAt(i).shownPath;
+        out << list.rowAt(i).path.shown();
     return out;
 }
 
@@ -455,8 +455,8 @@ private Q_SLOTS:
         f.window->addPaths(native({file, f.dir.filePath(u"args"_s)}));
         QCOMPARE(rowPaths(f.window->controller().list()), QStringList{file}); // the folder is searched in the background
         QTRY_COMPARE(f.window->controller().list().rowCount(), 3);
-        QCOMPARE(f.window->controller().list().rowAt(1).shownPath, f.dir.filePath(u"args/one.flv"_s));
-        QCOMPARE(f.window->controller().list().rowAt(2).shownPath, f.dir.filePath(u"args/deep/three.FLV"_s));
+        QCOMPARE(f.window->controller().list().rowAt(1).path.shown(), f.dir.filePath(u"args/one.flv"_s));
+        QCOMPARE(f.window->controller().list().rowAt(2).path.shown(), f.dir.filePath(u"args/deep/three.FLV"_s));
         QCOMPARE(f.window->hintLabel()->text(), u"拖拽文件到这里开始转换"_s);
     }
 
@@ -474,7 +474,7 @@ private Q_SLOTS:
         f.source(u"movies/inside.flv"_s);
         dropOn(f.window->findChild<QWidget *>(u"picDrag"_s), {folder});
         QCOMPARE(f.window->controller().list().rowCount(), 4);
-        QCOMPARE(f.window->controller().list().rowAt(3).shownPath, folder);
+        QCOMPARE(f.window->controller().list().rowAt(3).path.shown(), folder);
         QCOMPARE(f.window->controller().list().rowAt(3).formatLabel, u"IES"_s);
     }
 
