@@ -3,6 +3,7 @@
 #include "cutoption.h"
 #include "formats.h"
 #include "pathtext.h"
+#include "settinguse.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -128,6 +129,31 @@ std::optional<QString> applySettingOptions(const QCommandLineParser &parser, con
     return std::nullopt;
 }
 
+// A setting given that the chosen format would not use: refused, naming the
+// option and why, instead of being replaced in silence.
+std::optional<QString> unusedOptionError(const QCommandLineParser &parser, const CliOptionSet &o,
+                                         const ConversionSettings &settings)
+{
+    const std::array<std::pair<const QCommandLineOption *, Setting>, 7> given{{
+        {&o.videoBitrate, Setting::VideoBitrate},
+        {&o.frameRate, Setting::FrameRate},
+        {&o.size, Setting::VideoSize},
+        {&o.audioRate, Setting::AudioRate},
+        {&o.audioBitrate, Setting::AudioBitrate},
+        {&o.channels, Setting::Channels},
+        {&o.cut, Setting::Clip},
+    }};
+    for (const auto &[option, setting] : given) {
+        const std::optional<UnusedBecause> why = parser.isSet(*option) ? unusedSetting(settings, setting) : std::nullopt;
+        if (why) {
+            const QString named = u"--"_s + option->names().constLast() + u' ' + parser.value(*option);
+            return optionText(QT_TRANSLATE_NOOP("sonvera::CliOptions", "%1 不适用：%2"))
+                .arg(named, unusedSettingText(*why, *formatAt(settings.formatIndex)));
+        }
+    }
+    return std::nullopt;
+}
+
 // The rest of the options, which say how to run rather than how to code.
 std::optional<QString> applyRunOptions(const QCommandLineParser &parser, const CliOptionSet &o, CliOptions &options)
 {
@@ -197,6 +223,8 @@ CliParseResult parseCliArguments(const QStringList &arguments, const QString &de
         if (!options.cut)
             return usageError(why);
     }
+    if (const std::optional<QString> error = unusedOptionError(parser, o, options.settings))
+        return usageError(*error);
     if (const std::optional<QString> error = applyRunOptions(parser, o, options))
         return usageError(*error);
     for (const QString &input : parser.positionalArguments())

@@ -34,7 +34,9 @@ std::optional<int> parseFormatName(const QString &text);
 
 // Parses the arguments (argv without the program name is not enough: pass
 // all of them, each as nativeToEscaped(), so that names that are not UTF-8
-// keep their bytes). `defaultOutputFolder` is used when -o is absent.
+// keep their bytes). `defaultOutputFolder` is used when -o is absent. A
+// setting the chosen format would not use is refused (exit status 2), naming
+// the option and why.
 CliParseResult parseCliArguments(const QStringList &arguments, const QString &defaultOutputFolder);
 
 } // namespace sonvera

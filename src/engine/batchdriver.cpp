@@ -5,6 +5,7 @@
 #include "partfiles.h"
 #include "pathtext.h"
 #include "publish.h"
+#include "settinguse.h"
 
 #include <QDir>
 #include <QFile>
@@ -249,6 +250,13 @@ void BatchDriver::startFile(ConversionWorker &worker, const FileListRow row)
     if (folder != m_settings.outputFolder) {
         m_settings.outputFolder = folder;
         Q_EMIT outputFolderChanged(folder);
+    }
+    // The window offers no size the format cannot keep, but a typed or
+    // restored one would otherwise be replaced in silence.
+    if (unusedSetting(m_settings, Setting::VideoSize) == UnusedBecause::SizeCannotBeKept) {
+        const QString size = settingKey(Setting::VideoSize).toString();
+        failRow(id, fileFailure(FailureCode::BadSetting, settingFacts(size, m_settings.videoSize)));
+        return;
     }
     if (!m_runFolder) {
         FailureFacts facts;

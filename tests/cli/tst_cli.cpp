@@ -68,6 +68,18 @@ private Q_SLOTS:
         QTest::newRow("unknown option") << QStringList{u"--bogus"_s, u"a.flv"_s} << u"bogus"_s;
         QTest::newRow("jobs not a number") << QStringList{u"-j"_s, u"two"_s, u"a.flv"_s} << u"--jobs takes"_s;
         QTest::newRow("jobs negative") << QStringList{u"--jobs"_s, u"-1"_s, u"a.flv"_s} << u"--jobs takes"_s;
+        // A setting the format would not use is refused, not replaced in silence.
+        QTest::newRow("fixed by the format")
+            << QStringList{u"-f"_s, u"mov"_s, u"--audio-bitrate"_s, u"64"_s, u"a.flv"_s}
+            << u"--audio-bitrate 64 does not apply: MOV(QuickTime) does not use this setting"_s;
+        QTest::newRow("fixed for the kept size")
+            << QStringList{u"-f"_s, u"rmvb"_s, u"--size"_s, u"original"_s, u"--video-bitrate"_s, u"300"_s, u"a.flv"_s}
+            << u"--video-bitrate 300 does not apply: With the original size, RMVB"_s;
+        QTest::newRow("size not kept") << QStringList{u"-f"_s, u"3gp"_s, u"--size"_s, u"original"_s, u"a.flv"_s}
+                                       << u"--size original does not apply: 3GP(Mobile 3GP) cannot keep"_s;
+        QTest::newRow("sound only") << QStringList{u"-f"_s, u"mp3"_s, u"--frame-rate"_s, u"15"_s, u"a.flv"_s}
+                                    << u"--frame-rate 15 does not apply"_s;
+        QTest::newRow("cut without MP3") << QStringList{u"--cut"_s, u"5-9"_s, u"a.flv"_s} << u"--cut 5-9 does not apply"_s;
     }
 
     void usageErrors()

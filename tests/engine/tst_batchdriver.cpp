@@ -2,6 +2,7 @@
 #include "driverfixture.h"
 #include "fileclaim.h"
 #include "filelist.h"
+#include "formats.h"
 
 #include <QScopeGuard>
 #include <QSignalSpy>
@@ -470,6 +471,21 @@ private Q_SLOTS:
         QCOMPARE(summary.failed.at(0).reason, u"无法写入输出文件夹 "_s + f.dir.filePath(u"blocker/out/"_s) + u"：请确认它存在并且可以写入"_s);
         QCOMPARE(summary.failed.at(0).code, FailureCode::OutputUnwritable);
         QVERIFY(readLog(f.log).isEmpty()); // no encoder ran in vain
+    }
+
+    // A size the format cannot keep, typed or restored, is refused, not
+    // replaced by a size of the format's own.
+    void aSizeTheFormatCannotKeepIsRefused()
+    {
+        Fixture f;
+        f.settings.selectFormat(7);
+        f.settings.videoSize = kKeepSourceSize.toString();
+        f.addSource(u"a.flv"_s);
+        const std::optional<BatchSummary> summary = f.runForSummary();
+        QVERIFY(summary && summary->failed.size() == 1);
+        QCOMPARE(summary->failed.at(0).code, FailureCode::BadSetting);
+        QVERIFY2(summary->failed.at(0).reason.contains(kKeepSourceSize), qPrintable(summary->failed.at(0).reason));
+        QVERIFY(readLog(f.log).isEmpty());
     }
 
     // 100 Chinese characters in GBK make a legal name of 204 bytes, which
