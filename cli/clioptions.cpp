@@ -62,7 +62,7 @@ namespace {
 // Every option of the command line.
 struct CliOptionSet {
     QCommandLineOption help, version, format, videoBitrate, frameRate, size, audioRate, audioBitrate, channels, output,
-        cut, dryRun, quiet, jobs;
+        cut, dryRun, quiet, jobs, json;
 };
 
 QString optionText(const char *source)
@@ -101,6 +101,10 @@ CliOptionSet makeOptions(const QString &defaultOutputFolder)
                                 "最多同时转换 N 个文件，从列表开头起（默认 1；0 表示每个处理器核心一个，本机为 %1）。"))
              .arg(QThread::idealThreadCount()),
          u"N"_s},
+        {u"json"_s,
+         text(QT_TRANSLATE_NOOP("sonvera::CliOptions",
+                                "在标准输出上每个事件写一行 JSON（started、progress、converted、failed），供脚本读取；"
+                                "其他文字写到标准错误。"))},
     };
 }
 
@@ -174,6 +178,9 @@ std::optional<QString> applyRunOptions(const QCommandLineParser &parser, const C
     }
     options.dryRun = parser.isSet(o.dryRun);
     options.quiet = parser.isSet(o.quiet);
+    options.json = parser.isSet(o.json);
+    if (options.dryRun && options.json)
+        return optionText(QT_TRANSLATE_NOOP("sonvera::CliOptions", "--json 不能与 --dry-run 一起使用：试运行不转换，没有事件"));
     return std::nullopt;
 }
 
@@ -191,7 +198,7 @@ CliParseResult parseCliArguments(const QStringList &arguments, const QString &de
         "（Ctrl-C、SIGTERM、SIGHUP），141 标准输出被关闭。停止时没有转换完的文件保持原样，不留下写了一半的文件。"));
     const CliOptionSet o = makeOptions(defaultOutputFolder);
     parser.addOptions({o.help, o.version, o.format, o.videoBitrate, o.frameRate, o.size, o.audioRate, o.audioBitrate,
-                       o.channels, o.output, o.cut, o.dryRun, o.quiet, o.jobs});
+                       o.channels, o.output, o.cut, o.dryRun, o.quiet, o.jobs, o.json});
     parser.addPositionalArgument(
         u"FILE|FOLDER"_s,
         optionText(QT_TRANSLATE_NOOP("sonvera::CliOptions", "要转换的文件；文件夹会被搜索其中的 .flv 文件。")),

@@ -21,6 +21,7 @@ struct CliOptions {
     int jobs = 1;                  // files converted at once, at least 1
     bool dryRun = false;
     bool quiet = false;
+    bool json = false;             // events as JSON Lines on standard output (see cli/jsonevents.h)
 };
 
 struct CliParseResult {

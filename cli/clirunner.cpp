@@ -4,6 +4,7 @@
 #include "foldersearch.h"
 #include "naming.h"
 #include "pathtext.h"
+#include "failurecatalogue.h"
 #include "runfolder.h"
 #include "settingsstore.h"
 
@@ -38,7 +39,7 @@ CliRunner::CliRunner(CliOptions options, QString programFolder, QObject *parent)
     , m_programFolder(std::move(programFolder))
     , m_driver(m_list, m_options.settings)
 {
-    m_terminal = !m_options.quiet && ::isatty(STDOUT_FILENO);
+    m_terminal = !m_options.quiet && !m_options.json && ::isatty(STDOUT_FILENO);
     m_driver.setProgramFolder(m_programFolder);
     m_driver.setDefaultOutputFolder(defaultOutputFolder(m_programFolder));
     m_driver.setStartDelay(0);
@@ -47,8 +48,19 @@ CliRunner::CliRunner(CliOptions options, QString programFolder, QObject *parent)
     m_driver.setParallelJobs(m_options.jobs);
     m_options.jobs = m_driver.parallelJobs();
     m_driver.setOptionsProvider([this] { return BatchOptions{false, m_options.cut}; });
+    connectDriver();
+}
 
+void CliRunner::connectDriver()
+{
     connect(&m_driver, &BatchDriver::fileStarted, this, [this](quint64 id, const QString &path, int number, int total) {
+        // Rows being converted stay in the list until they end.
+        if (const FileListRow *row = m_list.rowById(id))
+            m_paths.insert(id, row->path);
+        if (m_options.json) {
+            m_events.started(id, m_paths.value(id));
+            flushOut();
+        }
         m_number = number;
         m_total = total;
         m_numbers.insert(id, number);
@@ -64,6 +76,17 @@ CliRunner::CliRunner(CliOptions options, QString programFolder, QObject *parent)
         m_err << "sonvera-cli: " << message << Qt::endl;
     });
     connect(&m_driver, &BatchDriver::batchFinished, this, &CliRunner::onBatchFinished);
+    if (!m_options.json)
+        return;
+    connect(&m_driver, &BatchDriver::fileProgressed, this, [this](quint64 id, double fraction, int stage) {
+        m_events.progressed(id, m_paths.value(id), fraction, stage);
+        flushOut();
+    });
+    connect(&m_driver, &BatchDriver::fileFailed, this, [this](quint64 id, const FailedFile &failure) {
+        const NativePath kept = failure.output.isEmpty() ? NativePath() : nativeOf(failure.output);
+        m_events.failed(id, m_paths.value(id), failure.reason, failure.code, kept);
+        flushOut();
+    });
 }
 
 bool CliRunner::collectInputs()
@@ -86,6 +109,10 @@ bool CliRunner::collectInputs()
         } else {
             m_missing << input.shown();
             m_err << tr("sonvera-cli: \"%1\": 没有这个文件或文件夹").arg(input.shown()) << Qt::endl;
+            if (m_options.json) {
+                m_events.failed(0, path, failureText(FailureCode::SourceMissing), FailureCode::SourceMissing, {});
+                flushOut();
+            }
         }
     }
     if (m_list.rowCount() == 0) {
@@ -130,6 +157,13 @@ QString CliRunner::shown(const QString &path) const
     if (!m_outputLink.isEmpty() && path.startsWith(m_outputLink))
         return withTrailingSlash(m_options.outputFolder.shown()) + path.mid(m_outputLink.size());
     return path;
+}
+
+NativePath CliRunner::nativeOf(const QString &path) const
+{
+    if (!m_outputLink.isEmpty() && path.startsWith(m_outputLink))
+        return m_options.outputFolder / path.mid(m_outputLink.size()).toUtf8();
+    return NativePath::fromText(path);
 }
 
 int CliRunner::dryRun()
@@ -235,9 +269,15 @@ void CliRunner::onFileFinished(quint64 id, const QString &path, bool ok, const Q
     // A file keeps the number it started with, whatever order files end in.
     const int number = m_numbers.take(id);
     const QString count = u"["_s + QString::number(number) + u'/' + QString::number(m_total) + u"] "_s;
+    const NativePath file = m_paths.take(id);
     if (ok) {
+        if (m_options.json) {
+            m_events.converted(id, file, nativeOf(detail));
+            flushOut();
+        }
         if (!m_options.quiet && !m_outputClosed) {
-            m_out << count << path << " -> " << shown(detail) << '\n';
+            human() << count << path << " -> " << shown(detail) << '\n';
+            human().flush();
             flushOut();
         }
     } else {
@@ -265,7 +305,8 @@ void CliRunner::onBatchFinished(const BatchSummary &summary)
         for (const FailedFile &file : summary.failed)
             m_err << "  " << file.path << ": " << file.reason << Qt::endl;
     } else if (!m_options.quiet && !m_outputClosed) {
-        m_out << tr("%n 个文件已转换到 %1", nullptr, summary.converted).arg(shown(summary.outputFolder)) << '\n';
+        human() << tr("%n 个文件已转换到 %1", nullptr, summary.converted).arg(shown(summary.outputFolder)) << '\n';
+        human().flush();
         flushOut();
     }
     Q_EMIT finished(failed > 0 ? SomeFailed : AllConverted);

@@ -491,8 +491,16 @@ Exit status: 0 when every file converted, 1 when any file failed, 2 for a usage 
         <translation>--jobs takes a number of files, 0 or more, not &apos;%1&apos;</translation>
     </message>
     <message>
+        <source>在标准输出上每个事件写一行 JSON（started、progress、converted、failed），供脚本读取；其他文字写到标准错误。</source>
+        <translation>Writes one line of JSON per event (started, progress, converted, failed) to standard output, for scripts; other text goes to standard error.</translation>
+    </message>
+    <message>
         <source>%1 不适用：%2</source>
         <translation>%1 does not apply: %2</translation>
+    </message>
+    <message>
+        <source>--json 不能与 --dry-run 一起使用：试运行不转换，没有事件</source>
+        <translation>--json cannot be used with --dry-run: a dry run converts nothing, so it has no events</translation>
     </message>
 </context>
 <context>

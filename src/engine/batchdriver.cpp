@@ -321,6 +321,7 @@ void BatchDriver::reportRunnerError(const QString &message)
 void BatchDriver::onProgress(ConversionWorker &worker)
 {
     m_list.setConverting(worker.fileId(), worker.stageDisplay().caption);
+    Q_EMIT fileProgressed(worker.fileId(), worker.fileFraction(), worker.stage());
     reportProgress(&worker);
 }
 
