@@ -492,7 +492,7 @@ Exit status: 0 when every file converted, 1 when any file failed, 2 for a usage 
     </message>
     <message>
         <source>在标准输出上每个事件写一行 JSON（started、progress、converted、failed），供脚本读取；其他文字写到标准错误。</source>
-        <translation>Writes one line of JSON per event (started, progress, converted, failed) to standard output, for scripts; other text goes to standard error.</translation>
+        <translation>Write one line of JSON per event (started, progress, converted, failed) to standard output, for scripts; other text goes to standard error.</translation>
     </message>
     <message>
         <source>%1 不适用：%2</source>
