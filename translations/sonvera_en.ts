@@ -299,6 +299,29 @@
     </message>
 </context>
 <context>
+    <name>SettingUse</name>
+    <message>
+        <source>%1 只有声音，不用这一项</source>
+        <translation>%1 is sound only and does not use this setting</translation>
+    </message>
+    <message>
+        <source>%1 不用这一项，总是用它自己的值</source>
+        <translation>%1 does not use this setting; it always uses its own value</translation>
+    </message>
+    <message>
+        <source>视频尺寸为原始大小时，%1 不用这一项；选一个尺寸即可设置它</source>
+        <translation>With the original size, %1 does not use this setting; pick a size to set it</translation>
+    </message>
+    <message>
+        <source>%1 总是保持源文件的画面尺寸</source>
+        <translation>%1 always keeps the source&apos;s picture size</translation>
+    </message>
+    <message>
+        <source>%1 不能保持原始大小，请选一个尺寸</source>
+        <translation>%1 cannot keep the original size; pick a size</translation>
+    </message>
+</context>
+<context>
     <name>sonvera::Application</name>
     <message>
         <source>Sonvera，批量视频转换工具。</source>
@@ -466,6 +489,18 @@ Exit status: 0 when every file converted, 1 when any file failed, 2 for a usage 
     <message>
         <source>--jobs 需要一个文件数，0 或更大，不是 &apos;%1&apos;</source>
         <translation>--jobs takes a number of files, 0 or more, not &apos;%1&apos;</translation>
+    </message>
+    <message>
+        <source>在标准输出上每个事件写一行 JSON（started、progress、converted、failed），供脚本读取；其他文字写到标准错误。</source>
+        <translation>Write one line of JSON per event (started, progress, converted, failed) to standard output, for scripts; other text goes to standard error.</translation>
+    </message>
+    <message>
+        <source>%1 不适用：%2</source>
+        <translation>%1 does not apply: %2</translation>
+    </message>
+    <message>
+        <source>--json 不能与 --dry-run 一起使用：试运行不转换，没有事件</source>
+        <translation>--json cannot be used with --dry-run: a dry run converts nothing, so it has no events</translation>
     </message>
 </context>
 <context>

@@ -4,6 +4,8 @@
 #include "filelist.h"
 #include "partfiles.h"
 #include "pathtext.h"
+#include "publish.h"
+#include "settinguse.h"
 
 #include <QDir>
 #include <QFile>
@@ -237,7 +239,7 @@ void BatchDriver::startFile(ConversionWorker &worker, const FileListRow row)
     m_list.protectRow(id);
     m_list.setConverting(id, QString());
     ++m_fileNumber;
-    Q_EMIT fileStarted(id, row.shownPath, m_fileNumber, m_fileNumber + waitingRows());
+    Q_EMIT fileStarted(id, row.path.shown(), m_fileNumber, m_fileNumber + waitingRows());
     if (m_state != State::Running) { // stopped from a handler: the file waits, no encoder starts
         m_list.setWaiting(id);
         m_list.releaseRow(id);
@@ -249,6 +251,13 @@ void BatchDriver::startFile(ConversionWorker &worker, const FileListRow row)
         m_settings.outputFolder = folder;
         Q_EMIT outputFolderChanged(folder);
     }
+    // The window offers no size the format cannot keep, but a typed or
+    // restored one would otherwise be replaced in silence.
+    if (unusedSetting(m_settings, Setting::VideoSize) == UnusedBecause::SizeCannotBeKept) {
+        const QString size = settingKey(Setting::VideoSize).toString();
+        failRow(id, fileFailure(FailureCode::BadSetting, settingFacts(size, m_settings.videoSize)));
+        return;
+    }
     if (!m_runFolder) {
         FailureFacts facts;
         facts.folder = m_workFolder.isEmpty() ? defaultWorkFolderPath() : m_workFolder;
@@ -257,7 +266,7 @@ void BatchDriver::startFile(ConversionWorker &worker, const FileListRow row)
     }
     // A FIFO or a device would keep an encoder waiting forever.
     struct stat source {};
-    if (::stat(row.path.constData(), &source) == 0 && !S_ISREG(source.st_mode)) {
+    if (::stat(row.path.bytes().constData(), &source) == 0 && !S_ISREG(source.st_mode)) {
         failRow(id, fileFailure(FailureCode::SourceNotAFile));
         return;
     }
@@ -280,20 +289,21 @@ void BatchDriver::startFile(ConversionWorker &worker, const FileListRow row)
 
 QString BatchDriver::encoderPathOf(const FileListRow &row, const ConversionWorker &worker) const
 {
-    if (isUtf8(row.path))
-        return QString::fromUtf8(row.path);
+    if (row.path.isUtf8())
+        return row.path.shown();
     // Qt hands the encoders their arguments as UTF-8, which cannot carry this
     // name's bytes: they open it through a link whose name is the name as
-    // shown, which also gives the output its UTF-8 name.
+    // shown, which also gives the output its UTF-8 name. That name can be
+    // half as long again as the bytes (a GBK character is 2 bytes, 3 in
+    // UTF-8): it is shortened to fit the file system.
     const QString folder = worker.intermediateFolder() + u"/source"_s;
     QDir().mkpath(folder);
-    QString name = fileNameOf(row.shownPath);
+    QString name = fittedFileName(row.path.fileName().shown());
     if (name.isEmpty() || name == u"." || name == u"..")
         name = u"source"_s;
     const QString link = folder + u'/' + name;
-    const QByteArray target = absoluteNative(row.path);
     ::unlink(QFile::encodeName(link).constData());
-    if (::symlink(target.constData(), QFile::encodeName(link).constData()) != 0)
+    if (::symlink(row.path.absolute().bytes().constData(), QFile::encodeName(link).constData()) != 0)
         return {};
     return link;
 }
@@ -311,6 +321,7 @@ void BatchDriver::reportRunnerError(const QString &message)
 void BatchDriver::onProgress(ConversionWorker &worker)
 {
     m_list.setConverting(worker.fileId(), worker.stageDisplay().caption);
+    Q_EMIT fileProgressed(worker.fileId(), worker.fileFraction(), worker.stage());
     reportProgress(&worker);
 }
 
@@ -353,7 +364,7 @@ QString BatchDriver::shownPathOf(quint64 id) const
 {
     // Rows being converted cannot be removed, so the row is there to ask.
     const FileListRow *row = m_list.rowById(id);
-    return row ? row->shownPath : QString();
+    return row ? row->path.shown() : QString();
 }
 
 void BatchDriver::onConverted(quint64 id, const QString &output)

@@ -127,6 +127,10 @@ Q_SIGNALS:
     // file's whole record arrives just before, with fileFailed().
     void fileFinished(quint64 id, const QString &path, bool ok, const QString &detail);
     void fileFailed(quint64 id, const sonvera::FailedFile &failure);
+    // How far file `id` is (0..1, its stages together) and the encoder run
+    // under way (1, or 2 for the second run of a two-stage format), each time
+    // its encoder reports.
+    void fileProgressed(quint64 id, double fraction, int stage);
     // remainingMs is -1 while no estimate is possible.
     void timingChanged(qint64 elapsedMs, qint64 remainingMs);
     // The whole batch: its share of work done (0..1) and the files not yet

@@ -54,6 +54,8 @@ public:
     double fileFraction() const;
     // The current file's length once an encoder has said it.
     std::optional<double> durationSeconds() const;
+    // The encoder run under way: 1, or 2 for a two-stage format's second; 0 when idle.
+    int stage() const { return m_stage; }
     // The current stage's display, as the progress caption and the file's row show it.
     const ProgressDisplay &stageDisplay() const { return m_display; }
 

@@ -55,9 +55,8 @@ quint64 FileList::appendRows(std::span<const NewRow> rows, bool trimForLabel)
     for (const NewRow &added : rows) {
         FileListRow row;
         row.id = m_nextId++;
-        row.path = added.path;
-        row.shownPath = shownName(added.path);
-        row.formatLabel = formatLabelOf(row.shownPath, trimForLabel);
+        row.path = NativePath(added.path);
+        row.formatLabel = formatLabelOf(row.path.shown(), trimForLabel);
         if (!added.failureReason.isEmpty()) {
             row.status = FileListRow::Status::Failed;
             row.failureReason = added.failureReason;
@@ -217,7 +216,7 @@ QVariant FileList::data(const QModelIndex &index, int role) const
     case Qt::DisplayRole:
         switch (index.column()) {
         case FileNameColumn:
-            return withHomeAsTilde(row.shownPath); // the whole path is in the tool tip
+            return withHomeAsTilde(row.path.shown()); // the whole path is in the tool tip
         case FormatColumn:
             return row.formatLabel;
         case StatusColumn:
@@ -229,12 +228,12 @@ QVariant FileList::data(const QModelIndex &index, int role) const
         if (index.column() == StatusColumn && row.status == FileListRow::Status::Failed)
             return row.failureReason;
         if (index.column() == FileNameColumn)
-            return row.shownPath;
+            return row.path.shown();
         return {};
     case IdRole:
         return row.id;
     case PathRole:
-        return row.path;
+        return row.path.bytes();
     default:
         return {};
     }

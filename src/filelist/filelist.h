@@ -1,5 +1,7 @@
 #pragma once
 
+#include "nativepath.h"
+
 #include <QAbstractTableModel>
 #include <QByteArray>
 #include <QSet>
@@ -15,8 +17,7 @@ struct FileListRow {
     enum class Status { Waiting, Converting, Failed };
 
     quint64 id = 0;        // stable identity, never reused within a list
-    QByteArray path;       // as the file system spells it: what is opened, any bytes
-    QString shownPath;     // the same, decoded for the eye (see shownName)
+    NativePath path;       // what is opened (any bytes) and how it is shown
     QString formatLabel;   // last three characters of the shown path, upper case; never recomputed
     Status status = Status::Waiting;
     QString progress;      // while converting: the stage and percent, as the progress caption says it

@@ -135,7 +135,7 @@ JournalContents BatchController::journalContents() const
         const FileListRow &row = m_list.rowAt(i);
         // A row being converted starts over after a crash: it is kept as waiting.
         const bool failed = row.status == FileListRow::Status::Failed;
-        contents.entries.append({row.path, failed ? JournalEntry::Status::Failed : JournalEntry::Status::Waiting,
+        contents.entries.append({row.path.bytes(), failed ? JournalEntry::Status::Failed : JournalEntry::Status::Waiting,
                                  failed ? row.failureReason : QString()});
     }
     return contents;

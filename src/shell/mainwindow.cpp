@@ -411,6 +411,7 @@ void MainWindow::setLocked(bool locked)
               << m_panel->cmbF() << m_panel->cmbChannel() << m_panel->txtPath() << m_panel->cmdBrowse();
         for (QWidget *widget : order)
             widget->setEnabled(true);
+        m_panel->showWhatApplies(); // but the lists the format does not use
     }
     m_cmdStop->setEnabled(locked);
 }

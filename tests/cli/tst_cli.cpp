@@ -1,10 +1,15 @@
 #include "fakeencoder.h"
 
 #include <QDeadlineTimer>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QTest>
 
 #include <csignal>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -84,6 +89,19 @@ private Q_SLOTS:
         QTest::newRow("unknown option") << QStringList{u"--bogus"_s, u"a.flv"_s} << u"bogus"_s;
         QTest::newRow("jobs not a number") << QStringList{u"-j"_s, u"two"_s, u"a.flv"_s} << u"--jobs takes"_s;
         QTest::newRow("jobs negative") << QStringList{u"--jobs"_s, u"-1"_s, u"a.flv"_s} << u"--jobs takes"_s;
+        // A setting the format would not use is refused, not replaced in silence.
+        QTest::newRow("fixed by the format")
+            << QStringList{u"-f"_s, u"mov"_s, u"--audio-bitrate"_s, u"64"_s, u"a.flv"_s}
+            << u"--audio-bitrate 64 does not apply: MOV(QuickTime) does not use this setting"_s;
+        QTest::newRow("fixed for the kept size")
+            << QStringList{u"-f"_s, u"rmvb"_s, u"--size"_s, u"original"_s, u"--video-bitrate"_s, u"300"_s, u"a.flv"_s}
+            << u"--video-bitrate 300 does not apply: With the original size, RMVB"_s;
+        QTest::newRow("size not kept") << QStringList{u"-f"_s, u"3gp"_s, u"--size"_s, u"original"_s, u"a.flv"_s}
+                                       << u"--size original does not apply: 3GP(Mobile 3GP) cannot keep"_s;
+        QTest::newRow("sound only") << QStringList{u"-f"_s, u"mp3"_s, u"--frame-rate"_s, u"15"_s, u"a.flv"_s}
+                                    << u"--frame-rate 15 does not apply"_s;
+        QTest::newRow("cut without MP3") << QStringList{u"--cut"_s, u"5-9"_s, u"a.flv"_s} << u"--cut 5-9 does not apply"_s;
+        QTest::newRow("json dry run") << QStringList{u"--json"_s, u"-n"_s, u"a.flv"_s} << u"--json cannot be used with"_s;
     }
 
     void usageErrors()
@@ -282,6 +300,76 @@ private Q_SLOTS:
         QVERIFY(QString::fromUtf8(p.readAllStandardError()).contains(u"standard output was closed"_s));
         const QStringList left = QDir(f.out).entryList(QDir::Files | QDir::Hidden);
         QVERIFY2(left.size() <= 2 && !left.filter(u"c-"_s).size() && !left.filter(u".part"_s).size(), qPrintable(left.join(u' ')));
+    }
+
+    // --json: one event a line on the standard output, each a JSON object;
+    // the words for people on the standard error.
+    void jsonEvents()
+    {
+        Fixture f;
+        // The encoder's position goes back once; the events' never does.
+        const QString good = f.source(u"good.flv"_s, "coder print   Duration: 00:00:10.00, \\n\ncoder print time=2.50 \\r\n"
+                                                       "coder sleep 200\ncoder print time=1.00 \\r\ncoder sleep 200\n"
+                                                       "coder print time=7.50 \\r\n");
+        const QString broken = f.source(u"b.flv"_s, "coder write\ncoder eprint coder: failure no-audio\\n\ncoder exit 6\n");
+        const QByteArray gbk = QFile::encodeName(f.dir.path()) + "/\xca\xd3\xc6\xb5.flv"; // 视频.flv in GBK
+        QVERIFY(::close(::open(gbk.constData(), O_WRONLY | O_CREAT, 0600)) == 0);
+        // The GBK name's bytes reach sonvera-cli only through a shell.
+        QProcess p;
+        p.start(u"bash"_s, {u"-c"_s, u"exec \"$0\" --json -f mp3 -o \"$1\" \"$2\" \"$3\" \"$(printf '%s/\\312\\323\\306\\265.flv' \"$4\")\" \"$4/gone.flv\""_s,
+                            f.cli, f.out, good, broken, f.dir.path()});
+        QVERIFY(p.waitForFinished(20000));
+        QCOMPARE(p.exitCode(), 1);
+        QVERIFY(p.readAllStandardError().contains("failed"));
+        QMap<QString, QList<QJsonObject>> events; // by file
+        for (const QByteArray &line : p.readAllStandardOutput().split('\n')) {
+            if (line.isEmpty())
+                continue;
+            QJsonParseError error{};
+            const QJsonDocument document = QJsonDocument::fromJson(line, &error);
+            QVERIFY2(error.error == QJsonParseError::NoError && document.isObject(), line.constData());
+            events[document.object().value(u"file"_s).toString()] << document.object();
+        }
+        const auto names = [](const QList<QJsonObject> &list) {
+            QStringList out;
+            for (const QJsonObject &event : list)
+                out << event.value(u"event"_s).toString();
+            return out;
+        };
+        const QList<QJsonObject> goodEvents = events.value(good);
+        QVERIFY2(goodEvents.size() >= 3 && names(goodEvents).first() == u"started"_s && names(goodEvents).last() == u"converted"_s,
+                 qPrintable(names(goodEvents).join(u' ')));
+        double fraction = 0;
+        for (const QJsonObject &progress : goodEvents.mid(1, goodEvents.size() - 2)) {
+            QCOMPARE(progress.value(u"event"_s).toString(), u"progress"_s);
+            QVERIFY(progress.value(u"fraction"_s).toDouble() > fraction && progress.value(u"fraction"_s).toDouble() <= 1);
+            fraction = progress.value(u"fraction"_s).toDouble();
+        }
+        QVERIFY(QFileInfo::exists(goodEvents.last().value(u"output"_s).toString()));
+        QCOMPARE(names(events.value(broken)), (QStringList{u"started"_s, u"failed"_s}));
+        QCOMPARE(events.value(broken).at(1).value(u"code"_s).toString(), u"no-audio"_s);
+        QVERIFY(!events.value(broken).at(1).value(u"reason"_s).toString().isEmpty());
+        QCOMPARE(events.value(f.dir.filePath(u"gone.flv"_s)).value(0).value(u"code"_s).toString(), u"source-missing"_s);
+        // A name that is not UTF-8: shown, and its bytes whole.
+        const QList<QJsonObject> gbkEvents = events.value(f.dir.filePath(u"视频.flv"_s));
+        QCOMPARE(names(gbkEvents).last(), u"converted"_s);
+        QCOMPARE(QByteArray::fromBase64(gbkEvents.at(0).value(u"file_base64"_s).toString().toLatin1()), gbk);
+    }
+
+    // A relative name given inside a folder whose name is not UTF-8.
+    void relativeNamesInAFolderThatIsNotUtf8()
+    {
+        Fixture f;
+        const QByteArray folder = QFile::encodeName(f.dir.path()) + "/\xca\xd3\xc6\xb5";
+        QVERIFY(::mkdir(folder.constData(), 0700) == 0);
+        const QByteArray source = folder + "/a.flv";
+        QVERIFY(::close(::open(source.constData(), O_WRONLY | O_CREAT, 0600)) == 0);
+        QProcess p;
+        p.setChildProcessModifier([folder] { [[maybe_unused]] const int ignored = ::chdir(folder.constData()); });
+        p.start(f.cli, {u"-q"_s, u"-f"_s, u"mp3"_s, u"-o"_s, f.out, u"a.flv"_s});
+        QVERIFY(p.waitForFinished(20000));
+        QVERIFY2(p.exitCode() == 0, p.readAllStandardError().constData());
+        QCOMPARE(QDir(f.out).entryList({u"a-*.mp3"_s}, QDir::Files).size(), 1);
     }
 
     void interruptedLeavesNothingHalfWritten()

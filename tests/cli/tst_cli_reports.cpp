@@ -7,6 +7,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -200,6 +202,44 @@ private Q_SLOTS:
         }
         // No source's fault is put down to the settings.
         QVERIFY2(!run.err.contains(u"ffmpeg 无法用这些参数转换"_s), qPrintable(run.err));
+    }
+
+    // --json for scripts: every line of the standard output is one event,
+    // in order, read here with a real JSON parser.
+    void jsonEventsOfAGoodAndANoiseFile()
+    {
+        QProcess p;
+        p.start(programFolder() + u"/sonvera-cli"_s, {u"--json"_s, u"-f"_s, u"rmvb"_s, u"-o"_s, m_dir.filePath(u"json"_s),
+                                                      m_whole, m_bad[u"noise"_s]});
+        QVERIFY(p.waitForFinished(300000));
+        QCOMPARE(p.exitCode(), 1);
+        QVERIFY(!p.readAllStandardError().isEmpty()); // the words for people
+        QMap<QString, QList<QJsonObject>> events;
+        const QList<QByteArray> lines = p.readAllStandardOutput().split('\n');
+        QVERIFY(lines.last().isEmpty());
+        for (const QByteArray &line : lines.mid(0, lines.size() - 1)) {
+            const QJsonDocument document = QJsonDocument::fromJson(line);
+            QVERIFY2(document.isObject(), line.constData());
+            events[document.object().value(u"file"_s).toString()] << document.object();
+        }
+        const QList<QJsonObject> whole = events.value(m_whole);
+        QVERIFY2(whole.size() >= 4, qPrintable(QString::number(whole.size())));
+        QCOMPARE(whole.first().value(u"event"_s).toString(), u"started"_s);
+        double fraction = 0;
+        for (const QJsonObject &event : whole.mid(1, whole.size() - 2)) {
+            QCOMPARE(event.value(u"event"_s).toString(), u"progress"_s);
+            QVERIFY(event.value(u"fraction"_s).toDouble() > fraction && event.value(u"fraction"_s).toDouble() <= 1.0);
+            fraction = event.value(u"fraction"_s).toDouble();
+        }
+        QCOMPARE(whole.last().value(u"event"_s).toString(), u"converted"_s);
+        QVERIFY(std::abs(probe(whole.last().value(u"output"_s).toString()).duration - 2.0) < 0.5);
+
+        const QList<QJsonObject> noise = events.value(m_bad[u"noise"_s]);
+        QCOMPARE(noise.size(), 2);
+        QCOMPARE(noise.at(0).value(u"event"_s).toString(), u"started"_s);
+        QCOMPARE(noise.at(1).value(u"event"_s).toString(), u"failed"_s);
+        QCOMPARE(noise.at(1).value(u"code"_s).toString(), u"source-damaged"_s);
+        QVERIFY(noise.at(1).value(u"reason"_s).toString().startsWith(u"文件已损坏"_s));
     }
 };
 

@@ -2,11 +2,13 @@
 #include "driverfixture.h"
 #include "fileclaim.h"
 #include "filelist.h"
+#include "formats.h"
 
 #include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTest>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 
 using namespace Qt::Literals::StringLiterals;
@@ -481,6 +483,47 @@ private Q_SLOTS:
         QCOMPARE(summary.failed.at(0).reason, u"无法写入输出文件夹 "_s + f.dir.filePath(u"blocker/out/"_s) + u"：请确认它存在并且可以写入"_s);
         QCOMPARE(summary.failed.at(0).code, FailureCode::OutputUnwritable);
         QVERIFY(readLog(f.log).isEmpty()); // no encoder ran in vain
+    }
+
+    // A size the format cannot keep, typed or restored, is refused, not
+    // replaced by a size of the format's own.
+    void aSizeTheFormatCannotKeepIsRefused()
+    {
+        Fixture f;
+        f.settings.selectFormat(7);
+        f.settings.videoSize = kKeepSourceSize.toString();
+        f.addSource(u"a.flv"_s);
+        const std::optional<BatchSummary> summary = f.runForSummary();
+        QVERIFY(summary && summary->failed.size() == 1);
+        QCOMPARE(summary->failed.at(0).code, FailureCode::BadSetting);
+        QVERIFY2(summary->failed.at(0).reason.contains(kKeepSourceSize), qPrintable(summary->failed.at(0).reason));
+        QVERIFY(readLog(f.log).isEmpty());
+    }
+
+    // 100 Chinese characters in GBK make a legal name of 204 bytes, which
+    // would be 304 in UTF-8: the link the encoders open it through is fitted
+    // to the file system, and the file converts.
+    void aLongNameThatIsNotUtf8Converts()
+    {
+        Fixture f;
+        f.settings.selectFormat(8);
+        QByteArray name;
+        for (int i = 0; i < 100; ++i)
+            name += "\xca\xd3"; // 视
+        const QByteArray path = QFile::encodeName(f.dir.path()) + '/' + name + ".flv";
+        QFile source;
+        QVERIFY(source.open(::open(path.constData(), O_WRONLY | O_CREAT, 0600), QIODevice::WriteOnly,
+                            QFileDevice::AutoCloseHandle));
+        source.close();
+        f.list.append(path, true);
+        const std::optional<BatchSummary> summary = f.runForSummary();
+        QVERIFY(summary);
+        QVERIFY2(summary->failed.isEmpty(), qPrintable(summary->failed.value(0).reason));
+        QCOMPARE(summary->outputs.size(), 1);
+        const QFileInfo output(summary->outputs.at(0));
+        QVERIFY(output.exists());
+        QVERIFY(output.fileName().startsWith(u"视视视"_s));
+        QVERIFY(output.fileName().toUtf8().size() <= 255);
     }
 
     void outputFolderRules_data()
