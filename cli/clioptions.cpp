@@ -3,6 +3,7 @@
 #include "cutoption.h"
 #include "formats.h"
 #include "pathtext.h"
+#include "settinguse.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -58,123 +59,128 @@ std::optional<int> parseFormatName(const QString &text)
 
 namespace {
 
-QString text(const char *source)
+// Every option of the command line.
+struct CliOptionSet {
+    QCommandLineOption help, version, format, videoBitrate, frameRate, size, audioRate, audioBitrate, channels, output,
+        cut, dryRun, quiet, jobs, json;
+};
+
+QString optionText(const char *source)
 {
     return QCoreApplication::translate("sonvera::CliOptions", source);
 }
 
-// Every option of the command line, with its help text.
-struct OptionSet {
-    QCommandLineOption help, version, format, videoBitrate, frameRate, size, audioRate, audioBitrate, channels,
-        output, cut, dryRun, quiet, jobs;
-};
-
-OptionSet declareOptions(const QString &defaultOutputFolder)
+CliOptionSet makeOptions(const QString &defaultOutputFolder)
 {
-    const QCommandLineOption help({u"h"_s, u"help"_s},
-                                  text(QT_TRANSLATE_NOOP("sonvera::CliOptions", "显示本帮助。")));
-    const QCommandLineOption version(u"version"_s, text(QT_TRANSLATE_NOOP("sonvera::CliOptions", "显示版本。")));
-    const QCommandLineOption format({u"f"_s, u"format"_s}, formatHelp(), u"F"_s);
-    const QCommandLineOption videoBitrate(
-        u"video-bitrate"_s, text(QT_TRANSLATE_NOOP("sonvera::CliOptions", "视频比特率，单位 kbit/s（覆盖预设）。")),
-        u"T"_s);
-    const QCommandLineOption frameRate(u"frame-rate"_s,
-                                       text(QT_TRANSLATE_NOOP("sonvera::CliOptions", "帧率（覆盖预设）。")), u"T"_s);
-    const QCommandLineOption size(
-        u"size"_s,
-        text(QT_TRANSLATE_NOOP("sonvera::CliOptions",
-                               "画面尺寸 宽x高，或者 original（原始大小）保持源文件的尺寸（覆盖预设）。")),
-        u"T"_s);
-    const QCommandLineOption audioRate(
-        u"audio-rate"_s, text(QT_TRANSLATE_NOOP("sonvera::CliOptions", "声音采样率，单位 Hz（覆盖预设）。")), u"T"_s);
-    const QCommandLineOption audioBitrate(
-        u"audio-bitrate"_s, text(QT_TRANSLATE_NOOP("sonvera::CliOptions", "声音比特率，单位 kbit/s（覆盖预设）。")),
-        u"T"_s);
-    const QCommandLineOption channels(u"channels"_s, text(QT_TRANSLATE_NOOP("sonvera::CliOptions", "声道数，1 或 2。")),
-                                      u"1|2"_s);
-    const QCommandLineOption output(
-        {u"o"_s, u"output"_s},
-        text(QT_TRANSLATE_NOOP("sonvera::CliOptions", "输出文件夹（默认：%1）。")).arg(defaultOutputFolder), u"DIR"_s);
-    const QCommandLineOption cut(
-        u"cut"_s,
-        text(QT_TRANSLATE_NOOP("sonvera::CliOptions", "仅用于 MP3：只转换 START-END 这一段，时间写作秒数或 h:mm:ss。")),
-        u"START-END"_s);
-    const QCommandLineOption dryRun({u"n"_s, u"dry-run"_s},
-                                    text(QT_TRANSLATE_NOOP("sonvera::CliOptions", "显示每个文件的命令行，不执行。")));
-    const QCommandLineOption quiet({u"q"_s, u"quiet"_s},
-                                   text(QT_TRANSLATE_NOOP("sonvera::CliOptions", "不显示进度。")));
-    const QCommandLineOption jobs(
-        {u"j"_s, u"jobs"_s},
-        text(QT_TRANSLATE_NOOP("sonvera::CliOptions",
-                               "最多同时转换 N 个文件，从列表开头起（默认 1；0 表示每个处理器核心一个，本机为 %1）。"))
-            .arg(QThread::idealThreadCount()),
-        u"N"_s);
-    return {help, version, format, videoBitrate, frameRate, size, audioRate, audioBitrate, channels, output, cut,
-            dryRun, quiet, jobs};
+    const auto text = optionText;
+    return {
+        {{u"h"_s, u"help"_s}, text(QT_TRANSLATE_NOOP("sonvera::CliOptions", "显示本帮助。"))},
+        {u"version"_s, text(QT_TRANSLATE_NOOP("sonvera::CliOptions", "显示版本。"))},
+        {{u"f"_s, u"format"_s}, formatHelp(), u"F"_s},
+        {u"video-bitrate"_s, text(QT_TRANSLATE_NOOP("sonvera::CliOptions", "视频比特率，单位 kbit/s（覆盖预设）。")),
+         u"T"_s},
+        {u"frame-rate"_s, text(QT_TRANSLATE_NOOP("sonvera::CliOptions", "帧率（覆盖预设）。")), u"T"_s},
+        {u"size"_s,
+         text(QT_TRANSLATE_NOOP("sonvera::CliOptions",
+                                "画面尺寸 宽x高，或者 original（原始大小）保持源文件的尺寸（覆盖预设）。")),
+         u"T"_s},
+        {u"audio-rate"_s, text(QT_TRANSLATE_NOOP("sonvera::CliOptions", "声音采样率，单位 Hz（覆盖预设）。")), u"T"_s},
+        {u"audio-bitrate"_s, text(QT_TRANSLATE_NOOP("sonvera::CliOptions", "声音比特率，单位 kbit/s（覆盖预设）。")),
+         u"T"_s},
+        {u"channels"_s, text(QT_TRANSLATE_NOOP("sonvera::CliOptions", "声道数，1 或 2。")), u"1|2"_s},
+        {{u"o"_s, u"output"_s},
+         text(QT_TRANSLATE_NOOP("sonvera::CliOptions", "输出文件夹（默认：%1）。")).arg(defaultOutputFolder),
+         u"DIR"_s},
+        {u"cut"_s,
+         text(QT_TRANSLATE_NOOP("sonvera::CliOptions", "仅用于 MP3：只转换 START-END 这一段，时间写作秒数或 h:mm:ss。")),
+         u"START-END"_s},
+        {{u"n"_s, u"dry-run"_s}, text(QT_TRANSLATE_NOOP("sonvera::CliOptions", "显示每个文件的命令行，不执行。"))},
+        {{u"q"_s, u"quiet"_s}, text(QT_TRANSLATE_NOOP("sonvera::CliOptions", "不显示进度。"))},
+        {{u"j"_s, u"jobs"_s},
+         text(QT_TRANSLATE_NOOP("sonvera::CliOptions",
+                                "最多同时转换 N 个文件，从列表开头起（默认 1；0 表示每个处理器核心一个，本机为 %1）。"))
+             .arg(QThread::idealThreadCount()),
+         u"N"_s},
+        {u"json"_s,
+         text(QT_TRANSLATE_NOOP("sonvera::CliOptions",
+                                "在标准输出上每个事件写一行 JSON（started、progress、converted、failed），供脚本读取；"
+                                "其他文字写到标准错误。"))},
+    };
 }
 
-// The format and the parameters that override its preset; an error text when one is wrong.
-std::optional<QString> readSettings(const QCommandLineParser &parser, const OptionSet &set, CliOptions &options)
+// The settings given on the command line, over the preset of the chosen format.
+std::optional<QString> applySettingOptions(const QCommandLineParser &parser, const CliOptionSet &o,
+                                           ConversionSettings &settings)
 {
-    int formatIndex = 0;
-    if (parser.isSet(set.format)) {
-        const auto parsed = parseFormatName(parser.value(set.format));
-        if (!parsed)
-            return text(QT_TRANSLATE_NOOP("sonvera::CliOptions", "未知的格式 '%1'。%2"))
-                .arg(parser.value(set.format), formatHelp());
-        formatIndex = *parsed;
+    const std::array<std::pair<const QCommandLineOption *, QString ConversionSettings::*>, 4> texts{{
+        {&o.videoBitrate, &ConversionSettings::videoBitrate},
+        {&o.frameRate, &ConversionSettings::frameRate},
+        {&o.audioRate, &ConversionSettings::audioRate},
+        {&o.audioBitrate, &ConversionSettings::audioBitrate},
+    }};
+    for (const auto &[option, field] : texts) {
+        if (parser.isSet(*option))
+            settings.*field = parser.value(*option);
     }
-    options.settings.selectFormat(formatIndex);
-    if (parser.isSet(set.videoBitrate))
-        options.settings.videoBitrate = parser.value(set.videoBitrate);
-    if (parser.isSet(set.frameRate))
-        options.settings.frameRate = parser.value(set.frameRate);
-    if (parser.isSet(set.size))
-        options.settings.videoSize = sizeValue(parser.value(set.size));
-    if (parser.isSet(set.audioRate))
-        options.settings.audioRate = parser.value(set.audioRate);
-    if (parser.isSet(set.audioBitrate))
-        options.settings.audioBitrate = parser.value(set.audioBitrate);
-    if (parser.isSet(set.channels)) {
-        const QString value = parser.value(set.channels);
+    if (parser.isSet(o.size))
+        settings.videoSize = sizeValue(parser.value(o.size));
+    if (parser.isSet(o.channels)) {
+        const QString value = parser.value(o.channels);
         if (value != u"1"_s && value != u"2"_s)
-            return text(QT_TRANSLATE_NOOP("sonvera::CliOptions", "--channels 只能是 1 或 2，不能是 '%1'")).arg(value);
-        options.settings.channelIndex = value.toInt() - 1;
+            return optionText(QT_TRANSLATE_NOOP("sonvera::CliOptions", "--channels 只能是 1 或 2，不能是 '%1'")).arg(value);
+        settings.channelIndex = value.toInt() - 1;
     }
     return std::nullopt;
 }
 
-// Where and how the files are converted, and which; an error text when one is wrong.
-std::optional<QString> readRun(const QCommandLineParser &parser, const OptionSet &set, CliOptions &options)
+// A setting given that the chosen format would not use: refused, naming the
+// option and why, instead of being replaced in silence.
+std::optional<QString> unusedOptionError(const QCommandLineParser &parser, const CliOptionSet &o,
+                                         const ConversionSettings &settings)
 {
-    if (parser.isSet(set.output)) {
-        if (parser.value(set.output).isEmpty())
-            return text(QT_TRANSLATE_NOOP("sonvera::CliOptions", "--output 需要一个文件夹"));
+    const std::array<std::pair<const QCommandLineOption *, Setting>, 7> given{{
+        {&o.videoBitrate, Setting::VideoBitrate},
+        {&o.frameRate, Setting::FrameRate},
+        {&o.size, Setting::VideoSize},
+        {&o.audioRate, Setting::AudioRate},
+        {&o.audioBitrate, Setting::AudioBitrate},
+        {&o.channels, Setting::Channels},
+        {&o.cut, Setting::Clip},
+    }};
+    for (const auto &[option, setting] : given) {
+        const std::optional<UnusedBecause> why = parser.isSet(*option) ? unusedSetting(settings, setting) : std::nullopt;
+        if (why) {
+            const QString named = u"--"_s + option->names().constLast() + u' ' + parser.value(*option);
+            return optionText(QT_TRANSLATE_NOOP("sonvera::CliOptions", "%1 不适用：%2"))
+                .arg(named, unusedSettingText(*why, *formatAt(settings.formatIndex)));
+        }
+    }
+    return std::nullopt;
+}
+
+// The rest of the options, which say how to run rather than how to code.
+std::optional<QString> applyRunOptions(const QCommandLineParser &parser, const CliOptionSet &o, CliOptions &options)
+{
+    if (parser.isSet(o.output)) {
+        if (parser.value(o.output).isEmpty())
+            return optionText(QT_TRANSLATE_NOOP("sonvera::CliOptions", "--output 需要一个文件夹"));
         // The folder exactly as given: its bytes, even when they are not UTF-8.
-        const QByteArray folder = absoluteNative(escapedToNative(parser.value(set.output)));
-        options.outputFolder = folder;
-        options.settings.outputFolder = isUtf8(folder) ? QString::fromUtf8(folder) : shownName(folder);
+        options.outputFolder = NativePath::fromEscaped(parser.value(o.output)).absolute();
+        options.settings.outputFolder = options.outputFolder.shown();
     }
-    if (parser.isSet(set.cut)) {
-        QString why;
-        options.cut = parseCutOption(parser.value(set.cut), &why);
-        if (!options.cut)
-            return why;
-    }
-    if (parser.isSet(set.jobs)) {
+    if (parser.isSet(o.jobs)) {
         bool ok = false;
-        const int n = parser.value(set.jobs).toInt(&ok);
+        const int n = parser.value(o.jobs).toInt(&ok);
         if (!ok || n < 0)
-            return text(QT_TRANSLATE_NOOP("sonvera::CliOptions", "--jobs 需要一个文件数，0 或更大，不是 '%1'"))
-                .arg(parser.value(set.jobs));
+            return optionText(QT_TRANSLATE_NOOP("sonvera::CliOptions", "--jobs 需要一个文件数，0 或更大，不是 '%1'"))
+                .arg(parser.value(o.jobs));
         options.jobs = n == 0 ? std::max(QThread::idealThreadCount(), 1) : n;
     }
-    options.dryRun = parser.isSet(set.dryRun);
-    options.quiet = parser.isSet(set.quiet);
-    for (const QString &input : parser.positionalArguments())
-        options.inputs << escapedToNative(input);
-    if (options.inputs.isEmpty())
-        return text(QT_TRANSLATE_NOOP("sonvera::CliOptions", "没有给出输入文件"));
+    options.dryRun = parser.isSet(o.dryRun);
+    options.quiet = parser.isSet(o.quiet);
+    options.json = parser.isSet(o.json);
+    if (options.dryRun && options.json)
+        return optionText(QT_TRANSLATE_NOOP("sonvera::CliOptions", "--json 不能与 --dry-run 一起使用：试运行不转换，没有事件"));
     return std::nullopt;
 }
 
@@ -190,27 +196,48 @@ CliParseResult parseCliArguments(const QStringList &arguments, const QString &de
         "每个输出文件以源文件命名：基本名、\"-\"、转换时刻的时分秒、扩展名。从不覆盖已有的文件。\n\n"
         "退出码：0 全部转换成功，1 有文件转换失败，2 用法错误或者没有给出、没有找到输入文件，130 被停止"
         "（Ctrl-C、SIGTERM、SIGHUP），141 标准输出被关闭。停止时没有转换完的文件保持原样，不留下写了一半的文件。"));
-    const OptionSet set = declareOptions(defaultOutputFolder);
-    parser.addOptions({set.help, set.version, set.format, set.videoBitrate, set.frameRate, set.size, set.audioRate,
-                       set.audioBitrate, set.channels, set.output, set.cut, set.dryRun, set.quiet, set.jobs});
+    const CliOptionSet o = makeOptions(defaultOutputFolder);
+    parser.addOptions({o.help, o.version, o.format, o.videoBitrate, o.frameRate, o.size, o.audioRate, o.audioBitrate,
+                       o.channels, o.output, o.cut, o.dryRun, o.quiet, o.jobs, o.json});
     parser.addPositionalArgument(
         u"FILE|FOLDER"_s,
-        text(QT_TRANSLATE_NOOP("sonvera::CliOptions", "要转换的文件；文件夹会被搜索其中的 .flv 文件。")),
+        optionText(QT_TRANSLATE_NOOP("sonvera::CliOptions", "要转换的文件；文件夹会被搜索其中的 .flv 文件。")),
         u"FILE|FOLDER..."_s);
 
     if (!parser.parse(arguments))
         return usageError(parser.errorText());
-    if (parser.isSet(set.help))
+    if (parser.isSet(o.help))
         return {std::nullopt, parser.helpText(), 0};
-    if (parser.isSet(set.version))
+    if (parser.isSet(o.version))
         return {std::nullopt, u"sonvera-cli "_s + QCoreApplication::applicationVersion(), 0};
 
     CliOptions options;
     options.settings = ConversionSettings::startupDefaults(defaultOutputFolder);
-    if (const std::optional<QString> error = readSettings(parser, set, options))
+    int formatIndex = 0;
+    if (parser.isSet(o.format)) {
+        const auto parsed = parseFormatName(parser.value(o.format));
+        if (!parsed)
+            return usageError(optionText(QT_TRANSLATE_NOOP("sonvera::CliOptions", "未知的格式 '%1'。%2"))
+                                  .arg(parser.value(o.format), formatHelp()));
+        formatIndex = *parsed;
+    }
+    options.settings.selectFormat(formatIndex);
+    if (const std::optional<QString> error = applySettingOptions(parser, o, options.settings))
         return usageError(*error);
-    if (const std::optional<QString> error = readRun(parser, set, options))
+    if (parser.isSet(o.cut)) {
+        QString why;
+        options.cut = parseCutOption(parser.value(o.cut), &why);
+        if (!options.cut)
+            return usageError(why);
+    }
+    if (const std::optional<QString> error = unusedOptionError(parser, o, options.settings))
         return usageError(*error);
+    if (const std::optional<QString> error = applyRunOptions(parser, o, options))
+        return usageError(*error);
+    for (const QString &input : parser.positionalArguments())
+        options.inputs << NativePath::fromEscaped(input);
+    if (options.inputs.isEmpty())
+        return usageError(optionText(QT_TRANSLATE_NOOP("sonvera::CliOptions", "没有给出输入文件")));
     return {std::move(options), QString(), 0};
 }
 

@@ -2,9 +2,10 @@
 
 #include "encodercommands.h"
 #include "conversionsettings.h"
+#include "nativepath.h"
 
+#include <QList>
 #include <QString>
-#include <QByteArrayList>
 #include <QStringList>
 
 #include <optional>
@@ -14,12 +15,13 @@ namespace sonvera {
 // What the command line asks for, after checking.
 struct CliOptions {
     ConversionSettings settings;   // preset applied first, then the overrides
-    QByteArrayList inputs;         // files and folders as given, their bytes kept
-    QByteArray outputFolder;       // -o made absolute, its bytes kept; empty: the default
+    QList<NativePath> inputs;      // files and folders as given, their bytes kept
+    NativePath outputFolder;       // -o made absolute, its bytes kept; empty: the default
     std::optional<ClipRange> cut;  // --cut, for MP3
     int jobs = 1;                  // files converted at once, at least 1
     bool dryRun = false;
     bool quiet = false;
+    bool json = false;             // events as JSON Lines on standard output (see cli/jsonevents.h)
 };
 
 struct CliParseResult {
@@ -33,7 +35,9 @@ std::optional<int> parseFormatName(const QString &text);
 
 // Parses the arguments (argv without the program name is not enough: pass
 // all of them, each as nativeToEscaped(), so that names that are not UTF-8
-// keep their bytes). `defaultOutputFolder` is used when -o is absent.
+// keep their bytes). `defaultOutputFolder` is used when -o is absent. A
+// setting the chosen format would not use is refused (exit status 2), naming
+// the option and why.
 CliParseResult parseCliArguments(const QStringList &arguments, const QString &defaultOutputFolder);
 
 } // namespace sonvera

@@ -4,6 +4,7 @@
 #include "foldersearch.h"
 #include "naming.h"
 #include "pathtext.h"
+#include "failurecatalogue.h"
 #include "runfolder.h"
 #include "settingsstore.h"
 
@@ -21,20 +22,45 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace sonvera {
 
+namespace {
+
+QString noWorkFolderText()
+{
+    FailureFacts facts;
+    facts.folder = defaultWorkFolderPath();
+    return failureText(FailureCode::NoWorkFolder, facts);
+}
+
+} // namespace
+
 CliRunner::CliRunner(CliOptions options, QString programFolder, QObject *parent)
     : QObject(parent)
     , m_options(std::move(options))
     , m_programFolder(std::move(programFolder))
     , m_driver(m_list, m_options.settings)
 {
-    m_terminal = !m_options.quiet && ::isatty(STDOUT_FILENO);
+    m_terminal = !m_options.quiet && !m_options.json && ::isatty(STDOUT_FILENO);
     m_driver.setProgramFolder(m_programFolder);
     m_driver.setDefaultOutputFolder(defaultOutputFolder(m_programFolder));
     m_driver.setStartDelay(0);
+    // The driver may allow fewer files at once than asked: the display follows it.
+    m_jobsAsked = m_options.jobs;
     m_driver.setParallelJobs(m_options.jobs);
+    m_options.jobs = m_driver.parallelJobs();
     m_driver.setOptionsProvider([this] { return BatchOptions{false, m_options.cut}; });
+    connectDriver();
+}
 
+void CliRunner::connectDriver()
+{
     connect(&m_driver, &BatchDriver::fileStarted, this, [this](quint64 id, const QString &path, int number, int total) {
+        // Rows being converted stay in the list until they end.
+        if (const FileListRow *row = m_list.rowById(id))
+            m_paths.insert(id, row->path);
+        if (m_options.json) {
+            m_events.started(id, m_paths.value(id));
+            flushOut();
+        }
         m_number = number;
         m_total = total;
         m_numbers.insert(id, number);
@@ -50,29 +76,43 @@ CliRunner::CliRunner(CliOptions options, QString programFolder, QObject *parent)
         m_err << "sonvera-cli: " << message << Qt::endl;
     });
     connect(&m_driver, &BatchDriver::batchFinished, this, &CliRunner::onBatchFinished);
+    if (!m_options.json)
+        return;
+    connect(&m_driver, &BatchDriver::fileProgressed, this, [this](quint64 id, double fraction, int stage) {
+        m_events.progressed(id, m_paths.value(id), fraction, stage);
+        flushOut();
+    });
+    connect(&m_driver, &BatchDriver::fileFailed, this, [this](quint64 id, const FailedFile &failure) {
+        const NativePath kept = failure.output.isEmpty() ? NativePath() : nativeOf(failure.output);
+        m_events.failed(id, m_paths.value(id), failure.reason, failure.code, kept);
+        flushOut();
+    });
 }
 
 bool CliRunner::collectInputs()
 {
-    for (const QByteArray &input : std::as_const(m_options.inputs)) {
-        // The names' own bytes all the way: a GBK name is found and converted.
-        QByteArray path = absoluteNative(input);
-        while (path.size() > 1 && path.endsWith('/'))
-            path.chop(1);
+    for (const NativePath &input : std::as_const(m_options.inputs)) {
+        // The names' own bytes all the way: a GBK name is found and converted,
+        // also from inside a folder whose name is not UTF-8.
+        const NativePath path = input.absolute().withoutTrailingSlash();
         struct stat info {};
-        if (::stat(path.constData(), &info) == 0 && S_ISDIR(info.st_mode)) {
-            const FolderSearchResult found = FolderSearch::searchNow(path);
+        if (::stat(path.bytes().constData(), &info) == 0 && S_ISDIR(info.st_mode)) {
+            const FolderSearchResult found = FolderSearch::searchNow(path.bytes());
             if (found.files.isEmpty())
-                m_err << tr("sonvera-cli: 在 \"%1\" 中没有找到 .flv 文件").arg(shownName(input)) << Qt::endl;
+                m_err << tr("sonvera-cli: 在 \"%1\" 中没有找到 .flv 文件").arg(input.shown()) << Qt::endl;
             for (const QByteArray &folder : found.unreadableFolders)
                 m_err << tr("sonvera-cli: 无法读取文件夹 \"%1\"，其中的文件没有加入").arg(shownName(folder)) << Qt::endl;
             for (const QByteArray &file : found.files)
                 m_list.append(file, true);
-        } else if (::lstat(path.constData(), &info) == 0) {
-            m_list.append(path, true);
+        } else if (::lstat(path.bytes().constData(), &info) == 0) {
+            m_list.append(path.bytes(), true);
         } else {
-            m_missing << shownName(input);
-            m_err << tr("sonvera-cli: \"%1\": 没有这个文件或文件夹").arg(shownName(input)) << Qt::endl;
+            m_missing << input.shown();
+            m_err << tr("sonvera-cli: \"%1\": 没有这个文件或文件夹").arg(input.shown()) << Qt::endl;
+            if (m_options.json) {
+                m_events.failed(0, path, failureText(FailureCode::SourceMissing), FailureCode::SourceMissing, {});
+                flushOut();
+            }
         }
     }
     if (m_list.rowCount() == 0) {
@@ -84,27 +124,27 @@ bool CliRunner::collectInputs()
 
 bool CliRunner::prepareOutputFolder()
 {
-    const QByteArray &folder = m_options.outputFolder;
-    if (folder.isEmpty() || isUtf8(folder))
+    const NativePath &folder = m_options.outputFolder;
+    if (folder.isEmpty() || folder.isUtf8())
         return true;
     // The encoders take their arguments as UTF-8, which cannot carry this
     // folder's bytes: they write through a link in the run folder that
     // points at the folder exactly as given.
     const QString run = m_driver.prepareRunFolder();
     if (run.isEmpty()) {
-        m_err << "sonvera-cli: " << BatchTexts::kNoWorkFolder.toString() << ": " << defaultWorkFolderPath()
-              << Qt::endl;
+        m_err << "sonvera-cli: " << noWorkFolderText() << Qt::endl;
         return false;
     }
-    for (qsizetype slash = folder.indexOf('/', 1); ; slash = folder.indexOf('/', slash + 1)) {
-        ::mkdir((slash < 0 ? folder : folder.left(slash)).constData(), 0777);
+    const QByteArray &bytes = folder.bytes();
+    for (qsizetype slash = bytes.indexOf('/', 1); ; slash = bytes.indexOf('/', slash + 1)) {
+        ::mkdir((slash < 0 ? bytes : bytes.left(slash)).constData(), 0777);
         if (slash < 0)
             break;
     }
     const QString link = run + u"/output"_s;
-    if (::symlink(folder.constData(), QFile::encodeName(link).constData()) != 0) {
+    if (::symlink(bytes.constData(), QFile::encodeName(link).constData()) != 0) {
         const QString why = QString::fromLocal8Bit(std::strerror(errno));
-        m_err << tr("sonvera-cli: 无法使用输出文件夹 \"%1\"：%2").arg(shownName(folder), why) << Qt::endl;
+        m_err << tr("sonvera-cli: 无法使用输出文件夹 \"%1\"：%2").arg(folder.shown(), why) << Qt::endl;
         return false;
     }
     m_outputLink = link + u'/';
@@ -115,8 +155,15 @@ bool CliRunner::prepareOutputFolder()
 QString CliRunner::shown(const QString &path) const
 {
     if (!m_outputLink.isEmpty() && path.startsWith(m_outputLink))
-        return withTrailingSlash(shownName(m_options.outputFolder)) + path.mid(m_outputLink.size());
+        return withTrailingSlash(m_options.outputFolder.shown()) + path.mid(m_outputLink.size());
     return path;
+}
+
+NativePath CliRunner::nativeOf(const QString &path) const
+{
+    if (!m_outputLink.isEmpty() && path.startsWith(m_outputLink))
+        return m_options.outputFolder / path.mid(m_outputLink.size()).toUtf8();
+    return NativePath::fromText(path);
 }
 
 int CliRunner::dryRun()
@@ -130,8 +177,7 @@ int CliRunner::dryRun()
     // The run folder a real run would make, so the lines name its own intermediate.
     const QString run = m_driver.prepareRunFolder();
     if (run.isEmpty()) {
-        m_err << "sonvera-cli: " << BatchTexts::kNoWorkFolder.toString() << ": " << defaultWorkFolderPath()
-              << Qt::endl;
+        m_err << "sonvera-cli: " << noWorkFolderText() << Qt::endl;
         return SomeFailed;
     }
     CommandContext context;
@@ -141,7 +187,7 @@ int CliRunner::dryRun()
     context.mp3Clip = m_options.cut;
     context.fileExists = [&planned](const QString &path) { return planned.contains(path) || QFileInfo::exists(path); };
     for (int i = 0; i < m_list.rowCount(); ++i) {
-        const QString source = m_list.rowAt(i).shownPath;
+        const QString source = m_list.rowAt(i).path.shown();
         const EncoderCommand first = buildFirstStageCommand(source, folder, m_options.settings, context);
         m_out << first.text << '\n';
         planned.insert(first.outputPath);
@@ -157,6 +203,12 @@ int CliRunner::dryRun()
 
 void CliRunner::start()
 {
+    if (m_options.jobs < m_jobsAsked) {
+        m_err << tr("sonvera-cli: 同时转换的文件数减为 %1（本机不允许 %2 个文件同时转换）")
+                     .arg(m_options.jobs)
+                     .arg(m_jobsAsked)
+              << Qt::endl;
+    }
     if (!prepareOutputFolder()) {
         QMetaObject::invokeMethod(this, [this] { Q_EMIT finished(SomeFailed); }, Qt::QueuedConnection);
         return;
@@ -217,9 +269,15 @@ void CliRunner::onFileFinished(quint64 id, const QString &path, bool ok, const Q
     // A file keeps the number it started with, whatever order files end in.
     const int number = m_numbers.take(id);
     const QString count = u"["_s + QString::number(number) + u'/' + QString::number(m_total) + u"] "_s;
+    const NativePath file = m_paths.take(id);
     if (ok) {
+        if (m_options.json) {
+            m_events.converted(id, file, nativeOf(detail));
+            flushOut();
+        }
         if (!m_options.quiet && !m_outputClosed) {
-            m_out << count << path << " -> " << shown(detail) << '\n';
+            human() << count << path << " -> " << shown(detail) << '\n';
+            human().flush();
             flushOut();
         }
     } else {
@@ -247,7 +305,8 @@ void CliRunner::onBatchFinished(const BatchSummary &summary)
         for (const FailedFile &file : summary.failed)
             m_err << "  " << file.path << ": " << file.reason << Qt::endl;
     } else if (!m_options.quiet && !m_outputClosed) {
-        m_out << tr("%n 个文件已转换到 %1", nullptr, summary.converted).arg(shown(summary.outputFolder)) << '\n';
+        human() << tr("%n 个文件已转换到 %1", nullptr, summary.converted).arg(shown(summary.outputFolder)) << '\n';
+        human().flush();
         flushOut();
     }
     Q_EMIT finished(failed > 0 ? SomeFailed : AllConverted);

@@ -3,6 +3,7 @@
 #include "batchdriver.h"
 #include "clioptions.h"
 #include "filelist.h"
+#include "jsonevents.h"
 
 #include <QHash>
 #include <QObject>
@@ -37,6 +38,7 @@ Q_SIGNALS:
     void finished(int status);
 
 private:
+    void connectDriver();
     void showProgress(const ProgressDisplay &display);
     void onFileFinished(quint64 id, const QString &path, bool ok, const QString &detail);
     void onBatchFinished(const BatchSummary &summary);
@@ -46,6 +48,11 @@ private:
     bool prepareOutputFolder();
     // `path` as the user knows it (the output folder as given, not its link).
     QString shown(const QString &path) const;
+    // The same as bytes: what the file system calls a path the engine wrote.
+    NativePath nativeOf(const QString &path) const;
+    // Where the words for people go: the standard output, or with --json,
+    // which keeps the standard output for the events, the standard error.
+    QTextStream &human() { return m_options.json ? m_err : m_out; }
     // Flushes the standard output; a reader that went away stops the batch.
     void flushOut();
 
@@ -56,6 +63,9 @@ private:
     QStringList m_missing; // inputs that do not exist: named as failures
     QTextStream m_out{stdout};
     QTextStream m_err{stderr};
+    JsonEvents m_events{m_out};
+    QHash<quint64, NativePath> m_paths; // each converting file's path, for its events
+    int m_jobsAsked = 1;       // -j as given; m_options.jobs is what the driver allows
     bool m_terminal = false;
     bool m_interrupted = false;
     bool m_outputClosed = false;

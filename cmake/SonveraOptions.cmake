@@ -34,6 +34,19 @@ if(SONVERA_SANITIZE)
   target_link_options(sonvera_options INTERFACE -fsanitize=address,undefined)
 endif()
 
+# libFuzzer targets (fuzz/, `make fuzz`): clang instruments every source of
+# ours for coverage and the sanitizers; only the fuzz executables link the
+# fuzzer's own main. Qt itself stays as Debian built it.
+option(SONVERA_FUZZ "Build the libFuzzer targets (clang only)" OFF)
+if(SONVERA_FUZZ)
+  if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+    message(FATAL_ERROR "SONVERA_FUZZ needs clang: configure with -DCMAKE_CXX_COMPILER=clang++")
+  endif()
+  target_compile_options(sonvera_options INTERFACE
+    -fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
+  target_link_options(sonvera_options INTERFACE -fsanitize=address,undefined)
+endif()
+
 # Puts an executable into the program folder (or a subfolder of it).
 function(sonvera_program_output target subdir)
   set_target_properties(${target} PROPERTIES

@@ -17,17 +17,17 @@ void CoderJob::run()
 {
     const CoderParse parsed = parseCoderArguments(arguments());
     if (!parsed.request) {
-        fail(EncoderExit::BadSetting, parsed.error.file, parsed.error.cause);
+        fail(FailureCode::BadSetting, parsed.error.file, parsed.error.cause, parsed.error.facts);
         return;
     }
     m_request = *parsed.request;
     const CoderPlanResult planned = planCoder(m_request, bool(m_amrFactory));
     if (!planned.plan) {
-        fail(EncoderExit::BadSetting, m_request.output, planned.error);
+        fail(FailureCode::BadSetting, m_request.output, planned.error.cause, planned.error.facts);
         return;
     }
     m_plan = *planned.plan;
-    m_needs = {m_plan.video, m_plan.container == CoderContainer::Mp3, m_plan.audio};
+    m_needs = {m_plan.video, m_plan.audioOnly, m_plan.audio};
     m_videoArguments = m_plan.videoArguments;
     for (const QString &warning : std::as_const(m_plan.warnings))
         console().warning(warning);
@@ -76,7 +76,7 @@ void CoderJob::startMuxer()
     if (withAmr)
         args << u"-map"_s << u"1:a:0"_s;
     else if (m_plan.audio && !m_plan.amr)
-        args << u"-map"_s << (m_plan.container == CoderContainer::Mp3 ? u"0:a:0"_s : u"0:a:0?"_s);
+        args << u"-map"_s << (m_plan.audioOnly ? u"0:a:0"_s : u"0:a:0?"_s);
     if (m_plan.video)
         args << m_videoArguments;
     if (withAmr)
@@ -108,14 +108,15 @@ void CoderJob::onListed(int)
     if (finished())
         return;
     const InputInfo *input = m_muxer->log().input(0);
-    if (const std::optional<FailureReason> problem = listingProblem(*input, m_needs)) {
+    if (const std::optional<FailureReason> problem = sourceProblem(m_request.input, *input, m_needs)) {
         fail(*problem, m_request.input);
         return;
     }
     if (m_plan.clipStart && input->durationSeconds && *m_plan.clipStart >= *input->durationSeconds) {
-        fail(EncoderExit::BadSetting, m_request.input,
+        fail(FailureCode::BadSetting, m_request.input,
              u"the clip starts at "_s + numberText(*m_plan.clipStart) + u" s, after the end of the source at "_s
-                 + QString::number(*input->durationSeconds, 'f', 2) + u" s"_s);
+                 + QString::number(*input->durationSeconds, 'f', 2) + u" s"_s,
+             settingFacts(u"clip"_s, numberText(*m_plan.clipStart)));
         return;
     }
     QStringList warnings;
@@ -124,6 +125,7 @@ void CoderJob::onListed(int)
         for (const QString &warning : std::as_const(warnings))
             console().warning(warning);
         m_duration = clippedDuration(m_plan, input->durationSeconds);
+        m_declared = input->durationSeconds;
         console().line(durationBannerLine(m_duration, input->startText, input->bitrateText));
         m_bannerShown = true;
     }
@@ -154,25 +156,20 @@ void CoderJob::onMuxerEnded(bool success)
         failFromFfmpeg(*m_muxer, m_request.input, m_needs);
         return;
     }
-    // ffmpeg ended well: what it wrote is the output, however short (a
-    // single frame reaches no measurable time), unless it coded nothing.
-    if (nothingWasCoded(m_muxer->log()) || (m_plan.video && m_last.frame == 0)) {
-        if (m_plan.clipStart || m_plan.clipEnd)
-            fail(EncoderExit::BadSetting, m_request.input,
-                 u"nothing could be decoded from the clip range; the source may end earlier than it says"_s);
-        else
-            fail(EncoderExit::Damaged, m_request.input, nothingDecodedCause());
-        return;
-    }
-    const double reached = m_last.outTimeSeconds.value_or(0);
-    if (m_duration && reached < *m_duration - std::max(0.5, *m_duration * 0.05)) {
-        console().warning(u"only "_s + QString::number(reached, 'f', 1) + u" s of the source's "_s
-                          + QString::number(*m_duration, 'f', 1) + u" s could be read; it may be cut short or damaged"_s);
-    }
-    if (!commitOutput())
-        return;
+    CodedRun run;
+    run.log = &m_muxer->log();
+    run.last = m_last;
+    run.video = m_plan.video;
+    run.clipped = m_plan.clipStart || m_plan.clipEnd;
+    run.clipStart = m_plan.clipStart.value_or(0);
+    run.expectedSeconds = m_duration;
+    run.declaredSeconds = m_declared;
+    finishCoding(run, m_request.input);
+}
+
+void CoderJob::printFinalStatus()
+{
     console().finalStatus(coderStatusLine(m_last, m_plan.video, true), Console::Channel::Err);
-    succeed();
 }
 
 void CoderJob::onPcm(const QByteArray &pcm)
@@ -188,7 +185,7 @@ void CoderJob::onDecoderEnded(bool success)
         return;
     if (!success) {
         const InputInfo *input = m_decoder->log().input(0);
-        if (input && input->complete && !input->audio() && !listingProblem(*input, m_needs)) {
+        if (input && input->complete && !input->audio() && !sourceProblem(m_request.input, *input, m_needs)) {
             // No sound to code: the video goes out alone.
             startRoute(false);
             return;

@@ -29,6 +29,7 @@ private:
     void onListed(int index);
     void onProgress(const ProgressBlock &block);
     void onMuxerEnded(bool success);
+    void printFinalStatus() override;
     void onPcm(const QByteArray &pcm);
     void onDecoderEnded(bool success);
 
@@ -44,6 +45,7 @@ private:
     bool m_audioFromPipe = false;
     ProgressBlock m_last;
     std::optional<double> m_duration; // what the banner says: the source's, or the clip's length
+    std::optional<double> m_declared; // the source's length as it declares it
 };
 
 } // namespace sonvera::encoders

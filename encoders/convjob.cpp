@@ -1,6 +1,5 @@
 #include "convjob.h"
 
-#include <cmath>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -17,13 +16,13 @@ void ConvJob::run()
 {
     const ConvParse parsed = parseConvArguments(arguments());
     if (!parsed.request) {
-        fail(EncoderExit::BadSetting, parsed.error.file, parsed.error.cause);
+        fail(FailureCode::BadSetting, parsed.error.file, parsed.error.cause, parsed.error.facts);
         return;
     }
     m_request = *parsed.request;
     const ConvPlanResult planned = planConv(m_request);
     if (!planned.plan) {
-        fail(EncoderExit::BadSetting, m_request.output, planned.error);
+        fail(FailureCode::BadSetting, m_request.output, planned.error.cause, planned.error.facts);
         return;
     }
     m_plan = *planned.plan;
@@ -47,7 +46,7 @@ void ConvJob::onListed(int index)
     if (finished() || index != 0)
         return;
     const InputInfo *input = m_ffmpeg->log().input(0);
-    if (const std::optional<FailureReason> problem = listingProblem(*input, kNeeds)) {
+    if (const std::optional<FailureReason> problem = sourceProblem(m_request.source, *input, kNeeds)) {
         fail(*problem, m_request.source);
         return;
     }
@@ -92,25 +91,22 @@ void ConvJob::onEnded(bool success)
         failFromFfmpeg(*m_ffmpeg, m_request.source, kNeeds);
         return;
     }
-    // ffmpeg ended well: what it wrote is the output, however short (a
-    // single frame reaches no measurable time), unless it coded nothing.
-    if (nothingWasCoded(m_ffmpeg->log()) || m_last.frame == 0) {
-        fail(EncoderExit::Damaged, m_request.source, nothingDecodedCause());
-        return;
-    }
-    const double reached = m_last.outTimeSeconds.value_or(0);
-    if (m_duration && reached < *m_duration - std::max(0.5, *m_duration * 0.05)) {
-        console().warning(u"only "_s + QString::number(reached, 'f', 1) + u" s of the source's "_s
-                          + QString::number(*m_duration, 'f', 1) + u" s could be read; it may be cut short or damaged"_s);
-    }
-    if (!commitOutput())
-        return;
+    CodedRun run;
+    run.log = &m_ffmpeg->log();
+    run.last = m_last;
+    run.video = true;
+    run.expectedSeconds = m_duration;
+    run.declaredSeconds = m_duration;
+    finishCoding(run, m_request.source);
+}
+
+void ConvJob::printFinalStatus()
+{
     ConvStatus done = statusAt(m_last);
     done.percent = 100;
     done.minutesLeft = 0;
     done.estimatedMegabytes = int(output().size() / 1048576);
     console().finalStatus(convStatusLine(done), Console::Channel::Out);
-    succeed();
 }
 
 } // namespace sonvera::encoders

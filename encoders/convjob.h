@@ -19,6 +19,7 @@ private:
     void onListed(int index);
     void onProgress(const ProgressBlock &block);
     void onEnded(bool success);
+    void printFinalStatus() override;
     ConvStatus statusAt(const ProgressBlock &block) const;
 
     ConvRequest m_request;

@@ -1,7 +1,7 @@
 #include "encoderjob.h"
 
-#include "encoderstatus.h"
 #include "plans.h"
+#include "runfoldermark.h"
 #include "stopsignals.h"
 
 #include <QCoreApplication>
@@ -31,11 +31,16 @@ void EncoderJob::start()
     run();
 }
 
+double EncoderJob::truncationTolerance(double expectedSeconds)
+{
+    return std::max(1.0, expectedSeconds * 0.05);
+}
+
 bool EncoderJob::locateFfmpeg()
 {
     m_ffmpeg = QStandardPaths::findExecutable(u"ffmpeg"_s);
     if (m_ffmpeg.isEmpty()) {
-        fail(EncoderExit::FfmpegMissing, {},
+        fail(FailureCode::FfmpegMissing, {},
              u"ffmpeg was not found on PATH; install the Debian package \"ffmpeg\" (sudo apt-get install ffmpeg)"_s);
         return false;
     }
@@ -47,25 +52,53 @@ bool EncoderJob::checkSource(const QString &path)
     // stat() follows a symbolic link and opens nothing, so a FIFO cannot block the run.
     struct stat st {};
     const QByteArray name = QFile::encodeName(path);
-    if (::stat(name.constData(), &st) != 0)
-        fail(EncoderExit::SourceUnreadable, path, errno == EACCES ? u"cannot be read: permission denied"_s : u"no such file"_s);
-    else if (S_ISDIR(st.st_mode))
-        fail(EncoderExit::SourceUnreadable, path, u"is a folder, not a media file"_s);
-    else if (!S_ISREG(st.st_mode))
-        fail(EncoderExit::SourceUnreadable, path, u"is not a file but a pipe, device or socket; choose a media file"_s);
-    else if (::access(name.constData(), R_OK) != 0)
-        fail(EncoderExit::SourceUnreadable, path, u"cannot be read: permission denied"_s);
-    else
+    if (::stat(name.constData(), &st) != 0) {
+        if (errno == EACCES)
+            fail(FailureCode::SourceUnreadable, path, u"cannot be read: permission denied"_s);
+        else
+            fail(FailureCode::SourceMissing, path, u"no such file"_s);
+    } else if (S_ISDIR(st.st_mode)) {
+        fail(FailureCode::SourceNotAFile, path, u"is a folder, not a media file"_s);
+    } else if (!S_ISREG(st.st_mode)) {
+        fail(FailureCode::SourceNotAFile, path, u"is not a file but a pipe, device or socket; choose a media file"_s);
+    } else if (::access(name.constData(), R_OK) != 0) {
+        fail(FailureCode::SourceUnreadable, path, u"cannot be read: permission denied"_s);
+    } else {
         return true;
+    }
     return false;
 }
 
-bool EncoderJob::prepareOutput(const QString &path, bool replace)
+std::optional<FailureReason> EncoderJob::sourceProblem(const QString &path, const InputInfo &input,
+                                                      const InputNeeds &needs) const
 {
+    // ffmpeg reads the picture of an "enhanced" FLV as some other codec, or
+    // makes noise of it; its sound is still the old kind, for MP3.
+    if (const std::optional<QString> fourCc = needs.video ? enhancedFlvVideo(path) : std::nullopt)
+        return enhancedFlvFailure(*fourCc);
+    return listingProblem(input, needs);
+}
+
+bool EncoderJob::prepareOutput(const QString &path, bool intermediate)
+{
+    const QString folder = QFileInfo(path).absolutePath();
+    if (!QFileInfo(folder).exists()) {
+        FailureFacts facts;
+        facts.folder = folder;
+        fail(FailureCode::OutputFolderMissing, path, u"the output folder \""_s + folder + u"\" does not exist"_s, facts);
+        return false;
+    }
     QString error;
-    m_output = TemporaryOutput::create(path, replace, error);
+    int errorNumber = 0;
+    // Only a run's own intermediate, in a run folder proven the engine's, is replaced.
+    m_output = TemporaryOutput::create(path, intermediate && isInOwnRunFolder(folder), error, &errorNumber);
     if (!m_output) {
-        fail(EncoderExit::OutputUnwritable, path, error);
+        FailureFacts facts;
+        facts.folder = folder;
+        const FailureCode code = errorNumber == ENOSPC                               ? FailureCode::DiskFull
+                                 : errorNumber == EMFILE || errorNumber == ENFILE ? FailureCode::TooManyFiles
+                                                                                  : FailureCode::OutputUnwritable;
+        fail(code, path, error, facts);
         return false;
     }
     return true;
@@ -84,7 +117,7 @@ FfmpegProcess *EncoderJob::startFfmpeg(const QStringList &arguments, FfmpegProce
     return ffmpeg;
 }
 
-void EncoderJob::fail(EncoderExit status, const QString &file, const QString &cause)
+void EncoderJob::fail(FailureCode code, const QString &file, const QString &cause, const FailureFacts &facts)
 {
     if (m_finished)
         return;
@@ -92,26 +125,119 @@ void EncoderJob::fail(EncoderExit status, const QString &file, const QString &ca
         child->kill();
     if (m_output)
         m_output->discard();
+    m_console.line(failureReportLine(m_console.program(), {code, facts}));
     m_console.reason(file, cause);
-    end(static_cast<int>(status));
+    end(static_cast<int>(code));
 }
 
 void EncoderJob::fail(const FailureReason &reason, const QString &source)
 {
-    fail(reason.status, reason.aboutOutput && m_output ? m_output->finalPath() : source, reason.cause);
+    if (!reason.aboutOutput || !m_output) {
+        fail(reason.code, source, reason.cause, reason.facts);
+        return;
+    }
+    // A reason about the output names its folder for the engine.
+    FailureFacts facts = reason.facts;
+    if (facts.folder.isEmpty())
+        facts.folder = QFileInfo(m_output->finalPath()).absolutePath();
+    fail(reason.code, m_output->finalPath(), reason.cause, facts);
 }
 
 void EncoderJob::failFromFfmpeg(const FfmpegProcess &ffmpeg, const QString &source, const InputNeeds &needs)
 {
     if (!ffmpeg.startError().isEmpty()) {
-        fail(EncoderExit::FfmpegMissing, {},
-             u"ffmpeg could not be started: "_s + ffmpeg.startError() + u"; reinstall the Debian package \"ffmpeg\""_s);
+        fail(ffmpegStartFailure(ffmpeg.startError()), source);
+        return;
+    }
+    if (ffmpeg.killedBySignal() > 0) {
+        fail(ffmpegKilled(ffmpeg.killedBySignal()), source);
         return;
     }
     QStringList paths{ffmpegFileUrl(source)};
     if (m_output)
         paths << ffmpegFileUrl(m_output->temporaryPath());
-    fail(ffmpegFailure(ffmpeg.log(), ffmpeg.exitCode(), needs, paths), source);
+    const FailureReason reason = ffmpegFailure(ffmpeg.log(), ffmpeg.exitCode(), needs, paths);
+    if (reason.code != FailureCode::Failed) {
+        fail(reason, source);
+        return;
+    }
+    // Before the settings are blamed: does the source decode without them?
+    runProbe(sourceProbeArguments(ffmpegFileUrl(source), needs),
+             [this, reason, source, needs, paths](const FfmpegProcess &probe, bool success, const ProgressBlock &last) {
+                 const std::optional<FailureReason> problem = sourceProbeProblem(probe.log(), success, last.frame, needs, paths);
+                 fail(problem ? *problem : reason, source);
+             });
+}
+
+void EncoderJob::finishCoding(const CodedRun &run, const QString &source)
+{
+    // ffmpeg ended well: what it wrote is the output, however short (a
+    // single frame reaches no measurable time), unless it coded nothing.
+    if (nothingWasCoded(*run.log) || (run.video && run.last.frame == 0)) {
+        if (run.clipped)
+            fail(FailureCode::BadSetting, source,
+                 u"nothing could be decoded from the clip range; the source may end earlier than it says"_s,
+                 settingFacts(u"clip"_s));
+        else
+            fail(nothingDecoded(), source);
+        return;
+    }
+    const double reached = run.last.outTimeSeconds.value_or(0);
+    if (run.expectedSeconds && reached < *run.expectedSeconds - truncationTolerance(*run.expectedSeconds)) {
+        checkWhereSourceEnds(run, source);
+        return;
+    }
+    commitAndSucceed();
+}
+
+void EncoderJob::checkWhereSourceEnds(const CodedRun &run, const QString &source)
+{
+    // Less came out than the source declares. Where do its packets really
+    // end? A sound shorter than the picture is no fault for MP3; a file that
+    // stops early is. Reading the packets without decoding them is quick.
+    const QStringList args{u"-i"_s, ffmpegFileUrl(source), u"-map"_s, u"0:v?"_s, u"-map"_s, u"0:a?"_s, u"-c"_s, u"copy"_s,
+                           u"-f"_s, u"null"_s, u"-progress"_s, u"pipe:1"_s, u"-"_s};
+    runProbe(args, [this, run, source](const FfmpegProcess &, bool, const ProgressBlock &last) {
+        // The decoder may give a frame or two past the last whole packet.
+        const double dataEnd = std::max(last.outTimeSeconds.value_or(0), run.clipStart + run.last.outTimeSeconds.value_or(0));
+        const double expectedEnd = run.clipStart + *run.expectedSeconds;
+        if (dataEnd >= expectedEnd - truncationTolerance(*run.expectedSeconds))
+            commitAndSucceed();
+        else if (const std::optional<QString> fourCc = enhancedFlvVideo(source))
+            fail(enhancedFlvFailure(*fourCc), source); // ffmpeg lost its way in the new video tags, sound and all
+        else
+            commitTruncated(run, dataEnd);
+    });
+}
+
+void EncoderJob::commitAndSucceed()
+{
+    if (!commitOutput())
+        return;
+    printFinalStatus();
+    m_console.line(publishedLine(m_console.program(), QFileInfo(m_output->finalPath()).fileName()));
+    end(0);
+}
+
+void EncoderJob::commitTruncated(const CodedRun &run, double sourceEnd)
+{
+    if (!commitOutput())
+        return;
+    printFinalStatus();
+    // What was converted is kept, under its own name: the user decides.
+    FailureFacts facts;
+    facts.sourceEndSeconds = sourceEnd;
+    facts.convertedSeconds = run.last.outTimeSeconds.value_or(0);
+    facts.declaredSeconds = run.declaredSeconds;
+    const QString name = QFileInfo(m_output->finalPath()).fileName();
+    facts.output = name;
+    m_console.line(failureReportLine(m_console.program(), {FailureCode::SourceTruncated, facts}));
+    m_console.reason(m_output->finalPath(),
+                     u"the source ends at "_s + QString::number(sourceEnd, 'f', 1) + u" s of the "_s
+                         + QString::number(run.declaredSeconds.value_or(0), 'f', 1)
+                         + u" s it declares; it may not have been downloaded completely. The "_s
+                         + QString::number(*facts.convertedSeconds, 'f', 1) + u" s converted are kept"_s);
+    end(static_cast<int>(FailureCode::SourceTruncated));
 }
 
 bool EncoderJob::commitOutput()
@@ -119,31 +245,51 @@ bool EncoderJob::commitOutput()
     // The program that asked for this output is gone (its window was killed):
     // nothing may appear after it.
     if (::getppid() != m_parentPid) {
-        fail(EncoderExit::Failed, m_output->finalPath(), u"the program that started the conversion has ended; the output was not kept"_s);
+        fail(FailureCode::Stopped, m_output->finalPath(), u"the program that started the conversion has ended; the output was not kept"_s);
+        return false;
+    }
+    const QFileInfo part(m_output->temporaryPath());
+    if (!part.exists()) {
+        // Written into a file someone unlinked: the folder went, or the file.
+        const QString folder = part.absolutePath();
+        FailureFacts facts;
+        facts.folder = folder;
+        if (!QFileInfo(folder).isDir())
+            fail(FailureCode::OutputFolderMissing, m_output->finalPath(), u"the output folder was deleted or moved during the conversion"_s, facts);
+        else
+            fail(FailureCode::OutputRemoved, m_output->finalPath(), u"another program deleted the unfinished output"_s, facts);
+        return false;
+    }
+    if (part.size() <= 0) {
+        fail(FailureCode::Failed, m_output->finalPath(), u"ffmpeg wrote nothing"_s);
         return false;
     }
     QString error;
-    if (m_output->size() <= 0) {
-        fail(EncoderExit::Failed, m_output->finalPath(), u"ffmpeg wrote nothing"_s);
-        return false;
-    }
     if (!m_output->commit(error)) {
-        fail(EncoderExit::OutputUnwritable, m_output->finalPath(), error);
+        FailureFacts facts;
+        facts.folder = part.absolutePath();
+        fail(FailureCode::OutputUnwritable, m_output->finalPath(), error, facts);
         return false;
     }
     return true;
 }
 
-void EncoderJob::succeed()
+void EncoderJob::runProbe(const QStringList &arguments,
+                          std::function<void(const FfmpegProcess &, bool, const ProgressBlock &)> done)
 {
-    if (m_output)
-        m_console.line(publishedLine(m_console.program(), QFileInfo(m_output->finalPath()).fileName()));
-    end(0);
+    m_concluding = true;
+    FfmpegProcess *probe = startFfmpeg(arguments, FfmpegProcess::Stdout::Progress, false);
+    auto last = std::make_shared<ProgressBlock>();
+    connect(probe, &FfmpegProcess::progressed, this, [last](const ProgressBlock &block) { *last = block; });
+    connect(probe, &FfmpegProcess::ended, this, [this, probe, last, done = std::move(done)](bool success) {
+        if (!m_finished)
+            done(*probe, success, *last);
+    });
 }
 
 void EncoderJob::stop(int signal)
 {
-    fail(EncoderExit::Failed, m_output ? m_output->finalPath() : QString(), u"stopped by "_s + StopSignals::name(signal));
+    fail(FailureCode::Stopped, m_output ? m_output->finalPath() : QString(), u"stopped by "_s + StopSignals::name(signal));
 }
 
 void EncoderJob::end(int exitCode)

@@ -2,27 +2,14 @@
 
 #include <QRegularExpression>
 
+#include <algorithm>
+#include <cstring>
+
 using namespace Qt::Literals::StringLiterals;
 
 namespace sonvera::encoders {
 
 namespace {
-
-// Splits complete lines off `pending`; "\r" ends a line as "\n" does.
-QList<QByteArray> takeLines(QByteArray &pending, const QByteArray &chunk)
-{
-    pending += chunk;
-    QList<QByteArray> lines;
-    qsizetype start = 0;
-    for (qsizetype i = 0; i < pending.size(); ++i) {
-        if (pending[i] == '\n' || pending[i] == '\r') {
-            lines << pending.mid(start, i - start);
-            start = i + 1;
-        }
-    }
-    pending.remove(0, start);
-    return lines;
-}
 
 std::optional<double> hmsSeconds(QStringView text)
 {
@@ -51,6 +38,51 @@ double leadingNumber(QByteArrayView value)
 
 } // namespace
 
+QList<QByteArray> LineBuffer::take(QByteArrayView chunk)
+{
+    QList<QByteArray> lines;
+    if (chunk.isEmpty())
+        return lines;
+    const char *at = chunk.data();
+    const char *const stop = at + chunk.size();
+    const auto find = [stop](const char *from, char c) {
+        const void *found = std::memchr(from, c, std::size_t(stop - from));
+        return found ? static_cast<const char *>(found) : stop;
+    };
+    // The next "\n" and the next "\r", each looked for again only once passed:
+    // each byte is looked at a bounded number of times, however the stream is cut.
+    const char *lineFeed = find(at, '\n');
+    const char *carriageReturn = find(at, '\r');
+    for (;;) {
+        const char *end = std::min(lineFeed, carriageReturn);
+        if (!m_dropping) {
+            const qsizetype room = kMaxLineBytes - m_pending.size();
+            m_pending.append(at, std::min<qsizetype>(end - at, room));
+            if (end - at > room) {
+                lines << std::exchange(m_pending, {});
+                m_dropping = true;
+            }
+        }
+        if (end == stop)
+            break;
+        if (!m_dropping)
+            lines << std::exchange(m_pending, {});
+        m_dropping = false;
+        at = end + 1;
+        if (lineFeed < at)
+            lineFeed = find(at, '\n');
+        if (carriageReturn < at)
+            carriageReturn = find(at, '\r');
+    }
+    return lines;
+}
+
+QByteArray LineBuffer::takeRest()
+{
+    m_dropping = false;
+    return std::exchange(m_pending, {});
+}
+
 const StreamInfo *InputInfo::video() const
 {
     for (const StreamInfo &s : streams) {
@@ -71,14 +103,14 @@ const StreamInfo *InputInfo::audio() const
 
 void FfmpegLogReader::feed(const QByteArray &chunk)
 {
-    for (const QByteArray &line : takeLines(m_pending, chunk))
+    for (const QByteArray &line : m_lines.take(chunk))
         readLine(QString::fromUtf8(line));
 }
 
 void FfmpegLogReader::finish()
 {
-    if (!m_pending.isEmpty())
-        readLine(QString::fromUtf8(std::exchange(m_pending, {})));
+    if (const QByteArray rest = m_lines.takeRest(); !rest.isEmpty())
+        readLine(QString::fromUtf8(rest));
     if (m_current >= 0)
         m_inputs[m_current].complete = true;
     m_current = -1;
@@ -185,7 +217,7 @@ void FfmpegLogReader::readLine(QString line)
 QList<ProgressBlock> ProgressReader::feed(const QByteArray &chunk)
 {
     QList<ProgressBlock> blocks;
-    for (const QByteArray &line : takeLines(m_pending, chunk)) {
+    for (const QByteArray &line : m_lines.take(chunk)) {
         const qsizetype eq = line.indexOf('=');
         if (eq <= 0)
             continue;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QList>
 #include <QSize>
 #include <QString>
@@ -37,6 +38,22 @@ struct InputInfo {
     const StreamInfo *audio() const;
 };
 
+// The lines of a stream read in chunks that may end anywhere; "\r" ends a
+// line as "\n" does. A line is cut after kMaxLineBytes and the rest of it
+// dropped: ffmpeg prints no line that long of its own, but a file's metadata
+// (a title of many megabytes) can make it print one without end.
+class LineBuffer final {
+public:
+    static constexpr qsizetype kMaxLineBytes = 16 * 1024;
+
+    QList<QByteArray> take(QByteArrayView chunk);
+    QByteArray takeRest(); // the unfinished last line
+
+private:
+    QByteArray m_pending;    // the unfinished line
+    bool m_dropping = false; // it was cut: the rest of it goes
+};
+
 // Reads ffmpeg's standard error written with `-loglevel level+info`, where
 // every message starts with its level in brackets. It collects the listings
 // of the inputs ("Input #0 ..." with its "Duration:" and "Stream #0:N" lines)
@@ -62,7 +79,7 @@ public:
 private:
     void readLine(QString line);
 
-    QByteArray m_pending;
+    LineBuffer m_lines;
     QList<InputInfo> m_inputs;
     int m_current = -1; // input whose listing is being read
     QString m_lastError;
@@ -90,7 +107,7 @@ public:
     QList<ProgressBlock> feed(const QByteArray &chunk);
 
 private:
-    QByteArray m_pending;
+    LineBuffer m_lines;
     ProgressBlock m_block;
 };
 

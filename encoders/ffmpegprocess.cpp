@@ -26,6 +26,9 @@ FfmpegProcess::FfmpegProcess(const QString &program, const QStringList &argument
         readStderr();
         m_log.finish();
         announceListings();
+        // QProcess gives the signal as the exit code of a crash.
+        if (status == QProcess::CrashExit)
+            m_killedBy = code > 0 ? code : SIGKILL;
         finish(status == QProcess::NormalExit && code == 0);
     });
     connect(&m_process, &QProcess::errorOccurred, this, [this](QProcess::ProcessError error) {

@@ -35,6 +35,8 @@ public:
     // Why the child could not be started; empty when it started.
     QString startError() const { return m_startError; }
     int exitCode() const { return m_process.exitCode(); }
+    // The signal that ended the child, or 0 when it exited (or was killed by us).
+    int killedBySignal() const { return m_killedBy; }
 
 Q_SIGNALS:
     void inputListed(int index); // ffmpeg has finished listing input `index`
@@ -54,6 +56,7 @@ private:
     ProgressReader m_progress;
     int m_listed = 0;
     bool m_ended = false;
+    int m_killedBy = 0;
     QString m_startError;
 };
 

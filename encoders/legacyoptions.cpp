@@ -8,31 +8,31 @@ namespace sonvera::encoders {
 
 namespace {
 
-// What a setting is called where the user types it, for messages.
-QString settingName(QStringView option)
-{
-    if (option == u"-ofps")
-        return u"the frame rate"_s;
-    if (option == u"-b")
-        return u"the video bitrate"_s;
-    if (option == u"-ab")
-        return u"the audio bitrate"_s;
-    if (option == u"-ar")
-        return u"the audio sample rate"_s;
-    if (option == u"-ac")
-        return u"the channel count"_s;
-    if (option == u"-s")
-        return u"the frame size"_s;
-    if (option == u"-ss")
-        return u"the clip start"_s;
-    if (option == u"-to")
-        return u"the clip end"_s;
-    return u"option "_s + option;
-}
+// The options that carry a setting: what the setting is called where the
+// user types it, for messages, and its name in a failure line.
+struct SettingName {
+    QStringView option;
+    QStringView words;
+    QStringView key;
+};
+constexpr std::array<SettingName, 8> kSettingNames{{
+    {u"-ofps", u"the frame rate", u"frame-rate"},
+    {u"-b", u"the video bitrate", u"video-bitrate"},
+    {u"-ab", u"the audio bitrate", u"audio-bitrate"},
+    {u"-ar", u"the audio sample rate", u"audio-rate"},
+    {u"-ac", u"the channel count", u"channels"},
+    {u"-s", u"the frame size", u"size"},
+    {u"-ss", u"the clip start", u"clip"},
+    {u"-to", u"the clip end", u"clip"},
+}};
 
 UsageError emptyValue(const QString &file, QStringView option)
 {
-    return {file, settingName(option) + u" is empty; enter a value"_s};
+    for (const SettingName &name : kSettingNames) {
+        if (name.option == option)
+            return {file, name.words + u" is empty; enter a value"_s, settingFacts(name.key.toString())};
+    }
+    return {file, u"option "_s + option + u" is empty; enter a value"_s, {}};
 }
 
 // Splits "k=v:k=v" into `into`; a later key replaces an earlier one.
@@ -49,12 +49,47 @@ void mergeOptionList(QStringView list, QMap<QString, QString> &into)
     }
 }
 
+QString listValue(QStringView list, const QString &key)
+{
+    QMap<QString, QString> values;
+    mergeOptionList(list, values);
+    return values.value(key);
+}
+
+// conv's options, each with where its value goes.
+struct ConvOption {
+    QStringView name;
+    void (*apply)(ConvRequest &request, const QString &value);
+};
+constexpr std::array<ConvOption, 8> kConvOptions{{
+    {u"-oac", [](ConvRequest &r, const QString &v) { r.audioEncoder = v; }},
+    {u"-lameopts", [](ConvRequest &r, const QString &v) {
+         QMap<QString, QString> lame;
+         mergeOptionList(v, lame);
+         if (lame.contains(u"preset"_s))
+             r.lamePreset = lame.value(u"preset"_s);
+     }},
+    {u"-ovc", [](ConvRequest &r, const QString &v) { r.videoEncoder = v; }},
+    {u"-lavcopts", [](ConvRequest &r, const QString &v) { mergeOptionList(v, r.lavcOptions); }},
+    {u"-ofps", [](ConvRequest &r, const QString &v) { r.outputFps = v; }},
+    {u"-of", [](ConvRequest &r, const QString &v) { r.container = v; }},
+    {u"-lavfopts", [](ConvRequest &r, const QString &v) { r.lavfFormat = listValue(v, u"format"_s); }},
+    {u"-o", [](ConvRequest &, const QString &) {}}, // read before the others: the first one counts
+}};
+
+const ConvOption *convOption(QStringView arg)
+{
+    for (const ConvOption &option : kConvOptions) {
+        if (option.name == arg)
+            return &option;
+    }
+    return nullptr;
+}
+
 } // namespace
 
 ConvParse parseConvArguments(const QStringList &args)
 {
-    static const QStringList kOptions{u"-oac"_s, u"-lameopts"_s, u"-ovc"_s, u"-lavcopts"_s,
-                                      u"-ofps"_s, u"-of"_s, u"-lavfopts"_s, u"-o"_s};
     ConvRequest r;
     bool haveSource = false;
     bool haveOutput = false;
@@ -66,49 +101,29 @@ ConvParse parseConvArguments(const QStringList &args)
             break;
         }
     }
-    const QString &about = r.output;
+    const QString about = r.output;
 
     for (qsizetype i = 0; i < args.size(); ++i) {
         const QString &arg = args[i];
-        if (!kOptions.contains(arg)) {
+        const ConvOption *option = convOption(arg);
+        if (!option) {
             if (haveSource)
-                return {std::nullopt, {about, u"unexpected argument \""_s + arg + u"\"; conv takes one source file"_s}};
+                return {std::nullopt, {about, u"unexpected argument \""_s + arg + u"\"; conv takes one source file"_s, {}}};
             r.source = arg;
             haveSource = true;
             continue;
         }
         // -o takes any path; a setting followed by another option had an empty text.
         const bool last = i + 1 >= args.size();
-        if (last || (arg != u"-o" && kOptions.contains(args[i + 1])))
+        if (last || (arg != u"-o" && convOption(args[i + 1])))
             return {std::nullopt, emptyValue(about, arg)};
-        const QString value = args[++i];
-        if (arg == u"-oac") {
-            r.audioEncoder = value;
-        } else if (arg == u"-lameopts") {
-            QMap<QString, QString> lame;
-            mergeOptionList(value, lame);
-            if (lame.contains(u"preset"_s))
-                r.lamePreset = lame.value(u"preset"_s);
-        } else if (arg == u"-ovc") {
-            r.videoEncoder = value;
-        } else if (arg == u"-lavcopts") {
-            mergeOptionList(value, r.lavcOptions);
-        } else if (arg == u"-ofps") {
-            r.outputFps = value;
-        } else if (arg == u"-of") {
-            r.container = value;
-        } else if (arg == u"-lavfopts") {
-            QMap<QString, QString> lavf;
-            mergeOptionList(value, lavf);
-            r.lavfFormat = lavf.value(u"format"_s);
-        } else if (arg == u"-o") {
-            haveOutput = true;
-        }
+        option->apply(r, args[++i]);
+        haveOutput = haveOutput || arg == u"-o";
     }
     if (!haveSource || r.source.isEmpty())
-        return {std::nullopt, {about, u"no source file given"_s}};
+        return {std::nullopt, {about, u"no source file given"_s, {}}};
     if (!haveOutput || r.output.isEmpty())
-        return {std::nullopt, {r.source, u"no output file given; use -o"_s}};
+        return {std::nullopt, {r.source, u"no output file given; use -o"_s, {}}};
     return {r, {}};
 }
 
@@ -153,12 +168,12 @@ CoderParse parseCoderArguments(const QStringList &args)
 {
     static const QStringList kFlags{u"-y"_s, u"-vn"_s, u"-an"_s};
     if (args.isEmpty())
-        return {std::nullopt, {{}, u"no input and no output file given"_s}};
+        return {std::nullopt, {{}, u"no input and no output file given"_s, {}}};
 
     CoderRequest r;
     const QString &output = args.last();
     if (takesValue(output) || kFlags.contains(output))
-        return {std::nullopt, {{}, u"no output file given; it must be the last argument"_s}};
+        return {std::nullopt, {{}, u"no output file given; it must be the last argument"_s, {}}};
     r.output = output;
 
     const qsizetype end = args.size() - 1; // the output's position
@@ -178,13 +193,13 @@ CoderParse parseCoderArguments(const QStringList &args)
         }
         if (!takesValue(arg)) {
             if (arg.startsWith(u'-'))
-                return {std::nullopt, {output, u"unknown option \""_s + arg + u'"'}};
-            return {std::nullopt, {output, u"unexpected argument \""_s + arg + u"\" before the output file"_s}};
+                return {std::nullopt, {output, u"unknown option \""_s + arg + u'"', {}}};
+            return {std::nullopt, {output, u"unexpected argument \""_s + arg + u"\" before the output file"_s, {}}};
         }
         // The input path is taken whatever it looks like; a setting followed
         // by another option or by the output had an empty text.
         if (i + 1 >= end || (arg != u"-i" && (takesValue(args[i + 1]) || kFlags.contains(args[i + 1]))))
-            return {std::nullopt, arg == u"-i" ? UsageError{output, u"no input file given (-i)"_s} : emptyValue(output, arg)};
+            return {std::nullopt, arg == u"-i" ? UsageError{output, u"no input file given (-i)"_s, {}} : emptyValue(output, arg)};
         const QString value = args[++i];
         if (arg == u"-i")
             r.input = value;
@@ -192,7 +207,7 @@ CoderParse parseCoderArguments(const QStringList &args)
             r.*(settingOption(arg)->field) = value;
     }
     if (r.input.isEmpty())
-        return {std::nullopt, {output, u"no input file given (-i)"_s}};
+        return {std::nullopt, {output, u"no input file given (-i)"_s, {}}};
     return {r, {}};
 }
 

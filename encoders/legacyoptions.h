@@ -1,5 +1,7 @@
 #pragma once
 
+#include "encoderstatus.h"
+
 #include <QMap>
 #include <QString>
 #include <QStringList>
@@ -8,11 +10,13 @@
 
 namespace sonvera::encoders {
 
-// A command-line fault: what the program says, and the file it concerns
-// (empty when no file is known yet).
+// A command-line fault: what the program says, the file it concerns (empty
+// when no file is known yet), and which setting it was (facts.setting and
+// facts.value) when a setting's text was empty.
 struct UsageError {
     QString file;
     QString cause;
+    FailureFacts facts;
 };
 
 // conv's MEncoder-style command line. The source is the first argument that

@@ -14,7 +14,8 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace sonvera::encoders {
 
-std::optional<TemporaryOutput> TemporaryOutput::create(const QString &finalPath, bool replace, QString &error)
+std::optional<TemporaryOutput> TemporaryOutput::create(const QString &finalPath, bool replace, QString &error,
+                                                       int *errorNumber)
 {
     const QFileInfo target(finalPath);
     const QString folder = target.absolutePath();
@@ -41,6 +42,8 @@ std::optional<TemporaryOutput> TemporaryOutput::create(const QString &finalPath,
     int partError = 0;
     out.m_part = PartFile::create(folder, partError);
     if (out.m_part.path().isEmpty()) {
+        if (errorNumber)
+            *errorNumber = partError;
         error = u"cannot write in the output folder \""_s + folder + u"\": "_s + qt_error_string(partError);
         return std::nullopt;
     }

@@ -15,9 +15,12 @@ class TemporaryOutput final {
 public:
     // Checks the folder and the final name and creates the empty temporary
     // file (which proves the folder writable). On failure returns nothing and
-    // sets `error` to a cause that names the folder or the file. `replace` is
-    // for a run's own intermediate file only: outputs never replace anything.
-    static std::optional<TemporaryOutput> create(const QString &finalPath, bool replace, QString &error);
+    // sets `error` to a cause that names the folder or the file, and
+    // `errorNumber`, when given, to the errno of a file that could not be
+    // created. `replace` is for a run's own intermediate file only: outputs
+    // never replace anything.
+    static std::optional<TemporaryOutput> create(const QString &finalPath, bool replace, QString &error,
+                                                 int *errorNumber = nullptr);
 
     TemporaryOutput(TemporaryOutput &&other) noexcept;
     TemporaryOutput &operator=(TemporaryOutput &&other) noexcept;

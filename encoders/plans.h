@@ -1,6 +1,8 @@
 #pragma once
 
+#include "encoderstatus.h"
 #include "ffmpegoutput.h"
+#include "formatcodings.h"
 #include "legacyoptions.h"
 #include "valuemaps.h"
 
@@ -12,13 +14,12 @@
 
 namespace sonvera::encoders {
 
-// How a kept source size is fitted for the video codec; the size itself is
-// known only once ffmpeg has read the source.
-enum class SizeRule {
-    AsIs,       // any size
-    EvenSides,  // H.264: an odd side loses one pixel
-    PadTo16,    // RealVideo: black borders up to multiples of 16
-};
+using coding::SizeRule;
+
+// What conv and coder ask of ffmpeg is worked out from their command line
+// and the row of the format they write (formatcodings.h): the row's codings
+// say which codecs, which values they take and which ffmpeg arguments they
+// need.
 
 // The warning for a kept source size of `source` under `rule`, or an empty
 // text when the size stays.
@@ -34,7 +35,14 @@ QString videoFilter(SizeRule rule, QSize scaleTo);
 // picture), and, with `fromZero`, so is a late start.
 QString audioTimingFilter(bool fromZero);
 
-// What conv asks of ffmpeg, worked out from its command line alone.
+// A command line the plan cannot use: the cause in English, and which
+// setting it was with the text given (facts.setting, facts.value).
+struct PlanError {
+    QString cause;
+    FailureFacts facts;
+};
+
+// What conv asks of ffmpeg.
 struct ConvPlan {
     QStringList codecArguments; // -map, codecs, rates and bitrates
     QString muxer;              // ffmpeg's -f: "avi", "mpeg" or "mp4"
@@ -45,7 +53,7 @@ struct ConvPlan {
 
 struct ConvPlanResult {
     std::optional<ConvPlan> plan;
-    QString error; // the cause when plan is empty
+    PlanError error; // when plan is empty
 };
 
 // The engine's intermediate file is always named "tmp.mp4" and every output
@@ -53,28 +61,29 @@ struct ConvPlanResult {
 // which is kept as AVI data; an MP4 output is a real MP4.
 ConvPlanResult planConv(const ConvRequest &request);
 
-// True for the engine's intermediate file: a run's own file, which the next
-// file of the same run replaces, where every real output is never replaced.
+// True for the engine's intermediate file's name (see the intermediate row).
 bool isIntermediate(const QString &outputPath);
 
-// The container a coder output goes into.
-enum class CoderContainer { Mp3, RealMedia, Mov, Mp4, ThreeGp };
+// The AMR-NB mode coder2 codes: the index into the row's bitrates (4.75 ...
+// 12.2 kbit/s), which is also libopencore-amrnb's enum Mode.
+struct AmrMode {
+    int mode = 7;
+    double kbps = 12.2;
+};
 
-// What coder or coder2 asks of ffmpeg, worked out from its command line.
+// What coder or coder2 asks of ffmpeg.
 struct CoderPlan {
-    CoderContainer container = CoderContainer::Mp3;
     QString muxer;                  // ffmpeg's -f
+    bool audioOnly = false;         // the format has no picture: a source without sound fails
     QStringList inputOptions;       // before -i: the clip range
     bool video = false;             // the output has a video stream
     bool audio = false;             // the output may have audio (when the source has it)
     QStringList videoArguments;     // codec, filter, bitrate, for a source not yet known
     QStringList audioArguments;     // codec, rate, bitrate, channels, timing; empty for AMR
-    SizeRule keptSizeRule = SizeRule::AsIs; // applies when no -s was given
-    bool keepsSize = true;
-    QString videoCodec;             // ffmpeg's encoder
+    const coding::VideoCoding *videoCoding = nullptr; // the row's, while the output has video
+    bool keepsSize = true;          // no -s: the source's size, fitted for the codec
     QSize scaleTo;                  // the frame size asked for; invalid when the source's is kept
-    int realVideoKbps = 0;          // RealVideo's bitrate before it is fitted to the source
-    std::optional<double> videoKbps; // other codecs' asked bitrate
+    std::optional<double> videoKbps; // the bitrate asked for, fitted to the coding
     std::optional<AmrMode> amr;     // AMR-NB audio, coded by coder2 itself
     std::optional<double> clipStart;
     std::optional<double> clipEnd;
@@ -83,16 +92,17 @@ struct CoderPlan {
 
 struct CoderPlanResult {
     std::optional<CoderPlan> plan;
-    QString error;
+    PlanError error;
 };
 
 // `amrAvailable`: coder2 codes AMR-NB itself; coder refuses it.
 CoderPlanResult planCoder(const CoderRequest &request, bool amrAvailable);
 
 // The video arguments for the source's video `source`, or for an unknown
-// source (nullptr): a kept size is fitted for the codec, and RealVideo's frame
-// size and bitrate are fitted to what it codes for this source. `warnings`
-// receives a line for each value the source made change.
+// source (nullptr): a kept size is fitted for the codec, a frame too large
+// for it is scaled down, and a bitrate kept within a frame buffer is fitted
+// to the source's frame rate. `warnings` receives a line for each value the
+// source made change.
 QStringList coderVideoArguments(const CoderPlan &plan, const StreamInfo *source, QStringList *warnings = nullptr);
 
 // The duration coder reports for a source of `sourceSeconds` under the

@@ -1,14 +1,17 @@
 #include "valuemaps.h"
 
+#include "findclosest.h"
+
 #include <algorithm>
-#include <array>
 #include <cmath>
 #include <limits>
-#include <span>
 
 using namespace Qt::Literals::StringLiterals;
 
 namespace sonvera::encoders {
+
+using coding::BitrateBand;
+using coding::findClosest;
 
 namespace {
 
@@ -17,40 +20,19 @@ QString changed(QStringView what, const QString &from, const QString &to, const 
     return what + u' ' + from + u" → "_s + to + u": "_s + why;
 }
 
-// The entry of `table` nearest to `value`; a value midway between two
-// entries takes the higher one.
-template<typename T, std::size_t N>
-T nearest(const std::array<T, N> &table, double value)
-{
-    T best = table.front();
-    double bestDistance = std::numeric_limits<double>::infinity();
-    for (T entry : table) {
-        const double distance = std::abs(double(entry) - value);
-        if (distance < bestDistance || (distance == bestDistance && double(entry) > double(best))) {
-            best = entry;
-            bestDistance = distance;
-        }
-    }
-    return best;
-}
-
 QString kbit(double kbps) { return numberText(kbps) + u" kbit/s"_s; }
 QString hz(double rate) { return numberText(rate) + u" Hz"_s; }
 
-Mapped<int> fitBitrate(std::span<const int> table, double kbps, const QString &why)
+// The band of bitrates that applies at `sampleRate`: the one from the
+// highest rate at or below it.
+const BitrateBand *bandAt(const AudioCoding &coding, int sampleRate)
 {
-    int best = table.front();
-    double bestDistance = std::numeric_limits<double>::infinity();
-    for (int entry : table) {
-        const double distance = std::abs(entry - kbps);
-        if (distance < bestDistance || (distance == bestDistance && entry > best)) {
-            best = entry;
-            bestDistance = distance;
-        }
+    const BitrateBand *found = nullptr;
+    for (const BitrateBand &band : coding.bitrates.values()) {
+        if (!found || band.fromHz <= sampleRate)
+            found = &band;
     }
-    if (best == kbps)
-        return {best, {}};
-    return {best, changed(u"audio bitrate", kbit(kbps), kbit(best), why)};
+    return found;
 }
 
 } // namespace
@@ -107,125 +89,98 @@ QString numberText(double value)
     return QString::number(value, 'g', 12);
 }
 
-QString FrameRate::text() const
+Mapped<QString> fitFrameRate(const VideoCoding &coding, double fps)
 {
-    return den == 1 ? QString::number(num) : QString::number(num) + u'/' + QString::number(den);
+    if (coding.frameRates.isEmpty())
+        return {numberText(fps), {}};
+    const FrameRate best = findClosest(coding.frameRates.values(), fps, &FrameRate::value);
+    if (std::abs(best.value() - fps) < 1e-9)
+        return {best.text(), {}};
+    const QString to = best.den == 1 ? best.text() : QString::number(best.value(), 'f', 3) + u" = "_s + best.text();
+    return {best.text(), changed(u"frame rate", numberText(fps) + u" fps"_s, to + u" fps"_s,
+                                 coding.shownName + u" takes no " + numberText(fps) + u" fps")};
 }
 
-Mapped<FrameRate> mpeg1FrameRate(double asked)
+Mapped<double> fitVideoBitrate(const VideoCoding &coding, double kbps)
 {
-    static constexpr std::array<FrameRate, 12> kRates{{{24000, 1001}, {24, 1}, {25, 1}, {30000, 1001}, {30, 1},
-                                                        {50, 1}, {60000, 1001}, {60, 1}, {5, 1}, {10, 1},
-                                                        {12, 1}, {15, 1}}};
-    FrameRate best = kRates.front();
-    double bestDistance = std::numeric_limits<double>::infinity();
-    for (const FrameRate &rate : kRates) {
-        const double distance = std::abs(rate.value() - asked);
-        if (distance < bestDistance || (distance == bestDistance && rate.value() > best.value())) {
-            best = rate;
-            bestDistance = distance;
-        }
-    }
-    if (bestDistance < 1e-9)
-        return {best, {}};
-    const QString to = best.den == 1 ? best.text()
-                                     : QString::number(best.value(), 'f', 3) + u" = "_s + best.text();
-    return {best, changed(u"frame rate", numberText(asked) + u" fps"_s, to + u" fps"_s,
-                          u"MPEG-1 video takes no " + numberText(asked) + u" fps")};
-}
-
-Mapped<int> mp2Bitrate(double kbps)
-{
-    static constexpr std::array<int, 14> kTable{32, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320, 384};
-    return fitBitrate(kTable, kbps, u"MP2 audio takes no " + kbit(kbps));
-}
-
-Mapped<int> lameSampleRate(int rate)
-{
-    static constexpr std::array<int, 9> kRates{8000, 11025, 12000, 16000, 22050, 24000, 32000, 44100, 48000};
-    const int best = nearest(kRates, rate);
-    if (best == rate)
-        return {best, {}};
-    return {best, changed(u"audio sample rate", hz(rate), hz(best), u"MP3 takes no " + hz(rate))};
-}
-
-Mapped<int> lameBitrate(double kbps, int sampleRate)
-{
-    static constexpr std::array<int, 14> kMpeg1{32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320};
-    static constexpr std::array<int, 14> kMpeg2{8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160};
-    static constexpr std::array<int, 8> kMpeg25{8, 16, 24, 32, 40, 48, 56, 64};
-    const QString why = u"MP3 at " + hz(sampleRate) + u" takes no " + kbit(kbps);
-    if (sampleRate >= 32000)
-        return fitBitrate(kMpeg1, kbps, why);
-    if (sampleRate >= 16000)
-        return fitBitrate(kMpeg2, kbps, why);
-    return fitBitrate(kMpeg25, kbps, why);
-}
-
-Mapped<int> lameAverageBitrate(double kbps)
-{
-    const int fitted = int(std::lround(std::clamp(kbps, 32.0, 320.0)));
-    if (fitted == kbps)
-        return {fitted, {}};
-    return {fitted, changed(u"audio bitrate", kbit(kbps), kbit(fitted),
-                            u"MP3 at 44100 Hz takes 32 to 320 kbit/s in whole numbers"_s)};
-}
-
-Mapped<int> ac3SampleRate(int rate)
-{
-    static constexpr std::array<int, 3> kRates{32000, 44100, 48000};
-    const int best = nearest(kRates, rate);
-    if (best == rate)
-        return {best, {}};
-    return {best, changed(u"audio sample rate", hz(rate), hz(best),
-                          u"RealMedia audio (AC-3) takes only 32000, 44100 and 48000 Hz"_s)};
-}
-
-Mapped<int> ac3Bitrate(double kbps)
-{
-    static constexpr std::array<int, 19> kTable{32,  40,  48,  56,  64,  80,  96,  112, 128, 160,
-                                                192, 224, 256, 320, 384, 448, 512, 576, 640};
-    return fitBitrate(kTable, kbps, u"RealMedia audio (AC-3) takes no " + kbit(kbps));
-}
-
-Mapped<int> realVideoBitrate(double kbps)
-{
-    const int fitted = int(std::lround(std::clamp(kbps, 1.0, 5000.0)));
+    if (coding.maxKbps <= 0)
+        return {kbps, {}};
+    const double fitted = double(std::lround(std::clamp(kbps, 1.0, double(coding.maxKbps))));
     if (fitted == kbps)
         return {fitted, {}};
     return {fitted, changed(u"video bitrate", kbit(kbps), kbit(fitted),
-                            u"RealVideo takes 1 to 5000 kbit/s in whole numbers"_s)};
+                            coding.shownName + u" takes 1 to " + QString::number(coding.maxKbps)
+                                + u" kbit/s in whole numbers")};
 }
 
-Mapped<AmrMode> amrMode(double kbps)
+Mapped<int> fitSampleRate(const AudioCoding &coding, int rate)
 {
-    static constexpr std::array<double, 8> kRates{4.75, 5.15, 5.9, 6.7, 7.4, 7.95, 10.2, 12.2};
-    const double best = nearest(kRates, kbps);
-    AmrMode mode;
-    for (std::size_t i = 0; i < kRates.size(); ++i) {
-        if (kRates[i] == best)
-            mode = {int(i), best};
+    if (coding.fixedSampleRate > 0) {
+        if (rate == coding.fixedSampleRate)
+            return {rate, {}};
+        return {coding.fixedSampleRate, changed(u"audio sample rate", hz(rate), hz(coding.fixedSampleRate),
+                                                coding.shownName + u" is " + hz(coding.fixedSampleRate))};
     }
-    if (best == kbps)
-        return {mode, {}};
-    return {mode, changed(u"audio bitrate", kbit(kbps), kbit(best),
-                          u"AMR-NB takes 4.75, 5.15, 5.9, 6.7, 7.4, 7.95, 10.2 or 12.2 kbit/s"_s)};
+    if (coding.sampleRates.isEmpty())
+        return {rate, {}};
+    const int best = findClosest(coding.sampleRates.values(), rate);
+    if (best == rate)
+        return {best, {}};
+    return {best, changed(u"audio sample rate", hz(rate), hz(best), coding.shownName + u" takes no " + hz(rate))};
 }
 
-Mapped<int> channelCount(int asked, int maximum)
+Mapped<double> fitAudioBitrate(const AudioCoding &coding, double kbps, int sampleRate)
 {
-    if (asked <= maximum)
-        return {asked, {}};
-    return {maximum, changed(u"channels", QString::number(asked), QString::number(maximum),
-                             u"this audio takes at most " + QString::number(maximum) + u" channels")};
+    const int rate = coding.fixedSampleRate > 0 ? coding.fixedSampleRate : sampleRate;
+    if (const BitrateBand *band = bandAt(coding, rate)) {
+        const double best = findClosest(band->kbps.values(), kbps);
+        if (best == kbps)
+            return {best, {}};
+        // Where the bitrates depend on the sample rate, the message says at which.
+        const QString at = coding.bitrates.values().size() > 1 ? u" at "_s + hz(rate) : QString();
+        return {best, changed(u"audio bitrate", kbit(kbps), kbit(best), coding.shownName + at + u" takes no " + kbit(kbps))};
+    }
+    if (coding.maxKbps <= 0)
+        return {kbps, {}};
+    const double fitted = double(std::lround(std::clamp(kbps, double(coding.minKbps), double(coding.maxKbps))));
+    if (fitted == kbps)
+        return {fitted, {}};
+    return {fitted, changed(u"audio bitrate", kbit(kbps), kbit(fitted),
+                            coding.shownName + u" at "_s + hz(rate) + u" takes "_s + QString::number(coding.minKbps)
+                                + u" to "_s + QString::number(coding.maxKbps) + u" kbit/s in whole numbers"_s)};
 }
 
-Mapped<int> realVideoBitrateAt(int kbps, double fps)
+int bitrateIndex(const AudioCoding &coding, double kbps, int sampleRate)
+{
+    const BitrateBand *band = bandAt(coding, coding.fixedSampleRate > 0 ? coding.fixedSampleRate : sampleRate);
+    if (!band)
+        return -1;
+    const auto values = band->kbps.values();
+    const auto at = std::find(values.begin(), values.end(), kbps);
+    return at == values.end() ? -1 : int(at - values.begin());
+}
+
+Mapped<int> fitChannels(const AudioCoding &coding, int asked)
+{
+    if (coding.fixedChannels > 0) {
+        if (asked <= coding.fixedChannels)
+            return {coding.fixedChannels, {}};
+        return {coding.fixedChannels,
+                changed(u"channels", QString::number(asked), QString::number(coding.fixedChannels),
+                        coding.shownName + (coding.fixedChannels == 1 ? u" is mono"_s : u" has "_s + QString::number(coding.fixedChannels) + u" channels"_s))};
+    }
+    if (asked <= coding.maxChannels)
+        return {asked, {}};
+    return {coding.maxChannels, changed(u"channels", QString::number(asked), QString::number(coding.maxChannels),
+                                        coding.shownName + u" takes at most " + QString::number(coding.maxChannels) + u" channels")};
+}
+
+Mapped<int> bitrateForFrameBuffer(int kbps, double fps, int bufferKbit)
 {
     if (!(fps > 0))
         return {kbps, {}};
     // A margin for the frame rate's rounding in ffmpeg's listing.
-    const int most = std::max(1, int(std::floor(kRealVideoBufferKbit * fps * 0.95)));
+    const int most = std::max(1, int(std::floor(bufferKbit * fps * 0.95)));
     if (kbps <= most)
         return {kbps, {}};
     return {most, changed(u"video bitrate", kbit(kbps), kbit(most),
@@ -233,10 +188,10 @@ Mapped<int> realVideoBitrateAt(int kbps, double fps)
                               + u" fps a RealVideo frame must stay under 64 kB"_s)};
 }
 
-std::optional<QSize> realVideoFittedSize(QSize size)
+std::optional<QSize> sizeWithinMacroblocks(QSize size, int maxMacroblocks)
 {
     const QSize padded = paddedTo16(size);
-    if (!size.isValid() || (padded.width() / 16) * (padded.height() / 16) <= kRealVideoMaxMacroblocks)
+    if (!size.isValid() || (padded.width() / 16) * (padded.height() / 16) <= maxMacroblocks)
         return std::nullopt;
     // Widths and heights in macroblocks: for each width the heights nearest
     // the source's shape; the largest frame within the shape's tolerance
@@ -256,10 +211,10 @@ std::optional<QSize> realVideoFittedSize(QSize size)
             return error < bestError;
         return w * h > best.width() * best.height();
     };
-    for (int w = 1; w <= kRealVideoMaxMacroblocks; ++w) {
+    for (int w = 1; w <= maxMacroblocks; ++w) {
         const double exact = w / shape;
         for (int h : {int(std::floor(exact)), int(std::ceil(exact))}) {
-            if (h < 1 || w * h > kRealVideoMaxMacroblocks)
+            if (h < 1 || w * h > maxMacroblocks)
                 continue;
             const double error = std::abs(double(w) / h / shape - 1);
             if (better(w, h, error)) {
@@ -271,10 +226,10 @@ std::optional<QSize> realVideoFittedSize(QSize size)
     return best * 16;
 }
 
-QString realVideoFittedSizeWarning(QSize from, QSize to)
+QString macroblockWarning(QSize from, QSize to, QStringView codec, int maxMacroblocks)
 {
-    return u"frame size "_s + sizeText(from) + u" → "_s + sizeText(to) + u": RealVideo codes at most "_s
-        + QString::number(kRealVideoMaxMacroblocks) + u" blocks of 16x16 pixels a frame"_s;
+    return u"frame size "_s + sizeText(from) + u" → "_s + sizeText(to) + u": "_s + codec + u" codes at most "_s
+        + QString::number(maxMacroblocks) + u" blocks of 16x16 pixels a frame"_s;
 }
 
 QSize paddedTo16(QSize size)

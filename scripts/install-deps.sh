@@ -36,6 +36,8 @@ packages=(
   sshfs
   # tests: a comma-decimal locale is compiled at test time with localedef
   locales
+  # `make fuzz`: clang with libFuzzer and the sanitizers' runtimes
+  clang libclang-rt-14-dev
 )
 
 missing=()

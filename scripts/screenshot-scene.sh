@@ -66,7 +66,9 @@ until [[ -s "$HOME/opened" ]]; do sleep 0.2; done
 photo "screenshot$suffix.png"
 if [[ $scene == all ]]; then
   xdotool key --window "$window" ctrl+comma
-  xdotool search --sync --name '^(选项设置|Options)$' >/dev/null
+  # The dialog is the program's second window on screen. (Its title cannot be
+  # searched for: Qt writes a Chinese one to WM_NAME as Latin-1.)
+  until xdotool search --onlyvisible --class Sonvera | grep -qvx "$window"; do sleep 0.2; done
   photo "screenshot-options$suffix.png"
 fi
 kill "$pid"

@@ -20,14 +20,6 @@
         <translation>These files were not converted. They are still in the list: start converting again to retry them.</translation>
     </message>
     <message>
-        <source>无法创建临时文件夹</source>
-        <translation>Cannot create the temporary folder</translation>
-    </message>
-    <message>
-        <source>无法创建输出文件夹</source>
-        <translation>Cannot create the output folder</translation>
-    </message>
-    <message>
         <source>转换结束。</source>
         <translation>Done.</translation>
     </message>
@@ -41,14 +33,6 @@
     <message>
         <source>参数无法使用，请检查视频和音频参数后重试</source>
         <translation>The parameters cannot be used; check the video and audio parameters and try again</translation>
-    </message>
-    <message>
-        <source>无法读取源文件：文件不存在、不是普通文件或没有读取权限</source>
-        <translation>Cannot read the source file: it does not exist, is not a regular file or may not be read</translation>
-    </message>
-    <message>
-        <source>无法写入输出文件夹：请确认文件夹存在、可以写入并且磁盘有空间</source>
-        <translation>Cannot write to the output folder: make sure it exists, is writable and the disk has room</translation>
     </message>
     <message>
         <source>文件中没有视频，请选择 MP3 格式只转换声音</source>
@@ -71,14 +55,6 @@
         <translation>ffmpeg was not found; install the Debian package ffmpeg</translation>
     </message>
     <message>
-        <source>转换失败：%1</source>
-        <translation>Conversion failed: %1</translation>
-    </message>
-    <message>
-        <source>转换失败：%1 出错退出</source>
-        <translation>Conversion failed: %1 exited with an error</translation>
-    </message>
-    <message>
         <source>%1 意外退出 (信号 %2)</source>
         <translation>%1 ended unexpectedly (signal %2)</translation>
     </message>
@@ -87,12 +63,164 @@
         <translation>No output file was made</translation>
     </message>
     <message>
-        <source>不是普通文件（可能是管道、设备或套接字），无法转换</source>
-        <translation>Not a regular file (perhaps a pipe, a device or a socket), so it cannot be converted</translation>
-    </message>
-    <message>
         <source>没有选择输出格式</source>
         <translation>No output format was chosen</translation>
+    </message>
+    <message>
+        <source>视频比特率</source>
+        <translation>video bitrate</translation>
+    </message>
+    <message>
+        <source>帧率</source>
+        <translation>frame rate</translation>
+    </message>
+    <message>
+        <source>视频尺寸</source>
+        <translation>video size</translation>
+    </message>
+    <message>
+        <source>声音频率</source>
+        <translation>audio rate</translation>
+    </message>
+    <message>
+        <source>声音比特率</source>
+        <translation>audio bitrate</translation>
+    </message>
+    <message>
+        <source>声道</source>
+        <translation>channels</translation>
+    </message>
+    <message>
+        <source>截取范围</source>
+        <translation>clip range</translation>
+    </message>
+    <message>
+        <source>%1（ffmpeg：%2）</source>
+        <translation>%1 (ffmpeg: %2)</translation>
+    </message>
+    <message>
+        <source>%1为空，请填写后重试</source>
+        <translation>The %1 is empty; fill it in and try again</translation>
+    </message>
+    <message>
+        <source>%1“%2”无法使用，请检查视频和音频参数后重试</source>
+        <translation>The %1 “%2” cannot be used; check the video and audio parameters and try again</translation>
+    </message>
+    <message>
+        <source>本机的 ffmpeg 无法解码其中的声音（%1），需要更新版本的 ffmpeg</source>
+        <translation>This computer&apos;s ffmpeg cannot decode the file&apos;s sound (%1); a newer ffmpeg is needed</translation>
+    </message>
+    <message>
+        <source>本机的 ffmpeg 无法解码其中的视频（%1），HEVC、AV1 等新编码需要更新版本的 ffmpeg</source>
+        <translation>This computer&apos;s ffmpeg cannot decode the file&apos;s video (%1); newer codecs such as HEVC and AV1 need a newer ffmpeg</translation>
+    </message>
+    <message>
+        <source>%1；选择 MP3 格式仍可以转换其中的声音</source>
+        <translation>%1; choose MP3 to still convert its sound</translation>
+    </message>
+    <message>
+        <source>文件已损坏：其中的视频无法读取，请确认它能播放并且是完整的</source>
+        <translation>The file is damaged: its video cannot be read; make sure it plays and is complete</translation>
+    </message>
+    <message>
+        <source>文件已损坏：其中的声音无法读取，请确认它能播放并且是完整的</source>
+        <translation>The file is damaged: its sound cannot be read; make sure it plays and is complete</translation>
+    </message>
+    <message>
+        <source>源文件在 %1 处中断，可能没有下载完；只转换了前 %2 秒</source>
+        <translation>The source file breaks off at %1, perhaps it was not downloaded completely; only its first %2 seconds were converted</translation>
+    </message>
+    <message>
+        <source>%1，已保存为 %2</source>
+        <translation>%1, saved as %2</translation>
+    </message>
+    <message>
+        <source>ffmpeg 无法用这些参数转换这个文件，请换一种格式、尺寸或比特率再试（ffmpeg：%1）</source>
+        <translation>ffmpeg could not convert the file with these parameters; try another format, size or bitrate (ffmpeg: %1)</translation>
+    </message>
+    <message>
+        <source>转换失败：%1 出错退出（退出码 %2）</source>
+        <translation>Conversion failed: %1 exited with status %2</translation>
+    </message>
+    <message>
+        <source>转换失败</source>
+        <translation>Conversion failed</translation>
+    </message>
+    <message>
+        <source>无法读取源文件：没有读取权限</source>
+        <translation>Cannot read the source file: permission denied</translation>
+    </message>
+    <message>
+        <source>无法读取源文件：%1</source>
+        <translation>Cannot read the source file: %1</translation>
+    </message>
+    <message>
+        <source>无法写入输出文件夹 %1：请确认它存在并且可以写入</source>
+        <translation>Cannot write to the output folder %1: make sure it exists and is writable</translation>
+    </message>
+    <message>
+        <source>无法写入输出文件夹：请确认它存在并且可以写入</source>
+        <translation>Cannot write to the output folder: make sure it exists and is writable</translation>
+    </message>
+    <message>
+        <source>输出文件夹 %1 所在的磁盘已满，请腾出空间或选择其他输出文件夹</source>
+        <translation>The disk of the output folder %1 is full; free some space or choose another output folder</translation>
+    </message>
+    <message>
+        <source>输出文件夹所在的磁盘已满，请腾出空间或选择其他输出文件夹</source>
+        <translation>The output folder&apos;s disk is full; free some space or choose another output folder</translation>
+    </message>
+    <message>
+        <source>临时文件夹 %1 所在的磁盘已满，请腾出空间后重试</source>
+        <translation>The disk of the temporary folder %1 is full; free some space and try again</translation>
+    </message>
+    <message>
+        <source>临时文件夹所在的磁盘已满，请腾出空间后重试</source>
+        <translation>The temporary folder&apos;s disk is full; free some space and try again</translation>
+    </message>
+    <message>
+        <source>输出文件夹 %1 不存在，可能在转换时被删除或移走了</source>
+        <translation>The output folder %1 does not exist; it may have been deleted or moved during the conversion</translation>
+    </message>
+    <message>
+        <source>输出文件夹不存在，可能在转换时被删除或移走了</source>
+        <translation>The output folder does not exist; it may have been deleted or moved during the conversion</translation>
+    </message>
+    <message>
+        <source>转换中的输出文件被其他程序删除了，请重试</source>
+        <translation>Another program deleted the unfinished output; try again</translation>
+    </message>
+    <message>
+        <source>ffmpeg 被系统终止（信号 %1），可能是内存不足；请关闭其他程序后重试</source>
+        <translation>ffmpeg was ended by the system (signal %1), perhaps for lack of memory; close other programs and try again</translation>
+    </message>
+    <message>
+        <source>打开的文件太多，无法开始转换；请减少同时转换的文件数</source>
+        <translation>Too many files are open to start the conversion; convert fewer files at once</translation>
+    </message>
+    <message>
+        <source>源文件不存在，可能已被移动或删除</source>
+        <translation>The source file does not exist; it may have been moved or deleted</translation>
+    </message>
+    <message>
+        <source>不是普通文件（可能是文件夹、管道、设备或套接字），无法转换</source>
+        <translation>Not a regular file (perhaps a folder, a pipe, a device or a socket), so it cannot be converted</translation>
+    </message>
+    <message>
+        <source>找不到编码程序 %1（%2），请重新安装 Sonvera</source>
+        <translation>The encoder %1 cannot be found (%2); reinstall Sonvera</translation>
+    </message>
+    <message>
+        <source>转换被其他程序中止</source>
+        <translation>Another program stopped the conversion</translation>
+    </message>
+    <message>
+        <source>无法创建或写入临时文件夹 %1</source>
+        <translation>Cannot create or write to the temporary folder %1</translation>
+    </message>
+    <message>
+        <source>无法创建或写入临时文件夹</source>
+        <translation>Cannot create or write to the temporary folder</translation>
     </message>
 </context>
 <context>
@@ -186,6 +314,29 @@
     </message>
 </context>
 <context>
+    <name>SettingUse</name>
+    <message>
+        <source>%1 只有声音，不用这一项</source>
+        <translation>%1 is sound only and does not use this setting</translation>
+    </message>
+    <message>
+        <source>%1 不用这一项，总是用它自己的值</source>
+        <translation>%1 does not use this setting; it always uses its own value</translation>
+    </message>
+    <message>
+        <source>视频尺寸为原始大小时，%1 不用这一项；选一个尺寸即可设置它</source>
+        <translation>With the original size, %1 does not use this setting; pick a size to set it</translation>
+    </message>
+    <message>
+        <source>%1 总是保持源文件的画面尺寸</source>
+        <translation>%1 always keeps the source&apos;s picture size</translation>
+    </message>
+    <message>
+        <source>%1 不能保持原始大小，请选一个尺寸</source>
+        <translation>%1 cannot keep the original size; pick a size</translation>
+    </message>
+</context>
+<context>
     <name>sonvera::Application</name>
     <message>
         <source>Sonvera，批量视频转换工具。</source>
@@ -217,16 +368,16 @@ Close the other copy (or end it: pkill -x sonvera) and start Sonvera again.
 </context>
 <context>
     <name>sonvera::BatchDriver</name>
-    <message>
-        <source>无法读取源文件：无法为它建立链接 (%1)</source>
-        <translation>Cannot read the source file: no link to it could be made (%1)</translation>
-    </message>
     <message numerus="yes">
         <source>正在转换 %n 个文件 %1%</source>
         <translation>
             <numerusform>Converting %n file %1%</numerusform>
             <numerusform>Converting %n files %1%</numerusform>
         </translation>
+    </message>
+    <message>
+        <source>无法为它建立链接 (%1)</source>
+        <translation>no link to it could be made (%1)</translation>
     </message>
 </context>
 <context>
@@ -354,6 +505,18 @@ Exit status: 0 when every file converted, 1 when any file failed, 2 for a usage 
         <source>--jobs 需要一个文件数，0 或更大，不是 &apos;%1&apos;</source>
         <translation>--jobs takes a number of files, 0 or more, not &apos;%1&apos;</translation>
     </message>
+    <message>
+        <source>在标准输出上每个事件写一行 JSON（started、progress、converted、failed），供脚本读取；其他文字写到标准错误。</source>
+        <translation>Write one line of JSON per event (started, progress, converted, failed) to standard output, for scripts; other text goes to standard error.</translation>
+    </message>
+    <message>
+        <source>%1 不适用：%2</source>
+        <translation>%1 does not apply: %2</translation>
+    </message>
+    <message>
+        <source>--json 不能与 --dry-run 一起使用：试运行不转换，没有事件</source>
+        <translation>--json cannot be used with --dry-run: a dry run converts nothing, so it has no events</translation>
+    </message>
 </context>
 <context>
     <name>sonvera::CliRunner</name>
@@ -411,6 +574,10 @@ Exit status: 0 when every file converted, 1 when any file failed, 2 for a usage 
     <message>
         <source>sonvera-cli: 已停止；正在转换的那些文件没有转换完</source>
         <translation>sonvera-cli: stopped; the files being converted were left unconverted</translation>
+    </message>
+    <message>
+        <source>sonvera-cli: 同时转换的文件数减为 %1（本机不允许 %2 个文件同时转换）</source>
+        <translation>sonvera-cli: converting %1 files at once, not %2: this computer lets too few files be open</translation>
     </message>
 </context>
 <context>
@@ -471,14 +638,6 @@ Exit status: 0 when every file converted, 1 when any file failed, 2 for a usage 
     <message>
         <source>not an executable file</source>
         <translation>not an executable file</translation>
-    </message>
-    <message>
-        <source>%1 已停止</source>
-        <translation>%1 stopped</translation>
-    </message>
-    <message>
-        <source>%1 ended with exit code %2</source>
-        <translation>%1 ended with exit code %2</translation>
     </message>
 </context>
 <context>

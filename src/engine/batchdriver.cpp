@@ -1,10 +1,11 @@
 #include "batchdriver.h"
 
 #include "apppaths.h"
-#include "encoderfailure.h"
 #include "filelist.h"
 #include "partfiles.h"
 #include "pathtext.h"
+#include "publish.h"
+#include "settinguse.h"
 
 #include <QDir>
 #include <QFile>
@@ -175,7 +176,7 @@ ConversionWorker *BatchDriver::idleWorker()
         }
         onConverted(id, output);
     });
-    connect(w, &ConversionWorker::failed, this, &BatchDriver::onFailed);
+    connect(w, &ConversionWorker::failed, this, &BatchDriver::failRow);
     connect(w, &ConversionWorker::stopped, this, &BatchDriver::onStopped);
     m_workers.push_back(std::move(worker));
     return w;
@@ -241,7 +242,7 @@ void BatchDriver::startFile(ConversionWorker &worker, const FileListRow row)
     m_list.protectRow(id);
     m_list.setConverting(id, QString());
     ++m_fileNumber;
-    Q_EMIT fileStarted(id, row.shownPath, m_fileNumber, m_fileNumber + waitingRows());
+    Q_EMIT fileStarted(id, row.path.shown(), m_fileNumber, m_fileNumber + waitingRows());
     if (m_state != State::Running) { // stopped from a handler: the file waits, no encoder starts
         m_list.setWaiting(id);
         m_list.releaseRow(id);
@@ -253,26 +254,37 @@ void BatchDriver::startFile(ConversionWorker &worker, const FileListRow row)
         m_settings.outputFolder = folder;
         Q_EMIT outputFolderChanged(folder);
     }
+    // The window offers no size the format cannot keep, but a typed or
+    // restored one would otherwise be replaced in silence.
+    if (unusedSetting(m_settings, Setting::VideoSize) == UnusedBecause::SizeCannotBeKept) {
+        const QString size = settingKey(Setting::VideoSize).toString();
+        failRow(id, fileFailure(FailureCode::BadSetting, settingFacts(size, m_settings.videoSize)));
+        return;
+    }
     if (!m_runFolder) {
-        failRow(id, BatchTexts::kNoWorkFolder.toString() + u": "_s
-                        + (m_workFolder.isEmpty() ? defaultWorkFolderPath() : m_workFolder));
+        FailureFacts facts;
+        facts.folder = m_workFolder.isEmpty() ? defaultWorkFolderPath() : m_workFolder;
+        failRow(id, fileFailure(FailureCode::NoWorkFolder, facts));
         return;
     }
     // A FIFO or a device would keep an encoder waiting forever.
     struct stat source {};
-    if (::stat(row.path.constData(), &source) == 0 && !S_ISREG(source.st_mode)) {
-        failRow(id, FailureTexts::kNotAFile.toString());
+    if (::stat(row.path.bytes().constData(), &source) == 0 && !S_ISREG(source.st_mode)) {
+        failRow(id, fileFailure(FailureCode::SourceNotAFile));
         return;
     }
     // No encoder could write there: say so instead of converting in vain.
     if (!QFileInfo(folder).isDir()) {
-        failRow(id, BatchTexts::kNoOutputFolder.toString() + u": "_s + folder);
+        FailureFacts facts;
+        facts.folder = folder;
+        failRow(id, fileFailure(FailureCode::OutputUnwritable, facts));
         return;
     }
     const QString sourcePath = encoderPathOf(row, worker);
     if (sourcePath.isEmpty()) {
-        const QString why = QString::fromLocal8Bit(std::strerror(errno));
-        failRow(id, tr("无法读取源文件：无法为它建立链接 (%1)").arg(why));
+        FailureFacts facts;
+        facts.detail = tr("无法为它建立链接 (%1)").arg(QString::fromLocal8Bit(std::strerror(errno)));
+        failRow(id, fileFailure(FailureCode::SourceUnreadable, facts));
         return;
     }
     worker.convert(id, sourcePath, folder);
@@ -280,20 +292,21 @@ void BatchDriver::startFile(ConversionWorker &worker, const FileListRow row)
 
 QString BatchDriver::encoderPathOf(const FileListRow &row, const ConversionWorker &worker) const
 {
-    if (isUtf8(row.path))
-        return QString::fromUtf8(row.path);
+    if (row.path.isUtf8())
+        return row.path.shown();
     // Qt hands the encoders their arguments as UTF-8, which cannot carry this
     // name's bytes: they open it through a link whose name is the name as
-    // shown, which also gives the output its UTF-8 name.
+    // shown, which also gives the output its UTF-8 name. That name can be
+    // half as long again as the bytes (a GBK character is 2 bytes, 3 in
+    // UTF-8): it is shortened to fit the file system.
     const QString folder = worker.intermediateFolder() + u"/source"_s;
     QDir().mkpath(folder);
-    QString name = fileNameOf(row.shownPath);
+    QString name = fittedFileName(row.path.fileName().shown());
     if (name.isEmpty() || name == u"." || name == u"..")
         name = u"source"_s;
     const QString link = folder + u'/' + name;
-    const QByteArray target = absoluteNative(row.path);
     ::unlink(QFile::encodeName(link).constData());
-    if (::symlink(target.constData(), QFile::encodeName(link).constData()) != 0)
+    if (::symlink(row.path.absolute().bytes().constData(), QFile::encodeName(link).constData()) != 0)
         return {};
     return link;
 }
@@ -311,6 +324,7 @@ void BatchDriver::reportRunnerError(const QString &message)
 void BatchDriver::onProgress(ConversionWorker &worker)
 {
     m_list.setConverting(worker.fileId(), rowProgressText(stepDisplay(worker)), worker.fileFraction());
+    Q_EMIT fileProgressed(worker.fileId(), worker.fileFraction(), worker.stage());
     reportProgress(&worker);
 }
 
@@ -361,7 +375,7 @@ QString BatchDriver::shownPathOf(quint64 id) const
 {
     // Rows being converted cannot be removed, so the row is there to ask.
     const FileListRow *row = m_list.rowById(id);
-    return row ? row->shownPath : QString();
+    return row ? row->path.shown() : QString();
 }
 
 void BatchDriver::onConverted(quint64 id, const QString &output)
@@ -377,19 +391,16 @@ void BatchDriver::onConverted(quint64 id, const QString &output)
     afterFile();
 }
 
-void BatchDriver::onFailed(quint64 id, const QString &reason)
-{
-    failRow(id, reason);
-}
-
-void BatchDriver::failRow(quint64 id, const QString &reason)
+void BatchDriver::failRow(quint64 id, const FileFailure &failure)
 {
     const QString path = shownPathOf(id);
-    m_list.setFailed(id, reason);
+    m_list.setFailed(id, failure.reason);
     m_list.releaseRow(id);
     const FileListRow *row = m_list.rowById(id);
-    m_summary.failed.append({path, row ? row->failureReason : reason});
-    Q_EMIT fileFinished(id, path, false, m_summary.failed.last().reason);
+    m_summary.failed.append({path, row ? row->failureReason : failure.reason, failure.code, failure.output});
+    const FailedFile record = m_summary.failed.last();
+    Q_EMIT fileFailed(id, record);
+    Q_EMIT fileFinished(id, path, false, record.reason);
     afterFile();
 }
 

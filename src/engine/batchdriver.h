@@ -3,6 +3,8 @@
 #include "conversionsettings.h"
 #include "conversionworker.h"
 #include "encodercommands.h"
+#include "failurecatalogue.h"
+#include "joblimits.h"
 #include "progress.h"
 #include "runfolder.h"
 #include "timeleft.h"
@@ -34,8 +36,6 @@ inline constexpr TranslatableText kStopped{"BatchTexts", QT_TRANSLATE_NOOP("Batc
 inline constexpr TranslatableText kFailedTitle{"BatchTexts", QT_TRANSLATE_NOOP("BatchTexts", "转换失败")};
 inline constexpr TranslatableText kFailedIntro{
     "BatchTexts", QT_TRANSLATE_NOOP("BatchTexts", "以下文件没有转换成功，它们仍在列表中，再次开始转换即可重试：")};
-inline constexpr TranslatableText kNoWorkFolder{"BatchTexts", QT_TRANSLATE_NOOP("BatchTexts", "无法创建临时文件夹")};
-inline constexpr TranslatableText kNoOutputFolder{"BatchTexts", QT_TRANSLATE_NOOP("BatchTexts", "无法创建输出文件夹")};
 } // namespace BatchTexts
 
 // What the driver reads from the program options when it needs them.
@@ -44,9 +44,12 @@ struct BatchOptions {
     std::optional<ClipRange> mp3Clip; // the clip range, when it is on
 };
 
+// A file that did not convert: its row's path and why (see failurecatalogue.h).
 struct FailedFile {
-    QString path; // as shown
-    QString reason;
+    QString path;   // as shown
+    QString reason; // the catalogue's words
+    FailureCode code = FailureCode::Failed; // for scripts: failureCodeName(code)
+    QString output = {}; // a partial output that was kept; empty when none
 };
 
 struct BatchSummary {
@@ -83,8 +86,9 @@ public:
     void setOptionsProvider(OptionsFn options) { m_options = std::move(options); }
     void setClock(ClockFn clock) { m_clock = std::move(clock); }
     void setStartDelay(int ms) { m_startTimer.setInterval(ms); }
-    // How many files convert at once, from the next batch on; at least 1.
-    void setParallelJobs(int jobs) { m_jobs = std::max(jobs, 1); }
+    // How many files convert at once, from the next batch on: at least 1,
+    // and no more than parallelJobsWithinLimits() allows.
+    void setParallelJobs(int jobs) { m_jobs = parallelJobsWithinLimits(jobs); }
     int parallelJobs() const { return m_jobs; }
     // Off (the default): a converted file's row leaves the list. On: it stays,
     // done, with its output, until the next start() removes it.
@@ -124,8 +128,14 @@ Q_SIGNALS:
     void stageStarted(const sonvera::EncoderCommand &command);
     // number: 1-based position in this batch; total: files done + converting + still waiting.
     void fileStarted(quint64 id, const QString &path, int number, int total);
-    // detail: the output path on success, the reason on failure.
+    // detail: the output path on success, the reason on failure. A failed
+    // file's whole record arrives just before, with fileFailed().
     void fileFinished(quint64 id, const QString &path, bool ok, const QString &detail);
+    void fileFailed(quint64 id, const sonvera::FailedFile &failure);
+    // How far file `id` is (0..1, its stages together) and the encoder run
+    // under way (1, or 2 for the second run of a two-stage format), each time
+    // its encoder reports.
+    void fileProgressed(quint64 id, double fraction, int stage);
     // remainingMs is -1 while no estimate is possible.
     void timingChanged(qint64 elapsedMs, qint64 remainingMs);
     // The whole batch: its share of work done (0..1) and the files not yet
@@ -152,9 +162,8 @@ private:
     // The worker's stage display with its step.
     static ProgressDisplay stepDisplay(const ConversionWorker &worker);
     void onConverted(quint64 id, const QString &output);
-    void onFailed(quint64 id, const QString &reason);
     void onStopped(quint64 id);
-    void failRow(quint64 id, const QString &reason);
+    void failRow(quint64 id, const FileFailure &failure);
     QString shownPathOf(quint64 id) const;
     void afterFile();
     void finishBatch();

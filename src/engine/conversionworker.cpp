@@ -1,6 +1,5 @@
 #include "conversionworker.h"
 
-#include "encoderfailure.h"
 #include "encoderstatus.h"
 #include "partfiles.h"
 #include "pathtext.h"
@@ -33,6 +32,7 @@ void ConversionWorker::convert(quint64 id, const QString &sourcePath, const QStr
     m_outputFolder = outputFolder;
     m_stage = 1;
     m_stopping = false;
+    m_truncation.reset();
     m_progress.fileComplete();
     m_display = {};
     const EncoderCommand command = buildFirstStageCommand(m_source, m_outputFolder, m_settings, commandContext());
@@ -40,7 +40,7 @@ void ConversionWorker::convert(quint64 id, const QString &sourcePath, const QStr
         // From the event loop: nothing is emitted inside convert().
         QTimer::singleShot(0, this, [this, id] {
             if (m_id == id)
-                end(&ConversionWorker::failed, FailureTexts::kNoFormat.toString());
+                endFailed(fileFailure(FailureCode::NoFormat));
         });
         return;
     }
@@ -100,7 +100,7 @@ void ConversionWorker::onStartFailed(const QString &message)
     if (m_stopping)
         endStopped();
     else
-        end(&ConversionWorker::failed, message);
+        endFailed(m_runner.startFailure());
 }
 
 void ConversionWorker::onStageOver()
@@ -113,39 +113,95 @@ void ConversionWorker::onStageOver()
         return;
     }
     if (!m_runner.succeeded()) {
+        const EncoderReport report = m_runner.failure();
+        // Cut short in the first stage: its intermediate holds what the
+        // source had, which the second stage still makes into the output.
+        if (report.code == FailureCode::SourceTruncated && m_stage == 1 && m_twoStage && !m_stopping
+            && QFileInfo(m_runner.command().outputPath).isFile()) {
+            m_truncation = report.facts;
+            startSecondStage();
+            return;
+        }
         deletePartFile();
-        end(&ConversionWorker::failed, m_runner.failureReason());
+        endFailed(report);
         return;
     }
     const QString written = writtenFile();
     if (written.isEmpty()) {
-        end(&ConversionWorker::failed, FailureTexts::kNoOutput.toString());
+        endFailed(fileFailure(FailureCode::NoOutput));
         return;
     }
     if (m_stage == 2 || !m_twoStage) {
-        end(&ConversionWorker::converted, written);
+        endConverted(written);
         return;
     }
     if (m_stopping) { // the intermediate is done, but the file is not
         endStopped();
         return;
     }
+    startSecondStage();
+}
+
+void ConversionWorker::startSecondStage()
+{
     // The format and parameters are read now, when stage one is over.
     m_stage = 2;
     m_progress.fileComplete();
     const EncoderCommand command = buildSecondStageCommand(m_source, m_outputFolder, m_settings, commandContext());
     if (command.isEmpty()) {
-        end(&ConversionWorker::failed, FailureTexts::kNoFormat.toString());
+        endFailed(fileFailure(FailureCode::NoFormat));
         return;
     }
     runStage(command);
 }
 
-void ConversionWorker::end(void (ConversionWorker::*signal)(quint64, const QString &), const QString &detail)
+void ConversionWorker::endConverted(const QString &output)
+{
+    if (m_truncation) {
+        // The output is all there is of the source, which the user should know.
+        FailureFacts facts = *m_truncation;
+        facts.output = fileNameOf(output);
+        endFailed(fileFailure(FailureCode::SourceTruncated, facts, output));
+        return;
+    }
+    const quint64 id = std::exchange(m_id, 0);
+    m_stage = 0;
+    Q_EMIT converted(id, output);
+}
+
+void ConversionWorker::endFailed(EncoderReport report)
+{
+    QString output;
+    if (!report.facts.output.isEmpty())
+        output = folderOf(m_runner.command().outputPath) + u'/' + report.facts.output;
+    // The first stage of a two-stage format writes into this run's own
+    // folder: its disk or folder failing is the temporary folder's, which is
+    // named by the work folder that holds the run folders, never by a run's.
+    if (m_stage == 1 && m_twoStage) {
+        const QString workFolder = folderOf(folderOf(m_intermediateFolder));
+        switch (report.code) {
+        case FailureCode::DiskFull:
+            report.code = FailureCode::TempDiskFull;
+            report.facts.folder = workFolder;
+            break;
+        case FailureCode::OutputUnwritable:
+        case FailureCode::OutputFolderMissing:
+        case FailureCode::OutputRemoved:
+            report.code = FailureCode::NoWorkFolder;
+            report.facts.folder = workFolder;
+            break;
+        default:
+            break;
+        }
+    }
+    endFailed(fileFailure(report.code, report.facts, output));
+}
+
+void ConversionWorker::endFailed(const FileFailure &failure)
 {
     const quint64 id = std::exchange(m_id, 0);
     m_stage = 0;
-    Q_EMIT(this->*signal)(id, detail);
+    Q_EMIT failed(id, failure);
 }
 
 void ConversionWorker::endStopped()

@@ -3,6 +3,7 @@
 #include "conversionsettings.h"
 #include "encodercommands.h"
 #include "encoderrunner.h"
+#include "failurecatalogue.h"
 #include "progress.h"
 
 #include <QObject>
@@ -20,6 +21,10 @@ namespace sonvera {
 // starts from the first one's end. The settings are read when each stage is
 // built. Exactly one of converted(), failed() or stopped() ends each file,
 // never from inside convert() or stop().
+//
+// A source cut short is converted as far as it goes: its first stage keeps
+// what it made, the second stage (if any) makes the output of it, and the
+// file then fails with the cut and that output's name.
 class ConversionWorker final : public QObject {
     Q_OBJECT
 
@@ -49,10 +54,11 @@ public:
     double fileFraction() const;
     // The current file's length once an encoder has said it.
     std::optional<double> durationSeconds() const;
+    // The encoder run under way: 1, or 2 for a two-stage format's second; 0 when idle.
+    int stage() const { return m_stage; }
     // The current stage's display, as the progress caption and the file's row show it.
     const ProgressDisplay &stageDisplay() const { return m_display; }
-    // The stage running (1 or 2; 0 when idle) of how many the file has.
-    int stage() const { return m_stage; }
+    // How many stages the current file has: 1, or 2 for a two-stage format.
     int stageCount() const { return m_twoStage ? 2 : 1; }
 
 Q_SIGNALS:
@@ -61,7 +67,7 @@ Q_SIGNALS:
     // "Command Line empty", "File or command not found ..."; the file then fails.
     void startFailed(const QString &message);
     void converted(quint64 id, const QString &outputPath);
-    void failed(quint64 id, const QString &reason);
+    void failed(quint64 id, const sonvera::FileFailure &failure);
     void stopped(quint64 id);
 
 private:
@@ -69,7 +75,11 @@ private:
     void onOutput(const QString &chunk);
     void onStageOver();
     void onStartFailed(const QString &message);
-    void end(void (ConversionWorker::*signal)(quint64, const QString &), const QString &detail);
+    void startSecondStage();
+    void endConverted(const QString &output);
+    void endFailed(const FileFailure &failure);
+    // Ends the file with the failure an encoder reported for this stage.
+    void endFailed(EncoderReport report);
     void endStopped();
     // The driver's context with this worker's intermediate folder.
     CommandContext commandContext() const;
@@ -89,6 +99,7 @@ private:
     int m_stage = 0;         // 1 or 2 while a file converts
     bool m_twoStage = false;
     bool m_stopping = false;
+    std::optional<FailureFacts> m_truncation; // the first stage found the source cut short
 };
 
 } // namespace sonvera

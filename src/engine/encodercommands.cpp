@@ -2,6 +2,8 @@
 
 #include "pathtext.h"
 
+#include <array>
+
 using namespace Qt::Literals::StringLiterals;
 
 namespace sonvera {
@@ -90,11 +92,84 @@ QString outputPathFor(const QString &outputFolder, const QString &sourcePath, QS
                                context.fileExists);
 }
 
+// What the fields of a row's words stand for in one command.
+struct FieldValues {
+    const QString &source;
+    const QString &output;
+    const QString &intermediate;
+    const ConversionSettings &settings;
+    const CommandContext &context;
+};
+
+// The fields that stand for a setting's text, inserted as it is.
+struct SettingField {
+    QStringView name;
+    QString ConversionSettings::*text;
+};
+constexpr std::array<SettingField, 5> kSettingFields{{
+    {u"video-bitrate", &ConversionSettings::videoBitrate},
+    {u"frame-rate", &ConversionSettings::frameRate},
+    {u"size", &ConversionSettings::videoSize},
+    {u"audio-rate", &ConversionSettings::audioRate},
+    {u"audio-bitrate", &ConversionSettings::audioBitrate},
+}};
+
+void writeField(CommandWriter &w, QStringView name, const FieldValues &v)
+{
+    for (const SettingField &field : kSettingFields) {
+        if (field.name == name) {
+            w.value(v.settings.*field.text);
+            return;
+        }
+    }
+    if (name == u"intermediate") {
+        w.path(v.intermediate);
+    } else if (name == u"channels") {
+        w.value(QString::number(v.settings.channelCount()));
+    } else if (name == u"clip" && v.context.mp3Clip && v.context.mp3Clip->isUsable()) {
+        w.fixed(u"-ss ").value(QString::number(v.context.mp3Clip->startSeconds))
+            .fixed(u" -to ").value(QString::number(v.context.mp3Clip->endSeconds))
+            .fixed(u" ");
+    }
+}
+
+// Writes a row's words: fixed text, and the fields in braces; a field in
+// double quotes is a path quoted in the text form.
+void writeWords(CommandWriter &w, QStringView words, const FieldValues &v)
+{
+    qsizetype at = 0;
+    while (at < words.size()) {
+        const qsizetype open = words.indexOf(u'{', at);
+        const qsizetype close = open < 0 ? -1 : words.indexOf(u'}', open);
+        if (close < 0) {
+            w.fixed(words.sliced(at));
+            return;
+        }
+        const bool quoted = open > at && words[open - 1] == u'"' && close + 1 < words.size() && words[close + 1] == u'"';
+        w.fixed(words.sliced(at, (quoted ? open - 1 : open) - at));
+        const QStringView name = words.sliced(open + 1, close - open - 1);
+        if (quoted)
+            w.quoted(name == u"source" ? v.source : v.output);
+        else
+            writeField(w, name, v);
+        at = quoted ? close + 2 : close + 1;
+    }
+}
+
+EncoderCommand writeCommand(const coding::FormatCoding &row, QStringView words, const FieldValues &v)
+{
+    const OutputStyle style = row.encoder == coding::Encoder::Conv ? OutputStyle::Mencoder : OutputStyle::Ffmpeg;
+    CommandWriter w(v.context.programFolder, coding::encoderName(row.encoder), style);
+    w.fixed(u" ");
+    writeWords(w, words, v);
+    return w.finish(v.output);
+}
+
 } // namespace
 
 QString intermediateFilePath(const QString &workFolder)
 {
-    return workFolder + u"/tmp.mp4";
+    return workFolder + u'/' + coding::rows::kIntermediate.extension;
 }
 
 EncoderCommand buildFirstStageCommand(const QString &sourcePath, const QString &outputFolder,
@@ -103,51 +178,11 @@ EncoderCommand buildFirstStageCommand(const QString &sourcePath, const QString &
     const FormatInfo *format = formatAt(s.formatIndex);
     if (!format)
         return {};
-
-    CommandWriter w(context.programFolder, format->encoderImage, format->outputStyle);
-    switch (format->firstStage) {
-    case FirstStageRecipe::Intermediate: {
-        const QString tmp = intermediateFilePath(context.workFolder);
-        w.fixed(u" ").quoted(sourcePath)
-            .fixed(u" -oac mp3lame -lameopts preset=320 -ovc lavc -lavcopts vcodec=mpeg4:vbitrate=1200 -of avi -o ")
-            .path(tmp);
-        return w.finish(tmp);
-    }
-    case FirstStageRecipe::Mpeg4Video:
-    case FirstStageRecipe::Mpeg1Video: {
-        // Both write the output directly; only their codec options differ.
-        const QString out = outputPathFor(outputFolder, sourcePath, format->extension, context);
-        w.fixed(u" ").quoted(sourcePath);
-        if (format->firstStage == FirstStageRecipe::Mpeg4Video) {
-            w.fixed(u" -oac mp3lame -lameopts preset=").value(s.audioBitrate)
-                .fixed(u" -ovc lavc -lavcopts vcodec=mpeg4:vbitrate=").value(s.videoBitrate)
-                .fixed(u" -of avi -o ");
-        } else {
-            w.fixed(u" -oac lavc -lavcopts acodec=mp2:abitrate=").value(s.audioBitrate)
-                .fixed(u" -ovc lavc -lavcopts vcodec=mpeg1video:vbitrate=").value(s.videoBitrate)
-                .fixed(u":vpass=1 -ofps ").value(s.frameRate)
-                .fixed(u" -of lavf -lavfopts format=yuv4mpeg -o ");
-        }
-        w.quoted(out);
-        return w.finish(out);
-    }
-    case FirstStageRecipe::Mp3Audio: {
-        const QString out = outputPathFor(outputFolder, sourcePath, format->extension, context);
-        w.fixed(u" -i ").quoted(sourcePath)
-            .fixed(u" -y -vn -ar ").value(s.audioRate)
-            .fixed(u" -ab ").value(s.audioBitrate)
-            .fixed(u"k -ac ").value(QString::number(s.channelCount()))
-            .fixed(u" ");
-        if (context.mp3Clip && context.mp3Clip->isUsable()) {
-            w.fixed(u"-ss ").value(QString::number(context.mp3Clip->startSeconds))
-                .fixed(u" -to ").value(QString::number(context.mp3Clip->endSeconds))
-                .fixed(u" ");
-        }
-        w.quoted(out);
-        return w.finish(out);
-    }
-    }
-    return {};
+    const coding::FormatCoding &row = *format->first;
+    const QString intermediate = intermediateFilePath(context.workFolder);
+    // The first run of a two-stage format writes the intermediate, the others the output.
+    const QString output = format->isTwoStage() ? intermediate : outputPathFor(outputFolder, sourcePath, row.extension, context);
+    return writeCommand(row, row.words, {sourcePath, output, intermediate, s, context});
 }
 
 EncoderCommand buildSecondStageCommand(const QString &sourcePath, const QString &outputFolder,
@@ -156,37 +191,11 @@ EncoderCommand buildSecondStageCommand(const QString &sourcePath, const QString 
     const FormatInfo *format = formatAt(s.formatIndex);
     if (!format || !format->isTwoStage())
         return {};
-
-    const QString out = outputPathFor(withTrailingSlash(outputFolder), sourcePath, format->extension, context);
-    const bool keepSize = s.videoSize == kKeepSourceSize;
-    const bool real = format->secondStage == SecondStageRecipe::RealMedia;
-    const bool mov = format->secondStage == SecondStageRecipe::QuickTime;
-
-    CommandWriter w(context.programFolder, format->stageTwoImage, OutputStyle::Ffmpeg);
-    w.fixed(u" -i ").path(intermediateFilePath(context.workFolder)).fixed(u" -y ");
-    if (keepSize) {
-        if (real)
-            w.fixed(u"-vcodec rv10 -b 1200k -f rm  -ab 128k -ac 2 ");
-        else if (mov)
-            w.fixed(u"-ac 2 -ar 48000 -ab 128k ");
-        else
-            w.fixed(u"-s 320x240 -vcodec mpeg4 -acodec amr_nb -ac 1 -ar 8000 -ab 12.2k ");
-    } else {
-        w.fixed(u"-s ").value(s.videoSize);
-        if (real) {
-            w.fixed(u" -vcodec rv10 -b ").value(s.videoBitrate)
-                .fixed(u"k -f rm -ar ").value(s.audioRate)
-                .fixed(u" -ab ").value(s.audioBitrate)
-                .fixed(u"k -ac ").value(QString::number(s.channelCount()))
-                .fixed(u" ");
-        } else if (mov) {
-            w.fixed(u" -ac 2 -ar 48000 -ab 128k ");
-        } else {
-            w.fixed(u" -vcodec mpeg4 -acodec amr_nb -ac 1 -ar 8000 -ab 12.2k ");
-        }
-    }
-    w.quoted(out);
-    return w.finish(out);
+    const coding::FormatCoding &row = *format->second;
+    const QString output = outputPathFor(withTrailingSlash(outputFolder), sourcePath, row.extension, context);
+    const QString intermediate = intermediateFilePath(context.workFolder);
+    const bool keepSize = s.videoSize == kKeepSourceSize && !row.keptSizeWords.isEmpty();
+    return writeCommand(row, keepSize ? row.keptSizeWords : row.words, {sourcePath, output, intermediate, s, context});
 }
 
 } // namespace sonvera

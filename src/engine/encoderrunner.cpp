@@ -1,10 +1,12 @@
 #include "encoderrunner.h"
 
 #include "childprocess.h"
-#include "encoderfailure.h"
+#include "failurecatalogue.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 
+#include <cerrno>
 #include <csignal>
 
 using namespace Qt::Literals::StringLiterals;
@@ -54,18 +56,40 @@ QString EncoderRunner::notFoundText(const QString &reason) const
     return tr("File or command not found: %1: %2").arg(m_command.program, reason);
 }
 
+QString EncoderRunner::startFailureMessage(const QString &reason)
+{
+    // Out of file descriptors, a program that is there cannot be started
+    // either: that is no missing file. Qt names errno's text in its message,
+    // in its own translation when it has one.
+    static const char *const kQtOutOfFiles = "Too many open files";
+    const bool outOfFiles = errno == EMFILE || errno == ENFILE
+        || reason.contains(QCoreApplication::translate("QIODevice", kQtOutOfFiles))
+        || reason.contains(QString::fromLatin1(kQtOutOfFiles));
+    m_startFailure = {};
+    if (outOfFiles) {
+        m_startFailure.code = FailureCode::TooManyFiles;
+        return failureText(FailureCode::TooManyFiles);
+    }
+    m_startFailure.code = FailureCode::EncoderMissing;
+    m_startFailure.facts.program = m_command.program;
+    m_startFailure.facts.detail = reason;
+    return notFoundText(reason);
+}
+
 bool EncoderRunner::start()
 {
     if (m_running)
         return false;
     if (m_command.isEmpty() || m_command.text.isEmpty()) {
+        m_startFailure = {FailureCode::NoFormat, {}};
         failLater(tr("Command Line empty"));
         return false;
     }
     const QFileInfo program(m_command.program);
     if (!program.exists() || !program.isFile() || !program.isExecutable()) {
         const QString reason = !program.exists() ? tr("no such file") : tr("not an executable file");
-        failLater(notFoundText(reason));
+        errno = 0;
+        failLater(startFailureMessage(reason));
         return false;
     }
 
@@ -146,14 +170,15 @@ void EncoderRunner::onError(QProcess::ProcessError error)
     m_running = false;
     m_killTimer.stop();
     const QString reason = m_process ? m_process->errorString() : QString();
+    const QString message = startFailureMessage(reason);
     if (m_process) {
         m_process->disconnect(this);
         m_process.release()->deleteLater();
     }
     if (m_starting)
-        failLater(notFoundText(reason));
+        failLater(message);
     else
-        Q_EMIT startFailed(notFoundText(reason));
+        Q_EMIT startFailed(message);
 }
 
 void EncoderRunner::onFinished(int exitCode, QProcess::ExitStatus status)
@@ -180,45 +205,33 @@ void EncoderRunner::onFinished(int exitCode, QProcess::ExitStatus status)
     Q_EMIT finished();
 }
 
-namespace {
-
-// Status lines tell nothing about why a run failed.
-bool isStatusLine(QStringView line)
+EncoderReport EncoderRunner::failure() const
 {
-    return line.startsWith(u"Pos:") || line.startsWith(u"frame=") || line.startsWith(u"size=");
-}
-
-} // namespace
-
-QString EncoderRunner::failureReason() const
-{
-    const QString text = m_truncated ? m_tail : m_head;
-    QString lastLine;
-    qsizetype end = text.size();
-    while (end > 0 && lastLine.isEmpty()) {
-        qsizetype start = end - 1;
-        while (start >= 0 && text[start] != u'\n' && text[start] != u'\r')
-            --start;
-        const QString line = text.mid(start + 1, end - start - 1).trimmed();
-        if (!line.isEmpty() && !isStatusLine(line))
-            lastLine = line;
-        end = start;
-    }
-    const QString program = QFileInfo(m_command.program).fileName();
+    EncoderReport report;
+    report.facts.program = QFileInfo(m_command.program).fileName();
+    report.facts.exitStatus = m_exitCode;
     switch (m_ending) {
     case Ending::Crashed:
         // What it printed last is whatever ffmpeg was listing: no reason.
-        return encoderCrashText(program, m_exitCode);
+        report.code = FailureCode::EncoderCrashed;
+        report.facts.signal = m_exitCode;
+        return report;
     case Ending::Stopped:
-        return tr("%1 已停止").arg(program);
-    case Ending::Exited:
-        if (m_exitCode != 0)
-            return encoderFailureText(encoderExitFromStatus(m_exitCode), program, lastLine);
-        break;
+        report.code = FailureCode::Stopped;
+        return report;
     case Ending::None:
+    case Ending::Exited:
         break;
     }
-    return lastLine.isEmpty() ? tr("%1 ended with exit code %2").arg(program, QString::number(m_exitCode)) : lastLine;
+    // The exit status is the cause; the failure line, when it says the same,
+    // adds the facts. An encoder that said nothing is named with its status.
+    report.code = failureCodeFromExitStatus(m_exitCode);
+    if (std::optional<EncoderReport> said = lastFailureReport(m_truncated ? m_tail : m_head); said && said->code == report.code) {
+        said->facts.program = report.facts.program;
+        said->facts.exitStatus = m_exitCode;
+        return *said;
+    }
+    return report;
 }
 
 } // namespace sonvera

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "encodercommands.h"
+#include "encoderstatus.h"
 
 #include <QObject>
 #include <QProcess>
@@ -61,16 +62,21 @@ public:
     int exitCode() const { return m_exitCode; }
     // True when the last run ended by itself with exit code 0.
     bool succeeded() const { return m_ending == Ending::Exited && m_exitCode == 0; }
-    // Why the last run failed, for the user: a crash names its signal, a
-    // failure status its kind (see EncoderExit), any other failure the last
-    // line the encoder printed. Never blank.
-    QString failureReason() const;
+    // Why the last run failed: the cause its exit status and failure line
+    // give, with their facts; a crash is EncoderCrashed with its signal, and
+    // an encoder that said nothing about its failure gives Failed with its
+    // name and exit status. The words are the catalogue's (failureText).
+    EncoderReport failure() const;
+    // Why the last start failed: EncoderMissing, or TooManyFiles when no
+    // file descriptor was left.
+    const EncoderReport &startFailure() const { return m_startFailure; }
 
 Q_SIGNALS:
     void outputReceived(const QString &CommandOutputs);
     void finished();
     // "Command Line empty", or "File or command not found" with the program
-    // path and the system's reason.
+    // path and the system's reason; with no file descriptor left, the
+    // catalogue's words for that.
     void startFailed(const QString &message);
 
 private:
@@ -79,6 +85,8 @@ private:
     void onError(QProcess::ProcessError error);
     void appendOutput(const QString &text);
     void failLater(const QString &message);
+    // The message and cause of a start that failed for `reason`.
+    QString startFailureMessage(const QString &reason);
     // "File or command not found: <program>: <reason>".
     QString notFoundText(const QString &reason) const;
 
@@ -95,6 +103,7 @@ private:
     Ending m_ending = Ending::None;
     int m_exitCode = 0; // exit status, or the signal number of a crash
     qint64 m_pid = 0;
+    EncoderReport m_startFailure;
 };
 
 } // namespace sonvera

@@ -11,29 +11,27 @@ constexpr FormatPreset kMovPreset{u"256", u"29", kKeepSourceSize, u"48000", u"64
 constexpr FormatPreset kMobilePreset{u"128", u"29", u"320x240", u"8000", u"12.2", 0};
 constexpr FormatPreset kMp3Preset{std::nullopt, std::nullopt, std::nullopt, u"48000", u"320", 1};
 
-using enum FirstStageRecipe;
-using enum SecondStageRecipe;
-using enum OutputStyle;
+namespace rows = coding::rows;
 
 constexpr std::array<FormatInfo, kFormatCount> kCatalogue{{
     {{"Formats", QT_TRANSLATE_NOOP("Formats", "RMVB(RealPlayerRMVB)")},
-     u"rmvb", Intermediate, u"conv", Mencoder, u".rmvb", RealMedia, u"coder", kRealPreset},
+     u"rmvb", &rows::kIntermediate, &rows::kRmvb, kRealPreset},
     {{"Formats", QT_TRANSLATE_NOOP("Formats", "RM(RealPlayerRM)")},
-     u"rm", Intermediate, u"conv", Mencoder, u".rm", RealMedia, u"coder", kRealPreset},
+     u"rm", &rows::kIntermediate, &rows::kRm, kRealPreset},
     {{"Formats", QT_TRANSLATE_NOOP("Formats", "MPG(MPEG2)")},
-     u"mpg", Mpeg1Video, u"conv", Mencoder, u".mpg", None, {}, kMpegPreset},
+     u"mpg", &rows::kMpg, nullptr, kMpegPreset},
     {{"Formats", QT_TRANSLATE_NOOP("Formats", "AVI(Windows Media Player格式)")},
-     u"avi", Mpeg1Video, u"conv", Mencoder, u".avi", None, {}, kMpegPreset},
+     u"avi", &rows::kAvi, nullptr, kMpegPreset},
     {{"Formats", QT_TRANSLATE_NOOP("Formats", "MP4(高清MPEG4格式)")},
-     u"mp4", Mpeg4Video, u"conv", Mencoder, u".mp4", None, {}, kHdMp4Preset},
+     u"mp4", &rows::kHdMp4, nullptr, kHdMp4Preset},
     {{"Formats", QT_TRANSLATE_NOOP("Formats", "MOV(QuickTime格式)")},
-     u"mov", Intermediate, u"conv", Mencoder, u".mov", QuickTime, u"coder", kMovPreset},
+     u"mov", &rows::kIntermediate, &rows::kMov, kMovPreset},
     {{"Formats", QT_TRANSLATE_NOOP("Formats", "MP4(手机MP4格式)")},
-     u"mobile-mp4", Intermediate, u"conv", Mencoder, u".mp4", MobileAmr, u"coder2", kMobilePreset},
+     u"mobile-mp4", &rows::kIntermediate, &rows::kMobileMp4, kMobilePreset},
     {{"Formats", QT_TRANSLATE_NOOP("Formats", "3GP(手机3GP格式)")},
-     u"3gp", Intermediate, u"conv", Mencoder, u".3gp", MobileAmr, u"coder2", kMobilePreset},
+     u"3gp", &rows::kIntermediate, &rows::k3gp, kMobilePreset},
     {{"Formats", QT_TRANSLATE_NOOP("Formats", "MP3(纯音频格式)")},
-     u"mp3", Mp3Audio, u"coder", Ffmpeg, u".mp3", None, {}, kMp3Preset},
+     u"mp3", &rows::kMp3, nullptr, kMp3Preset},
 }};
 
 constexpr std::array<QStringView, 14> kVideoBitrates{u"40", u"80", u"120", u"128", u"256", u"384", u"512",
@@ -52,6 +50,11 @@ constexpr std::array<TranslatableText, 2> kChannels{{
 }};
 
 } // namespace
+
+OutputStyle FormatInfo::outputStyle() const
+{
+    return first->encoder == coding::Encoder::Conv ? OutputStyle::Mencoder : OutputStyle::Ffmpeg;
+}
 
 std::span<const FormatInfo, kFormatCount> formatCatalogue() { return kCatalogue; }
 

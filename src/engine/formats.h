@@ -1,5 +1,6 @@
 #pragma once
 
+#include "formatcodings.h"
 #include "translatabletext.h"
 
 #include <QStringView>
@@ -9,22 +10,6 @@
 #include <span>
 
 namespace sonvera {
-
-// The command line of a format's first encoder run.
-enum class FirstStageRecipe {
-    Intermediate, // conv writes the run folder's tmp.mp4; a second run makes the output
-    Mpeg1Video,   // conv writes MPEG-1 video with MP2 sound (MPG, AVI)
-    Mpeg4Video,   // conv writes MPEG-4 video with MP3 sound (HD MP4)
-    Mp3Audio,     // coder writes the sound alone as MP3
-};
-
-// The command line of a format's second run, which reads the intermediate file.
-enum class SecondStageRecipe {
-    None,      // one-stage formats
-    RealMedia, // RealVideo 1 with AC-3 sound (RMVB, RM)
-    QuickTime, // H.264 with AAC sound (MOV)
-    MobileAmr, // MPEG-4 with AMR-NB sound (mobile MP4, 3GP)
-};
 
 // How an encoder reports its progress: MEncoder-style status lines with a
 // percentage (conv), or FFmpeg-style "Duration:" and "time=" (coder, coder2).
@@ -42,20 +27,25 @@ struct FormatPreset {
     int channelIndex = 1; // list position: 0 one channel, 1 two channels
 };
 
+// One entry of the output-format list. How each of its encoder runs codes,
+// and the option words that ask for it, are the rows of formatcodings.h.
 struct FormatInfo {
     TranslatableText listText; // entry of the output-format list
     QStringView cliName;       // short name for sonvera-cli ("rmvb", "mobile-mp4", ...)
-    FirstStageRecipe firstStage;
-    QStringView encoderImage;  // first-stage encoder in data/: "conv" or "coder"
-    OutputStyle outputStyle;   // how the first-stage encoder reports progress
-    QStringView extension;     // final extension with its dot
-    SecondStageRecipe secondStage;
-    QStringView stageTwoImage; // "coder", "coder2", or empty for one-stage formats
+    const coding::FormatCoding *first;  // the first run: the output, or the intermediate
+    const coding::FormatCoding *second; // the run that reads the intermediate; nullptr for one-stage formats
     FormatPreset preset;
 
-    bool isTwoStage() const { return secondStage != SecondStageRecipe::None; }
+    bool isTwoStage() const { return second != nullptr; }
     // MP3 keeps the video fields when it is picked, and alone takes the clip range.
-    bool isAudioOnly() const { return firstStage == FirstStageRecipe::Mp3Audio; }
+    bool isAudioOnly() const { return first->video.isNone(); }
+    // The first run's encoder in data/ ("conv" or "coder") and how it reports progress.
+    QStringView encoderImage() const { return coding::encoderName(first->encoder); }
+    OutputStyle outputStyle() const;
+    // The output's extension with its dot.
+    QStringView extension() const { return (second ? second : first)->extension; }
+    // The second run's encoder ("coder", "coder2"), or empty for one-stage formats.
+    QStringView stageTwoImage() const { return second ? coding::encoderName(second->encoder) : QStringView(); }
 };
 
 inline constexpr int kFormatCount = 9;

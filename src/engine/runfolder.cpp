@@ -1,6 +1,7 @@
 #include "runfolder.h"
 
 #include "partfiles.h"
+#include "runfoldermark.h"
 
 #include <QDir>
 #include <QFile>
@@ -55,8 +56,14 @@ std::unique_ptr<RunFolder> RunFolder::create(const QString &workFolder)
             return nullptr;
         int error = 0;
         FileClaim claim = FileClaim::create(path + '/' + kClaimName, 0600, error);
-        if (claim.isOpen())
+        // The marker proves the folder ours to the encoders, which replace an
+        // intermediate file only inside such a folder.
+        if (claim.isOpen() && markRunFolder(QFile::decodeName(path)))
             return std::unique_ptr<RunFolder>(new RunFolder(QFile::decodeName(path), std::move(claim)));
+        if (claim.isOpen()) {
+            QDir(QFile::decodeName(path)).removeRecursively();
+            return nullptr;
+        }
         if (error != EAGAIN) {
             ::rmdir(path.constData());
             return nullptr;

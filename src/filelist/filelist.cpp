@@ -90,9 +90,8 @@ quint64 FileList::appendRows(std::span<const NewRow> rows, bool trimForLabel)
     for (const NewRow &added : rows) {
         FileListRow row;
         row.id = m_nextId++;
-        row.path = added.path;
-        row.shownPath = shownName(added.path);
-        row.formatLabel = formatLabelOf(row.shownPath, trimForLabel);
+        row.path = NativePath(added.path);
+        row.formatLabel = formatLabelOf(row.path.shown(), trimForLabel);
         if (!added.failureReason.isEmpty()) {
             row.status = FileListRow::Status::Failed;
             row.failureReason = added.failureReason;
@@ -313,7 +312,7 @@ QVariant FileList::data(const QModelIndex &index, int role) const
     case Qt::DisplayRole:
         switch (index.column()) {
         case FileNameColumn:
-            return withHomeAsTilde(row.shownPath); // the whole path is in the tool tip
+            return withHomeAsTilde(row.path.shown()); // the whole path is in the tool tip
         case FormatColumn:
             return row.formatLabel;
         case DurationColumn:
@@ -336,7 +335,7 @@ QVariant FileList::data(const QModelIndex &index, int role) const
     case IdRole:
         return row.id;
     case PathRole:
-        return row.path;
+        return row.path.bytes();
     case StatusRole:
         return int(row.status);
     case FractionRole:
@@ -375,7 +374,7 @@ QVariant FileList::headerData(int section, Qt::Orientation orientation, int role
 QString FileList::toolTip(const FileListRow &row, int column)
 {
     if (column == FileNameColumn)
-        return row.shownPath;
+        return row.path.shown();
     if (column != StatusColumn)
         return row.media.state == MediaInfo::State::Unreadable ? tr("无法读取这个文件的时长和画面") : QString();
     switch (row.status) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "mediainfo.h"
+#include "nativepath.h"
 
 #include <QAbstractTableModel>
 #include <QByteArray>
@@ -19,8 +20,7 @@ struct FileListRow {
     enum class Status { Waiting, Converting, Failed, Done };
 
     quint64 id = 0;        // stable identity, never reused within a list
-    QByteArray path;       // as the file system spells it: what is opened, any bytes
-    QString shownPath;     // the same, decoded for the eye (see shownName)
+    NativePath path;       // what is opened (any bytes) and how it is shown
     QString formatLabel;   // last three characters of the shown path, upper case; never recomputed
     Status status = Status::Waiting;
     QString progress;      // while converting: the step, stage and percent

@@ -1,7 +1,7 @@
 #include "mediaprobe.h"
 
 #include "childprocess.h"
-#include "pathtext.h"
+#include "nativepath.h"
 
 #include <QFile>
 #include <QProcess>
@@ -194,10 +194,11 @@ void MediaProbe::finish(Job *job)
 
 void MediaProbe::giveOpenableName(Job &job, const QByteArray &path)
 {
-    const QByteArray target = absoluteNative(path);
+    const NativePath native(path);
+    const QByteArray target = native.absolute().bytes();
     // Decoded as shown: when no link can be made, the tools fail on it and the row says so.
     job.openable = QString::fromUtf8(target);
-    if (isUtf8(path))
+    if (native.isUtf8())
         return;
     if (!m_links)
         m_links = std::make_unique<QTemporaryDir>();

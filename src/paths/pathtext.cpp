@@ -1,7 +1,6 @@
 #include "pathtext.h"
 
 #include <QDir>
-#include <QFile>
 #include <QStringDecoder>
 
 namespace sonvera {
@@ -51,11 +50,6 @@ QString withTildeExpanded(const QString &text)
     if (text.startsWith(u"~/"))
         return QDir::homePath() + text.mid(1);
     return text;
-}
-
-QByteArray absoluteNative(const QByteArray &path)
-{
-    return path.startsWith('/') ? path : QFile::encodeName(QDir::currentPath()) + '/' + path;
 }
 
 bool isUtf8(const QByteArray &native)

@@ -33,9 +33,6 @@ QString withHomeAsTilde(const QString &path);
 // a shell; any other text unchanged.
 QString withTildeExpanded(const QString &text);
 
-// `path` made absolute against the working folder, its bytes kept.
-QByteArray absoluteNative(const QByteArray &path);
-
 // True when the bytes are valid UTF-8, so that Qt's own file functions (which
 // speak UTF-8) reach exactly this file.
 bool isUtf8(const QByteArray &native);

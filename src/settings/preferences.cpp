@@ -1,5 +1,6 @@
 #include "preferences.h"
 
+#include "joblimits.h"
 #include "settingsfile.h"
 #include "settingslog.h"
 #include "settingstext.h"
@@ -18,7 +19,6 @@ const QString kJobs = u"conversion/parallelJobs"_s;
 const QString kAfterBatch = u"conversion/afterBatch"_s;
 const QString kLanguage = u"interface/language"_s;
 const QString kLastFolder = u"dialogs/lastFolder"_s;
-constexpr int kMostJobs = 64;
 // A few short lines; anything much larger is not a file we wrote.
 constexpr qint64 kMaxFileBytes = 64 * 1024;
 
@@ -68,7 +68,7 @@ Preferences Preferences::load(const QString &settingsFolder)
     const QSettings file(pathIn(settingsFolder), QSettings::IniFormat);
     bool ok = false;
     const int jobs = file.value(kJobs, preferences.parallelJobs).toInt(&ok);
-    if (ok && jobs >= 0 && jobs <= kMostJobs)
+    if (ok && jobs >= 0 && jobs <= kMostParallelJobs)
         preferences.parallelJobs = jobs;
     const QString after = file.value(kAfterBatch).toString();
     for (AfterBatchAction action : {AfterBatchAction::PowerOff, AfterBatchAction::Suspend}) {
@@ -101,7 +101,8 @@ bool Preferences::save(const QString &settingsFolder) const
     else
         file.setValue(kLastFolder, lastFolder);
     file.sync();
-    if (file.status() != QSettings::NoError) {
+    // A format error tells of the old file's lines, which this write has replaced.
+    if (file.status() == QSettings::AccessError) {
         qCWarning(lcSettings) << "cannot write" << pathIn(settingsFolder);
         return false;
     }

@@ -1,7 +1,7 @@
 #include "application.h"
 
 #include "apppaths.h"
-#include "pathtext.h"
+#include "nativepath.h"
 #include "chromeicon.h"
 #include "desktop.h"
 #include "busconnector.h"
@@ -39,7 +39,7 @@ QByteArrayList rawPaths(int argc, char *argv[], const QStringList &arguments, co
         while (from < arguments.size() && arguments.at(from) != wanted)
             ++from;
         // Made absolute here: the copy that receives them may work elsewhere.
-        out << absoluteNative(from < argc ? QByteArray(argv[from]) : QFile::encodeName(wanted));
+        out << NativePath(from < argc ? QByteArray(argv[from]) : QFile::encodeName(wanted)).absolute().bytes();
         ++from;
     }
     return out;

@@ -130,7 +130,7 @@ void BatchController::connectProbe()
 {
     connect(&m_list, &QAbstractItemModel::rowsInserted, this, [this](const QModelIndex &, int first, int last) {
         for (int i = first; i <= last; ++i)
-            m_probe.probe(m_list.rowAt(i).id, m_list.rowAt(i).path);
+            m_probe.probe(m_list.rowAt(i).id, m_list.rowAt(i).path.bytes());
     });
     connect(&m_probe, &MediaProbe::probed, &m_list, &FileList::setMedia);
     // A cleared list needs no more probing.
@@ -172,7 +172,7 @@ JournalContents BatchController::journalContents() const
             continue;
         // A row being converted starts over after a crash: it is kept as waiting.
         const bool failed = row.status == FileListRow::Status::Failed;
-        contents.entries.append({row.path, failed ? JournalEntry::Status::Failed : JournalEntry::Status::Waiting,
+        contents.entries.append({row.path.bytes(), failed ? JournalEntry::Status::Failed : JournalEntry::Status::Waiting,
                                  failed ? row.failureReason : QString()});
     }
     return contents;

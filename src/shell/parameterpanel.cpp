@@ -2,12 +2,14 @@
 
 #include "formats.h"
 #include "hotimage.h"
+#include "settinguse.h"
 
 #include <QComboBox>
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStandardItemModel>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -41,6 +43,9 @@ QString sizeOf(const QString &shown)
 {
     return shown == kKeepSourceSizeCaption.toString() ? kKeepSourceSize.toString() : shown;
 }
+
+// The property that keeps a list's tool tip while another says why it does not apply.
+constexpr const char *kUsualToolTip = "usualToolTip";
 
 QLabel *captionFor(const QString &text, QWidget *buddy)
 {
@@ -165,6 +170,7 @@ void ParameterPanel::connectEdits()
     connect(m_videoSizeList, &QComboBox::editTextChanged, this, [this](const QString &text) {
         if (!m_showing) {
             m_settings.videoSize = sizeOf(text);
+            showWhatApplies();
             Q_EMIT settingsEdited();
         }
     });
@@ -188,6 +194,7 @@ QComboBox *ParameterPanel::makeList(const char *name, const QString &toolTip, bo
     auto *list = new QComboBox(this);
     list->setObjectName(QString::fromLatin1(name));
     list->setToolTip(toolTip);
+    list->setProperty(kUsualToolTip, toolTip);
     list->setEditable(editable);
     if (editable)
         list->setInsertPolicy(QComboBox::NoInsert); // a typed text is a value, not a new entry
@@ -201,6 +208,8 @@ void ParameterPanel::setLocked(bool locked)
         if (control != m_openFolderButton)
             control->setEnabled(!locked);
     }
+    if (!locked)
+        showWhatApplies(); // but the lists the format does not use
 }
 
 void ParameterPanel::clearBrowsePicture()
@@ -237,7 +246,32 @@ void ParameterPanel::showSettings()
     m_channelList->setCurrentIndex(channel >= 0 && channel < m_channelList->count() ? channel : -1);
     if (m_folderField->text() != m_settings.outputFolder)
         m_folderField->setText(m_settings.outputFolder);
+    showWhatApplies();
     m_showing = false;
+}
+
+void ParameterPanel::showWhatApplies()
+{
+    const FormatInfo *format = formatAt(m_settings.formatIndex);
+    const std::array<std::pair<QComboBox *, Setting>, 6> lists{{{m_videoBitrateList, Setting::VideoBitrate},
+                                                                {m_frameRateList, Setting::FrameRate},
+                                                                {m_videoSizeList, Setting::VideoSize},
+                                                                {m_audioRateList, Setting::AudioRate},
+                                                                {m_audioBitrateList, Setting::AudioBitrate},
+                                                                {m_channelList, Setting::Channels}}};
+    for (const auto &[list, setting] : lists) {
+        const std::optional<UnusedBecause> why = unusedSetting(m_settings, setting);
+        // A size the format cannot keep is the user's to change: that list stays enabled.
+        list->setEnabled(!why || why == UnusedBecause::SizeCannotBeKept);
+        list->setToolTip(why ? unusedSettingText(*why, *format) : list->property(kUsualToolTip).toString());
+    }
+    const bool keepable =
+        !format || unusedSetting(*format, Setting::VideoSize, kKeepSourceSize) != UnusedBecause::SizeCannotBeKept;
+    const auto *model = qobject_cast<QStandardItemModel *>(m_videoSizeList->model());
+    if (QStandardItem *keep = model ? model->item(m_videoSizeList->findText(shownSize(kKeepSourceSize))) : nullptr) {
+        keep->setEnabled(keepable);
+        keep->setToolTip(keepable ? QString() : unusedSettingText(UnusedBecause::SizeCannotBeKept, *format));
+    }
 }
 
 void ParameterPanel::setOutputFolderText(const QString &text)

@@ -17,7 +17,10 @@ class HotImage;
 // written to it at once, and picking a format applies that format's preset to
 // the settings and then to the controls. Texts typed into the editable lists
 // are taken exactly as they stand; only the size list's keep-source entry,
-// which it shows in the user's language, stands for kKeepSourceSize.
+// which it shows in the user's language, stands for kKeepSourceSize. A list
+// whose setting the chosen format does not use (settinguse.h) is disabled,
+// its tool tip saying why; the keep-source entry is disabled for a format
+// that cannot keep the source's size.
 class ParameterPanel final : public QWidget {
     Q_OBJECT
 
@@ -26,6 +29,9 @@ public:
 
     // Shows the settings' current values (after loading them, say).
     void showSettings();
+    // Enables the lists whose settings the format uses with the size chosen,
+    // and disables the others (after a batch has enabled every list, say).
+    void showWhatApplies();
     // Shows a new output folder text (the batch adds its "/", the browser picks one).
     void setOutputFolderText(const QString &text);
     // During a batch nothing here can be changed: the settings are read when

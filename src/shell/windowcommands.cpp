@@ -12,6 +12,7 @@
 #include "openfiledialog.h"
 #include "optionsdialog.h"
 #include "parameterpanel.h"
+#include "nativepath.h"
 #include "pathtext.h"
 #include "windowmenus.h"
 
@@ -206,7 +207,7 @@ void MainWindow::addPaths(const QByteArrayList &paths)
 {
     QList<NewRow> rows;
     for (const QByteArray &given : paths) {
-        const QByteArray path = absoluteNative(given);
+        const QByteArray path = NativePath(given).absolute().bytes();
         struct stat info {};
         if (::stat(path.constData(), &info) == 0 && S_ISDIR(info.st_mode))
             m_pendingFolders << path;

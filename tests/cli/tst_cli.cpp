@@ -1,9 +1,15 @@
 #include "fakeencoder.h"
 
+#include <QDeadlineTimer>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QTest>
 
 #include <csignal>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -36,14 +42,32 @@ class TestCli : public QObject {
             return writeScript(dir.filePath(name), script);
         }
 
-        Result run(const QStringList &args, int timeoutMs = 20000)
+        Result run(const QStringList &args, const QByteArray &openGateAt = {})
+        {
+            return runProgram(cli, args, openGateAt);
+        }
+
+        // Runs a program to its end. With `openGateAt`, the file gate() is made
+        // once the standard output holds that text: a script that says
+        // "await <gate()>" goes on only then.
+        Result runProgram(const QString &executable, const QStringList &args, const QByteArray &openGateAt = {})
         {
             QProcess p;
-            p.start(cli, args);
-            p.waitForFinished(timeoutMs);
-            return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
-                    QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};
+            p.start(executable, args);
+            QByteArray printed;
+            const QDeadlineTimer deadline(20000);
+            while (!p.waitForFinished(50) && p.state() != QProcess::NotRunning && !deadline.hasExpired()) {
+                printed += p.readAllStandardOutput();
+                if (!openGateAt.isEmpty() && printed.contains(openGateAt))
+                    QFile(gate()).open(QIODevice::WriteOnly);
+            }
+            printed += p.readAllStandardOutput();
+            const bool ended = p.state() == QProcess::NotRunning && p.exitStatus() == QProcess::NormalExit;
+            return {ended ? p.exitCode() : -1, QString::fromUtf8(printed), QString::fromUtf8(p.readAllStandardError())};
         }
+
+        QString gate() const { return dir.filePath(u"gate"_s); }
+        QByteArray awaitGate() const { return "coder await " + QFile::encodeName(gate()) + '\n'; }
 
         QTemporaryDir dir;
         FakeProgramFolder program;
@@ -65,6 +89,19 @@ private Q_SLOTS:
         QTest::newRow("unknown option") << QStringList{u"--bogus"_s, u"a.flv"_s} << u"bogus"_s;
         QTest::newRow("jobs not a number") << QStringList{u"-j"_s, u"two"_s, u"a.flv"_s} << u"--jobs takes"_s;
         QTest::newRow("jobs negative") << QStringList{u"--jobs"_s, u"-1"_s, u"a.flv"_s} << u"--jobs takes"_s;
+        // A setting the format would not use is refused, not replaced in silence.
+        QTest::newRow("fixed by the format")
+            << QStringList{u"-f"_s, u"mov"_s, u"--audio-bitrate"_s, u"64"_s, u"a.flv"_s}
+            << u"--audio-bitrate 64 does not apply: MOV(QuickTime) does not use this setting"_s;
+        QTest::newRow("fixed for the kept size")
+            << QStringList{u"-f"_s, u"rmvb"_s, u"--size"_s, u"original"_s, u"--video-bitrate"_s, u"300"_s, u"a.flv"_s}
+            << u"--video-bitrate 300 does not apply: With the original size, RMVB"_s;
+        QTest::newRow("size not kept") << QStringList{u"-f"_s, u"3gp"_s, u"--size"_s, u"original"_s, u"a.flv"_s}
+                                       << u"--size original does not apply: 3GP(Mobile 3GP) cannot keep"_s;
+        QTest::newRow("sound only") << QStringList{u"-f"_s, u"mp3"_s, u"--frame-rate"_s, u"15"_s, u"a.flv"_s}
+                                    << u"--frame-rate 15 does not apply"_s;
+        QTest::newRow("cut without MP3") << QStringList{u"--cut"_s, u"5-9"_s, u"a.flv"_s} << u"--cut 5-9 does not apply"_s;
+        QTest::newRow("json dry run") << QStringList{u"--json"_s, u"-n"_s, u"a.flv"_s} << u"--json cannot be used with"_s;
     }
 
     void usageErrors()
@@ -149,12 +186,12 @@ private Q_SLOTS:
     {
         Fixture f;
         f.source(u"a.flv"_s);
-        const QString broken = f.source(u"b.flv"_s, "coder write\ncoder eprint coder: \"b.flv\": no audio stream\\n\ncoder exit 1\n");
+        const QString broken = f.source(u"b.flv"_s, "coder write\ncoder eprint coder: failure no-audio\\n\ncoder eprint coder: \"b.flv\": no audio stream\\n\ncoder exit 6\n");
         f.source(u"c.flv"_s);
         const Result r = f.run({u"-f"_s, u"mp3"_s, u"-o"_s, f.out, f.dir.filePath(u"a.flv"_s), broken,
                                 f.dir.filePath(u"c.flv"_s)});
         QCOMPARE(r.exitCode, 1);
-        QVERIFY2(r.err.contains(broken + u": Conversion failed: coder: \"b.flv\": no audio stream"_s), qPrintable(r.err));
+        QVERIFY2(r.err.contains(broken + u": The file has no sound, so it cannot become an MP3"_s), qPrintable(r.err));
         // Not a terminal: one line per finished file.
         const QStringList lines = r.out.split(u'\n', Qt::SkipEmptyParts);
         QCOMPARE(lines.size(), 2);
@@ -169,9 +206,9 @@ private Q_SLOTS:
     void jobsConvertSeveralAtOnce()
     {
         Fixture f;
-        const QStringList sources{f.source(u"a.flv"_s, "coder sleep 1500\n"), f.source(u"b.flv"_s),
-                                  f.source(u"c.flv"_s)};
-        const Result r = f.run(QStringList{u"-j"_s, u"2"_s, u"-f"_s, u"mp3"_s, u"-o"_s, f.out} + sources);
+        // The head ends only once the others have been reported.
+        const QStringList sources{f.source(u"a.flv"_s, f.awaitGate()), f.source(u"b.flv"_s), f.source(u"c.flv"_s)};
+        const Result r = f.run(QStringList{u"-j"_s, u"2"_s, u"-f"_s, u"mp3"_s, u"-o"_s, f.out} + sources, "[3/3] ");
         QCOMPARE(r.exitCode, 0);
         const QStringList lines = r.out.split(u'\n', Qt::SkipEmptyParts);
         QCOMPARE(lines.size(), 4);
@@ -181,21 +218,54 @@ private Q_SLOTS:
         QCOMPARE(QDir(f.out).entryList(QDir::Files | QDir::Hidden).size(), 3);
     }
 
+    // Three sources of one name with a line break in it, converted at once:
+    // each report names the output that file really got.
+    void namesWithALineBreakAreReportedWhole()
+    {
+        Fixture f;
+        QStringList sources;
+        for (const QString &folder : {u"1"_s, u"2"_s, u"3"_s})
+            sources << f.source(folder + u"/x\ny.flv"_s, "coder sleep 300\n");
+        const Result r = f.run(QStringList{u"-j"_s, u"3"_s, u"-f"_s, u"mp3"_s, u"-o"_s, f.out} + sources);
+        QCOMPARE(r.exitCode, 0);
+        const QStringList written = QDir(f.out).entryList(QDir::Files);
+        QCOMPARE(written.size(), 3);
+        for (const QString &name : written)
+            QVERIFY2(r.out.contains(u" -> "_s + f.out + u'/' + name + u'\n'), qPrintable(r.out));
+    }
+
+    // A -j larger than the open files allow is lowered, said once, and
+    // every file converts: none fails for want of a file descriptor.
+    void manyJobsWithFewFileDescriptors()
+    {
+        Fixture f;
+        for (int i = 0; i < 120; ++i)
+            f.source(u"v/%1.flv"_s.arg(i), "coder sleep 50\n");
+        QProcess p;
+        p.start(u"bash"_s, {u"-c"_s, u"ulimit -n 256 && exec \"$0\" \"$@\""_s, f.cli, u"-q"_s, u"-j"_s, u"100"_s, u"-f"_s,
+                            u"mp3"_s, u"-o"_s, f.out, f.dir.filePath(u"v"_s)});
+        QVERIFY(p.waitForFinished(60000));
+        const QString err = QString::fromUtf8(p.readAllStandardError());
+        QCOMPARE(p.exitCode(), 0);
+        QVERIFY2(err.startsWith(u"sonvera-cli: converting "_s) && err.count(u'\n') == 1, qPrintable(err));
+        QCOMPARE(QDir(f.out).entryList({u"*.mp3"_s}, QDir::Files).size(), 120);
+    }
+
     // On a terminal, several files at once show the batch, not one file.
     void jobsOnATerminalShowTheBatch()
     {
         Fixture f;
-        const QString a = f.source(u"a.flv"_s, "coder print   Duration: 00:00:10.00, \\n\ncoder print time=5.00 \\r\ncoder sleep 500\n");
-        const QString b = f.source(u"b.flv"_s, "coder print   Duration: 00:00:10.00, \\n\ncoder print time=5.00 \\r\ncoder sleep 500\n");
+        // Both stay half done until the batch's line has been shown.
+        const QByteArray script = "coder print   Duration: 00:00:10.00, \\n\ncoder print time=5.00 \\r\n" + f.awaitGate();
+        const QString a = f.source(u"a.flv"_s, script);
+        const QString b = f.source(u"b.flv"_s, script);
         // script(1) gives the program a terminal of its own.
-        QProcess p;
         QStringList command;
         for (const QString &word : {f.cli, u"-j"_s, u"2"_s, u"-f"_s, u"mp3"_s, u"-o"_s, f.out, a, b})
             command << QString(u"'%1'"_s).arg(word);
-        p.start(u"script"_s, {u"-qec"_s, command.join(u' '), u"/dev/null"_s});
-        QVERIFY(p.waitForFinished(20000));
-        QCOMPARE(p.exitCode(), 0);
-        const QString screen = QString::fromUtf8(p.readAllStandardOutput());
+        const Result r = f.runProgram(u"script"_s, {u"-qec"_s, command.join(u' '), u"/dev/null"_s}, "Converting 2 files 50%");
+        QCOMPARE(r.exitCode, 0);
+        const QString &screen = r.out;
         QVERIFY2(screen.contains(u"Converting 2 files 50%"_s), qPrintable(screen));
         QVERIFY2(!screen.contains(u"创建中"_s), qPrintable(screen)); // no single file's caption
     }
@@ -217,18 +287,89 @@ private Q_SLOTS:
     void aClosedOutputStopsTheBatch()
     {
         Fixture f;
-        const QStringList sources{f.source(u"a.flv"_s), f.source(u"b.flv"_s, "coder write\ncoder sleep 400\ncoder exit 0\n"),
+        // b ends only once the reader of the first line has gone.
+        const QStringList sources{f.source(u"a.flv"_s), f.source(u"b.flv"_s, "coder write\n" + f.awaitGate() + "coder exit 0\n"),
                                   f.source(u"c.flv"_s)};
         QProcess p;
         // The user's own pipeline; the exit status is sonvera-cli's.
-        p.start(u"bash"_s, QStringList{u"-c"_s, u"\"$0\" \"$@\" | head -n 1; exit ${PIPESTATUS[0]}"_s, f.cli, u"-f"_s,
-                                       u"mp3"_s, u"-o"_s, f.out} + sources);
+        const QString pipeline = u"\"$0\" \"$@\" | { head -n 1; exec <&-; touch '%1'; }; exit ${PIPESTATUS[0]}"_s.arg(f.gate());
+        p.start(u"bash"_s, QStringList{u"-c"_s, pipeline, f.cli, u"-f"_s, u"mp3"_s, u"-o"_s, f.out} + sources);
         QVERIFY(p.waitForFinished(10000));
         QCOMPARE(p.readAllStandardOutput().count('\n'), 1);
         QCOMPARE(p.exitCode(), 141);
         QVERIFY(QString::fromUtf8(p.readAllStandardError()).contains(u"standard output was closed"_s));
         const QStringList left = QDir(f.out).entryList(QDir::Files | QDir::Hidden);
         QVERIFY2(left.size() <= 2 && !left.filter(u"c-"_s).size() && !left.filter(u".part"_s).size(), qPrintable(left.join(u' ')));
+    }
+
+    // --json: one event a line on the standard output, each a JSON object;
+    // the words for people on the standard error.
+    void jsonEvents()
+    {
+        Fixture f;
+        // The encoder's position goes back once; the events' never does.
+        const QString good = f.source(u"good.flv"_s, "coder print   Duration: 00:00:10.00, \\n\ncoder print time=2.50 \\r\n"
+                                                       "coder sleep 200\ncoder print time=1.00 \\r\ncoder sleep 200\n"
+                                                       "coder print time=7.50 \\r\n");
+        const QString broken = f.source(u"b.flv"_s, "coder write\ncoder eprint coder: failure no-audio\\n\ncoder exit 6\n");
+        const QByteArray gbk = QFile::encodeName(f.dir.path()) + "/\xca\xd3\xc6\xb5.flv"; // 视频.flv in GBK
+        QVERIFY(::close(::open(gbk.constData(), O_WRONLY | O_CREAT, 0600)) == 0);
+        // The GBK name's bytes reach sonvera-cli only through a shell.
+        QProcess p;
+        p.start(u"bash"_s, {u"-c"_s, u"exec \"$0\" --json -f mp3 -o \"$1\" \"$2\" \"$3\" \"$(printf '%s/\\312\\323\\306\\265.flv' \"$4\")\" \"$4/gone.flv\""_s,
+                            f.cli, f.out, good, broken, f.dir.path()});
+        QVERIFY(p.waitForFinished(20000));
+        QCOMPARE(p.exitCode(), 1);
+        QVERIFY(p.readAllStandardError().contains("failed"));
+        QMap<QString, QList<QJsonObject>> events; // by file
+        for (const QByteArray &line : p.readAllStandardOutput().split('\n')) {
+            if (line.isEmpty())
+                continue;
+            QJsonParseError error{};
+            const QJsonDocument document = QJsonDocument::fromJson(line, &error);
+            QVERIFY2(error.error == QJsonParseError::NoError && document.isObject(), line.constData());
+            events[document.object().value(u"file"_s).toString()] << document.object();
+        }
+        const auto names = [](const QList<QJsonObject> &list) {
+            QStringList out;
+            for (const QJsonObject &event : list)
+                out << event.value(u"event"_s).toString();
+            return out;
+        };
+        const QList<QJsonObject> goodEvents = events.value(good);
+        QVERIFY2(goodEvents.size() >= 3 && names(goodEvents).first() == u"started"_s && names(goodEvents).last() == u"converted"_s,
+                 qPrintable(names(goodEvents).join(u' ')));
+        double fraction = 0;
+        for (const QJsonObject &progress : goodEvents.mid(1, goodEvents.size() - 2)) {
+            QCOMPARE(progress.value(u"event"_s).toString(), u"progress"_s);
+            QVERIFY(progress.value(u"fraction"_s).toDouble() > fraction && progress.value(u"fraction"_s).toDouble() <= 1);
+            fraction = progress.value(u"fraction"_s).toDouble();
+        }
+        QVERIFY(QFileInfo::exists(goodEvents.last().value(u"output"_s).toString()));
+        QCOMPARE(names(events.value(broken)), (QStringList{u"started"_s, u"failed"_s}));
+        QCOMPARE(events.value(broken).at(1).value(u"code"_s).toString(), u"no-audio"_s);
+        QVERIFY(!events.value(broken).at(1).value(u"reason"_s).toString().isEmpty());
+        QCOMPARE(events.value(f.dir.filePath(u"gone.flv"_s)).value(0).value(u"code"_s).toString(), u"source-missing"_s);
+        // A name that is not UTF-8: shown, and its bytes whole.
+        const QList<QJsonObject> gbkEvents = events.value(f.dir.filePath(u"视频.flv"_s));
+        QCOMPARE(names(gbkEvents).last(), u"converted"_s);
+        QCOMPARE(QByteArray::fromBase64(gbkEvents.at(0).value(u"file_base64"_s).toString().toLatin1()), gbk);
+    }
+
+    // A relative name given inside a folder whose name is not UTF-8.
+    void relativeNamesInAFolderThatIsNotUtf8()
+    {
+        Fixture f;
+        const QByteArray folder = QFile::encodeName(f.dir.path()) + "/\xca\xd3\xc6\xb5";
+        QVERIFY(::mkdir(folder.constData(), 0700) == 0);
+        const QByteArray source = folder + "/a.flv";
+        QVERIFY(::close(::open(source.constData(), O_WRONLY | O_CREAT, 0600)) == 0);
+        QProcess p;
+        p.setChildProcessModifier([folder] { [[maybe_unused]] const int ignored = ::chdir(folder.constData()); });
+        p.start(f.cli, {u"-q"_s, u"-f"_s, u"mp3"_s, u"-o"_s, f.out, u"a.flv"_s});
+        QVERIFY(p.waitForFinished(20000));
+        QVERIFY2(p.exitCode() == 0, p.readAllStandardError().constData());
+        QCOMPARE(QDir(f.out).entryList({u"a-*.mp3"_s}, QDir::Files).size(), 1);
     }
 
     void interruptedLeavesNothingHalfWritten()

@@ -254,18 +254,20 @@ private Q_SLOTS:
 
     // Names copied from old Windows archives are GBK or Latin-1, not UTF-8:
     // a folder of them converts completely, into an output folder given in
-    // Latin-1 exactly as given, and the outputs get UTF-8 names.
+    // Latin-1 exactly as given, and the outputs get UTF-8 names, fitted to
+    // the file system where UTF-8 makes a long GBK name too long.
     void namesThatAreNotUtf8()
     {
         const QByteArray root = QFile::encodeName(m_dir.filePath(u"archive"_s));
         const QByteArray gbk = root + "/\xca\xd3\xc6\xb5.flv";     // 视频.flv
         const QByteArray latin1 = root + "/caf\xe9.flv";             // café.flv
+        const QByteArray longGbk = root + '/' + QByteArray("\xca\xd3").repeated(100) + ".flv"; // 204 bytes, 304 in UTF-8
         const QByteArray output = QFile::encodeName(m_dir.path()) + "/s\xe9rie"; // série, as given
         QVERIFY(::mkdir(root.constData(), 0700) == 0);
         QFile source(m_source);
         QVERIFY(source.open(QIODevice::ReadOnly));
         const QByteArray clip = source.readAll();
-        for (const QByteArray &path : {gbk, latin1}) {
+        for (const QByteArray &path : {gbk, latin1, longGbk}) {
             const int fd = ::open(path.constData(), O_WRONLY | O_CREAT, 0600);
             QVERIFY(fd >= 0 && ::write(fd, clip.constData(), size_t(clip.size())) == clip.size());
             ::close(fd);
@@ -287,9 +289,11 @@ private Q_SLOTS:
             }
         }
         ::closedir(folder);
-        QCOMPARE(names.size(), 2);
+        QCOMPARE(names.size(), 3);
         QVERIFY2(names.filter(QRegularExpression(u"^视频-\\d+\\.mp3$"_s)).size() == 1, qPrintable(names.join(u' ')));
         QVERIFY(names.filter(QRegularExpression(u"^caf.-\\d+\\.mp3$"_s)).size() == 1);
+        const QStringList longOnes = names.filter(QRegularExpression(u"^视{50,}-\\d+\\.mp3$"_s));
+        QVERIFY2(longOnes.size() == 1 && longOnes.at(0).toUtf8().size() <= 255, qPrintable(names.join(u' ')));
         // ffprobe is given paths as text: it reads the folder through a link.
         const QString link = m_dir.filePath(u"serie-link"_s);
         QCOMPARE(::symlink(output.constData(), QFile::encodeName(link).constData()), 0);

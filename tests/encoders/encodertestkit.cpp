@@ -6,6 +6,7 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QTest>
 #include <QtEndian>
@@ -204,6 +205,53 @@ Conversion convertSecondStage(const QString &source, const QString &outputFolder
     c.second = runProgram(second.program, second.arguments);
     c.ok = c.second.exitCode == 0;
     return c;
+}
+
+bool rewriteFlv(const QString &from, const QString &to, const FlvTagChange &change)
+{
+    QFile in(from);
+    QFile out(to);
+    if (!in.open(QIODevice::ReadOnly) || !out.open(QIODevice::WriteOnly))
+        return false;
+    const QByteArray data = in.readAll();
+    QByteArray result = data.left(13); // the header and the first "previous tag size"
+    qsizetype at = 13;
+    while (at + 11 <= data.size()) {
+        const qsizetype size = (uchar(data[at + 1]) << 16) | (uchar(data[at + 2]) << 8) | uchar(data[at + 3]);
+        const std::optional<QByteArray> body = change(data[at] & 0x1f, data.mid(at + 11, size));
+        if (body) {
+            QByteArray header = data.mid(at, 11);
+            header[1] = char(body->size() >> 16);
+            header[2] = char(body->size() >> 8);
+            header[3] = char(body->size());
+            const qsizetype tagSize = 11 + body->size();
+            result += header + *body;
+            const char previous[4]{char(tagSize >> 24), char(tagSize >> 16), char(tagSize >> 8), char(tagSize)};
+            result += QByteArray(previous, 4);
+        }
+        at += 11 + size + 4;
+    }
+    return out.write(result) == result.size();
+}
+
+bool makeNoiseFlv(const QString &path, qsizetype bytes, quint32 seed)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    QByteArray noise(bytes, Qt::Uninitialized);
+    QRandomGenerator rng(seed);
+    for (char &c : noise)
+        c = char(rng.bounded(256));
+    const QByteArray data = QByteArray("FLV\x01\x05\x00\x00\x00\x09\x00\x00\x00\x00", 13) + noise;
+    return file.write(data) == data.size();
+}
+
+bool copyFirstThird(const QString &from, const QString &to)
+{
+    QFile in(from);
+    QFile out(to);
+    return in.open(QIODevice::ReadOnly) && out.open(QIODevice::WriteOnly) && out.write(in.read(in.size() / 3)) >= 0;
 }
 
 QStringList folderEntries(const QString &folder)

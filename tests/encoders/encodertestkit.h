@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <optional>
 
 // Helpers for tests that run the real encoder programs and ffmpeg.
@@ -78,6 +79,18 @@ Conversion convert(const QString &source, const QString &outputFolder, const QSt
 // The second stage alone, reading an intermediate that is already in `workFolder`.
 Conversion convertSecondStage(const QString &source, const QString &outputFolder, const QString &workFolder,
                               const ConversionSettings &settings);
+
+// Copies an FLV file tag by tag: `change` gets each tag's type (8 sound,
+// 9 video, 18 script) and data, and returns the data to write in its place
+// (of any size), or nothing to drop the tag.
+using FlvTagChange = std::function<std::optional<QByteArray>(int type, const QByteArray &data)>;
+bool rewriteFlv(const QString &from, const QString &to, const FlvTagChange &change);
+
+// An FLV header followed by `bytes` of noise from `seed`: no readable stream.
+bool makeNoiseFlv(const QString &path, qsizetype bytes, quint32 seed);
+
+// The first third of a file's bytes, as an interrupted download leaves it.
+bool copyFirstThird(const QString &from, const QString &to);
 
 // The entries of a folder, hidden ones included.
 QStringList folderEntries(const QString &folder);

@@ -17,6 +17,8 @@ using namespace sonvera::encoders;
 
 namespace {
 
+const coding::VideoCoding &kReal = coding::rows::kRm.video;
+
 QString valueOf(const QStringList &args, const QString &option)
 {
     const qsizetype i = args.indexOf(option);
@@ -86,21 +88,21 @@ private Q_SLOTS:
     {
         QFETCH(QSize, source);
         QFETCH(QSize, expected);
-        const std::optional<QSize> fitted = realVideoFittedSize(source);
+        const std::optional<QSize> fitted = sizeWithinMacroblocks(source, kReal.maxMacroblocks);
         QVERIFY(fitted);
         if (expected.isValid())
             QCOMPARE(*fitted, expected);
         QCOMPARE(fitted->width() % 16, 0);
         QCOMPARE(fitted->height() % 16, 0);
-        QVERIFY(fitted->width() / 16 * (fitted->height() / 16) <= kRealVideoMaxMacroblocks);
+        QVERIFY(fitted->width() / 16 * (fitted->height() / 16) <= kReal.maxMacroblocks);
         const double shape = double(fitted->width()) / fitted->height() / (double(source.width()) / source.height());
         QVERIFY2(std::abs(shape - 1) <= 0.0025, qPrintable(sizeText(*fitted)));
         // Not much smaller than the limit allows.
-        QVERIFY(fitted->width() / 16 * (fitted->height() / 16) > kRealVideoMaxMacroblocks * 3 / 4);
+        QVERIFY(fitted->width() / 16 * (fitted->height() / 16) > kReal.maxMacroblocks * 3 / 4);
 
         // What fits stays, borders and all: 720p is 3600 blocks.
-        QVERIFY(!realVideoFittedSize(QSize(1280, 720)));
-        QVERIFY(!realVideoFittedSize(QSize(1360, 765))); // 1360x768 after its borders: 4080 blocks
+        QVERIFY(!sizeWithinMacroblocks(QSize(1280, 720), kReal.maxMacroblocks));
+        QVERIFY(!sizeWithinMacroblocks(QSize(1360, 765), kReal.maxMacroblocks)); // 1360x768 after its borders: 4080 blocks
     }
 
     void realVideoFollowsTheSource()
@@ -120,13 +122,13 @@ private Q_SLOTS:
         const StreamInfo slow = videoStream(QSize(640, 360), 2);
         args = coderVideoArguments(rmvb, &slow, &warnings);
         const int kbps = valueOf(args, u"-b:v"_s).chopped(1).toInt();
-        QVERIFY(kbps > 0 && kbps * 1000 / 2 <= kRealVideoBufferKbit * 1000);
+        QVERIFY(kbps > 0 && kbps * 1000 / 2 <= kReal.frameBufferKbit * 1000);
         QCOMPARE(valueOf(args, u"-bufsize"_s), u"480k"_s);
         QCOMPARE(valueOf(args, u"-maxrate"_s), QString::number(2 * kbps) + u'k');
         QCOMPARE(warnings.size(), 2); // the borders to 640x368, and the bitrate
         QVERIFY(warnings[1].startsWith(u"video bitrate 1200 kbit/s → "_s));
-        QVERIFY(realVideoBitrateAt(1200, 25).warning.isEmpty());
-        QCOMPARE(realVideoBitrateAt(1200, 0).value, 1200); // rate unknown: as asked
+        QVERIFY(bitrateForFrameBuffer(1200, 25, kReal.frameBufferKbit).warning.isEmpty());
+        QCOMPARE(bitrateForFrameBuffer(1200, 0, kReal.frameBufferKbit).value, 1200); // rate unknown: as asked
 
         // A common source needs nothing else than what the run started with.
         const StreamInfo common = videoStream(QSize(320, 240), 25);
@@ -147,22 +149,22 @@ private Q_SLOTS:
         QTest::addColumn<QString>("detail"); // ffmpeg's line after our words; empty: none
 
         QTest::newRow("listing without streams") << kFlvListing + kMapping + "[fatal] Output file #0 does not contain any stream\n" << true
-            << int(EncoderExit::Damaged) << u"the file is damaged: it holds no readable audio or video stream"_s << QString();
+            << int(FailureCode::SourceDamaged) << u"the file is damaged: it holds no readable audio or video stream"_s << QString();
         QTest::newRow("undecodable packets") << kFlvListing + kMp3Stream + kMapping
                 + "[error] Error while decoding stream #0:0: Invalid data found when processing input\n"
                 + "[warning] Output file is empty, nothing was encoded (check -ss / -t / -frames parameters if used)\n"
-            << true << int(EncoderExit::Damaged) << u"the file is damaged: its streams could not be decoded"_s
+            << true << int(FailureCode::SourceDamaged) << u"the file is damaged: its streams could not be decoded"_s
             << u"Error while decoding stream #0:0: Invalid data found when processing input"_s;
         QTest::newRow("disk full") << kFlvListing + kMp3Stream + kVideoStream + kMapping
                 + "[error] file:/o/.sonvera-7.part: No space left on device\n"
-            << false << int(EncoderExit::OutputUnwritable) << u"the disk is full; free some space or choose another output folder"_s << QString();
+            << false << int(FailureCode::DiskFull) << u"the disk is full; free some space or choose another output folder"_s << QString();
         QTest::newRow("source gone") << QByteArray("[error] file:/v/a.flv: No such file or directory\n") << false
-            << int(EncoderExit::SourceUnreadable) << u"no such file"_s << QString();
+            << int(FailureCode::SourceMissing) << u"no such file"_s << QString();
         // The encoder refused: a fault of this system, said as such, ffmpeg's words only as detail.
         QTest::newRow("encoder refused") << kFlvListing + kMp3Stream + kVideoStream + kMapping
                 + "[rv10 @ 0x5600] [error] Encoding frames with 8160 (>= 4096) macroblocks is not implemented.\n"
                 + "[error] Error submitting video frame to the encoder\n"
-            << false << int(EncoderExit::Failed) << u"ffmpeg could not convert it with these settings; try another format, size or bitrate"_s
+            << false << int(FailureCode::Failed) << u"ffmpeg could not convert it with these settings; try another format, size or bitrate"_s
             << u"Error submitting video frame to the encoder"_s;
     }
 
@@ -175,7 +177,7 @@ private Q_SLOTS:
         QFETCH(QString, detail);
         const FfmpegLogReader reader = readLog(log);
         const FailureReason reason = ffmpegFailure(reader, 1, mp3 ? kMp3Output : kVideoOutput, {u"file:/v/a.flv"_s, u"file:/o/.sonvera-7.part"_s});
-        QCOMPARE(int(reason.status), status);
+        QCOMPARE(int(reason.code), status);
         QVERIFY2(reason.cause.startsWith(cause), qPrintable(reason.cause));
         if (!detail.isEmpty())
             QVERIFY2(reason.cause.contains(u" (ffmpeg: "_s + detail), qPrintable(reason.cause));

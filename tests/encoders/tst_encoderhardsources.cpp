@@ -8,7 +8,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -64,6 +63,29 @@ class TestEncoderHardSources : public QObject {
         const QString folder = m_dir.filePath(u"run%1"_s.arg(++m_folders));
         QDir().mkpath(folder);
         return folder;
+    }
+
+    // conv writing `output` from the single-frame source with a stand-in
+    // ffmpeg on PATH, which lists that source and then runs `script` (with
+    // $last its output argument).
+    Run runConvWithFakeFfmpeg(const QString &output, const QByteArray &script)
+    {
+        const QString fake = freshFolder();
+        QFile ffmpeg(fake + u"/ffmpeg"_s);
+        if (!ffmpeg.open(QIODevice::WriteOnly))
+            return {};
+        ffmpeg.write("#!/bin/sh\n"
+                     "for a; do last=$a; done\n"
+                     "printf '[info] Input #0, flv, from '\\''x'\\'':\\n[info]   Duration: 00:00:00.04, start: 0.000000, bitrate: N/A\\n"
+                     "[info]   Stream #0:0: Video: flashsv, bgr24, 320x240, 25 fps, 25 tbr, 1k tbn\\n[info] Stream mapping:\\n' >&2\n");
+        ffmpeg.write(script);
+        ffmpeg.close();
+        ffmpeg.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        return runProgram(programFolder() + u"/data/conv"_s,
+                          {m_sources[u"single"_s], u"-oac"_s, u"lavc"_s, u"-lavcopts"_s, u"acodec=mp2:abitrate=64"_s, u"-ovc"_s, u"lavc"_s,
+                           u"-lavcopts"_s, u"vcodec=mpeg1video:vbitrate=600:vpass=1"_s, u"-ofps"_s, u"24"_s, u"-of"_s, u"lavf"_s,
+                           u"-lavfopts"_s, u"format=yuv4mpeg"_s, u"-o"_s, output},
+                          30000, fake + u":/usr/bin:/bin"_s);
     }
 
 private Q_SLOTS:
@@ -126,14 +148,8 @@ private Q_SLOTS:
             tag[6] = char(ms);
         }));
         // An FLV header followed by noise.
-        QFile garbage(m_dir.filePath(u"garbage.flv"_s));
-        QVERIFY(garbage.open(QIODevice::WriteOnly));
-        QByteArray noise(20000, Qt::Uninitialized);
-        QRandomGenerator rng(7);
-        for (char &c : noise)
-            c = char(rng.bounded(256));
-        garbage.write(QByteArray("FLV\x01\x05\x00\x00\x00\x09\x00\x00\x00\x00", 13) + noise);
-        m_sources[u"garbage"_s] = garbage.fileName();
+        m_sources[u"garbage"_s] = m_dir.filePath(u"garbage.flv"_s);
+        QVERIFY(makeNoiseFlv(m_sources[u"garbage"_s], 20000, 7));
         m_sources[u"fifo"_s] = m_dir.filePath(u"pipe.flv"_s);
         QCOMPARE(::mkfifo(QFile::encodeName(m_sources[u"fifo"_s]).constData(), 0600), 0);
     }
@@ -215,7 +231,7 @@ private Q_SLOTS:
             const QString folder = freshFolder();
             const Conversion c = convert(m_sources[u"single"_s], folder, freshFolder(), settingsFor(format));
             if (format == kMp3Format) {
-                QCOMPARE(c.last().exitCode, int(EncoderExit::NoAudio));
+                QCOMPARE(c.last().exitCode, int(FailureCode::NoAudio));
                 QCOMPARE(folderEntries(folder), QStringList());
                 continue;
             }
@@ -228,26 +244,41 @@ private Q_SLOTS:
     // last position reads 0 (as for a lone frame at time 0).
     void anEndedRunThatWroteIsConverted()
     {
-        const QString fake = freshFolder();
-        QFile script(fake + u"/ffmpeg"_s);
-        QVERIFY(script.open(QIODevice::WriteOnly));
-        script.write("#!/bin/sh\n"
-                     "for a; do last=$a; done\n"
-                     "printf '[info] Input #0, flv, from '\\''x'\\'':\\n[info]   Duration: 00:00:00.04, start: 0.000000, bitrate: N/A\\n"
-                     "[info]   Stream #0:0: Video: flashsv, bgr24, 320x240, 25 fps, 25 tbr, 1k tbn\\n[info] Stream mapping:\\n' >&2\n"
-                     "printf 'picture' > \"${last#file:}\"\n"
-                     "printf 'frame=1\\nout_time_us=0\\nprogress=end\\n'\n");
-        script.close();
-        QVERIFY(script.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner));
         const QString out = freshFolder() + u"/one.avi"_s;
-        const Run r = runProgram(programFolder() + u"/data/conv"_s,
-                                 {m_sources[u"single"_s], u"-oac"_s, u"lavc"_s, u"-lavcopts"_s, u"acodec=mp2:abitrate=64"_s, u"-ovc"_s, u"lavc"_s,
-                                  u"-lavcopts"_s, u"vcodec=mpeg1video:vbitrate=600:vpass=1"_s, u"-ofps"_s, u"24"_s, u"-of"_s, u"lavf"_s,
-                                  u"-lavfopts"_s, u"format=yuv4mpeg"_s, u"-o"_s, out},
-                                 30000, fake + u":/usr/bin:/bin"_s);
+        const Run r = runConvWithFakeFfmpeg(out, "printf 'picture' > \"${last#file:}\"\n"
+                                                 "printf 'frame=1\\nout_time_us=0\\nprogress=end\\n'\n");
         QCOMPARE(r.exitCode, 0);
         QCOMPARE(r.lastLine(), u"conv: wrote \"one.avi\""_s);
         QVERIFY(QFileInfo(out).size() > 0);
+    }
+
+    // Failures that are not the settings' are not put down to them: ffmpeg
+    // killed by a signal, and an output folder deleted while ffmpeg wrote.
+    void failuresThatAreNotTheSettings()
+    {
+        Run r = runConvWithFakeFfmpeg(freshFolder() + u"/killed.avi"_s, "kill -9 $$\n");
+        QCOMPARE(r.exitCode, int(FailureCode::FfmpegKilled));
+        QCOMPARE(lastFailureReport(r.output).value_or(EncoderReport{}).facts.signal, 9);
+
+        const QString doomed = freshFolder();
+        r = runConvWithFakeFfmpeg(doomed + u"/gone.avi"_s, "printf 'picture' > \"${last#file:}\"\n"
+                                                          "part=${last#file:}; rm -rf \"${part%/*}\"\n"
+                                                          "printf 'frame=1\\nout_time_us=40000\\nprogress=end\\n'\n");
+        QCOMPARE(r.exitCode, int(FailureCode::OutputFolderMissing));
+        QCOMPARE(lastFailureReport(r.output).value_or(EncoderReport{}).facts.folder, doomed);
+
+        // ffmpeg refuses to code: the source alone is decoded before the
+        // settings are blamed, and when that fails too the source is at fault.
+        const QByteArray refused = "case \" $* \" in *' null '*) %1;; esac\n"
+                                   "echo '[error] Error configuring filter graph' >&2; exit 1\n";
+        r = runConvWithFakeFfmpeg(freshFolder() + u"/bad.avi"_s,
+                                  QByteArray(refused).replace("%1", "echo '[error] Error while decoding stream #0:0: Invalid data found when processing input' >&2; exit 1"));
+        QCOMPARE(r.exitCode, int(FailureCode::SourceDamaged));
+        QCOMPARE(lastFailureReport(r.output).value_or(EncoderReport{}).facts.stream, u"video"_s);
+        r = runConvWithFakeFfmpeg(freshFolder() + u"/settings.avi"_s,
+                                  QByteArray(refused).replace("%1", "printf 'frame=5\\nprogress=end\\n'; exit 0"));
+        QCOMPARE(r.exitCode, int(FailureCode::Failed));
+        QCOMPARE(lastFailureReport(r.output).value_or(EncoderReport{}).facts.detail, u"Error configuring filter graph"_s);
     }
 
     void failuresSayWhyInOurWords_data()
@@ -258,19 +289,19 @@ private Q_SLOTS:
         QTest::addColumn<QString>("cause"); // how the reason starts
 
         const QString damaged = u"the file is damaged or not a video: no readable stream was found in it (ffmpeg: "_s;
-        QTest::newRow("noise AVI") << u"garbage"_s << 3 << int(EncoderExit::Damaged) << damaged;
-        QTest::newRow("noise MP3") << u"garbage"_s << kMp3Format << int(EncoderExit::Damaged) << damaged;
-        QTest::newRow("broken MP3 tags MP3") << u"mp3tags"_s << kMp3Format << int(EncoderExit::Damaged) << damaged;
-        QTest::newRow("broken MP3 tags RMVB") << u"mp3tags"_s << 0 << int(EncoderExit::Damaged) << damaged;
+        QTest::newRow("noise AVI") << u"garbage"_s << 3 << int(FailureCode::SourceDamaged) << damaged;
+        QTest::newRow("noise MP3") << u"garbage"_s << kMp3Format << int(FailureCode::SourceDamaged) << damaged;
+        QTest::newRow("broken MP3 tags MP3") << u"mp3tags"_s << kMp3Format << int(FailureCode::SourceDamaged) << damaged;
+        QTest::newRow("broken MP3 tags RMVB") << u"mp3tags"_s << 0 << int(FailureCode::SourceDamaged) << damaged;
         const QString video12 = u"the video codec is not supported by this system's ffmpeg (FLV video codec 12); HEVC or AV1"_s;
-        QTest::newRow("codec 12 AVI") << u"codec12"_s << 3 << int(EncoderExit::UnsupportedCodec) << video12;
-        QTest::newRow("codec 12 MOV") << u"codec12"_s << 5 << int(EncoderExit::UnsupportedCodec) << video12;
-        QTest::newRow("enhanced 3GP") << u"enhanced"_s << 7 << int(EncoderExit::UnsupportedCodec)
-                                      << u"the video codec is not supported by this system's ffmpeg (FLV video codec 1); HEVC or AV1"_s;
-        QTest::newRow("sound format 9 MP3") << u"sound9"_s << kMp3Format << int(EncoderExit::UnsupportedCodec)
+        QTest::newRow("codec 12 AVI") << u"codec12"_s << 3 << int(FailureCode::CodecUnsupported) << video12;
+        QTest::newRow("codec 12 MOV") << u"codec12"_s << 5 << int(FailureCode::CodecUnsupported) << video12;
+        QTest::newRow("enhanced 3GP") << u"enhanced"_s << 7 << int(FailureCode::CodecUnsupported)
+                                      << u"the video is in \"enhanced\" FLV, which this system's ffmpeg cannot read"_s;
+        QTest::newRow("sound format 9 MP3") << u"sound9"_s << kMp3Format << int(FailureCode::CodecUnsupported)
                                             << u"the audio codec is not supported by this system's ffmpeg (FLV audio codec 9)"_s;
-        QTest::newRow("sound only MPG") << u"soundonly"_s << 2 << int(EncoderExit::NoVideo) << u"no video stream; choose MP3"_s;
-        QTest::newRow("pipe") << u"fifo"_s << 3 << int(EncoderExit::SourceUnreadable) << u"is not a file but a pipe"_s;
+        QTest::newRow("sound only MPG") << u"soundonly"_s << 2 << int(FailureCode::NoVideo) << u"no video stream; choose MP3"_s;
+        QTest::newRow("pipe") << u"fifo"_s << 3 << int(FailureCode::SourceNotAFile) << u"is not a file but a pipe"_s;
     }
 
     void failuresSayWhyInOurWords()

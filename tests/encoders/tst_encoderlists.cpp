@@ -101,7 +101,7 @@ private Q_SLOTS:
 
         const QString folder = m_dir.filePath(u"out%1"_s.arg(++m_folders));
         QVERIFY(QDir().mkpath(folder));
-        const bool twoStage = !formatAt(format)->stageTwoImage.isEmpty();
+        const bool twoStage = !formatAt(format)->stageTwoImage().isEmpty();
         const Conversion c = twoStage ? convertSecondStage(m_source, folder, m_work, s) : convert(m_source, folder, m_work, s);
         QVERIFY2(c.ok, qPrintable(c.first.output + c.second.output));
         const Probe out = probe(c.outputPath);

@@ -147,50 +147,56 @@ private Q_SLOTS:
         QFETCH(double, asked);
         QFETCH(QString, rate);
         QFETCH(bool, warns);
-        const Mapped<FrameRate> m = mpeg1FrameRate(asked);
-        QCOMPARE(m.value.text(), rate);
+        const Mapped<QString> m = fitFrameRate(coding::rows::kMpg.video, asked);
+        QCOMPARE(m.value, rate);
         QCOMPARE(!m.warning.isEmpty(), warns);
         // conv's messages hold no "(...)" that the progress display could take for a percentage.
         QVERIFY(!displayedPercent(m.warning));
     }
 
+    // Each format's row fits the values to what its codecs take.
     void audioValuesFitTheCodecs()
     {
-        QCOMPARE(mp2Bitrate(10.2).value, 32);
-        QCOMPARE(mp2Bitrate(12.2).value, 32);
-        QCOMPARE(mp2Bitrate(64).value, 64);
-        QVERIFY(mp2Bitrate(64).warning.isEmpty());
-        QCOMPARE(mp2Bitrate(100).value, 96);
-        QCOMPARE(mp2Bitrate(1000).value, 384);
-        QCOMPARE(mp2Bitrate(10.2).warning, u"audio bitrate 10.2 kbit/s → 32 kbit/s: MP2 audio takes no 10.2 kbit/s"_s);
+        using namespace coding::rows;
+        const AudioCoding &mp2 = kMpg.audio;
+        QCOMPARE(fitAudioBitrate(mp2, 10.2, 0).value, 32.0);
+        QCOMPARE(fitAudioBitrate(mp2, 12.2, 0).value, 32.0);
+        QCOMPARE(fitAudioBitrate(mp2, 64, 0).value, 64.0);
+        QVERIFY(fitAudioBitrate(mp2, 64, 0).warning.isEmpty());
+        QCOMPARE(fitAudioBitrate(mp2, 100, 0).value, 96.0);
+        QCOMPARE(fitAudioBitrate(mp2, 1000, 0).value, 384.0);
+        QCOMPARE(fitAudioBitrate(mp2, 10.2, 0).warning, u"audio bitrate 10.2 kbit/s → 32 kbit/s: MP2 audio takes no 10.2 kbit/s"_s);
 
-        QCOMPARE(lameSampleRate(12050).value, 12000);
-        QCOMPARE(lameSampleRate(28000).value, 32000);
-        QCOMPARE(lameSampleRate(44100).value, 44100);
-        QVERIFY(lameSampleRate(44100).warning.isEmpty());
-        QCOMPARE(lameSampleRate(12050).warning, u"audio sample rate 12050 Hz → 12000 Hz: MP3 takes no 12050 Hz"_s);
-        QCOMPARE(lameBitrate(10.2, 48000).value, 32);
-        QCOMPARE(lameBitrate(12.2, 8000).value, 16);
-        QCOMPARE(lameBitrate(320, 22050).value, 160);
-        QCOMPARE(lameBitrate(320, 8000).value, 64);
-        QCOMPARE(lameBitrate(128, 44100).value, 128);
-        QVERIFY(lameBitrate(128, 44100).warning.isEmpty());
-        QCOMPARE(lameAverageBitrate(10.2).value, 32);
-        QCOMPARE(lameAverageBitrate(320).value, 320);
+        const AudioCoding &lame = kMp3.audio;
+        QCOMPARE(fitSampleRate(lame, 12050).value, 12000);
+        QCOMPARE(fitSampleRate(lame, 28000).value, 32000);
+        QCOMPARE(fitSampleRate(lame, 44100).value, 44100);
+        QVERIFY(fitSampleRate(lame, 44100).warning.isEmpty());
+        QCOMPARE(fitSampleRate(lame, 12050).warning, u"audio sample rate 12050 Hz → 12000 Hz: MP3 takes no 12050 Hz"_s);
+        QCOMPARE(fitAudioBitrate(lame, 10.2, 48000).value, 32.0);
+        QCOMPARE(fitAudioBitrate(lame, 12.2, 8000).value, 16.0);
+        QCOMPARE(fitAudioBitrate(lame, 320, 22050).value, 160.0);
+        QCOMPARE(fitAudioBitrate(lame, 320, 8000).value, 64.0);
+        QCOMPARE(fitAudioBitrate(lame, 128, 44100).value, 128.0);
+        QVERIFY(fitAudioBitrate(lame, 128, 44100).warning.isEmpty());
+        QCOMPARE(fitAudioBitrate(kHdMp4.audio, 10.2, 0).value, 32.0);
+        QCOMPARE(fitAudioBitrate(kHdMp4.audio, 320, 0).value, 320.0);
 
-        QCOMPARE(ac3SampleRate(22050).value, 32000);
-        QCOMPARE(ac3SampleRate(8000).value, 32000);
-        QCOMPARE(ac3SampleRate(44100).value, 44100);
-        QCOMPARE(ac3Bitrate(10.2).value, 32);
-        QCOMPARE(ac3Bitrate(320).value, 320);
-        QCOMPARE(realVideoBitrate(20000).value, 5000);
-        QVERIFY(realVideoBitrate(1200).warning.isEmpty());
+        const AudioCoding &ac3 = kRm.audio;
+        QCOMPARE(fitSampleRate(ac3, 22050).value, 32000);
+        QCOMPARE(fitSampleRate(ac3, 8000).value, 32000);
+        QCOMPARE(fitSampleRate(ac3, 44100).value, 44100);
+        QCOMPARE(fitAudioBitrate(ac3, 10.2, 44100).value, 32.0);
+        QCOMPARE(fitAudioBitrate(ac3, 320, 44100).value, 320.0);
+        QCOMPARE(fitVideoBitrate(kRm.video, 20000).value, 5000.0);
+        QVERIFY(fitVideoBitrate(kRm.video, 1200).warning.isEmpty());
 
-        QCOMPARE(amrMode(12.2).value.mode, 7);
-        QVERIFY(amrMode(12.2).warning.isEmpty());
-        QCOMPARE(amrMode(10.2).value.mode, 6);
-        QCOMPARE(amrMode(64).value.mode, 7);
-        QVERIFY(!amrMode(64).warning.isEmpty());
+        const AudioCoding &amr = k3gp.audio;
+        QCOMPARE(bitrateIndex(amr, fitAudioBitrate(amr, 12.2, 0).value, 0), 7);
+        QVERIFY(fitAudioBitrate(amr, 12.2, 0).warning.isEmpty());
+        QCOMPARE(bitrateIndex(amr, fitAudioBitrate(amr, 10.2, 0).value, 0), 6);
+        QCOMPARE(bitrateIndex(amr, fitAudioBitrate(amr, 64, 0).value, 0), 7);
+        QVERIFY(!fitAudioBitrate(amr, 64, 0).warning.isEmpty());
     }
 
     // Every entry of every list a format uses, in the command lines the engine builds.
@@ -205,7 +211,7 @@ private Q_SLOTS:
                     const ConvParse parsed = parseConvArguments(first.arguments);
                     QVERIFY2(parsed.request, qPrintable(label + u": "_s + parsed.error.cause));
                     const ConvPlanResult plan = planConv(*parsed.request);
-                    QVERIFY2(plan.plan, qPrintable(label + u": "_s + plan.error));
+                    QVERIFY2(plan.plan, qPrintable(label + u": "_s + plan.error.cause));
                     for (const QString &w : plan.plan->warnings)
                         QVERIFY2(!displayedPercent(w), qPrintable(w));
                 } else {
@@ -218,7 +224,7 @@ private Q_SLOTS:
                     const CoderParse parsed = parseCoderArguments(second.arguments);
                     QVERIFY2(parsed.request, qPrintable(label + u": "_s + parsed.error.cause));
                     const CoderPlanResult plan = planCoder(*parsed.request, second.encoderImage == u"coder2");
-                    QVERIFY2(plan.plan, qPrintable(label + u": "_s + plan.error));
+                    QVERIFY2(plan.plan, qPrintable(label + u": "_s + plan.error.cause));
                 }
                 ++plans;
             };
@@ -302,7 +308,7 @@ private Q_SLOTS:
         rm.videoSize = u"原始大小"_s;
         plan = *planCoder(*parseCoderArguments(buildSecondStageCommand(u"/v/a.flv"_s, u"/out/"_s, rm, context()).arguments).request, false).plan;
         QVERIFY(plan.keepsSize);
-        QCOMPARE(plan.keptSizeRule, SizeRule::PadTo16);
+        QCOMPARE(plan.videoCoding->keptSize, SizeRule::PadTo16);
         QCOMPARE(keptSizeWarning(SizeRule::PadTo16, QSize(480, 270)),
                  u"frame size 480x270 → 480x272: RealVideo needs multiples of 16; black borders added"_s);
         QVERIFY(keptSizeWarning(SizeRule::PadTo16, QSize(320, 240)).isEmpty());
@@ -322,7 +328,7 @@ private Q_SLOTS:
             QCOMPARE(plan.amr->mode, 7);
             QVERIFY(plan.audioArguments.isEmpty());
             // coder, built without AMR-NB, says who does it.
-            QCOMPARE(planCoder(request, false).error, u"AMR-NB audio is written by coder2, not by coder"_s);
+            QCOMPARE(planCoder(request, false).error.cause, u"AMR-NB audio is written by coder2, not by coder"_s);
         }
     }
 
@@ -391,12 +397,12 @@ private Q_SLOTS:
         QString got;
         if (c.encoderImage == u"conv") {
             const ConvParse parsed = parseConvArguments(c.arguments);
-            got = parsed.request ? planConv(*parsed.request).error : parsed.error.cause;
+            got = parsed.request ? planConv(*parsed.request).error.cause : parsed.error.cause;
             if (!parsed.request)
                 QCOMPARE(parsed.error.file, c.outputPath);
         } else {
             const CoderParse parsed = parseCoderArguments(c.arguments);
-            got = parsed.request ? planCoder(*parsed.request, true).error : parsed.error.cause;
+            got = parsed.request ? planCoder(*parsed.request, true).error.cause : parsed.error.cause;
         }
         QCOMPARE(got, cause);
     }
@@ -439,6 +445,21 @@ private Q_SLOTS:
             QVERIFY(!log.input(1)); // the output's listing is not an input
             QCOMPARE(log.lastProblem(), u"Stream map '0:a:3' matches no streams."_s);
         }
+    }
+
+    // A file's metadata can make ffmpeg print a line of many megabytes: it is
+    // cut short, and the lines after it are read as ever.
+    void anEndlessLineIsCut()
+    {
+        FfmpegLogReader log;
+        log.feed("[error] ");
+        const QByteArray read(4096, 'x');
+        for (int i = 0; i < 256; ++i) // 1 MiB in pipe-sized reads
+            log.feed(read);
+        log.feed("\n[warning] after it\n");
+        QCOMPARE(log.errors().size(), 1);
+        QVERIFY2(log.errors().at(0).size() <= 16 * 1024, qPrintable(QString::number(log.errors().at(0).size())));
+        QCOMPARE(log.warnings(), QStringList{u"after it"_s});
     }
 
     void inputListingVariants()

@@ -1,9 +1,11 @@
 // The three encoder programs run for real: every format on generated sources
 // and on the test clip, as the engine builds the command lines; progress
 // lines, failures with their reasons, and stopping.
+#include "batchdriver.h"
 #include "encoderstatus.h"
 #include "encodertestkit.h"
 #include "formats.h"
+#include "runfolder.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -117,12 +119,15 @@ private Q_SLOTS:
             m_probes[recipe.key] = probe(path);
             QVERIFY(m_probes[recipe.key].ok);
         }
-        // A file cut in the middle, and a text file that claims to be a video.
-        QFile whole(m_sources[u"sorenson"_s]);
-        QVERIFY(whole.open(QIODevice::ReadOnly));
+        // A 6 s file cut after a third, and a text file that claims to be a video.
+        const QString whole = m_dir.filePath(u"whole.flv"_s);
+        QVERIFY(makeSource(whole, testsrc + QStringList{u"testsrc=size=320x240:rate=25:duration=6"_s} + testsrc
+                                      + QStringList{u"sine=duration=6"_s, u"-c:v"_s, u"flv1"_s, u"-c:a"_s, u"libmp3lame"_s}));
+        QFile wholeFile(whole);
+        QVERIFY(wholeFile.open(QIODevice::ReadOnly));
         QFile cut(m_dir.filePath(u"truncated.flv"_s));
         QVERIFY(cut.open(QIODevice::WriteOnly));
-        cut.write(whole.read(whole.size() / 2));
+        cut.write(wholeFile.read(wholeFile.size() / 3));
         m_sources[u"truncated"_s] = cut.fileName();
         QFile text(m_dir.filePath(u"notes.flv"_s));
         QVERIFY(text.open(QIODevice::WriteOnly));
@@ -171,13 +176,13 @@ private Q_SLOTS:
         const Conversion c = convert(m_sources[source], folder, freshFolder(), settingsFor(format));
 
         if (format != kMp3Format && !hasVideo) {
-            QCOMPARE(c.last().exitCode, int(EncoderExit::NoVideo));
+            QCOMPARE(c.last().exitCode, int(FailureCode::NoVideo));
             QCOMPARE(c.last().lastLine(), u"conv: \""_s + m_sources[source] + u"\": no video stream; choose MP3 for audio-only sources"_s);
             QCOMPARE(folderEntries(folder), QStringList());
             return;
         }
         if (format == kMp3Format && !hasAudio) {
-            QCOMPARE(c.last().exitCode, int(EncoderExit::NoAudio));
+            QCOMPARE(c.last().exitCode, int(FailureCode::NoAudio));
             QCOMPARE(c.last().lastLine(), u"coder: \""_s + m_sources[source] + u"\": no audio stream; an MP3 needs a source with sound"_s);
             QCOMPARE(folderEntries(folder), QStringList());
             return;
@@ -313,18 +318,23 @@ private Q_SLOTS:
         // Not a video at all: a reason, no file.
         const QString notVideo = u"\": the file is damaged or not a video: no readable stream was found in it (ffmpeg: "_s;
         Conversion c = convert(m_sources[u"text"_s], folder, freshFolder(), settingsFor(2));
-        QCOMPARE(c.first.exitCode, int(EncoderExit::Damaged));
+        QCOMPARE(c.first.exitCode, int(FailureCode::SourceDamaged));
         QVERIFY2(c.first.lastLine().startsWith(u"conv: \""_s + m_sources[u"text"_s] + notVideo), qPrintable(c.first.lastLine()));
         c = convert(m_sources[u"text"_s], folder, freshFolder(), settingsFor(kMp3Format));
-        QCOMPARE(c.first.exitCode, int(EncoderExit::Damaged));
+        QCOMPARE(c.first.exitCode, int(FailureCode::SourceDamaged));
         QVERIFY(c.first.lastLine().startsWith(u"coder: \""_s + m_sources[u"text"_s] + notVideo));
         QCOMPARE(folderEntries(folder), QStringList());
 
-        // Cut short: what is there is converted, with a warning.
+        // Cut short: what is there is converted and kept under its name, and
+        // the run fails saying where the source ends.
         c = convert(m_sources[u"truncated"_s], folder, freshFolder(), settingsFor(3));
-        QVERIFY2(c.ok, qPrintable(c.first.output));
-        QVERIFY(c.first.output.contains(u"could be read; it may be cut short or damaged"_s));
-        QVERIFY(probe(c.outputPath).ok);
+        QCOMPARE(c.first.exitCode, int(FailureCode::SourceTruncated));
+        const std::optional<EncoderReport> report = lastFailureReport(c.first.output);
+        QVERIFY2(report && report->facts.sourceEndSeconds, qPrintable(c.first.output));
+        QVERIFY2(*report->facts.sourceEndSeconds > 1 && *report->facts.sourceEndSeconds < 3, qPrintable(c.first.output));
+        QVERIFY(std::abs(report->facts.declaredSeconds.value_or(0) - 6) < 0.1);
+        QCOMPARE(report->facts.output, QFileInfo(c.outputPath).fileName());
+        QVERIFY(std::abs(probe(c.outputPath).duration - *report->facts.sourceEndSeconds) < 0.5);
     }
 
     void badSettingsWriteNothing_data()
@@ -354,7 +364,7 @@ private Q_SLOTS:
         if (field == u"videoSize") s.videoSize = value;
         const QString folder = freshFolder();
         const Conversion c = convert(m_sources[u"sorenson"_s], folder, freshFolder(), s);
-        QCOMPARE(c.last().exitCode, int(EncoderExit::BadSetting));
+        QCOMPARE(c.last().exitCode, int(FailureCode::BadSetting));
         const QString program = format == 1 || format == kMp3Format ? u"coder"_s : u"conv"_s;
         QCOMPARE(c.last().lastLine(), program + u": \""_s + c.outputPath + u"\": "_s + cause);
         QCOMPARE(folderEntries(folder), QStringList());
@@ -376,7 +386,7 @@ private Q_SLOTS:
         // A missing output folder is named in the reason.
         const QString missing = m_dir.filePath(u"no/such/folder"_s);
         Conversion c = convert(m_sources[u"sorenson"_s], missing, freshFolder(), settingsFor(2));
-        QCOMPARE(c.first.exitCode, int(EncoderExit::OutputUnwritable));
+        QCOMPARE(c.first.exitCode, int(FailureCode::OutputFolderMissing));
         QVERIFY2(c.first.lastLine().endsWith(u"the output folder \""_s + missing + u"\" does not exist"_s), qPrintable(c.first.lastLine()));
         QVERIFY(!QFileInfo::exists(missing));
 
@@ -384,7 +394,7 @@ private Q_SLOTS:
             const QString locked = freshFolder();
             QFile::setPermissions(locked, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
             c = convert(m_sources[u"sorenson"_s], locked, freshFolder(), settingsFor(kMp3Format));
-            QCOMPARE(c.first.exitCode, int(EncoderExit::OutputUnwritable));
+            QCOMPARE(c.first.exitCode, int(FailureCode::OutputUnwritable));
             QVERIFY2(c.first.lastLine().contains(u"cannot write in the output folder \""_s + locked + u'"'), qPrintable(c.first.lastLine()));
             QFile::setPermissions(locked, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
         }
@@ -413,6 +423,34 @@ private Q_SLOTS:
         QCOMPARE(folderEntries(folder), (QStringList{u"kept-2.mp3"_s, u"kept-3.mp3"_s, u"kept.mp3"_s}));
     }
 
+    // conv replaces a file only in a run folder the engine made: a user's
+    // tmp.mp4, and a source of that name given as its own output, stay.
+    void convReplacesOnlyInARunFolder()
+    {
+        const QStringList options{u"-oac"_s, u"mp3lame"_s, u"-lameopts"_s, u"preset=320"_s, u"-ovc"_s, u"lavc"_s,
+                                  u"-lavcopts"_s, u"vcodec=mpeg4:vbitrate=1200"_s, u"-of"_s, u"avi"_s, u"-o"_s};
+        const QString conv = programFolder() + u"/data/conv"_s;
+        const QString users = freshFolder() + u"/tmp.mp4"_s;
+        QVERIFY(QFile::copy(m_sources[u"sorenson"_s], users));
+        for (const QString &source : {m_sources[u"sorenson"_s], users}) {
+            const Run r = runProgram(conv, QStringList{source} + options + QStringList{users});
+            QCOMPARE(r.exitCode, 0);
+            QCOMPARE(r.lastLine(), u"conv: wrote \"tmp-2.mp4\""_s);
+            QCOMPARE(probe(users).formatName, u"flv"_s); // still the user's own file
+            QVERIFY(QFile::remove(QFileInfo(users).absolutePath() + u"/tmp-2.mp4"_s));
+        }
+
+        // In a worker's folder of a run folder of the engine's, the next intermediate replaces the last.
+        const std::unique_ptr<RunFolder> run = RunFolder::create(freshFolder());
+        QVERIFY(run);
+        const QString worker = BatchDriver::workerFolder(run->path(), 0);
+        QVERIFY(QDir().mkpath(worker));
+        QVERIFY(QFile::copy(m_sources[u"sorenson"_s], worker + u"/tmp.mp4"_s));
+        const Run r = runProgram(conv, QStringList{m_sources[u"sorenson"_s]} + options + QStringList{worker + u"/tmp.mp4"_s});
+        QCOMPARE(r.lastLine(), u"conv: wrote \"tmp.mp4\""_s);
+        QCOMPARE(probe(worker + u"/tmp.mp4"_s).formatName, u"avi"_s);
+    }
+
     void missingFfmpegIsNamed()
     {
         const QString empty = freshFolder();
@@ -422,7 +460,7 @@ private Q_SLOTS:
                               u"-lavcopts"_s, u"vcodec=mpeg4:vbitrate=1200"_s, u"-of"_s, u"avi"_s, u"-o"_s, empty + u"/tmp.mp4"_s}
                 : QStringList{u"-i"_s, m_sources[u"sorenson"_s], u"-y"_s, u"-vn"_s, u"-ar"_s, u"44100"_s, u"-ab"_s, u"128k"_s, empty + u"/a.mp3"_s};
             const Run r = runProgram(programFolder() + u"/data/"_s + program, args, 30000, empty);
-            QCOMPARE(r.exitCode, int(EncoderExit::FfmpegMissing));
+            QCOMPARE(r.exitCode, int(FailureCode::FfmpegMissing));
             QCOMPARE(r.lastLine(), program + u": ffmpeg was not found on PATH; install the Debian package \"ffmpeg\" (sudo apt-get install ffmpeg)"_s);
         }
         QCOMPARE(folderEntries(empty), QStringList());
@@ -491,7 +529,7 @@ private Q_SLOTS:
         }
         QVERIFY2(stop.elapsed() < 1000, qPrintable(QString::number(stop.elapsed())));
         QCOMPARE(p.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(p.exitCode(), int(EncoderExit::Failed));
+        QCOMPARE(p.exitCode(), int(FailureCode::Stopped));
         for (qint64 child : std::as_const(children))
             QVERIFY(processEnded(child));
         const QString text = QString::fromUtf8(p.readAll());

@@ -7,6 +7,8 @@
 #include <QFileInfo>
 #include <QSignalSpy>
 
+#include <optional>
+
 // Everything a driver test needs: a fake program folder, sources, an output
 // folder, the list, the settings and the driver wired to them, with the clock
 // fixed at 14:07:09 (outputs are named "<base>-1479.<ext>").
@@ -40,6 +42,15 @@ struct DriverFixture {
         if (!driver.start())
             return false;
         return finished.wait(timeoutMs);
+    }
+
+    // Runs a batch to its end; its summary, or nothing when it did not start or end in time.
+    std::optional<sonvera::BatchSummary> runForSummary(int timeoutMs = 15000)
+    {
+        QSignalSpy finished(&driver, &sonvera::BatchDriver::batchFinished);
+        if (!driver.start() || !finished.wait(timeoutMs))
+            return std::nullopt;
+        return finished.at(0).at(0).value<sonvera::BatchSummary>();
     }
 
     QTemporaryDir dir;

@@ -4,16 +4,23 @@
 // The script is the source file itself: each line "<image> <command> [arg]"
 // applies when the program runs under that name (conv, coder, coder2).
 // Commands: print TEXT, eprint TEXT (escapes \r \n \t \\), sleep MS, bytes N,
-// utf8 N, write, exit N, vanish, crash, hang, ignoreterm. Without lines for its
-// name it prints one status line, writes its output and exits 0. Like the real
-// encoders it writes into a claimed part file beside the output: "write"
-// copies the source there, so a second stage reads the same script, and
-// "exit 0" then gives the part file the output's name and prints
-// `IMAGE: wrote "NAME"`. "vanish" exits 0 having written nothing. With
-// FAKE_ENCODER_LOG set, each run appends "start"/"end" lines with the image,
-// the pid and a monotonic time in ms.
+// utf8 N, write, keep, exit N, vanish, crash, hang, ignoreterm, touch PATH
+// (makes an empty file), await PATH (waits until that file exists: a test
+// opens such a gate once the event it waits for has happened, instead of
+// racing a sleep), awaitterm (waits for SIGTERM, which then does not end it;
+// it is held from the moment the script is read, so one that comes early is
+// not lost). Without lines for its name it prints one status line, writes its
+// output and exits 0. Like the real encoders it writes into a claimed part
+// file beside the output: "write" copies the source there, so a second stage
+// reads the same script, and "exit 0" then gives the part file the output's
+// name and prints `IMAGE: wrote "NAME"` (a taken name gets "-2", ...; the name
+// is quoted as the encoders quote it); "keep" names the part file so without
+// a word, as an encoder that keeps a partial output before it fails. "vanish"
+// exits 0 having written nothing. With FAKE_ENCODER_LOG set, each run appends
+// "start"/"end" lines with the image, the pid and a monotonic time in ms.
 #include "partfiles.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -94,13 +101,52 @@ void writeOutput()
     g_written = true;
 }
 
+// A name as the encoders quote it: a line break cannot split their line.
+std::string quoted(const std::string &name)
+{
+    std::string out = "\"";
+    for (char c : name) {
+        if (c == '\\' || c == '"')
+            out += '\\', out += c;
+        else if (c == '\n')
+            out += "\\n";
+        else if (c == '\r')
+            out += "\\r";
+        else
+            out += c;
+    }
+    return out + '"';
+}
+
+// Like the real encoders, an output never replaces anything: a taken name
+// gives "-2", "-3", ...; only the intermediate tmp.mp4 is replaced.
+std::string publish()
+{
+    const std::size_t slash = g_output.find_last_of('/') + 1;
+    if (g_output.substr(slash) == "tmp.mp4") {
+        std::rename(g_part.c_str(), g_output.c_str());
+        return g_output;
+    }
+    const std::size_t dot = g_output.find_last_of('.');
+    const std::size_t stem = dot == std::string::npos || dot < slash ? g_output.size() : dot;
+    for (int n = 1;; ++n) {
+        const std::string name = n == 1 ? g_output : g_output.substr(0, stem) + '-' + std::to_string(n) + g_output.substr(stem);
+        if (link(g_part.c_str(), name.c_str()) == 0) {
+            unlink(g_part.c_str());
+            return name;
+        }
+        if (errno != EEXIST)
+            return g_output;
+    }
+}
+
 void finish(int code)
 {
     if (code == 0) {
         if (!g_written)
             writeOutput();
-        std::rename(g_part.c_str(), g_output.c_str());
-        std::cout << '\n' << g_image << ": wrote \"" << g_output.substr(g_output.find_last_of('/') + 1) << "\"\n";
+        const std::string written = publish();
+        std::cout << '\n' << g_image << ": wrote " << quoted(written.substr(written.find_last_of('/') + 1)) << "\n";
     } else if (g_written) {
         std::remove(g_part.c_str()); // a failed run cleans up after itself
     }
@@ -143,6 +189,12 @@ int main(int argc, char *argv[])
         if (line.rfind(g_image + ' ', 0) == 0)
             commands.push_back(line.substr(g_image.size() + 1));
     }
+    if (std::find(commands.begin(), commands.end(), "awaitterm") != commands.end()) {
+        sigset_t term;
+        sigemptyset(&term);
+        sigaddset(&term, SIGTERM);
+        sigprocmask(SIG_BLOCK, &term, nullptr);
+    }
     if (commands.empty()) {
         std::cout << (g_image == "conv" ? "Pos:   1.0s     30f (50%)\r" : "  Duration: 00:00:02.00, start: 0\ntime=1.00\r");
         finish(0);
@@ -170,6 +222,9 @@ int main(int argc, char *argv[])
             std::cout << std::flush;
         } else if (verb == "write") {
             writeOutput();
+        } else if (verb == "keep") {
+            publish(); // as an encoder that keeps a partial output, before it fails
+            g_written = false;
         } else if (verb == "exit") {
             finish(std::stoi(rest));
         } else if (verb == "vanish") {
@@ -185,6 +240,17 @@ int main(int argc, char *argv[])
                 pause();
         } else if (verb == "ignoreterm") {
             std::signal(SIGTERM, SIG_IGN);
+        } else if (verb == "touch") {
+            std::ofstream touched(rest);
+        } else if (verb == "await") {
+            while (access(rest.c_str(), F_OK) != 0)
+                usleep(5000);
+        } else if (verb == "awaitterm") {
+            sigset_t term;
+            sigemptyset(&term);
+            sigaddset(&term, SIGTERM);
+            int received = 0;
+            sigwait(&term, &received);
         }
     }
     finish(0);

@@ -2,11 +2,13 @@
 #include "driverfixture.h"
 #include "fileclaim.h"
 #include "filelist.h"
+#include "formats.h"
 
 #include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTest>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 
 using namespace Qt::Literals::StringLiterals;
@@ -159,7 +161,7 @@ private Q_SLOTS:
         QVERIFY(f.runToEnd());
         QCOMPARE(started.count(), 1);
         QCOMPARE(f.list.rowCount(), 1);
-        QCOMPARE(f.list.rowAt(0).shownPath, c);
+        QCOMPARE(f.list.rowAt(0).path.shown(), c);
         // Nothing but done rows: nothing to start, and the list is empty.
         QVERIFY(!f.driver.start());
         QCOMPARE(f.list.rowCount(), 0);
@@ -170,7 +172,8 @@ private Q_SLOTS:
         Fixture f;
         f.settings.selectFormat(8);
         f.addSource(u"a.flv"_s);
-        const QString broken = f.addSource(u"b.flv"_s, "coder write\ncoder print time=1.00\\r\ncoder eprint coder: \"b.flv\": no audio stream\\n\ncoder exit 1\n");
+        const QString broken = f.addSource(u"b.flv"_s, "coder write\ncoder print time=1.00\\r\n"
+                                                      "coder eprint coder: failure no-audio\\n\ncoder eprint coder: \"b.flv\": no audio stream\\n\ncoder exit 6\n");
         f.addSource(u"c.flv"_s);
         QSignalSpy finished(&f.driver, &BatchDriver::batchFinished);
         QSignalSpy fileFinished(&f.driver, &BatchDriver::fileFinished);
@@ -181,7 +184,9 @@ private Q_SLOTS:
         QCOMPARE(summary.converted, 2);
         QCOMPARE(summary.failed.size(), 1);
         QCOMPARE(summary.failed.at(0).path, broken);
-        QCOMPARE(summary.failed.at(0).reason, u"转换失败：coder: \"b.flv\": no audio stream"_s);
+        // The cause the encoder gave, in the user's words and by its name for scripts.
+        QCOMPARE(summary.failed.at(0).reason, u"文件中没有声音，无法转换成 MP3"_s);
+        QCOMPARE(failureCodeName(summary.failed.at(0).code), u"no-audio"_s);
         QCOMPARE(f.list.rowCount(), 1);
         QCOMPARE(f.list.rowAt(0).status, FileListRow::Status::Failed);
         QCOMPARE(f.list.rowAt(0).failureReason, summary.failed.at(0).reason);
@@ -203,8 +208,11 @@ private Q_SLOTS:
     {
         QTest::addColumn<QByteArray>("script");
         QTest::addColumn<QString>("reason");
-        QTest::newRow("exit 1") << QByteArray("conv eprint conv: no video stream\\n\nconv exit 1\n")
-                                << u"转换失败：conv: no video stream"_s;
+        QTest::newRow("no video") << QByteArray("conv eprint conv: failure no-video\\n\nconv eprint conv: no video stream\\n\nconv exit 5\n")
+                                  << u"文件中没有视频，请选择 MP3 格式只转换声音"_s;
+        // An encoder's English alone never reaches the user.
+        QTest::newRow("exit 1, English only") << QByteArray("conv eprint conv: no video stream\\n\nconv exit 1\n")
+                                              << u"转换失败：conv 出错退出（退出码 1）"_s;
         QTest::newRow("crash") << QByteArray("conv print Pos: 1.0s (10%)\\r\nconv write\nconv crash\n") << u"conv 意外退出 (信号 11)"_s;
     }
 
@@ -219,6 +227,39 @@ private Q_SLOTS:
             QCOMPARE(e.image, u"conv"_s); // no second stage
         QCOMPARE(f.list.rowAt(0).status, FileListRow::Status::Failed);
         QTEST(f.list.rowAt(0).failureReason, "reason");
+    }
+
+    // Cut short in the first stage: the second still makes the output of
+    // what there was, and the file then fails with the cut and that output.
+    void aSourceCutShortKeepsItsPartialOutput()
+    {
+        Fixture f;
+        f.settings.selectFormat(0);
+        f.addSource(u"a.flv"_s, "conv write\nconv keep\n"
+                                "conv eprint conv: failure source-truncated source-end=4.2 converted=4.2 declared=30\\n\nconv exit 10\n");
+        QSignalSpy failed(&f.driver, &BatchDriver::fileFailed);
+        QVERIFY(f.runToEnd());
+        QCOMPARE(readLog(f.log).size(), 4); // both stages ran
+        const QString output = f.dir.filePath(u"out/a-1479.rmvb"_s);
+        QVERIFY(QFileInfo(output).isFile());
+        QCOMPARE(f.list.rowAt(0).status, FileListRow::Status::Failed);
+        QCOMPARE(f.list.rowAt(0).failureReason, u"源文件在 0:04 处中断，可能没有下载完；只转换了前 4 秒，已保存为 a-1479.rmvb"_s);
+        QCOMPARE(failed.count(), 1);
+        const FailedFile record = failed.at(0).at(1).value<FailedFile>();
+        QCOMPARE(failureCodeName(record.code), u"source-truncated"_s);
+        QCOMPARE(record.output, output);
+    }
+
+    // A full disk under the intermediate is the temporary folder's, named
+    // so: not the output folder's, and not by a run's own folder.
+    void aFullTemporaryDisk()
+    {
+        Fixture f;
+        f.settings.selectFormat(0);
+        f.addSource(u"a.flv"_s, "conv eprint conv: failure disk-full\\n\nconv exit 11\n");
+        QVERIFY(f.runToEnd());
+        const QString workFolder = QFileInfo(f.driver.runFolderPath()).absolutePath();
+        QCOMPARE(f.list.rowAt(0).failureReason, u"临时文件夹 "_s + workFolder + u" 所在的磁盘已满，请腾出空间后重试"_s);
     }
 
     // A crashed encoder's part file goes; an encoder that claims success
@@ -237,7 +278,7 @@ private Q_SLOTS:
         QCOMPARE(f.list.rowCount(), 3);
         QCOMPARE(f.list.rowAt(0).failureReason, u"coder 意外退出 (信号 11)"_s);
         QCOMPARE(f.list.rowAt(1).failureReason, u"没有生成输出文件"_s);
-        QCOMPARE(f.list.rowAt(2).failureReason, u"不是普通文件（可能是管道、设备或套接字），无法转换"_s);
+        QCOMPARE(f.list.rowAt(2).failureReason, u"不是普通文件（可能是文件夹、管道、设备或套接字），无法转换"_s);
         const auto everything = QDir::Files | QDir::Hidden | QDir::System | QDir::Dirs | QDir::NoDotAndDotDot;
         QCOMPARE(QDir(f.dir.filePath(u"out"_s)).entryList(everything), QStringList());
         QCOMPARE(QDir(f.driver.runFolderPath()).entryList({u".sonvera-*"_s}, everything), QStringList());
@@ -343,13 +384,19 @@ private Q_SLOTS:
         QFETCH(QString, when);
         Fixture f;
         f.settings.selectFormat(8);
-        // The first encoder takes its time; in the race it has finished its
-        // work when the stop request comes, and ends well all the same.
-        f.addSource(u"a.flv"_s, when == u"race"_s ? "coder ignoreterm\ncoder print time=1.00 \\r\ncoder sleep 400\ncoder exit 0\n"
-                                                  : "coder print time=1.00 \\r\ncoder sleep 400\ncoder exit 0\n");
+        // The first encoder runs until it is stopped, or in the next batch
+        // until the gate opens; in the race it finishes its work as the stop
+        // request comes, and ends well all the same. Between two files it ends
+        // on its own.
+        const QString gate = f.dir.filePath(u"gate"_s);
+        const QByteArray ending = when == u"race"_s      ? QByteArray("coder awaitterm\n")
+                                  : when == u"between"_s ? QByteArray()
+                                                         : "coder await " + QFile::encodeName(gate) + '\n';
+        f.addSource(u"a.flv"_s, "coder print time=1.00 \\r\n" + ending + "coder exit 0\n");
         f.addSource(u"b.flv"_s);
         QSignalSpy finished(&f.driver, &BatchDriver::batchFinished);
         QSignalSpy started(&f.driver, &BatchDriver::fileStarted);
+        QSignalSpy progress(&f.driver, &BatchDriver::progressChanged);
         if (when == u"between"_s) {
             connect(&f.driver, &BatchDriver::fileFinished, this, [&f] { f.driver.stop(); }, Qt::SingleShotConnection);
         }
@@ -357,8 +404,8 @@ private Q_SLOTS:
         if (when == u"armed"_s) {
             f.driver.stop();
         } else if (when != u"between"_s) {
-            QVERIFY(started.wait(5000));
-            QTest::qWait(150);
+            // Its progress line: the encoder is running its script.
+            QTRY_VERIFY_WITH_TIMEOUT(!progress.isEmpty(), 10000);
             f.driver.stop();
             if (when == u"twice"_s)
                 f.driver.stop();
@@ -377,6 +424,7 @@ private Q_SLOTS:
         QCOMPARE(f.driver.state(), BatchDriver::State::Idle);
         QCOMPARE(started.count(), when == u"armed"_s ? 0 : 1); // b never started
 
+        QVERIFY(QFile(gate).open(QIODevice::WriteOnly));
         QVERIFY(f.runToEnd()); // the rest converts on the next start
         QCOMPARE(f.list.rowCount(), 0);
     }
@@ -397,14 +445,19 @@ private Q_SLOTS:
         f.settings.selectFormat(0);
         f.addSource(u"a.flv"_s, script);
         f.addSource(u"b.flv"_s);
-        QSignalSpy stages(&f.driver, &BatchDriver::stageStarted);
         QSignalSpy open(&f.driver, &BatchDriver::openOutputFolder);
         QSignalSpy finished(&f.driver, &BatchDriver::batchFinished);
+        // Stopped once that stage's encoder has printed its progress, after
+        // writing its part file.
+        QString stage;
+        bool printed = false;
+        connect(&f.driver, &BatchDriver::stageStarted, this, [&](const EncoderCommand &command) {
+            stage = command.encoderImage;
+            printed = false;
+        });
+        connect(&f.driver, &BatchDriver::progressChanged, this, [&printed] { printed = true; });
         QVERIFY(f.driver.start());
-        QTRY_VERIFY_WITH_TIMEOUT(!stages.isEmpty() && stages.last().at(0).value<EncoderCommand>().encoderImage == stopAt
-                                     && readLog(f.log).size() % 2 == 1,
-                                 10000);
-        QTest::qWait(100);
+        QTRY_VERIFY_WITH_TIMEOUT(stage == stopAt && printed, 10000);
         f.driver.stop();
         QVERIFY(finished.wait(10000));
         const BatchSummary summary = finished.at(0).at(0).value<BatchSummary>();
@@ -461,8 +514,50 @@ private Q_SLOTS:
         QVERIFY(finished.wait(5000));
         const BatchSummary summary = finished.at(0).at(0).value<BatchSummary>();
         QCOMPARE(summary.failed.size(), 2);
-        QCOMPARE(summary.failed.at(0).reason, u"无法创建输出文件夹: "_s + f.dir.filePath(u"blocker/out/"_s));
+        QCOMPARE(summary.failed.at(0).reason, u"无法写入输出文件夹 "_s + f.dir.filePath(u"blocker/out/"_s) + u"：请确认它存在并且可以写入"_s);
+        QCOMPARE(summary.failed.at(0).code, FailureCode::OutputUnwritable);
         QVERIFY(readLog(f.log).isEmpty()); // no encoder ran in vain
+    }
+
+    // A size the format cannot keep, typed or restored, is refused, not
+    // replaced by a size of the format's own.
+    void aSizeTheFormatCannotKeepIsRefused()
+    {
+        Fixture f;
+        f.settings.selectFormat(7);
+        f.settings.videoSize = kKeepSourceSize.toString();
+        f.addSource(u"a.flv"_s);
+        const std::optional<BatchSummary> summary = f.runForSummary();
+        QVERIFY(summary && summary->failed.size() == 1);
+        QCOMPARE(summary->failed.at(0).code, FailureCode::BadSetting);
+        QVERIFY2(summary->failed.at(0).reason.contains(kKeepSourceSize), qPrintable(summary->failed.at(0).reason));
+        QVERIFY(readLog(f.log).isEmpty());
+    }
+
+    // 100 Chinese characters in GBK make a legal name of 204 bytes, which
+    // would be 304 in UTF-8: the link the encoders open it through is fitted
+    // to the file system, and the file converts.
+    void aLongNameThatIsNotUtf8Converts()
+    {
+        Fixture f;
+        f.settings.selectFormat(8);
+        QByteArray name;
+        for (int i = 0; i < 100; ++i)
+            name += "\xca\xd3"; // 视
+        const QByteArray path = QFile::encodeName(f.dir.path()) + '/' + name + ".flv";
+        QFile source;
+        QVERIFY(source.open(::open(path.constData(), O_WRONLY | O_CREAT, 0600), QIODevice::WriteOnly,
+                            QFileDevice::AutoCloseHandle));
+        source.close();
+        f.list.append(path, true);
+        const std::optional<BatchSummary> summary = f.runForSummary();
+        QVERIFY(summary);
+        QVERIFY2(summary->failed.isEmpty(), qPrintable(summary->failed.value(0).reason));
+        QCOMPARE(summary->outputs.size(), 1);
+        const QFileInfo output(summary->outputs.at(0));
+        QVERIFY(output.exists());
+        QVERIFY(output.fileName().startsWith(u"视视视"_s));
+        QVERIFY(output.fileName().toUtf8().size() <= 255);
     }
 
     void outputFolderRules_data()

@@ -1,4 +1,5 @@
 #include "encoderrunner.h"
+#include "failurecatalogue.h"
 #include "fakeencoder.h"
 
 #include <QSignalSpy>
@@ -67,20 +68,26 @@ private Q_SLOTS:
         QTest::addColumn<int>("ending");
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<bool>("succeeded");
-        QTest::addColumn<QString>("reason");
+        QTest::addColumn<QString>("reason"); // the catalogue's words for a failure
 
         QTest::newRow("exit 0") << QByteArray("coder print a\\nb\\n\ncoder vanish\n") << int(EncoderRunner::Ending::Exited)
-                                << 0 << true << u"b"_s;
-        QTest::newRow("exit 1 with a reason")
+                                << 0 << true << QString();
+        // The English line is for people at a terminal: the user reads our words.
+        QTest::newRow("exit 1 with an English line")
             << QByteArray("coder print time=1.00\\r\ncoder eprint coder: \"/v/a.flv\": no audio stream\\n\ncoder exit 1\n")
-            << int(EncoderRunner::Ending::Exited) << 1 << false << u"转换失败：coder: \"/v/a.flv\": no audio stream"_s;
+            << int(EncoderRunner::Ending::Exited) << 1 << false << u"转换失败：coder 出错退出（退出码 1）"_s;
+        QTest::newRow("exit 10 with its failure line")
+            << QByteArray("coder eprint coder: failure source-truncated source-end=10.52 converted=10.4 declared=33.04 output=\"a\\\\nb-1.mp3\"\\n\n"
+                          "coder eprint coder: \"/o/a-1.mp3\": the source ends at 10.5 s\\n\ncoder exit 10\n")
+            << int(EncoderRunner::Ending::Exited) << 10 << false
+            << u"源文件在 0:11 处中断，可能没有下载完；只转换了前 10 秒，已保存为 a\nb-1.mp3"_s;
         QTest::newRow("exit 2 silently") << QByteArray("coder exit 2\n") << int(EncoderRunner::Ending::Exited) << 2
                                          << false << u"参数无法使用，请检查视频和音频参数后重试"_s;
         QTest::newRow("crash after a status line")
             << QByteArray("coder print size= 1kB time=1.00\\r\ncoder crash\n") << int(EncoderRunner::Ending::Crashed)
             << 11 << false << u"coder 意外退出 (信号 11)"_s;
         QTest::newRow("nothing printed") << QByteArray("coder vanish\n") << int(EncoderRunner::Ending::Exited) << 0
-                                         << true << u"coder ended with exit code 0"_s;
+                                         << true << QString();
     }
 
     void endings()
@@ -93,7 +100,10 @@ private Q_SLOTS:
         QTEST(int(runner.ending()), "ending");
         QTEST(runner.succeeded(), "succeeded");
         QTEST(runner.exitCode(), "exitCode");
-        QTEST(runner.failureReason(), "reason");
+        if (!runner.succeeded()) {
+            const EncoderReport failure = runner.failure();
+            QTEST(failureText(failure.code, failure.facts), "reason");
+        }
         QCOMPARE(run.chunks.join(QString()), runner.output());
         QVERIFY(!runner.isRunning());
     }
@@ -129,7 +139,8 @@ private Q_SLOTS:
     }
 
     // The system refuses the start (no file descriptor left for the pipes):
-    // QProcess reports it from inside its start, the runner from the event loop.
+    // QProcess reports it from inside its start, the runner from the event
+    // loop, and in our words, not as a file that was not found.
     void aStartTheSystemRefusesIsReportedLater()
     {
         EncoderRunner runner;
@@ -153,6 +164,8 @@ private Q_SLOTS:
         QVERIFY(!started);
         QTRY_COMPARE(failed.size(), 1);
         QVERIFY(!runner.isRunning());
+        QCOMPARE(failed.at(0).at(0).toString(), failureText(FailureCode::TooManyFiles));
+        QCOMPARE(runner.startFailure().code, FailureCode::TooManyFiles);
     }
 
     void chunksAreAtMost1024BytesAndLoseNothing()
@@ -215,7 +228,7 @@ private Q_SLOTS:
         QTRY_COMPARE_WITH_TIMEOUT(over.count(), 1, 5000);
         QCOMPARE(runner.ending(), EncoderRunner::Ending::Stopped);
         QVERIFY(!runner.succeeded());
-        QVERIFY(!runner.failureReason().isEmpty());
+        QCOMPARE(runner.failure().code, FailureCode::Stopped);
         QTest::qWait(400);
         QCOMPARE(over.count(), 1);
     }

@@ -1,7 +1,11 @@
 #include "conversionsettings.h"
+#include "encodercommands.h"
 #include "formats.h"
+#include "settinguse.h"
 
 #include <QTest>
+
+#include <functional>
 
 using namespace Qt::Literals::StringLiterals;
 using namespace sonvera;
@@ -35,13 +39,13 @@ private Q_SLOTS:
         const FormatInfo *info = formatAt(format);
         QVERIFY(info);
         QTEST(info->listText.toString(), "listText");
-        QTEST(info->extension.toString(), "extension");
-        QTEST(info->encoderImage.toString(), "firstImage");
-        QTEST(info->stageTwoImage.toString(), "secondImage");
-        QCOMPARE(info->outputStyle, format == 8 ? OutputStyle::Ffmpeg : OutputStyle::Mencoder);
+        QTEST(info->extension().toString(), "extension");
+        QTEST(info->encoderImage().toString(), "firstImage");
+        QTEST(info->stageTwoImage().toString(), "secondImage");
+        QCOMPARE(info->outputStyle(), format == 8 ? OutputStyle::Ffmpeg : OutputStyle::Mencoder);
         // The recipes agree with the encoders: a second stage needs a second encoder and an intermediate.
-        QCOMPARE(info->isTwoStage(), !info->stageTwoImage.isEmpty());
-        QCOMPARE(info->firstStage == FirstStageRecipe::Intermediate, info->isTwoStage());
+        QCOMPARE(info->isTwoStage(), !info->stageTwoImage().isEmpty());
+        QCOMPARE(info->first->key == u"intermediate", info->isTwoStage());
         QCOMPARE(info->isAudioOnly(), format == 8);
     }
 
@@ -118,6 +122,61 @@ private Q_SLOTS:
         s.videoBitrate = u"700"_s;
         s.selectFormat(1);
         QCOMPARE(s.videoBitrate, u"1200"_s);
+    }
+
+    // A setting is said to apply exactly when changing it changes what the
+    // encoders are told, for every format and both kinds of size choice.
+    void aSettingAppliesWhenItChangesTheCommands()
+    {
+        // Two values of each setting, as a change to the settings and to the context.
+        using Change = std::function<void(ConversionSettings &, CommandContext &, bool second)>;
+        const auto text = [](QString ConversionSettings::*field, QString a, QString b) -> Change {
+            return [=](ConversionSettings &s, CommandContext &, bool second) { s.*field = second ? b : a; };
+        };
+        const std::array<std::pair<Setting, Change>, 6> changes{{
+            {Setting::VideoBitrate, text(&ConversionSettings::videoBitrate, u"300"_s, u"700"_s)},
+            {Setting::FrameRate, text(&ConversionSettings::frameRate, u"15"_s, u"23"_s)},
+            {Setting::AudioRate, text(&ConversionSettings::audioRate, u"22050"_s, u"32000"_s)},
+            {Setting::AudioBitrate, text(&ConversionSettings::audioBitrate, u"48"_s, u"96"_s)},
+            {Setting::Channels, [](ConversionSettings &s, CommandContext &, bool second) { s.channelIndex = second; }},
+            {Setting::Clip, [](ConversionSettings &, CommandContext &c, bool second) {
+                 c.mp3Clip = second ? std::optional<ClipRange>(ClipRange{5, 9}) : std::nullopt; }},
+        }};
+        const auto commands = [](const ConversionSettings &s, const CommandContext &c) -> QString {
+            return buildFirstStageCommand(u"/v/a.flv"_s, u"/o/"_s, s, c).text + u'\n'
+                + buildSecondStageCommand(u"/v/a.flv"_s, u"/o/"_s, s, c).text;
+        };
+        CommandContext context;
+        context.programFolder = u"/p"_s;
+        context.workFolder = u"/w"_s;
+        context.clock = QTime(14, 7, 9);
+        for (int format = 0; format < kFormatCount; ++format) {
+            const auto sizeCommands = [&](QStringView size) {
+                ConversionSettings s = ConversionSettings::forFormat(format, u"/o/"_s);
+                s.videoSize = size.toString();
+                return commands(s, context);
+            };
+            const auto unusedSize = [&](QStringView size) { return unusedSetting(*formatAt(format), Setting::VideoSize, size); };
+            QCOMPARE(!unusedSize(u"176x144"), sizeCommands(u"176x144") != sizeCommands(u"352x288"));
+            // The kept size is replaced when it codes what some listed size codes.
+            bool replaced = false;
+            for (QStringView size : ParameterLists::videoSize().subspan(1))
+                replaced = replaced || sizeCommands(kKeepSourceSize) == sizeCommands(size);
+            QCOMPARE(replaced, unusedSize(kKeepSourceSize).has_value());
+            for (const QStringView size : {kKeepSourceSize, QStringView(u"176x144")}) {
+                for (const auto &[setting, change] : changes) {
+                    ConversionSettings s = ConversionSettings::forFormat(format, u"/o/"_s);
+                    s.videoSize = size.toString();
+                    CommandContext c = context;
+                    change(s, c, false);
+                    const QString first = commands(s, c);
+                    change(s, c, true);
+                    const bool applies = !unusedSetting(s, setting);
+                    QVERIFY2(applies == (commands(s, c) != first),
+                             qPrintable(u"format %1, %2, size %3"_s.arg(format).arg(settingKey(setting)).arg(size)));
+                }
+            }
+        }
     }
 
     void startupDefaults()

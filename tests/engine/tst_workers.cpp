@@ -54,11 +54,17 @@ private Q_SLOTS:
         DriverFixture f;
         f.settings.selectFormat(8);
         f.driver.setParallelJobs(jobs);
+        // The first encoders wait until `jobs` of them have started; after
+        // that every file goes through.
+        const QString gate = f.dir.filePath(u"gate"_s);
         for (int i = 0; i < 7; ++i)
-            f.addSource(u"f%1.flv"_s.arg(i), "coder sleep " + QByteArray::number(120 + (i % 3) * 70) + '\n');
+            f.addSource(u"f%1.flv"_s.arg(i), "coder await " + QFile::encodeName(gate) + "\ncoder sleep "
+                                                 + QByteArray::number(120 + (i % 3) * 70) + '\n');
         QSignalSpy finished(&f.driver, &BatchDriver::batchFinished);
         QVERIFY(f.driver.start());
         f.driver.setParallelJobs(jobs + 2); // from the next batch on
+        QTRY_VERIFY_WITH_TIMEOUT(readLog(f.log).size() >= jobs, 10000);
+        QVERIFY(QFile(gate).open(QIODevice::WriteOnly));
         QVERIFY(finished.wait(15000));
 
         const QList<LogEntry> log = readLog(f.log);
@@ -75,11 +81,18 @@ private Q_SLOTS:
         DriverFixture f;
         f.settings.selectFormat(8);
         f.driver.setParallelJobs(2);
-        QStringList expected{f.addSource(u"a.flv"_s, "coder sleep 1500\n"), f.addSource(u"b.flv"_s),
-                             f.addSource(u"c.flv"_s), f.addSource(u"d.flv"_s)};
+        // The head ends only after d has: with a worker held by the head, the
+        // others must go through on the other one.
+        const QString dEnded = f.dir.filePath(u"d-ended"_s);
+        QStringList expected{f.addSource(u"a.flv"_s, "coder await " + QFile::encodeName(dEnded) + '\n'),
+                             f.addSource(u"b.flv"_s), f.addSource(u"c.flv"_s), f.addSource(u"d.flv"_s)};
         QSignalSpy started(&f.driver, &BatchDriver::fileStarted);
         connect(&f.driver, &BatchDriver::fileStarted, this, [&] { expected << f.addSource(u"late.flv"_s); },
                 Qt::SingleShotConnection);
+        connect(&f.driver, &BatchDriver::fileFinished, this, [&](quint64, const QString &path) {
+            if (path.endsWith(u"/d.flv"_s))
+                QFile(dEnded).open(QIODevice::WriteOnly);
+        });
         QVERIFY(f.runToEnd());
         QStringList order;
         for (const auto &args : std::as_const(started))
@@ -159,9 +172,17 @@ private Q_SLOTS:
         DriverFixture f;
         f.settings.selectFormat(8);
         f.driver.setParallelJobs(2);
-        const QString broken = f.addSource(u"a.flv"_s, "coder write\ncoder sleep 300\ncoder eprint coder: broken\\n\ncoder exit 1\n");
-        f.addSource(u"b.flv"_s, "coder sleep 1000\n");
+        // a fails while b runs, and b ends only after the driver has seen a fail.
+        const QByteArray bRuns = QFile::encodeName(f.dir.filePath(u"b-runs"_s));
+        const QString aFailed = f.dir.filePath(u"a-failed"_s);
+        const QString broken = f.addSource(
+            u"a.flv"_s, "coder write\ncoder await " + bRuns + "\ncoder eprint coder: broken\\n\ncoder exit 1\n");
+        f.addSource(u"b.flv"_s, "coder touch " + bRuns + "\ncoder await " + QFile::encodeName(aFailed) + '\n');
         f.addSource(u"c.flv"_s);
+        connect(&f.driver, &BatchDriver::fileFinished, this, [&](quint64, const QString &, bool ok) {
+            if (!ok)
+                QFile(aFailed).open(QIODevice::WriteOnly);
+        });
         QSignalSpy finished(&f.driver, &BatchDriver::batchFinished);
         QVERIFY(f.driver.start());
         QVERIFY(finished.wait(15000));
@@ -172,17 +193,17 @@ private Q_SLOTS:
         QCOMPARE(summary.failed.at(0).path, broken);
         QCOMPARE(f.list.rowCount(), 1);
         QCOMPARE(f.list.rowAt(0).status, FileListRow::Status::Failed);
-        QCOMPARE(f.list.rowAt(0).failureReason, u"转换失败：coder: broken"_s);
+        QCOMPARE(f.list.rowAt(0).failureReason, u"转换失败：coder 出错退出（退出码 1）"_s);
         QCOMPARE(f.list.protectedCount(), 0);
         QCOMPARE(hiddenAndAll(f.dir.filePath(u"out"_s)), (QStringList{u"b-1479.mp3"_s, u"c-1479.mp3"_s}));
-        // b was converting when a failed, and went on.
+        // b was converting when a failed, and went on (the log is in the order of events).
         const QList<LogEntry> log = readLog(f.log);
-        qint64 aEnd = -1, bStart = -1, bEnd = -1;
-        for (const LogEntry &e : log) {
-            if (e.output.contains(u"/a-"_s) && e.what == u"end"_s)
-                aEnd = e.ms;
-            if (e.output.contains(u"/b-"_s))
-                (e.what == u"start"_s ? bStart : bEnd) = e.ms;
+        qsizetype aEnd = -1, bStart = -1, bEnd = -1;
+        for (qsizetype i = 0; i < log.size(); ++i) {
+            if (log[i].output.contains(u"/a-"_s) && log[i].what == u"end"_s)
+                aEnd = i;
+            if (log[i].output.contains(u"/b-"_s))
+                (log[i].what == u"start"_s ? bStart : bEnd) = i;
         }
         QVERIFY(bStart >= 0 && bStart < aEnd && aEnd < bEnd);
     }

@@ -13,7 +13,7 @@ QStringList paths(const FileList &list)
 {
     QStringList out;
     for (int i = 0; i < list.rowCount(); ++i)
-        out << list.rowAt(i).shownPath;
+        out << list.rowAt(i).path.shown();
     return out;
 }
 } // namespace
@@ -45,7 +45,7 @@ private Q_SLOTS:
         FileList list;
         list.append(path, trim);
         QTEST(list.rowAt(0).formatLabel, "label");
-        QCOMPARE(list.rowAt(0).shownPath, path); // the row keeps the untrimmed path
+        QCOMPARE(list.rowAt(0).path.shown(), path); // the row keeps the untrimmed path
         QCOMPARE(list.data(list.index(0, FileList::FormatColumn)).toString(), list.rowAt(0).formatLabel);
     }
 
@@ -167,7 +167,7 @@ private Q_SLOTS:
         QTRY_COMPARE(list.rowCount(), 3001);
         QVERIFY(done);
         QCOMPARE(inserted.size(), 3000 / RowFeeder::kRowsAtOnce + 1);
-        QCOMPARE(list.rowAt(3000).shownPath, u"/v/last.flv"_s);
+        QCOMPARE(list.rowAt(3000).path.shown(), u"/v/last.flv"_s);
         QCOMPARE(list.rowAt(7).status, FileListRow::Status::Failed);
         QCOMPARE(list.rowAt(7).failureReason, u"坏了"_s);
         QCOMPARE(list.rowAt(8).status, FileListRow::Status::Waiting);
@@ -180,7 +180,7 @@ private Q_SLOTS:
         QCOMPARE(list.rowCount(), 1000);
         const quint64 id = list.rowAt(500).id;
         QCOMPARE(list.indexOf(id), 500);
-        QCOMPARE(list.rowById(id)->shownPath, u"/v/2501.flv"_s);
+        QCOMPARE(list.rowById(id)->path.shown(), u"/v/2501.flv"_s);
         QCOMPARE(list.indexOf(id + 1000000), -1);
     }
 
@@ -190,8 +190,8 @@ private Q_SLOTS:
         FileList list;
         const QByteArray gbk = "/v/\xca\xd3\xc6\xb5.flv"; // 视频 in GBK
         list.append(gbk, true);
-        QCOMPARE(list.rowAt(0).path, gbk);
-        QCOMPARE(list.rowAt(0).shownPath, u"/v/视频.flv"_s);
+        QCOMPARE(list.rowAt(0).path.bytes(), gbk);
+        QCOMPARE(list.rowAt(0).path.shown(), u"/v/视频.flv"_s);
         QCOMPARE(list.data(list.index(0, FileList::FileNameColumn)).toString(), u"/v/视频.flv"_s);
         QCOMPARE(list.data(list.index(0, 0), FileList::PathRole).toByteArray(), gbk);
 

@@ -149,7 +149,7 @@ private Q_SLOTS:
         for (const FormatInfo &format : formatCatalogue())
             QTest::newRow(qPrintable(format.cliName.toString()))
                 << QString::fromUtf8(format.listText.source) << english(format.listText)
-                << format.extension.toString();
+                << format.extension().toString();
     }
 
     void helpNamesEveryFormat()

@@ -389,6 +389,14 @@ private Q_SLOTS:
         file.write("[conversion]\nparallelJobs=-3\nafterBatch=reboot\n");
         file.close();
         QCOMPARE(Preferences::load(dir.path()), Preferences());
+
+        // A line that is no INI line at all does not make the next save fail.
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("J");
+        file.close();
+        const Preferences english{2, AfterBatchAction::None, LanguageOption::English, {}};
+        QVERIFY(english.save(dir.path()));
+        QCOMPARE(Preferences::load(dir.path()), english);
     }
 
     void highlightsFollowThePointer()

@@ -67,6 +67,7 @@ private Q_SLOTS:
     void tabFollowsTheReadingOrder()
     {
         WindowFixture f;
+        f.useMostParameters();
         f.window->show();
         QVERIFY(QTest::qWaitForWindowActive(f.window.get()));
         // Stop is enabled only during a batch, which would disable the panel: enabled here alone.
@@ -79,12 +80,17 @@ private Q_SLOTS:
             visited << QApplication::focusWidget()->objectName();
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         }
-        const QStringList order{u"CmdToolsBar0"_s, u"LV"_s,      u"cmbOF"_s,    u"cmbVB"_s,
-                                u"cmbChannel"_s,   u"txtPath"_s, u"Command3"_s, u"cmdStop"_s};
+        // A list the format does without is disabled, and Tab passes it by.
+        const char *const order[]{"CmdToolsBar0", "LV",  "cmbOF",      "cmbVB",   "cmbF",     "cmbS",   "cmbR",
+                                  "cmbBR",        "cmbChannel", "txtPath", "Command3", "cmdStop"};
         qsizetype at = -1;
-        for (const QString &name : order) {
-            const qsizetype next = visited.indexOf(name);
-            QVERIFY2(next > at, qPrintable(name + u" out of order in "_s + visited.join(u' ')));
+        for (const char *name : order) {
+            const qsizetype next = visited.indexOf(QString::fromLatin1(name));
+            if (!f.child(name)->isEnabled()) {
+                QVERIFY2(next < 0, name);
+                continue;
+            }
+            QVERIFY2(next > at, qPrintable(QString::fromLatin1(name) + u" out of order in "_s + visited.join(u' ')));
             at = next;
         }
         // Nothing that ends the program sits in the chain, where Space would press it.
@@ -120,6 +126,7 @@ private Q_SLOTS:
     void everyControlExplainsItself()
     {
         WindowFixture f;
+        f.useMostParameters();
         f.window->show();
         QVERIFY(QTest::qWaitForWindowExposed(f.window.get()));
         AppOptions options;

@@ -155,14 +155,15 @@ QStringList clippedIn(const QWidget *root)
 class TestWindowLanguage : public QObject {
     Q_OBJECT
 
-    // A batch in which one file failed, for a reason the encoder gave in
-    // `reason`, over a window on screen.
-    static bool runBatchWithAFailure(WindowFixture &f, const QByteArray &reason)
+    // A batch in which one file failed (the encoder found no sound), over a
+    // window on screen.
+    static bool runBatchWithAFailure(WindowFixture &f)
     {
         f.window->show();
         f.selectFormat(kMp3Format);
         const QString good = f.source(u"good.flv"_s);
-        const QString bad = f.source(u"bad.flv"_s, "coder eprint " + reason + "\\n\ncoder exit 1\n");
+        const QString bad = f.source(u"bad.flv"_s, "coder eprint coder: failure no-audio\\n\ncoder eprint coder: "
+                                                   "\"bad.flv\": no audio stream\\n\ncoder exit 6\n");
         f.window->addPaths({QFile::encodeName(good), QFile::encodeName(bad)});
         QSignalSpy finished(&f.window->controller().driver(), &BatchDriver::batchFinished);
         f.trigger(WindowCommand::Start);
@@ -202,7 +203,7 @@ private Q_SLOTS:
         c.lang = u"C"_s;
         QVERIFY(installTranslations(chooseUiLanguage(c)));
         WindowFixture f(UiLanguage::Chinese);
-        QVERIFY(runBatchWithAFailure(f, "没有声音"));
+        QVERIFY(runBatchWithAFailure(f));
         AppOptions options;
         Preferences preferences;
         const QList<QWidget *> dialogs = openDialogs(f, options, preferences);
@@ -241,7 +242,7 @@ private Q_SLOTS:
     {
         QVERIFY(installTranslations(UiLanguage::English));
         WindowFixture f(UiLanguage::English);
-        QVERIFY(runBatchWithAFailure(f, "no audio stream"));
+        QVERIFY(runBatchWithAFailure(f));
         AppOptions options;
         Preferences preferences;
         const QList<QWidget *> dialogs = openDialogs(f, options, preferences);

@@ -2,7 +2,8 @@
 // folder of their own and say what it should do in SONVERA_HARNESS:
 //   start    press Start once the window shows (in the format of
 //            SONVERA_HARNESS_FORMAT, a position in the list, when set)
-//   exit     press Start, then 退出程序 as soon as the first encoder runs,
+//   exit     press Start, then 退出程序 when a line arrives on the standard
+//            input (the test writes it once it has seen the encoders run),
 //            and answer 停止并退出 to the question it asks
 //   show     close the window as soon as it shows
 //   idle     nothing: the window stays until it is closed or signalled
@@ -17,9 +18,11 @@
 
 #include <QAction>
 #include <QPushButton>
+#include <QSocketNotifier>
 #include <QTimer>
 
 #include <cstdio>
+#include <unistd.h>
 
 using namespace sonvera;
 
@@ -47,12 +50,17 @@ int main(int argc, char *argv[])
     return runApplication(argc, argv, [action](MainWindow &window) {
         say("shown");
         QObject::connect(&window.controller().driver(), &BatchDriver::stageStarted, &window,
-                         [&window, action](const EncoderCommand &command) {
+                         [](const EncoderCommand &command) {
                              std::printf("stage %s\n", qPrintable(command.encoderImage));
                              std::fflush(stdout);
-                             if (action == "exit")
-                                 QTimer::singleShot(200, &window, [&window] { exitAndStop(window); });
                          });
+        if (action == "exit") {
+            auto *input = new QSocketNotifier(STDIN_FILENO, QSocketNotifier::Read, &window);
+            QObject::connect(input, &QSocketNotifier::activated, &window, [&window, input] {
+                input->setEnabled(false);
+                exitAndStop(window);
+            });
+        }
         if (action == "start" || action == "exit") {
             if (const QByteArray format = qgetenv("SONVERA_HARNESS_FORMAT"); !format.isEmpty()) {
                 ConversionSettings settings = window.controller().settings();

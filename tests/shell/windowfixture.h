@@ -8,6 +8,7 @@
 #include "mainwindow.h"
 
 #include <QAction>
+#include <QComboBox>
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QTemporaryDir>
@@ -46,6 +47,14 @@ struct WindowFixture {
         sonvera::ConversionSettings settings = window->controller().settings();
         settings.selectFormat(index);
         window->controller().replaceSettings(settings);
+    }
+
+    // RM at 320x240: a format that uses all the parameters but the frame
+    // rate, so that few lists are disabled as ones the format does without.
+    void useMostParameters()
+    {
+        selectFormat(1);
+        child<QComboBox>("cmbS")->setEditText(QStringLiteral("320x240"));
     }
 
     void trigger(sonvera::WindowCommand command) { window->action(command)->trigger(); }
