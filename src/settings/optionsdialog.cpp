@@ -116,66 +116,66 @@ void OptionsDialog::buildControls()
     titleBar->setAttribute(Qt::WA_StyledBackground);
     auto *titleBand = new QLabel(windowTitle(), titleBar);
     titleBand->setObjectName(u"titleBand"_s);
-    m_imgExit = new HotImage(u"exit"_s, titleBar);
-    m_imgExit->setObjectName(u"imgExit"_s);
-    m_imgExit->setToolTip(tr("关闭"));
-    m_imgExit->setFixedSize(24, 24);
+    m_closeImage = new HotImage(u"exit"_s, titleBar);
+    m_closeImage->setObjectName(u"imgExit"_s);
+    m_closeImage->setToolTip(tr("关闭"));
+    m_closeImage->setFixedSize(24, 24);
     auto *titleRow = new QHBoxLayout(titleBar);
     titleRow->setContentsMargins(0, 0, 6, 0);
     titleRow->addWidget(titleBand);
     titleRow->addStretch();
-    titleRow->addWidget(m_imgExit);
+    titleRow->addWidget(m_closeImage);
 
     auto *soundLabel = new QLabel(tr("转换完毕声音提示"), surface);
     soundLabel->setObjectName(u"lblSR"_s);
-    m_cmbSR = new QComboBox(surface);
-    m_cmbSR->setObjectName(u"cmbSR"_s);
-    m_cmbSR->addItems({tr("开"), tr("关")});
-    m_cmbSR->setToolTip(tr("转换完毕后是否播放一声提示音"));
-    m_cmbSR->setAccessibleName(soundLabel->text());
-    m_cmbSR->setCurrentIndex(-1);
-    soundLabel->setBuddy(m_cmbSR);
+    m_soundList = new QComboBox(surface);
+    m_soundList->setObjectName(u"cmbSR"_s);
+    m_soundList->addItems({tr("开"), tr("关")});
+    m_soundList->setToolTip(tr("转换完毕后是否播放一声提示音"));
+    m_soundList->setAccessibleName(soundLabel->text());
+    m_soundList->setCurrentIndex(-1);
+    soundLabel->setBuddy(m_soundList);
 
-    m_chkMC = new QCheckBox(tr("截取音乐"), surface);
-    m_chkMC->setObjectName(u"chkMC"_s);
-    m_chkMC->setToolTip(tr("转换为 MP3 时只截取下面的时间范围"));
+    m_cutCheck = new QCheckBox(tr("截取音乐"), surface);
+    m_cutCheck->setObjectName(u"chkMC"_s);
+    m_cutCheck->setToolTip(tr("转换为 MP3 时只截取下面的时间范围"));
 
     QGridLayout *range = buildClipRange(surface);
     auto *mp3Only = new QLabel(tr("截取范围只用于 MP3 格式。"), surface);
     mp3Only->setObjectName(u"lblMp3Only"_s);
     mp3Only->setWordWrap(true);
 
-    m_imgOK = new HotImage(u"ok"_s, surface);
-    m_imgOK->setObjectName(u"imgOK"_s);
-    m_command1 = new QPushButton(tr("确定"), surface);
-    m_command1->setObjectName(u"Command1"_s);
-    m_command1->setDefault(true);
-    m_imgBack = new HotImage(u"back"_s, surface);
-    m_imgBack->setObjectName(u"imgBack"_s);
-    m_command2 = new QPushButton(tr("返回"), surface);
-    m_command2->setObjectName(u"Command2"_s);
-    m_command2->setAutoDefault(false);
+    m_okImage = new HotImage(u"ok"_s, surface);
+    m_okImage->setObjectName(u"imgOK"_s);
+    m_okButton = new QPushButton(tr("确定"), surface);
+    m_okButton->setObjectName(u"Command1"_s);
+    m_okButton->setDefault(true);
+    m_backImage = new HotImage(u"back"_s, surface);
+    m_backImage->setObjectName(u"imgBack"_s);
+    m_backButton = new QPushButton(tr("返回"), surface);
+    m_backButton->setObjectName(u"Command2"_s);
+    m_backButton->setAutoDefault(false);
     // The image and the button of one command say the same.
-    for (const auto &[image, button, tip] : {std::tuple{m_imgOK, m_command1, tr("保存这些设置并关闭")},
-                                              std::tuple{m_imgBack, m_command2, tr("不保存，关闭")}}) {
+    for (const auto &[image, button, tip] : {std::tuple{m_okImage, m_okButton, tr("保存这些设置并关闭")},
+                                              std::tuple{m_backImage, m_backButton, tr("不保存，关闭")}}) {
         image->setToolTip(tip);
         image->setAccessibleName(button->text());
         button->setToolTip(tip);
     }
-    m_imgExit->setAccessibleName(m_imgExit->toolTip());
+    m_closeImage->setAccessibleName(m_closeImage->toolTip());
     auto *buttons = new QHBoxLayout;
-    buttons->addWidget(m_imgOK);
-    buttons->addWidget(m_command1);
+    buttons->addWidget(m_okImage);
+    buttons->addWidget(m_okButton);
     buttons->addStretch();
-    buttons->addWidget(m_imgBack);
-    buttons->addWidget(m_command2);
+    buttons->addWidget(m_backImage);
+    buttons->addWidget(m_backButton);
 
     auto *body = new QVBoxLayout;
     body->setContentsMargins(16, 10, 16, 14);
     body->setSpacing(8);
     body->addWidget(soundLabel);
-    body->addWidget(m_cmbSR);
-    body->addWidget(m_chkMC);
+    body->addWidget(m_soundList);
+    body->addWidget(m_cutCheck);
     body->addLayout(range);
     body->addWidget(mp3Only);
     if (m_preferences) {
@@ -191,12 +191,12 @@ void OptionsDialog::buildControls()
     column->addWidget(titleBar);
     column->addLayout(body);
 
-    connect(m_chkMC, &QCheckBox::toggled, this, &OptionsDialog::setFieldsEnabled);
-    connect(m_imgOK, &QAbstractButton::clicked, this, &OptionsDialog::confirm);
-    connect(m_command1, &QAbstractButton::clicked, this, &OptionsDialog::confirm);
-    connect(m_imgBack, &QAbstractButton::clicked, this, &QDialog::reject);
-    connect(m_command2, &QAbstractButton::clicked, this, &QDialog::reject);
-    connect(m_imgExit, &QAbstractButton::clicked, this, &QDialog::reject);
+    connect(m_cutCheck, &QCheckBox::toggled, this, &OptionsDialog::setFieldsEnabled);
+    connect(m_okImage, &QAbstractButton::clicked, this, &OptionsDialog::confirm);
+    connect(m_okButton, &QAbstractButton::clicked, this, &OptionsDialog::confirm);
+    connect(m_backImage, &QAbstractButton::clicked, this, &QDialog::reject);
+    connect(m_backButton, &QAbstractButton::clicked, this, &QDialog::reject);
+    connect(m_closeImage, &QAbstractButton::clicked, this, &QDialog::reject);
 }
 
 QGridLayout *OptionsDialog::buildClipRange(QWidget *surface)
@@ -240,45 +240,45 @@ QGridLayout *OptionsDialog::buildClipRange(QWidget *surface)
 
 QGridLayout *OptionsDialog::buildPreferenceControls(QWidget *surface)
 {
-    m_cmbJobs = new QComboBox(surface);
-    m_cmbJobs->setObjectName(u"cmbJobs"_s);
-    m_cmbJobs->setToolTip(tr("同时转换几个文件；自动：电脑有几个核心就同时转换几个"));
-    m_cmbJobs->addItem(tr("自动"), 0);
+    m_jobsList = new QComboBox(surface);
+    m_jobsList->setObjectName(u"cmbJobs"_s);
+    m_jobsList->setToolTip(tr("同时转换几个文件；自动：电脑有几个核心就同时转换几个"));
+    m_jobsList->addItem(tr("自动"), 0);
     const int cores = std::max(QThread::idealThreadCount(), 1);
     for (int n = 1; n <= cores; ++n)
-        m_cmbJobs->addItem(QString::number(n), n);
-    m_cmbAfter = new QComboBox(surface);
-    m_cmbAfter->setObjectName(u"cmbAfter"_s);
-    m_cmbAfter->setToolTip(tr("全部文件转换成功后电脑做什么"));
-    m_cmbAfter->addItem(tr("无"), int(AfterBatchAction::None));
-    m_cmbAfter->addItem(tr("关机"), int(AfterBatchAction::PowerOff));
-    m_cmbAfter->addItem(tr("睡眠"), int(AfterBatchAction::Suspend));
-    connect(m_cmbAfter, &QComboBox::currentIndexChanged, this, &OptionsDialog::showAfterBatchReason);
-    m_cmbLanguage = new QComboBox(surface);
-    m_cmbLanguage->setObjectName(u"cmbLanguage"_s);
-    m_cmbLanguage->setToolTip(tr("窗口的语言；自动：跟随系统"));
-    m_cmbLanguage->addItem(tr("自动"), int(LanguageOption::Automatic));
-    m_cmbLanguage->addItem(tr("中文"), int(LanguageOption::Chinese));
-    m_cmbLanguage->addItem(u"English"_s, int(LanguageOption::English));
+        m_jobsList->addItem(QString::number(n), n);
+    m_afterBatchList = new QComboBox(surface);
+    m_afterBatchList->setObjectName(u"cmbAfter"_s);
+    m_afterBatchList->setToolTip(tr("全部文件转换成功后电脑做什么"));
+    m_afterBatchList->addItem(tr("无"), int(AfterBatchAction::None));
+    m_afterBatchList->addItem(tr("关机"), int(AfterBatchAction::PowerOff));
+    m_afterBatchList->addItem(tr("睡眠"), int(AfterBatchAction::Suspend));
+    connect(m_afterBatchList, &QComboBox::currentIndexChanged, this, &OptionsDialog::showAfterBatchReason);
+    m_languageList = new QComboBox(surface);
+    m_languageList->setObjectName(u"cmbLanguage"_s);
+    m_languageList->setToolTip(tr("窗口的语言；自动：跟随系统"));
+    m_languageList->addItem(tr("自动"), int(LanguageOption::Automatic));
+    m_languageList->addItem(tr("中文"), int(LanguageOption::Chinese));
+    m_languageList->addItem(u"English"_s, int(LanguageOption::English));
     auto *more = new QGridLayout;
     auto *jobsLabel = new QLabel(tr("同时转换的文件数"), surface);
-    jobsLabel->setBuddy(m_cmbJobs);
-    m_cmbJobs->setAccessibleName(jobsLabel->text());
+    jobsLabel->setBuddy(m_jobsList);
+    m_jobsList->setAccessibleName(jobsLabel->text());
     auto *afterLabel = new QLabel(tr("转换完成后"), surface);
-    afterLabel->setBuddy(m_cmbAfter);
-    m_cmbAfter->setAccessibleName(afterLabel->text());
+    afterLabel->setBuddy(m_afterBatchList);
+    m_afterBatchList->setAccessibleName(afterLabel->text());
     more->addWidget(jobsLabel, 0, 0);
-    more->addWidget(m_cmbJobs, 0, 1);
+    more->addWidget(m_jobsList, 0, 1);
     more->addWidget(afterLabel, 1, 0);
-    more->addWidget(m_cmbAfter, 1, 1);
+    more->addWidget(m_afterBatchList, 1, 1);
     auto *languageLabel = new QLabel(tr("界面语言"), surface);
-    languageLabel->setBuddy(m_cmbLanguage);
-    m_cmbLanguage->setAccessibleName(languageLabel->text());
+    languageLabel->setBuddy(m_languageList);
+    m_languageList->setAccessibleName(languageLabel->text());
     // The window is built in one language; another takes a new start.
     auto *restartNote = new QLabel(tr("重新启动后生效"), surface);
     restartNote->setObjectName(u"lblRestartNote"_s);
     more->addWidget(languageLabel, 2, 0);
-    more->addWidget(m_cmbLanguage, 2, 1);
+    more->addWidget(m_languageList, 2, 1);
     more->addWidget(restartNote, 3, 1);
     more->setColumnStretch(1, 1);
     return more;
@@ -288,19 +288,19 @@ void OptionsDialog::fillFromOptions()
 {
     // A stored value outside the list ("none") shows no selection.
     const int sound = m_options.finishSoundIndex;
-    m_cmbSR->setCurrentIndex(sound >= 0 && sound < m_cmbSR->count() ? sound : -1);
+    m_soundList->setCurrentIndex(sound >= 0 && sound < m_soundList->count() ? sound : -1);
 
     if (m_preferences) {
         // A count above this computer's cores shows as the largest it offers.
-        const int jobs = std::min(m_preferences->parallelJobs, m_cmbJobs->count() - 1);
-        m_cmbJobs->setCurrentIndex(m_cmbJobs->findData(jobs));
-        m_cmbAfter->setCurrentIndex(m_cmbAfter->findData(int(m_preferences->afterBatch)));
-        m_cmbLanguage->setCurrentIndex(m_cmbLanguage->findData(int(m_preferences->language)));
+        const int jobs = std::min(m_preferences->parallelJobs, m_jobsList->count() - 1);
+        m_jobsList->setCurrentIndex(m_jobsList->findData(jobs));
+        m_afterBatchList->setCurrentIndex(m_afterBatchList->findData(int(m_preferences->afterBatch)));
+        m_languageList->setCurrentIndex(m_languageList->findData(int(m_preferences->language)));
     }
 
-    m_chkMC->setChecked(m_options.cutterEnabled == 1);
-    setFieldsEnabled(m_chkMC->isChecked());
-    if (!m_chkMC->isChecked())
+    m_cutCheck->setChecked(m_options.cutterEnabled == 1);
+    setFieldsEnabled(m_cutCheck->isChecked());
+    if (!m_cutCheck->isChecked())
         return; // the fields keep "0", whatever times are stored
 
     const std::array<qint64, 3> from = splitTime(m_options.cutStartSeconds);
@@ -314,11 +314,11 @@ void OptionsDialog::fillFromOptions()
 void OptionsDialog::setAfterBatchSupport(const AfterBatchSupport &support)
 {
     m_afterBatchSupport = support;
-    auto *items = m_cmbAfter ? qobject_cast<QStandardItemModel *>(m_cmbAfter->model()) : nullptr;
+    auto *items = m_afterBatchList ? qobject_cast<QStandardItemModel *>(m_afterBatchList->model()) : nullptr;
     if (!items)
         return;
     for (int row = 0; row < items->rowCount(); ++row) {
-        const ActionSupport can = support.of(static_cast<AfterBatchAction>(m_cmbAfter->itemData(row).toInt()));
+        const ActionSupport can = support.of(static_cast<AfterBatchAction>(m_afterBatchList->itemData(row).toInt()));
         items->item(row)->setEnabled(can.available);
         items->item(row)->setToolTip(can.reason);
     }
@@ -327,8 +327,8 @@ void OptionsDialog::setAfterBatchSupport(const AfterBatchSupport &support)
 
 void OptionsDialog::showAfterBatchReason()
 {
-    const auto chosen = static_cast<AfterBatchAction>(m_cmbAfter->currentData().toInt());
-    m_cmbAfter->setToolTip(m_afterBatchSupport.of(chosen).reason);
+    const auto chosen = static_cast<AfterBatchAction>(m_afterBatchList->currentData().toInt());
+    m_afterBatchList->setToolTip(m_afterBatchSupport.of(chosen).reason);
 }
 
 void OptionsDialog::setFieldsEnabled(bool enabled)
@@ -377,13 +377,13 @@ void OptionsDialog::confirm()
         return leadingNumber(field->text()) == 0;
     });
     if (allZero)
-        m_chkMC->setChecked(false);
+        m_cutCheck->setChecked(false);
 
     auto total = [this](Field h) {
         return number(h) * kSecondsPerHour + number(Field(h + 1)) * kSecondsPerMinute + number(Field(h + 2));
     };
-    m_options.finishSoundIndex = static_cast<qint16>(m_cmbSR->currentIndex());
-    m_options.cutterEnabled = m_chkMC->isChecked() ? 1 : 0;
+    m_options.finishSoundIndex = static_cast<qint16>(m_soundList->currentIndex());
+    m_options.cutterEnabled = m_cutCheck->isChecked() ? 1 : 0;
     m_options.cutStartSeconds = toStoredSeconds(total(FromH));
     m_options.cutEndSeconds = toStoredSeconds(total(ToH));
 
@@ -391,9 +391,9 @@ void OptionsDialog::confirm()
     if (m_save)
         m_save(m_options);
     if (m_preferences) {
-        m_preferences->parallelJobs = m_cmbJobs->currentData().toInt();
-        m_preferences->afterBatch = static_cast<AfterBatchAction>(m_cmbAfter->currentData().toInt());
-        m_preferences->language = static_cast<LanguageOption>(m_cmbLanguage->currentData().toInt());
+        m_preferences->parallelJobs = m_jobsList->currentData().toInt();
+        m_preferences->afterBatch = static_cast<AfterBatchAction>(m_afterBatchList->currentData().toInt());
+        m_preferences->language = static_cast<LanguageOption>(m_languageList->currentData().toInt());
         if (m_savePreferences)
             m_savePreferences(*m_preferences);
     }
