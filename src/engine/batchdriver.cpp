@@ -364,7 +364,7 @@ void BatchDriver::reportProgress(const ConversionWorker *changed)
     } else {
         const double share = total > 0 ? done / total : 0;
         const QString caption = tr("正在转换 %n 个文件 %1%", nullptr, busyWorkers()).arg(percentText(share * 100));
-        Q_EMIT progressChanged({share, caption, caption, {}, 0, 0});
+        Q_EMIT progressChanged({share, caption, caption, {}, {}, 0, 0});
     }
     const qint64 elapsed = m_elapsed.elapsed();
     Q_EMIT timingChanged(elapsed, m_estimate.update(elapsed, done, total).value_or(-1));

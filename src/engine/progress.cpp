@@ -16,7 +16,7 @@ namespace {
 
 ProgressDisplay fullDisplay(const QString &caption)
 {
-    return {1.0, caption, caption, {}, 0, 0};
+    return {1.0, caption, caption, {}, {}, 0, 0};
 }
 
 // The text after `key` up to the next blank or the end of the chunk, or
@@ -86,7 +86,7 @@ std::optional<ProgressDisplay> readMencoderProgress(ProgressState &state, QStrin
     //: The same without the spinner; %1 is the percentage.
     const QString steady = QCoreApplication::translate("Progress", "转换中 %1%");
     return ProgressDisplay{n / 100, caption.arg(QString(state.spinnerGlyph), shownPercent), steady.arg(shownPercent),
-                           state.spinnerGlyph, 0, 0};
+                           state.spinnerGlyph, shownPercent, 0, 0};
 }
 
 std::optional<ProgressDisplay> readFfmpegProgress(ProgressState &state, QStringView chunk)
@@ -129,7 +129,7 @@ std::optional<ProgressDisplay> readFfmpegProgress(ProgressState &state, QStringV
             //: The same without the spinner; %1 is the percentage.
             const QString steady = QCoreApplication::translate("Progress", "创建中 %1%");
             display = ProgressDisplay{r, caption.arg(QString(state.spinnerGlyph), percent), steady.arg(percent),
-                                      state.spinnerGlyph, 0, 0};
+                                      state.spinnerGlyph, percent, 0, 0};
         }
     }
 
@@ -158,13 +158,17 @@ QString percentText(double percent)
 
 ProgressDisplay idleDisplay(const QString &caption)
 {
-    return {0, caption, caption, {}, 0, 0};
+    return {0, caption, caption, {}, {}, 0, 0};
 }
 
 QString rowProgressText(const ProgressDisplay &display)
 {
-    if (display.stepCount < 2)
-        return display.steadyCaption;
+    if (display.stepCount < 2) {
+        // MP3's one stage is the second stage's encoder, whose caption says 创建中.
+        if (display.percent.isEmpty())
+            return display.steadyCaption;
+        return QCoreApplication::translate("Progress", "转换中 %1%").arg(display.percent);
+    }
     //: A file converted in two steps: %1 is the step, %2 the number of steps, %3 the progress ("转换中 42%").
     return QCoreApplication::translate("Progress", "第 %1/%2 步 %3")
         .arg(QString::number(display.step), QString::number(display.stepCount), display.steadyCaption);

@@ -14,6 +14,7 @@ struct ProgressDisplay {
     QString caption;       // with the spinner glyph, as a terminal shows it: "转换中- 42%"
     QString steadyCaption; // the same without it, for a window that draws its own: "转换中 42%"
     QChar spinner;         // the glyph; null when the caption has none
+    QString percent;       // the percentage as the caption writes it ("42"); empty at a stage's end
     int step = 0;          // while a file converts: its stage, 1 or 2 of stepCount; else 0
     int stepCount = 0;
 
@@ -56,7 +57,8 @@ QString percentText(double percent);
 ProgressDisplay idleDisplay(const QString &caption);
 
 // A file's progress as its row in a list says it: the steady caption, with the
-// step ("1/2") in front for a file of two stages.
+// step ("1/2") in front for a file of two stages; a file of one stage is
+// converting ("转换中 42%") whichever encoder converts it.
 QString rowProgressText(const ProgressDisplay &display);
 
 } // namespace sonvera
