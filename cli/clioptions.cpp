@@ -105,8 +105,24 @@ CliParseResult parseCliArguments(const QStringList &arguments, const QString &de
                                "最多同时转换 N 个文件，从列表开头起（默认 1；0 表示每个处理器核心一个，本机为 %1）。"))
             .arg(QThread::idealThreadCount()),
         u"N"_s);
+    const QCommandLineOption direct(
+        u"direct"_s,
+        text(QT_TRANSLATE_NOOP("sonvera::CliOptions",
+                               "RMVB、RM、MOV、手机 MP4 和 3GP 一步转换：直接读源文件，不经过中间文件，更快，画质也更好。")));
+    const QCommandLineOption remux(
+        u"remux"_s,
+        text(QT_TRANSLATE_NOOP("sonvera::CliOptions",
+                               "源文件的音视频流能直接放进输出格式时（H.264/AAC 放进 MP4 和 MOV，MP3 声音放进 MP3）原样复制，"
+                               "不重新编码；此时不使用尺寸和比特率参数。不能复制的文件照常转换。")));
+    const QCommandLineOption noKeepDates(
+        u"no-keep-dates"_s,
+        text(QT_TRANSLATE_NOOP("sonvera::CliOptions", "输出文件的修改时间为转换时间（默认：与源文件相同）。")));
+    const QCommandLineOption keepTree(
+        u"keep-tree"_s,
+        text(QT_TRANSLATE_NOOP("sonvera::CliOptions",
+                               "文件夹中的文件输出到输出文件夹下相同的子文件夹中（默认：都放在输出文件夹中）。")));
     parser.addOptions({help, version, format, videoBitrate, frameRate, size, audioRate, audioBitrate, channels, output,
-                       cut, dryRun, quiet, jobs});
+                       cut, direct, remux, noKeepDates, keepTree, dryRun, quiet, jobs});
     parser.addPositionalArgument(
         u"FILE|FOLDER"_s,
         text(QT_TRANSLATE_NOOP("sonvera::CliOptions", "要转换的文件；文件夹会被搜索其中的 .flv 文件。")),
@@ -169,6 +185,10 @@ CliParseResult parseCliArguments(const QStringList &arguments, const QString &de
                                   .arg(parser.value(jobs)));
         options.jobs = n == 0 ? std::max(QThread::idealThreadCount(), 1) : n;
     }
+    options.choices.direct = parser.isSet(direct);
+    options.choices.remux = parser.isSet(remux);
+    options.choices.keepDates = !parser.isSet(noKeepDates);
+    options.choices.keepTree = parser.isSet(keepTree);
     options.dryRun = parser.isSet(dryRun);
     options.quiet = parser.isSet(quiet);
     for (const QString &input : parser.positionalArguments())

@@ -17,6 +17,7 @@ struct CliOptions {
     QByteArrayList inputs;         // files and folders as given, their bytes kept
     QByteArray outputFolder;       // -o made absolute, its bytes kept; empty: the default
     std::optional<ClipRange> cut;  // --cut, for MP3
+    ConversionChoices choices;     // --direct, --remux, --no-keep-dates, --keep-tree
     int jobs = 1;                  // files converted at once, at least 1
     bool dryRun = false;
     bool quiet = false;
