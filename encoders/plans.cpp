@@ -436,6 +436,7 @@ CoderPlanResult planCoder(const CoderRequest &r, bool amrAvailable)
         return {std::nullopt, error};
     plan.row = row;
     plan.muxer = row->muxer.toString();
+    plan.fromSource = !isIntermediate(r.input);
     plan.audioOnly = row->video.isNone();
     plan.video = !plan.audioOnly && !r.noVideo;
     plan.audio = !r.noAudio;
@@ -478,6 +479,11 @@ QStringList coderVideoArguments(const CoderPlan &plan, const StreamInfo *source,
     args << u"-fpsmax"_s << u"60"_s;
     for (QStringView option : coding.ffmpegOptions.values())
         args << option.toString();
+    const auto fromSource = coding.fromSourceOptions.values();
+    for (std::size_t i = 0; plan.fromSource && i + 1 < fromSource.size(); i += 2) {
+        if (fromSource[i] != u"-crf" || !plan.videoKbps)
+            args << fromSource[i].toString() << fromSource[i + 1].toString();
+    }
     if (coding.frameBufferKbit > 0) {
         // The rate control's buffer keeps every frame within it, as far as
         // the frame rate lets it.

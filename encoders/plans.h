@@ -84,6 +84,7 @@ struct CoderPlan {
     bool rateChosen = false;        // the sample rate is asked for, or the codec's own
     const coding::VideoCoding *videoCoding = nullptr; // the row's, while the output has video
     bool keepsSize = true;          // no -s: the source's size, fitted for the codec
+    bool fromSource = false;        // it reads a source, not the engine's intermediate
     QSize scaleTo;                  // the frame size asked for; invalid when the source's is kept
     std::optional<double> videoKbps; // the bitrate asked for, fitted to the coding
     std::optional<AmrMode> amr;     // AMR-NB audio, coded by coder2 itself
