@@ -31,6 +31,13 @@ std::optional<QStringView> fieldAfter(QStringView chunk, QStringView key)
     return blank < 0 ? rest : rest.left(blank);
 }
 
+// A stage that copies the source's streams instead of coding them.
+QString copyingCaption()
+{
+    //: %1 is the spinner glyph, %2 the percentage.
+    return QCoreApplication::translate("Progress", "复制中%1 %2%");
+}
+
 bool startsWithNumber(QStringView field)
 {
     qsizetype i = 0;
@@ -81,7 +88,8 @@ std::optional<ProgressDisplay> readMencoderProgress(ProgressState &state, QStrin
     // The encoder never prints a value outside 0..100; the bar could not show one.
     const double n = std::clamp(roundHalfEven(leadingNumber(percent)), 0.0, 100.0);
     //: %1 is the spinner glyph, %2 the percentage.
-    const QString caption = QCoreApplication::translate("Progress", "转换中%1 %2%");
+    const QString converting = QCoreApplication::translate("Progress", "转换中%1 %2%");
+    const QString caption = state.copying ? copyingCaption() : converting;
     return ProgressDisplay{n / 100, caption.arg(QString(state.spinnerGlyph), QString::number(n, 'f', 0))};
 }
 
@@ -120,7 +128,8 @@ std::optional<ProgressDisplay> readFfmpegProgress(ProgressState &state, QStringV
         } else {
             const double r = std::max(0.0, t / duration);
             //: %1 is the spinner glyph, %2 the percentage.
-            const QString caption = QCoreApplication::translate("Progress", "创建中%1 %2%");
+            const QString creating = QCoreApplication::translate("Progress", "创建中%1 %2%");
+            const QString caption = state.copying ? copyingCaption() : creating;
             display = ProgressDisplay{r, caption.arg(QString(state.spinnerGlyph), percentText(r * 100))};
         }
     }

@@ -21,6 +21,7 @@ struct ProgressState {
     QChar spinnerGlyph = u'-'; // one step per received chunk: - \ | /
     int durationSeconds = 0;   // length of the current source in whole seconds; 0 = not read yet
     QString partialLine;       // the unfinished last line of the chunks so far, while the banner is awaited
+    bool copying = false;      // the encoder copies the streams: the caption says so
 
     // Called when a file is complete: the next file's banner is read afresh.
     void fileComplete()

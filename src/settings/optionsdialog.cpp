@@ -16,6 +16,8 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QStandardItemModel>
+#include <QStyle>
+#include <QStyleOptionButton>
 #include <QThread>
 #include <QVBoxLayout>
 
@@ -169,6 +171,8 @@ void OptionsDialog::buildControls()
     if (m_preferences) {
         body->addSpacing(4);
         body->addLayout(buildPreferenceControls(surface));
+        body->addSpacing(4);
+        body->addLayout(buildChoiceControls(surface));
     }
     body->addSpacing(6);
     body->addLayout(buttons);
@@ -256,6 +260,40 @@ QGridLayout *OptionsDialog::buildPreferenceControls(QWidget *surface)
     return more;
 }
 
+QGridLayout *OptionsDialog::buildChoiceControls(QWidget *surface)
+{
+    auto check = [surface](const char *name, const QString &text, const QString &toolTip) {
+        auto *box = new QCheckBox(text, surface);
+        box->setObjectName(QString::fromLatin1(name));
+        box->setToolTip(toolTip);
+        return box;
+    };
+    m_chkDirect = check("chkDirect", tr("一步转换（更快，画质更好）"),
+                        tr("RMVB、RM、MOV、手机 MP4 和 3GP 直接从源文件转换，不经过中间文件"));
+    m_chkRemux = check("chkRemux", tr("能直接复制时不重新编码"),
+                       tr("H.264/AAC 的视频转成 MP4 或 MOV、MP3 声音转成 MP3 时，原样复制音视频流"));
+    m_chkKeepDates = check("chkKeepDates", tr("保留源文件的修改时间"), {});
+    m_chkKeepTree = check("chkKeepTree", tr("保留添加的文件夹的子文件夹结构"),
+                          tr("添加文件夹找到的文件，输出到输出文件夹下相同的子文件夹中"));
+    // Right under the option it concerns, in line with its text: a copy
+    // keeps the source's picture and sound as they are.
+    auto *remuxNote = new QLabel(tr("复制时不使用尺寸和比特率参数"), surface);
+    remuxNote->setObjectName(u"lblRemuxNote"_s);
+    remuxNote->setWordWrap(true);
+    QStyleOptionButton box;
+    box.initFrom(m_chkRemux);
+    const int indent = m_chkRemux->style()->subElementRect(QStyle::SE_CheckBoxContents, &box, m_chkRemux).left();
+    remuxNote->setContentsMargins(indent, 0, 0, 0);
+    auto *choices = new QGridLayout;
+    choices->setVerticalSpacing(4);
+    choices->addWidget(m_chkDirect, 0, 0);
+    choices->addWidget(m_chkRemux, 1, 0);
+    choices->addWidget(remuxNote, 2, 0);
+    choices->addWidget(m_chkKeepDates, 3, 0);
+    choices->addWidget(m_chkKeepTree, 4, 0);
+    return choices;
+}
+
 void OptionsDialog::fillFromOptions()
 {
     // A stored value outside the list ("none") shows no selection.
@@ -268,6 +306,11 @@ void OptionsDialog::fillFromOptions()
         m_cmbJobs->setCurrentIndex(m_cmbJobs->findData(jobs));
         m_cmbAfter->setCurrentIndex(m_cmbAfter->findData(int(m_preferences->afterBatch)));
         m_cmbLanguage->setCurrentIndex(m_cmbLanguage->findData(int(m_preferences->language)));
+        const ConversionChoices &choices = m_preferences->choices;
+        m_chkDirect->setChecked(choices.direct);
+        m_chkRemux->setChecked(choices.remux);
+        m_chkKeepDates->setChecked(choices.keepDates);
+        m_chkKeepTree->setChecked(choices.keepTree);
     }
 
     m_chkMC->setChecked(m_options.cutterEnabled == 1);
@@ -366,6 +409,8 @@ void OptionsDialog::confirm()
         m_preferences->parallelJobs = m_cmbJobs->currentData().toInt();
         m_preferences->afterBatch = static_cast<AfterBatchAction>(m_cmbAfter->currentData().toInt());
         m_preferences->language = static_cast<LanguageOption>(m_cmbLanguage->currentData().toInt());
+        m_preferences->choices = {m_chkDirect->isChecked(), m_chkRemux->isChecked(), m_chkKeepDates->isChecked(),
+                                  m_chkKeepTree->isChecked()};
         if (m_savePreferences)
             m_savePreferences(*m_preferences);
     }

@@ -8,6 +8,7 @@
 #include <QThread>
 
 #include <algorithm>
+#include <array>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -17,6 +18,17 @@ namespace {
 const QString kJobs = u"conversion/parallelJobs"_s;
 const QString kAfterBatch = u"conversion/afterBatch"_s;
 const QString kLanguage = u"interface/language"_s;
+// Each choice with its key; a value that is not a boolean keeps the default.
+struct ChoiceKey {
+    QString key;
+    bool ConversionChoices::*member;
+};
+const std::array<ChoiceKey, 4> kChoiceKeys{{
+    {u"conversion/direct"_s, &ConversionChoices::direct},
+    {u"conversion/remux"_s, &ConversionChoices::remux},
+    {u"conversion/keepDates"_s, &ConversionChoices::keepDates},
+    {u"conversion/keepTree"_s, &ConversionChoices::keepTree},
+}};
 // A few short lines; anything much larger is not a file we wrote.
 constexpr qint64 kMaxFileBytes = 64 * 1024;
 
@@ -78,6 +90,11 @@ Preferences Preferences::load(const QString &settingsFolder)
         if (language == languageName(option))
             preferences.language = option;
     }
+    for (const ChoiceKey &choice : kChoiceKeys) {
+        const QString value = file.value(choice.key).toString();
+        if (value == u"true" || value == u"false")
+            preferences.choices.*choice.member = value == u"true";
+    }
     return preferences;
 }
 
@@ -90,6 +107,8 @@ bool Preferences::save(const QString &settingsFolder) const
     file.setValue(kJobs, parallelJobs);
     file.setValue(kAfterBatch, afterBatchName(afterBatch));
     file.setValue(kLanguage, languageName(language));
+    for (const ChoiceKey &choice : kChoiceKeys)
+        file.setValue(choice.key, choices.*choice.member);
     file.sync();
     // A format error tells of the old file's lines, which this write has replaced.
     if (file.status() == QSettings::AccessError) {

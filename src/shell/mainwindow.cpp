@@ -63,6 +63,7 @@ MainWindow::MainWindow(const ShellContext &context, QWidget *parent)
     buildLayout();
     connectActions();
     connectController();
+    showChoices();
     new SurfaceDrag(this);
 
     m_statusTimer.setSingleShot(true);
@@ -115,7 +116,15 @@ void MainWindow::buildLayout()
     middle->addWidget(buildListArea(), 1);
     m_panel = new ParameterPanel(m_controller.settings(), surface);
     m_panel->setFixedWidth(330);
-    middle->addWidget(m_panel);
+    m_lblChoices = new QLabel(surface);
+    m_lblChoices->setObjectName(u"lblChoices"_s);
+    m_lblChoices->setWordWrap(true);
+    m_lblChoices->setFixedWidth(330);
+    auto *panelColumn = new QVBoxLayout;
+    panelColumn->addWidget(m_panel);
+    panelColumn->addWidget(m_lblChoices);
+    panelColumn->addStretch();
+    middle->addLayout(panelColumn);
     body->addLayout(middle, 1);
 
     m_progress = new ProgressView(surface);

@@ -85,6 +85,8 @@ public:
     WindowMenus *menus() const { return m_menus; }
     QWidget *hintPanel() const { return m_picText; }
     QLabel *hintLabel() const { return m_lblText; }
+    // The line under the parameter panel that says how Start converts.
+    QLabel *choicesLabel() const { return m_lblChoices; }
     QToolButton *commandButton(int index) const;
     HotImage *toolbarImage(int slot) const;
     // The controls a batch disables, in the order they are disabled.
@@ -121,6 +123,8 @@ private:
     void showSearching();
     void showMessage(int icon, const QString &title, const QString &text);
     void showStatus(const QString &text);
+    // Says in the choices line which of the conversion choices are on.
+    void showChoices();
     // Adds rows after those handed over before; then the hint follows the list.
     void addRows(QList<NewRow> rows, bool trimForLabel, std::function<void()> then = {});
     static QString dropHintText();
@@ -157,6 +161,7 @@ private:
     LinkLabel *m_lblFeed = nullptr;
     LinkLabel *m_lblWeb = nullptr;
     QLabel *m_lblStatus = nullptr;
+    QLabel *m_lblChoices = nullptr;
     QLineEdit *m_txtAction = nullptr;
     WindowMenus *m_menus = nullptr;
     QPointer<QMessageBox> m_messageBox;

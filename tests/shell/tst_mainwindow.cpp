@@ -3,12 +3,14 @@
 #include "hotimage.h"
 #include "linklabel.h"
 #include "mainwindow.h"
+#include "optionsdialog.h"
 #include "windowmenus.h"
 #include "parameterpanel.h"
 #include "progressview.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -453,8 +455,29 @@ private Q_SLOTS:
         QTRY_COMPARE(f.window->controller().list().rowCount(), 2);
         QCOMPARE(rowPaths(f.window->controller().list()),
                  (QStringList{f.dir.filePath(u"tree/a.flv"_s), f.dir.filePath(u"tree/sub/c.FLV"_s)}));
+        // Each row remembers the folder it was found in, for the tree kept under the output folder.
+        QCOMPARE(folderBelowRoot(f.window->controller().list().rowAt(1)), u"sub/"_s);
         QCOMPARE(f.window->hintLabel()->text(), u"拖拽文件到这里开始转换"_s);
         QVERIFY(!f.window->hintPanel()->isVisibleTo(f.window.get()));
+    }
+
+    // The line under the parameter panel says which choices Start applies,
+    // and follows the options dialog.
+    void theChoicesLineFollowsTheOptions()
+    {
+        Fixture f;
+        f.window->show();
+        QLabel *line = f.window->choicesLabel();
+        QTRY_VERIFY(line->isVisible() && line->height() > 0);
+        QCOMPARE(line->text(), u"开始后：保留日期"_s);
+        f.window->showOptions();
+        auto *dialog = f.window->findChild<OptionsDialog *>();
+        QVERIFY(dialog);
+        dialog->findChild<QCheckBox *>(u"chkDirect"_s)->setChecked(true);
+        dialog->findChild<QCheckBox *>(u"chkKeepDates"_s)->setChecked(false);
+        QTest::mouseClick(dialog->findChild<QPushButton *>(u"Command1"_s), Qt::LeftButton);
+        QCOMPARE(line->text(), u"开始后：一步转换"_s);
+        QVERIFY(f.window->controller().preferences().choices.direct);
     }
 
     void argumentsAddFilesAndSearchFolders()
