@@ -62,7 +62,7 @@ namespace {
 // Every option of the command line.
 struct CliOptionSet {
     QCommandLineOption help, version, format, videoBitrate, frameRate, size, audioRate, audioBitrate, channels, output,
-        cut, dryRun, quiet, jobs, json;
+        cut, dryRun, quiet, jobs, json, direct, remux, noKeepDates, keepTree;
 };
 
 QString optionText(const char *source)
@@ -105,6 +105,18 @@ CliOptionSet makeOptions(const QString &defaultOutputFolder)
          text(QT_TRANSLATE_NOOP("sonvera::CliOptions",
                                 "在标准输出上每个事件写一行 JSON（started、progress、converted、failed），供脚本读取；"
                                 "其他文字写到标准错误。"))},
+        {u"direct"_s,
+         text(QT_TRANSLATE_NOOP("sonvera::CliOptions",
+                                "RMVB、RM、MOV、手机 MP4 和 3GP 一步转换：直接读源文件，不经过中间文件，更快，画质也更好。"))},
+        {u"remux"_s,
+         text(QT_TRANSLATE_NOOP("sonvera::CliOptions",
+                                "源文件的音视频流能直接放进输出格式时（H.264/AAC 放进 MP4 和 MOV，MP3 声音放进 MP3）原样复制，"
+                                "不重新编码；此时不使用尺寸和比特率参数。不能复制的文件照常转换。"))},
+        {u"no-keep-dates"_s,
+         text(QT_TRANSLATE_NOOP("sonvera::CliOptions", "输出文件的修改时间为转换时间（默认：与源文件相同）。"))},
+        {u"keep-tree"_s,
+         text(QT_TRANSLATE_NOOP("sonvera::CliOptions",
+                                "文件夹中的文件输出到输出文件夹下相同的子文件夹中（默认：都放在输出文件夹中）。"))},
     };
 }
 
@@ -179,6 +191,10 @@ std::optional<QString> applyRunOptions(const QCommandLineParser &parser, const C
     options.dryRun = parser.isSet(o.dryRun);
     options.quiet = parser.isSet(o.quiet);
     options.json = parser.isSet(o.json);
+    options.choices.direct = parser.isSet(o.direct);
+    options.choices.remux = parser.isSet(o.remux);
+    options.choices.keepDates = !parser.isSet(o.noKeepDates);
+    options.choices.keepTree = parser.isSet(o.keepTree);
     if (options.dryRun && options.json)
         return optionText(QT_TRANSLATE_NOOP("sonvera::CliOptions", "--json 不能与 --dry-run 一起使用：试运行不转换，没有事件"));
     return std::nullopt;
@@ -198,7 +214,8 @@ CliParseResult parseCliArguments(const QStringList &arguments, const QString &de
         "（Ctrl-C、SIGTERM、SIGHUP），141 标准输出被关闭。停止时没有转换完的文件保持原样，不留下写了一半的文件。"));
     const CliOptionSet o = makeOptions(defaultOutputFolder);
     parser.addOptions({o.help, o.version, o.format, o.videoBitrate, o.frameRate, o.size, o.audioRate, o.audioBitrate,
-                       o.channels, o.output, o.cut, o.dryRun, o.quiet, o.jobs, o.json});
+                       o.channels, o.output, o.cut, o.direct, o.remux, o.noKeepDates, o.keepTree, o.dryRun, o.quiet, o.jobs,
+                       o.json});
     parser.addPositionalArgument(
         u"FILE|FOLDER"_s,
         optionText(QT_TRANSLATE_NOOP("sonvera::CliOptions", "要转换的文件；文件夹会被搜索其中的 .flv 文件。")),

@@ -18,6 +18,7 @@ struct CliOptions {
     QList<NativePath> inputs;      // files and folders as given, their bytes kept
     NativePath outputFolder;       // -o made absolute, its bytes kept; empty: the default
     std::optional<ClipRange> cut;  // --cut, for MP3
+    ConversionChoices choices;     // --direct, --remux, --no-keep-dates, --keep-tree
     int jobs = 1;                  // files converted at once, at least 1
     bool dryRun = false;
     bool quiet = false;

@@ -47,7 +47,7 @@ CliRunner::CliRunner(CliOptions options, QString programFolder, QObject *parent)
     m_jobsAsked = m_options.jobs;
     m_driver.setParallelJobs(m_options.jobs);
     m_options.jobs = m_driver.parallelJobs();
-    m_driver.setOptionsProvider([this] { return BatchOptions{false, m_options.cut}; });
+    m_driver.setOptionsProvider([this] { return BatchOptions{false, m_options.cut, m_options.choices}; });
     connectDriver();
 }
 
@@ -70,6 +70,7 @@ void CliRunner::connectDriver()
         }
     });
     connect(&m_driver, &BatchDriver::progressChanged, this, &CliRunner::showProgress);
+    connect(&m_driver, &BatchDriver::fileCopied, this, [this](quint64 id) { m_copied.insert(id); });
     connect(&m_driver, &BatchDriver::fileFinished, this, &CliRunner::onFileFinished);
     connect(&m_driver, &BatchDriver::runnerError, this, [this](const QString &message) {
         clearLine();
@@ -103,7 +104,7 @@ bool CliRunner::collectInputs()
             for (const QByteArray &folder : found.unreadableFolders)
                 m_err << tr("sonvera-cli: 无法读取文件夹 \"%1\"，其中的文件没有加入").arg(shownName(folder)) << Qt::endl;
             for (const QByteArray &file : found.files)
-                m_list.append(file, true);
+                m_list.append(file, true, path.bytes());
         } else if (::lstat(path.bytes().constData(), &info) == 0) {
             m_list.append(path.bytes(), true);
         } else {
@@ -185,13 +186,19 @@ int CliRunner::dryRun()
     context.workFolder = BatchDriver::workerFolder(run, 0);
     context.clock = QTime::currentTime();
     context.mp3Clip = m_options.cut;
+    context.choices = m_options.choices;
     context.fileExists = [&planned](const QString &path) { return planned.contains(path) || QFileInfo::exists(path); };
     for (int i = 0; i < m_list.rowCount(); ++i) {
         const QString source = m_list.rowAt(i).path.shown();
-        const EncoderCommand first = buildFirstStageCommand(source, folder, m_options.settings, context);
+        const QString rowFolder = folder + (m_options.choices.keepTree ? folderBelowRoot(m_list.rowAt(i)) : QString());
+        // A copy attempt comes first; the stages run only when it does not copy.
+        const EncoderCommand attempt = buildCopyAttemptCommand(source, rowFolder, m_options.settings, context);
+        if (!attempt.isEmpty())
+            m_out << attempt.text << '\n';
+        const EncoderCommand first = buildFirstStageCommand(source, rowFolder, m_options.settings, context);
         m_out << first.text << '\n';
         planned.insert(first.outputPath);
-        const EncoderCommand second = buildSecondStageCommand(source, folder, m_options.settings, context);
+        const EncoderCommand second = buildSecondStageCommand(source, rowFolder, m_options.settings, context);
         if (!second.isEmpty()) {
             m_out << second.text << '\n';
             planned.insert(second.outputPath);
@@ -276,7 +283,10 @@ void CliRunner::onFileFinished(quint64 id, const QString &path, bool ok, const Q
             flushOut();
         }
         if (!m_options.quiet && !m_outputClosed) {
-            human() << count << path << " -> " << shown(detail) << '\n';
+            human() << count << path << " -> " << shown(detail);
+            if (m_copied.remove(id))
+                human() << tr("（直接复制）");
+            human() << '\n';
             human().flush();
             flushOut();
         }

@@ -6,6 +6,7 @@
 #include "jsonevents.h"
 
 #include <QHash>
+#include <QSet>
 #include <QObject>
 #include <QTextStream>
 
@@ -73,6 +74,7 @@ private:
     int m_total = 0;
     int m_ended = 0;           // files ended, converted or not
     QHash<quint64, int> m_numbers; // each converting file's number
+    QSet<quint64> m_copied;        // files whose streams were copied, until their line is written
     QString m_currentName;     // one file at a time: the file converting
     QString m_outputLink; // with its "/": stands for the output folder in paths
 };

@@ -1,5 +1,6 @@
 #include "coderjob.h"
 
+#include "isotags.h"
 #include "statuslines.h"
 
 using namespace Qt::Literals::StringLiterals;
@@ -15,7 +16,9 @@ CoderJob::~CoderJob() = default;
 
 void CoderJob::run()
 {
-    const CoderParse parsed = parseCoderArguments(arguments());
+    QStringList legacy = arguments();
+    m_flags = takeEncoderFlags(legacy);
+    const CoderParse parsed = parseCoderArguments(legacy);
     if (!parsed.request) {
         fail(FailureCode::BadSetting, parsed.error.file, parsed.error.cause, parsed.error.facts);
         return;
@@ -29,12 +32,24 @@ void CoderJob::run()
     m_plan = *planned.plan;
     m_needs = {m_plan.video, m_plan.audioOnly, m_plan.audio};
     m_videoArguments = m_plan.videoArguments;
+    m_audioArguments = m_plan.audioArguments;
     for (const QString &warning : std::as_const(m_plan.warnings))
         console().warning(warning);
 
     if (!locateFfmpeg() || !checkSource(m_request.input) || !prepareOutput(m_request.output, false))
         return;
-    startRoute(m_plan.amr && m_plan.audio);
+    // Copying is tried first: a source that cannot be copied costs only ffmpeg's start.
+    if (m_flags.copies() && !m_plan.row->copy.isEmpty())
+        startCopy();
+    else
+        startRoute(m_plan.amr && m_plan.audio);
+}
+
+void CoderJob::startCopy()
+{
+    m_copying = true;
+    m_audioFromPipe = false;
+    startMuxer();
 }
 
 void CoderJob::startRoute(bool withAmr)
@@ -46,6 +61,7 @@ void CoderJob::startRoute(bool withAmr)
         m_muxer->kill();
     m_decoder = nullptr;
     m_last = {};
+    m_copying = false;
     m_audioFromPipe = withAmr;
     if (withAmr) {
         m_amr = m_amrFactory(m_plan.amr->mode);
@@ -63,9 +79,18 @@ void CoderJob::startRoute(bool withAmr)
 
 void CoderJob::startMuxer()
 {
+    if (m_muxer)
+        m_muxer->kill();
     const bool withAmr = m_audioFromPipe;
     QStringList args{u"-y"_s};
     args << m_plan.inputOptions << u"-i"_s << ffmpegFileUrl(m_request.input);
+    if (m_copying) {
+        args << copyArguments(m_plan.video) << m_metadataArguments << u"-f"_s << m_plan.muxer << u"-progress"_s
+             << u"pipe:1"_s << ffmpegFileUrl(output().temporaryPath());
+        m_muxer = startFfmpeg(args, FfmpegProcess::Stdout::Progress, false);
+        connectMuxer();
+        return;
+    }
     if (withAmr) {
         // The AMR stream arrives as it is coded; probing it needs no more than its first bytes.
         args << u"-f"_s << u"amr"_s << u"-probesize"_s << u"32"_s << u"-analyzeduration"_s << u"0"_s << u"-i"_s
@@ -82,10 +107,18 @@ void CoderJob::startMuxer()
     if (withAmr)
         args << u"-c:a"_s << u"copy"_s;
     else
-        args << m_plan.audioArguments;
-    args << u"-f"_s << m_plan.muxer << u"-progress"_s << u"pipe:1"_s << ffmpegFileUrl(output().temporaryPath());
+        args << m_audioArguments;
+    args << m_metadataArguments << u"-f"_s << m_plan.muxer << u"-progress"_s << u"pipe:1"_s
+         << ffmpegFileUrl(output().temporaryPath());
 
     m_muxer = startFfmpeg(args, FfmpegProcess::Stdout::Progress, withAmr);
+    connectMuxer();
+    if (withAmr)
+        m_muxer->write(AmrEncoder::fileHeader());
+}
+
+void CoderJob::connectMuxer()
+{
     FfmpegProcess *muxer = m_muxer;
     connect(muxer, &FfmpegProcess::inputListed, this, [this, muxer](int index) {
         if (muxer == m_muxer && index == 0)
@@ -99,8 +132,6 @@ void CoderJob::startMuxer()
         if (muxer == m_muxer)
             onMuxerEnded(success);
     });
-    if (withAmr)
-        m_muxer->write(AmrEncoder::fileHeader());
 }
 
 void CoderJob::onListed(int)
@@ -119,25 +150,59 @@ void CoderJob::onListed(int)
              settingFacts(u"clip"_s, numberText(*m_plan.clipStart)));
         return;
     }
-    QStringList warnings;
-    const QStringList videoArguments = m_plan.video ? coderVideoArguments(m_plan, input->video(), &warnings) : QStringList();
     if (!m_bannerShown) {
-        for (const QString &warning : std::as_const(warnings))
-            console().warning(warning);
         m_duration = clippedDuration(m_plan, input->durationSeconds);
         m_declared = input->durationSeconds;
         console().line(durationBannerLine(m_duration, input->startText, input->bitrateText));
         m_bannerShown = true;
     }
-    if (m_audioFromPipe && !input->audio()) {
-        // A source without sound: the video goes out alone.
-        m_videoArguments = videoArguments;
-        startRoute(false);
-    } else if (m_plan.video && videoArguments != m_videoArguments) {
-        // The source needs other video settings than those guessed at the start.
-        m_videoArguments = videoArguments;
-        startRoute(m_audioFromPipe);
+    if (m_copying && keepCopying(*input))
+        return;
+    if (!finished() && !m_copying)
+        refitToSource(*input);
+}
+
+bool CoderJob::keepCopying(const InputInfo &input)
+{
+    const std::optional<QString> mismatch = copyMismatch(m_plan.row->copy, m_plan.video, input);
+    if (!mismatch) {
+        console().line(streamCopyLine(console().program()));
+        return true;
     }
+    if (m_flags.remuxOnly) {
+        fail(FailureCode::NotCopied, m_request.input, u"the streams cannot be copied: "_s + *mismatch);
+        return false;
+    }
+    // Coded after all, with what the listing says of the source.
+    m_copying = false;
+    m_videoArguments = m_plan.video ? coderVideoArguments(m_plan, input.video()) : QStringList();
+    m_audioArguments = coderAudioArguments(m_plan, input.audio());
+    m_metadataArguments = metadataArguments(*m_plan.row, input);
+    startRoute(m_plan.amr && m_plan.audio && input.audio());
+    return false;
+}
+
+void CoderJob::refitToSource(const InputInfo &input)
+{
+    QStringList warnings;
+    const QStringList videoArguments = m_plan.video ? coderVideoArguments(m_plan, input.video(), &warnings) : QStringList();
+    const QStringList audioArguments = coderAudioArguments(m_plan, input.audio(), &warnings);
+    const QStringList metadata = metadataArguments(*m_plan.row, input);
+    // Each warning once, whatever the restarts.
+    if (!std::exchange(m_warnedForSource, true)) {
+        for (const QString &warning : std::as_const(warnings))
+            console().warning(warning);
+    }
+    const bool soundless = m_audioFromPipe && !input.audio();
+    if (!soundless && videoArguments == m_videoArguments && audioArguments == m_audioArguments
+        && metadata == m_metadataArguments)
+        return;
+    // A source without sound goes out alone; others need other settings than
+    // those guessed at the start.
+    m_videoArguments = videoArguments;
+    m_audioArguments = audioArguments;
+    m_metadataArguments = metadata;
+    startRoute(m_audioFromPipe && !soundless);
 }
 
 void CoderJob::onProgress(const ProgressBlock &block)
@@ -165,6 +230,26 @@ void CoderJob::onMuxerEnded(bool success)
     run.expectedSeconds = m_duration;
     run.declaredSeconds = m_declared;
     finishCoding(run, m_request.input);
+}
+
+bool CoderJob::beforeCommit(const QString &temporaryPath)
+{
+    // ffmpeg writes 3GPP's own tags, which players built on ffmpeg 5 do not
+    // read; iTunes tags beside them, which they do, lose nothing.
+    const InputInfo *input = m_muxer ? m_muxer->log().input(0) : nullptr;
+    if (!input || m_plan.muxer != u"3gp")
+        return true;
+    QList<ItunesTag> tags;
+    // The items' names begin with the byte 0xa9 ("©" in Mac Roman).
+    for (const auto &[key, item] : {std::pair{u"title", "\xa9" "nam"}, std::pair{u"artist", "\xa9" "ART"},
+                                    std::pair{u"comment", "\xa9" "cmt"}}) {
+        if (const QString value = input->tag(key); !value.isEmpty())
+            tags.append({QByteArray(item), value});
+    }
+    QString error;
+    if (!tags.isEmpty() && !addItunesTags(temporaryPath, tags, error))
+        console().warning(u"the title, artist and comment were not added as iTunes tags: "_s + error);
+    return true;
 }
 
 void CoderJob::printFinalStatus()

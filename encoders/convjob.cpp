@@ -14,7 +14,9 @@ ConvJob::ConvJob(QStringList arguments, QObject *parent) : EncoderJob(u"conv"_s,
 
 void ConvJob::run()
 {
-    const ConvParse parsed = parseConvArguments(arguments());
+    QStringList legacy = arguments();
+    m_flags = takeEncoderFlags(legacy);
+    const ConvParse parsed = parseConvArguments(legacy);
     if (!parsed.request) {
         fail(FailureCode::BadSetting, parsed.error.file, parsed.error.cause, parsed.error.facts);
         return;
@@ -31,14 +33,35 @@ void ConvJob::run()
 
     if (!locateFfmpeg() || !checkSource(m_request.source) || !prepareOutput(m_request.output, isIntermediate(m_request.output)))
         return;
+    m_row = coding::codingForOutput(true, m_request.output);
+    // Copying is tried first: most sources that can be copied are, and one
+    // that cannot costs only ffmpeg's start.
+    startRun(m_flags.copies() && m_row && !m_row->copy.isEmpty());
+}
 
+void ConvJob::startRun(bool copy)
+{
+    if (m_ffmpeg)
+        m_ffmpeg->kill();
+    m_copying = copy;
+    m_last = {};
     QStringList args{u"-y"_s, u"-i"_s, ffmpegFileUrl(m_request.source)};
-    args << m_plan.codecArguments << u"-f"_s << m_plan.muxer << u"-progress"_s << u"pipe:1"_s
-         << ffmpegFileUrl(output().temporaryPath());
-    m_ffmpeg = startFfmpeg(args, FfmpegProcess::Stdout::Progress, false);
-    connect(m_ffmpeg, &FfmpegProcess::inputListed, this, &ConvJob::onListed);
-    connect(m_ffmpeg, &FfmpegProcess::progressed, this, &ConvJob::onProgress);
-    connect(m_ffmpeg, &FfmpegProcess::ended, this, &ConvJob::onEnded);
+    args << (copy ? copyArguments(true) : m_plan.codecArguments) << u"-f"_s << m_plan.muxer << u"-progress"_s
+         << u"pipe:1"_s << ffmpegFileUrl(output().temporaryPath());
+    FfmpegProcess *ffmpeg = startFfmpeg(args, FfmpegProcess::Stdout::Progress, false);
+    m_ffmpeg = ffmpeg;
+    connect(ffmpeg, &FfmpegProcess::inputListed, this, [this, ffmpeg](int index) {
+        if (ffmpeg == m_ffmpeg)
+            onListed(index);
+    });
+    connect(ffmpeg, &FfmpegProcess::progressed, this, [this, ffmpeg](const ProgressBlock &block) {
+        if (ffmpeg == m_ffmpeg)
+            onProgress(block);
+    });
+    connect(ffmpeg, &FfmpegProcess::ended, this, [this, ffmpeg](bool success) {
+        if (ffmpeg == m_ffmpeg)
+            onEnded(success);
+    });
 }
 
 void ConvJob::onListed(int index)
@@ -49,6 +72,17 @@ void ConvJob::onListed(int index)
     if (const std::optional<FailureReason> problem = sourceProblem(m_request.source, *input, kNeeds)) {
         fail(*problem, m_request.source);
         return;
+    }
+    if (m_copying) {
+        if (const std::optional<QString> mismatch = copyMismatch(m_row->copy, true, *input)) {
+            if (m_flags.remuxOnly) {
+                fail(FailureCode::NotCopied, m_request.source, u"the streams cannot be copied: "_s + *mismatch);
+                return;
+            }
+            startRun(false);
+            return;
+        }
+        console().line(streamCopyLine(console().program()));
     }
     m_duration = input->durationSeconds;
     console().status(convStatusLine(statusAt({})), Console::Channel::Out);

@@ -7,7 +7,9 @@
 namespace sonvera::encoders {
 
 // conv: reads an MEncoder-style command line, runs one ffmpeg, and prints
-// MEncoder's "Pos: ... (42%) ..." status lines on standard output.
+// MEncoder's "Pos: ... (42%) ..." status lines on standard output. Asked to
+// remux (legacyoptions.h), it starts by copying the source's streams and,
+// when the listing shows they do not fit the output, starts over coding them.
 class ConvJob final : public EncoderJob {
     Q_OBJECT
 
@@ -16,6 +18,8 @@ public:
 
 private:
     void run() override;
+    // Starts ffmpeg copying the streams, or coding them; a run under way is dropped.
+    void startRun(bool copy);
     void onListed(int index);
     void onProgress(const ProgressBlock &block);
     void onEnded(bool success);
@@ -24,6 +28,9 @@ private:
 
     ConvRequest m_request;
     ConvPlan m_plan;
+    EncoderFlags m_flags;
+    const coding::FormatCoding *m_row = nullptr; // the format of the output's name, if any
+    bool m_copying = false;
     FfmpegProcess *m_ffmpeg = nullptr;
     std::optional<double> m_duration;
     int m_percent = 0;

@@ -264,6 +264,8 @@ bool EncoderJob::commitOutput()
         fail(FailureCode::Failed, m_output->finalPath(), u"ffmpeg wrote nothing"_s);
         return false;
     }
+    if (!beforeCommit(m_output->temporaryPath()))
+        return false;
     QString error;
     if (!m_output->commit(error)) {
         FailureFacts facts;

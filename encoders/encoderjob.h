@@ -55,6 +55,13 @@ protected:
     virtual void run() = 0;
     // Prints the final status line once the output is in place.
     virtual void printFinalStatus() {}
+    // The last change to a complete output before it gets its name; false
+    // when the run has failed instead.
+    virtual bool beforeCommit(const QString &temporaryPath)
+    {
+        Q_UNUSED(temporaryPath);
+        return true;
+    }
 
     const QStringList &arguments() const { return m_arguments; }
     Console &console() { return m_console; }

@@ -36,6 +36,42 @@ double leadingNumber(QByteArrayView value)
     return ok ? number : -1;
 }
 
+// A "  Stream #0:1: Video: h264 ..." line of a listing, or nothing.
+std::optional<StreamInfo> streamOf(const QString &text)
+{
+    static const QRegularExpression kStream(uR"(^  Stream #\d+:\d+(?:\[[^\]]*\])?(?:\([^)]*\))?: (\w+): (.*)$)"_s);
+    const QRegularExpressionMatch m = kStream.match(text);
+    if (!m.hasMatch())
+        return std::nullopt;
+    StreamInfo stream;
+    const QString kind = m.captured(1);
+    const QString details = m.captured(2);
+    stream.codec = details.section(u' ', 0, 0).section(u',', 0, 0);
+    static const QRegularExpression kTag(uR"( / 0x([0-9A-Fa-f]+)\))"_s);
+    if (const QRegularExpressionMatch tag = kTag.match(details); tag.hasMatch())
+        stream.codecTag = tag.captured(1).toInt(nullptr, 16);
+    if (kind == u"Video") {
+        stream.kind = StreamInfo::Kind::Video;
+        static const QRegularExpression kSize(uR"(, (\d+)x(\d+)\b)"_s);
+        if (const QRegularExpressionMatch size = kSize.match(details); size.hasMatch())
+            stream.size = QSize(size.captured(1).toInt(), size.captured(2).toInt());
+        // "25 tbr" is the rate ffmpeg codes at; "1k tbr" means thousands.
+        static const QRegularExpression kRate(uR"(, (\d+(?:\.\d+)?)(k?) (tbr|fps)\b)"_s);
+        for (QRegularExpressionMatchIterator it = kRate.globalMatch(details); it.hasNext();) {
+            const QRegularExpressionMatch rate = it.next();
+            if (stream.frameRate <= 0 || rate.captured(3) == u"tbr")
+                stream.frameRate = rate.captured(1).toDouble() * (rate.captured(2).isEmpty() ? 1 : 1000);
+        }
+        stream.attachedPicture = details.contains(u"(attached pic)"_s);
+    } else if (kind == u"Audio") {
+        stream.kind = StreamInfo::Kind::Audio;
+        static const QRegularExpression kRate(uR"(, (\d+) Hz\b)"_s);
+        if (const QRegularExpressionMatch rate = kRate.match(details); rate.hasMatch())
+            stream.sampleRate = rate.captured(1).toInt();
+    }
+    return stream;
+}
+
 } // namespace
 
 QList<QByteArray> LineBuffer::take(QByteArrayView chunk)
@@ -101,6 +137,15 @@ const StreamInfo *InputInfo::audio() const
     return nullptr;
 }
 
+QString InputInfo::tag(QStringView key) const
+{
+    for (const auto &[name, value] : tags) {
+        if (name.compare(key, Qt::CaseInsensitive) == 0)
+            return value;
+    }
+    return {};
+}
+
 void FfmpegLogReader::feed(const QByteArray &chunk)
 {
     for (const QByteArray &line : m_lines.take(chunk))
@@ -127,8 +172,12 @@ void FfmpegLogReader::readLine(QString line)
     // the level part is there for every message but continuation lines.
     static const QRegularExpression kPrefix(uR"(^(\[[^\]]* @ 0x[0-9a-f]+\] )?\[(\w+)\] )"_s);
     const QRegularExpressionMatch prefix = kPrefix.match(line);
-    if (!prefix.hasMatch())
+    if (!prefix.hasMatch()) {
+        // A value's further lines come without a level.
+        m_inTags = m_inTags && m_current >= 0 && readTagLine(line, false);
         return;
+    }
+    const bool inTags = std::exchange(m_inTags, false);
     const bool fromComponent = prefix.capturedLength(1) > 0;
     const QString level = prefix.captured(2);
     const QString text = line.mid(prefix.capturedEnd());
@@ -173,45 +222,45 @@ void FfmpegLogReader::readLine(QString line)
     if (m_current < 0)
         return;
     InputInfo &info = m_inputs[m_current];
+    if (text == u"  Metadata:") {
+        m_inTags = true;
+        return;
+    }
+    if (inTags && readTagLine(text, true)) {
+        m_inTags = true;
+        return;
+    }
 
     static const QRegularExpression kDuration(uR"(^  Duration: ([^,]+)(?:, start: ([^,]+))?(?:, bitrate: (.*))?$)"_s);
-    static const QRegularExpression kStream(uR"(^  Stream #\d+:\d+(?:\[[^\]]*\])?(?:\([^)]*\))?: (\w+): (.*)$)"_s);
     if (const QRegularExpressionMatch m = kDuration.match(text); m.hasMatch()) {
         info.durationSeconds = hmsSeconds(m.captured(1));
         info.startText = m.captured(2);
         info.bitrateText = m.captured(3);
         return;
     }
-    const QRegularExpressionMatch m = kStream.match(text);
-    if (!m.hasMatch())
-        return;
-    StreamInfo stream;
-    const QString kind = m.captured(1);
-    const QString details = m.captured(2);
-    stream.codec = details.section(u' ', 0, 0).section(u',', 0, 0);
-    static const QRegularExpression kTag(uR"( / 0x([0-9A-Fa-f]+)\))"_s);
-    if (const QRegularExpressionMatch tag = kTag.match(details); tag.hasMatch())
-        stream.codecTag = tag.captured(1).toInt(nullptr, 16);
-    if (kind == u"Video") {
-        stream.kind = StreamInfo::Kind::Video;
-        static const QRegularExpression kSize(uR"(, (\d+)x(\d+)\b)"_s);
-        if (const QRegularExpressionMatch size = kSize.match(details); size.hasMatch())
-            stream.size = QSize(size.captured(1).toInt(), size.captured(2).toInt());
-        // "25 tbr" is the rate ffmpeg codes at; "1k tbr" means thousands.
-        static const QRegularExpression kRate(uR"(, (\d+(?:\.\d+)?)(k?) (tbr|fps)\b)"_s);
-        for (QRegularExpressionMatchIterator it = kRate.globalMatch(details); it.hasNext();) {
-            const QRegularExpressionMatch rate = it.next();
-            if (stream.frameRate <= 0 || rate.captured(3) == u"tbr")
-                stream.frameRate = rate.captured(1).toDouble() * (rate.captured(2).isEmpty() ? 1 : 1000);
-        }
-        stream.attachedPicture = details.contains(u"(attached pic)"_s);
-    } else if (kind == u"Audio") {
-        stream.kind = StreamInfo::Kind::Audio;
-        static const QRegularExpression kRate(uR"(, (\d+) Hz\b)"_s);
-        if (const QRegularExpressionMatch rate = kRate.match(details); rate.hasMatch())
-            stream.sampleRate = rate.captured(1).toInt();
+    if (const std::optional<StreamInfo> stream = streamOf(text))
+        info.streams.append(*stream);
+}
+
+bool FfmpegLogReader::readTagLine(const QString &text, bool prefixed)
+{
+    // "    title           : Clip" (the key padded to 16), then
+    // "                    : second line" for each further line of a value.
+    static const QRegularExpression kTag(uR"(^    (\S.*?) *: (.*)$)"_s);
+    static const QRegularExpression kMore(uR"(^ +: (.*)$)"_s);
+    QList<std::pair<QString, QString>> &tags = m_inputs[m_current].tags;
+    if (!prefixed) {
+        const QRegularExpressionMatch more = kMore.match(text);
+        if (!more.hasMatch() || tags.isEmpty())
+            return false;
+        tags.last().second += u'\n' + more.captured(1);
+        return true;
     }
-    info.streams.append(stream);
+    const QRegularExpressionMatch tag = kTag.match(text);
+    if (!tag.hasMatch())
+        return false;
+    tags.append({tag.captured(1), tag.captured(2)});
+    return true;
 }
 
 QList<ProgressBlock> ProgressReader::feed(const QByteArray &chunk)

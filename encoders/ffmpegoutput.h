@@ -31,7 +31,11 @@ struct InputInfo {
     QString startText;                     // e.g. "0.000000"; empty when not listed
     QString bitrateText;                   // e.g. "948 kb/s" or "N/A"
     QList<StreamInfo> streams;
+    QList<std::pair<QString, QString>> tags; // the input's own metadata ("title", ...), in listed order
     bool complete = false;                 // the listing has ended
+
+    // The value of metadata `key` (any letter case), or an empty text.
+    QString tag(QStringView key) const;
 
     // The first real video stream (no cover art), or nullptr.
     const StreamInfo *video() const;
@@ -79,9 +83,13 @@ public:
 private:
     void readLine(QString line);
 
+    // A line of the input's metadata (and its continuations); false when it is none.
+    bool readTagLine(const QString &text, bool prefixed);
+
     LineBuffer m_lines;
     QList<InputInfo> m_inputs;
     int m_current = -1; // input whose listing is being read
+    bool m_inTags = false; // reading the current input's "Metadata:" block
     QString m_lastError;
     QString m_lastWarning;
     QStringList m_errors;

@@ -1,5 +1,7 @@
 #include "legacyoptions.h"
 
+#include "formatcodings.h"
+
 #include <array>
 
 using namespace Qt::Literals::StringLiterals;
@@ -87,6 +89,21 @@ const ConvOption *convOption(QStringView arg)
 }
 
 } // namespace
+
+EncoderFlags takeEncoderFlags(QStringList &arguments)
+{
+    EncoderFlags flags;
+    while (!arguments.isEmpty()) {
+        if (arguments.last() == coding::words::kRemuxFlag)
+            flags.remux = true;
+        else if (arguments.last() == coding::words::kRemuxOnlyFlag)
+            flags.remuxOnly = true;
+        else
+            break;
+        arguments.removeLast();
+    }
+    return flags;
+}
 
 ConvParse parseConvArguments(const QStringList &args)
 {

@@ -19,6 +19,17 @@ struct UsageError {
     FailureFacts facts;
 };
 
+// What the engine asks beyond a legacy command line, in arguments after it
+// (formatcodings.h, namespace words): never part of the legacy lines.
+struct EncoderFlags {
+    bool remux = false;     // copy the source's streams when they fit, code them otherwise
+    bool remuxOnly = false; // copy them when they fit, or write nothing (FailureCode::NotCopied)
+
+    bool copies() const { return remux || remuxOnly; }
+};
+// Takes the flags off the end of `arguments`; the legacy line remains.
+EncoderFlags takeEncoderFlags(QStringList &arguments);
+
 // conv's MEncoder-style command line. The source is the first argument that
 // is not one of conv's options (it may begin with "-"); every option takes
 // one value. Both -lavcopts lists are merged key by key.

@@ -2,6 +2,7 @@
 
 #include <QFileInfo>
 
+#include <algorithm>
 #include <cmath>
 
 using namespace Qt::Literals::StringLiterals;
@@ -392,6 +393,7 @@ bool planAudio(const CoderRequest &r, const AudioCoding &coding, bool amrAvailab
         const Mapped<int> fitted = fitSampleRate(coding, asked->rate.value_or(coding.fixedSampleRate));
         addWarning(plan.warnings, fitted.warning);
         asked->rate = fitted.value;
+        plan.rateChosen = true;
     }
     if (asked->kbps) {
         const Mapped<double> fitted = fitAudioBitrate(coding, *asked->kbps, asked->rate.value_or(44100));
@@ -418,7 +420,8 @@ bool planAudio(const CoderRequest &r, const AudioCoding &coding, bool amrAvailab
         plan.audioArguments << u"-b:a"_s << bits(*asked->kbps);
     if (channels)
         plan.audioArguments << u"-ac"_s << QString::number(*channels);
-    plan.audioArguments << u"-af"_s << audioTimingFilter(false);
+    // RealMedia keeps no start time: a late sound starts with silence, as in AVI.
+    plan.audioArguments << u"-af"_s << audioTimingFilter(plan.muxer == u"rm");
     return true;
 }
 
@@ -431,6 +434,9 @@ CoderPlanResult planCoder(const CoderRequest &r, bool amrAvailable)
     const FormatCoding *row = coderRow(r, error);
     if (!row)
         return {std::nullopt, error};
+    plan.row = row;
+    plan.muxer = row->muxer.toString();
+    plan.fromSource = !isIntermediate(r.input);
     plan.audioOnly = row->video.isNone();
     plan.video = !plan.audioOnly && !r.noVideo;
     plan.audio = !r.noAudio;
@@ -439,7 +445,6 @@ CoderPlanResult planCoder(const CoderRequest &r, bool amrAvailable)
     if (!planClip(r, plan, error) || (plan.video && !planVideo(r, row->video, plan, error))
         || (plan.audio && !planAudio(r, row->audio, amrAvailable, plan, error)))
         return {std::nullopt, error};
-    plan.muxer = row->muxer.toString();
     if (plan.amr && row->extension == u".mp4")
         plan.warnings << u"container MP4 → 3GP-branded MP4: the plain MP4 layout cannot hold AMR-NB audio"_s;
     return {plan, {}};
@@ -468,8 +473,17 @@ QStringList coderVideoArguments(const CoderPlan &plan, const StreamInfo *source,
     }
     if (!filter.isEmpty())
         args << u"-vf"_s << filter;
+    // A source read directly may have irregular timestamps, for which ffmpeg
+    // guesses 1000 fps: at most 60 frames a second are made, as conv does
+    // for the intermediate (whose 60 or fewer stay as they are).
+    args << u"-fpsmax"_s << u"60"_s;
     for (QStringView option : coding.ffmpegOptions.values())
         args << option.toString();
+    const auto fromSource = coding.fromSourceOptions.values();
+    for (std::size_t i = 0; plan.fromSource && i + 1 < fromSource.size(); i += 2) {
+        if (fromSource[i] != u"-crf" || !plan.videoKbps)
+            args << fromSource[i].toString() << fromSource[i + 1].toString();
+    }
     if (coding.frameBufferKbit > 0) {
         // The rate control's buffer keeps every frame within it, as far as
         // the frame rate lets it.
@@ -481,6 +495,21 @@ QStringList coderVideoArguments(const CoderPlan &plan, const StreamInfo *source,
     } else if (plan.videoKbps) {
         args << u"-b:v"_s << bits(*plan.videoKbps);
     }
+    return args;
+}
+
+QStringList coderAudioArguments(const CoderPlan &plan, const StreamInfo *source, QStringList *warnings)
+{
+    QStringList args = plan.audioArguments;
+    if (plan.rateChosen || plan.amr || !source || source->sampleRate <= 0 || args.size() < 2)
+        return args;
+    const Mapped<int> fitted = fitSampleRate(plan.row->audio, source->sampleRate);
+    if (fitted.value == source->sampleRate)
+        return args;
+    if (warnings)
+        *warnings << fitted.warning;
+    args.insert(2, u"-ar"_s);
+    args.insert(3, QString::number(fitted.value));
     return args;
 }
 
@@ -500,6 +529,42 @@ std::optional<double> clippedDuration(const CoderPlan &plan, std::optional<doubl
     }
     const double end = std::min(plan.clipEnd.value_or(*sourceSeconds), *sourceSeconds);
     return std::max(end - start, 0.0);
+}
+
+std::optional<QString> copyMismatch(const coding::StreamCopy &copy, bool video, const InputInfo &input)
+{
+    auto listed = [](const auto &names, const QString &codec) {
+        return std::find(names.begin(), names.end(), codec) != names.end();
+    };
+    const StreamInfo *picture = input.video();
+    const StreamInfo *sound = input.audio();
+    if (video && !picture)
+        return u"the source has no video"_s;
+    if (video && !listed(copy.video.values(), picture->codec))
+        return u"its video is "_s + picture->codec;
+    if (!video && !sound)
+        return u"the source has no sound"_s;
+    if (sound && !listed(copy.audio.values(), sound->codec))
+        return u"its sound is "_s + sound->codec;
+    return std::nullopt;
+}
+
+QStringList copyArguments(bool video)
+{
+    QStringList args;
+    if (video)
+        args << u"-map"_s << u"0:V:0"_s << u"-map"_s << u"0:a:0?"_s;
+    else
+        args << u"-map"_s << u"0:a:0"_s;
+    return args << u"-c"_s << u"copy"_s;
+}
+
+QStringList metadataArguments(const coding::FormatCoding &row, const InputInfo &input)
+{
+    const QString artist = input.tag(u"artist");
+    if (row.muxer == u"rm" && !artist.isEmpty() && input.tag(u"author").isEmpty())
+        return {u"-metadata"_s, u"author="_s + artist};
+    return {};
 }
 
 QString ffmpegFileUrl(const QString &path)

@@ -73,6 +73,7 @@ struct AmrMode {
 
 // What coder or coder2 asks of ffmpeg.
 struct CoderPlan {
+    const coding::FormatCoding *row = nullptr; // the format of the output
     QString muxer;                  // ffmpeg's -f
     bool audioOnly = false;         // the format has no picture: a source without sound fails
     QStringList inputOptions;       // before -i: the clip range
@@ -80,8 +81,10 @@ struct CoderPlan {
     bool audio = false;             // the output may have audio (when the source has it)
     QStringList videoArguments;     // codec, filter, bitrate, for a source not yet known
     QStringList audioArguments;     // codec, rate, bitrate, channels, timing; empty for AMR
+    bool rateChosen = false;        // the sample rate is asked for, or the codec's own
     const coding::VideoCoding *videoCoding = nullptr; // the row's, while the output has video
     bool keepsSize = true;          // no -s: the source's size, fitted for the codec
+    bool fromSource = false;        // it reads a source, not the engine's intermediate
     QSize scaleTo;                  // the frame size asked for; invalid when the source's is kept
     std::optional<double> videoKbps; // the bitrate asked for, fitted to the coding
     std::optional<AmrMode> amr;     // AMR-NB audio, coded by coder2 itself
@@ -105,9 +108,28 @@ CoderPlanResult planCoder(const CoderRequest &request, bool amrAvailable);
 // source made change.
 QStringList coderVideoArguments(const CoderPlan &plan, const StreamInfo *source, QStringList *warnings = nullptr);
 
+// The audio arguments for the source's sound `source`: without a sample
+// rate asked for, a rate of the source's that the codec does not take is
+// fitted (RealMedia's AC-3 takes three). `warnings` receives a line for it.
+QStringList coderAudioArguments(const CoderPlan &plan, const StreamInfo *source, QStringList *warnings = nullptr);
+
 // The duration coder reports for a source of `sourceSeconds` under the
 // plan's clip range.
 std::optional<double> clippedDuration(const CoderPlan &plan, std::optional<double> sourceSeconds);
+
+// Why the source's streams, as ffmpeg listed them, cannot go into an output
+// that copies `copy`'s codecs: a picture when `video`, and the sound (which
+// an output without a picture needs); nothing when they can.
+std::optional<QString> copyMismatch(const coding::StreamCopy &copy, bool video, const InputInfo &input);
+
+// ffmpeg's arguments that copy the source's first picture (when `video`)
+// and its first sound (which an output without a picture needs).
+QStringList copyArguments(bool video);
+
+// ffmpeg's arguments that give an output of `row` the source's title, artist
+// and comment where ffmpeg would not carry them over on its own: RealMedia
+// calls the artist "author".
+QStringList metadataArguments(const coding::FormatCoding &row, const InputInfo &input);
 
 // ffmpeg's view of a local path: "file:" keeps names such as "pipe:0" or
 // "concat:a|b" from being read as protocols.

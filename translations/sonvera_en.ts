@@ -222,6 +222,10 @@
         <source>无法创建或写入临时文件夹</source>
         <translation>Cannot create or write to the temporary folder</translation>
     </message>
+    <message>
+        <source>源文件的音视频流不能直接复制到这种格式</source>
+        <translation>The source&apos;s video and sound cannot be copied into this format as they are</translation>
+    </message>
 </context>
 <context>
     <name>Formats</name>
@@ -311,6 +315,16 @@
         <source>第 %1/%2 步 %3</source>
         <extracomment>A file converted in two steps: %1 is the step, %2 the number of steps, %3 the progress (&quot;转换中 42%&quot;).</extracomment>
         <translation>Step %1/%2: %3</translation>
+    </message>
+    <message>
+        <source>复制中%1 %2%</source>
+        <extracomment>%1 is the spinner glyph, %2 the percentage.</extracomment>
+        <translation>Copying %1 %2%</translation>
+    </message>
+    <message>
+        <source>复制中 %1%</source>
+        <extracomment>The same without the spinner; %1 is the percentage.</extracomment>
+        <translation>Copying %1%</translation>
     </message>
 </context>
 <context>
@@ -517,6 +531,22 @@ Exit status: 0 when every file converted, 1 when any file failed, 2 for a usage 
         <source>--json 不能与 --dry-run 一起使用：试运行不转换，没有事件</source>
         <translation>--json cannot be used with --dry-run: a dry run converts nothing, so it has no events</translation>
     </message>
+    <message>
+        <source>RMVB、RM、MOV、手机 MP4 和 3GP 一步转换：直接读源文件，不经过中间文件，更快，画质也更好。</source>
+        <translation>Convert RMVB, RM, MOV, mobile MP4 and 3GP in one step: straight from the source, without an intermediate file; faster, and a better picture.</translation>
+    </message>
+    <message>
+        <source>源文件的音视频流能直接放进输出格式时（H.264/AAC 放进 MP4 和 MOV，MP3 声音放进 MP3）原样复制，不重新编码；此时不使用尺寸和比特率参数。不能复制的文件照常转换。</source>
+        <translation>Where the source&apos;s video and sound fit the output format as they are (H.264/AAC into MP4 and MOV, MP3 sound into MP3), copy them instead of encoding them again; sizes and bitrates do not apply then. Files that do not fit are converted as usual.</translation>
+    </message>
+    <message>
+        <source>输出文件的修改时间为转换时间（默认：与源文件相同）。</source>
+        <translation>Give outputs the time of the conversion as their modification time (default: the source&apos;s).</translation>
+    </message>
+    <message>
+        <source>文件夹中的文件输出到输出文件夹下相同的子文件夹中（默认：都放在输出文件夹中）。</source>
+        <translation>Put the outputs of a folder&apos;s files into the same subfolders under the output folder (default: all in the output folder).</translation>
+    </message>
 </context>
 <context>
     <name>sonvera::CliRunner</name>
@@ -578,6 +608,10 @@ Exit status: 0 when every file converted, 1 when any file failed, 2 for a usage 
     <message>
         <source>sonvera-cli: 同时转换的文件数减为 %1（本机不允许 %2 个文件同时转换）</source>
         <translation>sonvera-cli: converting %1 files at once, not %2: this computer lets too few files be open</translation>
+    </message>
+    <message>
+        <source>（直接复制）</source>
+        <translation> (copied)</translation>
     </message>
 </context>
 <context>
@@ -982,6 +1016,26 @@ It is here:
         <source>网页</source>
         <translation>web page</translation>
     </message>
+    <message>
+        <source>一步转换</source>
+        <translation>convert in one step</translation>
+    </message>
+    <message>
+        <source>直接复制</source>
+        <translation>copy streams that fit</translation>
+    </message>
+    <message>
+        <source>保留日期</source>
+        <translation>keep dates</translation>
+    </message>
+    <message>
+        <source>保留文件夹结构</source>
+        <translation>keep folder trees</translation>
+    </message>
+    <message>
+        <source>开始后：%1</source>
+        <translation>Start will %1</translation>
+    </message>
 </context>
 <context>
     <name>sonvera::OptionsDialog</name>
@@ -1121,6 +1175,42 @@ It is here:
     <message>
         <source>窗口的语言；自动：跟随系统</source>
         <translation>The language of the window; Automatic: the system&apos;s</translation>
+    </message>
+    <message>
+        <source>一步转换（更快，画质更好）</source>
+        <translation>Convert in one step (faster, better picture)</translation>
+    </message>
+    <message>
+        <source>RMVB、RM、MOV、手机 MP4 和 3GP 直接从源文件转换，不经过中间文件</source>
+        <translation>RMVB, RM, MOV, mobile MP4 and 3GP are converted straight from the source, without an intermediate file</translation>
+    </message>
+    <message>
+        <source>能直接复制时不重新编码</source>
+        <translation>Copy streams that fit, do not encode them</translation>
+    </message>
+    <message>
+        <source>H.264/AAC 的视频转成 MP4 或 MOV、MP3 声音转成 MP3 时，原样复制音视频流</source>
+        <translation>H.264/AAC video into MP4 or MOV, and MP3 sound into MP3, are copied as they are</translation>
+    </message>
+    <message>
+        <source>保留源文件的修改时间</source>
+        <translation>Give outputs the source&apos;s modification time</translation>
+    </message>
+    <message>
+        <source>保留添加的文件夹的子文件夹结构</source>
+        <translation>Keep the subfolders of added folders</translation>
+    </message>
+    <message>
+        <source>添加文件夹找到的文件，输出到输出文件夹下相同的子文件夹中</source>
+        <translation>Files found by adding a folder go into the same subfolders under the output folder</translation>
+    </message>
+    <message>
+        <source>复制时不使用尺寸和比特率参数</source>
+        <translation>Sizes and bitrates do not apply to a copy</translation>
+    </message>
+    <message>
+        <source>转换好的文件使用源文件的修改时间，而不是转换的时间</source>
+        <translation>Converted files get their source&apos;s modification time, not the time they were converted</translation>
     </message>
 </context>
 <context>

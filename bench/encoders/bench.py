@@ -47,9 +47,11 @@ def formats(data, src, work, out, amrenc):
                        "-c:a", "libmp3lame", "-ar", "44100", "-ac", "2", "-b:a", "320k"] + AVI_TIMING + ["-fpsmax", "60", "-f", "avi", tmp]
     rm_ours = lambda ext: [f"{data}/coder", "-i", tmp, "-y", "-vcodec", "rv10", "-b", "1200k", "-f", "rm",
                            "-ab", "128k", "-ac", "2", f"{out}/x.{ext}"]
+    # coder makes at most 60 frames a second, and RealMedia's sound starts at 0 as AVI's does.
     rm_bare = lambda ext: FF + ["-i", tmp, "-map", "0:V:0", "-map", "0:a:0?", "-c:v", "rv10", "-vf", PAD16,
-                                "-b:v", "1200k", "-maxrate", "2400k", "-bufsize", "480k", "-c:a", "ac3",
-                                "-b:a", "128000", "-ac", "2"] + GAPS + ["-f", "rm", f"{out}/x.{ext}"]
+                                "-fpsmax", "60", "-b:v", "1200k", "-maxrate", "2400k", "-bufsize", "480k", "-c:a", "ac3",
+                                "-b:a", "128000", "-ac", "2", "-af", "aresample=async=1:first_pts=0",
+                                "-f", "rm", f"{out}/x.{ext}"]
     mpeg_ours = lambda ext: [f"{data}/conv", src, "-oac", "lavc", "-lavcopts", "acodec=mp2:abitrate=64", "-ovc",
                              "lavc", "-lavcopts", "vcodec=mpeg1video:vbitrate=600:vpass=1", "-ofps", "24", "-of",
                              "lavf", "-lavfopts", "format=yuv4mpeg", "-o", f"{out}/x.{ext}"]
@@ -66,7 +68,7 @@ def formats(data, src, work, out, amrenc):
               "-c:a", "pcm_s16le", "-f", "s16le", "pipe:1"],
         [amrenc],
         FF + ["-i", tmp, "-f", "amr", "-i", "pipe:0", "-map", "0:V:0", "-map", "1:a:0", "-c:v", "mpeg4",
-              "-vf", "scale=320:240", "-c:a", "copy", "-f", "3gp", f"{out}/x.{ext}"]]]
+              "-vf", "scale=320:240", "-fpsmax", "60", "-c:a", "copy", "-f", "3gp", f"{out}/x.{ext}"]]]
     return [
         ("RMVB", [[conv_inter], [rm_ours("rmvb")]], [[bare_inter], [rm_bare("rmvb")]]),
         ("RM", [[conv_inter], [rm_ours("rm")]], [[bare_inter], [rm_bare("rm")]]),
@@ -79,7 +81,7 @@ def formats(data, src, work, out, amrenc):
         ("MOV", [[conv_inter], [[f"{data}/coder", "-i", tmp, "-y", "-ac", "2", "-ar", "48000", "-ab", "128k",
                                  f"{out}/x.mov"]]],
          [[bare_inter], [FF + ["-i", tmp, "-map", "0:V:0", "-map", "0:a:0?", "-c:v", "libx264", "-vf",
-                               "scale=trunc(iw/2)*2:trunc(ih/2)*2", "-pix_fmt", "yuv420p", "-c:a", "aac", "-ar",
+                               "scale=trunc(iw/2)*2:trunc(ih/2)*2", "-fpsmax", "60", "-pix_fmt", "yuv420p", "-c:a", "aac", "-ar",
                                "48000", "-b:a", "128000", "-ac", "2"] + GAPS + ["-f", "mov", f"{out}/x.mov"]]]),
         ("mobile MP4", [[conv_inter], [mobile_ours("mp4")]], [[bare_inter], mobile_bare("mp4")]),
         ("3GP", [[conv_inter], [mobile_ours("3gp")]], [[bare_inter], mobile_bare("3gp")]),

@@ -60,6 +60,9 @@ struct VideoCoding {
     ValueList<QStringView, 2> ffmpegOptions; // one option and its value that it always needs
     int maxMacroblocks = 0;                // larger frames are scaled down to fit; 0: any size
     int frameBufferKbit = 0;               // a rate-control buffer that keeps every frame under it; 0: none
+    // Options and values it adds when it codes a source itself instead of
+    // the intermediate; a quality option ("-crf") only when no bitrate is asked.
+    ValueList<QStringView, 4> fromSourceOptions = {};
 
     constexpr bool isNone() const { return legacyNames.isEmpty(); }
 };
@@ -93,6 +96,15 @@ struct AudioCoding {
     }
 };
 
+// The source's streams that go into a format's container as they are, by
+// ffmpeg's codec names; empty lists: the format never copies.
+struct StreamCopy {
+    ValueList<QStringView, 2> video; // a picture in one of these codecs is copied
+    ValueList<QStringView, 2> audio; // so is a sound in one of these
+
+    constexpr bool isEmpty() const { return video.isEmpty() && audio.isEmpty(); }
+};
+
 // One file a format makes, as one encoder writes it: the legacy option words
 // that the engine writes and the encoder reads, the picture's and the
 // sound's coding, and ffmpeg's container. A change to how a format codes is
@@ -112,6 +124,7 @@ struct FormatCoding {
     QStringView keptSizeWords;  // the words when the source's size is kept; empty: `words`
     VideoCoding video;
     AudioCoding audio;
+    StreamCopy copy = {};       // what `--remux` copies instead of coding
 };
 
 namespace codecs {
@@ -128,8 +141,12 @@ inline constexpr VideoCoding kMpeg4{{u"mpeg4"}, u"mpeg4", u"MPEG-4 video", SizeR
 // RealMedia packet holds at most 64 kB: a buffer of 480 kbit keeps every
 // frame under that, which the rate control manages up to about 5000 kbit/s.
 inline constexpr VideoCoding kRealVideo{{u"rv10"}, u"rv10", u"RealVideo", SizeRule::PadTo16, {}, 5000, 200, {}, 4095, 480};
+// From a first-generation picture x264's veryfast search at CRF 21 gives a
+// closer picture (SSIM, PSNR) than its default medium search at CRF 23 gives
+// from the intermediate's second generation, at the same size, in half the
+// time: bench/route/.
 inline constexpr VideoCoding kH264{{u"libx264", u"h264", u"x264"}, u"libx264", u"H.264", SizeRule::EvenSides, {}, 0, 0,
-                                   {u"-pix_fmt", u"yuv420p"}};
+                                   {u"-pix_fmt", u"yuv420p"}, 0, 0, {u"-preset", u"veryfast", u"-crf", u"21"}};
 
 // MP2 below 32 kHz takes at most 160 kbit/s, so it is always 44.1 kHz.
 inline constexpr AudioCoding kMp2{{u"mp2"}, u"mp2", u"MP2 audio",
@@ -168,7 +185,19 @@ inline constexpr QStringView kMobile =
 inline constexpr QStringView kMobileKeptSize =
     u"-i {intermediate} -y -s 320x240 -vcodec mpeg4 -acodec amr_nb -ac 1 -ar 8000 -ab 12.2k \"{output}\"";
 
+// Arguments the engine puts after a row's words, never part of the legacy
+// command lines: the encoders take them off the end before reading those.
+// Every path the engine writes is absolute, so no path is taken for them.
+inline constexpr QStringView kRemuxFlag = u"--remux";          // copy streams that fit, code the rest
+inline constexpr QStringView kRemuxOnlyFlag = u"--remux-only"; // copy streams that fit, or write nothing
+
 } // namespace words
+
+namespace copies {
+// H.264 with AAC or MP3 sound go into an ISO file (MP4, QuickTime) as they are.
+inline constexpr StreamCopy kIsoFile{{u"h264"}, {u"aac", u"mp3"}};
+inline constexpr StreamCopy kMp3Sound{{}, {u"mp3"}};
+} // namespace copies
 
 // Every file the formats make, one row each.
 namespace rows {
@@ -180,10 +209,10 @@ inline constexpr FormatCoding kMpg{u"mpg", Encoder::Conv, u".mpg", u"mpeg", word
 inline constexpr FormatCoding kAvi{u"avi", Encoder::Conv, u".avi", u"avi", words::kMpeg1, {}, codecs::kMpeg1, codecs::kMp2};
 inline constexpr FormatCoding kHdMp4{u"mp4", Encoder::Conv, u".mp4", u"mp4",
     u"\"{source}\" -oac mp3lame -lameopts preset={audio-bitrate} -ovc lavc -lavcopts vcodec=mpeg4:vbitrate={video-bitrate} -of avi -o \"{output}\"",
-    {}, codecs::kMpeg4, codecs::kLamePreset};
+    {}, codecs::kMpeg4, codecs::kLamePreset, copies::kIsoFile};
 inline constexpr FormatCoding kMp3{u"mp3", Encoder::Coder, u".mp3", u"mp3",
     u"-i \"{source}\" -y -vn -ar {audio-rate} -ab {audio-bitrate}k -ac {channels} {clip}\"{output}\"",
-    {}, codecs::kNoVideo, codecs::kLame};
+    {}, codecs::kNoVideo, codecs::kLame, copies::kMp3Sound};
 inline constexpr FormatCoding kRmvb{u"rmvb", Encoder::Coder, u".rmvb", u"rm", words::kRealMedia, words::kRealMediaKeptSize,
                                     codecs::kRealVideo, codecs::kAc3};
 inline constexpr FormatCoding kRm{u"rm", Encoder::Coder, u".rm", u"rm", words::kRealMedia, words::kRealMediaKeptSize,
@@ -191,7 +220,7 @@ inline constexpr FormatCoding kRm{u"rm", Encoder::Coder, u".rm", u"rm", words::k
 inline constexpr FormatCoding kMov{u"mov", Encoder::Coder, u".mov", u"mov",
     u"-i {intermediate} -y -s {size} -ac 2 -ar 48000 -ab 128k \"{output}\"",
     u"-i {intermediate} -y -ac 2 -ar 48000 -ab 128k \"{output}\"",
-    codecs::kH264, codecs::kAac};
+    codecs::kH264, codecs::kAac, copies::kIsoFile};
 // ffmpeg's mp4 muxer refuses AMR; its 3gp muxer writes the same ISO file
 // layout and takes it.
 inline constexpr FormatCoding kMobileMp4{u"mobile-mp4", Encoder::Coder2, u".mp4", u"3gp", words::kMobile, words::kMobileKeptSize,

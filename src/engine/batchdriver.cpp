@@ -20,6 +20,17 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace sonvera {
 
+QString folderBelowRoot(const FileListRow &row)
+{
+    const QByteArray root = row.root.endsWith('/') ? row.root : row.root + '/';
+    if (row.root.isEmpty() || !row.path.bytes().startsWith(root))
+        return {};
+    // Named as shown: output names are UTF-8.
+    const QByteArray below = row.path.bytes().mid(root.size());
+    const qsizetype slash = below.lastIndexOf('/');
+    return slash > 0 ? shownName(below.left(slash)) + u'/' : QString();
+}
+
 BatchDriver::BatchDriver(FileList &list, ConversionSettings &settings, QObject *parent)
     : QObject(parent)
     , m_list(list)
@@ -113,6 +124,7 @@ void BatchDriver::resetBatchRecord()
 {
     m_summary = {};
     m_reportedErrors.clear();
+    m_sweptFolders.clear();
     m_endedSeconds = 0;
     m_endedKnown = 0;
     m_filesEnded = 0;
@@ -174,7 +186,7 @@ ConversionWorker *BatchDriver::idleWorker()
             m_endedSeconds += *seconds;
             ++m_endedKnown;
         }
-        onConverted(id, output);
+        onConverted(id, output, w->copiedStreams());
     });
     connect(w, &ConversionWorker::failed, this, &BatchDriver::failRow);
     connect(w, &ConversionWorker::stopped, this, &BatchDriver::onStopped);
@@ -208,8 +220,11 @@ CommandContext BatchDriver::commandContext() const
         const QFileInfo info(path);
         return info.exists() || info.isSymLink();
     };
-    if (m_options)
-        context.mp3Clip = m_options().mp3Clip;
+    if (m_options) {
+        const BatchOptions options = m_options();
+        context.mp3Clip = options.mp3Clip;
+        context.choices = options.choices;
+    }
     return context;
 }
 
@@ -287,7 +302,29 @@ void BatchDriver::startFile(ConversionWorker &worker, const FileListRow row)
         failRow(id, fileFailure(FailureCode::SourceUnreadable, facts));
         return;
     }
-    worker.convert(id, sourcePath, folder);
+    const QString rowFolder = outputFolderOf(row, folder);
+    if (!rowFolder.isEmpty())
+        worker.convert(id, sourcePath, rowFolder);
+}
+
+QString BatchDriver::outputFolderOf(const FileListRow &row, const QString &outputFolder)
+{
+    const QString below = m_options && m_options().choices.keepTree ? folderBelowRoot(row) : QString();
+    if (below.isEmpty())
+        return outputFolder;
+    const QString folder = outputFolder + below;
+    // Made as needed; a file standing in the way stays and fails the row.
+    if (!QDir().mkpath(folder) || !QFileInfo(folder).isDir()) {
+        FailureFacts facts;
+        facts.folder = folder;
+        failRow(row.id, fileFailure(FailureCode::OutputUnwritable, facts));
+        return {};
+    }
+    if (!m_sweptFolders.contains(folder)) {
+        m_sweptFolders.insert(folder);
+        sweepDeadPartFiles(folder);
+    }
+    return folder;
 }
 
 QString BatchDriver::encoderPathOf(const FileListRow &row, const ConversionWorker &worker) const
@@ -364,7 +401,9 @@ void BatchDriver::reportProgress(const ConversionWorker *changed)
     } else {
         const double share = total > 0 ? done / total : 0;
         const QString caption = tr("正在转换 %n 个文件 %1%", nullptr, busyWorkers()).arg(percentText(share * 100));
-        Q_EMIT progressChanged({share, caption, caption, {}, {}, 0, 0});
+        ProgressDisplay display = idleDisplay(caption);
+        display.fraction = share;
+        Q_EMIT progressChanged(display);
     }
     const qint64 elapsed = m_elapsed.elapsed();
     Q_EMIT timingChanged(elapsed, m_estimate.update(elapsed, done, total).value_or(-1));
@@ -378,7 +417,7 @@ QString BatchDriver::shownPathOf(quint64 id) const
     return row ? row->path.shown() : QString();
 }
 
-void BatchDriver::onConverted(quint64 id, const QString &output)
+void BatchDriver::onConverted(quint64 id, const QString &output, bool copied)
 {
     const QString path = shownPathOf(id);
     if (m_keepDoneRows)
@@ -387,6 +426,8 @@ void BatchDriver::onConverted(quint64 id, const QString &output)
         m_list.removeById(id);
     ++m_summary.converted;
     m_summary.outputs << output;
+    if (copied)
+        Q_EMIT fileCopied(id);
     Q_EMIT fileFinished(id, path, true, output);
     afterFile();
 }

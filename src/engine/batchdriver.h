@@ -42,6 +42,7 @@ inline constexpr TranslatableText kFailedIntro{
 struct BatchOptions {
     bool playFinishSound = true;      // the options' finish sound is on
     std::optional<ClipRange> mp3Clip; // the clip range, when it is on
+    ConversionChoices choices = {};   // read as each file starts
 };
 
 // A file that did not convert: its row's path and why (see failurecatalogue.h).
@@ -59,6 +60,11 @@ struct BatchSummary {
     bool stopped = false; // ended by stop(), without the end-of-batch actions
     QString outputFolder; // the folder text the batch used
 };
+
+// The folder of `row` below the folder it was found in, as shown, with a
+// trailing "/" ("2009/summer/"); "" for a row found directly in it or added
+// without a folder. With keepTree its output goes there under the output folder.
+QString folderBelowRoot(const FileListRow &row);
 
 // Converts the files of a FileList, head first, up to parallelJobs() at once
 // (one by default), each in one or two encoder stages, and reports progress.
@@ -136,6 +142,8 @@ Q_SIGNALS:
     // under way (1, or 2 for the second run of a two-stage format), each time
     // its encoder reports.
     void fileProgressed(quint64 id, double fraction, int stage);
+    // The file's streams were copied, not coded; fileFinished() follows.
+    void fileCopied(quint64 id);
     // remainingMs is -1 while no estimate is possible.
     void timingChanged(qint64 elapsedMs, qint64 remainingMs);
     // The whole batch: its share of work done (0..1) and the files not yet
@@ -156,12 +164,16 @@ private:
     ConversionWorker *idleWorker();
     // Starts the row on `worker`, or fails it at once when no encoder could convert it.
     void startFile(ConversionWorker &worker, FileListRow row);
+    // The folder the row's output goes into, made when needed: the output
+    // folder, or with keepTree the row's subfolder under it; empty (the row
+    // failed) when it cannot be made.
+    QString outputFolderOf(const FileListRow &row, const QString &outputFolder);
     QString encoderPathOf(const FileListRow &row, const ConversionWorker &worker) const;
     void reportRunnerError(const QString &message);
     void onProgress(ConversionWorker &worker);
     // The worker's stage display with its step.
     static ProgressDisplay stepDisplay(const ConversionWorker &worker);
-    void onConverted(quint64 id, const QString &output);
+    void onConverted(quint64 id, const QString &output, bool copied);
     void onStopped(quint64 id);
     void failRow(quint64 id, const FileFailure &failure);
     QString shownPathOf(quint64 id) const;
@@ -192,6 +204,7 @@ private:
     State m_state = State::Idle;
     BatchSummary m_summary;        // of the current (or last) batch; cleared by start()
     QSet<QString> m_reportedErrors; // runner errors already said in this batch
+    QSet<QString> m_sweptFolders;   // subfolders whose dead part files this batch swept
     QElapsedTimer m_elapsed;
     TimeLeftEstimate m_estimate;
     double m_endedSeconds = 0;             // length of the converted files whose length is known

@@ -31,6 +31,18 @@ struct ConversionSettings {
     friend bool operator==(const ConversionSettings &, const ConversionSettings &) = default;
 };
 
+// How a batch converts, beyond the format and its parameters: choices the
+// user makes once (the options, sonvera-cli's flags) that leave the
+// settings files and the default command lines as they are.
+struct ConversionChoices {
+    bool direct = false;   // two-stage formats in one run that reads the source
+    bool remux = false;    // streams that fit the output's container are copied, not coded
+    bool keepDates = true; // every output gets its source's modification time
+    bool keepTree = false; // a folder's files go into the same subfolders under the output folder
+
+    friend bool operator==(const ConversionChoices &, const ConversionChoices &) = default;
+};
+
 // Applies the preset of format `formatIndex` to the parameter fields. Formats
 // 0-7 set all six, MP3 only the three audio fields (channel position 1), any
 // other index nothing. A preset always overwrites what the fields held.

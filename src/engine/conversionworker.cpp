@@ -4,14 +4,40 @@
 #include "partfiles.h"
 #include "pathtext.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QTimer>
 
 #include <algorithm>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+
 using namespace Qt::Literals::StringLiterals;
 
 namespace sonvera {
+
+namespace {
+
+// An encoder announces a copy among its first lines.
+constexpr qsizetype kAnnouncementChars = 4096;
+
+// Gives `output` the modification time of `source` (a link is followed).
+void keepModificationTime(const QString &source, const QString &output)
+{
+    struct stat st {};
+    const QByteArray from = QFile::encodeName(source);
+    const QByteArray to = QFile::encodeName(output);
+    if (::stat(from.constData(), &st) != 0)
+        return;
+    const struct timespec times[2]{{0, UTIME_OMIT}, st.st_mtim};
+    // A file system without modification times leaves the output as it is:
+    // the conversion itself succeeded.
+    if (::utimensat(AT_FDCWD, to.constData(), times, 0) != 0)
+        qWarning("cannot give %s the date of its source", to.constData());
+}
+
+} // namespace
 
 ConversionWorker::ConversionWorker(const ConversionSettings &settings, QString intermediateFolder, ContextFn context,
                                    QObject *parent)
@@ -32,10 +58,17 @@ void ConversionWorker::convert(quint64 id, const QString &sourcePath, const QStr
     m_outputFolder = outputFolder;
     m_stage = 1;
     m_stopping = false;
+    m_copied = false;
     m_truncation.reset();
     m_progress.fileComplete();
     m_display = {};
-    const EncoderCommand command = buildFirstStageCommand(m_source, m_outputFolder, m_settings, commandContext());
+    m_choices = m_context().choices;
+    const CommandContext context = commandContext();
+    m_twoStage = convertsInTwoStages(m_settings, context);
+    const EncoderCommand attempt = buildCopyAttemptCommand(m_source, m_outputFolder, m_settings, context);
+    m_copyAttempt = !attempt.isEmpty();
+    const EncoderCommand command =
+        m_copyAttempt ? attempt : buildFirstStageCommand(m_source, m_outputFolder, m_settings, context);
     if (command.isEmpty()) {
         // From the event loop: nothing is emitted inside convert().
         QTimer::singleShot(0, this, [this, id] {
@@ -44,8 +77,6 @@ void ConversionWorker::convert(quint64 id, const QString &sourcePath, const QStr
         });
         return;
     }
-    const FormatInfo *format = formatAt(m_settings.formatIndex);
-    m_twoStage = format && format->isTwoStage();
     runStage(command);
 }
 
@@ -60,7 +91,7 @@ void ConversionWorker::stop()
 double ConversionWorker::fileFraction() const
 {
     const double stage = std::clamp(m_display.fraction, 0.0, 1.0);
-    if (!m_twoStage)
+    if (!m_twoStage || m_copyAttempt)
         return stage;
     return m_stage == 1 ? stage / 2 : 0.5 + stage / 2;
 }
@@ -74,6 +105,8 @@ std::optional<double> ConversionWorker::durationSeconds() const
 
 void ConversionWorker::runStage(const EncoderCommand &command)
 {
+    m_announcements.clear();
+    m_progress.copying = false;
     m_runner.setCommand(command);
     Q_EMIT stageStarted(command);
     m_runner.start(); // a start failure arrives as startFailed()
@@ -83,6 +116,10 @@ void ConversionWorker::onOutput(const QString &chunk)
 {
     if (!isBusy())
         return;
+    if (m_announcements.size() < kAnnouncementChars) {
+        m_announcements += chunk;
+        m_progress.copying = announcesStreamCopy(m_announcements);
+    }
     const std::optional<ProgressDisplay> display = m_runner.command().outputStyle == OutputStyle::Mencoder
         ? readMencoderProgress(m_progress, chunk)
         : readFfmpegProgress(m_progress, chunk);
@@ -114,6 +151,11 @@ void ConversionWorker::onStageOver()
     }
     if (!m_runner.succeeded()) {
         const EncoderReport report = m_runner.failure();
+        // The streams do not fit: they are coded as usual, from the first stage.
+        if (m_copyAttempt && report.code == FailureCode::NotCopied && !m_stopping) {
+            startFirstStage();
+            return;
+        }
         // Cut short in the first stage: its intermediate holds what the
         // source had, which the second stage still makes into the output.
         if (report.code == FailureCode::SourceTruncated && m_stage == 1 && m_twoStage && !m_stopping
@@ -131,7 +173,8 @@ void ConversionWorker::onStageOver()
         endFailed(fileFailure(FailureCode::NoOutput));
         return;
     }
-    if (m_stage == 2 || !m_twoStage) {
+    if (m_stage == 2 || !m_twoStage || m_copyAttempt) {
+        m_copied = announcesStreamCopy(m_runner.output());
         endConverted(written);
         return;
     }
@@ -140,6 +183,18 @@ void ConversionWorker::onStageOver()
         return;
     }
     startSecondStage();
+}
+
+void ConversionWorker::startFirstStage()
+{
+    m_copyAttempt = false;
+    m_progress.fileComplete();
+    const EncoderCommand command = buildFirstStageCommand(m_source, m_outputFolder, m_settings, commandContext());
+    if (command.isEmpty()) {
+        endFailed(fileFailure(FailureCode::NoFormat));
+        return;
+    }
+    runStage(command);
 }
 
 void ConversionWorker::startSecondStage()
@@ -157,6 +212,8 @@ void ConversionWorker::startSecondStage()
 
 void ConversionWorker::endConverted(const QString &output)
 {
+    if (m_choices.keepDates)
+        keepModificationTime(m_source, output);
     if (m_truncation) {
         // The output is all there is of the source, which the user should know.
         FailureFacts facts = *m_truncation;
@@ -172,8 +229,11 @@ void ConversionWorker::endConverted(const QString &output)
 void ConversionWorker::endFailed(EncoderReport report)
 {
     QString output;
-    if (!report.facts.output.isEmpty())
+    if (!report.facts.output.isEmpty()) {
         output = folderOf(m_runner.command().outputPath) + u'/' + report.facts.output;
+        if (m_choices.keepDates && QFileInfo(output).isFile())
+            keepModificationTime(m_source, output);
+    }
     // The first stage of a two-stage format writes into this run's own
     // folder: its disk or folder failing is the temporary folder's, which is
     // named by the work folder that holds the run folders, never by a run's.
@@ -215,6 +275,7 @@ CommandContext ConversionWorker::commandContext() const
 {
     CommandContext context = m_context();
     context.workFolder = m_intermediateFolder;
+    context.choices = m_choices;
     return context;
 }
 

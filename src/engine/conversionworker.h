@@ -25,6 +25,13 @@ namespace sonvera {
 // A source cut short is converted as far as it goes: its first stage keeps
 // what it made, the second stage (if any) makes the output of it, and the
 // file then fails with the cut and that output's name.
+//
+// The choices of the context (conversionsettings.h) are read when a file
+// starts and hold for all its stages: the one-stage route runs a two-stage
+// format's second encoder on the source; with remux, a two-stage format
+// first runs a copy attempt, and only when the encoder says the streams do
+// not fit do the stages follow; with keepDates an output (a partial one
+// included) gets the source's modification time.
 class ConversionWorker final : public QObject {
     Q_OBJECT
 
@@ -60,6 +67,8 @@ public:
     const ProgressDisplay &stageDisplay() const { return m_display; }
     // How many stages the current file has: 1, or 2 for a two-stage format.
     int stageCount() const { return m_twoStage ? 2 : 1; }
+    // The last file converted had its streams copied, not coded (valid in converted()).
+    bool copiedStreams() const { return m_copied; }
 
 Q_SIGNALS:
     void stageStarted(const sonvera::EncoderCommand &command);
@@ -75,6 +84,7 @@ private:
     void onOutput(const QString &chunk);
     void onStageOver();
     void onStartFailed(const QString &message);
+    void startFirstStage();
     void startSecondStage();
     void endConverted(const QString &output);
     void endFailed(const FileFailure &failure);
@@ -98,6 +108,10 @@ private:
     QString m_outputFolder;
     int m_stage = 0;         // 1 or 2 while a file converts
     bool m_twoStage = false;
+    bool m_copyAttempt = false; // the run under way is the copy attempt before the stages
+    bool m_copied = false;      // the output's streams were copied
+    ConversionChoices m_choices; // as the file started
+    QString m_announcements;     // the start of the current run's output, where a copy is announced
     bool m_stopping = false;
     std::optional<FailureFacts> m_truncation; // the first stage found the source cut short
 };

@@ -99,6 +99,7 @@ struct FieldValues {
     const QString &intermediate;
     const ConversionSettings &settings;
     const CommandContext &context;
+    bool sourceForIntermediate = false; // the one-stage route: the run reads the source
 };
 
 // The fields that stand for a setting's text, inserted as it is.
@@ -122,7 +123,9 @@ void writeField(CommandWriter &w, QStringView name, const FieldValues &v)
             return;
         }
     }
-    if (name == u"intermediate") {
+    if (name == u"intermediate" && v.sourceForIntermediate) {
+        w.quoted(v.source);
+    } else if (name == u"intermediate") {
         w.path(v.intermediate);
     } else if (name == u"channels") {
         w.value(QString::number(v.settings.channelCount()));
@@ -156,13 +159,38 @@ void writeWords(CommandWriter &w, QStringView words, const FieldValues &v)
     }
 }
 
-EncoderCommand writeCommand(const coding::FormatCoding &row, QStringView words, const FieldValues &v)
+EncoderCommand writeCommand(const coding::FormatCoding &row, QStringView words, const FieldValues &v,
+                            QStringView flag = {})
 {
     const OutputStyle style = row.encoder == coding::Encoder::Conv ? OutputStyle::Mencoder : OutputStyle::Ffmpeg;
     CommandWriter w(v.context.programFolder, coding::encoderName(row.encoder), style);
     w.fixed(u" ");
     writeWords(w, words, v);
+    if (!flag.isEmpty())
+        w.fixed(u" ").fixed(flag);
     return w.finish(v.output);
+}
+
+// The words of a row that reads the intermediate, for a size kept or not.
+QStringView secondStageWords(const coding::FormatCoding &row, const ConversionSettings &s)
+{
+    const bool keepSize = s.videoSize == kKeepSourceSize && !row.keptSizeWords.isEmpty();
+    return keepSize ? row.keptSizeWords : row.words;
+}
+
+// A two-stage format's second run reading the source itself, ending in `flag`.
+EncoderCommand oneStageCommand(const FormatInfo &format, const QString &sourcePath, const QString &outputFolder,
+                               const ConversionSettings &s, const CommandContext &context, QStringView flag)
+{
+    const coding::FormatCoding &row = *format.second;
+    const QString output = outputPathFor(withTrailingSlash(outputFolder), sourcePath, row.extension, context);
+    const QString intermediate = intermediateFilePath(context.workFolder);
+    return writeCommand(row, secondStageWords(row, s), {sourcePath, output, intermediate, s, context, true}, flag);
+}
+
+QStringView remuxFlag(const coding::FormatCoding &row, const CommandContext &context)
+{
+    return context.choices.remux && !row.copy.isEmpty() ? coding::words::kRemuxFlag : QStringView();
 }
 
 } // namespace
@@ -172,30 +200,48 @@ QString intermediateFilePath(const QString &workFolder)
     return workFolder + u'/' + coding::rows::kIntermediate.extension;
 }
 
+bool convertsInTwoStages(const ConversionSettings &s, const CommandContext &context)
+{
+    const FormatInfo *format = formatAt(s.formatIndex);
+    return format && format->isTwoStage() && !context.choices.direct;
+}
+
 EncoderCommand buildFirstStageCommand(const QString &sourcePath, const QString &outputFolder,
                                       const ConversionSettings &s, const CommandContext &context)
 {
     const FormatInfo *format = formatAt(s.formatIndex);
     if (!format)
         return {};
+    if (format->isTwoStage() && context.choices.direct)
+        return oneStageCommand(*format, sourcePath, outputFolder, s, context, remuxFlag(*format->second, context));
     const coding::FormatCoding &row = *format->first;
     const QString intermediate = intermediateFilePath(context.workFolder);
     // The first run of a two-stage format writes the intermediate, the others the output.
-    const QString output = format->isTwoStage() ? intermediate : outputPathFor(outputFolder, sourcePath, row.extension, context);
-    return writeCommand(row, row.words, {sourcePath, output, intermediate, s, context});
+    if (format->isTwoStage())
+        return writeCommand(row, row.words, {sourcePath, intermediate, intermediate, s, context});
+    const QString output = outputPathFor(outputFolder, sourcePath, row.extension, context);
+    return writeCommand(row, row.words, {sourcePath, output, intermediate, s, context}, remuxFlag(row, context));
 }
 
 EncoderCommand buildSecondStageCommand(const QString &sourcePath, const QString &outputFolder,
                                        const ConversionSettings &s, const CommandContext &context)
 {
     const FormatInfo *format = formatAt(s.formatIndex);
-    if (!format || !format->isTwoStage())
+    if (!format || !convertsInTwoStages(s, context))
         return {};
     const coding::FormatCoding &row = *format->second;
     const QString output = outputPathFor(withTrailingSlash(outputFolder), sourcePath, row.extension, context);
     const QString intermediate = intermediateFilePath(context.workFolder);
-    const bool keepSize = s.videoSize == kKeepSourceSize && !row.keptSizeWords.isEmpty();
-    return writeCommand(row, keepSize ? row.keptSizeWords : row.words, {sourcePath, output, intermediate, s, context});
+    return writeCommand(row, secondStageWords(row, s), {sourcePath, output, intermediate, s, context});
+}
+
+EncoderCommand buildCopyAttemptCommand(const QString &sourcePath, const QString &outputFolder,
+                                       const ConversionSettings &s, const CommandContext &context)
+{
+    const FormatInfo *format = formatAt(s.formatIndex);
+    if (!format || !convertsInTwoStages(s, context) || remuxFlag(*format->second, context).isEmpty())
+        return {};
+    return oneStageCommand(*format, sourcePath, outputFolder, s, context, coding::words::kRemuxOnlyFlag);
 }
 
 } // namespace sonvera

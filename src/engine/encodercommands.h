@@ -44,20 +44,37 @@ struct CommandContext {
     QTime clock;                  // local time for the output name
     FileExistsFn fileExists;      // when set, an output takes the first free name
     std::optional<ClipRange> mp3Clip;
+    ConversionChoices choices;    // direct and remux shape the commands; the rest the batch
 };
 
 // The work folder's intermediate file, written by the first stage of the
 // two-stage formats and read by their second stage.
 QString intermediateFilePath(const QString &workFolder);
 
+// True when `settings`' format converts in two runs under `context`: a
+// two-stage format, unless the one-stage route is chosen.
+bool convertsInTwoStages(const ConversionSettings &settings, const CommandContext &context);
+
 // The first encoder run for `sourcePath`. `outputFolder` must end in "/".
+// With the one-stage route a two-stage format has this run alone: the second
+// stage's words with the source in place of the intermediate. With remux
+// chosen, a run whose output could hold the source's streams as they are
+// ends in kRemuxFlag.
 EncoderCommand buildFirstStageCommand(const QString &sourcePath, const QString &outputFolder,
                                       const ConversionSettings &settings, const CommandContext &context);
 
 // The second run of a two-stage format (RMVB, RM, MOV, mobile MP4, 3GP); an
-// empty command for every other format. A "/" is added to a copy of
+// empty command for every other format, and with the one-stage route. A "/" is added to a copy of
 // `outputFolder` when it lacks one.
 EncoderCommand buildSecondStageCommand(const QString &sourcePath, const QString &outputFolder,
+                                       const ConversionSettings &settings, const CommandContext &context);
+
+// With remux chosen and the two-stage route, a format whose output can hold
+// the source's streams (MOV) first tries to copy them: the one-stage run
+// ending in kRemuxOnlyFlag, which writes nothing and ends with
+// FailureCode::NotCopied when they do not fit; the stages follow then. An
+// empty command for every other case.
+EncoderCommand buildCopyAttemptCommand(const QString &sourcePath, const QString &outputFolder,
                                        const ConversionSettings &settings, const CommandContext &context);
 
 } // namespace sonvera

@@ -156,6 +156,8 @@ QString failureText(FailureCode code, const FailureFacts &facts)
         return QCoreApplication::translate("FailureTexts", "%1 意外退出 (信号 %2)").arg(facts.program, QString::number(facts.signal));
     case FailureCode::Stopped:
         return QCoreApplication::translate("FailureTexts", "转换被其他程序中止");
+    case FailureCode::NotCopied:
+        return QCoreApplication::translate("FailureTexts", "源文件的音视频流不能直接复制到这种格式");
     case FailureCode::NoFormat:
         return QCoreApplication::translate("FailureTexts", "没有选择输出格式");
     case FailureCode::NoWorkFolder:

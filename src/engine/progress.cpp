@@ -16,7 +16,9 @@ namespace {
 
 ProgressDisplay fullDisplay(const QString &caption)
 {
-    return {1.0, caption, caption, {}, {}, 0, 0};
+    ProgressDisplay display = idleDisplay(caption);
+    display.fraction = 1.0;
+    return display;
 }
 
 // The text after `key` up to the next blank or the end of the chunk, or
@@ -29,6 +31,26 @@ std::optional<QStringView> fieldAfter(QStringView chunk, QStringView key)
     QStringView rest = chunk.mid(at + key.size());
     const qsizetype blank = rest.indexOf(u' ');
     return blank < 0 ? rest : rest.left(blank);
+}
+
+// The display of a stage under way at `percent` (as the caption writes it):
+// `caption` ("转换中%1 %2%") and `steady` ("转换中 %1%"), or the copy's own
+// when the stage copies the source's streams instead of coding them.
+ProgressDisplay runningDisplay(const ProgressState &state, double fraction, const QString &percent,
+                               const QString &caption, const QString &steady)
+{
+    //: %1 is the spinner glyph, %2 the percentage.
+    const QString spun = state.copying ? QCoreApplication::translate("Progress", "复制中%1 %2%") : caption;
+    //: The same without the spinner; %1 is the percentage.
+    const QString still = state.copying ? QCoreApplication::translate("Progress", "复制中 %1%") : steady;
+    ProgressDisplay display;
+    display.fraction = fraction;
+    display.caption = spun.arg(QString(state.spinnerGlyph), percent);
+    display.steadyCaption = still.arg(percent);
+    display.spinner = state.spinnerGlyph;
+    display.percent = percent;
+    display.copying = state.copying;
+    return display;
 }
 
 bool startsWithNumber(QStringView field)
@@ -82,11 +104,10 @@ std::optional<ProgressDisplay> readMencoderProgress(ProgressState &state, QStrin
     const double n = std::clamp(roundHalfEven(leadingNumber(percent)), 0.0, 100.0);
     const QString shownPercent = QString::number(n, 'f', 0);
     //: %1 is the spinner glyph, %2 the percentage.
-    const QString caption = QCoreApplication::translate("Progress", "转换中%1 %2%");
+    const QString converting = QCoreApplication::translate("Progress", "转换中%1 %2%");
     //: The same without the spinner; %1 is the percentage.
     const QString steady = QCoreApplication::translate("Progress", "转换中 %1%");
-    return ProgressDisplay{n / 100, caption.arg(QString(state.spinnerGlyph), shownPercent), steady.arg(shownPercent),
-                           state.spinnerGlyph, shownPercent, 0, 0};
+    return runningDisplay(state, n / 100, shownPercent, converting, steady);
 }
 
 std::optional<ProgressDisplay> readFfmpegProgress(ProgressState &state, QStringView chunk)
@@ -123,13 +144,11 @@ std::optional<ProgressDisplay> readFfmpegProgress(ProgressState &state, QStringV
             display = fullDisplay(QCoreApplication::translate("Progress", "完成 100%"));
         } else {
             const double r = std::max(0.0, t / duration);
-            const QString percent = percentText(r * 100);
             //: %1 is the spinner glyph, %2 the percentage.
-            const QString caption = QCoreApplication::translate("Progress", "创建中%1 %2%");
+            const QString creating = QCoreApplication::translate("Progress", "创建中%1 %2%");
             //: The same without the spinner; %1 is the percentage.
             const QString steady = QCoreApplication::translate("Progress", "创建中 %1%");
-            display = ProgressDisplay{r, caption.arg(QString(state.spinnerGlyph), percent), steady.arg(percent),
-                                      state.spinnerGlyph, percent, 0, 0};
+            display = runningDisplay(state, r, percentText(r * 100), creating, steady);
         }
     }
 
@@ -158,14 +177,17 @@ QString percentText(double percent)
 
 ProgressDisplay idleDisplay(const QString &caption)
 {
-    return {0, caption, caption, {}, {}, 0, 0};
+    ProgressDisplay display;
+    display.caption = caption;
+    display.steadyCaption = caption;
+    return display;
 }
 
 QString rowProgressText(const ProgressDisplay &display)
 {
     if (display.stepCount < 2) {
         // MP3's one stage is the second stage's encoder, whose caption says 创建中.
-        if (display.percent.isEmpty())
+        if (display.percent.isEmpty() || display.copying)
             return display.steadyCaption;
         return QCoreApplication::translate("Progress", "转换中 %1%").arg(display.percent);
     }

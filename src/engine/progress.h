@@ -15,6 +15,7 @@ struct ProgressDisplay {
     QString steadyCaption; // the same without it, for a window that draws its own: "转换中 42%"
     QChar spinner;         // the glyph; null when the caption has none
     QString percent;       // the percentage as the caption writes it ("42"); empty at a stage's end
+    bool copying = false;  // the stage copies the source's streams: the captions say 复制中
     int step = 0;          // while a file converts: its stage, 1 or 2 of stepCount; else 0
     int stepCount = 0;
 
@@ -26,6 +27,7 @@ struct ProgressState {
     QChar spinnerGlyph = u'-'; // one step per received chunk: - \ | /
     int durationSeconds = 0;   // length of the current source in whole seconds; 0 = not read yet
     QString partialLine;       // the unfinished last line of the chunks so far, while the banner is awaited
+    bool copying = false;      // the encoder copies the streams: the caption says so
 
     // Called when a file is complete: the next file's banner is read afresh.
     void fileComplete()

@@ -72,9 +72,9 @@ quint64 FileList::append(const QString &path, bool trimForLabel)
     return append(path.toUtf8(), trimForLabel);
 }
 
-quint64 FileList::append(const QByteArray &path, bool trimForLabel)
+quint64 FileList::append(const QByteArray &path, bool trimForLabel, const QByteArray &root)
 {
-    const NewRow row{path, {}};
+    const NewRow row{path, {}, root};
     return appendRows({&row, 1}, trimForLabel);
 }
 
@@ -92,6 +92,7 @@ quint64 FileList::appendRows(std::span<const NewRow> rows, bool trimForLabel)
         row.id = m_nextId++;
         row.path = NativePath(added.path);
         row.formatLabel = formatLabelOf(row.path.shown(), trimForLabel);
+        row.root = added.root;
         if (!added.failureReason.isEmpty()) {
             row.status = FileListRow::Status::Failed;
             row.failureReason = added.failureReason;

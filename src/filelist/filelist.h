@@ -28,12 +28,14 @@ struct FileListRow {
     QString failureReason; // why the last attempt failed; never blank for a failed row
     QString outputPath;    // a done row's output file
     MediaInfo media;       // what a probe found out about the source; empty until then
+    QByteArray root;       // the folder it was found in when a folder was added; empty otherwise
 };
 
 // A row to be added: a path, and for a row restored as failed its reason.
 struct NewRow {
     QByteArray path;       // as the file system spells it
     QString failureReason; // empty: the row waits; else it is failed, for this reason
+    QByteArray root = {};  // the folder searched to find it, if any (FileListRow::root)
 };
 
 // The batch list and conversion queue: one model, shown by the window's list
@@ -70,8 +72,9 @@ public:
     static QString formatLabelOf(const QString &path, bool trimForLabel);
 
     // Appends a row and returns its id. The hint panel is left alone: each
-    // adding route calls updateHint() once after its rows are in.
-    quint64 append(const QByteArray &path, bool trimForLabel);
+    // adding route calls updateHint() once after its rows are in. `root`:
+    // the folder searched to find it, if any.
+    quint64 append(const QByteArray &path, bool trimForLabel, const QByteArray &root = {});
     // The same for a path that is text (from a dialog): its UTF-8 bytes.
     quint64 append(const QString &path, bool trimForLabel);
     // Appends these rows in order, as one insertion (views and the journal

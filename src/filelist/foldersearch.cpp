@@ -42,6 +42,7 @@ FolderSearchResult FolderSearch::searchNow(const QByteArray &folder)
 {
     FolderSearch search;
     search.m_pending.push_back(folder);
+    search.m_result.folder = folder;
     search.m_running = true;
     search.advance(-1);
     return search.m_result;
@@ -52,6 +53,7 @@ bool FolderSearch::start(const QByteArray &folder)
     if (m_running)
         return false;
     m_result = {};
+    m_result.folder = folder;
     m_pending.clear();
     m_pending.push_back(folder);
     m_dir.reset();

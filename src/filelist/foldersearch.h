@@ -26,6 +26,7 @@ namespace sonvera {
 // the file system spells them, so a name that is not UTF-8 is found and
 // opened all the same.
 struct FolderSearchResult {
+    QByteArray folder;                // the folder searched, as given
     QByteArrayList files;             // the .flv files found, in search order
     QByteArrayList unreadableFolders; // folders that could not be read (no permission, gone)
 };

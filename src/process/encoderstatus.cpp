@@ -16,7 +16,7 @@ struct CodeName {
     QStringView name;
 };
 
-constexpr std::array<CodeName, 24> kNames{{
+constexpr std::array<CodeName, 25> kNames{{
     {FailureCode::Failed, u"failed"},
     {FailureCode::BadSetting, u"bad-setting"},
     {FailureCode::SourceUnreadable, u"source-unreadable"},
@@ -38,16 +38,18 @@ constexpr std::array<CodeName, 24> kNames{{
     {FailureCode::EncoderMissing, u"encoder-missing"},
     {FailureCode::EncoderCrashed, u"encoder-crashed"},
     {FailureCode::Stopped, u"stopped"},
+    {FailureCode::NotCopied, u"not-copied"},
     {FailureCode::NoFormat, u"no-format"},
     {FailureCode::NoWorkFolder, u"no-work-folder"},
     {FailureCode::NoOutput, u"no-output"},
 }};
 
 // The last encoder causes an exit status can carry.
-constexpr int kLastEncoderCode = int(FailureCode::Stopped);
+constexpr int kLastEncoderCode = int(FailureCode::NotCopied);
 
 constexpr QStringView kWrote = u": wrote ";
 constexpr QStringView kFailure = u": failure ";
+constexpr QStringView kCopying = u": copying the streams";
 
 // The lines of `output`, last first; "\r" ends a line as "\n" does.
 template<typename Visit>
@@ -307,6 +309,22 @@ std::optional<EncoderReport> lastFailureReport(QStringView output)
         if (const std::optional<QStringView> rest = afterProgram(line, kFailure))
             found = parseReport(*rest);
         return found.has_value();
+    });
+    return found;
+}
+
+QString streamCopyLine(QStringView program)
+{
+    return program + kCopying;
+}
+
+bool announcesStreamCopy(QStringView output)
+{
+    bool found = false;
+    visitLinesBackwards(output, [&found](QStringView line) {
+        const std::optional<QStringView> rest = afterProgram(line, kCopying);
+        found = rest && rest->isEmpty();
+        return found;
     });
     return found;
 }

@@ -32,6 +32,7 @@ enum class FailureCode : int {
     SourceMissing = 17,       // "source-missing": moved or deleted
     SourceNotAFile = 18,      // "source-not-a-file": a folder, pipe, device or socket
     Stopped = 19,             // "stopped": a stop signal ended the encoder (not the front end's own Stop)
+    NotCopied = 20,           // "not-copied": asked only to copy, the source's streams do not fit; nothing written
 
     // Causes the engine finds itself; no encoder exits with these.
     EncoderMissing = 64,      // "encoder-missing": data/conv, coder or coder2 is missing or not executable
@@ -94,6 +95,12 @@ std::optional<EncoderReport> lastFailureReport(QStringView output);
 QString publishedLine(QStringView program, QStringView fileName);
 // The file name of the last such line in an encoder's output, if any.
 std::optional<QString> publishedFileName(QStringView output);
+
+// An encoder that copies the source's streams instead of coding them says so
+// once, before its first status line: `coder: copying the streams`.
+QString streamCopyLine(QStringView program);
+// True when `output` holds such a line.
+bool announcesStreamCopy(QStringView output);
 
 // `text` in double quotes, with "\", '"' and control characters escaped
 // (\n, \r, \t, \xHH); and back. Unquoting gives nothing for a text that is

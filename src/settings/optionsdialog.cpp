@@ -17,6 +17,8 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QStandardItemModel>
+#include <QStyle>
+#include <QStyleOptionButton>
 #include <QThread>
 #include <QVBoxLayout>
 
@@ -181,6 +183,8 @@ void OptionsDialog::buildControls()
     if (m_preferences) {
         body->addSpacing(4);
         body->addLayout(buildPreferenceControls(surface));
+        body->addSpacing(4);
+        body->addLayout(buildChoiceControls(surface));
     }
     body->addSpacing(6);
     body->addLayout(buttons);
@@ -284,6 +288,41 @@ QGridLayout *OptionsDialog::buildPreferenceControls(QWidget *surface)
     return more;
 }
 
+QGridLayout *OptionsDialog::buildChoiceControls(QWidget *surface)
+{
+    auto check = [surface](const char *name, const QString &text, const QString &toolTip) {
+        auto *box = new QCheckBox(text, surface);
+        box->setObjectName(QString::fromLatin1(name));
+        box->setToolTip(toolTip);
+        return box;
+    };
+    m_directCheck = check("chkDirect", tr("一步转换（更快，画质更好）"),
+                          tr("RMVB、RM、MOV、手机 MP4 和 3GP 直接从源文件转换，不经过中间文件"));
+    m_remuxCheck = check("chkRemux", tr("能直接复制时不重新编码"),
+                         tr("H.264/AAC 的视频转成 MP4 或 MOV、MP3 声音转成 MP3 时，原样复制音视频流"));
+    m_keepDatesCheck = check("chkKeepDates", tr("保留源文件的修改时间"),
+                             tr("转换好的文件使用源文件的修改时间，而不是转换的时间"));
+    m_keepTreeCheck = check("chkKeepTree", tr("保留添加的文件夹的子文件夹结构"),
+                            tr("添加文件夹找到的文件，输出到输出文件夹下相同的子文件夹中"));
+    // Right under the option it concerns, in line with its text: a copy
+    // keeps the source's picture and sound as they are.
+    auto *remuxNote = new QLabel(tr("复制时不使用尺寸和比特率参数"), surface);
+    remuxNote->setObjectName(u"lblRemuxNote"_s);
+    remuxNote->setWordWrap(true);
+    QStyleOptionButton box;
+    box.initFrom(m_remuxCheck);
+    const int indent = m_remuxCheck->style()->subElementRect(QStyle::SE_CheckBoxContents, &box, m_remuxCheck).left();
+    remuxNote->setContentsMargins(indent, 0, 0, 0);
+    auto *choices = new QGridLayout;
+    choices->setVerticalSpacing(4);
+    choices->addWidget(m_directCheck, 0, 0);
+    choices->addWidget(m_remuxCheck, 1, 0);
+    choices->addWidget(remuxNote, 2, 0);
+    choices->addWidget(m_keepDatesCheck, 3, 0);
+    choices->addWidget(m_keepTreeCheck, 4, 0);
+    return choices;
+}
+
 void OptionsDialog::fillFromOptions()
 {
     // A stored value outside the list ("none") shows no selection.
@@ -296,6 +335,11 @@ void OptionsDialog::fillFromOptions()
         m_jobsList->setCurrentIndex(m_jobsList->findData(jobs));
         m_afterBatchList->setCurrentIndex(m_afterBatchList->findData(int(m_preferences->afterBatch)));
         m_languageList->setCurrentIndex(m_languageList->findData(int(m_preferences->language)));
+        const ConversionChoices &choices = m_preferences->choices;
+        m_directCheck->setChecked(choices.direct);
+        m_remuxCheck->setChecked(choices.remux);
+        m_keepDatesCheck->setChecked(choices.keepDates);
+        m_keepTreeCheck->setChecked(choices.keepTree);
     }
 
     m_cutCheck->setChecked(m_options.cutterEnabled == 1);
@@ -394,6 +438,8 @@ void OptionsDialog::confirm()
         m_preferences->parallelJobs = m_jobsList->currentData().toInt();
         m_preferences->afterBatch = static_cast<AfterBatchAction>(m_afterBatchList->currentData().toInt());
         m_preferences->language = static_cast<LanguageOption>(m_languageList->currentData().toInt());
+        m_preferences->choices = {m_directCheck->isChecked(), m_remuxCheck->isChecked(), m_keepDatesCheck->isChecked(),
+                                  m_keepTreeCheck->isChecked()};
         if (m_savePreferences)
             m_savePreferences(*m_preferences);
     }

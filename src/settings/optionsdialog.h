@@ -23,15 +23,17 @@ class HotImage;
 // "Music Cutter" clip range for MP3 (start and end in hours, minutes and
 // seconds, with a switch), and, when it is given preferences, how many files
 // convert at once (同时转换的文件数), what happens when a batch is done
-// (转换完成后) and the language of the window (界面语言, from the next
-// start). It is built from `options` each time it opens; OK checks the
+// (转换完成后), the language of the window (界面语言, from the next
+// start) and how files convert (the choices of conversionsettings.h: the
+// one-stage route, copying streams that fit, with a note that the preset's
+// sizes and bitrates do not apply to a copy, dates and folder trees kept). It is built from `options` each time it opens; OK checks the
 // minutes and seconds, writes the result into `options` (and the
 // preferences) and calls the savers (options.ini, preferences.ini); Back,
 // the exit image and Escape leave everything untouched.
 //
 // Every control carries its name as object name (cmbSR, chkMC, txtFromH ...
-// txtToS, imgOK, imgBack, imgExit, Command1, Command2), so the style sheet and
-// tests find them.
+// txtToS, imgOK, imgBack, imgExit, Command1, Command2, and chkDirect,
+// chkRemux, chkKeepDates, chkKeepTree), so the style sheet and tests find them.
 //
 // Open it with openModal() (or show() after setting a modality): the dialog
 // never runs a nested event loop, and a failed check shows its warning the
@@ -70,6 +72,8 @@ private:
     QGridLayout *buildClipRange(QWidget *surface);
     // 同时转换的文件数, 转换完成后 and 界面语言, laid out on `surface`.
     QGridLayout *buildPreferenceControls(QWidget *surface);
+    // The four conversion choices, laid out on `surface`.
+    QGridLayout *buildChoiceControls(QWidget *surface);
     void fillFromOptions();
     void setFieldsEnabled(bool enabled);
     void showAfterBatchReason();
@@ -86,6 +90,10 @@ private:
     QComboBox *m_afterBatchList = nullptr; // 无, 关机, 睡眠
     AfterBatchSupport m_afterBatchSupport{{true, {}}, {true, {}}};
     QComboBox *m_languageList = nullptr; // 自动, 中文, English
+    QCheckBox *m_directCheck = nullptr;
+    QCheckBox *m_remuxCheck = nullptr;
+    QCheckBox *m_keepDatesCheck = nullptr;
+    QCheckBox *m_keepTreeCheck = nullptr;
 
     QComboBox *m_soundList = nullptr;
     QCheckBox *m_cutCheck = nullptr;

@@ -9,6 +9,7 @@
 #include <QThread>
 
 #include <algorithm>
+#include <array>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -19,6 +20,17 @@ const QString kJobs = u"conversion/parallelJobs"_s;
 const QString kAfterBatch = u"conversion/afterBatch"_s;
 const QString kLanguage = u"interface/language"_s;
 const QString kLastFolder = u"dialogs/lastFolder"_s;
+// Each choice with its key; a value that is not a boolean keeps the default.
+struct ChoiceKey {
+    QString key;
+    bool ConversionChoices::*member;
+};
+const std::array<ChoiceKey, 4> kChoiceKeys{{
+    {u"conversion/direct"_s, &ConversionChoices::direct},
+    {u"conversion/remux"_s, &ConversionChoices::remux},
+    {u"conversion/keepDates"_s, &ConversionChoices::keepDates},
+    {u"conversion/keepTree"_s, &ConversionChoices::keepTree},
+}};
 // A few short lines; anything much larger is not a file we wrote.
 constexpr qint64 kMaxFileBytes = 64 * 1024;
 
@@ -84,6 +96,11 @@ Preferences Preferences::load(const QString &settingsFolder)
     const QString folder = file.value(kLastFolder).toString();
     if (folder.startsWith(u'/') && !SettingsText::holdsControlCharacters(folder))
         preferences.lastFolder = folder;
+    for (const ChoiceKey &choice : kChoiceKeys) {
+        const QString value = file.value(choice.key).toString();
+        if (value == u"true" || value == u"false")
+            preferences.choices.*choice.member = value == u"true";
+    }
     return preferences;
 }
 
@@ -100,6 +117,8 @@ bool Preferences::save(const QString &settingsFolder) const
         file.remove(kLastFolder);
     else
         file.setValue(kLastFolder, lastFolder);
+    for (const ChoiceKey &choice : kChoiceKeys)
+        file.setValue(choice.key, choices.*choice.member);
     file.sync();
     // A format error tells of the old file's lines, which this write has replaced.
     if (file.status() == QSettings::AccessError) {

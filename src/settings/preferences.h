@@ -1,6 +1,7 @@
 #pragma once
 
 #include "afterbatchaction.h"
+#include "conversionsettings.h"
 #include "uilanguage.h"
 
 #include <QString>
@@ -14,6 +15,7 @@ struct Preferences {
     int parallelJobs = 1; // files converted at once; 0: as many as the computer has cores
     AfterBatchAction afterBatch = AfterBatchAction::None;
     LanguageOption language = LanguageOption::Automatic; // 界面语言; applies at the next start
+    ConversionChoices choices; // the one-stage route, remux, dates and folder trees
     QString lastFolder; // where the last file or folder dialog was answered; "" for none yet
 
     // The number of files to convert at once: parallelJobs, 0 meaning the

@@ -33,7 +33,9 @@ BatchController::BatchController(const ShellContext &context, QObject *parent)
     m_driver.setProgramFolder(context.programFolder);
     m_driver.setWorkFolder(context.workFolder);
     m_driver.setDefaultOutputFolder(context.location.defaultOutputFolder);
-    m_driver.setOptionsProvider([this] { return BatchOptions{m_options.playsFinishSound(), m_options.mp3Clip()}; });
+    m_driver.setOptionsProvider([this] {
+        return BatchOptions{m_options.playsFinishSound(), m_options.mp3Clip(), m_preferences.choices};
+    });
     m_driver.setKeepDoneRows(true);
     connectDriver();
     connectDesktopSession();

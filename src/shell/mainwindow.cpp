@@ -74,6 +74,7 @@ MainWindow::MainWindow(const ShellContext &context, QWidget *parent)
     orderFocus();
     connectActions();
     connectController();
+    showChoices();
     new SurfaceDrag(this);
     new EdgeResize(this, kFrameWidth);
 
@@ -111,10 +112,21 @@ void MainWindow::buildLayout()
     middle->setSpacing(12);
     middle->addWidget(buildListArea(), 1);
     m_panel = new ParameterPanel(m_controller.settings());
+    // Under the panel, the line that says which conversion choices Start applies.
+    m_choicesLabel = new QLabel;
+    m_choicesLabel->setObjectName(u"lblChoices"_s);
+    m_choicesLabel->setWordWrap(true);
+    auto *panelColumn = new QWidget;
+    panelColumn->setObjectName(u"panelColumn"_s);
+    auto *column = new QVBoxLayout(panelColumn);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->addWidget(m_panel);
+    column->addWidget(m_choicesLabel);
+    column->addStretch();
     // On a short screen the panel scrolls rather than push Start off it.
     auto *panelArea = new QScrollArea(surface);
     panelArea->setObjectName(u"panelArea"_s);
-    panelArea->setWidget(m_panel);
+    panelArea->setWidget(panelColumn);
     panelArea->setWidgetResizable(true);
     panelArea->setFrameShape(QFrame::NoFrame);
     panelArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);

@@ -115,6 +115,8 @@ private:
     void showOptions();
     void showFeedback();
     void openWebPage();
+    // Says in the choices line which of the conversion choices are on.
+    void showChoices();
     // Adds rows after those handed over before; then the hint follows the list.
     void addRows(QList<NewRow> rows, bool trimForLabel, std::function<void()> then = {});
     // The current row's output file, or "" when it is not a done row.
@@ -164,6 +166,7 @@ private:
     LinkLabel *m_feedbackLink = nullptr;
     QLabel *m_statusLabel = nullptr;   // passing messages
     QLabel *m_workloadLabel = nullptr; // the files to convert and their total length
+    QLabel *m_choicesLabel = nullptr;  // the conversion choices Start applies; hidden when none
     QLineEdit *m_commandChannel = nullptr;
     WindowMenus *m_menus = nullptr;
     QPointer<QMessageBox> m_closeQuestion;

@@ -171,8 +171,9 @@ void MainWindow::onSearchFinished(const FolderSearchResult &result)
 {
     QList<NewRow> rows;
     rows.reserve(result.files.size());
+    // Each row remembers the folder it was found in, for the tree kept under the output folder.
     for (const QByteArray &path : result.files)
-        rows.append({path, {}});
+        rows.append({path, {}, result.folder});
     // The hint keeps saying "搜索文件..." until the last row is in.
     addRows(std::move(rows), true, [this, unreadable = result.unreadableFolders] {
         m_dropHintLabel->setText(dropHintText());
@@ -306,8 +307,25 @@ void MainWindow::showOptions()
         &m_controller.preferences(), [folder](const Preferences &preferences) { return preferences.save(folder); });
     // 关机 and 睡眠 are offered only when the computer can do them; logind may answer while it is open.
     dialog->setAfterBatchSupport(m_controller.afterBatchSupport());
+    connect(dialog, &QDialog::accepted, this, &MainWindow::showChoices);
     connect(&m_controller, &BatchController::afterBatchSupportChanged, dialog,
             [this, dialog] { dialog->setAfterBatchSupport(m_controller.afterBatchSupport()); });
+}
+
+void MainWindow::showChoices()
+{
+    const ConversionChoices &choices = m_controller.preferences().choices;
+    QStringList on;
+    if (choices.direct)
+        on << tr("一步转换");
+    if (choices.remux)
+        on << tr("直接复制");
+    if (choices.keepDates)
+        on << tr("保留日期");
+    if (choices.keepTree)
+        on << tr("保留文件夹结构");
+    m_choicesLabel->setText(on.isEmpty() ? QString() : tr("开始后：%1").arg(on.join(tr("、"))));
+    m_choicesLabel->setVisible(!on.isEmpty());
 }
 
 void MainWindow::showFeedback()

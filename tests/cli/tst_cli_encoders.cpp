@@ -3,6 +3,7 @@
 #include "pathtext.h"
 #include "processwatch.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -34,6 +35,14 @@ QStringList outputsIn(const QString &folder)
     return QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name);
 }
 
+// 2009-05-04 03:02:01 UTC, as an old download keeps it.
+constexpr time_t kOldDate = 1241406121;
+
+qint64 modified(const QString &path)
+{
+    return QFileInfo(path).lastModified().toSecsSinceEpoch();
+}
+
 // sonvera-cli with its own temporary folder (and so its own work folder).
 void startCli(QProcess &process, const QStringList &arguments, const QString &tmp)
 {
@@ -49,7 +58,8 @@ class TestCliEncoders : public QObject {
     Q_OBJECT
 
     QTemporaryDir m_dir;
-    QString m_source; // 2 s, H.264 + AAC, 320x180
+    QString m_source; // 2 s, H.264 + AAC, 320x180, with a title, an artist and a comment, from 2009
+    QString m_sorenson; // 2 s, Sorenson + MP3
 
 private Q_SLOTS:
     void initTestCase()
@@ -58,7 +68,15 @@ private Q_SLOTS:
         QDir().mkpath(m_dir.filePath(u"in"_s));
         QVERIFY(makeSource(m_source, {u"-f"_s, u"lavfi"_s, u"-i"_s, u"testsrc=size=320x180:rate=25:duration=2"_s,
                                       u"-f"_s, u"lavfi"_s, u"-i"_s, u"sine=frequency=440:duration=2"_s, u"-ac"_s,
-                                      u"2"_s, u"-c:v"_s, u"libx264"_s, u"-c:a"_s, u"aac"_s, u"-shortest"_s}));
+                                      u"2"_s, u"-c:v"_s, u"libx264"_s, u"-c:a"_s, u"aac"_s, u"-shortest"_s,
+                                      u"-metadata"_s, u"title=湖边的夏天"_s, u"-metadata"_s, u"artist=Wu Fang"_s,
+                                      u"-metadata"_s, u"comment=2009, at the lake"_s}));
+        const struct timespec times[2]{{kOldDate, 0}, {kOldDate, 0}};
+        QCOMPARE(::utimensat(AT_FDCWD, QFile::encodeName(m_source).constData(), times, 0), 0);
+        m_sorenson = m_dir.filePath(u"sorenson.flv"_s);
+        QVERIFY(makeSource(m_sorenson, {u"-f"_s, u"lavfi"_s, u"-i"_s, u"testsrc=size=160x120:rate=25:duration=2"_s,
+                                        u"-f"_s, u"lavfi"_s, u"-i"_s, u"sine=duration=2"_s, u"-c:v"_s, u"flv1"_s,
+                                        u"-c:a"_s, u"libmp3lame"_s, u"-shortest"_s}));
     }
 
     void everyFormat_data()
@@ -68,22 +86,26 @@ private Q_SLOTS:
         QTest::addColumn<QString>("container");
         QTest::addColumn<QString>("video");
         QTest::addColumn<QString>("audio");
-        QTest::newRow("rmvb") << u"rmvb"_s << u".rmvb"_s << u"rm"_s << u"rv10"_s << u"ac3"_s;
-        QTest::newRow("rm") << u"rm"_s << u".rm"_s << u"rm"_s << u"rv10"_s << u"ac3"_s;
-        QTest::newRow("mpg") << u"mpg"_s << u".mpg"_s << u"mpeg"_s << u"mpeg1video"_s << u"mp2"_s;
-        QTest::newRow("avi") << u"avi"_s << u".avi"_s << u"avi"_s << u"mpeg1video"_s << u"mp2"_s;
-        QTest::newRow("mp4") << u"mp4"_s << u".mp4"_s << u"mov,mp4,m4a,3gp,3g2,mj2"_s << u"mpeg4"_s << u"mp3"_s;
-        QTest::newRow("mov") << u"mov"_s << u".mov"_s << u"mov,mp4,m4a,3gp,3g2,mj2"_s << u"h264"_s << u"aac"_s;
-        QTest::newRow("mobile-mp4") << u"mobile-mp4"_s << u".mp4"_s << u"mov,mp4,m4a,3gp,3g2,mj2"_s << u"mpeg4"_s
-                                    << u"amr_nb"_s;
-        QTest::newRow("3gp") << u"3gp"_s << u".3gp"_s << u"mov,mp4,m4a,3gp,3g2,mj2"_s << u"mpeg4"_s << u"amr_nb"_s;
-        QTest::newRow("mp3") << u"mp3"_s << u".mp3"_s << u"mp3"_s << QString() << u"mp3"_s;
+        QTest::addColumn<QString>("artist"); // the tag the format keeps the artist in; empty: no metadata
+        const QString iso = u"mov,mp4,m4a,3gp,3g2,mj2"_s;
+        QTest::newRow("rmvb") << u"rmvb"_s << u".rmvb"_s << u"rm"_s << u"rv10"_s << u"ac3"_s << u"author"_s;
+        QTest::newRow("rm") << u"rm"_s << u".rm"_s << u"rm"_s << u"rv10"_s << u"ac3"_s << u"author"_s;
+        QTest::newRow("mpg") << u"mpg"_s << u".mpg"_s << u"mpeg"_s << u"mpeg1video"_s << u"mp2"_s << QString();
+        QTest::newRow("avi") << u"avi"_s << u".avi"_s << u"avi"_s << u"mpeg1video"_s << u"mp2"_s << u"artist"_s;
+        QTest::newRow("mp4") << u"mp4"_s << u".mp4"_s << iso << u"mpeg4"_s << u"mp3"_s << u"artist"_s;
+        QTest::newRow("mov") << u"mov"_s << u".mov"_s << iso << u"h264"_s << u"aac"_s << u"artist"_s;
+        QTest::newRow("mobile-mp4") << u"mobile-mp4"_s << u".mp4"_s << iso << u"mpeg4"_s << u"amr_nb"_s << u"artist"_s;
+        QTest::newRow("3gp") << u"3gp"_s << u".3gp"_s << iso << u"mpeg4"_s << u"amr_nb"_s << u"artist"_s;
+        QTest::newRow("mp3") << u"mp3"_s << u".mp3"_s << u"mp3"_s << QString() << u"mp3"_s << u"artist"_s;
     }
 
+    // Each format decodes, as long as its source, with the source's date
+    // and, where the container holds them, its title, artist and comment.
     void everyFormat()
     {
         QFETCH(QString, format);
         QFETCH(QString, extension);
+        QFETCH(QString, artist);
         const QString out = m_dir.filePath(u"out-"_s + format);
         const Run run = runProgram(cli(), {u"-q"_s, u"-f"_s, format, u"-o"_s, out, m_source});
         QVERIFY2(run.finished && run.exitCode == 0, qPrintable(run.output));
@@ -96,6 +118,80 @@ private Q_SLOTS:
         QTEST(p.videoCodec, "video");
         QTEST(p.audioCodec, "audio");
         QVERIFY2(qAbs(p.duration - 2.0) < 0.5, qPrintable(QString::number(p.duration)));
+        QCOMPARE(modified(out + u'/' + files.at(0)), kOldDate);
+        if (!artist.isEmpty()) {
+            QCOMPARE(p.tags.value(u"title"_s), u"湖边的夏天"_s);
+            QCOMPARE(p.tags.value(artist), u"Wu Fang"_s);
+            QCOMPARE(p.tags.value(u"comment"_s), u"2009, at the lake"_s);
+        }
+    }
+
+    void datesReplacedWhenAsked()
+    {
+        const QString out = m_dir.filePath(u"out-dated"_s);
+        const Run run = runProgram(cli(), {u"-q"_s, u"--no-keep-dates"_s, u"-f"_s, u"mp3"_s, u"-o"_s, out, m_source});
+        QVERIFY2(run.exitCode == 0, qPrintable(run.output));
+        QVERIFY(std::abs(modified(out + u'/' + outputsIn(out).value(0)) - QDateTime::currentSecsSinceEpoch()) < 600);
+    }
+
+    void remuxCopiesEveryPacket_data()
+    {
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<QStringList>("streams");
+        QTest::newRow("HD MP4") << QStringList{u"-f"_s, u"mp4"_s} << QStringList{u"v"_s, u"a"_s};
+        QTest::newRow("MOV, in place of two stages") << QStringList{u"--size"_s, u"128x96"_s, u"-f"_s, u"mov"_s} << QStringList{u"v"_s, u"a"_s};
+        QTest::newRow("MOV, one stage") << QStringList{u"--direct"_s, u"--size"_s, u"128x96"_s, u"-f"_s, u"mov"_s} << QStringList{u"v"_s, u"a"_s};
+        QTest::newRow("MP3 sound") << QStringList{u"-f"_s, u"mp3"_s} << QStringList{u"a"_s};
+    }
+
+    // Streams that fit are copied: every packet as it was, whatever size is
+    // asked for; the line says so. Those that do not are coded: AAC
+    // into an MP3, Sorenson into an MP4 or a MOV.
+    void remuxCopiesEveryPacket()
+    {
+        QFETCH(QStringList, options);
+        QFETCH(QStringList, streams);
+        const bool mp3 = options.last() == u"mp3"_s;
+        for (const QString &source : {m_source, m_sorenson}) {
+            const QString out = m_dir.filePath(u"out-remux-"_s + options.join(u'-') + QFileInfo(source).baseName());
+            const Run run = runProgram(cli(), QStringList{u"--remux"_s, u"-o"_s, out} + options + QStringList{source});
+            QVERIFY2(run.exitCode == 0, qPrintable(run.output));
+            const QStringList files = outputsIn(out);
+            QCOMPARE(files.size(), 1);
+            const bool copied = (source == m_sorenson) == mp3;
+            QCOMPARE(run.output.contains(u"(copied)"_s), copied);
+            for (const QString &stream : streams) {
+                const QStringList in = packets(source, stream);
+                QVERIFY(!in.isEmpty());
+                QCOMPARE(packets(out + u'/' + files.at(0), stream) == in, copied);
+            }
+        }
+    }
+
+    // The outputs of a folder's three subfolders go into the same
+    // subfolders; without --keep-tree they lie side by side.
+    void keepTreeMirrorsAFolder()
+    {
+        const QString tree = m_dir.filePath(u"tree"_s);
+        const QStringList folders{u"a"_s, u"b"_s, u"b/c d"_s};
+        for (const QString &folder : folders) {
+            QDir().mkpath(tree + u'/' + folder);
+            QVERIFY(QFile::copy(m_source, tree + u'/' + folder + u"/clip.flv"_s));
+        }
+        const QString mirrored = m_dir.filePath(u"out-tree"_s);
+        Run run = runProgram(cli(), {u"-q"_s, u"--keep-tree"_s, u"-f"_s, u"mp3"_s, u"-o"_s, mirrored, tree + u'/'});
+        QVERIFY2(run.exitCode == 0, qPrintable(run.output));
+        QVERIFY(outputsIn(mirrored).isEmpty());
+        for (const QString &folder : folders) {
+            const QStringList files = outputsIn(mirrored + u'/' + folder);
+            QCOMPARE(files.size(), 1);
+            QCOMPARE(probe(mirrored + u'/' + folder + u'/' + files.at(0)).audioCodec, u"mp3"_s);
+        }
+        const QString flat = m_dir.filePath(u"out-flat"_s);
+        run = runProgram(cli(), {u"-q"_s, u"-f"_s, u"mp3"_s, u"-o"_s, flat, tree});
+        QVERIFY2(run.exitCode == 0, qPrintable(run.output));
+        QCOMPARE(outputsIn(flat).size(), 3);
+        QCOMPARE(QDir(flat).entryList(QDir::Dirs | QDir::NoDotAndDotDot), QStringList());
     }
 
     void aBrokenFileInTheMiddle()

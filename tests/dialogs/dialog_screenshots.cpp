@@ -1,8 +1,12 @@
 // Writes pictures of the restore question and the after-batch countdown over
-// a plain window, for the documentation: dialog_screenshots <folder> [suffix]
-// writes <folder>/restore-question<suffix>.png and countdown<suffix>.png in
-// the language the programs would choose (SONVERA_LANG, the locale).
+// a plain window, and of the options dialog in the window's skin, for the
+// documentation: dialog_screenshots <folder> [suffix] writes
+// <folder>/restore-question<suffix>.png, countdown<suffix>.png and
+// options<suffix>.png in the language the programs would choose
+// (SONVERA_LANG, the locale).
 // Runs on any Qt platform; scripts/screenshot.sh uses the offscreen one.
+#include "chromeicon.h"
+#include "optionsdialog.h"
 #include "powercountdowndialog.h"
 #include "restorequestion.h"
 #include "uilanguage.h"
@@ -59,6 +63,8 @@ int main(int argc, char **argv)
     auto *question = new RestoreQuestion(5, &window);
     auto *countdown = new PowerCountdownDialog(AfterBatchAction::PowerOff, &window, 60, 0ms);
     int status = 0;
+    AppOptions appOptions;
+    Preferences options;
     // Each picture is taken from the event loop, once the dialog is laid out and shown.
     question->open();
     QTimer::singleShot(200, &window, [&] {
@@ -69,7 +75,17 @@ int main(int argc, char **argv)
         QTimer::singleShot(200, &window, [&] {
             if (!saveOver(window, *countdown, folder + u"/countdown"_s + suffix + u".png"_s))
                 status = 1;
-            app.quit();
+            countdown->hide();
+            // The options as the window shows them, with two of the conversion choices on.
+            applySkin(app);
+            options.choices = {true, true, true, false};
+            auto *dialog = new OptionsDialog(appOptions, {}, &window, &options);
+            dialog->show();
+            QTimer::singleShot(200, &window, [&, dialog] {
+                if (!dialog->grab().save(folder + u"/options"_s + suffix + u".png"_s))
+                    status = 1;
+                app.quit();
+            });
         });
     });
     app.exec();

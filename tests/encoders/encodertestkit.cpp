@@ -79,6 +79,9 @@ Probe probe(const QString &path)
     p.formatName = format.value(u"format_name"_s).toString();
     p.majorBrand = format.value(u"tags"_s).toObject().value(u"major_brand"_s).toString();
     p.duration = format.value(u"duration"_s).toString().toDouble();
+    const QJsonObject tags = format.value(u"tags"_s).toObject();
+    for (auto it = tags.begin(); it != tags.end(); ++it)
+        p.tags.insert(it.key().toLower(), it.value().toString());
     for (const QJsonValue &value : root.value(u"streams"_s).toArray()) {
         const QJsonObject s = value.toObject();
         const QString type = s.value(u"codec_type"_s).toString();
@@ -94,6 +97,20 @@ Probe probe(const QString &path)
         }
     }
     return p;
+}
+
+QStringList packets(const QString &path, const QString &stream)
+{
+    const Run run = runProgram(u"ffmpeg"_s, {u"-nostdin"_s, u"-v"_s, u"error"_s, u"-i"_s, path, u"-map"_s, u"0:"_s + stream + u":0"_s,
+                                             u"-c"_s, u"copy"_s, u"-f"_s, u"framemd5"_s, u"-"_s});
+    QStringList list;
+    for (const QString &line : run.output.split(u'\n')) {
+        const QStringList fields = line.split(u',');
+        // A packet's side data (an MP3's samples to skip) may follow: it is no part of the packet.
+        if (!line.startsWith(u'#') && fields.size() >= 6)
+            list << fields[4].trimmed() + u' ' + fields[5].trimmed();
+    }
+    return list;
 }
 
 Timing timing(const QString &path, bool played)
@@ -159,9 +176,10 @@ Timing timing(const QString &path, bool played)
 
 namespace {
 
-CommandContext contextFor(const QString &workFolder, std::optional<ClipRange> clip)
+CommandContext contextFor(const QString &workFolder, std::optional<ClipRange> clip, const ConversionChoices &choices = {})
 {
     CommandContext c;
+    c.choices = choices;
     c.programFolder = programFolder();
     c.workFolder = workFolder;
     c.clock = QTime::currentTime();
@@ -173,9 +191,9 @@ CommandContext contextFor(const QString &workFolder, std::optional<ClipRange> cl
 } // namespace
 
 Conversion convert(const QString &source, const QString &outputFolder, const QString &workFolder,
-                   const ConversionSettings &settings, std::optional<ClipRange> clip)
+                   const ConversionSettings &settings, std::optional<ClipRange> clip, const ConversionChoices &choices)
 {
-    const CommandContext context = contextFor(workFolder, clip);
+    const CommandContext context = contextFor(workFolder, clip, choices);
     const QString folder = outputFolder.endsWith(u'/') ? outputFolder : outputFolder + u'/';
     const EncoderCommand first = buildFirstStageCommand(source, folder, settings, context);
     Conversion c;

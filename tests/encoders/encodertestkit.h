@@ -3,6 +3,7 @@
 #include "encodercommands.h"
 #include "conversionsettings.h"
 
+#include <QMap>
 #include <QSize>
 #include <QString>
 #include <QStringList>
@@ -46,8 +47,13 @@ struct Probe {
     int sampleRate = 0;
     int channels = 0;
     qint64 audioBitrate = 0;
+    QMap<QString, QString> tags; // the file's metadata: "title", "artist", ...
 };
 Probe probe(const QString &path);
+
+// Each packet of a file's first video ("v") or audio ("a") stream as
+// ffmpeg's framemd5 lists it when copying: its size and checksum.
+QStringList packets(const QString &path, const QString &stream);
 
 // Where a file's sound lies against its picture, in seconds.
 struct Timing {
@@ -65,7 +71,8 @@ struct Timing {
 Timing timing(const QString &path, bool played);
 
 // One conversion as the engine runs it: stage one, and stage two for the
-// two-stage formats, with the commands built by the engine itself.
+// two-stage formats, with the commands built by the engine itself under
+// `choices` (the one-stage route runs one encoder on the source).
 struct Conversion {
     bool ok = false;
     QString outputPath; // the final output the commands named
@@ -74,7 +81,8 @@ struct Conversion {
     const Run &last() const { return second.exitCode == -1 && !second.finished ? first : second; }
 };
 Conversion convert(const QString &source, const QString &outputFolder, const QString &workFolder,
-                   const ConversionSettings &settings, std::optional<ClipRange> clip = std::nullopt);
+                   const ConversionSettings &settings, std::optional<ClipRange> clip = std::nullopt,
+                   const ConversionChoices &choices = {});
 
 // The second stage alone, reading an intermediate that is already in `workFolder`.
 Conversion convertSecondStage(const QString &source, const QString &outputFolder, const QString &workFolder,

@@ -186,6 +186,42 @@ private Q_SLOTS:
             QVERIFY2(std::abs((out.audioEnd - out.videoEnd) - (in.audioEnd - in.videoEnd)) <= 0.25, qPrintable(figures));
     }
 
+    void directRouteStaysInStep_data()
+    {
+        QTest::addColumn<QString>("source");
+        QTest::addColumn<int>("format");
+        for (const QString &source : {u"late"_s, u"gaps"_s, u"uneven"_s}) {
+            for (int format = 0; format < kFormatCount; ++format) {
+                if (formatAt(format)->isTwoStage())
+                    QTest::addRow("%s %s", qPrintable(source), qPrintable(formatAt(format)->cliName.toString())) << source << format;
+            }
+        }
+    }
+
+    // The one-stage route reads the source itself: one encoder run, an
+    // output as long as the source, the sound where it was.
+    void directRouteStaysInStep()
+    {
+        QFETCH(QString, source);
+        QFETCH(int, format);
+        ConversionChoices direct;
+        direct.direct = true;
+        const QString work = freshFolder();
+        const Conversion c = convert(m_sources[source], freshFolder(), work, settingsFor(format), std::nullopt, direct);
+        QVERIFY2(c.ok && c.second.exitCode == -1, qPrintable(c.first.output));
+        QCOMPARE(folderEntries(work), QStringList()); // no intermediate
+        const Timing in = timing(m_sources[source], false);
+        const Timing out = timing(c.outputPath, true);
+        QVERIFY(in.ok && out.ok);
+        const QString figures = u"source: video ends %1 s, sound %2 s ending %3 s after; output: video %4 s, sound %5 s ending %6 s after"_s
+                                    .arg(in.videoEnd).arg(in.soundLength()).arg(in.audioEnd - in.videoEnd)
+                                    .arg(out.videoEnd).arg(out.soundLength()).arg(out.audioEnd - out.videoEnd);
+        qInfo().noquote() << figures;
+        QVERIFY2(std::abs(out.videoEnd - in.videoEnd) <= 0.25, qPrintable(figures));
+        QVERIFY2(std::abs(out.soundLength() - in.soundLength()) <= 0.03 * in.soundLength() + 0.05, qPrintable(figures));
+        QVERIFY2(std::abs((out.audioEnd - out.videoEnd) - (in.audioEnd - in.videoEnd)) <= 0.25, qPrintable(figures));
+    }
+
     void largeAndSlowSourcesMakeRealMedia_data()
     {
         QTest::addColumn<QString>("source");

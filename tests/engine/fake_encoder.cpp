@@ -18,6 +18,9 @@
 // a word, as an encoder that keeps a partial output before it fails. "vanish"
 // exits 0 having written nothing. With FAKE_ENCODER_LOG set, each run appends
 // "start"/"end" lines with the image, the pid and a monotonic time in ms.
+// The engine's flags after a command line ("--remux") are taken off it; a run
+// ending in "--remux-only" reads the lines of "<image>--remux-only" instead of
+// its image's.
 #include "partfiles.h"
 
 #include <algorithm>
@@ -162,6 +165,12 @@ int main(int argc, char *argv[])
     std::string self = argv[0];
     g_image = self.substr(self.find_last_of('/') + 1);
     std::vector<std::string> args(argv + 1, argv + argc);
+    std::string key = g_image;
+    while (!args.empty() && args.back().rfind("--", 0) == 0) {
+        if (args.back() == "--remux-only")
+            key = g_image + "--remux-only";
+        args.pop_back();
+    }
     if (g_image == "conv") {
         if (!args.empty())
             g_source = args.front();
@@ -186,8 +195,8 @@ int main(int argc, char *argv[])
     }
     std::vector<std::string> commands;
     for (std::string line; std::getline(script, line);) {
-        if (line.rfind(g_image + ' ', 0) == 0)
-            commands.push_back(line.substr(g_image.size() + 1));
+        if (line.rfind(key + ' ', 0) == 0)
+            commands.push_back(line.substr(key.size() + 1));
     }
     if (std::find(commands.begin(), commands.end(), "awaitterm") != commands.end()) {
         sigset_t term;

@@ -289,6 +289,49 @@ private Q_SLOTS:
         QVERIFY(!buildFirstStageCommand(kSource, kOut, mpg, ctx).text.contains(u"-ss"_s));
     }
 
+    void choicesShapeTheCommands_data()
+    {
+        QTest::addColumn<int>("format");
+        QTest::addColumn<bool>("direct");
+        QTest::addColumn<QStringList>("lines"); // the copy attempt, if any, then the stages
+        const QString head = kProgram + u"/data/"_s;
+        const QString intermediate = head + uR"(conv "/videos/talk.part1.flv" -oac mp3lame -lameopts preset=320 -ovc lavc -lavcopts vcodec=mpeg4:vbitrate=1200 -of avi -o /tmp/sonvera-1000/tmp.mp4)"_s;
+        QTest::newRow("RMVB in one stage: the second stage's words on the source")
+            << 0 << true << QStringList{head + uR"(coder -i "/videos/talk.part1.flv" -y -vcodec rv10 -b 1200k -f rm  -ab 128k -ac 2 "/out/talk-1479.rmvb")"_s};
+        QTest::newRow("3GP in one stage")
+            << 7 << true << QStringList{head + uR"(coder2 -i "/videos/talk.part1.flv" -y -s 320x240 -vcodec mpeg4 -acodec amr_nb -ac 1 -ar 8000 -ab 12.2k "/out/talk-1479.3gp")"_s};
+        QTest::newRow("MOV copies first, the stages as ever after")
+            << 5 << false << QStringList{head + uR"(coder -i "/videos/talk.part1.flv" -y -ac 2 -ar 48000 -ab 128k "/out/talk-1479.mov" --remux-only)"_s, intermediate,
+                                         head + uR"(coder -i /tmp/sonvera-1000/tmp.mp4 -y -ac 2 -ar 48000 -ab 128k "/out/talk-1479.mov")"_s};
+        QTest::newRow("MOV in one stage copies or codes")
+            << 5 << true << QStringList{head + uR"(coder -i "/videos/talk.part1.flv" -y -ac 2 -ar 48000 -ab 128k "/out/talk-1479.mov" --remux)"_s};
+        QTest::newRow("HD MP4")
+            << 4 << false << QStringList{head + uR"(conv "/videos/talk.part1.flv" -oac mp3lame -lameopts preset=320 -ovc lavc -lavcopts vcodec=mpeg4:vbitrate=1200 -of avi -o "/out/talk-1479.mp4" --remux)"_s};
+        QTest::newRow("MPG never copies")
+            << 2 << false << QStringList{head + uR"(conv "/videos/talk.part1.flv" -oac lavc -lavcopts acodec=mp2:abitrate=64 -ovc lavc -lavcopts vcodec=mpeg1video:vbitrate=600:vpass=1 -ofps 24 -of lavf -lavfopts format=yuv4mpeg -o "/out/talk-1479.mpg")"_s};
+    }
+
+    // Remux chosen (and the one-stage route where the row says so): what runs.
+    void choicesShapeTheCommands()
+    {
+        QFETCH(int, format);
+        QFETCH(bool, direct);
+        QFETCH(QStringList, lines);
+        CommandContext ctx = context();
+        ctx.choices.remux = true;
+        ctx.choices.direct = direct;
+        const ConversionSettings s = settingsFor(format);
+        QStringList built;
+        for (const EncoderCommand &c : {buildCopyAttemptCommand(kSource, kOut, s, ctx), buildFirstStageCommand(kSource, kOut, s, ctx),
+                                        buildSecondStageCommand(kSource, kOut, s, ctx)}) {
+            if (!c.isEmpty())
+                built << c.text;
+        }
+        QCOMPARE(built, lines);
+        QCOMPARE(convertsInTwoStages(s, ctx), lines.size() == 3);
+        // The source is one argument, as the intermediate was.
+        QCOMPARE(buildFirstStageCommand(kSource, kOut, s, ctx).arguments.count(kSource), 1);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestEncoderCommands)

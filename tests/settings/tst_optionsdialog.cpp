@@ -90,6 +90,57 @@ private Q_SLOTS:
         QCOMPARE(chooseUiLanguage(chineseDesktop, next.language), UiLanguage::English);
     }
 
+    // The conversion choices: shown as saved, kept by OK in preferences.ini
+    // (not by Back), and read back by the next start. The note that a copy
+    // takes no sizes or bitrates stands right under its option.
+    void conversionChoicesAreKept()
+    {
+        QTemporaryDir folder;
+        AppOptions options;
+        Preferences preferences = Preferences::load(folder.path());
+        const QStringList names{u"chkDirect"_s, u"chkRemux"_s, u"chkKeepDates"_s, u"chkKeepTree"_s};
+        auto open = [&] {
+            auto *dialog = OptionsDialog::openModal(options, {}, nullptr, &preferences,
+                                                    [&folder](const Preferences &p) { return p.save(folder.path()); });
+            QList<QCheckBox *> boxes;
+            for (const QString &name : names)
+                boxes << dialog->findChild<QCheckBox *>(name);
+            return std::pair{dialog, boxes};
+        };
+        auto [dialog, boxes] = open();
+        QVERIFY(QTest::qWaitForWindowExposed(dialog));
+        QCOMPARE((QList<bool>{boxes[0]->isChecked(), boxes[1]->isChecked(), boxes[2]->isChecked(), boxes[3]->isChecked()}),
+                 (QList<bool>{false, false, true, false}));
+        const QLabel *note = dialog->findChild<QLabel *>(u"lblRemuxNote"_s);
+        QVERIFY(note && note->isVisible() && !note->text().isEmpty());
+        const QRect remux(boxes[1]->mapTo(dialog, QPoint()), boxes[1]->size());
+        const QRect beside(note->mapTo(dialog, QPoint()), note->size());
+        QVERIFY(beside.top() > remux.bottom() && beside.top() - remux.bottom() < remux.height()
+                && beside.left() == remux.left());
+        QVERIFY(boxes[2]->mapTo(dialog, QPoint()).y() > beside.bottom()); // before the next option
+
+        for (QCheckBox *box : std::as_const(boxes))
+            box->toggle();
+        QTest::mouseClick(dialog->findChild<QPushButton *>(u"Command2"_s), Qt::LeftButton); // Back keeps nothing
+        QVERIFY(!QFileInfo::exists(Preferences::pathIn(folder.path())));
+        std::tie(dialog, boxes) = open();
+        for (QCheckBox *box : std::as_const(boxes))
+            box->toggle();
+        QTest::mouseClick(dialog->findChild<QPushButton *>(u"Command1"_s), Qt::LeftButton);
+        const ConversionChoices saved = Preferences::load(folder.path()).choices;
+        QCOMPARE(saved, (ConversionChoices{true, true, false, true}));
+        std::tie(dialog, boxes) = open();
+        QVERIFY(boxes[0]->isChecked() && boxes[1]->isChecked() && !boxes[2]->isChecked() && boxes[3]->isChecked());
+        dialog->close();
+
+        // What is not a yes or a no keeps the default.
+        QFile file(Preferences::pathIn(folder.path()));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("[conversion]\ndirect=1\nkeepDates=false\nkeepTree=maybe\n");
+        file.close();
+        QCOMPARE(Preferences::load(folder.path()).choices, (ConversionChoices{false, false, false, false}));
+    }
+
     void controls()
     {
         Harness h(AppOptions{});
@@ -394,7 +445,7 @@ private Q_SLOTS:
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write("J");
         file.close();
-        const Preferences english{2, AfterBatchAction::None, LanguageOption::English, {}};
+        const Preferences english{2, AfterBatchAction::None, LanguageOption::English, {}, {}};
         QVERIFY(english.save(dir.path()));
         QCOMPARE(Preferences::load(dir.path()), english);
     }

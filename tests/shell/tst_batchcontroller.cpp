@@ -6,6 +6,8 @@
 #include "fakeencoder.h"
 #include "fakes.h"
 
+#include <QDateTime>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -129,6 +131,38 @@ private Q_SLOTS:
         const JournalContents kept = BatchJournal(controller.journal().filePath()).load();
         QCOMPARE(kept.entries.size(), 1);
         QCOMPARE(kept.entries.first().path, QFile::encodeName(slow));
+    }
+
+    // The choices of preferences.ini reach the batch: the one-stage route
+    // runs RMVB's second encoder alone, and the output keeps the source's date.
+    void theSavedChoicesApply()
+    {
+        Preferences chosen;
+        chosen.choices.direct = true;
+        QVERIFY(chosen.save(m_dir.filePath(u"settings"_s)));
+        BatchController controller(context());
+        startUp(controller, false, 0);
+        const QString log = m_dir.filePath(u"encoders.log"_s);
+        qputenv("FAKE_ENCODER_LOG", QFile::encodeName(log));
+        const auto unset = qScopeGuard([] { qunsetenv("FAKE_ENCODER_LOG"); });
+        const QString source = writeScript(m_dir.filePath(u"clip.flv"_s), {});
+        QFile file(source);
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        QVERIFY(file.setFileTime(QDateTime(QDate(2009, 5, 4), QTime(3, 2, 1)), QFileDevice::FileModificationTime));
+        file.close();
+        controller.settings().selectFormat(0);
+        controller.settings().outputFolder = m_dir.filePath(u"out"_s);
+        controller.feeder().add({{QFile::encodeName(source), {}}}, true);
+        QSignalSpy finished(&controller.driver(), &BatchDriver::batchFinished);
+        QVERIFY(controller.start());
+        QVERIFY(finished.wait(15000));
+        const BatchSummary summary = finished.first().first().value<BatchSummary>();
+        QCOMPARE(summary.converted, 1);
+        QStringList images;
+        for (const LogEntry &e : readLog(log))
+            images << e.what + u' ' + e.image;
+        QCOMPARE(images, (QStringList{u"start coder"_s, u"end coder"_s}));
+        QCOMPARE(QFileInfo(summary.outputs.first()).lastModified().date(), QDate(2009, 5, 4));
     }
 
     void anOrderlyCloseSavesAndLetsTheJournalGo()

@@ -4,10 +4,12 @@
 #include "failuresummary.h"
 #include "hotimage.h"
 #include "linklabel.h"
+#include "optionsdialog.h"
 #include "progressview.h"
 #include "windowfixture.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QItemSelectionModel>
@@ -429,8 +431,29 @@ private Q_SLOTS:
         QVERIFY(!f.child<QLabel>("lblStatus")->text().isEmpty());
         QTRY_COMPARE(f.list().rowCount(), 2);
         QCOMPARE(rowPaths(f.list()), (QStringList{f.dir.filePath(u"tree/a.flv"_s), f.dir.filePath(u"tree/sub/c.FLV"_s)}));
+        // Each row remembers the folder it was found in, for the tree kept under the output folder.
+        QCOMPARE(folderBelowRoot(f.list().rowAt(1)), u"sub/"_s);
         QCOMPARE(label->text(), u"拖拽文件到这里开始转换"_s);
         QVERIFY(!f.child("picText")->isVisibleTo(f.window.get()));
+    }
+
+    // The line under the parameter panel says which choices Start applies,
+    // and follows the options dialog.
+    void theChoicesLineFollowsTheOptions()
+    {
+        WindowFixture f;
+        f.window->show();
+        auto *line = f.child<QLabel>("lblChoices");
+        QTRY_VERIFY(line->isVisible() && line->height() > 0);
+        QCOMPARE(line->text(), u"开始后：保留日期"_s);
+        f.trigger(WindowCommand::Options);
+        auto *dialog = f.window->findChild<OptionsDialog *>();
+        QVERIFY(dialog);
+        dialog->findChild<QCheckBox *>(u"chkDirect"_s)->setChecked(true);
+        dialog->findChild<QCheckBox *>(u"chkKeepDates"_s)->setChecked(false);
+        QTest::mouseClick(dialog->findChild<QPushButton *>(u"Command1"_s), Qt::LeftButton);
+        QCOMPARE(line->text(), u"开始后：一步转换"_s);
+        QVERIFY(f.window->controller().preferences().choices.direct);
     }
 
     void argumentsAddFilesAndSearchFolders()

@@ -18,6 +18,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QToolButton>
 
@@ -154,8 +155,10 @@ private Q_SLOTS:
         WindowFixture f;
         f.window->show();
         QVERIFY(QTest::qWaitForWindowExposed(f.window.get()));
-        // Away from the middle of the screen, and small enough that a dialog over it fits the screen.
-        f.window->setGeometry(30, 20, 720, 500);
+        // Away from the middle of the screen across, and small enough that a
+        // dialog over it fits the screen (the options dialog is nearly as tall).
+        const QRect screen = f.window->screen()->availableGeometry();
+        f.window->setGeometry(screen.left() + 30, screen.top() + (screen.height() - 500) / 2, 720, 500);
         f.trigger(WindowCommand::Options);
         auto *options = f.window->findChild<OptionsDialog *>();
         QVERIFY(options);
