@@ -1,3 +1,4 @@
+#include "batchfiles.h"
 #include "fakeencoder.h"
 #include "fakes.h"
 #include "hotimage.h"
