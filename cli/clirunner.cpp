@@ -1,6 +1,7 @@
 #include "clirunner.h"
 
 #include "apppaths.h"
+#include "batchfiles.h"
 #include "foldersearch.h"
 #include "naming.h"
 #include "pathtext.h"

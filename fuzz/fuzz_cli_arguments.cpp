@@ -22,7 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const CliOptions &options = *result.options;
     fuzz::require(!options.inputs.isEmpty(), "a batch has files");
     fuzz::require(options.jobs >= 1, "at least one file at a time");
-    fuzz::require(options.outputFolder.isEmpty() || options.outputFolder.startsWith('/'),
+    fuzz::require(options.outputFolder.isEmpty() || options.outputFolder.bytes().startsWith('/'),
                   "the output folder is absolute");
     fuzz::require(!options.cut || options.cut->startSeconds < options.cut->endSeconds, "a cut ends after it starts");
     return 0;

@@ -1,14 +1,13 @@
 #include "batchdriver.h"
 
 #include "apppaths.h"
+#include "batchfiles.h"
 #include "filelist.h"
 #include "partfiles.h"
 #include "pathtext.h"
-#include "publish.h"
 #include "settinguse.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 
 #include <cerrno>
@@ -19,17 +18,6 @@
 using namespace Qt::Literals::StringLiterals;
 
 namespace sonvera {
-
-QString folderBelowRoot(const FileListRow &row)
-{
-    const QByteArray root = row.root.endsWith('/') ? row.root : row.root + '/';
-    if (row.root.isEmpty() || !row.path.bytes().startsWith(root))
-        return {};
-    // Named as shown: output names are UTF-8.
-    const QByteArray below = row.path.bytes().mid(root.size());
-    const qsizetype slash = below.lastIndexOf('/');
-    return slash > 0 ? shownName(below.left(slash)) + u'/' : QString();
-}
 
 BatchDriver::BatchDriver(FileList &list, ConversionSettings &settings, QObject *parent)
     : QObject(parent)
@@ -295,7 +283,7 @@ void BatchDriver::startFile(ConversionWorker &worker, const FileListRow row)
         failRow(id, fileFailure(FailureCode::OutputUnwritable, facts));
         return;
     }
-    const QString sourcePath = encoderPathOf(row, worker);
+    const QString sourcePath = encoderPathFor(row.path, worker.intermediateFolder());
     if (sourcePath.isEmpty()) {
         FailureFacts facts;
         facts.detail = tr("无法为它建立链接 (%1)").arg(QString::fromLocal8Bit(std::strerror(errno)));
@@ -314,7 +302,7 @@ QString BatchDriver::outputFolderOf(const FileListRow &row, const QString &outpu
         return outputFolder;
     const QString folder = outputFolder + below;
     // Made as needed; a file standing in the way stays and fails the row.
-    if (!QDir().mkpath(folder) || !QFileInfo(folder).isDir()) {
+    if (!makeOutputFolder(folder)) {
         FailureFacts facts;
         facts.folder = folder;
         failRow(row.id, fileFailure(FailureCode::OutputUnwritable, facts));
@@ -325,27 +313,6 @@ QString BatchDriver::outputFolderOf(const FileListRow &row, const QString &outpu
         sweepDeadPartFiles(folder);
     }
     return folder;
-}
-
-QString BatchDriver::encoderPathOf(const FileListRow &row, const ConversionWorker &worker) const
-{
-    if (row.path.isUtf8())
-        return row.path.shown();
-    // Qt hands the encoders their arguments as UTF-8, which cannot carry this
-    // name's bytes: they open it through a link whose name is the name as
-    // shown, which also gives the output its UTF-8 name. That name can be
-    // half as long again as the bytes (a GBK character is 2 bytes, 3 in
-    // UTF-8): it is shortened to fit the file system.
-    const QString folder = worker.intermediateFolder() + u"/source"_s;
-    QDir().mkpath(folder);
-    QString name = fittedFileName(row.path.fileName().shown());
-    if (name.isEmpty() || name == u"." || name == u"..")
-        name = u"source"_s;
-    const QString link = folder + u'/' + name;
-    ::unlink(QFile::encodeName(link).constData());
-    if (::symlink(row.path.absolute().bytes().constData(), QFile::encodeName(link).constData()) != 0)
-        return {};
-    return link;
 }
 
 void BatchDriver::reportRunnerError(const QString &message)

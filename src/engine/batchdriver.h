@@ -61,11 +61,6 @@ struct BatchSummary {
     QString outputFolder; // the folder text the batch used
 };
 
-// The folder of `row` below the folder it was found in, as shown, with a
-// trailing "/" ("2009/summer/"); "" for a row found directly in it or added
-// without a folder. With keepTree its output goes there under the output folder.
-QString folderBelowRoot(const FileListRow &row);
-
 // Converts the files of a FileList, head first, up to parallelJobs() at once
 // (one by default), each in one or two encoder stages, and reports progress.
 // Event driven: start() arms a 100 ms timer and returns; each stage starts
@@ -168,7 +163,6 @@ private:
     // folder, or with keepTree the row's subfolder under it; empty (the row
     // failed) when it cannot be made.
     QString outputFolderOf(const FileListRow &row, const QString &outputFolder);
-    QString encoderPathOf(const FileListRow &row, const ConversionWorker &worker) const;
     void reportRunnerError(const QString &message);
     void onProgress(ConversionWorker &worker);
     // The worker's stage display with its step.

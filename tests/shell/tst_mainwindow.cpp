@@ -1,6 +1,7 @@
 // The main window's commands, its list and its batches, driven through its
 // actions and widgets with the stand-in encoders; the probe columns with
 // the real ffprobe.
+#include "batchfiles.h"
 #include "failuresummary.h"
 #include "hotimage.h"
 #include "linklabel.h"
