@@ -10,9 +10,10 @@
 # 1920x1080 screen at 200 %; then the restore question and the after-batch
 # countdown alone (docs/restore-question{,-en}.png, docs/countdown{,-en}.png).
 #
-# The program runs from a copy of its folder in a temporary HOME, on clips
-# generated here, so the pictures show neutral paths (~/视频/..., ~/Videos/...)
-# and no settings of the developer's own.
+# The program runs from a copy of its folder in a temporary HOME (ending in
+# /user), on clips generated here, so the pictures show neutral paths
+# (~/视频/..., ~/Videos/... in the list, .../user/视频/Sonvera/ as the output
+# folder) and no settings of the developer's own.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -26,7 +27,7 @@ unset LC_ALL LC_MESSAGES LC_TIME LC_NUMERIC LANGUAGE SONVERA_LANG
 shoot() {
   local lang=$1 folder=$2 size=$3 scale=$4 scene=$5 suffix=$6
   shift 6
-  local home="$work/home-$suffix-$scene-$scale"
+  local home="$work/$scene-$scale$suffix/user"
   mkdir -p "$home/.runtime" && chmod 0700 "$home/.runtime"
   HOME=$home XDG_RUNTIME_DIR=$home/.runtime LANG=$lang \
     "$root/scripts/under-window-manager.sh" "$size" "$scale" \
