@@ -109,6 +109,7 @@ private:
 class NullDesktop final : public Desktop {
 public:
     bool openFolder(const QString &) override { return true; }
+    bool showInFolder(const QString &) override { return true; }
     bool openFile(const QString &) override { return true; }
     bool openUrl(const QString &) override { return true; }
     void playSound(const QString &) override {}

@@ -17,6 +17,10 @@ public:
     virtual ~Desktop() = default;
     // Shows a folder in the file manager.
     virtual bool openFolder(const QString &folder) = 0;
+    // Shows the folder that holds `file` with the file selected, where the
+    // file manager offers that (org.freedesktop.FileManager1); else opens
+    // the folder as openFolder() does.
+    virtual bool showInFolder(const QString &file) = 0;
     // Opens a local file (the help, a converted file) or a web address in
     // its default program.
     virtual bool openFile(const QString &path) = 0;

@@ -280,7 +280,7 @@ void MainWindow::playOutput()
 void MainWindow::showOutput()
 {
     if (const QString output = currentOutput(); !output.isEmpty())
-        openOnDesktop(&Desktop::openFolder, folderOf(output), tr("文件所在的文件夹"));
+        openOnDesktop(&Desktop::showInFolder, output, tr("文件所在的文件夹"));
 }
 
 // ---- help, about, options, feedback, web ------------------------------------

@@ -1,6 +1,7 @@
-// The real desktop's openers on a display (Xvfb and openbox): with no opener
-// on PATH every open says it could not, so that the window can say where the
-// thing is; with xdg-open there, the thing goes to it.
+// The real desktop's openers on a display (Xvfb and openbox) and without a
+// session bus: with no opener on PATH every open says it could not, so that
+// the window can say where the thing is; with xdg-open there, the thing goes
+// to it, and a file to be shown in its folder gets its folder opened.
 #include "desktop.h"
 
 #include <QDir>
@@ -30,6 +31,8 @@ private Q_SLOTS:
         qputenv("PATH", QFile::encodeName(bin));
         QVERIFY(!desktop->openFolder(dir.path()));
         QVERIFY(!desktop->openFile(dir.filePath(u"clip.mp3"_s)));
+        // No file manager on a bus: the file's folder is opened, which nothing can do either.
+        QVERIFY(!desktop->showInFolder(dir.filePath(u"clip.mp3"_s)));
 
         // An xdg-open that notes what it was asked to open.
         const QString opened = dir.filePath(u"opened"_s);
@@ -45,6 +48,8 @@ private Q_SLOTS:
             return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
         };
         QTRY_VERIFY_WITH_TIMEOUT(asked().contains(url), 20000);
+        QVERIFY(desktop->showInFolder(dir.filePath(u"clip.mp3"_s)));
+        QTRY_VERIFY_WITH_TIMEOUT(asked().count(url) == 2, 20000);
     }
 };
 

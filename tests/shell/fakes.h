@@ -13,6 +13,7 @@
 class RecordingDesktop final : public sonvera::Desktop {
 public:
     bool openFolder(const QString &folder) override { return record(QStringLiteral("folder ") + folder); }
+    bool showInFolder(const QString &file) override { return record(QStringLiteral("show ") + file); }
     bool openFile(const QString &path) override { return record(QStringLiteral("file ") + path); }
     bool openUrl(const QString &url) override { return record(QStringLiteral("url ") + url); }
     void playSound(const QString &wavPath) override { calls << QStringLiteral("sound ") + wavPath; }

@@ -210,7 +210,7 @@ private Q_SLOTS:
         Q_EMIT view->activated(f.list().index(1, 0));
         QCOMPARE(f.desktop.calls.last(), u"file "_s + f.list().rowAt(1).outputPath);
         f.trigger(WindowCommand::ShowOutput);
-        QCOMPARE(f.desktop.calls.last(), u"folder "_s + f.dir.filePath(u"out"_s));
+        QCOMPARE(f.desktop.calls.last(), u"show "_s + f.list().rowAt(1).outputPath);
         f.trigger(WindowCommand::OpenOutputFolder);
         QCOMPARE(f.desktop.calls.last(), u"folder "_s + f.dir.filePath(u"out/"_s));
 
