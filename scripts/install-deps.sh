@@ -20,8 +20,9 @@ packages=(
   # `make package`: dpkg-shlibdeps and file for cpack; the validators of the
   # desktop entry and the metainfo, for the tests
   dpkg-dev file desktop-file-utils appstream
-  # screenshots under a virtual display
-  xvfb xauth
+  # the window tests and the screenshots under a window manager on a virtual
+  # display; the screenshots are driven with xdotool and taken with ImageMagick
+  xvfb xauth openbox xdotool imagemagick
   # the D-Bus tests run on a private session bus (dbus-run-session)
   dbus
   # the encoders' benchmark script

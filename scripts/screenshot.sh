@@ -1,51 +1,47 @@
 #!/usr/bin/env bash
-# Starts Sonvera on a virtual display with a few files in its list and saves a
-# picture of the window in both languages, at scale 1 and 2:
-# docs/screenshot.png, docs/screenshot@2x.png (Chinese) and
-# docs/screenshot-en.png, docs/screenshot-en@2x.png (English); then the
-# restore question and the after-batch countdown alone, in both languages.
+# Pictures of Sonvera as its users meet it, for the README and the docs:
+# the real program on a virtual screen under a window manager (openbox),
+# driven with the keyboard (xdotool) and photographed (ImageMagick's import),
+# in both languages:
+#   docs/screenshot-batch{,-en}.png    the main window in the middle of a batch
+#   docs/screenshot{,-en}.png          the main window after it
+#   docs/screenshot-options{,-en}.png  the options dialog over it
+# on a 1366x768 screen, and docs/screenshot{,-en}@2x.png after a batch on a
+# 1920x1080 screen at 200 %; then the restore question and the after-batch
+# countdown alone (docs/restore-question{,-en}.png, docs/countdown{,-en}.png).
 #
-# The program runs from a copy of its folder in a temporary HOME, so the
-# pictures show neutral paths (~/视频/..., ~/Videos/...) and no settings of
-# the developer's own.
+# The program runs from a copy of its folder in a temporary HOME (ending in
+# /user), on clips generated here, so the pictures show neutral paths
+# (~/视频/..., ~/Videos/... in the list, .../user/视频/Sonvera/ as the output
+# folder) and no settings of the developer's own.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-docs=$PWD/docs
+root=$PWD
+docs=$root/docs
 mkdir -p "$docs"
-home=$(mktemp -d /tmp/home.XXXXXX)
-trap 'rm -rf "$home"' EXIT
-export HOME=$home
-export XDG_RUNTIME_DIR="$home/.runtime" && mkdir -m 0700 "$XDG_RUNTIME_DIR"
-unset LC_ALL LC_MESSAGES LANGUAGE SONVERA_LANG
+work=$(mktemp -d /tmp/sonvera-shots.XXXXXX)
+trap 'rm -rf "$work"' EXIT
+unset LC_ALL LC_MESSAGES LC_TIME LC_NUMERIC LANGUAGE SONVERA_LANG
 
-program="$home/.local/lib/sonvera"
-mkdir -p "$program"
-cp -r build/Sonvera/sonvera build/Sonvera/data build/Sonvera/help.html build/Sonvera/help_en.html \
-  build/Sonvera/sound.wav "$program/"
-
-# shoot <LANG> <videos folder name> <picture name> <sample names...>
+# shoot LANG VIDEOS-FOLDER SIZE SCALE SCENE PICTURE-SUFFIX NAMES...
 shoot() {
-  local lang=$1 folder=$2 videos="$home/$2" picture=$3
-  shift 3
-  mkdir -p "$videos"
-  local files=()
-  for name in "$@"; do
-    : > "$videos/$name"
-    files+=("$videos/$name")
-  done
-  # The portable copy keeps its settings beside it: the output folder in the
-  # videos folder, as an installed copy would have it.
-  printf '"-1"\r\n"-1"\r\n"-1"\r\n"%s"\r\n"0"\r\n' "~/$folder/Sonvera" > "$program/setup.ini"
-  LANG=$lang xvfb-run -a -s "-screen 0 1600x1200x24" \
-    "$program/sonvera" --screenshot "$docs/$picture.png" "${files[@]}"
-  LANG=$lang QT_SCALE_FACTOR=2 xvfb-run -a -s "-screen 0 2400x1600x24" \
-    "$program/sonvera" --screenshot "$docs/$picture@2x.png" "${files[@]}"
+  local lang=$1 folder=$2 size=$3 scale=$4 scene=$5 suffix=$6
+  shift 6
+  local home="$work/$scene-$scale$suffix/user"
+  mkdir -p "$home/.runtime" && chmod 0700 "$home/.runtime"
+  HOME=$home XDG_RUNTIME_DIR=$home/.runtime LANG=$lang \
+    "$root/scripts/under-window-manager.sh" "$size" "$scale" \
+    "$root/scripts/screenshot-scene.sh" "$root" "$docs" "$folder" "$scene" "$suffix" "$@"
 }
 
-shoot C.UTF-8 视频 screenshot "旅行记录 2009.flv" "毕业晚会.flv" "talk.part1.flv" "猫和老鼠 第3集.FLV" "demo_reel.flv"
-shoot en_US.UTF-8 Videos screenshot-en "holiday 2009.flv" "graduation party.flv" "talk.part1.flv" \
-  "cartoon episode 3.FLV" "demo_reel.flv"
+zh=("旅行记录 2009.flv" "毕业晚会.flv" "猫和老鼠 第3集.FLV" "demo_reel.flv")
+en=("holiday 2009.flv" "graduation party.flv" "cartoon episode 3.FLV" "demo_reel.flv")
+shoot C.UTF-8 视频 1366x768 1 all "" "${zh[@]}"
+shoot en_US.UTF-8 Videos 1366x768 1 all "-en" "${en[@]}"
+shoot C.UTF-8 视频 1920x1080 2 after "@2x" "${zh[@]}"
+shoot en_US.UTF-8 Videos 1920x1080 2 after "-en@2x" "${en[@]}"
 
 LANG=C.UTF-8 QT_QPA_PLATFORM=offscreen build/tests/dialog_screenshots "$docs"
 LANG=en_US.UTF-8 QT_QPA_PLATFORM=offscreen build/tests/dialog_screenshots "$docs" -en
-echo "Wrote docs/screenshot{,@2x,-en,-en@2x}.png, docs/restore-question{,-en}.png and docs/countdown{,-en}.png"
+echo "Wrote docs/screenshot{,-batch,-options}{,-en}.png, docs/screenshot{,-en}@2x.png," \
+  "docs/restore-question{,-en}.png and docs/countdown{,-en}.png"

@@ -12,20 +12,20 @@
         <translation>Add</translation>
     </message>
     <message>
-        <source>Done.</source>
-        <translation>Done.</translation>
-    </message>
-    <message>
-        <source>Stopped.</source>
-        <translation>Stopped.</translation>
-    </message>
-    <message>
         <source>转换失败</source>
         <translation>Conversion Failed</translation>
     </message>
     <message>
         <source>以下文件没有转换成功，它们仍在列表中，再次开始转换即可重试：</source>
         <translation>These files were not converted. They are still in the list: start converting again to retry them.</translation>
+    </message>
+    <message>
+        <source>转换结束。</source>
+        <translation>Done.</translation>
+    </message>
+    <message>
+        <source>已停止。</source>
+        <translation>Stopped.</translation>
     </message>
 </context>
 <context>
@@ -299,12 +299,32 @@
     <message>
         <source>创建中%1 %2%</source>
         <extracomment>%1 is the spinner glyph, %2 the percentage.</extracomment>
-        <translation>Creating %1 %2%</translation>
+        <translation>Encoding %1 %2%</translation>
+    </message>
+    <message>
+        <source>转换中 %1%</source>
+        <extracomment>The same without the spinner; %1 is the percentage.</extracomment>
+        <translation>Converting %1%</translation>
+    </message>
+    <message>
+        <source>创建中 %1%</source>
+        <extracomment>The same without the spinner; %1 is the percentage.</extracomment>
+        <translation>Encoding %1%</translation>
+    </message>
+    <message>
+        <source>第 %1/%2 步 %3</source>
+        <extracomment>A file converted in two steps: %1 is the step, %2 the number of steps, %3 the progress (&quot;转换中 42%&quot;).</extracomment>
+        <translation>Step %1/%2: %3</translation>
     </message>
     <message>
         <source>复制中%1 %2%</source>
         <extracomment>%1 is the spinner glyph, %2 the percentage.</extracomment>
         <translation>Copying %1 %2%</translation>
+    </message>
+    <message>
+        <source>复制中 %1%</source>
+        <extracomment>The same without the spinner; %1 is the percentage.</extracomment>
+        <translation>Copying %1%</translation>
     </message>
 </context>
 <context>
@@ -595,6 +615,25 @@ Exit status: 0 when every file converted, 1 when any file failed, 2 for a usage 
     </message>
 </context>
 <context>
+    <name>sonvera::CloseQuestion</name>
+    <message>
+        <source>正在转换，确定要停止并退出吗？</source>
+        <translation>Converting is under way. Stop it and exit?</translation>
+    </message>
+    <message>
+        <source>没有转换完的文件会留在列表中，下次启动时可以恢复。</source>
+        <translation>The files not yet converted stay in the list and can be restored at the next start.</translation>
+    </message>
+    <message>
+        <source>继续转换</source>
+        <translation>Keep Converting</translation>
+    </message>
+    <message>
+        <source>停止并退出</source>
+        <translation>Stop and Exit</translation>
+    </message>
+</context>
+<context>
     <name>sonvera::CommonDialogs</name>
     <message>
         <source>Save</source>
@@ -654,18 +693,6 @@ Exit status: 0 when every file converted, 1 when any file failed, 2 for a usage 
         <translation>Name:</translation>
     </message>
     <message>
-        <source>Your Name</source>
-        <translation>Your Name</translation>
-    </message>
-    <message>
-        <source>EMAIL：</source>
-        <translation>EMAIL:</translation>
-    </message>
-    <message>
-        <source>Email</source>
-        <translation>Email</translation>
-    </message>
-    <message>
         <source>留言：</source>
         <translation>Message:</translation>
     </message>
@@ -694,16 +721,36 @@ Exit status: 0 when every file converted, 1 when any file failed, 2 for a usage 
         <translation>Your name?</translation>
     </message>
     <message>
-        <source>您的Email？</source>
-        <translation>Your email?</translation>
-    </message>
-    <message>
         <source>您的意见？</source>
         <translation>Your comment?</translation>
     </message>
     <message>
         <source>正在发送...</source>
         <translation>Sending...</translation>
+    </message>
+    <message>
+        <source>您的姓名</source>
+        <translation>Your Name</translation>
+    </message>
+    <message>
+        <source>电子邮箱：</source>
+        <translation>EMAIL:</translation>
+    </message>
+    <message>
+        <source>电子邮箱</source>
+        <translation>Email</translation>
+    </message>
+    <message>
+        <source>发送你的意见</source>
+        <translation>Send your comment</translation>
+    </message>
+    <message>
+        <source>不发送，关闭</source>
+        <translation>Close without sending</translation>
+    </message>
+    <message>
+        <source>您的电子邮箱？</source>
+        <translation>Your email?</translation>
     </message>
 </context>
 <context>
@@ -775,6 +822,34 @@ Exit status: 0 when every file converted, 1 when any file failed, 2 for a usage 
         <source>状态</source>
         <translation>Status</translation>
     </message>
+    <message>
+        <source>完成：%1</source>
+        <extracomment>%1 is the name of the output file.</extracomment>
+        <translation>Done: %1</translation>
+    </message>
+    <message>
+        <source>时长</source>
+        <translation>Length</translation>
+    </message>
+    <message>
+        <source>分辨率</source>
+        <translation>Picture</translation>
+    </message>
+    <message>
+        <source>大小</source>
+        <translation>Size</translation>
+    </message>
+    <message>
+        <source>无法读取这个文件的时长和画面</source>
+        <translation>The length and picture of this file cannot be read</translation>
+    </message>
+    <message>
+        <source>已转换为 %1
+双击播放</source>
+        <extracomment>%1 is the output file&apos;s whole path.</extracomment>
+        <translation>Converted to %1
+Double-click to play it</translation>
+    </message>
 </context>
 <context>
     <name>sonvera::MainWindow</name>
@@ -783,40 +858,16 @@ Exit status: 0 when every file converted, 1 when any file failed, 2 for a usage 
         <translation>Drag files here to start converting</translation>
     </message>
     <message>
-        <source>Help &amp; Tutorial</source>
-        <translation>Help &amp; Tutorial</translation>
-    </message>
-    <message>
-        <source>Minimize Window</source>
-        <translation>Minimize Window</translation>
-    </message>
-    <message>
-        <source>Exit</source>
-        <translation>Exit</translation>
-    </message>
-    <message>
         <source>添加文件</source>
         <translation>Add File</translation>
-    </message>
-    <message>
-        <source>Add a File</source>
-        <translation>Add a File</translation>
     </message>
     <message>
         <source>添加文件夹</source>
         <translation>Add Folder</translation>
     </message>
     <message>
-        <source>Add Files from a Folder</source>
-        <translation>Add Files from a Folder</translation>
-    </message>
-    <message>
         <source>移除文件</source>
         <translation>Remove</translation>
-    </message>
-    <message>
-        <source>Remove File(s) from List</source>
-        <translation>Remove File(s) from List</translation>
     </message>
     <message>
         <source>提示设置</source>
@@ -828,23 +879,7 @@ Exit status: 0 when every file converted, 1 when any file failed, 2 for a usage 
     </message>
     <message>
         <source>帮助</source>
-        <translation>Help</translation>
-    </message>
-    <message>
-        <source>Add a new file to file list</source>
-        <translation>Add a new file to file list</translation>
-    </message>
-    <message>
-        <source>Remove a file from file list</source>
-        <translation>Remove a file from file list</translation>
-    </message>
-    <message>
-        <source>Drag media files onto this DropZone</source>
-        <translation>Drag media files onto this DropZone</translation>
-    </message>
-    <message>
-        <source>Start Converting</source>
-        <translation>Start Converting</translation>
+        <translation>user guide</translation>
     </message>
     <message>
         <source>立刻开始转换！</source>
@@ -855,24 +890,8 @@ Exit status: 0 when every file converted, 1 when any file failed, 2 for a usage 
         <translation>Stop</translation>
     </message>
     <message>
-        <source>Stop Converting</source>
-        <translation>Stop Converting</translation>
-    </message>
-    <message>
         <source>意见反馈</source>
         <translation>Feedback</translation>
-    </message>
-    <message>
-        <source>Send us your suggestion or question</source>
-        <translation>Send us your suggestion or question</translation>
-    </message>
-    <message>
-        <source>Open Files</source>
-        <translation>Open Files</translation>
-    </message>
-    <message>
-        <source>所有格式文件(*.*)|*.*</source>
-        <translation>All Files(*.*)|*.*</translation>
     </message>
     <message>
         <source>打开文件</source>
@@ -919,6 +938,85 @@ Sonvera is a free batch video converter.
 </translation>
     </message>
     <message>
+        <source>文件列表</source>
+        <translation>File list</translation>
+    </message>
+    <message>
+        <source>要转换的文件。双击转换好的文件可以播放它，右键点击可以打开它所在的文件夹或移除文件</source>
+        <translation>The files to convert. Double-click a converted file to play it; right-click to open its folder or remove files</translation>
+    </message>
+    <message>
+        <source>Sonvera 网站</source>
+        <translation>Sonvera website</translation>
+    </message>
+    <message>
+        <source>没有可以打开文件夹的程序。转换好的文件在：%1</source>
+        <extracomment>The output folder could not be opened at the end of a batch; %1 is the folder.</extracomment>
+        <translation>Nothing here opens folders. The converted files are in: %1</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n 个文件，共 %1</source>
+        <extracomment>%n files to convert, %1 their total length (&quot;1:02:03&quot;).</extracomment>
+        <translation>
+            <numerusform>%n file, %1 in all</numerusform>
+            <numerusform>%n files, %1 in all</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n 个文件，至少 %1</source>
+        <extracomment>Some lengths are not known (yet): %1 is the length of the others.</extracomment>
+        <translation>
+            <numerusform>%n file, at least %1</numerusform>
+            <numerusform>%n files, at least %1</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n 个文件</source>
+        <translation>
+            <numerusform>%n file</numerusform>
+            <numerusform>%n files</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>视频文件</source>
+        <translation>Video Files</translation>
+    </message>
+    <message>
+        <source>所有文件</source>
+        <translation>All Files</translation>
+    </message>
+    <message>
+        <source>这台电脑上没有可以打开%1的程序（例如 xdg-open，在 xdg-utils 软件包中）。
+它在这里：
+%2</source>
+        <extracomment>%1 says what could not be opened (&quot;输出文件夹&quot;), %2 is where it is.</extracomment>
+        <translation>Nothing on this computer can open the %1 (such as xdg-open, from the package xdg-utils).
+It is here:
+%2</translation>
+    </message>
+    <message>
+        <source>输出文件夹还不存在，开始转换时会建立它：
+%1</source>
+        <translation>The output folder does not exist yet; converting makes it:
+%1</translation>
+    </message>
+    <message>
+        <source>输出文件夹</source>
+        <translation>output folder</translation>
+    </message>
+    <message>
+        <source>转换好的文件</source>
+        <translation>converted file</translation>
+    </message>
+    <message>
+        <source>文件所在的文件夹</source>
+        <translation>folder that holds the file</translation>
+    </message>
+    <message>
+        <source>网页</source>
+        <translation>web page</translation>
+    </message>
+    <message>
         <source>一步转换</source>
         <translation>convert in one step</translation>
     </message>
@@ -948,22 +1046,6 @@ Sonvera is a free batch video converter.
     <message>
         <source>转换完毕声音提示</source>
         <translation>Sound when converting is done</translation>
-    </message>
-    <message>
-        <source>ON</source>
-        <translation>ON</translation>
-    </message>
-    <message>
-        <source>OFF</source>
-        <translation>OFF</translation>
-    </message>
-    <message>
-        <source>MP3 Audio Bitrate</source>
-        <translation>MP3 Audio Bitrate</translation>
-    </message>
-    <message>
-        <source>Music Cutter</source>
-        <translation>Music Cutter</translation>
     </message>
     <message>
         <source>时</source>
@@ -1050,6 +1132,51 @@ Sonvera is a free batch video converter.
         <translation>Close</translation>
     </message>
     <message>
+        <source>开</source>
+        <translation>ON</translation>
+    </message>
+    <message>
+        <source>关</source>
+        <translation>OFF</translation>
+    </message>
+    <message>
+        <source>转换完毕后是否播放一声提示音</source>
+        <translation>Play a sound when converting is done</translation>
+    </message>
+    <message>
+        <source>截取音乐</source>
+        <translation>Music Cutter</translation>
+    </message>
+    <message>
+        <source>转换为 MP3 时只截取下面的时间范围</source>
+        <translation>Convert only this range of each file to MP3</translation>
+    </message>
+    <message>
+        <source>保存这些设置并关闭</source>
+        <translation>Save these settings and close</translation>
+    </message>
+    <message>
+        <source>不保存，关闭</source>
+        <translation>Close without saving</translation>
+    </message>
+    <message>
+        <source>%1（%2）</source>
+        <extracomment>The six fields of the clip range: %1 is 开始 or 结束, %2 时, 分 or 秒.</extracomment>
+        <translation>%1 (%2)</translation>
+    </message>
+    <message>
+        <source>同时转换几个文件；自动：电脑有几个核心就同时转换几个</source>
+        <translation>How many files convert at once; Automatic: one per core of this computer</translation>
+    </message>
+    <message>
+        <source>全部文件转换成功后电脑做什么</source>
+        <translation>What the computer does once every file has converted</translation>
+    </message>
+    <message>
+        <source>窗口的语言；自动：跟随系统</source>
+        <translation>The language of the window; Automatic: the system&apos;s</translation>
+    </message>
+    <message>
         <source>一步转换（更快，画质更好）</source>
         <translation>Convert in one step (faster, better picture)</translation>
     </message>
@@ -1081,40 +1208,16 @@ Sonvera is a free batch video converter.
         <source>复制时不使用尺寸和比特率参数</source>
         <translation>Sizes and bitrates do not apply to a copy</translation>
     </message>
+    <message>
+        <source>转换好的文件使用源文件的修改时间，而不是转换的时间</source>
+        <translation>Converted files get their source&apos;s modification time, not the time they were converted</translation>
+    </message>
 </context>
 <context>
     <name>sonvera::ParameterPanel</name>
     <message>
-        <source>Output Format</source>
-        <translation>Output Format</translation>
-    </message>
-    <message>
-        <source>Size</source>
-        <translation>Size</translation>
-    </message>
-    <message>
-        <source>Audio Rate</source>
-        <translation>Audio Rate</translation>
-    </message>
-    <message>
-        <source>Audio Bitrate</source>
-        <translation>Audio Bitrate</translation>
-    </message>
-    <message>
-        <source>Channel(Stereo or Mono)</source>
-        <translation>Channel(Stereo or Mono)</translation>
-    </message>
-    <message>
-        <source>Select a Folder to Output</source>
-        <translation>Select a Folder to Output</translation>
-    </message>
-    <message>
         <source>浏览</source>
         <translation>Browse</translation>
-    </message>
-    <message>
-        <source>Select an Output Folder</source>
-        <translation>Select an Output Folder</translation>
     </message>
     <message>
         <source>输出格式：</source>
@@ -1147,6 +1250,50 @@ Sonvera is a free batch video converter.
     <message>
         <source>输出路径：</source>
         <translation>Output folder:</translation>
+    </message>
+    <message>
+        <source>输出格式</source>
+        <translation>Output Format</translation>
+    </message>
+    <message>
+        <source>视频比特率，单位 kbps</source>
+        <translation>Video Bitrate (kbps)</translation>
+    </message>
+    <message>
+        <source>帧率，每秒的帧数</source>
+        <translation>Frame Rate (frames per second)</translation>
+    </message>
+    <message>
+        <source>视频尺寸，宽×高（像素）</source>
+        <translation>Video Size (width×height in pixels)</translation>
+    </message>
+    <message>
+        <source>声音频率，单位 Hz</source>
+        <translation>Audio Rate (Hz)</translation>
+    </message>
+    <message>
+        <source>声音比特率，单位 kbps</source>
+        <translation>Audio Bitrate (kbps)</translation>
+    </message>
+    <message>
+        <source>声道：立体声或单声道</source>
+        <translation>Channel(Stereo or Mono)</translation>
+    </message>
+    <message>
+        <source>转换好的文件保存在这个文件夹</source>
+        <translation>The Folder the Converted Files Go To</translation>
+    </message>
+    <message>
+        <source>选择输出文件夹</source>
+        <translation>Select an Output Folder</translation>
+    </message>
+    <message>
+        <source>打开输出文件夹</source>
+        <translation>Open Output Folder</translation>
+    </message>
+    <message>
+        <source>在文件管理器中打开输出文件夹</source>
+        <translation>Open the Output Folder in the File Manager</translation>
     </message>
 </context>
 <context>
@@ -1242,6 +1389,14 @@ Sonvera is a free batch video converter.
     <message>
         <source>已用 %1</source>
         <translation>Elapsed %1</translation>
+    </message>
+    <message>
+        <source>转换进度</source>
+        <translation>Conversion progress</translation>
+    </message>
+    <message>
+        <source>第 %1 步，共 %2 步</source>
+        <translation>Step %1 of %2</translation>
     </message>
 </context>
 <context>
@@ -1339,30 +1494,114 @@ Sonvera is a free batch video converter.
         <translation>Feedback</translation>
     </message>
     <message>
-        <source>Minimize Window</source>
+        <source>请选择一个文件夹:</source>
+        <translation>Please choose a folder:</translation>
+    </message>
+    <message>
+        <source>添加文件到列表，可以一次选择多个</source>
+        <translation>Add Files to the List (several at once)</translation>
+    </message>
+    <message>
+        <source>添加一个文件夹及其子文件夹中的 FLV 文件</source>
+        <translation>Add Files from a Folder (its FLV files and those of its subfolders)</translation>
+    </message>
+    <message>
+        <source>把文件拖到这里，或者点击这里选择文件</source>
+        <translation>Drag media files onto this DropZone, or click to choose one</translation>
+    </message>
+    <message>
+        <source>从列表中移除文件</source>
+        <translation>Remove File(s) from List</translation>
+    </message>
+    <message>
+        <source>从列表中移除选中的文件</source>
+        <translation>Remove the Selected Files from the List</translation>
+    </message>
+    <message>
+        <source>移除列表中的全部文件</source>
+        <translation>Remove Every File from the List</translation>
+    </message>
+    <message>
+        <source>提示音、音乐截取和其他选项</source>
+        <translation>Sound, Music Cutter and Other Options</translation>
+    </message>
+    <message>
+        <source>帮助和教程</source>
+        <translation>Help &amp; Tutorial</translation>
+    </message>
+    <message>
+        <source>关于 Sonvera</source>
+        <translation>About Sonvera</translation>
+    </message>
+    <message>
+        <source>退出 Sonvera</source>
+        <translation>Exit</translation>
+    </message>
+    <message>
+        <source>开始转换列表中的文件</source>
+        <translation>Start Converting</translation>
+    </message>
+    <message>
+        <source>停止转换</source>
+        <translation>Stop Converting</translation>
+    </message>
+    <message>
+        <source>给我们提建议或问题</source>
+        <translation>Send us your suggestion or question</translation>
+    </message>
+    <message>
+        <source>最小化</source>
+        <translation>Minimize</translation>
+    </message>
+    <message>
+        <source>最小化窗口</source>
         <translation>Minimize Window</translation>
     </message>
     <message>
-        <source>请选择一个文件夹:</source>
-        <translation>Please choose a folder:</translation>
+        <source>选择输出文件夹</source>
+        <translation>Select an Output Folder</translation>
+    </message>
+    <message>
+        <source>打开输出文件夹</source>
+        <translation>Open Output Folder</translation>
+    </message>
+    <message>
+        <source>在文件管理器中打开输出文件夹</source>
+        <translation>Open the Output Folder in the File Manager</translation>
+    </message>
+    <message>
+        <source>播放</source>
+        <translation>Play</translation>
+    </message>
+    <message>
+        <source>播放转换好的文件</source>
+        <translation>Play the Converted File</translation>
+    </message>
+    <message>
+        <source>打开所在文件夹</source>
+        <translation>Open Containing Folder</translation>
+    </message>
+    <message>
+        <source>打开转换好的文件所在的文件夹</source>
+        <translation>Open the Folder That Holds the Converted File</translation>
     </message>
 </context>
 <context>
     <name>sonvera::WindowMenus</name>
     <message>
-        <source>File</source>
+        <source>文件</source>
         <translation>File</translation>
     </message>
     <message>
-        <source>Options</source>
+        <source>选项</source>
         <translation>Options</translation>
     </message>
     <message>
-        <source>About</source>
+        <source>关于</source>
         <translation>About</translation>
     </message>
     <message>
-        <source>Remove</source>
+        <source>移除</source>
         <translation>Remove</translation>
     </message>
 </context>

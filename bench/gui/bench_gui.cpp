@@ -108,9 +108,10 @@ private:
 
 class NullDesktop final : public Desktop {
 public:
-    void openFolder(const QString &) override {}
-    void openFile(const QString &) override {}
-    void openUrl(const QString &) override {}
+    bool openFolder(const QString &) override { return true; }
+    bool showInFolder(const QString &) override { return true; }
+    bool openFile(const QString &) override { return true; }
+    bool openUrl(const QString &) override { return true; }
     void playSound(const QString &) override {}
 };
 
@@ -159,7 +160,7 @@ void measureFill(MainWindow &window, int rows, const std::function<void()> &begi
     double cpuStart = 0;
     double cpuListed = 0;
     qint64 listedMs = -1;
-    QAbstractItemModel *model = window.listView()->model();
+    QAbstractItemModel *model = &window.controller().list();
     QTimer poll;
     poll.setInterval(5);
     QObject::connect(&poll, &QTimer::timeout, &window, [&] {
@@ -204,7 +205,7 @@ int listFolder(MainWindow &window, const QString &folder, int rows)
 {
     window.show();
     measureFill(window, rows, [&window, folder] { window.addPaths({QFile::encodeName(folder)}); }, "list");
-    return window.listView()->model()->rowCount() == rows ? 0 : 1;
+    return window.controller().list().rowCount() == rows ? 0 : 1;
 }
 
 int restoreJournal(MainWindow &window, int rows)
@@ -222,7 +223,7 @@ int restoreJournal(MainWindow &window, int rows)
         });
         poll->start(1);
     }, "restore");
-    return window.listView()->model()->rowCount() == rows ? 0 : 1;
+    return window.controller().list().rowCount() == rows ? 0 : 1;
 }
 
 } // namespace
@@ -275,9 +276,10 @@ int main(int argc, char *argv[])
     if (mode == u"batch"_s) {
         applySkin(app);
         MainWindow window(contextFor(args.value(2), dir, desktop));
-        window.controller().settings().selectFormat(args.value(3).toInt());
-        window.controller().settings().outputFolder = dir.filePath(u"out"_s);
-        window.panel()->showSettings();
+        ConversionSettings settings = window.controller().settings();
+        settings.selectFormat(args.value(3).toInt());
+        settings.outputFolder = dir.filePath(u"out"_s);
+        window.controller().replaceSettings(settings);
         QByteArrayList files;
         for (const QString &file : args.mid(4))
             files << QFile::encodeName(file);
@@ -293,7 +295,7 @@ int main(int argc, char *argv[])
         QTimer::singleShot(200, &window, [&] {
             heartbeat.start();
             clock.start();
-            window.startBatch();
+            window.action(WindowCommand::Start)->trigger();
         });
         QCoreApplication::exec();
         out << "batch_ms " << clock.elapsed() << " failed " << failed << " longest_stall_ms "

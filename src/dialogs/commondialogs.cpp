@@ -79,11 +79,8 @@ void CommonDialogs::takeFile(const QString &path)
     m_path = folderOf(path);
 }
 
-bool CommonDialogs::showOpen()
+FileDialogRequest CommonDialogs::openRequest() const
 {
-    if (!hasOwner("showOpen"))
-        return false;
-
     FileDialogRequest request;
     request.caption = title();
     request.nameFilters = qtNameFilters(m_filter);
@@ -98,11 +95,30 @@ bool CommonDialogs::showOpen()
             request.directory = info.absolutePath();
         request.selectedFile = info.fileName();
     }
+    return request;
+}
 
-    const std::optional<QString> chosen = m_backend->getOpenFileName(m_owner, request);
+bool CommonDialogs::showOpen()
+{
+    if (!hasOwner("showOpen"))
+        return false;
+    const std::optional<QString> chosen = m_backend->getOpenFileName(m_owner, openRequest());
     if (!chosen)
         return false;
     takeFile(*chosen);
+    m_fileNames = QStringList{*chosen};
+    return true;
+}
+
+bool CommonDialogs::showOpenFiles()
+{
+    if (!hasOwner("showOpenFiles"))
+        return false;
+    const std::optional<QStringList> chosen = m_backend->getOpenFileNames(m_owner, openRequest());
+    if (!chosen || chosen->isEmpty())
+        return false;
+    takeFile(chosen->constFirst());
+    m_fileNames = *chosen;
     return true;
 }
 
@@ -133,7 +149,7 @@ bool CommonDialogs::showFolder()
     if (!hasOwner("showFolder"))
         return false;
 
-    const std::optional<QString> folder = m_backend->getExistingDirectory(m_owner, title());
+    const std::optional<QString> folder = m_backend->getExistingDirectory(m_owner, title(), existingFolderWithSlash(path()));
     if (!folder)
         return false;
     m_path = *folder;

@@ -5,9 +5,10 @@
 #include <QString>
 #include <QWidget>
 
+#include "dialogbackend.h"
+
 namespace sonvera {
 
-class DialogBackend;
 class PrinterBackend;
 
 // A property bag over the standard dialogs: open, save, folder, colour, font,
@@ -51,6 +52,8 @@ public:
     void setFileTitle(const QString &value) { m_fileTitle = value; }
     QString path() const;
     void setPath(const QString &value) { m_path = value; }
+    // Every file the last confirmed open dialog gave, the first of them in FileName.
+    QStringList fileNames() const { return m_fileNames; }
 
     // File types as "label|pattern|label|pattern", a pattern part holding one
     // or more patterns separated by ";" (see qtNameFilters).
@@ -83,13 +86,16 @@ public:
     // gone), captioned Title, with the types of Filter (first selected) and
     // DefExt. Confirmed: sets FileName, FileTitle and Path.
     bool showOpen();
+    // The same dialog for one or more files. Confirmed: FileName, FileTitle
+    // and Path from the first, fileNames() all of them.
+    bool showOpenFiles();
     // A name to save under. Captioned "Save" whatever Title holds; opens in
     // Path (the program folder when Path is blank or no folder); types from
     // Filter, "*.*|*.*" when it is blank; DefExt is not used. Confirmed: sets
     // FileName, FileTitle and Path.
     bool showSave();
-    // A folder, captioned Title. Confirmed: Path = the folder, FileName and
-    // FileTitle = "".
+    // A folder, captioned Title, opening in Path when it names a folder.
+    // Confirmed: Path = the folder, FileName and FileTitle = "".
     bool showFolder();
     // A colour, starting at Color. Confirmed: Color = the chosen colour.
     // `fullOpen` asks for the custom-colour editor at once; Qt's colour
@@ -114,6 +120,8 @@ private:
     bool hasOwner(const char *method) const;
     // Takes a confirmed file path into FileName, FileTitle and Path.
     void takeFile(const QString &path);
+    // What the open dialogs are asked for: Title, Filter, DefExt, starting at FileName.
+    FileDialogRequest openRequest() const;
 
     DialogBackend *m_backend;        // not owned
     PrinterBackend *m_printers;      // not owned; nullptr: Qt's own
@@ -125,6 +133,7 @@ private:
     QString m_path;
     QString m_filter;
     QString m_fileName;
+    QStringList m_fileNames;
     qint32 m_color = 0;              // 0x00BBGGRR
     QString m_title;
     QString m_defExt;

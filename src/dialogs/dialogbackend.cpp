@@ -11,8 +11,7 @@ namespace sonvera {
 
 namespace {
 
-std::optional<QString> RunFileDialog(QWidget *parent, const FileDialogRequest &request,
-                                     QFileDialog::AcceptMode acceptMode)
+QFileDialog *fileDialogFor(QWidget *parent, const FileDialogRequest &request, QFileDialog::AcceptMode acceptMode)
 {
     auto *dialog = new QFileDialog(parent);
     dialog->setOption(QFileDialog::DontUseNativeDialog);
@@ -31,8 +30,13 @@ std::optional<QString> RunFileDialog(QWidget *parent, const FileDialogRequest &r
         dialog->setDefaultSuffix(request.defaultSuffix);
     if (!request.selectedFile.isEmpty())
         dialog->selectFile(request.selectedFile);
+    return dialog;
+}
 
-    std::optional<QString> chosen = runModal(dialog, [](QFileDialog &d) {
+std::optional<QString> runFileDialog(QWidget *parent, const FileDialogRequest &request,
+                                     QFileDialog::AcceptMode acceptMode)
+{
+    std::optional<QString> chosen = runModal(fileDialogFor(parent, request, acceptMode), [](QFileDialog &d) {
         const QStringList files = d.selectedFiles();
         return files.isEmpty() ? QString() : files.constFirst();
     });
@@ -43,17 +47,37 @@ std::optional<QString> RunFileDialog(QWidget *parent, const FileDialogRequest &r
 
 } // namespace
 
+std::optional<QStringList> DialogBackend::getOpenFileNames(QWidget *parent, const FileDialogRequest &request)
+{
+    FileDialogRequest single = request;
+    single.fileMode = QFileDialog::ExistingFile;
+    const std::optional<QString> file = getOpenFileName(parent, single);
+    return file ? std::optional<QStringList>(QStringList{*file}) : std::nullopt;
+}
+
 std::optional<QString> QtDialogBackend::getOpenFileName(QWidget *parent, const FileDialogRequest &request)
 {
-    return RunFileDialog(parent, request, QFileDialog::AcceptOpen);
+    return runFileDialog(parent, request, QFileDialog::AcceptOpen);
+}
+
+std::optional<QStringList> QtDialogBackend::getOpenFileNames(QWidget *parent, const FileDialogRequest &request)
+{
+    FileDialogRequest several = request;
+    several.fileMode = QFileDialog::ExistingFiles;
+    std::optional<QStringList> chosen = runModal(fileDialogFor(parent, several, QFileDialog::AcceptOpen),
+                                                 [](QFileDialog &d) { return d.selectedFiles(); });
+    if (chosen && chosen->isEmpty())
+        return std::nullopt;
+    return chosen;
 }
 
 std::optional<QString> QtDialogBackend::getSaveFileName(QWidget *parent, const FileDialogRequest &request)
 {
-    return RunFileDialog(parent, request, QFileDialog::AcceptSave);
+    return runFileDialog(parent, request, QFileDialog::AcceptSave);
 }
 
-std::optional<QString> QtDialogBackend::getExistingDirectory(QWidget *parent, const QString &caption)
+std::optional<QString> QtDialogBackend::getExistingDirectory(QWidget *parent, const QString &caption,
+                                                             const QString &directory)
 {
     auto *dialog = new QFileDialog(parent);
     dialog->setOption(QFileDialog::DontUseNativeDialog);
@@ -61,6 +85,8 @@ std::optional<QString> QtDialogBackend::getExistingDirectory(QWidget *parent, co
     dialog->setFileMode(QFileDialog::Directory);
     if (!caption.isEmpty())
         dialog->setWindowTitle(caption);
+    if (!directory.isEmpty())
+        dialog->setDirectory(directory);
     std::optional<QString> chosen = runModal(dialog, [](QFileDialog &d) {
         const QStringList folders = d.selectedFiles();
         return folders.isEmpty() ? QString() : QDir::cleanPath(folders.constFirst());

@@ -38,10 +38,16 @@ public:
     // An existing file to open (or any name, with fileMode AnyFile); an
     // absolute path.
     virtual std::optional<QString> getOpenFileName(QWidget *parent, const FileDialogRequest &request) = 0;
+    // One or more existing files to open, absolute paths in the order the
+    // user chose them; `fileMode` is not used. A backend that has no such
+    // dialog offers its single-file one.
+    virtual std::optional<QStringList> getOpenFileNames(QWidget *parent, const FileDialogRequest &request);
     // A name to save under; an absolute path. `fileMode` is not used.
     virtual std::optional<QString> getSaveFileName(QWidget *parent, const FileDialogRequest &request) = 0;
-    // An existing folder, without a trailing "/" (except the root "/").
-    virtual std::optional<QString> getExistingDirectory(QWidget *parent, const QString &caption) = 0;
+    // An existing folder, without a trailing "/" (except the root "/"); the
+    // dialog opens in `directory` ("" for the working folder).
+    virtual std::optional<QString> getExistingDirectory(QWidget *parent, const QString &caption,
+                                                        const QString &directory) = 0;
     // `fullOpen`: show the custom-colour editor at once where the dialog can
     // hide it.
     virtual std::optional<QColor> getColor(QWidget *parent, const QColor &initial, bool fullOpen) = 0;
@@ -61,8 +67,10 @@ public:
 class QtDialogBackend final : public DialogBackend {
 public:
     std::optional<QString> getOpenFileName(QWidget *parent, const FileDialogRequest &request) override;
+    std::optional<QStringList> getOpenFileNames(QWidget *parent, const FileDialogRequest &request) override;
     std::optional<QString> getSaveFileName(QWidget *parent, const FileDialogRequest &request) override;
-    std::optional<QString> getExistingDirectory(QWidget *parent, const QString &caption) override;
+    std::optional<QString> getExistingDirectory(QWidget *parent, const QString &caption,
+                                                const QString &directory) override;
     std::optional<QColor> getColor(QWidget *parent, const QColor &initial, bool fullOpen) override;
     std::optional<QFont> getFont(QWidget *parent, const QFont &initial) override;
 };

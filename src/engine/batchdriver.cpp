@@ -38,7 +38,10 @@ BatchDriver::~BatchDriver()
 
 bool BatchDriver::start()
 {
-    if (m_state != State::Idle || m_list.rowCount() == 0)
+    if (m_state != State::Idle)
+        return false;
+    m_list.removeDoneRows();
+    if (m_list.rowCount() == 0)
         return false;
     m_state = State::Armed;
     m_batchJobs = m_jobs;
@@ -324,9 +327,17 @@ void BatchDriver::reportRunnerError(const QString &message)
 
 void BatchDriver::onProgress(ConversionWorker &worker)
 {
-    m_list.setConverting(worker.fileId(), worker.stageDisplay().caption);
+    m_list.setConverting(worker.fileId(), rowProgressText(stepDisplay(worker)), worker.fileFraction());
     Q_EMIT fileProgressed(worker.fileId(), worker.fileFraction(), worker.stage());
     reportProgress(&worker);
+}
+
+ProgressDisplay BatchDriver::stepDisplay(const ConversionWorker &worker)
+{
+    ProgressDisplay display = worker.stageDisplay();
+    display.step = worker.stage();
+    display.stepCount = worker.stageCount();
+    return display;
 }
 
 void BatchDriver::reportProgress(const ConversionWorker *changed)
@@ -353,11 +364,13 @@ void BatchDriver::reportProgress(const ConversionWorker *changed)
     }
 
     if (m_batchJobs == 1 && changed) {
-        Q_EMIT progressChanged(changed->stageDisplay());
+        Q_EMIT progressChanged(stepDisplay(*changed));
     } else {
         const double share = total > 0 ? done / total : 0;
-        Q_EMIT progressChanged(
-            {share, tr("正在转换 %n 个文件 %1%", nullptr, busyWorkers()).arg(percentText(share * 100))});
+        const QString caption = tr("正在转换 %n 个文件 %1%", nullptr, busyWorkers()).arg(percentText(share * 100));
+        ProgressDisplay display = idleDisplay(caption);
+        display.fraction = share;
+        Q_EMIT progressChanged(display);
     }
     const qint64 elapsed = m_elapsed.elapsed();
     Q_EMIT timingChanged(elapsed, m_estimate.update(elapsed, done, total).value_or(-1));
@@ -374,7 +387,10 @@ QString BatchDriver::shownPathOf(quint64 id) const
 void BatchDriver::onConverted(quint64 id, const QString &output, bool copied)
 {
     const QString path = shownPathOf(id);
-    m_list.removeById(id);
+    if (m_keepDoneRows)
+        m_list.setDone(id, output);
+    else
+        m_list.removeById(id);
     ++m_summary.converted;
     m_summary.outputs << output;
     if (copied)

@@ -30,8 +30,9 @@ struct FileListRow;
 namespace BatchTexts {
 inline constexpr TranslatableText kEmptyListMessage{"BatchTexts", QT_TRANSLATE_NOOP("BatchTexts", "请先添加一个文件")};
 inline constexpr TranslatableText kEmptyListTitle{"BatchTexts", QT_TRANSLATE_NOOP("BatchTexts", "添加")};
-inline constexpr TranslatableText kDone{"BatchTexts", QT_TRANSLATE_NOOP("BatchTexts", "Done.")};
-inline constexpr TranslatableText kStopped{"BatchTexts", QT_TRANSLATE_NOOP("BatchTexts", "Stopped.")};
+// "Done." and "Stopped." in English.
+inline constexpr TranslatableText kDone{"BatchTexts", QT_TRANSLATE_NOOP("BatchTexts", "转换结束。")};
+inline constexpr TranslatableText kStopped{"BatchTexts", QT_TRANSLATE_NOOP("BatchTexts", "已停止。")};
 inline constexpr TranslatableText kFailedTitle{"BatchTexts", QT_TRANSLATE_NOOP("BatchTexts", "转换失败")};
 inline constexpr TranslatableText kFailedIntro{
     "BatchTexts", QT_TRANSLATE_NOOP("BatchTexts", "以下文件没有转换成功，它们仍在列表中，再次开始转换即可重试：")};
@@ -90,9 +91,13 @@ public:
     // and no more than parallelJobsWithinLimits() allows.
     void setParallelJobs(int jobs) { m_jobs = parallelJobsWithinLimits(jobs); }
     int parallelJobs() const { return m_jobs; }
+    // Off (the default): a converted file's row leaves the list. On: it stays,
+    // done, with its output, until the next start() removes it.
+    void setKeepDoneRows(bool keep) { m_keepDoneRows = keep; }
 
-    // Starts a batch. Returns false, changing nothing, when the list is empty
-    // (the front end then shows kEmptyListMessage) or a batch is under way.
+    // Starts a batch, first removing the done rows. Returns false, changing
+    // nothing else, when no row is left (the front end then shows
+    // kEmptyListMessage) or a batch is under way.
     bool start();
     // Stops the batch: every running encoder is stopped, its partial output
     // deleted, its row left waiting; the end-of-batch actions do not run.
@@ -160,6 +165,8 @@ private:
     QString outputFolderOf(const FileListRow &row, const QString &outputFolder);
     void reportRunnerError(const QString &message);
     void onProgress(ConversionWorker &worker);
+    // The worker's stage display with its step.
+    static ProgressDisplay stepDisplay(const ConversionWorker &worker);
     void onConverted(quint64 id, const QString &output, bool copied);
     void onStopped(quint64 id);
     void failRow(quint64 id, const FileFailure &failure);
@@ -186,6 +193,7 @@ private:
     std::unique_ptr<RunFolder> m_runFolder; // made by the first batch, removed with the driver
     int m_jobs = 1;
     int m_batchJobs = 1; // m_jobs when the batch was started
+    bool m_keepDoneRows = false;
 
     State m_state = State::Idle;
     BatchSummary m_summary;        // of the current (or last) batch; cleared by start()

@@ -65,6 +65,8 @@ public:
     int stage() const { return m_stage; }
     // The current stage's display, as the progress caption and the file's row show it.
     const ProgressDisplay &stageDisplay() const { return m_display; }
+    // How many stages the current file has: 1, or 2 for a two-stage format.
+    int stageCount() const { return m_twoStage ? 2 : 1; }
     // The last file converted had its streams copied, not coded (valid in converted()).
     bool copiedStreams() const { return m_copied; }
 

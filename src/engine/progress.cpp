@@ -16,7 +16,9 @@ namespace {
 
 ProgressDisplay fullDisplay(const QString &caption)
 {
-    return {1.0, caption};
+    ProgressDisplay display = idleDisplay(caption);
+    display.fraction = 1.0;
+    return display;
 }
 
 // The text after `key` up to the next blank or the end of the chunk, or
@@ -31,11 +33,24 @@ std::optional<QStringView> fieldAfter(QStringView chunk, QStringView key)
     return blank < 0 ? rest : rest.left(blank);
 }
 
-// A stage that copies the source's streams instead of coding them.
-QString copyingCaption()
+// The display of a stage under way at `percent` (as the caption writes it):
+// `caption` ("转换中%1 %2%") and `steady` ("转换中 %1%"), or the copy's own
+// when the stage copies the source's streams instead of coding them.
+ProgressDisplay runningDisplay(const ProgressState &state, double fraction, const QString &percent,
+                               const QString &caption, const QString &steady)
 {
     //: %1 is the spinner glyph, %2 the percentage.
-    return QCoreApplication::translate("Progress", "复制中%1 %2%");
+    const QString spun = state.copying ? QCoreApplication::translate("Progress", "复制中%1 %2%") : caption;
+    //: The same without the spinner; %1 is the percentage.
+    const QString still = state.copying ? QCoreApplication::translate("Progress", "复制中 %1%") : steady;
+    ProgressDisplay display;
+    display.fraction = fraction;
+    display.caption = spun.arg(QString(state.spinnerGlyph), percent);
+    display.steadyCaption = still.arg(percent);
+    display.spinner = state.spinnerGlyph;
+    display.percent = percent;
+    display.copying = state.copying;
+    return display;
 }
 
 bool startsWithNumber(QStringView field)
@@ -87,10 +102,12 @@ std::optional<ProgressDisplay> readMencoderProgress(ProgressState &state, QStrin
 
     // The encoder never prints a value outside 0..100; the bar could not show one.
     const double n = std::clamp(roundHalfEven(leadingNumber(percent)), 0.0, 100.0);
+    const QString shownPercent = QString::number(n, 'f', 0);
     //: %1 is the spinner glyph, %2 the percentage.
     const QString converting = QCoreApplication::translate("Progress", "转换中%1 %2%");
-    const QString caption = state.copying ? copyingCaption() : converting;
-    return ProgressDisplay{n / 100, caption.arg(QString(state.spinnerGlyph), QString::number(n, 'f', 0))};
+    //: The same without the spinner; %1 is the percentage.
+    const QString steady = QCoreApplication::translate("Progress", "转换中 %1%");
+    return runningDisplay(state, n / 100, shownPercent, converting, steady);
 }
 
 std::optional<ProgressDisplay> readFfmpegProgress(ProgressState &state, QStringView chunk)
@@ -129,8 +146,9 @@ std::optional<ProgressDisplay> readFfmpegProgress(ProgressState &state, QStringV
             const double r = std::max(0.0, t / duration);
             //: %1 is the spinner glyph, %2 the percentage.
             const QString creating = QCoreApplication::translate("Progress", "创建中%1 %2%");
-            const QString caption = state.copying ? copyingCaption() : creating;
-            display = ProgressDisplay{r, caption.arg(QString(state.spinnerGlyph), percentText(r * 100))};
+            //: The same without the spinner; %1 is the percentage.
+            const QString steady = QCoreApplication::translate("Progress", "创建中 %1%");
+            display = runningDisplay(state, r, percentText(r * 100), creating, steady);
         }
     }
 
@@ -159,7 +177,23 @@ QString percentText(double percent)
 
 ProgressDisplay idleDisplay(const QString &caption)
 {
-    return {0, caption};
+    ProgressDisplay display;
+    display.caption = caption;
+    display.steadyCaption = caption;
+    return display;
+}
+
+QString rowProgressText(const ProgressDisplay &display)
+{
+    if (display.stepCount < 2) {
+        // MP3's one stage is the second stage's encoder, whose caption says 创建中.
+        if (display.percent.isEmpty() || display.copying)
+            return display.steadyCaption;
+        return QCoreApplication::translate("Progress", "转换中 %1%").arg(display.percent);
+    }
+    //: A file converted in two steps: %1 is the step, %2 the number of steps, %3 the progress ("转换中 42%").
+    return QCoreApplication::translate("Progress", "第 %1/%2 步 %3")
+        .arg(QString::number(display.step), QString::number(display.stepCount), display.steadyCaption);
 }
 
 } // namespace sonvera

@@ -11,7 +11,13 @@ namespace sonvera {
 // draws its bar and value from it) and the caption.
 struct ProgressDisplay {
     double fraction = 0;
-    QString caption;
+    QString caption;       // with the spinner glyph, as a terminal shows it: "转换中- 42%"
+    QString steadyCaption; // the same without it, for a window that draws its own: "转换中 42%"
+    QChar spinner;         // the glyph; null when the caption has none
+    QString percent;       // the percentage as the caption writes it ("42"); empty at a stage's end
+    bool copying = false;  // the stage copies the source's streams: the captions say 复制中
+    int step = 0;          // while a file converts: its stage, 1 or 2 of stepCount; else 0
+    int stepCount = 0;
 
     friend bool operator==(const ProgressDisplay &, const ProgressDisplay &) = default;
 };
@@ -51,5 +57,10 @@ QString percentText(double percent);
 
 // The display of an idle window and of the end of a batch.
 ProgressDisplay idleDisplay(const QString &caption);
+
+// A file's progress as its row in a list says it: the steady caption, with the
+// step ("1/2") in front for a file of two stages; a file of one stage is
+// converting ("转换中 42%") whichever encoder converts it.
+QString rowProgressText(const ProgressDisplay &display);
 
 } // namespace sonvera

@@ -7,6 +7,8 @@
 
 #include <chrono>
 
+class QGridLayout;
+class QHBoxLayout;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
@@ -31,8 +33,11 @@ class HotImage;
 // "完毕." and leaves them disabled; a failure shows "发送失败：" with the reason
 // and enables them again. Command3 always stays enabled and sends again.
 //
+// Of the two pairs of buttons, "Send" and "Back" (Command1, Command2) show in
+// English, "发送" and "返回" (Command3, Command4) in Chinese.
+//
 // Child object names are those of the window's design (txtName, txtEMail,
-// txtComment, lblSending, imgSend, imgBack, imgExit, Command1..Command4,
+// txtComment, lblSending, imgSend, backImage, closeImage, Command1..Command4,
 // Label1..Label3) so that the style sheet and the tests find them.
 class FeedbackForm final : public QDialog {
     Q_OBJECT
@@ -56,8 +61,14 @@ public:
     // imgSend do.
     void send();
 
+protected:
+    // Over the middle of the window that opened it.
+    void showEvent(QShowEvent *event) override;
+
 private:
     void buildUi();
+    QGridLayout *buildFields();
+    QHBoxLayout *buildButtons();
     void prompt(const QString &text, QWidget *field);
     void showStatus(const QString &text, bool failure);
     void setSendEnabled(bool enabled);
@@ -65,12 +76,12 @@ private:
 
     QUrl m_baseAddress;
     FeedbackSender *m_sender;       // owned (child)
-    QLineEdit *m_txtName = nullptr; // widgets below are owned by the dialog
-    QLineEdit *m_txtEMail = nullptr;
-    QPlainTextEdit *m_txtComment = nullptr;
-    QLabel *m_lblSending = nullptr;
-    HotImage *m_imgSend = nullptr;
-    QPushButton *m_command1 = nullptr;
+    QLineEdit *m_nameField = nullptr; // widgets below are owned by the dialog
+    QLineEdit *m_emailField = nullptr;
+    QPlainTextEdit *m_commentField = nullptr;
+    QLabel *m_sendingLabel = nullptr;
+    HotImage *m_sendImage = nullptr;
+    QPushButton *m_englishSendButton = nullptr;
     int m_commentEditEnd = 0; // document position where the last edit of txtComment ended
 };
 

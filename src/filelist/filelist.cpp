@@ -3,6 +3,7 @@
 #include "pathtext.h"
 
 #include <algorithm>
+#include <cmath>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -17,8 +18,42 @@ QString statusText(const FileListRow &row)
         return row.progress.isEmpty() ? FileList::tr("转换中") : row.progress;
     case FileListRow::Status::Failed:
         return FileList::tr("失败");
+    case FileListRow::Status::Done:
+        //: %1 is the name of the output file.
+        return FileList::tr("完成：%1").arg(fileNameOf(row.outputPath));
     }
     return {};
+}
+
+QString clockText(qint64 seconds)
+{
+    if (seconds < 0)
+        return {};
+    const qint64 h = seconds / 3600;
+    const qint64 m = seconds / 60 % 60;
+    const qint64 s = seconds % 60;
+    const QString mmss = QString::number(m).rightJustified(h > 0 ? 2 : 1, u'0') + u':'
+        + QString::number(s).rightJustified(2, u'0');
+    return h > 0 ? QString::number(h) + u':' + mmss : mmss;
+}
+
+QString pictureSizeText(const MediaInfo &media)
+{
+    return media.hasPicture() ? QString::number(media.width) + u'×' + QString::number(media.height) : QString();
+}
+
+QString fileSizeText(qint64 bytes)
+{
+    if (bytes < 0)
+        return {};
+    if (bytes < 1024)
+        return QString::number(bytes) + u" B"_s;
+    if (bytes < 1024 * 1024)
+        return QString::number((bytes + 512) / 1024) + u" KB"_s;
+    const double megabytes = double(bytes) / (1024 * 1024);
+    if (megabytes < 1024)
+        return QString::number(megabytes, 'f', megabytes < 100 ? 1 : 0) + u" MB"_s;
+    return QString::number(megabytes / 1024, 'f', 1) + u" GB"_s;
 }
 
 FileList::FileList(QObject *parent)
@@ -137,6 +172,22 @@ bool FileList::removeById(quint64 id)
     return true;
 }
 
+int FileList::removeDoneRows()
+{
+    int removed = 0;
+    for (int end = rowCount(); end > 0;) {
+        int begin = end;
+        while (begin > 0 && m_rows[static_cast<std::size_t>(begin - 1)].status == FileListRow::Status::Done)
+            --begin;
+        if (begin < end) {
+            removeRange(begin, end - 1);
+            removed += end - begin;
+        }
+        end = begin - 1;
+    }
+    return removed;
+}
+
 void FileList::updateHint()
 {
     setHintVisible(m_rows.empty());
@@ -155,17 +206,19 @@ const FileListRow *FileList::rowById(quint64 id) const
     return index < 0 ? nullptr : &m_rows[static_cast<std::size_t>(index)];
 }
 
-void FileList::setConverting(quint64 id, const QString &progress)
+void FileList::setConverting(quint64 id, const QString &progress, double fraction)
 {
     const int index = indexOf(id);
     if (index < 0)
         return;
     FileListRow &row = m_rows[static_cast<std::size_t>(index)];
-    if (row.status == FileListRow::Status::Converting && row.progress == progress)
+    fraction = std::clamp(fraction, 0.0, 1.0);
+    if (row.status == FileListRow::Status::Converting && row.progress == progress && row.fraction == fraction)
         return;
     const bool statusChanges = row.status != FileListRow::Status::Converting;
     row.status = FileListRow::Status::Converting;
     row.progress = progress;
+    row.fraction = fraction;
     row.failureReason.clear();
     updateRow(index);
     if (statusChanges)
@@ -180,6 +233,7 @@ void FileList::setFailed(quint64 id, const QString &reason)
     FileListRow &row = m_rows[static_cast<std::size_t>(index)];
     row.status = FileListRow::Status::Failed;
     row.progress.clear();
+    row.fraction = 0;
     row.failureReason = reason.trimmed().isEmpty() ? tr("未知错误") : reason;
     updateRow(index);
     Q_EMIT statusChanged(id);
@@ -193,9 +247,51 @@ void FileList::setWaiting(quint64 id)
     FileListRow &row = m_rows[static_cast<std::size_t>(index)];
     row.status = FileListRow::Status::Waiting;
     row.progress.clear();
+    row.fraction = 0;
     row.failureReason.clear();
     updateRow(index);
     Q_EMIT statusChanged(id);
+}
+
+void FileList::setDone(quint64 id, const QString &outputPath)
+{
+    const int index = indexOf(id);
+    if (index < 0)
+        return;
+    FileListRow &row = m_rows[static_cast<std::size_t>(index)];
+    row.status = FileListRow::Status::Done;
+    row.progress.clear();
+    row.fraction = 1;
+    row.failureReason.clear();
+    row.outputPath = outputPath;
+    m_protected.remove(id);
+    updateRow(index);
+    Q_EMIT statusChanged(id);
+}
+
+void FileList::setMedia(quint64 id, const MediaInfo &media)
+{
+    const int index = indexOf(id);
+    if (index < 0)
+        return;
+    m_rows[static_cast<std::size_t>(index)].media = media;
+    updateRow(index);
+    Q_EMIT mediaChanged(id);
+}
+
+FileList::Workload FileList::workload() const
+{
+    Workload load;
+    for (const FileListRow &row : m_rows) {
+        if (row.status == FileListRow::Status::Done)
+            continue;
+        ++load.files;
+        if (row.media.durationSeconds)
+            load.knownSeconds += *row.media.durationSeconds;
+        else
+            ++load.unknownDurations;
+    }
+    return load;
 }
 
 int FileList::rowCount(const QModelIndex &parent) const
@@ -220,21 +316,35 @@ QVariant FileList::data(const QModelIndex &index, int role) const
             return withHomeAsTilde(row.path.shown()); // the whole path is in the tool tip
         case FormatColumn:
             return row.formatLabel;
+        case DurationColumn:
+            return row.media.durationSeconds ? clockText(std::llround(*row.media.durationSeconds)) : QString();
+        case PictureSizeColumn:
+            return pictureSizeText(row.media);
+        case FileSizeColumn:
+            return fileSizeText(row.media.fileBytes);
         case StatusColumn:
             return statusText(row);
         default:
             return {};
         }
     case Qt::ToolTipRole:
-        if (index.column() == StatusColumn && row.status == FileListRow::Status::Failed)
-            return row.failureReason;
-        if (index.column() == FileNameColumn)
-            return row.path.shown();
+        return toolTip(row, index.column());
+    case Qt::TextAlignmentRole:
+        if (index.column() == DurationColumn || index.column() == FileSizeColumn)
+            return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
         return {};
     case IdRole:
         return row.id;
     case PathRole:
         return row.path.bytes();
+    case StatusRole:
+        return int(row.status);
+    case FractionRole:
+        return row.fraction;
+    case OutputRole:
+        return row.outputPath;
+    case ThumbnailRole:
+        return row.media.thumbnailPng;
     default:
         return {};
     }
@@ -249,8 +359,31 @@ QVariant FileList::headerData(int section, Qt::Orientation orientation, int role
         return tr("文件名");
     case FormatColumn:
         return tr("格式");
+    case DurationColumn:
+        return tr("时长");
+    case PictureSizeColumn:
+        return tr("分辨率");
+    case FileSizeColumn:
+        return tr("大小");
     case StatusColumn:
         return tr("状态");
+    default:
+        return {};
+    }
+}
+
+QString FileList::toolTip(const FileListRow &row, int column)
+{
+    if (column == FileNameColumn)
+        return row.path.shown();
+    if (column != StatusColumn)
+        return row.media.state == MediaInfo::State::Unreadable ? tr("无法读取这个文件的时长和画面") : QString();
+    switch (row.status) {
+    case FileListRow::Status::Failed:
+        return row.failureReason;
+    case FileListRow::Status::Done:
+        //: %1 is the output file's whole path.
+        return tr("已转换为 %1\n双击播放").arg(row.outputPath);
     default:
         return {};
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "mediainfo.h"
 #include "nativepath.h"
 
 #include <QAbstractTableModel>
@@ -14,14 +15,19 @@ namespace sonvera {
 
 // One input file of the batch.
 struct FileListRow {
-    enum class Status { Waiting, Converting, Failed };
+    // Done: converted in the last batch and kept on show (with its output)
+    // until the next batch starts or the list is cleared; never converted again.
+    enum class Status { Waiting, Converting, Failed, Done };
 
     quint64 id = 0;        // stable identity, never reused within a list
     NativePath path;       // what is opened (any bytes) and how it is shown
     QString formatLabel;   // last three characters of the shown path, upper case; never recomputed
     Status status = Status::Waiting;
-    QString progress;      // while converting: the stage and percent, as the progress caption says it
+    QString progress;      // while converting: the step, stage and percent
+    double fraction = 0;   // while converting: how far the whole file is, 0..1
     QString failureReason; // why the last attempt failed; never blank for a failed row
+    QString outputPath;    // a done row's output file
+    MediaInfo media;       // what a probe found out about the source; empty until then
     QByteArray root;       // the folder it was found in when a folder was added; empty otherwise
 };
 
@@ -41,8 +47,23 @@ class FileList final : public QAbstractTableModel {
     Q_PROPERTY(bool hintVisible READ hintVisible NOTIFY hintVisibleChanged)
 
 public:
-    enum Column { FileNameColumn, FormatColumn, StatusColumn, ColumnCount };
-    enum Role { IdRole = Qt::UserRole + 1, PathRole }; // PathRole: the path's bytes
+    enum Column {
+        FileNameColumn,
+        FormatColumn,
+        DurationColumn,
+        PictureSizeColumn,
+        FileSizeColumn,
+        StatusColumn,
+        ColumnCount
+    };
+    enum Role {
+        IdRole = Qt::UserRole + 1,
+        PathRole,      // the path's bytes
+        StatusRole,    // FileListRow::Status as an int
+        FractionRole,  // a converting row's share done, 0..1
+        OutputRole,    // a done row's output path
+        ThumbnailRole, // the source's thumbnail as PNG bytes; empty when there is none
+    };
 
     explicit FileList(QObject *parent = nullptr);
 
@@ -74,6 +95,9 @@ public:
     // Removes the row with this id, wherever it now stands. The hint is left
     // as it is, so a batch that empties the list leaves the panel hidden.
     bool removeById(quint64 id);
+    // Removes every done row (a new batch begins with the files still to
+    // convert); the hint is left as it is. Returns how many went.
+    int removeDoneRows();
 
     // The rule of the adding routes: hidden with rows, shown without.
     void updateHint();
@@ -93,9 +117,22 @@ public:
     const FileListRow *rowById(quint64 id) const;
     const FileListRow &rowAt(int index) const { return m_rows.at(static_cast<std::size_t>(index)); }
 
-    void setConverting(quint64 id, const QString &progress);
+    // `fraction`: how far the whole file is, 0..1.
+    void setConverting(quint64 id, const QString &progress, double fraction = 0);
     void setFailed(quint64 id, const QString &reason);
     void setWaiting(quint64 id);
+    void setDone(quint64 id, const QString &outputPath);
+    // What a probe found out about the row's source.
+    void setMedia(quint64 id, const MediaInfo &media);
+
+    // The rows still to convert (waiting, converting or failed): how many, and
+    // the sum of the durations known so far with how many of them are unknown.
+    struct Workload {
+        int files = 0;
+        double knownSeconds = 0;
+        int unknownDurations = 0;
+    };
+    Workload workload() const;
 
     // QAbstractTableModel
     int rowCount(const QModelIndex &parent = {}) const override;
@@ -105,11 +142,14 @@ public:
 
 Q_SIGNALS:
     void hintVisibleChanged(bool visible);
-    // A row became waiting, converting or failed (not emitted for progress
-    // alone, which changes many times a second).
+    // A row became waiting, converting, failed or done (not emitted for
+    // progress alone, which changes many times a second).
     void statusChanged(quint64 id);
+    // A probe filled in a row's media information.
+    void mediaChanged(quint64 id);
 
 private:
+    static QString toolTip(const FileListRow &row, int column);
     void setHintVisible(bool visible);
     // Removes rows [first, last] as one removal.
     void removeRange(int first, int last);
@@ -123,5 +163,11 @@ private:
 
 // The texts of the status column.
 QString statusText(const FileListRow &row);
+// "1:05" or "1:02:03" for a length in whole seconds; "" for no length.
+QString clockText(qint64 seconds);
+// "480×270"; "" when the picture size is not known.
+QString pictureSizeText(const MediaInfo &media);
+// "12.3 MB", "850 KB", "512 B"; "" when the size is not known.
+QString fileSizeText(qint64 bytes);
 
 } // namespace sonvera

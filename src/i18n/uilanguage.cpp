@@ -80,8 +80,37 @@ UiLanguage chooseUiLanguage(const LanguageEnvironment &environment, LanguageOpti
     return named(locale).value_or(UiLanguage::English);
 }
 
+namespace {
+UiLanguage g_installedLanguage = UiLanguage::Chinese;
+} // namespace
+
+void prepareSystemLocale(UiLanguage language)
+{
+    // LC_ALL, when set, is left as the user set it.
+    if (!qEnvironmentVariableIsEmpty("LC_ALL"))
+        return;
+    for (const char *category : {"LC_MESSAGES", "LC_TIME", "LC_NUMERIC"}) {
+        QString current = qEnvironmentVariable(category);
+        if (current.isEmpty())
+            current = qEnvironmentVariable("LANG");
+        if (named(current) != language)
+            qputenv(category, language == UiLanguage::English ? "en_US.UTF-8" : "zh_CN.UTF-8");
+    }
+}
+
+UiLanguage installedUiLanguage()
+{
+    return g_installedLanguage;
+}
+
 bool installTranslations(UiLanguage language)
 {
+    // The texts of the language are asked for from now on, whether or not its translation loads.
+    g_installedLanguage = language;
+    // What Qt formats with the default locale (the kinds of files its dialog names) follows.
+    const QLocale wanted = language == UiLanguage::English ? QLocale(QLocale::English, QLocale::UnitedStates)
+                                                           : QLocale(QLocale::Chinese, QLocale::China);
+    QLocale::setDefault(QLocale::system().language() == wanted.language() ? QLocale::system() : wanted);
     // Those of an earlier call give way: one language at a time.
     static QList<QPointer<QTranslator>> installed;
     for (const QPointer<QTranslator> &old : std::as_const(installed)) {
@@ -97,9 +126,17 @@ bool installTranslations(UiLanguage language)
     if (language == UiLanguage::English) {
         loaded = translator->load(u":/i18n/sonvera_en.qm"_s);
     } else {
-        // Qt's own texts: the buttons and titles of its dialogs and message boxes.
+        // Qt's own texts: the buttons and titles of its dialogs and message
+        // boxes, and the few its translation lacks, from ours.
         loaded = translator->load(QLocale(QLocale::Chinese, QLocale::China), u"qtbase"_s, u"_"_s,
                                   QLibraryInfo::path(QLibraryInfo::TranslationsPath));
+        auto *supplement = new QTranslator(QCoreApplication::instance());
+        if (supplement->load(u":/i18n/qt_supplement_zh_CN.qm"_s)) {
+            QCoreApplication::installTranslator(supplement);
+            installed << supplement;
+        } else {
+            delete supplement;
+        }
     }
     if (!loaded) {
         qCWarning(lcLanguage) << (language == UiLanguage::English

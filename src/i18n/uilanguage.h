@@ -35,6 +35,14 @@ struct LanguageEnvironment {
 UiLanguage chooseUiLanguage(const LanguageEnvironment &environment,
                             LanguageOption option = LanguageOption::Automatic);
 
+// Qt's file dialog writes dates and sizes in the system locale, which Qt
+// reads from the environment once, when the application is made. Points the
+// locale categories of messages, dates and numbers that do not speak
+// `language` (the C locale, an English window on a Chinese desktop) at a
+// locale that does; the programs it starts inherit them. Call it before the
+// QApplication is made; LC_ALL, when set, is left alone.
+void prepareSystemLocale(UiLanguage language);
+
 // Installs the translations of `language` on the running application, in
 // place of those an earlier call installed: ours for English; Qt's own
 // Chinese for Chinese, so that Qt's dialogs and buttons speak the window's
@@ -42,6 +50,10 @@ UiLanguage chooseUiLanguage(const LanguageEnvironment &environment,
 // they are built. Returns false (after a log line) when a
 // translation could not be loaded; the texts then stay the source's.
 bool installTranslations(UiLanguage language);
+// The language installTranslations() was last asked for; Chinese, the
+// source's, before any call. For the few places that show one of two
+// controls by language.
+UiLanguage installedUiLanguage();
 
 // The user guide of `language`, a file of the program folder.
 QString helpFileName(UiLanguage language);

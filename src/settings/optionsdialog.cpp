@@ -4,6 +4,7 @@
 
 #include "hotimage.h"
 #include "settingstext.h"
+#include "centring.h"
 #include "surfacedrag.h"
 
 #include <QCheckBox>
@@ -22,8 +23,10 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <limits>
+#include <tuple>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -115,57 +118,66 @@ void OptionsDialog::buildControls()
     titleBar->setAttribute(Qt::WA_StyledBackground);
     auto *titleBand = new QLabel(windowTitle(), titleBar);
     titleBand->setObjectName(u"titleBand"_s);
-    m_imgExit = new HotImage(u"exit"_s, titleBar);
-    m_imgExit->setObjectName(u"imgExit"_s);
-    m_imgExit->setToolTip(tr("关闭"));
-    m_imgExit->setFixedSize(24, 24);
+    m_closeImage = new HotImage(u"exit"_s, titleBar);
+    m_closeImage->setObjectName(u"imgExit"_s);
+    m_closeImage->setToolTip(tr("关闭"));
+    m_closeImage->setFixedSize(24, 24);
     auto *titleRow = new QHBoxLayout(titleBar);
     titleRow->setContentsMargins(0, 0, 6, 0);
     titleRow->addWidget(titleBand);
     titleRow->addStretch();
-    titleRow->addWidget(m_imgExit);
+    titleRow->addWidget(m_closeImage);
 
     auto *soundLabel = new QLabel(tr("转换完毕声音提示"), surface);
     soundLabel->setObjectName(u"lblSR"_s);
-    m_cmbSR = new QComboBox(surface);
-    m_cmbSR->setObjectName(u"cmbSR"_s);
-    m_cmbSR->addItems({tr("ON"), tr("OFF")});
-    m_cmbSR->setToolTip(tr("MP3 Audio Bitrate"));
-    m_cmbSR->setCurrentIndex(-1);
+    m_soundList = new QComboBox(surface);
+    m_soundList->setObjectName(u"cmbSR"_s);
+    m_soundList->addItems({tr("开"), tr("关")});
+    m_soundList->setToolTip(tr("转换完毕后是否播放一声提示音"));
+    m_soundList->setAccessibleName(soundLabel->text());
+    m_soundList->setCurrentIndex(-1);
+    soundLabel->setBuddy(m_soundList);
 
-    m_chkMC = new QCheckBox(tr("Music Cutter"), surface);
-    m_chkMC->setObjectName(u"chkMC"_s);
+    m_cutCheck = new QCheckBox(tr("截取音乐"), surface);
+    m_cutCheck->setObjectName(u"chkMC"_s);
+    m_cutCheck->setToolTip(tr("转换为 MP3 时只截取下面的时间范围"));
 
     QGridLayout *range = buildClipRange(surface);
     auto *mp3Only = new QLabel(tr("截取范围只用于 MP3 格式。"), surface);
     mp3Only->setObjectName(u"lblMp3Only"_s);
     mp3Only->setWordWrap(true);
 
-    m_imgOK = new HotImage(u"ok"_s, surface);
-    m_imgOK->setObjectName(u"imgOK"_s);
-    m_imgOK->setToolTip(tr("确定"));
-    m_command1 = new QPushButton(tr("确定"), surface);
-    m_command1->setObjectName(u"Command1"_s);
-    m_command1->setDefault(true);
-    m_imgBack = new HotImage(u"back"_s, surface);
-    m_imgBack->setObjectName(u"imgBack"_s);
-    m_imgBack->setToolTip(tr("返回"));
-    m_command2 = new QPushButton(tr("返回"), surface);
-    m_command2->setObjectName(u"Command2"_s);
-    m_command2->setAutoDefault(false);
+    m_okImage = new HotImage(u"ok"_s, surface);
+    m_okImage->setObjectName(u"imgOK"_s);
+    m_okButton = new QPushButton(tr("确定"), surface);
+    m_okButton->setObjectName(u"Command1"_s);
+    m_okButton->setDefault(true);
+    m_backImage = new HotImage(u"back"_s, surface);
+    m_backImage->setObjectName(u"imgBack"_s);
+    m_backButton = new QPushButton(tr("返回"), surface);
+    m_backButton->setObjectName(u"Command2"_s);
+    m_backButton->setAutoDefault(false);
+    // The image and the button of one command say the same.
+    for (const auto &[image, button, tip] : {std::tuple{m_okImage, m_okButton, tr("保存这些设置并关闭")},
+                                              std::tuple{m_backImage, m_backButton, tr("不保存，关闭")}}) {
+        image->setToolTip(tip);
+        image->setAccessibleName(button->text());
+        button->setToolTip(tip);
+    }
+    m_closeImage->setAccessibleName(m_closeImage->toolTip());
     auto *buttons = new QHBoxLayout;
-    buttons->addWidget(m_imgOK);
-    buttons->addWidget(m_command1);
+    buttons->addWidget(m_okImage);
+    buttons->addWidget(m_okButton);
     buttons->addStretch();
-    buttons->addWidget(m_imgBack);
-    buttons->addWidget(m_command2);
+    buttons->addWidget(m_backImage);
+    buttons->addWidget(m_backButton);
 
     auto *body = new QVBoxLayout;
     body->setContentsMargins(16, 10, 16, 14);
     body->setSpacing(8);
     body->addWidget(soundLabel);
-    body->addWidget(m_cmbSR);
-    body->addWidget(m_chkMC);
+    body->addWidget(m_soundList);
+    body->addWidget(m_cutCheck);
     body->addLayout(range);
     body->addWidget(mp3Only);
     if (m_preferences) {
@@ -183,20 +195,30 @@ void OptionsDialog::buildControls()
     column->addWidget(titleBar);
     column->addLayout(body);
 
-    connect(m_chkMC, &QCheckBox::toggled, this, &OptionsDialog::setFieldsEnabled);
-    connect(m_imgOK, &QAbstractButton::clicked, this, &OptionsDialog::confirm);
-    connect(m_command1, &QAbstractButton::clicked, this, &OptionsDialog::confirm);
-    connect(m_imgBack, &QAbstractButton::clicked, this, &QDialog::reject);
-    connect(m_command2, &QAbstractButton::clicked, this, &QDialog::reject);
-    connect(m_imgExit, &QAbstractButton::clicked, this, &QDialog::reject);
+    connect(m_cutCheck, &QCheckBox::toggled, this, &OptionsDialog::setFieldsEnabled);
+    connect(m_okImage, &QAbstractButton::clicked, this, &OptionsDialog::confirm);
+    connect(m_okButton, &QAbstractButton::clicked, this, &OptionsDialog::confirm);
+    connect(m_backImage, &QAbstractButton::clicked, this, &QDialog::reject);
+    connect(m_backButton, &QAbstractButton::clicked, this, &QDialog::reject);
+    connect(m_closeImage, &QAbstractButton::clicked, this, &QDialog::reject);
 }
 
 QGridLayout *OptionsDialog::buildClipRange(QWidget *surface)
 {
     static constexpr std::array<const char16_t *, FieldCount> kNames{u"txtFromH", u"txtFromM", u"txtFromS",
                                                                       u"txtToH",   u"txtToM",   u"txtToS"};
-    for (int i = 0; i < FieldCount; ++i)
-        m_fields[static_cast<std::size_t>(i)] = makeTimeField(QString::fromUtf16(kNames[static_cast<std::size_t>(i)]), surface);
+    //: The six fields of the clip range: %1 is 开始 or 结束, %2 时, 分 or 秒.
+    const QString fieldName = tr("%1（%2）");
+    const std::array<QString, 6> names{fieldName.arg(tr("开始"), tr("时")), fieldName.arg(tr("开始"), tr("分")),
+                                       fieldName.arg(tr("开始"), tr("秒")), fieldName.arg(tr("结束"), tr("时")),
+                                       fieldName.arg(tr("结束"), tr("分")), fieldName.arg(tr("结束"), tr("秒"))};
+    for (int i = 0; i < FieldCount; ++i) {
+        const auto at = static_cast<std::size_t>(i);
+        QLineEdit *field = makeTimeField(QString::fromUtf16(kNames[at]), surface);
+        field->setToolTip(names[at]);
+        field->setAccessibleName(names[at]);
+        m_fields[at] = field;
+    }
     // The clip range: 开始 and 结束 rows under 时 / 分 / 秒 columns.
     auto *range = new QGridLayout;
     range->setHorizontalSpacing(6);
@@ -222,39 +244,45 @@ QGridLayout *OptionsDialog::buildClipRange(QWidget *surface)
 
 QGridLayout *OptionsDialog::buildPreferenceControls(QWidget *surface)
 {
-    m_cmbJobs = new QComboBox(surface);
-    m_cmbJobs->setObjectName(u"cmbJobs"_s);
-    m_cmbJobs->addItem(tr("自动"), 0);
+    m_jobsList = new QComboBox(surface);
+    m_jobsList->setObjectName(u"cmbJobs"_s);
+    m_jobsList->setToolTip(tr("同时转换几个文件；自动：电脑有几个核心就同时转换几个"));
+    m_jobsList->addItem(tr("自动"), 0);
     const int cores = std::max(QThread::idealThreadCount(), 1);
     for (int n = 1; n <= cores; ++n)
-        m_cmbJobs->addItem(QString::number(n), n);
-    m_cmbAfter = new QComboBox(surface);
-    m_cmbAfter->setObjectName(u"cmbAfter"_s);
-    m_cmbAfter->addItem(tr("无"), int(AfterBatchAction::None));
-    m_cmbAfter->addItem(tr("关机"), int(AfterBatchAction::PowerOff));
-    m_cmbAfter->addItem(tr("睡眠"), int(AfterBatchAction::Suspend));
-    connect(m_cmbAfter, &QComboBox::currentIndexChanged, this, &OptionsDialog::showAfterBatchReason);
-    m_cmbLanguage = new QComboBox(surface);
-    m_cmbLanguage->setObjectName(u"cmbLanguage"_s);
-    m_cmbLanguage->addItem(tr("自动"), int(LanguageOption::Automatic));
-    m_cmbLanguage->addItem(tr("中文"), int(LanguageOption::Chinese));
-    m_cmbLanguage->addItem(u"English"_s, int(LanguageOption::English));
+        m_jobsList->addItem(QString::number(n), n);
+    m_afterBatchList = new QComboBox(surface);
+    m_afterBatchList->setObjectName(u"cmbAfter"_s);
+    m_afterBatchList->setToolTip(tr("全部文件转换成功后电脑做什么"));
+    m_afterBatchList->addItem(tr("无"), int(AfterBatchAction::None));
+    m_afterBatchList->addItem(tr("关机"), int(AfterBatchAction::PowerOff));
+    m_afterBatchList->addItem(tr("睡眠"), int(AfterBatchAction::Suspend));
+    connect(m_afterBatchList, &QComboBox::currentIndexChanged, this, &OptionsDialog::showAfterBatchReason);
+    m_languageList = new QComboBox(surface);
+    m_languageList->setObjectName(u"cmbLanguage"_s);
+    m_languageList->setToolTip(tr("窗口的语言；自动：跟随系统"));
+    m_languageList->addItem(tr("自动"), int(LanguageOption::Automatic));
+    m_languageList->addItem(tr("中文"), int(LanguageOption::Chinese));
+    m_languageList->addItem(u"English"_s, int(LanguageOption::English));
     auto *more = new QGridLayout;
     auto *jobsLabel = new QLabel(tr("同时转换的文件数"), surface);
-    jobsLabel->setBuddy(m_cmbJobs);
+    jobsLabel->setBuddy(m_jobsList);
+    m_jobsList->setAccessibleName(jobsLabel->text());
     auto *afterLabel = new QLabel(tr("转换完成后"), surface);
-    afterLabel->setBuddy(m_cmbAfter);
+    afterLabel->setBuddy(m_afterBatchList);
+    m_afterBatchList->setAccessibleName(afterLabel->text());
     more->addWidget(jobsLabel, 0, 0);
-    more->addWidget(m_cmbJobs, 0, 1);
+    more->addWidget(m_jobsList, 0, 1);
     more->addWidget(afterLabel, 1, 0);
-    more->addWidget(m_cmbAfter, 1, 1);
+    more->addWidget(m_afterBatchList, 1, 1);
     auto *languageLabel = new QLabel(tr("界面语言"), surface);
-    languageLabel->setBuddy(m_cmbLanguage);
+    languageLabel->setBuddy(m_languageList);
+    m_languageList->setAccessibleName(languageLabel->text());
     // The window is built in one language; another takes a new start.
     auto *restartNote = new QLabel(tr("重新启动后生效"), surface);
     restartNote->setObjectName(u"lblRestartNote"_s);
     more->addWidget(languageLabel, 2, 0);
-    more->addWidget(m_cmbLanguage, 2, 1);
+    more->addWidget(m_languageList, 2, 1);
     more->addWidget(restartNote, 3, 1);
     more->setColumnStretch(1, 1);
     return more;
@@ -268,29 +296,30 @@ QGridLayout *OptionsDialog::buildChoiceControls(QWidget *surface)
         box->setToolTip(toolTip);
         return box;
     };
-    m_chkDirect = check("chkDirect", tr("一步转换（更快，画质更好）"),
-                        tr("RMVB、RM、MOV、手机 MP4 和 3GP 直接从源文件转换，不经过中间文件"));
-    m_chkRemux = check("chkRemux", tr("能直接复制时不重新编码"),
-                       tr("H.264/AAC 的视频转成 MP4 或 MOV、MP3 声音转成 MP3 时，原样复制音视频流"));
-    m_chkKeepDates = check("chkKeepDates", tr("保留源文件的修改时间"), {});
-    m_chkKeepTree = check("chkKeepTree", tr("保留添加的文件夹的子文件夹结构"),
-                          tr("添加文件夹找到的文件，输出到输出文件夹下相同的子文件夹中"));
+    m_directCheck = check("chkDirect", tr("一步转换（更快，画质更好）"),
+                          tr("RMVB、RM、MOV、手机 MP4 和 3GP 直接从源文件转换，不经过中间文件"));
+    m_remuxCheck = check("chkRemux", tr("能直接复制时不重新编码"),
+                         tr("H.264/AAC 的视频转成 MP4 或 MOV、MP3 声音转成 MP3 时，原样复制音视频流"));
+    m_keepDatesCheck = check("chkKeepDates", tr("保留源文件的修改时间"),
+                             tr("转换好的文件使用源文件的修改时间，而不是转换的时间"));
+    m_keepTreeCheck = check("chkKeepTree", tr("保留添加的文件夹的子文件夹结构"),
+                            tr("添加文件夹找到的文件，输出到输出文件夹下相同的子文件夹中"));
     // Right under the option it concerns, in line with its text: a copy
     // keeps the source's picture and sound as they are.
     auto *remuxNote = new QLabel(tr("复制时不使用尺寸和比特率参数"), surface);
     remuxNote->setObjectName(u"lblRemuxNote"_s);
     remuxNote->setWordWrap(true);
     QStyleOptionButton box;
-    box.initFrom(m_chkRemux);
-    const int indent = m_chkRemux->style()->subElementRect(QStyle::SE_CheckBoxContents, &box, m_chkRemux).left();
+    box.initFrom(m_remuxCheck);
+    const int indent = m_remuxCheck->style()->subElementRect(QStyle::SE_CheckBoxContents, &box, m_remuxCheck).left();
     remuxNote->setContentsMargins(indent, 0, 0, 0);
     auto *choices = new QGridLayout;
     choices->setVerticalSpacing(4);
-    choices->addWidget(m_chkDirect, 0, 0);
-    choices->addWidget(m_chkRemux, 1, 0);
+    choices->addWidget(m_directCheck, 0, 0);
+    choices->addWidget(m_remuxCheck, 1, 0);
     choices->addWidget(remuxNote, 2, 0);
-    choices->addWidget(m_chkKeepDates, 3, 0);
-    choices->addWidget(m_chkKeepTree, 4, 0);
+    choices->addWidget(m_keepDatesCheck, 3, 0);
+    choices->addWidget(m_keepTreeCheck, 4, 0);
     return choices;
 }
 
@@ -298,24 +327,24 @@ void OptionsDialog::fillFromOptions()
 {
     // A stored value outside the list ("none") shows no selection.
     const int sound = m_options.finishSoundIndex;
-    m_cmbSR->setCurrentIndex(sound >= 0 && sound < m_cmbSR->count() ? sound : -1);
+    m_soundList->setCurrentIndex(sound >= 0 && sound < m_soundList->count() ? sound : -1);
 
     if (m_preferences) {
         // A count above this computer's cores shows as the largest it offers.
-        const int jobs = std::min(m_preferences->parallelJobs, m_cmbJobs->count() - 1);
-        m_cmbJobs->setCurrentIndex(m_cmbJobs->findData(jobs));
-        m_cmbAfter->setCurrentIndex(m_cmbAfter->findData(int(m_preferences->afterBatch)));
-        m_cmbLanguage->setCurrentIndex(m_cmbLanguage->findData(int(m_preferences->language)));
+        const int jobs = std::min(m_preferences->parallelJobs, m_jobsList->count() - 1);
+        m_jobsList->setCurrentIndex(m_jobsList->findData(jobs));
+        m_afterBatchList->setCurrentIndex(m_afterBatchList->findData(int(m_preferences->afterBatch)));
+        m_languageList->setCurrentIndex(m_languageList->findData(int(m_preferences->language)));
         const ConversionChoices &choices = m_preferences->choices;
-        m_chkDirect->setChecked(choices.direct);
-        m_chkRemux->setChecked(choices.remux);
-        m_chkKeepDates->setChecked(choices.keepDates);
-        m_chkKeepTree->setChecked(choices.keepTree);
+        m_directCheck->setChecked(choices.direct);
+        m_remuxCheck->setChecked(choices.remux);
+        m_keepDatesCheck->setChecked(choices.keepDates);
+        m_keepTreeCheck->setChecked(choices.keepTree);
     }
 
-    m_chkMC->setChecked(m_options.cutterEnabled == 1);
-    setFieldsEnabled(m_chkMC->isChecked());
-    if (!m_chkMC->isChecked())
+    m_cutCheck->setChecked(m_options.cutterEnabled == 1);
+    setFieldsEnabled(m_cutCheck->isChecked());
+    if (!m_cutCheck->isChecked())
         return; // the fields keep "0", whatever times are stored
 
     const std::array<qint64, 3> from = splitTime(m_options.cutStartSeconds);
@@ -329,11 +358,11 @@ void OptionsDialog::fillFromOptions()
 void OptionsDialog::setAfterBatchSupport(const AfterBatchSupport &support)
 {
     m_afterBatchSupport = support;
-    auto *items = m_cmbAfter ? qobject_cast<QStandardItemModel *>(m_cmbAfter->model()) : nullptr;
+    auto *items = m_afterBatchList ? qobject_cast<QStandardItemModel *>(m_afterBatchList->model()) : nullptr;
     if (!items)
         return;
     for (int row = 0; row < items->rowCount(); ++row) {
-        const ActionSupport can = support.of(static_cast<AfterBatchAction>(m_cmbAfter->itemData(row).toInt()));
+        const ActionSupport can = support.of(static_cast<AfterBatchAction>(m_afterBatchList->itemData(row).toInt()));
         items->item(row)->setEnabled(can.available);
         items->item(row)->setToolTip(can.reason);
     }
@@ -342,8 +371,8 @@ void OptionsDialog::setAfterBatchSupport(const AfterBatchSupport &support)
 
 void OptionsDialog::showAfterBatchReason()
 {
-    const auto chosen = static_cast<AfterBatchAction>(m_cmbAfter->currentData().toInt());
-    m_cmbAfter->setToolTip(m_afterBatchSupport.of(chosen).reason);
+    const auto chosen = static_cast<AfterBatchAction>(m_afterBatchList->currentData().toInt());
+    m_afterBatchList->setToolTip(m_afterBatchSupport.of(chosen).reason);
 }
 
 void OptionsDialog::setFieldsEnabled(bool enabled)
@@ -392,13 +421,13 @@ void OptionsDialog::confirm()
         return leadingNumber(field->text()) == 0;
     });
     if (allZero)
-        m_chkMC->setChecked(false);
+        m_cutCheck->setChecked(false);
 
     auto total = [this](Field h) {
         return number(h) * kSecondsPerHour + number(Field(h + 1)) * kSecondsPerMinute + number(Field(h + 2));
     };
-    m_options.finishSoundIndex = static_cast<qint16>(m_cmbSR->currentIndex());
-    m_options.cutterEnabled = m_chkMC->isChecked() ? 1 : 0;
+    m_options.finishSoundIndex = static_cast<qint16>(m_soundList->currentIndex());
+    m_options.cutterEnabled = m_cutCheck->isChecked() ? 1 : 0;
     m_options.cutStartSeconds = toStoredSeconds(total(FromH));
     m_options.cutEndSeconds = toStoredSeconds(total(ToH));
 
@@ -406,15 +435,21 @@ void OptionsDialog::confirm()
     if (m_save)
         m_save(m_options);
     if (m_preferences) {
-        m_preferences->parallelJobs = m_cmbJobs->currentData().toInt();
-        m_preferences->afterBatch = static_cast<AfterBatchAction>(m_cmbAfter->currentData().toInt());
-        m_preferences->language = static_cast<LanguageOption>(m_cmbLanguage->currentData().toInt());
-        m_preferences->choices = {m_chkDirect->isChecked(), m_chkRemux->isChecked(), m_chkKeepDates->isChecked(),
-                                  m_chkKeepTree->isChecked()};
+        m_preferences->parallelJobs = m_jobsList->currentData().toInt();
+        m_preferences->afterBatch = static_cast<AfterBatchAction>(m_afterBatchList->currentData().toInt());
+        m_preferences->language = static_cast<LanguageOption>(m_languageList->currentData().toInt());
+        m_preferences->choices = {m_directCheck->isChecked(), m_remuxCheck->isChecked(), m_keepDatesCheck->isChecked(),
+                                  m_keepTreeCheck->isChecked()};
         if (m_savePreferences)
             m_savePreferences(*m_preferences);
     }
     accept();
+}
+
+void OptionsDialog::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    centreOverParent(*this);
 }
 
 } // namespace sonvera

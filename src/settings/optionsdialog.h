@@ -60,6 +60,10 @@ public:
     // are offered.
     void setAfterBatchSupport(const AfterBatchSupport &support);
 
+protected:
+    // Over the middle of the window that opened it.
+    void showEvent(QShowEvent *event) override;
+
 private:
     enum Field { FromH, FromM, FromS, ToH, ToM, ToS, FieldCount };
 
@@ -82,23 +86,23 @@ private:
     SaveOptionsFn m_save;
     Preferences *m_preferences;
     SavePreferencesFn m_savePreferences;
-    QComboBox *m_cmbJobs = nullptr;  // 自动, 1 ... the cores
-    QComboBox *m_cmbAfter = nullptr; // 无, 关机, 睡眠
+    QComboBox *m_jobsList = nullptr;  // 自动, 1 ... the cores
+    QComboBox *m_afterBatchList = nullptr; // 无, 关机, 睡眠
     AfterBatchSupport m_afterBatchSupport{{true, {}}, {true, {}}};
-    QComboBox *m_cmbLanguage = nullptr; // 自动, 中文, English
-    QCheckBox *m_chkDirect = nullptr;
-    QCheckBox *m_chkRemux = nullptr;
-    QCheckBox *m_chkKeepDates = nullptr;
-    QCheckBox *m_chkKeepTree = nullptr;
+    QComboBox *m_languageList = nullptr; // 自动, 中文, English
+    QCheckBox *m_directCheck = nullptr;
+    QCheckBox *m_remuxCheck = nullptr;
+    QCheckBox *m_keepDatesCheck = nullptr;
+    QCheckBox *m_keepTreeCheck = nullptr;
 
-    QComboBox *m_cmbSR = nullptr;
-    QCheckBox *m_chkMC = nullptr;
+    QComboBox *m_soundList = nullptr;
+    QCheckBox *m_cutCheck = nullptr;
     std::array<QLineEdit *, FieldCount> m_fields{};
-    HotImage *m_imgOK = nullptr;
-    HotImage *m_imgBack = nullptr;
-    HotImage *m_imgExit = nullptr;
-    QPushButton *m_command1 = nullptr;
-    QPushButton *m_command2 = nullptr;
+    HotImage *m_okImage = nullptr;
+    HotImage *m_backImage = nullptr;
+    HotImage *m_closeImage = nullptr;
+    QPushButton *m_okButton = nullptr;
+    QPushButton *m_backButton = nullptr;
 };
 
 } // namespace sonvera

@@ -3,6 +3,7 @@
 #include "joblimits.h"
 #include "settingsfile.h"
 #include "settingslog.h"
+#include "settingstext.h"
 
 #include <QSettings>
 #include <QThread>
@@ -18,6 +19,7 @@ namespace {
 const QString kJobs = u"conversion/parallelJobs"_s;
 const QString kAfterBatch = u"conversion/afterBatch"_s;
 const QString kLanguage = u"interface/language"_s;
+const QString kLastFolder = u"dialogs/lastFolder"_s;
 // Each choice with its key; a value that is not a boolean keeps the default.
 struct ChoiceKey {
     QString key;
@@ -90,6 +92,10 @@ Preferences Preferences::load(const QString &settingsFolder)
         if (language == languageName(option))
             preferences.language = option;
     }
+    // Only a folder a dialog can have given: an absolute path without control characters.
+    const QString folder = file.value(kLastFolder).toString();
+    if (folder.startsWith(u'/') && !SettingsText::holdsControlCharacters(folder))
+        preferences.lastFolder = folder;
     for (const ChoiceKey &choice : kChoiceKeys) {
         const QString value = file.value(choice.key).toString();
         if (value == u"true" || value == u"false")
@@ -107,6 +113,10 @@ bool Preferences::save(const QString &settingsFolder) const
     file.setValue(kJobs, parallelJobs);
     file.setValue(kAfterBatch, afterBatchName(afterBatch));
     file.setValue(kLanguage, languageName(language));
+    if (lastFolder.isEmpty())
+        file.remove(kLastFolder);
+    else
+        file.setValue(kLastFolder, lastFolder);
     for (const ChoiceKey &choice : kChoiceKeys)
         file.setValue(choice.key, choices.*choice.member);
     file.sync();

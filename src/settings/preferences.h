@@ -16,6 +16,7 @@ struct Preferences {
     AfterBatchAction afterBatch = AfterBatchAction::None;
     LanguageOption language = LanguageOption::Automatic; // 界面语言; applies at the next start
     ConversionChoices choices; // the one-stage route, remux, dates and folder trees
+    QString lastFolder; // where the last file or folder dialog was answered; "" for none yet
 
     // The number of files to convert at once: parallelJobs, 0 meaning the
     // computer's cores.

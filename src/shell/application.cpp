@@ -47,6 +47,16 @@ QByteArrayList rawPaths(int argc, char *argv[], const QStringList &arguments, co
 
 int runWindowProgram(int argc, char *argv[], const std::function<void(MainWindow &)> &started)
 {
+    // The language first, before the application reads the system locale:
+    // every text is looked up when it is set, and the dates and sizes of
+    // Qt's dialogs speak the same language. The option lives beside the
+    // other settings of this copy, in the folder of the executable.
+    const QString programFolder = QFileInfo(u"/proc/self/exe"_s).canonicalFilePath().section(u'/', 0, -2);
+    const SettingsLocation location = locateSettings(programFolder);
+    const UiLanguage language =
+        chooseUiLanguage(LanguageEnvironment::current(), Preferences::load(location.settingsFolder).language);
+    prepareSystemLocale(language);
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(u"Sonvera"_s);
     QApplication::setApplicationVersion(QStringLiteral(SONVERA_VERSION));
@@ -54,13 +64,6 @@ int runWindowProgram(int argc, char *argv[], const std::function<void(MainWindow
     // The program ends when the main window has closed, and only then: a
     // close during a batch first waits for its encoder to stop.
     QApplication::setQuitOnLastWindowClosed(false);
-
-    // The language first: every text is looked up when it is set. The
-    // option lives beside the other settings of this copy.
-    const QString programFolder = QCoreApplication::applicationDirPath();
-    const SettingsLocation location = locateSettings(programFolder);
-    const UiLanguage language =
-        chooseUiLanguage(LanguageEnvironment::current(), Preferences::load(location.settingsFolder).language);
     installTranslations(language);
 
     QCommandLineParser parser;
@@ -72,16 +75,12 @@ int runWindowProgram(int argc, char *argv[], const std::function<void(MainWindow
         u"FILE|FOLDER"_s,
         QCoreApplication::translate("sonvera::Application", "要加入列表的文件；文件夹会被搜索其中的 .flv 文件。"),
         u"[FILE|FOLDER...]"_s);
-    // Writes a picture of the window and ends: for the README's screenshot.
-    QCommandLineOption screenshot(u"screenshot"_s, u"Save a picture of the window to FILE and quit."_s, u"FILE"_s);
-    screenshot.setFlags(QCommandLineOption::HiddenFromHelp);
-    parser.addOption(screenshot);
     parser.process(app);
     const QByteArrayList paths = rawPaths(argc, argv, QCoreApplication::arguments(), parser.positionalArguments());
 
     // One copy per user: a second launch hands its files to the first and ends.
     SingleInstance instance;
-    if (!parser.isSet(screenshot) && !instance.claim()) {
+    if (!instance.claim()) {
         const QString failure = instance.forward(paths);
         if (failure.isEmpty())
             return 0;
@@ -109,34 +108,30 @@ int runWindowProgram(int argc, char *argv[], const std::function<void(MainWindow
     context.session = &session;
     MainWindow window(context);
     QObject::connect(&window, &MainWindow::closed, &app, &QCoreApplication::quit);
-    // Logging out: the settings are saved first, whatever ends the program then.
-    QObject::connect(&app, &QGuiApplication::commitDataRequest, &window,
-                     [&window] { window.controller().saveSettings(); });
+    // Logging out: the settings are saved first, whatever ends the program
+    // then, and a close asks nothing.
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &window, [&window] {
+        window.controller().saveSettings();
+        window.setAskBeforeClosing(false);
+    });
     QObject::connect(&instance, &SingleInstance::pathsReceived, &window, [&window](const QByteArrayList &received) {
         window.addPaths(received);
         window.showNormal();
         window.raise();
         window.activateWindow();
     });
-    // A plain kill, Ctrl-C in the terminal or a closed session: a close.
+    // A plain kill, Ctrl-C in the terminal or a closed session: a close that asks nothing.
     StopSignals stopSignals;
-    QObject::connect(&stopSignals, &StopSignals::stopRequested, &window, [&window] { window.close(); });
+    QObject::connect(&stopSignals, &StopSignals::stopRequested, &window, [&window] {
+        window.setAskBeforeClosing(false);
+        window.close();
+    });
 
     window.show();
     window.startUp(paths);
     if (started)
         QTimer::singleShot(0, &window, [&window, started] { started(window); });
 
-    if (parser.isSet(screenshot)) {
-        const QString file = parser.value(screenshot);
-        QTimer::singleShot(1000, &window, [&window, file] {
-            const bool saved = window.grab().save(file);
-            // Closed as a user would close it, so the journal of its list
-            // goes too and the next start asks nothing.
-            window.close();
-            QCoreApplication::exit(saved ? 0 : 1);
-        });
-    }
     return QApplication::exec();
 }
 

@@ -36,9 +36,11 @@ BatchController::BatchController(const ShellContext &context, QObject *parent)
     m_driver.setOptionsProvider([this] {
         return BatchOptions{m_options.playsFinishSound(), m_options.mp3Clip(), m_preferences.choices};
     });
+    m_driver.setKeepDoneRows(true);
     connectDriver();
     connectDesktopSession();
     connectJournal();
+    connectProbe();
 }
 
 BatchController::~BatchController() = default;
@@ -109,6 +111,34 @@ void BatchController::settingsEdited()
         m_journal.changed();
 }
 
+void BatchController::replaceSettings(const ConversionSettings &settings)
+{
+    m_settings = settings;
+    Q_EMIT settingsReplaced();
+    settingsEdited();
+}
+
+void BatchController::rememberFolder(const QString &folder)
+{
+    if (folder.isEmpty() || folder == m_preferences.lastFolder)
+        return;
+    m_preferences.lastFolder = folder;
+    m_preferences.save(m_context.location.settingsFolder);
+}
+
+// ---- the probe -----------------------------------------------------------------
+
+void BatchController::connectProbe()
+{
+    connect(&m_list, &QAbstractItemModel::rowsInserted, this, [this](const QModelIndex &, int first, int last) {
+        for (int i = first; i <= last; ++i)
+            m_probe.probe(m_list.rowAt(i).id, m_list.rowAt(i).path.bytes());
+    });
+    connect(&m_probe, &MediaProbe::probed, &m_list, &FileList::setMedia);
+    // A cleared list needs no more probing.
+    connect(&m_list, &QAbstractItemModel::modelReset, &m_probe, &MediaProbe::clear);
+}
+
 // ---- the journal ---------------------------------------------------------------
 
 void BatchController::connectJournal()
@@ -123,7 +153,12 @@ void BatchController::connectJournal()
     // Its rows and their status, not the progress; a converted or removed
     // row goes at once (a converted file must not come back).
     connect(&m_list, &QAbstractItemModel::rowsInserted, this, follow(BatchJournal::Urgency::Soon));
-    connect(&m_list, &FileList::statusChanged, this, follow(BatchJournal::Urgency::Soon));
+    connect(&m_list, &FileList::statusChanged, this, [this](quint64 id) {
+        const FileListRow *row = m_list.rowById(id);
+        const bool done = row && row->status == FileListRow::Status::Done;
+        if (m_journalFollows)
+            m_journal.changed(done ? BatchJournal::Urgency::Now : BatchJournal::Urgency::Soon);
+    });
     connect(&m_list, &QAbstractItemModel::rowsRemoved, this, follow(BatchJournal::Urgency::Now));
     connect(&m_list, &QAbstractItemModel::modelReset, this, follow(BatchJournal::Urgency::Now));
     connect(&m_driver, &BatchDriver::outputFolderChanged, this, follow(BatchJournal::Urgency::Soon));
@@ -135,6 +170,8 @@ JournalContents BatchController::journalContents() const
     contents.entries.reserve(m_list.rowCount());
     for (int i = 0; i < m_list.rowCount(); ++i) {
         const FileListRow &row = m_list.rowAt(i);
+        if (row.status == FileListRow::Status::Done)
+            continue;
         // A row being converted starts over after a crash: it is kept as waiting.
         const bool failed = row.status == FileListRow::Status::Failed;
         contents.entries.append({row.path.bytes(), failed ? JournalEntry::Status::Failed : JournalEntry::Status::Waiting,
@@ -149,8 +186,7 @@ void BatchController::connectDriver()
 {
     connect(&m_driver, &BatchDriver::runnerError, this,
             [this](const QString &message) { Q_EMIT messageRequested(Severity::Critical, message); });
-    connect(&m_driver, &BatchDriver::openOutputFolder, this,
-            [this](const QString &folder) { m_context.desktop->openFolder(folder); });
+    connect(&m_driver, &BatchDriver::openOutputFolder, this, &BatchController::openFolder);
     connect(&m_driver, &BatchDriver::playFinishSound, this,
             [this] { m_context.desktop->playSound(m_context.programFolder + u"/sound.wav"_s); });
     connect(&m_driver, &BatchDriver::lockChanged, this, [this](bool locked) {
@@ -158,6 +194,12 @@ void BatchController::connectDriver()
             m_batchAfterAction = m_preferences.afterBatch;
     });
     connect(&m_driver, &BatchDriver::batchFinished, this, &BatchController::onBatchFinished);
+}
+
+void BatchController::openFolder(const QString &folder)
+{
+    if (!m_context.desktop->openFolder(folder))
+        Q_EMIT folderNotOpened(folder);
 }
 
 bool BatchController::start()
@@ -206,8 +248,7 @@ void BatchController::connectDesktopSession()
         }
     });
     connect(&m_driver, &BatchDriver::batchProgress, session, &DesktopBatchSession::batchProgress);
-    connect(session, &DesktopBatchSession::openFolderRequested, this,
-            [this](const QString &folder) { m_context.desktop->openFolder(folder); });
+    connect(session, &DesktopBatchSession::openFolderRequested, this, &BatchController::openFolder);
     connect(session, &DesktopBatchSession::powerActionCountdownRequested, this, [this](AfterBatchAction action) {
         // Not while closing: nothing may happen after we are gone.
         if (!m_closing)
@@ -249,15 +290,24 @@ bool BatchController::prepareToClose()
     // program goes: nothing outlives it.
     if (m_driver.isBusy()) {
         m_closing = true;
+        m_keepJournal = true;
         m_driver.stop();
         return false;
     }
     m_closing = true;
     m_feeder.cancel();
+    m_probe.clear();
     saveSettings();
     removeTemporaryFiles();
-    // A clean end: the next start begins with an empty list.
-    m_journal.removeOnCleanEnd();
+    if (m_keepJournal && m_journalFollows) {
+        // The files the stopped batch did not convert are offered back at the next start.
+        m_journal.changed(BatchJournal::Urgency::Now);
+        m_journal.flush();
+    } else if (m_leftOver.entries.isEmpty()) {
+        // A clean end: the next start begins with an empty list. (A restore
+        // question left unanswered keeps the journal it asked about.)
+        m_journal.removeOnCleanEnd();
+    }
     m_journalFollows = false;
     if (m_context.session)
         m_context.session->released();

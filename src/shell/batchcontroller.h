@@ -6,6 +6,7 @@
 #include "batchjournal.h"
 #include "conversionsettings.h"
 #include "filelist.h"
+#include "mediaprobe.h"
 #include "preferences.h"
 #include "rowfeeder.h"
 #include "settingsstore.h"
@@ -34,6 +35,10 @@ namespace sonvera {
 //                         powerCountdownRequested()
 //   prepareToClose()      true: the program may end; false: a batch is being
 //                         stopped first, readyToClose() follows
+//
+// Converted rows stay in the list, done, until the next batch starts; every
+// row added is probed in the background for its length, picture size, size
+// on disk and thumbnail.
 class BatchController final : public QObject {
     Q_OBJECT
 
@@ -50,8 +55,10 @@ public:
     // Every adding route goes through it, so that rows keep the order they were given in.
     RowFeeder &feeder() { return m_feeder; }
     ConversionSettings &settings() { return m_settings; }
+    const ConversionSettings &settings() const { return m_settings; }
     AppOptions &options() { return m_options; }
     Preferences &preferences() { return m_preferences; }
+    const Preferences &preferences() const { return m_preferences; }
     const SettingsStore &store() const { return m_store; }
     BatchDriver &driver() { return m_driver; }
     BatchJournal &journal() { return m_journal; }
@@ -64,6 +71,11 @@ public:
     void answerLeftOver(bool restore);
     // The settings were edited (the panel, the folder browser).
     void settingsEdited();
+    // Puts `settings` in place of the current ones and shows them.
+    void replaceSettings(const ConversionSettings &settings);
+    // A file or folder dialog was answered in `folder`: the next one opens there.
+    void rememberFolder(const QString &folder);
+    MediaProbe &probe() { return m_probe; }
 
     // Starts a batch with the preferences' number of workers. False when the
     // list is empty (the window says so) or a batch is under way.
@@ -81,8 +93,10 @@ public:
     bool saveSettings() const;
     // An orderly close (Exit, the title bar's ×, Alt+F4, the window manager,
     // SIGTERM, logout): true once the program may end, having saved the
-    // settings, removed this run's temporary files and the journal; false
-    // while a running batch is stopped first, and readyToClose() follows.
+    // settings and removed this run's temporary files; false while a running
+    // batch is stopped first, and readyToClose() follows. The journal goes
+    // with a clean end; it keeps the files a stopped batch or an unanswered
+    // restore question left, for the next start to offer back.
     bool prepareToClose();
 
 Q_SIGNALS:
@@ -100,11 +114,16 @@ Q_SIGNALS:
     void powerCountdownRequested(sonvera::AfterBatchAction action);
     void afterBatchSupportChanged();
     void readyToClose();
+    // A folder should have opened in the file manager, but nothing on this
+    // computer opens folders: the window says so and where the folder is.
+    void folderNotOpened(const QString &folder);
 
 private:
     void connectDriver();
     void connectDesktopSession();
     void connectJournal();
+    void connectProbe();
+    void openFolder(const QString &folder);
     // What the journal keeps now: the list and the settings.
     JournalContents journalContents() const;
     void onLeftOverLoaded(const JournalContents &contents);
@@ -121,11 +140,13 @@ private:
     RowFeeder m_feeder{m_list};
     BatchDriver m_driver;
     BatchJournal m_journal;
+    MediaProbe m_probe;
     std::function<bool()> m_windowActive;
     JournalContents m_leftOver;        // while the start-up question is open
     bool m_journalFollows = false;     // the journal follows the list (after start-up)
     AfterBatchAction m_batchAfterAction = AfterBatchAction::None; // the option when the batch started
     bool m_closing = false;            // a close waits for the stopped batch to end
+    bool m_keepJournal = false;        // the close stopped a batch: its files are offered back
 };
 
 } // namespace sonvera

@@ -1,7 +1,7 @@
 #include "droptargets.h"
 
 #include <QDragEnterEvent>
-#include <QHeaderView>
+#include <QKeyEvent>
 #include <QMimeData>
 #include <QUrl>
 
@@ -20,10 +20,8 @@ QByteArrayList localPathsOf(const QMimeData *data)
     return paths;
 }
 
-namespace {
-
 // Copy is what a drop here does: the files stay where they are.
-void acceptFiles(QDropEvent *event)
+void acceptFileDrag(QDropEvent *event)
 {
     if (localPathsOf(event->mimeData()).isEmpty()) {
         event->ignore();
@@ -33,45 +31,10 @@ void acceptFiles(QDropEvent *event)
     event->accept();
 }
 
-// The dropped paths, once the drop is accepted; empty (and ignored) without files.
-QByteArrayList takeDrop(QDropEvent *event)
+QByteArrayList takeFileDrop(QDropEvent *event)
 {
-    acceptFiles(event);
+    acceptFileDrag(event);
     return event->isAccepted() ? localPathsOf(event->mimeData()) : QByteArrayList();
-}
-
-} // namespace
-
-FileListView::FileListView(QWidget *parent)
-    : QTreeView(parent)
-{
-    setAcceptDrops(true);
-    viewport()->setAcceptDrops(true);
-    setDropIndicatorShown(false);
-    setRootIsDecorated(false);
-    setUniformRowHeights(true);
-    setAlternatingRowColors(true);
-    setSelectionMode(QAbstractItemView::ExtendedSelection); // Delete removes every selected row
-    setSelectionBehavior(QAbstractItemView::SelectRows);
-    setEditTriggers(QAbstractItemView::NoEditTriggers);
-    setTextElideMode(Qt::ElideMiddle);
-    header()->setStretchLastSection(false);
-}
-
-void FileListView::dragEnterEvent(QDragEnterEvent *event)
-{
-    acceptFiles(event);
-}
-
-void FileListView::dragMoveEvent(QDragMoveEvent *event)
-{
-    acceptFiles(event);
-}
-
-void FileListView::dropEvent(QDropEvent *event)
-{
-    if (const QByteArrayList paths = takeDrop(event); !paths.isEmpty())
-        Q_EMIT pathsDropped(paths);
 }
 
 DropZone::DropZone(QWidget *parent)
@@ -82,17 +45,17 @@ DropZone::DropZone(QWidget *parent)
 
 void DropZone::dragEnterEvent(QDragEnterEvent *event)
 {
-    acceptFiles(event);
+    acceptFileDrag(event);
 }
 
 void DropZone::dragMoveEvent(QDragMoveEvent *event)
 {
-    acceptFiles(event);
+    acceptFileDrag(event);
 }
 
 void DropZone::dropEvent(QDropEvent *event)
 {
-    if (const QByteArrayList paths = takeDrop(event); !paths.isEmpty())
+    if (const QByteArrayList paths = takeFileDrop(event); !paths.isEmpty())
         Q_EMIT pathsDropped(paths);
 }
 
@@ -101,6 +64,16 @@ void DropZone::mouseReleaseEvent(QMouseEvent *event)
     if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
         Q_EMIT clicked();
     QLabel::mouseReleaseEvent(event);
+}
+
+void DropZone::keyPressEvent(QKeyEvent *event)
+{
+    const int key = event->key();
+    if (key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter) {
+        Q_EMIT clicked();
+        return;
+    }
+    QLabel::keyPressEvent(event);
 }
 
 } // namespace sonvera

@@ -3,9 +3,7 @@
 #include <QByteArrayList>
 #include <QLabel>
 #include <QStringList>
-#include <QTreeView>
 
-class QDragEnterEvent;
 class QDropEvent;
 class QMimeData;
 
@@ -16,24 +14,14 @@ namespace sonvera {
 // is not UTF-8 arrives intact).
 QByteArrayList localPathsOf(const QMimeData *data);
 
-// The file list view `LV`: files and folders dropped on it are added.
-class FileListView final : public QTreeView {
-    Q_OBJECT
+// Accepts a drag or drop of local files as a copy, and ignores any other.
+void acceptFileDrag(QDropEvent *event);
+// The local files of a drop, once accepted; empty (and ignored) without files.
+QByteArrayList takeFileDrop(QDropEvent *event);
 
-public:
-    explicit FileListView(QWidget *parent = nullptr);
-
-Q_SIGNALS:
-    void pathsDropped(const QByteArrayList &paths);
-
-protected:
-    void dragEnterEvent(QDragEnterEvent *event) override;
-    void dragMoveEvent(QDragMoveEvent *event) override;
-    void dropEvent(QDropEvent *event) override;
-};
-
-// A picture that takes drops of local files and folders, and can be clicked:
-// the drop zone `picDrag`, and the hint panel that lies over an empty list.
+// A picture that takes drops of local files and folders, and can be clicked
+// (or, when it takes the focus, pressed with Space or Return): the drop zone
+// `picDrag`, and the hint panel that lies over an empty list.
 class DropZone final : public QLabel {
     Q_OBJECT
 
@@ -49,6 +37,7 @@ protected:
     void dragMoveEvent(QDragMoveEvent *event) override;
     void dropEvent(QDropEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
 };
 
 } // namespace sonvera

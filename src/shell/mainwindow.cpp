@@ -1,27 +1,27 @@
 #include "mainwindow.h"
 
 #include "chromecursor.h"
-#include "desktop.h"
-#include "dialogbackend.h"
-#include "failuresummary.h"
 #include "droptargets.h"
+#include "edgeresize.h"
+#include "filelistview.h"
 #include "hotimage.h"
 #include "linklabel.h"
-#include "windowmenus.h"
 #include "parameterpanel.h"
 #include "progressview.h"
 #include "surfacedrag.h"
+#include "windowgeometry.h"
+#include "windowmenus.h"
 
+#include <QAction>
 #include <QBoxLayout>
-#include <QCloseEvent>
-#include <QComboBox>
 #include <QCursor>
 #include <QGridLayout>
-#include <QHeaderView>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
 #include <QSvgWidget>
 #include <QToolButton>
 
@@ -32,13 +32,23 @@ namespace sonvera {
 namespace {
 
 constexpr int kStatusShownMs = 4000;
+// The size the window asks for, and the least it can be made, in
+// device-independent pixels; on a smaller screen it takes what there is.
+constexpr QSize kPreferredSize{1040, 660};
+constexpr QSize kLeastSize{700, 470};
+// The room between the window's edge and its surface that resizes it.
+constexpr int kFrameWidth = 3;
 
-HotImage *hotImage(const QString &icon, const QString &name, const QString &toolTip, QWidget *parent, int side = 28)
+// A hot image for a command: its tool tip and its name for screen readers
+// are the command's.
+HotImage *commandImage(const QString &icon, const QString &name, const QAction *action, QWidget *parent, int side)
 {
     auto *image = new HotImage(icon, parent);
     image->setObjectName(name);
-    image->setToolTip(toolTip);
+    image->setToolTip(action->toolTip());
+    image->setAccessibleName(WindowActions::spokenText(action));
     image->setFixedSize(side, side);
+    QObject::connect(image, &HotImage::clicked, action, &QAction::trigger);
     return image;
 }
 
@@ -61,15 +71,17 @@ MainWindow::MainWindow(const ShellContext &context, QWidget *parent)
     setWindowTitle(u"Sonvera "_s);
     setWindowIcon(QIcon(u":/app/sonvera.svg"_s));
     buildLayout();
+    orderFocus();
     connectActions();
     connectController();
     showChoices();
     new SurfaceDrag(this);
+    new EdgeResize(this, kFrameWidth);
 
     m_statusTimer.setSingleShot(true);
     m_statusTimer.setInterval(kStatusShownMs);
-    connect(&m_statusTimer, &QTimer::timeout, m_lblStatus, &QLabel::clear);
-    connect(&m_search, &FolderSearch::finished, this, &MainWindow::onSearchFinished);
+    connect(&m_statusTimer, &QTimer::timeout, m_statusLabel, &QLabel::clear);
+    connect(&m_folderSearch, &FolderSearch::finished, this, &MainWindow::onSearchFinished);
 }
 
 MainWindow::~MainWindow() = default;
@@ -79,21 +91,6 @@ QString MainWindow::dropHintText()
     return tr("拖拽文件到这里开始转换");
 }
 
-QTreeView *MainWindow::listView() const
-{
-    return m_lv;
-}
-
-QToolButton *MainWindow::commandButton(int index) const
-{
-    return index >= 0 && index < 6 ? m_cmdToolsBar[static_cast<std::size_t>(index)] : nullptr;
-}
-
-HotImage *MainWindow::toolbarImage(int slot) const
-{
-    return slot >= 0 && slot < 7 ? m_imgToolbar[static_cast<std::size_t>(slot)] : nullptr;
-}
-
 // ---- layout -------------------------------------------------------------
 
 void MainWindow::buildLayout()
@@ -101,12 +98,12 @@ void MainWindow::buildLayout()
     auto *surface = new QWidget(this);
     surface->setObjectName(u"surface"_s);
     auto *outer = new QVBoxLayout(this);
-    outer->setContentsMargins(0, 0, 0, 0);
+    outer->setContentsMargins(kFrameWidth, kFrameWidth, kFrameWidth, kFrameWidth);
     outer->addWidget(surface);
 
     auto *body = new QVBoxLayout(surface);
-    body->setContentsMargins(0, 0, 0, 10);
-    body->setSpacing(8);
+    body->setContentsMargins(0, 0, 0, 8);
+    body->setSpacing(6);
     body->addWidget(buildTitleBar());
     body->addWidget(buildToolbars());
 
@@ -114,17 +111,28 @@ void MainWindow::buildLayout()
     middle->setContentsMargins(12, 0, 12, 0);
     middle->setSpacing(12);
     middle->addWidget(buildListArea(), 1);
-    m_panel = new ParameterPanel(m_controller.settings(), surface);
-    m_panel->setFixedWidth(330);
-    m_lblChoices = new QLabel(surface);
-    m_lblChoices->setObjectName(u"lblChoices"_s);
-    m_lblChoices->setWordWrap(true);
-    m_lblChoices->setFixedWidth(330);
-    auto *panelColumn = new QVBoxLayout;
-    panelColumn->addWidget(m_panel);
-    panelColumn->addWidget(m_lblChoices);
-    panelColumn->addStretch();
-    middle->addLayout(panelColumn);
+    m_panel = new ParameterPanel(m_controller.settings());
+    // Under the panel, the line that says which conversion choices Start applies.
+    m_choicesLabel = new QLabel;
+    m_choicesLabel->setObjectName(u"lblChoices"_s);
+    m_choicesLabel->setWordWrap(true);
+    auto *panelColumn = new QWidget;
+    panelColumn->setObjectName(u"panelColumn"_s);
+    auto *column = new QVBoxLayout(panelColumn);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->addWidget(m_panel);
+    column->addWidget(m_choicesLabel);
+    column->addStretch();
+    // On a short screen the panel scrolls rather than push Start off it.
+    auto *panelArea = new QScrollArea(surface);
+    panelArea->setObjectName(u"panelArea"_s);
+    panelArea->setWidget(panelColumn);
+    panelArea->setWidgetResizable(true);
+    panelArea->setFrameShape(QFrame::NoFrame);
+    panelArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    panelArea->setFocusPolicy(Qt::NoFocus);
+    panelArea->setFixedWidth(340);
+    middle->addWidget(panelArea);
     body->addLayout(middle, 1);
 
     m_progress = new ProgressView(surface);
@@ -135,15 +143,17 @@ void MainWindow::buildLayout()
     body->addWidget(buildStartRow());
 
     // The command channel: a hidden text field whose words run their commands.
-    m_txtAction = new QLineEdit(this);
-    m_txtAction->setObjectName(u"txtAction"_s);
-    m_txtAction->hide();
-    connect(m_txtAction, &QLineEdit::textChanged, this, &MainWindow::runCommandWord);
+    m_commandChannel = new QLineEdit(this);
+    m_commandChannel->setObjectName(u"txtAction"_s);
+    m_commandChannel->hide();
+    connect(m_commandChannel, &QLineEdit::textChanged, this, &MainWindow::runCommandWord);
     m_menus = new WindowMenus(m_actions, this);
 
     connect(m_panel, &ParameterPanel::browseRequested, m_actions[WindowCommand::ChooseOutputFolder], &QAction::trigger);
-    resize(920, 600);
-    setMinimumSize(820, 540);
+    connect(m_panel, &ParameterPanel::openFolderRequested, m_actions[WindowCommand::OpenOutputFolder],
+            &QAction::trigger);
+    setMinimumSize(kLeastSize);
+    resize(kPreferredSize);
 }
 
 QWidget *MainWindow::buildTitleBar()
@@ -161,82 +171,21 @@ QWidget *MainWindow::buildTitleBar()
     row->addWidget(title);
     row->addStretch(1);
 
-    m_imgHelp = hotImage(u"help"_s, u"imgHelp"_s, tr("Help & Tutorial"), bar, 26);
-    m_imgMin = hotImage(u"min"_s, u"imgMin"_s, tr("Minimize Window"), bar, 26);
-    m_imgExit = hotImage(u"exit"_s, u"imgExit"_s, tr("Exit"), bar, 26);
-    for (HotImage *image : {m_imgHelp, m_imgMin, m_imgExit}) {
+    using enum WindowCommand;
+    m_helpImage = commandImage(u"help"_s, u"imgHelp"_s, m_actions[Help], bar, 26);
+    m_minimiseImage = commandImage(u"min"_s, u"imgMin"_s, m_actions[Minimise], bar, 26);
+    HotImage *exitImage = commandImage(u"exit"_s, u"imgExit"_s, m_actions[Exit], bar, 26);
+    for (HotImage *image : {m_helpImage, m_minimiseImage, exitImage}) {
         image->setNormalColours(ChromePalette::kOnDark);
         row->addWidget(image);
     }
-    m_imgHelp->setCursor(chromeCursor(u"help"_s));
-    m_imgMin->setCursor(chromeCursor(u"min"_s));
-    m_imgExit->setCursor(chromeCursor(u"exit"_s));
-    connect(m_imgHelp, &HotImage::clicked, m_actions[WindowCommand::Help], &QAction::trigger);
-    connect(m_imgMin, &HotImage::clicked, m_actions[WindowCommand::Minimise], &QAction::trigger);
-    connect(m_imgExit, &HotImage::clicked, m_actions[WindowCommand::Exit], &QAction::trigger);
+    // Exit takes no keyboard focus: a stray Space must not end the program.
+    m_helpImage->setFocusPolicy(Qt::TabFocus);
+    m_minimiseImage->setFocusPolicy(Qt::TabFocus);
+    m_helpImage->setCursor(chromeCursor(u"help"_s));
+    m_minimiseImage->setCursor(chromeCursor(u"min"_s));
+    exitImage->setCursor(chromeCursor(u"exit"_s));
     return bar;
-}
-
-QWidget *MainWindow::buildToolbars()
-{
-    auto *strip = new QWidget;
-    strip->setObjectName(u"toolStrip"_s);
-    auto *row = new QHBoxLayout(strip);
-    row->setContentsMargins(12, 0, 12, 0);
-    row->setSpacing(4);
-
-    struct Command {
-        int index;
-        QString caption;
-        QString icon;
-        QString toolTip;
-    };
-    const std::array<Command, 5> commands{{{0, tr("添加文件"), u"add"_s, tr("Add a File")},
-                                           {1, tr("添加文件夹"), u"addfolder"_s, tr("Add Files from a Folder")},
-                                           {2, tr("移除文件"), u"remove"_s, tr("Remove File(s) from List")},
-                                           {4, tr("提示设置"), u"options"_s, QString()},
-                                           {5, tr("退出程序"), u"exit"_s, tr("Exit")}}};
-    for (const Command &command : commands) {
-        auto *button = new QToolButton(strip);
-        button->setObjectName(u"CmdToolsBar"_s + QString::number(command.index));
-        button->setText(command.caption);
-        button->setIcon(chromeIcon(command.icon));
-        button->setIconSize(QSize(26, 26));
-        button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-        button->setToolTip(command.toolTip);
-        button->setAutoRaise(true);
-        button->setMinimumWidth(76);
-        connect(button, &QToolButton::clicked, m_actions[*WindowActions::commandButton(command.index)], &QAction::trigger);
-        m_cmdToolsBar[static_cast<std::size_t>(command.index)] = button;
-        row->addWidget(button);
-    }
-    row->addStretch(1);
-
-    // The image toolbar: quick commands that stay live during a batch.
-    struct Slot {
-        int slot;
-        QString icon;
-        QString toolTip;
-    };
-    const std::array<Slot, 6> slots{{{0, u"add"_s, tr("添加文件")},
-                                     {6, u"addfolder"_s, tr("添加文件夹")},
-                                     {1, u"remove"_s, tr("移除文件")},
-                                     {2, u"options"_s, tr("提示设置")},
-                                     {3, u"help"_s, tr("帮助")},
-                                     {4, u"exit"_s, tr("退出程序")}}};
-    for (const Slot &s : slots) {
-        HotImage *image = hotImage(s.icon, u"imgToolbar"_s + QString::number(s.slot), s.toolTip, strip, 26);
-        connect(image, &HotImage::pressed, this, [this] {
-            for (HotImage *other : m_imgToolbar) {
-                if (other)
-                    other->clearPicture();
-            }
-        });
-        connect(image, &HotImage::clicked, m_actions[*WindowActions::toolbarSlot(s.slot)], &QAction::trigger);
-        m_imgToolbar[static_cast<std::size_t>(s.slot)] = image;
-        row->addWidget(image);
-    }
-    return strip;
 }
 
 QWidget *MainWindow::buildListArea()
@@ -246,24 +195,56 @@ QWidget *MainWindow::buildListArea()
     grid->setContentsMargins(0, 0, 0, 0);
     grid->setSpacing(6);
 
-    m_lv = new FileListView(area);
-    m_lv->setObjectName(u"LV"_s);
-    m_lv->setModel(&m_list);
-    QHeaderView *header = m_lv->header();
-    header->setSectionResizeMode(FileList::FileNameColumn, QHeaderView::Stretch);
-    header->setSectionResizeMode(FileList::FormatColumn, QHeaderView::Fixed);
-    header->setSectionResizeMode(FileList::StatusColumn, QHeaderView::Fixed);
-    header->resizeSection(FileList::FormatColumn, 64);
-    header->resizeSection(FileList::StatusColumn, 104);
-    header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    m_lv->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(m_lv, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint &at) { popUpRemoveMenu(m_lv->viewport()->mapToGlobal(at)); });
-    connect(m_lv, &FileListView::pathsDropped, this, &MainWindow::addDroppedPaths);
-    grid->addWidget(m_lv, 0, 0, 1, 4);
+    m_listView = new FileListView(area);
+    m_listView->setObjectName(u"LV"_s);
+    m_listView->setModel(&m_list);
+    m_listView->fitColumns();
+    m_listView->setAccessibleName(tr("文件列表"));
+    m_listView->setToolTip(tr("要转换的文件。双击转换好的文件可以播放它，右键点击可以打开它所在的文件夹或移除文件"));
+    connect(m_listView, &FileListView::contextMenuWanted, this, &MainWindow::popUpListMenu);
+    connect(m_listView, &FileListView::pathsDropped, this, &MainWindow::addDroppedPaths);
+    connect(m_listView, &FileListView::doneRowActivated, m_actions[WindowCommand::PlayOutput], &QAction::trigger);
+    grid->addWidget(m_listView, 0, 0, 1, 4);
+    // It covers the whole list (its contents centred), so that it is seen.
+    grid->addWidget(buildDropHint(area), 0, 0, 1, 4);
 
-    // The hint panel lies over the list while it is empty; drops on it count as drops on the list.
-    auto *hint = new DropZone(area);
+    using enum WindowCommand;
+    m_addImage = commandImage(u"add"_s, u"imgAdd"_s, m_actions[AddFile], area, 28);
+    m_removeImage = commandImage(u"remove"_s, u"imgRemove"_s, m_actions[RemoveSelected], area, 28);
+    m_dropZone = new DropZone(area);
+    m_dropZone->setObjectName(u"picDrag"_s);
+    m_dropZone->setToolTip(m_actions[AddFromDropZone]->toolTip());
+    m_dropZone->setAccessibleName(WindowActions::spokenText(m_actions[AddFromDropZone]));
+    m_dropZone->setFixedHeight(30);
+    m_dropZone->setFocusPolicy(Qt::TabFocus);
+    m_dropZone->setCursor(Qt::PointingHandCursor);
+    auto *dropRow = new QHBoxLayout(m_dropZone);
+    dropRow->setContentsMargins(6, 0, 6, 0);
+    auto *dropPicture = new QSvgWidget(m_dropZone);
+    dropPicture->load(chromeSvg(u"drop"_s, ChromePalette::kNormal));
+    dropPicture->setFixedSize(22, 22);
+    dropPicture->setAttribute(Qt::WA_TransparentForMouseEvents);
+    dropRow->addStretch(1);
+    dropRow->addWidget(dropPicture);
+    dropRow->addStretch(1);
+    connect(m_dropZone, &DropZone::pathsDropped, this, &MainWindow::addDroppedPaths);
+    connect(m_dropZone, &DropZone::clicked, m_actions[AddFromDropZone], &QAction::trigger);
+    m_workloadLabel = new QLabel(area);
+    m_workloadLabel->setObjectName(u"lblWorkload"_s);
+    m_workloadLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    grid->addWidget(m_addImage, 1, 0);
+    grid->addWidget(m_removeImage, 1, 1);
+    grid->addWidget(m_dropZone, 1, 2);
+    grid->addWidget(m_workloadLabel, 1, 3);
+    grid->setColumnStretch(2, 1);
+    grid->setRowStretch(0, 1);
+    return area;
+}
+
+QWidget *MainWindow::buildDropHint(QWidget *parent)
+{
+    // Drops on the hint count as drops on the list.
+    auto *hint = new DropZone(parent);
     hint->setObjectName(u"picText"_s);
     hint->setAlignment(Qt::AlignCenter);
     auto *hintLayout = new QVBoxLayout(hint);
@@ -272,44 +253,17 @@ QWidget *MainWindow::buildListArea()
     hintPicture->load(chromeSvg(u"drop"_s, ChromePalette::kNormal));
     hintPicture->setFixedSize(56, 56);
     hintLayout->addWidget(hintPicture, 0, Qt::AlignHCenter);
-    m_lblText = new QLabel(dropHintText(), hint);
-    m_lblText->setObjectName(u"lblText"_s);
-    m_lblText->setAlignment(Qt::AlignCenter);
-    hintLayout->addWidget(m_lblText);
+    m_dropHintLabel = new QLabel(dropHintText(), hint);
+    m_dropHintLabel->setObjectName(u"lblText"_s);
+    m_dropHintLabel->setAlignment(Qt::AlignCenter);
+    m_dropHintLabel->setWordWrap(true);
+    hintLayout->addWidget(m_dropHintLabel);
     hintLayout->addStretch(1);
-    m_picText = hint;
+    m_dropHint = hint;
     connect(hint, &DropZone::pathsDropped, this, &MainWindow::addDroppedPaths);
-    // It covers the whole list (its contents centred), so that it is seen.
-    grid->addWidget(hint, 0, 0, 1, 4);
     hint->setVisible(m_list.hintVisible());
     connect(&m_list, &FileList::hintVisibleChanged, hint, &QWidget::setVisible);
-
-    m_imgAdd = hotImage(u"add"_s, u"imgAdd"_s, tr("Add a new file to file list"), area);
-    m_imgRemove = hotImage(u"remove"_s, u"imgRemove"_s, tr("Remove a file from file list"), area);
-    connect(m_imgAdd, &HotImage::clicked, m_actions[WindowCommand::AddFile], &QAction::trigger);
-    connect(m_imgRemove, &HotImage::clicked, m_actions[WindowCommand::RemoveSelected], &QAction::trigger);
-    m_picDrag = new DropZone(area);
-    m_picDrag->setObjectName(u"picDrag"_s);
-    m_picDrag->setToolTip(tr("Drag media files onto this DropZone"));
-    m_picDrag->setFixedHeight(30);
-    m_picDrag->setCursor(Qt::PointingHandCursor);
-    auto *dropRow = new QHBoxLayout(m_picDrag);
-    dropRow->setContentsMargins(6, 0, 6, 0);
-    auto *dropPicture = new QSvgWidget(m_picDrag);
-    dropPicture->load(chromeSvg(u"drop"_s, ChromePalette::kNormal));
-    dropPicture->setFixedSize(22, 22);
-    dropPicture->setAttribute(Qt::WA_TransparentForMouseEvents);
-    dropRow->addStretch(1);
-    dropRow->addWidget(dropPicture);
-    dropRow->addStretch(1);
-    connect(m_picDrag, &DropZone::pathsDropped, this, &MainWindow::addDroppedPaths);
-    connect(m_picDrag, &DropZone::clicked, m_actions[WindowCommand::AddFromDropZone], &QAction::trigger);
-    grid->addWidget(m_imgAdd, 1, 0);
-    grid->addWidget(m_imgRemove, 1, 1);
-    grid->addWidget(m_picDrag, 1, 2, 1, 2);
-    grid->setColumnStretch(2, 1);
-    grid->setRowStretch(0, 1);
-    return area;
+    return hint;
 }
 
 QWidget *MainWindow::buildStartRow()
@@ -319,41 +273,89 @@ QWidget *MainWindow::buildStartRow()
     auto *layout = new QHBoxLayout(row);
     layout->setContentsMargins(12, 0, 12, 0);
     layout->setSpacing(8);
-    m_imgStart = hotImage(u"start"_s, u"imgStart"_s, tr("Start Converting"), row, 36);
-    m_command3 = new QPushButton(tr("立刻开始转换！"), row);
-    m_command3->setObjectName(u"Command3"_s);
-    m_imgConvert = hotImage(u"convert"_s, u"imgConvert"_s, tr("Start Converting"), row, 30);
-    m_cmdStop = new QPushButton(tr("停止"), row);
-    m_cmdStop->setObjectName(u"cmdStop"_s);
-    m_cmdStop->setToolTip(tr("Stop Converting"));
-    m_cmdStop->setEnabled(false);
-    m_lblStatus = new QLabel(row);
-    m_lblStatus->setObjectName(u"lblStatus"_s);
-    m_lblFeed = new LinkLabel(tr("意见反馈"), row);
-    m_lblFeed->setObjectName(u"lblFeed"_s);
-    m_lblFeed->setToolTip(tr("Send us your suggestion or question"));
-    m_lblWeb = new LinkLabel(u"Sonvera "_s, row);
-    m_lblWeb->setObjectName(u"lblWeb"_s);
-    m_lblWeb->setToolTip(kHomePage.toString());
+    using enum WindowCommand;
+    m_startImage = commandImage(u"start"_s, u"imgStart"_s, m_actions[Start], row, 36);
+    m_startButton = new QPushButton(tr("立刻开始转换！"), row);
+    m_startButton->setObjectName(u"Command3"_s);
+    m_startButton->setToolTip(m_actions[Start]->toolTip());
+    m_convertImage = commandImage(u"convert"_s, u"imgConvert"_s, m_actions[Start], row, 30);
+    m_stopButton = new QPushButton(tr("停止"), row);
+    m_stopButton->setObjectName(u"cmdStop"_s);
+    m_stopButton->setToolTip(m_actions[Stop]->toolTip());
+    m_stopButton->setEnabled(false);
+    m_statusLabel = new QLabel(row);
+    m_statusLabel->setObjectName(u"lblStatus"_s);
+    m_statusLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_statusLabel->setMinimumWidth(0);
+    m_statusLabel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    m_feedbackLink = new LinkLabel(tr("意见反馈"), row);
+    m_feedbackLink->setObjectName(u"lblFeed"_s);
+    m_feedbackLink->setToolTip(m_actions[Feedback]->toolTip());
+    auto *webLink = new LinkLabel(u"Sonvera "_s, row);
+    webLink->setObjectName(u"lblWeb"_s);
+    webLink->setToolTip(m_actions[WebPage]->toolTip());
+    webLink->setAccessibleName(tr("Sonvera 网站"));
 
-    layout->addWidget(m_imgStart);
-    layout->addWidget(m_command3);
-    layout->addWidget(m_imgConvert);
-    layout->addWidget(m_cmdStop);
+    layout->addWidget(m_startImage);
+    layout->addWidget(m_startButton);
+    layout->addWidget(m_convertImage);
+    layout->addWidget(m_stopButton);
     layout->addSpacing(12);
-    layout->addWidget(m_lblStatus, 1);
-    layout->addWidget(m_lblFeed);
+    layout->addWidget(m_statusLabel, 1);
+    layout->addWidget(m_feedbackLink);
     layout->addSpacing(8);
-    layout->addWidget(m_lblWeb);
+    layout->addWidget(webLink);
 
-    const WindowActions &a = m_actions;
-    for (HotImage *image : {m_imgStart, m_imgConvert})
-        connect(image, &HotImage::clicked, a[WindowCommand::Start], &QAction::trigger);
-    connect(m_command3, &QPushButton::clicked, a[WindowCommand::Start], &QAction::trigger);
-    connect(m_cmdStop, &QPushButton::clicked, a[WindowCommand::Stop], &QAction::trigger);
-    connect(m_lblFeed, &LinkLabel::clicked, a[WindowCommand::Feedback], &QAction::trigger);
-    connect(m_lblWeb, &LinkLabel::clicked, a[WindowCommand::WebPage], &QAction::trigger);
+    connect(m_startButton, &QPushButton::clicked, m_actions[Start], &QAction::trigger);
+    connect(m_stopButton, &QPushButton::clicked, m_actions[Stop], &QAction::trigger);
+    connect(m_feedbackLink, &LinkLabel::clicked, m_actions[Feedback], &QAction::trigger);
+    connect(webLink, &LinkLabel::clicked, m_actions[WebPage], &QAction::trigger);
     return row;
+}
+
+void MainWindow::orderFocus()
+{
+    // The duplicates of a command that a button already offers (the start
+    // images, the list's own add and remove images) stay out of the chain.
+    QList<QWidget *> chain;
+    for (QToolButton *button : std::as_const(m_commandButtons))
+        chain << button;
+    for (HotImage *image : std::as_const(m_toolbarImages))
+        chain << image;
+    chain << m_listView << m_dropZone;
+    chain << m_panel->focusOrder();
+    chain << m_startButton << m_stopButton << m_feedbackLink << findChild<QWidget *>(u"lblWeb"_s) << m_helpImage
+          << m_minimiseImage;
+    // Qt leaves out of the order what takes no focus (the exit buttons).
+    chain.removeIf([](const QWidget *widget) { return !(widget->focusPolicy() & Qt::TabFocus); });
+    for (qsizetype i = 1; i < chain.size(); ++i)
+        setTabOrder(chain[i - 1], chain[i]);
+    // The keyboard starts on the list: arrows, Delete, Return.
+    m_listView->setFocus(Qt::OtherFocusReason);
+}
+
+void MainWindow::showEvent(QShowEvent *event)
+{
+    // Before the first show maps the window: the window manager sees it at
+    // its place and size at once.
+    if (!m_placed) {
+        m_placed = true;
+        placeOnScreen();
+    }
+    QWidget::showEvent(event);
+}
+
+void MainWindow::placeOnScreen()
+{
+    // The screen it starts on is the one the pointer is on.
+    QScreen *screen = QGuiApplication::screenAt(QCursor::pos());
+    if (!screen)
+        screen = this->screen();
+    if (!screen)
+        return;
+    const WindowPlacement placement = placeWindow(kPreferredSize, kLeastSize, screen->availableGeometry());
+    setMinimumSize(placement.least);
+    setGeometry(placement.geometry);
 }
 
 void MainWindow::connectActions()
@@ -362,7 +364,7 @@ void MainWindow::connectActions()
     const auto on = [this](WindowCommand command, auto handler) {
         connect(m_actions[command], &QAction::triggered, this, handler);
     };
-    on(AddFile, &MainWindow::addFileByDialog);
+    on(AddFile, &MainWindow::addFilesByDialog);
     on(AddFolder, &MainWindow::addFolder);
     on(AddFromDropZone, &MainWindow::addFileFromDropZone);
     on(RemoveMenu, [this] { popUpRemoveMenu(QCursor::pos()); });
@@ -371,114 +373,19 @@ void MainWindow::connectActions()
     on(Options, &MainWindow::showOptions);
     on(Help, &MainWindow::showHelp);
     on(About, &MainWindow::showAbout);
-    on(Exit, &MainWindow::exitCommand);
+    on(Exit, &QWidget::close);
     on(Start, &MainWindow::startBatch);
-    on(Stop, &MainWindow::stopBatch);
+    on(Stop, [this] { m_controller.stop(); });
     on(Feedback, &MainWindow::showFeedback);
     on(WebPage, &MainWindow::openWebPage);
     on(Minimise, [this] {
         showMinimized();
-        m_imgMin->clearPicture();
+        m_minimiseImage->clearPicture();
     });
     on(ChooseOutputFolder, &MainWindow::chooseOutputFolder);
-}
-
-// ---- the batch ----------------------------------------------------------
-
-QList<QWidget *> MainWindow::lockSet() const
-{
-    QList<QWidget *> set;
-    for (QToolButton *button : m_cmdToolsBar) {
-        if (button)
-            set << button;
-    }
-    set << m_command3 << m_panel->cmbOF() << m_panel->cmbR() << m_panel->cmbBR() << m_panel->cmbS()
-        << m_panel->cmbVB() << m_panel->cmbF() << m_panel->cmbChannel() << m_imgConvert << m_lblFeed << m_imgAdd
-        << m_imgRemove << m_imgStart << m_panel->imgBrowse()
-        // The folder field and its button too: the folder is made once per
-        // batch, so a folder changed halfway would not exist.
-        << m_panel->txtPath() << m_panel->cmdBrowse();
-    return set;
-}
-
-void MainWindow::setLocked(bool locked)
-{
-    m_actions.setBatchRunning(locked);
-    if (locked) {
-        for (QWidget *widget : lockSet())
-            widget->setEnabled(false);
-    } else {
-        m_picDrag->setVisible(true);
-        // Enabled again in this order: Start first, the lists last.
-        QList<QWidget *> order{m_command3, m_lblFeed, m_imgAdd, m_imgRemove, m_imgStart, m_panel->imgBrowse(),
-                               m_imgConvert};
-        for (QToolButton *button : m_cmdToolsBar) {
-            if (button)
-                order << button;
-        }
-        order << m_panel->cmbOF() << m_panel->cmbR() << m_panel->cmbBR() << m_panel->cmbS() << m_panel->cmbVB()
-              << m_panel->cmbF() << m_panel->cmbChannel() << m_panel->txtPath() << m_panel->cmdBrowse();
-        for (QWidget *widget : order)
-            widget->setEnabled(true);
-        m_panel->showWhatApplies(); // but the lists the format does not use
-    }
-    m_cmdStop->setEnabled(locked);
-}
-
-void MainWindow::startBatch()
-{
-    if (m_list.rowCount() == 0) {
-        showMessage(QMessageBox::Warning, BatchTexts::kEmptyListTitle.toString(),
-                    BatchTexts::kEmptyListMessage.toString());
-        return;
-    }
-    m_progress->clearTiming();
-    m_controller.start();
-}
-
-void MainWindow::stopBatch()
-{
-    m_controller.stop();
-}
-
-// ---- messages -----------------------------------------------------------
-
-void MainWindow::showMessage(int icon, const QString &title, const QString &text)
-{
-    // Window-modal and without a local event loop: the batch goes on behind it.
-    auto *box = new QMessageBox(static_cast<QMessageBox::Icon>(icon), title, text, QMessageBox::Ok, this);
-    box->setAttribute(Qt::WA_DeleteOnClose);
-    box->setWindowModality(Qt::WindowModal);
-    m_messageBox = box;
-    box->open();
-}
-
-void MainWindow::showStatus(const QString &text)
-{
-    m_lblStatus->setText(text);
-    m_statusTimer.start();
-}
-
-// ---- closing ------------------------------------------------------------
-
-void MainWindow::exitCommand()
-{
-    close();
-}
-
-void MainWindow::closeEvent(QCloseEvent *event)
-{
-    // Every orderly close comes here (Exit, the title bar, Alt+F4, the window
-    // manager, SIGTERM): the controller saves what Exit saves, after stopping
-    // a running batch first.
-    if (!m_controller.prepareToClose()) {
-        hide();
-        event->ignore();
-        return;
-    }
-    m_search.cancel();
-    event->accept();
-    Q_EMIT closed();
+    on(OpenOutputFolder, &MainWindow::openOutputFolder);
+    on(PlayOutput, &MainWindow::playOutput);
+    on(ShowOutput, &MainWindow::showOutput);
 }
 
 } // namespace sonvera

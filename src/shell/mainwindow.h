@@ -2,23 +2,19 @@
 
 #include "batchcontroller.h"
 #include "commondialogs.h"
-#include "failuresummary.h"
 #include "foldersearch.h"
 #include "shellcontext.h"
 #include "windowactions.h"
 
-#include <QMessageBox>
 #include <QPointer>
 #include <QTimer>
 #include <QWidget>
 
-#include <array>
-
 class QLabel;
 class QLineEdit;
+class QMessageBox;
 class QPushButton;
 class QToolButton;
-class QTreeView;
 
 namespace sonvera {
 
@@ -31,18 +27,19 @@ class ParameterPanel;
 class ProgressView;
 class WindowMenus;
 
-// The main window: the file list, the parameter panel, the progress display
-// and every command surface. Each command is one QAction (see WindowActions)
-// that every surface offering it triggers. The batch's life (start, stop,
-// journal, what follows its end, the desktop session, the settings files) is
-// its BatchController's; the window shows what the controller asks for.
+// The main window: a view of its BatchController. It shows the file list,
+// the parameter panel and the progress, and offers every command. Each
+// command is one QAction (see WindowActions) that every surface offering it
+// triggers; the batch's life (start, stop, journal, what follows its end, the
+// desktop session, the settings files) is the controller's, and the window
+// shows what the controller asks for.
+//
+// Widgets carry the object names of the window's design (`LV`, `cmbOF`,
+// `Command3`, ...), by which tests and the style sheet find them.
 class MainWindow final : public QWidget {
     Q_OBJECT
 
 public:
-    // The product's web page.
-    static constexpr QStringView kHomePage = u"https://www.sonvera.app/";
-
     explicit MainWindow(const ShellContext &context, QWidget *parent = nullptr);
     ~MainWindow() override;
 
@@ -54,47 +51,12 @@ public:
     // crash, a kill, a power cut), asks whether to restore it first, then
     // adds `paths` after the restored rows.
     void startUp(const QByteArrayList &paths);
+    // Whether a close during a batch asks the user first (it does unless the
+    // desktop ends the program: SIGTERM, logging out).
+    void setAskBeforeClosing(bool ask) { m_askBeforeClosing = ask; }
 
     QAction *action(WindowCommand command) const { return m_actions[command]; }
-
-    // The commands.
-    void startBatch();
-    void stopBatch();
-    void exitCommand();
-    void addFileByDialog();
-    void addFileFromDropZone();
-    void addFolder();
-    void addDroppedPaths(const QByteArrayList &paths);
-    void removeSelectedRows();
-    void chooseOutputFolder();
-    void showHelp();
-    void showAbout();
-    void showOptions();
-    void showFeedback();
-    void openWebPage();
-    void popUpRemoveMenu(const QPoint &globalPos);
-
     BatchController &controller() { return m_controller; }
-
-    // Parts of the view, for the front end and tests.
-    CommonDialogs &commonDialogs() { return m_commonDialogs; }
-    ParameterPanel *panel() const { return m_panel; }
-    ProgressView *progressView() const { return m_progress; }
-    QTreeView *listView() const;
-    QLineEdit *commandChannel() const { return m_txtAction; }
-    WindowMenus *menus() const { return m_menus; }
-    QWidget *hintPanel() const { return m_picText; }
-    QLabel *hintLabel() const { return m_lblText; }
-    // The line under the parameter panel that says how Start converts.
-    QLabel *choicesLabel() const { return m_lblChoices; }
-    QToolButton *commandButton(int index) const;
-    HotImage *toolbarImage(int slot) const;
-    // The controls a batch disables, in the order they are disabled.
-    QList<QWidget *> lockSet() const;
-    // The last message box shown, while it is open.
-    QMessageBox *openMessageBox() const { return m_messageBox; }
-    // The list of files a batch left unconverted, while it is open.
-    FailureSummary *openFailureSummary() const { return m_failureSummary; }
 
 Q_SIGNALS:
     // The window has closed for good (after any batch was stopped): the
@@ -102,31 +64,73 @@ Q_SIGNALS:
     void closed();
 
 protected:
+    void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     void contextMenuEvent(QContextMenuEvent *event) override;
 
 private:
+    // The view (mainwindow.cpp, windowtoolbars.cpp).
     void buildLayout();
     QWidget *buildTitleBar();
     QWidget *buildToolbars();
+    QWidget *buildCommandButtons();
+    QWidget *buildToolbarImages();
     QWidget *buildListArea();
+    QWidget *buildDropHint(QWidget *parent);
     QWidget *buildStartRow();
+    // Focus order as the eye reads: toolbar, list, format, parameters, folder, Start, Stop.
+    void orderFocus();
+    // Sizes the window to its screen and centres it there.
+    void placeOnScreen();
     void connectActions();
+
+    // The batch (windowbatch.cpp).
     void connectController();
+    void startBatch();
+    void setLocked(bool locked);
     void showPowerCountdown(AfterBatchAction action);
     void showFailures(const BatchSummary &summary, const QString &note);
     void askAboutLeftOver(int fileCount);
+    void askBeforeClosing();
+    void showWorkload();
+
+    // The commands (windowcommands.cpp).
     void runCommandWord();
-    void setLocked(bool locked);
+    void popUpRemoveMenu(const QPoint &globalPos);
+    void popUpListMenu(const QPoint &globalPos);
+    void removeSelectedRows();
+    void addFilesByDialog();
+    void addFileFromDropZone();
+    void addFolder();
+    void addDroppedPaths(const QByteArrayList &paths);
     void onSearchFinished(const FolderSearchResult &result);
     void searchPendingFolder();
     void showSearching();
-    void showMessage(int icon, const QString &title, const QString &text);
-    void showStatus(const QString &text);
+    void chooseOutputFolder();
+    void openOutputFolder();
+    void playOutput();
+    void showOutput();
+    void showHelp();
+    void showAbout();
+    void showOptions();
+    void showFeedback();
+    void openWebPage();
     // Says in the choices line which of the conversion choices are on.
     void showChoices();
     // Adds rows after those handed over before; then the hint follows the list.
     void addRows(QList<NewRow> rows, bool trimForLabel, std::function<void()> then = {});
+    // The current row's output file, or "" when it is not a done row.
+    QString currentOutput() const;
+    // Where a file dialog opens: the folder used last, else the Videos folder.
+    QString dialogFolder() const;
+    void rememberFolder(const QString &folder);
+    // Opens `path` with `open` (a Desktop method); says so in the window when
+    // nothing on this computer can open it.
+    void openOnDesktop(bool (Desktop::*open)(const QString &), const QString &path, const QString &what);
+
+    void showMessage(int icon, const QString &title, const QString &text);
+    // A passing status goes after a few seconds; another stays until replaced.
+    void showStatus(const QString &text, bool passing = true);
     static QString dropHintText();
     // The context's dialogs, else Qt's.
     DialogBackend &dialogs() const;
@@ -135,37 +139,37 @@ private:
     BatchController m_controller;
     FileList &m_list; // the controller's
     CommonDialogs m_commonDialogs;
-    FolderSearch m_search;
+    FolderSearch m_folderSearch;
     WindowActions m_actions;
     QList<QByteArray> m_pendingFolders; // folders given as arguments, still to be searched
     QByteArrayList m_startPaths;        // given at start-up, added once the journal is settled
-    QTimer m_statusTimer;
+    QTimer m_statusTimer;               // clears a passing status message
+    bool m_placed = false;              // sized and centred on its screen
+    bool m_askBeforeClosing = true;     // a close during a batch asks first
 
     ParameterPanel *m_panel = nullptr;
     ProgressView *m_progress = nullptr;
-    FileListView *m_lv = nullptr;
-    QWidget *m_picText = nullptr;
-    QLabel *m_lblText = nullptr;
-    DropZone *m_picDrag = nullptr;
-    std::array<QToolButton *, 6> m_cmdToolsBar{}; // index 3 is not used
-    std::array<HotImage *, 7> m_imgToolbar{};     // slot 5 is not used
-    HotImage *m_imgHelp = nullptr;
-    HotImage *m_imgMin = nullptr;
-    HotImage *m_imgExit = nullptr;
-    HotImage *m_imgAdd = nullptr;
-    HotImage *m_imgRemove = nullptr;
-    HotImage *m_imgStart = nullptr;
-    HotImage *m_imgConvert = nullptr;
-    QPushButton *m_command3 = nullptr;
-    QPushButton *m_cmdStop = nullptr;
-    LinkLabel *m_lblFeed = nullptr;
-    LinkLabel *m_lblWeb = nullptr;
-    QLabel *m_lblStatus = nullptr;
-    QLabel *m_lblChoices = nullptr;
-    QLineEdit *m_txtAction = nullptr;
+    FileListView *m_listView = nullptr;
+    QWidget *m_dropHint = nullptr;       // lies over the list while it is empty
+    QLabel *m_dropHintLabel = nullptr;
+    DropZone *m_dropZone = nullptr;
+    QList<QToolButton *> m_commandButtons; // disabled during a batch
+    QList<HotImage *> m_toolbarImages;     // live during a batch
+    HotImage *m_helpImage = nullptr;
+    HotImage *m_minimiseImage = nullptr;
+    HotImage *m_addImage = nullptr;
+    HotImage *m_removeImage = nullptr;
+    HotImage *m_startImage = nullptr;
+    HotImage *m_convertImage = nullptr;
+    QPushButton *m_startButton = nullptr;
+    QPushButton *m_stopButton = nullptr;
+    LinkLabel *m_feedbackLink = nullptr;
+    QLabel *m_statusLabel = nullptr;   // passing messages
+    QLabel *m_workloadLabel = nullptr; // the files to convert and their total length
+    QLabel *m_choicesLabel = nullptr;  // the conversion choices Start applies; hidden when none
+    QLineEdit *m_commandChannel = nullptr;
     WindowMenus *m_menus = nullptr;
-    QPointer<QMessageBox> m_messageBox;
-    QPointer<FailureSummary> m_failureSummary;
+    QPointer<QMessageBox> m_closeQuestion;
 };
 
 } // namespace sonvera

@@ -52,6 +52,11 @@ QLabel *captionFor(const QString &text, QWidget *buddy)
     auto *label = new QLabel(text);
     label->setObjectName(u"caption"_s);
     label->setBuddy(buddy);
+    // What a screen reader says for the control: the caption without its colon.
+    QString name = text;
+    while (name.endsWith(u'：') || name.endsWith(u':'))
+        name.chop(1);
+    buddy->setAccessibleName(name.trimmed());
     return label;
 }
 
@@ -63,80 +68,96 @@ ParameterPanel::ParameterPanel(ConversionSettings &settings, QWidget *parent)
 {
     setObjectName(u"panel"_s);
     setAttribute(Qt::WA_StyledBackground);
-    m_cmbOF = makeList("cmbOF", tr("Output Format"), false);
+    m_formatList = makeList("cmbOF", tr("输出格式"), false);
     for (const FormatInfo &format : formatCatalogue())
-        m_cmbOF->addItem(format.listText.toString());
-    m_cmbVB = makeList("cmbVB", tr("Size"), true);
-    fill(m_cmbVB, ParameterLists::videoBitrate());
-    m_cmbF = makeList("cmbF", tr("Size"), true);
-    fill(m_cmbF, ParameterLists::frameRate());
-    m_cmbS = makeList("cmbS", tr("Size"), true);
+        m_formatList->addItem(format.listText.toString());
+    m_videoBitrateList = makeList("cmbVB", tr("视频比特率，单位 kbps"), true);
+    fill(m_videoBitrateList, ParameterLists::videoBitrate());
+    m_frameRateList = makeList("cmbF", tr("帧率，每秒的帧数"), true);
+    fill(m_frameRateList, ParameterLists::frameRate());
+    m_videoSizeList = makeList("cmbS", tr("视频尺寸，宽×高（像素）"), true);
     for (QStringView size : ParameterLists::videoSize())
-        m_cmbS->addItem(shownSize(size));
-    m_cmbR = makeList("cmbR", tr("Audio Rate"), true);
-    fill(m_cmbR, ParameterLists::audioRate());
-    m_cmbBR = makeList("cmbBR", tr("Audio Bitrate"), true);
-    fill(m_cmbBR, ParameterLists::audioBitrate());
-    m_cmbChannel = makeList("cmbChannel", tr("Channel(Stereo or Mono)"), false);
+        m_videoSizeList->addItem(shownSize(size));
+    m_audioRateList = makeList("cmbR", tr("声音频率，单位 Hz"), true);
+    fill(m_audioRateList, ParameterLists::audioRate());
+    m_audioBitrateList = makeList("cmbBR", tr("声音比特率，单位 kbps"), true);
+    fill(m_audioBitrateList, ParameterLists::audioBitrate());
+    m_channelList = makeList("cmbChannel", tr("声道：立体声或单声道"), false);
     for (const TranslatableText &channel : ParameterLists::channel())
-        m_cmbChannel->addItem(channel.toString());
+        m_channelList->addItem(channel.toString());
+    buildFolderControls();
+    layOut();
+    connectEdits();
+    showSettings();
+}
 
-    m_txtPath = new QLineEdit(this);
-    m_txtPath->setObjectName(u"txtPath"_s);
-    m_txtPath->setToolTip(tr("Select a Folder to Output"));
-    m_cmdBrowse = new QPushButton(tr("浏览"), this);
-    m_cmdBrowse->setObjectName(u"cmdBrowse"_s);
-    m_cmdBrowse->setToolTip(tr("Select an Output Folder"));
-    m_imgBrowse = new HotImage(u"folder"_s, this);
-    m_imgBrowse->setObjectName(u"imgBrowse"_s);
-    m_imgBrowse->setToolTip(tr("Select an Output Folder"));
-    m_imgBrowse->setPressedPicture(true);
-    m_imgBrowse->setFixedSize(28, 28);
+void ParameterPanel::buildFolderControls()
+{
+    m_folderField = new QLineEdit(this);
+    m_folderField->setObjectName(u"txtPath"_s);
+    m_folderField->setToolTip(tr("转换好的文件保存在这个文件夹"));
+    // The two browse surfaces are one command, worded once.
+    const QString browse = tr("选择输出文件夹");
+    m_browseButton = new QPushButton(tr("浏览"), this);
+    m_browseButton->setObjectName(u"cmdBrowse"_s);
+    m_browseButton->setToolTip(browse);
+    m_browseButton->setAccessibleName(browse);
+    m_browseImage = new HotImage(u"folder"_s, this);
+    m_browseImage->setObjectName(u"imgBrowse"_s);
+    m_browseImage->setToolTip(browse);
+    m_browseImage->setAccessibleName(browse);
+    m_browseImage->setPressedPicture(true);
+    m_browseImage->setFixedSize(28, 28);
+    m_openFolderButton = new QPushButton(tr("打开输出文件夹"), this);
+    m_openFolderButton->setObjectName(u"cmdOpenOutput"_s);
+    m_openFolderButton->setToolTip(tr("在文件管理器中打开输出文件夹"));
+    m_openFolderButton->setFlat(true);
+}
 
+void ParameterPanel::layOut()
+{
     auto *grid = new QGridLayout(this);
     grid->setContentsMargins(12, 8, 12, 8);
     grid->setHorizontalSpacing(12);
     grid->setVerticalSpacing(3);
-    grid->addWidget(captionFor(tr("输出格式："), m_cmbOF), 0, 0, 1, 2);
-    grid->addWidget(m_cmbOF, 1, 0, 1, 2);
-    grid->setRowMinimumHeight(2, 8);
-    const std::array<std::pair<QString, QComboBox *>, 6> pairs{{{tr("视频比特率："), m_cmbVB},
-                                                                 {tr("帧率："), m_cmbF},
-                                                                 {tr("视频尺寸："), m_cmbS},
-                                                                 {tr("声音频率："), m_cmbR},
-                                                                 {tr("声音比特率："), m_cmbBR},
-                                                                 {tr("声道："), m_cmbChannel}}};
+    grid->addWidget(captionFor(tr("输出格式："), m_formatList), 0, 0, 1, 2);
+    grid->addWidget(m_formatList, 1, 0, 1, 2);
+    grid->setRowMinimumHeight(2, 6);
+    const std::array<std::pair<QString, QComboBox *>, 6> pairs{{{tr("视频比特率："), m_videoBitrateList},
+                                                                 {tr("帧率："), m_frameRateList},
+                                                                 {tr("视频尺寸："), m_videoSizeList},
+                                                                 {tr("声音频率："), m_audioRateList},
+                                                                 {tr("声音比特率："), m_audioBitrateList},
+                                                                 {tr("声道："), m_channelList}}};
     for (std::size_t i = 0; i < pairs.size(); ++i) {
         const int row = 3 + static_cast<int>(i / 2) * 2;
         const int column = static_cast<int>(i % 2);
         grid->addWidget(captionFor(pairs[i].first, pairs[i].second), row, column);
         grid->addWidget(pairs[i].second, row + 1, column);
     }
-    grid->setRowMinimumHeight(9, 8);
-    grid->addWidget(captionFor(tr("输出路径："), m_txtPath), 10, 0, 1, 2);
+    grid->setRowMinimumHeight(9, 6);
+    grid->addWidget(captionFor(tr("输出路径："), m_folderField), 10, 0, 1, 2);
     auto *pathRow = new QHBoxLayout;
     pathRow->setSpacing(6);
-    pathRow->addWidget(m_txtPath, 1);
-    pathRow->addWidget(m_cmdBrowse);
-    pathRow->addWidget(m_imgBrowse);
+    pathRow->addWidget(m_folderField, 1);
+    pathRow->addWidget(m_browseButton);
+    pathRow->addWidget(m_browseImage);
     grid->addLayout(pathRow, 11, 0, 1, 2);
-    grid->setRowStretch(12, 1);
+    grid->addWidget(m_openFolderButton, 12, 0, 1, 2, Qt::AlignRight);
+    grid->setRowStretch(13, 1);
     grid->setColumnStretch(0, 1);
     grid->setColumnStretch(1, 1);
-
-    connectEdits();
-    showSettings();
 }
 
 void ParameterPanel::connectEdits()
 {
     // Every edit goes to the settings at once; settingsEdited() tells of it.
-    connect(m_cmbOF, &QComboBox::currentIndexChanged, this, &ParameterPanel::onFormatPicked);
+    connect(m_formatList, &QComboBox::currentIndexChanged, this, &ParameterPanel::onFormatPicked);
     const std::array<std::pair<QComboBox *, QString ConversionSettings::*>, 4> texts{{
-        {m_cmbVB, &ConversionSettings::videoBitrate},
-        {m_cmbF, &ConversionSettings::frameRate},
-        {m_cmbR, &ConversionSettings::audioRate},
-        {m_cmbBR, &ConversionSettings::audioBitrate},
+        {m_videoBitrateList, &ConversionSettings::videoBitrate},
+        {m_frameRateList, &ConversionSettings::frameRate},
+        {m_audioRateList, &ConversionSettings::audioRate},
+        {m_audioBitrateList, &ConversionSettings::audioBitrate},
     }};
     for (const auto &[list, field] : texts) {
         connect(list, &QComboBox::editTextChanged, this, [this, field](const QString &text) {
@@ -146,25 +167,26 @@ void ParameterPanel::connectEdits()
             }
         });
     }
-    connect(m_cmbS, &QComboBox::editTextChanged, this, [this](const QString &text) {
+    connect(m_videoSizeList, &QComboBox::editTextChanged, this, [this](const QString &text) {
         if (!m_showing) {
             m_settings.videoSize = sizeOf(text);
             showWhatApplies();
             Q_EMIT settingsEdited();
         }
     });
-    connect(m_cmbChannel, &QComboBox::currentIndexChanged, this, [this](int index) {
+    connect(m_channelList, &QComboBox::currentIndexChanged, this, [this](int index) {
         if (!m_showing) {
             m_settings.channelIndex = index;
             Q_EMIT settingsEdited();
         }
     });
-    connect(m_txtPath, &QLineEdit::textEdited, this, [this](const QString &text) {
+    connect(m_folderField, &QLineEdit::textEdited, this, [this](const QString &text) {
         m_settings.outputFolder = text;
         Q_EMIT settingsEdited();
     });
-    connect(m_cmdBrowse, &QPushButton::clicked, this, &ParameterPanel::browseRequested);
-    connect(m_imgBrowse, &HotImage::clicked, this, &ParameterPanel::browseRequested);
+    connect(m_browseButton, &QPushButton::clicked, this, &ParameterPanel::browseRequested);
+    connect(m_browseImage, &HotImage::clicked, this, &ParameterPanel::browseRequested);
+    connect(m_openFolderButton, &QPushButton::clicked, this, &ParameterPanel::openFolderRequested);
 }
 
 QComboBox *ParameterPanel::makeList(const char *name, const QString &toolTip, bool editable)
@@ -180,6 +202,28 @@ QComboBox *ParameterPanel::makeList(const char *name, const QString &toolTip, bo
     return list;
 }
 
+void ParameterPanel::setLocked(bool locked)
+{
+    for (QWidget *control : focusOrder()) {
+        if (control != m_openFolderButton)
+            control->setEnabled(!locked);
+    }
+    if (!locked)
+        showWhatApplies(); // but the lists the format does not use
+}
+
+void ParameterPanel::clearBrowsePicture()
+{
+    m_browseImage->clearPicture();
+}
+
+QList<QWidget *> ParameterPanel::focusOrder() const
+{
+    return {m_formatList,    m_videoBitrateList, m_frameRateList, m_videoSizeList, m_audioRateList,
+            m_audioBitrateList, m_channelList,   m_folderField,   m_browseButton,  m_browseImage,
+            m_openFolderButton};
+}
+
 void ParameterPanel::onFormatPicked(int index)
 {
     if (m_showing)
@@ -192,17 +236,16 @@ void ParameterPanel::onFormatPicked(int index)
 void ParameterPanel::showSettings()
 {
     m_showing = true;
-    m_cmbOF->setCurrentIndex(formatAt(m_settings.formatIndex) ? m_settings.formatIndex : -1);
-    showText(m_cmbVB, m_settings.videoBitrate);
-    showText(m_cmbF, m_settings.frameRate);
-    showText(m_cmbS, shownSize(m_settings.videoSize));
-    showText(m_cmbR, m_settings.audioRate);
-    showText(m_cmbBR, m_settings.audioBitrate);
-    m_cmbChannel->setCurrentIndex(m_settings.channelIndex >= 0 && m_settings.channelIndex < m_cmbChannel->count()
-                                      ? m_settings.channelIndex
-                                      : -1);
-    if (m_txtPath->text() != m_settings.outputFolder)
-        m_txtPath->setText(m_settings.outputFolder);
+    m_formatList->setCurrentIndex(formatAt(m_settings.formatIndex) ? m_settings.formatIndex : -1);
+    showText(m_videoBitrateList, m_settings.videoBitrate);
+    showText(m_frameRateList, m_settings.frameRate);
+    showText(m_videoSizeList, shownSize(m_settings.videoSize));
+    showText(m_audioRateList, m_settings.audioRate);
+    showText(m_audioBitrateList, m_settings.audioBitrate);
+    const int channel = m_settings.channelIndex;
+    m_channelList->setCurrentIndex(channel >= 0 && channel < m_channelList->count() ? channel : -1);
+    if (m_folderField->text() != m_settings.outputFolder)
+        m_folderField->setText(m_settings.outputFolder);
     showWhatApplies();
     m_showing = false;
 }
@@ -210,12 +253,12 @@ void ParameterPanel::showSettings()
 void ParameterPanel::showWhatApplies()
 {
     const FormatInfo *format = formatAt(m_settings.formatIndex);
-    const std::array<std::pair<QComboBox *, Setting>, 6> lists{{{m_cmbVB, Setting::VideoBitrate},
-                                                                {m_cmbF, Setting::FrameRate},
-                                                                {m_cmbS, Setting::VideoSize},
-                                                                {m_cmbR, Setting::AudioRate},
-                                                                {m_cmbBR, Setting::AudioBitrate},
-                                                                {m_cmbChannel, Setting::Channels}}};
+    const std::array<std::pair<QComboBox *, Setting>, 6> lists{{{m_videoBitrateList, Setting::VideoBitrate},
+                                                                {m_frameRateList, Setting::FrameRate},
+                                                                {m_videoSizeList, Setting::VideoSize},
+                                                                {m_audioRateList, Setting::AudioRate},
+                                                                {m_audioBitrateList, Setting::AudioBitrate},
+                                                                {m_channelList, Setting::Channels}}};
     for (const auto &[list, setting] : lists) {
         const std::optional<UnusedBecause> why = unusedSetting(m_settings, setting);
         // A size the format cannot keep is the user's to change: that list stays enabled.
@@ -224,8 +267,8 @@ void ParameterPanel::showWhatApplies()
     }
     const bool keepable =
         !format || unusedSetting(*format, Setting::VideoSize, kKeepSourceSize) != UnusedBecause::SizeCannotBeKept;
-    const auto *model = qobject_cast<QStandardItemModel *>(m_cmbS->model());
-    if (QStandardItem *keep = model ? model->item(m_cmbS->findText(shownSize(kKeepSourceSize))) : nullptr) {
+    const auto *model = qobject_cast<QStandardItemModel *>(m_videoSizeList->model());
+    if (QStandardItem *keep = model ? model->item(m_videoSizeList->findText(shownSize(kKeepSourceSize))) : nullptr) {
         keep->setEnabled(keepable);
         keep->setToolTip(keepable ? QString() : unusedSettingText(UnusedBecause::SizeCannotBeKept, *format));
     }
@@ -234,7 +277,7 @@ void ParameterPanel::showWhatApplies()
 void ParameterPanel::setOutputFolderText(const QString &text)
 {
     m_settings.outputFolder = text;
-    m_txtPath->setText(text);
+    m_folderField->setText(text);
 }
 
 } // namespace sonvera

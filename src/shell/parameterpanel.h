@@ -34,41 +34,43 @@ public:
     void showWhatApplies();
     // Shows a new output folder text (the batch adds its "/", the browser picks one).
     void setOutputFolderText(const QString &text);
-
-    QComboBox *cmbOF() const { return m_cmbOF; }
-    QComboBox *cmbVB() const { return m_cmbVB; }
-    QComboBox *cmbF() const { return m_cmbF; }
-    QComboBox *cmbS() const { return m_cmbS; }
-    QComboBox *cmbR() const { return m_cmbR; }
-    QComboBox *cmbBR() const { return m_cmbBR; }
-    QComboBox *cmbChannel() const { return m_cmbChannel; }
-    QLineEdit *txtPath() const { return m_txtPath; }
-    QPushButton *cmdBrowse() const { return m_cmdBrowse; }
-    HotImage *imgBrowse() const { return m_imgBrowse; }
+    // During a batch nothing here can be changed: the settings are read when
+    // each stage is built, and the folder is made once per batch. Opening the
+    // output folder stays possible.
+    void setLocked(bool locked);
+    // The browse image back to its normal picture, after its dialog.
+    void clearBrowsePicture();
+    // The panel's controls in the order the eye reads them (for Tab).
+    QList<QWidget *> focusOrder() const;
 
 Q_SIGNALS:
     // imgBrowse or cmdBrowse was clicked.
     void browseRequested();
+    // The button that opens the output folder was clicked.
+    void openFolderRequested();
     // The user changed a setting here (a format, a parameter, the folder text).
     void settingsEdited();
 
 private:
     QComboBox *makeList(const char *name, const QString &toolTip, bool editable);
+    void buildFolderControls();
+    void layOut();
     void connectEdits();
     void onFormatPicked(int index);
 
     ConversionSettings &m_settings;
     bool m_showing = false; // true while the controls are being filled from the settings
-    QComboBox *m_cmbOF = nullptr;
-    QComboBox *m_cmbVB = nullptr;
-    QComboBox *m_cmbF = nullptr;
-    QComboBox *m_cmbS = nullptr;
-    QComboBox *m_cmbR = nullptr;
-    QComboBox *m_cmbBR = nullptr;
-    QComboBox *m_cmbChannel = nullptr;
-    QLineEdit *m_txtPath = nullptr;
-    QPushButton *m_cmdBrowse = nullptr;
-    HotImage *m_imgBrowse = nullptr;
+    QComboBox *m_formatList = nullptr;
+    QComboBox *m_videoBitrateList = nullptr;
+    QComboBox *m_frameRateList = nullptr;
+    QComboBox *m_videoSizeList = nullptr;
+    QComboBox *m_audioRateList = nullptr;
+    QComboBox *m_audioBitrateList = nullptr;
+    QComboBox *m_channelList = nullptr;
+    QLineEdit *m_folderField = nullptr;
+    QPushButton *m_browseButton = nullptr;
+    HotImage *m_browseImage = nullptr;
+    QPushButton *m_openFolderButton = nullptr;
 };
 
 } // namespace sonvera

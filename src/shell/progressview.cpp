@@ -1,11 +1,17 @@
 #include "progressview.h"
 
+#include "filelist.h"
+
+#include <QCoreApplication>
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
 #include <QPainterPath>
 #include <QProgressBar>
 
+#include <algorithm>
+#include <array>
 #include <cmath>
 
 using namespace Qt::Literals::StringLiterals;
@@ -51,64 +57,104 @@ void ProgressBarImage::paintEvent(QPaintEvent *)
     painter.drawRoundedRect(filled, inner, inner);
 }
 
+SpinnerImage::SpinnerImage(QWidget *parent)
+    : QWidget(parent)
+{
+    setObjectName(u"spinner"_s);
+    setFixedSize(sizeHint());
+}
+
+void SpinnerImage::setGlyph(QChar glyph)
+{
+    if (glyph == m_glyph)
+        return;
+    m_glyph = glyph;
+    update();
+}
+
+void SpinnerImage::paintEvent(QPaintEvent *)
+{
+    // The glyph's own slant: "-" lies flat, "\" leans back, "|" stands, "/" leans forward.
+    static constexpr std::array<std::pair<char16_t, double>, 4> kAngles{
+        {{u'-', 0}, {u'\\', 45}, {u'|', 90}, {u'/', 135}}};
+    const auto at = std::find_if(kAngles.begin(), kAngles.end(),
+                                 [this](const auto &entry) { return m_glyph == QChar(entry.first); });
+    if (at == kAngles.end())
+        return;
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.translate(rect().center() + QPointF(0.5, 0.5));
+    painter.rotate(at->second);
+    const double half = std::min(width(), height()) / 2.0 - 2;
+    painter.setPen(QPen(QColor(0x0a, 0x6c, 0xff), 2.5, Qt::SolidLine, Qt::RoundCap));
+    painter.drawLine(QPointF(-half, 0), QPointF(half, 0));
+}
+
 ProgressView::ProgressView(QWidget *parent)
     : QWidget(parent)
-    , m_imgPB(new ProgressBarImage(this))
-    , m_pb(new QProgressBar(this))
-    , m_lblPB(new QLabel(u"0%"_s, this))
-    , m_lblTime(new QLabel(this))
+    , m_barImage(new ProgressBarImage(this))
+    , m_bar(new QProgressBar(this))
+    , m_spinner(new SpinnerImage(this))
+    , m_stepLabel(new QLabel(this))
+    , m_caption(new QLabel(u"0%"_s, this))
+    , m_timing(new QLabel(this))
 {
     setObjectName(u"progress"_s);
-    m_pb->setObjectName(u"pb"_s);
-    m_pb->setRange(0, 100);
-    m_pb->setValue(0);
-    m_pb->setTextVisible(false);
-    m_pb->setFixedHeight(4);
-    m_lblPB->setObjectName(u"lblPB"_s);
-    m_lblPB->setMinimumWidth(110);
-    m_lblTime->setObjectName(u"lblTime"_s);
-    m_lblTime->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    m_bar->setObjectName(u"pb"_s);
+    m_bar->setRange(0, 100);
+    m_bar->setValue(0);
+    m_bar->setTextVisible(false);
+    m_bar->setFixedHeight(4);
+    m_bar->setAccessibleName(tr("转换进度"));
+    m_stepLabel->setObjectName(u"lblStep"_s);
+    m_caption->setObjectName(u"lblPB"_s);
+    // Room for the longest caption, so that it never jumps or is cut.
+    const QString widest = QCoreApplication::translate("Progress", "创建中 %1%").arg(100);
+    m_caption->setMinimumWidth(m_caption->fontMetrics().horizontalAdvance(widest) + 24);
+    m_timing->setObjectName(u"lblTime"_s);
+    m_timing->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 
+    auto *captionRow = new QHBoxLayout;
+    captionRow->setSpacing(6);
+    captionRow->addWidget(m_stepLabel);
+    captionRow->addWidget(m_spinner);
+    captionRow->addWidget(m_caption, 1);
     auto *grid = new QGridLayout(this);
     grid->setContentsMargins(0, 0, 0, 0);
     grid->setHorizontalSpacing(10);
     grid->setVerticalSpacing(2);
-    grid->addWidget(m_imgPB, 0, 0);
-    grid->addWidget(m_lblPB, 0, 1);
-    grid->addWidget(m_pb, 1, 0);
-    grid->addWidget(m_lblTime, 1, 1);
+    grid->addWidget(m_barImage, 0, 0);
+    grid->addLayout(captionRow, 0, 1);
+    grid->addWidget(m_bar, 1, 0);
+    grid->addWidget(m_timing, 1, 1);
     grid->setColumnStretch(0, 1);
 }
 
 void ProgressView::show(const ProgressDisplay &display)
 {
-    m_imgPB->setBarWidth(display.fraction * kBarFullWidth);
-    m_pb->setValue(static_cast<int>(std::lround(display.fraction * 100)));
-    m_lblPB->setText(display.caption);
-}
-
-QString ProgressView::clockText(qint64 ms)
-{
-    const qint64 seconds = std::max<qint64>(0, ms / 1000);
-    const qint64 h = seconds / 3600;
-    const qint64 m = seconds / 60 % 60;
-    const qint64 s = seconds % 60;
-    const QString mmss = QString::number(m).rightJustified(h > 0 ? 2 : 1, u'0') + u':'
-        + QString::number(s).rightJustified(2, u'0');
-    return h > 0 ? QString::number(h) + u':' + mmss : mmss;
+    m_barImage->setBarWidth(display.fraction * kBarFullWidth);
+    m_bar->setValue(static_cast<int>(std::lround(display.fraction * 100)));
+    m_caption->setText(display.steadyCaption);
+    m_spinner->setGlyph(display.spinner);
+    m_stepLabel->setText(display.stepCount > 1
+                             //: A file converted in two steps: %1 is the step, %2 the number of steps.
+                             ? tr("第 %1 步，共 %2 步").arg(display.step).arg(display.stepCount)
+                             : QString());
+    m_stepLabel->setVisible(display.stepCount > 1);
 }
 
 void ProgressView::showTiming(qint64 elapsedMs, qint64 remainingMs)
 {
+    const QString elapsed = clockText(elapsedMs / 1000);
     if (remainingMs >= 0)
-        m_lblTime->setText(tr("已用 %1  剩余约 %2").arg(clockText(elapsedMs), clockText(remainingMs)));
+        m_timing->setText(tr("已用 %1  剩余约 %2").arg(elapsed, clockText(remainingMs / 1000)));
     else
-        m_lblTime->setText(tr("已用 %1").arg(clockText(elapsedMs)));
+        m_timing->setText(tr("已用 %1").arg(elapsed));
 }
 
 void ProgressView::clearTiming()
 {
-    m_lblTime->clear();
+    m_timing->clear();
 }
 
 } // namespace sonvera

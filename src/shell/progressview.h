@@ -30,8 +30,29 @@ private:
     double m_width = 0; // 0..kBarFullWidth
 };
 
+// The activity spinner, drawn: a bar that turns one step for every piece of
+// encoder output, as the glyphs "-", "\", "|", "/" did in a caption, where
+// they read as punctuation.
+class SpinnerImage final : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit SpinnerImage(QWidget *parent = nullptr);
+    // One of the four glyphs; any other (a null one) draws nothing.
+    void setGlyph(QChar glyph);
+    QChar glyph() const { return m_glyph; }
+    QSize sizeHint() const override { return {14, 14}; }
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    QChar m_glyph;
+};
+
 // The progress display: the bar image `imgPB`, the progress value `pb`, the
-// caption `lblPB`, and the batch's elapsed time and time left.
+// caption `lblPB` (with the step of a file of two, and the spinner beside
+// it), and the batch's elapsed time and time left.
 class ProgressView final : public QWidget {
     Q_OBJECT
 
@@ -43,19 +64,13 @@ public:
     void showTiming(qint64 elapsedMs, qint64 remainingMs);
     void clearTiming();
 
-    ProgressBarImage *imgPB() const { return m_imgPB; }
-    QProgressBar *pb() const { return m_pb; }
-    QLabel *lblPB() const { return m_lblPB; }
-    QLabel *lblTime() const { return m_lblTime; }
-
-    // "1:05" or "1:02:03".
-    static QString clockText(qint64 ms);
-
 private:
-    ProgressBarImage *m_imgPB;
-    QProgressBar *m_pb;
-    QLabel *m_lblPB;
-    QLabel *m_lblTime;
+    ProgressBarImage *m_barImage;
+    QProgressBar *m_bar;
+    SpinnerImage *m_spinner;
+    QLabel *m_stepLabel;
+    QLabel *m_caption;
+    QLabel *m_timing;
 };
 
 } // namespace sonvera

@@ -14,7 +14,7 @@ namespace sonvera {
 // image of the toolbar, a menu item, a shortcut, a command word) triggers the
 // same QAction.
 enum class WindowCommand {
-    AddFile,            // a file from the open dialog
+    AddFile,            // files from the open dialog
     AddFolder,          // the .flv files of a folder and the folders below it
     AddFromDropZone,    // a file from the drop zone's own open dialog
     RemoveMenu,         // pops up the Remove menu at the pointer
@@ -30,12 +30,16 @@ enum class WindowCommand {
     WebPage,
     Minimise,
     ChooseOutputFolder,
+    OpenOutputFolder,   // the output folder in the file manager
+    PlayOutput,         // the current row's converted file, in its player
+    ShowOutput,         // the folder that holds the current row's converted file
 };
-inline constexpr int kWindowCommandCount = int(WindowCommand::ChooseOutputFolder) + 1;
+inline constexpr int kWindowCommandCount = int(WindowCommand::ShowOutput) + 1;
 
-// One QAction per command, owned by the window. The actions that appear in
-// the menus carry the menus' captions and item names ("添加文件(&A)",
-// `menuAddaFile`); the others are named "action" + the command.
+// One QAction per command, owned by the window, with its caption, its tool
+// tip (which every surface of the command shows) and its shortcut. The
+// actions that appear in the menus carry the menus' captions and item names
+// ("添加文件(&A)", `menuAddaFile`); the others are named "action" + the command.
 class WindowActions final {
 public:
     explicit WindowActions(QWidget *window);
@@ -47,13 +51,13 @@ public:
                                                    WindowCommand::ChooseOutputFolder};
     void setBatchRunning(bool running) const;
 
-    // The image toolbar's slots (0-4, 6), the command buttons' indices (0-2,
-    // 4, 5) and the command words of the hidden command channel, each to its
-    // command; nothing for the numbers and words that name none. Words are
-    // compared exactly, letter case included.
-    static std::optional<WindowCommand> toolbarSlot(int slot);
-    static std::optional<WindowCommand> commandButton(int index);
+    // The command of a word of the hidden command channel; nothing for a word
+    // that names none. Words are compared exactly, letter case included.
     static std::optional<WindowCommand> commandWord(QStringView word);
+
+    // The action's caption as a screen reader should say it: without the
+    // mnemonic ("添加文件(&A)" gives "添加文件").
+    static QString spokenText(const QAction *action);
 
 private:
     std::array<QAction *, kWindowCommandCount> m_actions{};

@@ -1,11 +1,13 @@
 // The commands of the main window: the command channel, the routes that add
-// and remove files, the output folder, help, about, options and feedback.
+// and remove files, the output folder and the converted files, help, about,
+// options and feedback.
 #include "mainwindow.h"
 
 #include "desktop.h"
 #include "dialogbackend.h"
 #include "droptargets.h"
 #include "feedbackform.h"
+#include "filelistview.h"
 #include "hotimage.h"
 #include "openfiledialog.h"
 #include "optionsdialog.h"
@@ -14,6 +16,7 @@
 #include "pathtext.h"
 #include "windowmenus.h"
 
+#include <QAction>
 #include <QContextMenuEvent>
 #include <QDir>
 #include <QFile>
@@ -22,7 +25,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
-#include <QTreeView>
+#include <QStandardPaths>
 
 #include <sys/stat.h>
 
@@ -30,6 +33,20 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace sonvera {
 
+namespace {
+
+// What the add-file dialogs offer: the video files ffmpeg reads, FLV first,
+// then any file.
+QString videoFileFilter()
+{
+    static constexpr const char *kPatterns =
+        "*.flv;*.f4v;*.mp4;*.m4v;*.mov;*.avi;*.wmv;*.asf;*.mkv;*.webm;*.mpg;*.mpeg;*.m2v;*.vob;*.ts;*.m2ts;*.mts;"
+        "*.3gp;*.3g2;*.rm;*.rmvb;*.ogv;*.dv;*.mxf;*.divx;*.xvid;*.nut;*.y4m";
+    return MainWindow::tr("视频文件") + u'|' + QString::fromLatin1(kPatterns) + u'|' + MainWindow::tr("所有文件")
+        + u"|*.*"_s;
+}
+
+} // namespace
 
 DialogBackend &MainWindow::dialogs() const
 {
@@ -40,14 +57,24 @@ void MainWindow::runCommandWord()
 {
     // A thin adapter from the words to the commands; after any word the channel
     // is emptied, which runs this once more with "" (matching nothing).
-    if (const std::optional<WindowCommand> command = WindowActions::commandWord(m_txtAction->text()))
+    if (const std::optional<WindowCommand> command = WindowActions::commandWord(m_commandChannel->text()))
         m_actions[*command]->trigger();
-    m_txtAction->setText(QString());
+    m_commandChannel->setText(QString());
 }
 
 void MainWindow::popUpRemoveMenu(const QPoint &globalPos)
 {
     m_menus->menuRemove()->popup(globalPos);
+}
+
+void MainWindow::popUpListMenu(const QPoint &globalPos)
+{
+    // A converted file's own commands first, then the output folder and removal.
+    const bool done = !currentOutput().isEmpty();
+    using enum WindowCommand;
+    m_actions[PlayOutput]->setEnabled(done);
+    m_actions[ShowOutput]->setEnabled(done);
+    m_menus->listMenu()->popup(globalPos);
 }
 
 void MainWindow::contextMenuEvent(QContextMenuEvent *event)
@@ -59,11 +86,11 @@ void MainWindow::contextMenuEvent(QContextMenuEvent *event)
 void MainWindow::removeSelectedRows()
 {
     QList<int> rows;
-    const QModelIndexList selected = m_lv->selectionModel()->selectedRows();
+    const QModelIndexList selected = m_listView->selectionModel()->selectedRows();
     for (const QModelIndex &index : selected)
         rows << index.row();
-    if (rows.isEmpty() && m_lv->currentIndex().isValid())
-        rows << m_lv->currentIndex().row();
+    if (rows.isEmpty() && m_listView->currentIndex().isValid())
+        rows << m_listView->currentIndex().row();
     if (rows.isEmpty())
         rows << -1; // nothing chosen: the hint rule still applies
     m_list.removeRowsAt(rows);
@@ -80,40 +107,63 @@ void MainWindow::addRows(QList<NewRow> rows, bool trimForLabel, std::function<vo
     });
 }
 
-void MainWindow::addFileByDialog()
+QString MainWindow::dialogFolder() const
 {
-    m_commonDialogs.setTitle(tr("Open Files"));
-    m_commonDialogs.setFilter(tr("所有格式文件(*.*)|*.*"));
-    if (!m_commonDialogs.showOpen())
+    const QString last = m_controller.preferences().lastFolder;
+    if (!last.isEmpty() && QFileInfo(last).isDir())
+        return last;
+    const QString videos = QStandardPaths::writableLocation(QStandardPaths::MoviesLocation);
+    return QFileInfo(videos).isDir() ? videos : QDir::homePath();
+}
+
+void MainWindow::rememberFolder(const QString &folder)
+{
+    m_controller.rememberFolder(folder);
+}
+
+void MainWindow::addFilesByDialog()
+{
+    m_commonDialogs.setTitle(tr("打开文件"));
+    m_commonDialogs.setFilter(videoFileFilter());
+    // Opens where the last dialog was answered: a name ending in "/" is a folder.
+    m_commonDialogs.setFileName(withTrailingSlash(dialogFolder()));
+    if (!m_commonDialogs.showOpenFiles())
         return;
-    const QString file = m_commonDialogs.fileName();
-    addRows(file.isEmpty() ? QList<NewRow>() : QList<NewRow>{{file.toUtf8(), {}}}, true);
+    QList<NewRow> rows;
+    for (const QString &file : m_commonDialogs.fileNames())
+        rows.append({file.toUtf8(), {}});
+    rememberFolder(m_commonDialogs.path());
+    addRows(std::move(rows), true);
 }
 
 void MainWindow::addFileFromDropZone()
 {
-    QString folder;
-    const QString file = showOpenFileDialog(dialogs(), this, tr("打开文件"), folder, u"*.*|*.*"_s);
-    if (!file.isEmpty())
-        addRows({{file.toUtf8(), {}}}, true);
+    QString folder = dialogFolder();
+    const QString file = showOpenFileDialog(dialogs(), this, tr("打开文件"), folder, videoFileFilter());
+    if (file.isEmpty())
+        return;
+    rememberFolder(folderOf(file));
+    addRows({{file.toUtf8(), {}}}, true);
 }
 
 void MainWindow::showSearching()
 {
     // The hint shows the search's status until it is over.
     m_list.showHint();
-    m_lblText->setText(tr("搜索文件..."));
+    m_dropHintLabel->setText(tr("搜索文件..."));
 }
 
 void MainWindow::addFolder()
 {
-    if (m_search.isRunning()) {
+    if (m_folderSearch.isRunning()) {
         showStatus(tr("正在搜索文件夹，请等它结束后再添加。"));
         return;
     }
-    const std::optional<QString> folder = dialogs().getExistingDirectory(this, tr("选择一个文件夹:"));
+    const std::optional<QString> folder = dialogs().getExistingDirectory(this, tr("选择一个文件夹:"), dialogFolder());
     showSearching();
-    if (!folder || folder->isEmpty() || !m_search.start(QFile::encodeName(*folder)))
+    if (folder && !folder->isEmpty())
+        rememberFolder(*folder);
+    if (!folder || folder->isEmpty() || !m_folderSearch.start(QFile::encodeName(*folder)))
         onSearchFinished({});
 }
 
@@ -126,7 +176,7 @@ void MainWindow::onSearchFinished(const FolderSearchResult &result)
         rows.append({path, {}, result.folder});
     // The hint keeps saying "搜索文件..." until the last row is in.
     addRows(std::move(rows), true, [this, unreadable = result.unreadableFolders] {
-        m_lblText->setText(dropHintText());
+        m_dropHintLabel->setText(dropHintText());
         if (!unreadable.isEmpty()) {
             // Told, not skipped in silence.
             QStringList names;
@@ -172,37 +222,80 @@ void MainWindow::addPaths(const QByteArrayList &paths)
 void MainWindow::searchPendingFolder()
 {
     // Folders from the command line wait for any search under way, then are searched in turn.
-    if (m_search.isRunning() || m_pendingFolders.isEmpty())
+    if (m_folderSearch.isRunning() || m_pendingFolders.isEmpty())
         return;
     showSearching();
-    m_search.start(m_pendingFolders.takeFirst());
+    m_folderSearch.start(m_pendingFolders.takeFirst());
 }
 
-// ---- the output folder ----------------------------------------------------
+// ---- the output folder and the converted files ------------------------------
 
 void MainWindow::chooseOutputFolder()
 {
-    const std::optional<QString> folder = dialogs().getExistingDirectory(this, tr("请选择一个文件夹:"));
+    const QString current = withTildeExpanded(m_controller.settings().outputFolder);
+    const std::optional<QString> folder =
+        dialogs().getExistingDirectory(this, tr("请选择一个文件夹:"), QFileInfo(current).isDir() ? current : dialogFolder());
     // A cancel keeps the folder the panel shows.
     if (folder && !folder->isEmpty()) {
         m_panel->setOutputFolderText(*folder);
         m_controller.settingsEdited();
     }
-    m_panel->imgBrowse()->clearPicture();
+    m_panel->clearBrowsePicture();
+}
+
+QString MainWindow::currentOutput() const
+{
+    const QModelIndex current = m_listView->currentIndex();
+    return current.isValid() ? current.data(FileList::OutputRole).toString() : QString();
+}
+
+void MainWindow::openOnDesktop(bool (Desktop::*open)(const QString &), const QString &path, const QString &what)
+{
+    if ((m_context.desktop->*open)(path))
+        return;
+    //: %1 says what could not be opened ("输出文件夹"), %2 is where it is.
+    showMessage(QMessageBox::Information, windowTitle(),
+                tr("这台电脑上没有可以打开%1的程序（例如 xdg-open，在 xdg-utils 软件包中）。\n它在这里：\n%2")
+                    .arg(what, path));
+}
+
+void MainWindow::openOutputFolder()
+{
+    const QString folder = withTildeExpanded(m_controller.settings().outputFolder);
+    const QString shown = folder.isEmpty() ? m_context.location.defaultOutputFolder : folder;
+    if (!QFileInfo(shown).isDir()) {
+        showMessage(QMessageBox::Information, windowTitle(),
+                    tr("输出文件夹还不存在，开始转换时会建立它：\n%1").arg(shown));
+        return;
+    }
+    openOnDesktop(&Desktop::openFolder, shown, tr("输出文件夹"));
+}
+
+void MainWindow::playOutput()
+{
+    if (const QString output = currentOutput(); !output.isEmpty())
+        openOnDesktop(&Desktop::openFile, output, tr("转换好的文件"));
+}
+
+void MainWindow::showOutput()
+{
+    if (const QString output = currentOutput(); !output.isEmpty())
+        openOnDesktop(&Desktop::showInFolder, output, tr("文件所在的文件夹"));
 }
 
 // ---- help, about, options, feedback, web ------------------------------------
 
 void MainWindow::showHelp()
 {
-    m_context.desktop->openFile(m_context.programFolder + u'/' + helpFileName(m_context.language));
-    m_imgHelp->clearPicture();
+    openOnDesktop(&Desktop::openFile, m_context.programFolder + u'/' + helpFileName(m_context.language),
+                  tr("帮助"));
+    m_helpImage->clearPicture();
 }
 
 void MainWindow::showAbout()
 {
     showMessage(QMessageBox::NoIcon, windowTitle(),
-                tr("www.sonvera.app\nSonvera 是免费的批量视频转换工具。\n") + kHomePage.toString());
+                tr("www.sonvera.app\nSonvera 是免费的批量视频转换工具。\n") + m_actions[WindowCommand::WebPage]->toolTip());
 }
 
 void MainWindow::showOptions()
@@ -231,8 +324,8 @@ void MainWindow::showChoices()
         on << tr("保留日期");
     if (choices.keepTree)
         on << tr("保留文件夹结构");
-    m_lblChoices->setText(on.isEmpty() ? QString() : tr("开始后：%1").arg(on.join(tr("、"))));
-    m_lblChoices->setVisible(!on.isEmpty());
+    m_choicesLabel->setText(on.isEmpty() ? QString() : tr("开始后：%1").arg(on.join(tr("、"))));
+    m_choicesLabel->setVisible(!on.isEmpty());
 }
 
 void MainWindow::showFeedback()
@@ -244,7 +337,7 @@ void MainWindow::showFeedback()
 
 void MainWindow::openWebPage()
 {
-    m_context.desktop->openUrl(kHomePage.toString());
+    openOnDesktop(&Desktop::openUrl, m_actions[WindowCommand::WebPage]->toolTip(), tr("网页"));
 }
 
 } // namespace sonvera

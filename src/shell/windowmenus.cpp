@@ -11,11 +11,12 @@ namespace sonvera {
 
 WindowMenus::WindowMenus(const WindowActions &actions, QWidget *window)
     : QObject(window)
-    , m_menuFile(new QMenu(tr("File"), window))
-    , m_menuOptions(new QMenu(tr("Options"), window))
-    , m_menuAbout(new QMenu(tr("About"), window))
-    , m_menuRemove(new QMenu(tr("Remove"), window))
+    , m_menuFile(new QMenu(tr("文件"), window))
+    , m_menuOptions(new QMenu(tr("选项"), window))
+    , m_menuAbout(new QMenu(tr("关于"), window))
+    , m_menuRemove(new QMenu(tr("移除"), window))
     , m_surface(new QMenu(window))
+    , m_list(new QMenu(window))
 {
     using enum WindowCommand;
     setObjectName(u"frmMenu"_s);
@@ -33,6 +34,10 @@ WindowMenus::WindowMenus(const WindowActions &actions, QWidget *window)
     m_surface->addMenu(m_menuFile);
     m_surface->addMenu(m_menuOptions);
     m_surface->addMenu(m_menuAbout);
+    m_list->setObjectName(u"listMenu"_s);
+    m_list->addActions({actions[PlayOutput], actions[ShowOutput], actions[OpenOutputFolder]});
+    m_list->addSeparator();
+    m_list->addActions({actions[RemoveSelected], actions[RemoveAll]});
 }
 
 } // namespace sonvera

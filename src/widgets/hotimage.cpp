@@ -28,6 +28,8 @@ HotImage::HotImage(const QString &iconName, QWidget *parent)
     m_disabledRenderer = makeRenderer(iconName, ChromePalette::kDisabled);
     setObjectName(iconName);
     setCursor(Qt::PointingHandCursor);
+    // Most are a second surface of a command that a button offers too: only
+    // those without a button take the focus (their owners say which).
     setFocusPolicy(Qt::NoFocus);
     setAttribute(Qt::WA_Hover);
 }
@@ -69,6 +71,12 @@ void HotImage::paintEvent(QPaintEvent *)
     const QRectF square((width() - side) / 2.0, (height() - side) / 2.0, side, side);
     if (QSvgRenderer *renderer = rendererFor(m_picture); renderer && renderer->isValid())
         renderer->render(&painter, square);
+    // Focus from the keyboard shows as a ring, as on every other control.
+    if (hasFocus()) {
+        painter.setPen(QPen(QColor(0x0a, 0x6c, 0xff), 2));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRoundedRect(QRectF(rect()).adjusted(1, 1, -1, -1), 4, 4);
+    }
 }
 
 void HotImage::enterEvent(QEnterEvent *event)

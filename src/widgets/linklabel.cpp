@@ -1,5 +1,6 @@
 #include "linklabel.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 
 namespace sonvera {
@@ -8,6 +9,7 @@ LinkLabel::LinkLabel(const QString &text, QWidget *parent)
     : QLabel(text, parent)
 {
     setCursor(Qt::PointingHandCursor);
+    setFocusPolicy(Qt::TabFocus);
 }
 
 void LinkLabel::setBold(bool bold)
@@ -37,6 +39,16 @@ void LinkLabel::mouseReleaseEvent(QMouseEvent *event)
     if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()) && isEnabled())
         Q_EMIT clicked();
     QLabel::mouseReleaseEvent(event);
+}
+
+void LinkLabel::keyPressEvent(QKeyEvent *event)
+{
+    const int key = event->key();
+    if (isEnabled() && (key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter)) {
+        Q_EMIT clicked();
+        return;
+    }
+    QLabel::keyPressEvent(event);
 }
 
 void LinkLabel::changeEvent(QEvent *event)

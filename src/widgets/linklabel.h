@@ -4,7 +4,8 @@
 
 namespace sonvera {
 
-// A text that acts as a link: clickable, bold while the pointer is over it.
+// A text that acts as a link: clickable, bold while the pointer is over it;
+// it takes the focus with Tab and is pressed with Space or Return.
 class LinkLabel final : public QLabel {
     Q_OBJECT
 
@@ -18,6 +19,7 @@ protected:
     void enterEvent(QEnterEvent *event) override;
     void leaveEvent(QEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
     void changeEvent(QEvent *event) override;
 
 private:

@@ -27,6 +27,7 @@ public:
     QWidget *lastParent = nullptr;
     sonvera::FileDialogRequest lastFileRequest;
     QString lastCaption;
+    QString lastDirectory;
     QColor lastInitialColor;
     bool lastFullOpen = false;
     QFont lastInitialFont;
@@ -44,10 +45,11 @@ public:
         lastFileRequest = request;
         return fileAnswer;
     }
-    std::optional<QString> getExistingDirectory(QWidget *parent, const QString &caption) override
+    std::optional<QString> getExistingDirectory(QWidget *parent, const QString &caption, const QString &directory) override
     {
         record(u"folder", parent);
         lastCaption = caption;
+        lastDirectory = directory;
         return folderAnswer;
     }
     std::optional<QColor> getColor(QWidget *parent, const QColor &initial, bool fullOpen) override

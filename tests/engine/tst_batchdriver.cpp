@@ -73,7 +73,7 @@ private Q_SLOTS:
         QCOMPARE(open.at(0).at(0).toString(), out);
         QCOMPARE(sound.count(), 1);
         QCOMPARE(lock.last().at(0).toBool(), false);
-        QCOMPARE(progress.last().at(0).value<ProgressDisplay>(), idleDisplay(u"Done."_s));
+        QCOMPARE(progress.last().at(0).value<ProgressDisplay>(), idleDisplay(BatchTexts::kDone.toString()));
         QCOMPARE(started.count(), 3);
         QCOMPARE(started.at(2).at(2).toInt(), 3);
         QCOMPARE(started.at(2).at(3).toInt(), 3);
@@ -126,11 +126,45 @@ private Q_SLOTS:
         for (const auto &args : progress)
             captions << args.at(0).value<ProgressDisplay>().caption;
         QVERIFY(captions.first().startsWith(u"转换中"_s));
+        // Each display says which step of how many it shows.
+        const ProgressDisplay first = progress.first().first().value<ProgressDisplay>();
+        QCOMPARE(std::pair(first.step, first.stepCount), std::pair(1, second.isEmpty() ? 1 : 2));
         if (!second.isEmpty()) {
             const QString stageTwo = captions.at(captions.size() - 2);
             QVERIFY2(stageTwo.startsWith(u"创建中"_s) && stageTwo.endsWith(u" 50%"_s), qPrintable(stageTwo));
+            const ProgressDisplay last = progress.at(progress.size() - 2).first().value<ProgressDisplay>();
+            QCOMPARE(std::pair(last.step, last.stepCount), std::pair(2, 2));
+            QCOMPARE(last.steadyCaption, u"创建中 50%"_s);
         }
-        QCOMPARE(captions.last(), u"Done."_s);
+        QCOMPARE(captions.last(), BatchTexts::kDone.toString());
+    }
+
+    // Kept, a converted file's row stays done with its output, is never
+    // converted again, and leaves the list when the next batch starts.
+    void doneRowsStayUntilTheNextStart()
+    {
+        Fixture f;
+        f.settings.selectFormat(8);
+        f.driver.setKeepDoneRows(true);
+        f.addSource(u"a.flv"_s);
+        f.addSource(u"b.flv"_s);
+        QVERIFY(f.runToEnd());
+        QCOMPARE(f.list.rowCount(), 2);
+        for (int i = 0; i < 2; ++i) {
+            QCOMPARE(f.list.rowAt(i).status, FileListRow::Status::Done);
+            QVERIFY(QFileInfo::exists(f.list.rowAt(i).outputPath));
+        }
+        QCOMPARE(f.list.rowAt(0).outputPath, f.dir.filePath(u"out/a-1479.mp3"_s));
+
+        const QString c = f.addSource(u"c.flv"_s);
+        QSignalSpy started(&f.driver, &BatchDriver::fileStarted);
+        QVERIFY(f.runToEnd());
+        QCOMPARE(started.count(), 1);
+        QCOMPARE(f.list.rowCount(), 1);
+        QCOMPARE(f.list.rowAt(0).path.shown(), c);
+        // Nothing but done rows: nothing to start, and the list is empty.
+        QVERIFY(!f.driver.start());
+        QCOMPARE(f.list.rowCount(), 0);
     }
 
     void aFailedFileStaysMarkedAndTheBatchGoesOn()

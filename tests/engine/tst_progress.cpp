@@ -135,6 +135,25 @@ private Q_SLOTS:
         QCOMPARE(end->fraction, 1.0);
     }
 
+    // A row says which step of two a file is in; a file of one stage, MP3
+    // made by the second stage's encoder, is converting.
+    void rowText()
+    {
+        ProgressState state;
+        readFfmpegProgress(state, u"  Duration: 00:00:10.00, start: 0.000000\n"_s);
+        ProgressDisplay display = *readFfmpegProgress(state, u"time=5.00 bitrate="_s);
+        display.stepCount = 1;
+        display.step = 1;
+        QCOMPARE(rowProgressText(display), u"转换中 50%"_s);
+        display.stepCount = 2;
+        display.step = 2;
+        QCOMPARE(rowProgressText(display), u"第 2/2 步 创建中 50%"_s);
+        display = *readMencoderProgress(state, u"Pos: 1.0s (42%)"_s);
+        display.stepCount = 2;
+        display.step = 1;
+        QCOMPARE(rowProgressText(display), u"第 1/2 步 转换中 42%"_s);
+    }
+
     void ffmpegEdges_data()
     {
         QTest::addColumn<QStringList>("chunks");

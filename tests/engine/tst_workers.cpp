@@ -238,7 +238,7 @@ private Q_SLOTS:
 
         QVERIFY(finished.wait(10000));
         QCOMPARE(f.list.protectedCount(), 0);
-        QCOMPARE(progress.last().at(0).value<ProgressDisplay>(), idleDisplay(u"Done."_s));
+        QCOMPARE(progress.last().at(0).value<ProgressDisplay>(), idleDisplay(BatchTexts::kDone.toString()));
     }
 
     // Two-stage files on two workers: each worker's intermediate is its own,

@@ -138,13 +138,13 @@ private Q_SLOTS:
         QCOMPARE(child<QLabel>(form, "titleBand")->text(), u"建议和意见"_s);
         QCOMPARE(form.baseAddress(), QUrl(u"https://www.sonvera.app/feedback.php?name="_s));
 
-        QCOMPARE(child<QLineEdit>(form, "txtName")->text(), u"Your Name"_s);
+        QCOMPARE(child<QLineEdit>(form, "txtName")->text(), u"您的姓名"_s);
         QCOMPARE(child<QLineEdit>(form, "txtName")->maxLength(), 50);
-        QCOMPARE(child<QLineEdit>(form, "txtEMail")->text(), u"Email"_s);
+        QCOMPARE(child<QLineEdit>(form, "txtEMail")->text(), u"电子邮箱"_s);
         QCOMPARE(child<QLineEdit>(form, "txtEMail")->maxLength(), 100);
         QVERIFY(child<QPlainTextEdit>(form, "txtComment")->toPlainText().isEmpty());
         QCOMPARE(child<QLabel>(form, "Label1")->text(), u"姓名："_s);
-        QCOMPARE(child<QLabel>(form, "Label2")->text(), u"EMAIL："_s);
+        QCOMPARE(child<QLabel>(form, "Label2")->text(), u"电子邮箱："_s);
         QCOMPARE(child<QLabel>(form, "Label3")->text(), u"留言："_s);
         QCOMPARE(child<QPushButton>(form, "Command1")->text(), u"Send"_s);
         QCOMPARE(child<QPushButton>(form, "Command2")->text(), u"Back"_s);
@@ -156,6 +156,9 @@ private Q_SLOTS:
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         QVERIFY(!child<QLabel>(form, "lblSending")->isVisible());
+        // One pair of buttons, in the window's language (Chinese here).
+        QVERIFY(child<QPushButton>(form, "Command3")->isVisible() && child<QPushButton>(form, "Command4")->isVisible());
+        QVERIFY(!child<QPushButton>(form, "Command1")->isVisible() && !child<QPushButton>(form, "Command2")->isVisible());
     }
 
     void emptyFieldIsAskedFor_data()
@@ -167,7 +170,7 @@ private Q_SLOTS:
         QTest::addColumn<QString>("field");
         QTest::newRow("all empty") << QString() << QString() << QString() << u"您的姓名？"_s << u"txtName"_s;
         QTest::newRow("name empty") << QString() << u"a@b.c"_s << u"hi"_s << u"您的姓名？"_s << u"txtName"_s;
-        QTest::newRow("e-mail empty") << u"Li"_s << QString() << QString() << u"您的Email？"_s << u"txtEMail"_s;
+        QTest::newRow("e-mail empty") << u"Li"_s << QString() << QString() << u"您的电子邮箱？"_s << u"txtEMail"_s;
         QTest::newRow("comment empty") << u"Li"_s << u"a@b.c"_s << QString() << u"您的意见？"_s << u"txtComment"_s;
     }
 

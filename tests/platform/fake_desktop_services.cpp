@@ -1,6 +1,6 @@
 // Stand-ins for the desktop's D-Bus services on a private session bus: a
 // notification server, logind's manager (inhibitors, CanPowerOff, CanSuspend,
-// PowerOff, Suspend), and a listener for launcher-entry signals. Everything they receive is recorded;
+// PowerOff, Suspend), a file manager's ShowItems, and a listener for launcher-entry signals. Everything they receive is recorded;
 // the tests read the record and steer the fakes over app.sonvera.FakeDesktop.
 // Prints "ready" once every name is owned.
 #include <QCoreApplication>
@@ -107,6 +107,17 @@ private:
     }
 };
 
+class FakeFileManager final : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.FileManager1")
+
+public Q_SLOTS:
+    void ShowItems(const QStringList &uris, const QString &startupId)
+    {
+        g_log << QStringList{u"ShowItems"_s, uris.join(u','), startupId}.join(u'|');
+    }
+};
+
 class LauncherListener final : public QObject {
     Q_OBJECT
 
@@ -157,16 +168,19 @@ int main(int argc, char **argv)
     }
     FakeNotifications notifications;
     FakeLogin1Manager logind;
+    FakeFileManager fileManager;
     LauncherListener listener;
     Control control(&notifications, &logind);
     const auto exported = QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllSignals;
     const bool ok = bus.registerObject(u"/org/freedesktop/Notifications"_s, &notifications, exported)
                     && bus.registerObject(u"/org/freedesktop/login1"_s, &logind, exported)
+                    && bus.registerObject(u"/org/freedesktop/FileManager1"_s, &fileManager, exported)
                     && bus.registerObject(u"/control"_s, &control, exported)
                     && bus.connect(QString(), QString(), u"com.canonical.Unity.LauncherEntry"_s, u"Update"_s,
                                    &listener, SLOT(onUpdate(QString, QVariantMap)))
                     && bus.registerService(u"org.freedesktop.Notifications"_s)
                     && bus.registerService(u"org.freedesktop.login1"_s)
+                    && bus.registerService(u"org.freedesktop.FileManager1"_s)
                     && bus.registerService(u"app.sonvera.FakeDesktop"_s);
     if (!ok) {
         std::fprintf(stderr, "fake_desktop_services: %s\n", qPrintable(bus.lastError().message()));

@@ -3,6 +3,7 @@
 #include "batchnotifier.h"
 #include "capturedlog.h"
 #include "fakedesktop.h"
+#include "desktop.h"
 #include "desktopbatchsession.h"
 #include "launcherentry.h"
 #include "powercountdowndialog.h"
@@ -245,6 +246,14 @@ private Q_SLOTS:
         session.confirmPowerAction();
         QTRY_COMPARE(failed.size(), 1);
         QVERIFY(failed.first().first().toString().contains(u"请手动关机"_s));
+    }
+
+    // A converted file is shown in its folder by the file manager, selected.
+    void aFileIsShownSelectedInItsFolder()
+    {
+        const std::unique_ptr<Desktop> desktop = makeSystemDesktop();
+        QVERIFY(desktop->showInFolder(u"/out/clip 1.mp3"_s));
+        QTRY_COMPARE(m_fake.log(u"ShowItems"_s), QStringList{u"ShowItems|file:///out/clip%201.mp3|"_s});
     }
 
     void missingServicesAreLoggedOnceEach()

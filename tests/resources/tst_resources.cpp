@@ -190,12 +190,15 @@ private Q_SLOTS:
             shown(panel, "浏览"), shown(options, "确定"), shown(options, "返回"),
             shown(panel, "输出格式："), shown(panel, "视频比特率："), shown(panel, "帧率："), shown(panel, "视频尺寸："),
             shown(panel, "声音频率："), shown(panel, "声音比特率："), shown(panel, "声道："), shown(panel, "输出路径："),
-            shown(options, "选项设置"), shown(options, "转换完毕声音提示"), shown(options, "ON"), shown(options, "OFF"),
-            shown(options, "Music Cutter"), shown(options, "同时转换的文件数"), shown(options, "自动"),
+            shown(options, "选项设置"), shown(options, "转换完毕声音提示"), shown(options, "开"), shown(options, "关"),
+            shown(options, "截取音乐"), shown(options, "同时转换的文件数"), shown(options, "自动"),
             shown(options, "转换完成后"), shown(options, "无"), shown(options, "关机"), shown(options, "睡眠"),
             shown(options, "界面语言"), shown(options, "中文"), shown("sonvera::PowerCountdownDialog", "取消"),
             shown(window, "拖拽文件到这里开始转换"), shown(window, "搜索文件..."), shown("sonvera::FileList", "转换中"),
             shown("Progress", "结束 100%"), shown("Progress", "完成 100%"),
+            shown("sonvera::ParameterPanel", "打开输出文件夹"), shown("sonvera::CloseQuestion", "继续转换"),
+            shown("sonvera::CloseQuestion", "停止并退出"), shown("sonvera::WindowActions", "播放"),
+            shown("sonvera::WindowActions", "打开所在文件夹"),
             kKeepSourceSizeCaption, ParameterLists::channel()[0], ParameterLists::channel()[1],
             BatchTexts::kDone, BatchTexts::kStopped, BatchTexts::kEmptyListMessage, BatchTexts::kFailedTitle};
         for (const TranslatableText &caption : captions)
@@ -203,7 +206,7 @@ private Q_SLOTS:
         // Not a translated text: the language's own name.
         QTest::newRow("English") << u"English"_s << u"English"_s;
         // The progress captions of the second stage, in words.
-        QTest::newRow("创建中") << u"创建中"_s << u"Creating"_s;
+        QTest::newRow("创建中") << u"创建中"_s << u"Encoding"_s;
     }
 
     void helpUsesTheWindowsCaptions()

@@ -148,11 +148,10 @@ private Q_SLOTS:
         QVERIFY(h.dialog.windowFlags() & Qt::FramelessWindowHint);
         auto *sound = h.child<QComboBox>(u"cmbSR"_s);
         QCOMPARE(sound->count(), 2);
-        QCOMPARE(sound->itemText(0), u"ON"_s);
-        QCOMPARE(sound->itemText(1), u"OFF"_s);
+        QCOMPARE(sound->itemText(0), u"开"_s);
+        QCOMPARE(sound->itemText(1), u"关"_s);
         QVERIFY(!sound->isEditable());
-        QCOMPARE(sound->toolTip(), u"MP3 Audio Bitrate"_s);
-        QCOMPARE(h.child<QCheckBox>(u"chkMC"_s)->text(), u"Music Cutter"_s);
+        QCOMPARE(h.child<QCheckBox>(u"chkMC"_s)->text(), u"截取音乐"_s);
         QCOMPARE(h.child<QPushButton>(u"Command1"_s)->text(), u"确定"_s);
         QCOMPARE(h.child<QPushButton>(u"Command2"_s)->text(), u"返回"_s);
         const QList<QLabel *> labels = h.dialog.findChildren<QLabel *>();
@@ -446,7 +445,7 @@ private Q_SLOTS:
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write("J");
         file.close();
-        const Preferences english{2, AfterBatchAction::None, LanguageOption::English, {}};
+        const Preferences english{2, AfterBatchAction::None, LanguageOption::English, {}, {}};
         QVERIFY(english.save(dir.path()));
         QCOMPARE(Preferences::load(dir.path()), english);
     }

@@ -9,13 +9,23 @@
 #include <optional>
 
 // Records what the window asks of the desktop; opens and plays nothing.
+// With `canOpen` false it is a desktop without an opener (no xdg-open).
 class RecordingDesktop final : public sonvera::Desktop {
 public:
-    void openFolder(const QString &folder) override { calls << QStringLiteral("folder ") + folder; }
-    void openFile(const QString &path) override { calls << QStringLiteral("file ") + path; }
-    void openUrl(const QString &url) override { calls << QStringLiteral("url ") + url; }
+    bool openFolder(const QString &folder) override { return record(QStringLiteral("folder ") + folder); }
+    bool showInFolder(const QString &file) override { return record(QStringLiteral("show ") + file); }
+    bool openFile(const QString &path) override { return record(QStringLiteral("file ") + path); }
+    bool openUrl(const QString &url) override { return record(QStringLiteral("url ") + url); }
     void playSound(const QString &wavPath) override { calls << QStringLiteral("sound ") + wavPath; }
     QStringList calls;
+    bool canOpen = true;
+
+private:
+    bool record(const QString &call)
+    {
+        calls << call;
+        return canOpen;
+    }
 };
 
 // Answers the window's dialogs from a script; an empty answer is a cancel.
@@ -24,16 +34,26 @@ public:
     std::optional<QString> getOpenFileName(QWidget *, const sonvera::FileDialogRequest &request) override
     {
         captions << request.caption;
+        startFolders << request.directory;
         return next(files);
+    }
+    // An answer of several files is their paths joined by "\n".
+    std::optional<QStringList> getOpenFileNames(QWidget *, const sonvera::FileDialogRequest &request) override
+    {
+        captions << request.caption;
+        requests << request;
+        const std::optional<QString> answer = next(files);
+        return answer ? std::optional<QStringList>(answer->split(u'\n')) : std::nullopt;
     }
     std::optional<QString> getSaveFileName(QWidget *, const sonvera::FileDialogRequest &request) override
     {
         captions << request.caption;
         return next(files);
     }
-    std::optional<QString> getExistingDirectory(QWidget *, const QString &caption) override
+    std::optional<QString> getExistingDirectory(QWidget *, const QString &caption, const QString &directory) override
     {
         captions << caption;
+        startFolders << directory;
         return next(folders);
     }
     std::optional<QColor> getColor(QWidget *, const QColor &, bool) override { return std::nullopt; }
@@ -43,6 +63,8 @@ public:
     std::deque<QString> files;
     std::deque<QString> folders;
     QStringList captions;
+    QStringList startFolders; // where each single-file and folder dialog opened
+    QList<sonvera::FileDialogRequest> requests; // of the multi-file dialogs
 
 private:
     static std::optional<QString> next(std::deque<QString> &answers)

@@ -106,6 +106,33 @@ private Q_SLOTS:
         QCOMPARE(next.settings().formatIndex, 0);
     }
 
+    // A close that stops a batch keeps the files it did not convert for the
+    // next start: not the converted one, which stays done until then.
+    void aCloseDuringABatchKeepsTheRest()
+    {
+        BatchController controller(context());
+        startUp(controller, false, 0);
+        controller.driver().setStartDelay(1);
+        ConversionSettings settings = controller.settings();
+        settings.selectFormat(8);
+        settings.outputFolder = m_dir.filePath(u"out"_s);
+        controller.replaceSettings(settings);
+        const QString done = writeScript(m_dir.filePath(u"done.flv"_s), {});
+        const QString slow = writeScript(m_dir.filePath(u"slow.flv"_s), "coder print time=1.00 \\r\ncoder hang\n");
+        controller.feeder().add({{QFile::encodeName(done), {}}, {QFile::encodeName(slow), {}}}, true);
+        QVERIFY(controller.start());
+        QTRY_COMPARE(controller.list().rowAt(0).status, FileListRow::Status::Done);
+        QTRY_COMPARE(controller.list().rowAt(1).status, FileListRow::Status::Converting);
+
+        QSignalSpy ready(&controller, &BatchController::readyToClose);
+        QVERIFY(!controller.prepareToClose()); // the batch stops first
+        QVERIFY(ready.wait(10000));
+        QVERIFY(controller.prepareToClose());
+        const JournalContents kept = BatchJournal(controller.journal().filePath()).load();
+        QCOMPARE(kept.entries.size(), 1);
+        QCOMPARE(kept.entries.first().path, QFile::encodeName(slow));
+    }
+
     // The choices of preferences.ini reach the batch: the one-stage route
     // runs RMVB's second encoder alone, and the output keeps the source's date.
     void theSavedChoicesApply()

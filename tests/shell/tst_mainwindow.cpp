@@ -1,32 +1,28 @@
+// The main window's commands, its list and its batches, driven through its
+// actions and widgets with the stand-in encoders; the probe columns with
+// the real ffprobe.
 #include "batchfiles.h"
-#include "fakeencoder.h"
-#include "fakes.h"
+#include "failuresummary.h"
 #include "hotimage.h"
 #include "linklabel.h"
-#include "mainwindow.h"
 #include "optionsdialog.h"
-#include "windowmenus.h"
-#include "parameterpanel.h"
 #include "progressview.h"
+#include "windowfixture.h"
 
-#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialogButtonBox>
+#include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
-#include <QDialogButtonBox>
-#include <QMessageBox>
+#include <QMimeData>
+#include <QProcess>
 #include <QPushButton>
 #include <QScreen>
-#include <QMimeData>
-#include <QProgressBar>
-#include <QPushButton>
 #include <QSignalSpy>
-#include <QTest>
 #include <QToolButton>
-#include <QItemSelectionModel>
 #include <QTreeView>
 #include <QUrl>
 #include <QWindow>
@@ -68,229 +64,204 @@ void dropOn(QWidget *target, const QStringList &paths)
     delete data;
 }
 
+// The controls a batch disables.
+const char *const kLockedDuringBatch[] = {
+    "CmdToolsBar0", "CmdToolsBar1", "CmdToolsBar2", "CmdToolsBar4", "CmdToolsBar5", "Command3", "imgStart",
+    "imgConvert", "imgAdd", "imgRemove", "lblFeed", "cmbOF", "cmbVB", "cmbF", "cmbS", "cmbR", "cmbBR",
+    "cmbChannel", "txtPath", "cmdBrowse", "imgBrowse"};
+
+QString lblPB(const WindowFixture &f)
+{
+    return f.child<QLabel>("lblPB")->text();
+}
+
 } // namespace
 
 class TestMainWindow : public QObject {
     Q_OBJECT
 
-    // A window over temporary folders, a recording desktop, scripted dialogs
-    // and the stand-in encoders.
-    struct Fixture {
-        Fixture()
-        {
-            context.programFolder = program.path();
-            context.workFolder = dir.filePath(u"work"_s);
-            QDir().mkpath(context.workFolder);
-            context.location = {dir.filePath(u"settings"_s), dir.filePath(u"default-out"_s)};
-            QDir().mkpath(context.location.settingsFolder);
-            context.desktop = &desktop;
-            context.dialogs = &dialogs;
-            window = std::make_unique<MainWindow>(context);
-            window->controller().driver().setStartDelay(1);
-            window->controller().settings().outputFolder = dir.filePath(u"out"_s);
-            window->panel()->showSettings();
-        }
-
-        QString source(const QString &name, const QByteArray &script = {})
-        {
-            QDir().mkpath(QFileInfo(dir.filePath(name)).path());
-            return writeScript(dir.filePath(name), script);
-        }
-
-        QString setupIni() const { return context.location.settingsFolder + u"/setup.ini"_s; }
-
-        QTemporaryDir dir;
-        FakeProgramFolder program;
-        RecordingDesktop desktop;
-        ScriptedDialogs dialogs;
-        ShellContext context;
-        std::unique_ptr<MainWindow> window;
-    };
-
-    static QMessageBox *waitForMessage(MainWindow &window)
-    {
-        [[maybe_unused]] const bool shown = QTest::qWaitFor([&window] { return window.openMessageBox() != nullptr; }, 5000);
-        return window.openMessageBox();
-    }
-
 private Q_SLOTS:
-    void visibleTexts_data()
-    {
-        QTest::addColumn<QString>("object");
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("toolTip");
-
-        QTest::newRow("CmdToolsBar0") << u"CmdToolsBar0"_s << u"添加文件"_s << u"Add a File"_s;
-        QTest::newRow("CmdToolsBar1") << u"CmdToolsBar1"_s << u"添加文件夹"_s << u"Add Files from a Folder"_s;
-        QTest::newRow("CmdToolsBar2") << u"CmdToolsBar2"_s << u"移除文件"_s << u"Remove File(s) from List"_s;
-        QTest::newRow("CmdToolsBar4") << u"CmdToolsBar4"_s << u"提示设置"_s << QString();
-        QTest::newRow("CmdToolsBar5") << u"CmdToolsBar5"_s << u"退出程序"_s << u"Exit"_s;
-        QTest::newRow("Command3") << u"Command3"_s << u"立刻开始转换！"_s << QString();
-        QTest::newRow("cmdBrowse") << u"cmdBrowse"_s << u"浏览"_s << u"Select an Output Folder"_s;
-        QTest::newRow("imgBrowse") << u"imgBrowse"_s << QString() << u"Select an Output Folder"_s;
-        QTest::newRow("lblFeed") << u"lblFeed"_s << u"意见反馈"_s << u"Send us your suggestion or question"_s;
-        QTest::newRow("lblWeb") << u"lblWeb"_s << u"Sonvera "_s << u"https://www.sonvera.app/"_s;
-        QTest::newRow("lblText") << u"lblText"_s << u"拖拽文件到这里开始转换"_s << QString();
-        QTest::newRow("lblPB") << u"lblPB"_s << u"0%"_s << QString();
-        QTest::newRow("imgAdd") << u"imgAdd"_s << QString() << u"Add a new file to file list"_s;
-        QTest::newRow("imgRemove") << u"imgRemove"_s << QString() << u"Remove a file from file list"_s;
-        QTest::newRow("imgStart") << u"imgStart"_s << QString() << u"Start Converting"_s;
-        QTest::newRow("imgMin") << u"imgMin"_s << QString() << u"Minimize Window"_s;
-        QTest::newRow("imgHelp") << u"imgHelp"_s << QString() << u"Help & Tutorial"_s;
-        QTest::newRow("picDrag") << u"picDrag"_s << QString() << u"Drag media files onto this DropZone"_s;
-        QTest::newRow("cmbOF") << u"cmbOF"_s << QString() << u"Output Format"_s;
-        QTest::newRow("cmbVB") << u"cmbVB"_s << QString() << u"Size"_s;
-        QTest::newRow("cmbF") << u"cmbF"_s << QString() << u"Size"_s;
-        QTest::newRow("cmbS") << u"cmbS"_s << QString() << u"Size"_s;
-        QTest::newRow("cmbR") << u"cmbR"_s << QString() << u"Audio Rate"_s;
-        QTest::newRow("cmbBR") << u"cmbBR"_s << QString() << u"Audio Bitrate"_s;
-        QTest::newRow("cmbChannel") << u"cmbChannel"_s << QString() << u"Channel(Stereo or Mono)"_s;
-        QTest::newRow("txtPath") << u"txtPath"_s << QString() << u"Select a Folder to Output"_s;
-    }
-
-    void visibleTexts()
-    {
-        QFETCH(QString, object);
-        Fixture f;
-        QWidget *widget = f.window->findChild<QWidget *>(object);
-        QVERIFY2(widget, qPrintable(object));
-        if (object.startsWith(u"cmb"_s)) {
-            // A list says its own tip where the format uses it: RM with a size picked, MPG for the frame rate.
-            f.window->panel()->cmbOF()->setCurrentIndex(object == u"cmbF"_s ? 2 : 1);
-            f.window->panel()->cmbS()->setEditText(u"320x240"_s);
-            QVERIFY(widget->isEnabled());
-        }
-        QFETCH(QString, text);
-        if (!text.isNull()) {
-            QString shown;
-            if (auto *button = qobject_cast<QAbstractButton *>(widget))
-                shown = button->text();
-            else if (auto *label = qobject_cast<QLabel *>(widget))
-                shown = label->text();
-            QCOMPARE(shown, text);
-        }
-        QTEST(widget->toolTip(), "toolTip");
-    }
-
+    // The captions of the window's design, as its users know them.
     void captionsAndMenus()
     {
-        Fixture f;
+        WindowFixture f;
         QCOMPARE(f.window->windowTitle(), u"Sonvera "_s);
+        const QList<std::pair<const char *, QString>> captions{
+            {"CmdToolsBar0", u"添加文件"_s}, {"CmdToolsBar1", u"添加文件夹"_s}, {"CmdToolsBar2", u"移除文件"_s},
+            {"CmdToolsBar4", u"提示设置"_s}, {"CmdToolsBar5", u"退出程序"_s},   {"Command3", u"立刻开始转换！"_s},
+            {"cmdBrowse", u"浏览"_s},        {"lblFeed", u"意见反馈"_s},         {"lblWeb", u"Sonvera "_s},
+            {"lblText", u"拖拽文件到这里开始转换"_s}, {"lblPB", u"0%"_s}};
+        for (const auto &[name, caption] : captions) {
+            QWidget *widget = f.child(name);
+            QVERIFY2(widget, name);
+            const auto *button = qobject_cast<QAbstractButton *>(widget);
+            QCOMPARE(button ? button->text() : qobject_cast<QLabel *>(widget)->text(), caption);
+        }
         QStringList labels;
-        for (QLabel *label : f.window->panel()->findChildren<QLabel *>(u"caption"_s))
+        for (QLabel *label : f.window->findChildren<QLabel *>(u"caption"_s))
             labels << label->text();
         QCOMPARE(labels, (QStringList{u"输出格式："_s, u"视频比特率："_s, u"帧率："_s, u"视频尺寸："_s, u"声音频率："_s,
                                       u"声音比特率："_s, u"声道："_s, u"输出路径："_s}));
-        const auto captions = [](QMenu *menu) {
+        const auto items = [&f](const char *menu) {
             QStringList out;
-            for (QAction *a : menu->actions())
+            for (QAction *a : f.child<QMenu>(menu)->actions())
                 out << (a->isSeparator() ? u"-"_s : a->text());
             return out;
         };
-        WindowMenus *menus = f.window->menus();
-        QCOMPARE(captions(menus->menuFile()), (QStringList{u"添加文件(&A)"_s, u"添加目录(&F)"_s, u"-"_s, u"退出(&E)"_s}));
-        QCOMPARE(captions(menus->menuOptions()), QStringList{u"设置(&O)"_s});
-        QCOMPARE(captions(menus->menuAbout()), (QStringList{u"帮助(&H)"_s, u"关于(&A)"_s}));
-        QCOMPARE(captions(menus->menuRemove()), (QStringList{u"移除选择项"_s, u"移除全部"_s}));
-        QCOMPARE(f.window->listView()->model()->headerData(0, Qt::Horizontal).toString(), u"文件名"_s);
-        QCOMPARE(f.window->listView()->model()->headerData(1, Qt::Horizontal).toString(), u"格式"_s);
+        QCOMPARE(items("menuFile"), (QStringList{u"添加文件(&A)"_s, u"添加目录(&F)"_s, u"-"_s, u"退出(&E)"_s}));
+        QCOMPARE(items("menuOptions"), QStringList{u"设置(&O)"_s});
+        QCOMPARE(items("menuAbout"), (QStringList{u"帮助(&H)"_s, u"关于(&A)"_s}));
+        QCOMPARE(items("menuRemove"), (QStringList{u"移除选择项"_s, u"移除全部"_s}));
+        QCOMPARE(f.list().headerData(0, Qt::Horizontal).toString(), u"文件名"_s);
+        QCOMPARE(f.list().headerData(1, Qt::Horizontal).toString(), u"格式"_s);
     }
 
     void pickingAFormatAppliesItsPreset()
     {
-        Fixture f;
-        ParameterPanel *panel = f.window->panel();
-        panel->cmbOF()->setCurrentIndex(6);
-        panel->cmbOF()->setCurrentIndex(8);
-        QCOMPARE(panel->cmbVB()->currentText(), u"128"_s);
-        QCOMPARE(panel->cmbS()->currentText(), u"320x240"_s);
-        QCOMPARE(panel->cmbR()->currentText(), u"48000"_s);
-        QCOMPARE(panel->cmbBR()->currentText(), u"320"_s);
-        QCOMPARE(panel->cmbChannel()->currentIndex(), 1);
+        WindowFixture f;
+        const auto list = [&f](const char *name) { return f.child<QComboBox>(name); };
+        list("cmbOF")->setCurrentIndex(6);
+        list("cmbOF")->setCurrentIndex(8);
+        QCOMPARE(list("cmbVB")->currentText(), u"128"_s);
+        QCOMPARE(list("cmbS")->currentText(), u"320x240"_s);
+        QCOMPARE(list("cmbR")->currentText(), u"48000"_s);
+        QCOMPARE(list("cmbBR")->currentText(), u"320"_s);
+        QCOMPARE(list("cmbChannel")->currentIndex(), 1);
         QCOMPARE(f.window->controller().settings().audioRate, u"48000"_s);
 
         // Typed texts are taken as they stand, and a preset replaces them.
-        panel->cmbVB()->setEditText(u"700 "_s);
+        list("cmbVB")->setEditText(u"700 "_s);
         QCOMPARE(f.window->controller().settings().videoBitrate, u"700 "_s);
-        panel->cmbOF()->setCurrentIndex(2);
-        QCOMPARE(panel->cmbVB()->currentText(), u"600"_s);
-        QCOMPARE(panel->cmbF()->currentText(), u"24"_s); // not an entry, shown all the same
-        QCOMPARE(panel->cmbR()->currentText(), u"28000"_s);
-        panel->cmbChannel()->setCurrentIndex(0);
+        list("cmbOF")->setCurrentIndex(2);
+        QCOMPARE(list("cmbVB")->currentText(), u"600"_s);
+        QCOMPARE(list("cmbF")->currentText(), u"24"_s); // not an entry, shown all the same
+        QCOMPARE(list("cmbR")->currentText(), u"28000"_s);
+        list("cmbChannel")->setCurrentIndex(0);
         QCOMPARE(f.window->controller().settings().channelCount(), 1);
     }
 
     void startWithAnEmptyList()
     {
-        Fixture f;
+        WindowFixture f;
         QSignalSpy lock(&f.window->controller().driver(), &BatchDriver::lockChanged);
-        f.window->startBatch();
-        QMessageBox *box = waitForMessage(*f.window);
+        f.trigger(WindowCommand::Start);
+        QMessageBox *box = f.waitForMessage();
         QVERIFY(box);
         QCOMPARE(box->text(), u"请先添加一个文件"_s);
         QCOMPARE(box->windowTitle(), u"添加"_s);
         QCOMPARE(box->icon(), QMessageBox::Warning);
         QCOMPARE(lock.count(), 0);
         // RMVB keeps the source's size at start: it uses neither the bitrates, the rates nor the channels.
-        ParameterPanel *panel = f.window->panel();
-        const QList<QWidget *> unused{panel->cmbVB(), panel->cmbF(), panel->cmbR(), panel->cmbBR(), panel->cmbChannel()};
-        for (QWidget *w : f.window->lockSet())
-            QVERIFY2(w->isEnabled() != unused.contains(w), qPrintable(w->objectName()));
+        const QList<QByteArray> unused{"cmbVB", "cmbF", "cmbR", "cmbBR", "cmbChannel"};
+        for (const char *name : kLockedDuringBatch)
+            QVERIFY2(f.child(name)->isEnabled() != unused.contains(name), name);
         box->close();
     }
 
-    void aBatchLocksTheWindowAndUnlocksIt()
+    // A batch locks the window, converts head first and leaves its rows done,
+    // with their outputs, until the next start.
+    void aBatchLocksTheWindowAndKeepsWhatItMade()
     {
-        Fixture f;
-        f.window->controller().settings().selectFormat(8);
+        WindowFixture f;
+        f.selectFormat(8);
         f.window->addPaths(native({f.source(u"a.flv"_s, "coder print Duration: 00:00:10.00, \\ntime=5.00 \\r\ncoder sleep 300\ncoder exit 0\n"),
-                            f.source(u"b.flv"_s)}));
+                                   f.source(u"b.flv"_s)}));
         QSignalSpy finished(&f.window->controller().driver(), &BatchDriver::batchFinished);
         QSignalSpy started(&f.window->controller().driver(), &BatchDriver::fileStarted);
-        f.window->startBatch();
+        f.trigger(WindowCommand::Start);
         QVERIFY(started.wait(5000));
-        for (QWidget *w : f.window->lockSet())
-            QVERIFY2(!w->isEnabled(), qPrintable(w->objectName()));
+        for (const char *name : kLockedDuringBatch)
+            QVERIFY2(!f.child(name)->isEnabled(), name);
         // The image toolbar and the menus stay live; the row under conversion stays put.
-        QVERIFY(f.window->toolbarImage(0)->isEnabled());
-        QVERIFY(f.window->findChild<QPushButton *>(u"cmdStop"_s)->isEnabled());
-        f.window->listView()->setCurrentIndex(f.window->controller().list().index(0, 0));
-        f.window->commandChannel()->setText(u"RemoveSelected"_s);
-        QCOMPARE(f.window->controller().list().rowCount(), 2);
-        QTRY_VERIFY(f.window->progressView()->lblPB()->text().startsWith(u"创建中"_s));
+        QVERIFY(f.child("imgToolbar0")->isEnabled());
+        QVERIFY(f.child("cmdStop")->isEnabled());
+        f.child<QTreeView>("LV")->setCurrentIndex(f.list().index(0, 0));
+        f.child<QLineEdit>("txtAction")->setText(u"RemoveSelected"_s);
+        QCOMPARE(f.list().rowCount(), 2);
+        QTRY_VERIFY(lblPB(f).startsWith(u"创建中"_s));
+        // The row has no spinner glyph, and an MP3 of one stage is converting.
+        QCOMPARE(f.list().rowAt(0).progress, u"转换中 50%"_s);
 
         QVERIFY(finished.wait(10000));
         // All enabled again, but the picture's lists, which MP3 does not use.
-        ParameterPanel *panel = f.window->panel();
-        const QList<QWidget *> unused{panel->cmbVB(), panel->cmbF(), panel->cmbS()};
-        for (QWidget *w : f.window->lockSet())
-            QVERIFY2(w->isEnabled() != unused.contains(w), qPrintable(w->objectName()));
-        QCOMPARE(f.window->progressView()->lblPB()->text(), u"Done."_s);
-        QCOMPARE(f.window->progressView()->imgPB()->barWidth(), 0.0);
+        const QList<QByteArray> unused{"cmbVB", "cmbF", "cmbS"};
+        for (const char *name : kLockedDuringBatch)
+            QVERIFY2(f.child(name)->isEnabled() != unused.contains(name), name);
+        QCOMPARE(lblPB(f), BatchTexts::kDone.toString());
+        QCOMPARE(f.child<ProgressBarImage>("imgPB")->barWidth(), 0.0);
         QVERIFY(f.desktop.calls.contains(u"folder "_s + f.dir.filePath(u"out/"_s)));
         QVERIFY(f.desktop.calls.contains(u"sound "_s + f.program.path() + u"/sound.wav"_s));
-        QCOMPARE(f.window->panel()->txtPath()->text(), f.dir.filePath(u"out/"_s));
-        QCOMPARE(f.window->controller().list().rowCount(), 0);
-        QVERIFY(!f.window->hintPanel()->isVisible() || !f.window->isVisible());
-        QVERIFY(!f.window->controller().list().hintVisible()); // the batch emptied it: stays hidden
+        QCOMPARE(f.child<QLineEdit>("txtPath")->text(), f.dir.filePath(u"out/"_s));
+
+        // Both rows stay, done, each with its own output; the hint stays hidden.
+        QCOMPARE(f.list().rowCount(), 2);
+        const QStringList outputs = finished.first().first().value<BatchSummary>().outputs;
+        for (int i = 0; i < 2; ++i) {
+            const FileListRow &row = f.list().rowAt(i);
+            QCOMPARE(row.status, FileListRow::Status::Done);
+            QVERIFY(outputs.contains(row.outputPath));
+            QVERIFY(f.list().index(i, FileList::StatusColumn).data().toString().contains(QFileInfo(row.outputPath).fileName()));
+        }
+        QVERIFY(!f.list().hintVisible());
+
+        // Double-click (Return) plays it; the list's menu shows it in its folder.
+        QTreeView *view = f.child<QTreeView>("LV");
+        view->setCurrentIndex(f.list().index(1, 0));
+        Q_EMIT view->activated(f.list().index(1, 0));
+        QCOMPARE(f.desktop.calls.last(), u"file "_s + f.list().rowAt(1).outputPath);
+        f.trigger(WindowCommand::ShowOutput);
+        QCOMPARE(f.desktop.calls.last(), u"show "_s + f.list().rowAt(1).outputPath);
+        f.trigger(WindowCommand::OpenOutputFolder);
+        QCOMPARE(f.desktop.calls.last(), u"folder "_s + f.dir.filePath(u"out/"_s));
+
+        // The next start lets them go and converts what was added since, only that.
+        const QString c = f.source(u"c.flv"_s);
+        f.window->addPaths(native({c}));
+        f.trigger(WindowCommand::Start);
+        QCOMPARE(rowPaths(f.list()), QStringList{c});
+        QVERIFY(finished.wait(10000));
+        QCOMPARE(finished.last().first().value<BatchSummary>().converted, 1);
+    }
+
+    // Without an opener (no xdg-open) the window says so and where the thing is.
+    void withoutAnOpenerTheWindowShowsThePath()
+    {
+        WindowFixture f;
+        f.desktop.canOpen = false;
+        QDir().mkpath(f.dir.filePath(u"out"_s));
+        f.trigger(WindowCommand::OpenOutputFolder);
+        QMessageBox *box = f.waitForMessage();
+        QVERIFY(box);
+        QVERIFY2(box->text().contains(f.dir.filePath(u"out"_s)), qPrintable(box->text()));
+        QVERIFY(box->text().contains(u"xdg-open"_s));
+        box->close();
+
+        // At the end of a batch the folder that did not open is named in the status line.
+        f.selectFormat(8);
+        f.window->addPaths(native({f.source(u"a.flv"_s)}));
+        QSignalSpy finished(&f.window->controller().driver(), &BatchDriver::batchFinished);
+        f.trigger(WindowCommand::Start);
+        QVERIFY(finished.wait(10000));
+        QVERIFY(f.child<QLabel>("lblStatus")->text().contains(f.dir.filePath(u"out/"_s)));
     }
 
     void failedFilesAreListedAtTheEnd()
     {
-        Fixture f;
-        f.window->controller().settings().selectFormat(8);
-        const QString bad = f.source(u"bad.flv"_s, "coder eprint coder: failure no-audio\\n\ncoder eprint coder: \"bad.flv\": no audio stream\\n\ncoder exit 6\n");
+        WindowFixture f;
+        f.selectFormat(8);
+        const QString bad = f.source(u"bad.flv"_s, "coder eprint coder: failure no-audio\\n\ncoder eprint coder: "
+                                                   "\"bad.flv\": no audio stream\\n\ncoder exit 6\n");
         f.window->addPaths(native({bad}));
         QSignalSpy finished(&f.window->controller().driver(), &BatchDriver::batchFinished);
-        f.window->startBatch();
+        f.trigger(WindowCommand::Start);
         QVERIFY(finished.wait(10000));
-        QTRY_VERIFY(f.window->openFailureSummary());
-        FailureSummary *box = f.window->openFailureSummary();
+        QTRY_VERIFY(f.window->findChild<FailureSummary *>());
+        FailureSummary *box = f.window->findChild<FailureSummary *>();
         QCOMPARE(box->windowTitle(), u"转换失败"_s);
         QVERIFY(box->listText().contains(bad));
         QVERIFY(box->listText().contains(u"文件中没有声音，无法转换成 MP3"_s));
-        QCOMPARE(f.window->progressView()->lblPB()->text(), u"Done."_s);
-        QCOMPARE(f.window->controller().list().rowAt(0).status, FileListRow::Status::Failed);
+        QCOMPARE(lblPB(f), BatchTexts::kDone.toString());
+        QCOMPARE(f.list().rowAt(0).status, FileListRow::Status::Failed);
         box->close();
     }
 
@@ -313,26 +284,21 @@ private Q_SLOTS:
     }
 
     // The keyboard: Ctrl+Return starts as 立刻开始转换！ does, Delete removes
-    // every selected row; and every image button says what it does.
-    void keyboardAndTooltips()
+    // every selected row.
+    void keyboardCommands()
     {
-        Fixture f;
+        WindowFixture f;
         f.window->show();
         QVERIFY(QTest::qWaitForWindowExposed(f.window.get()));
-        for (HotImage *image : f.window->findChildren<HotImage *>())
-            QVERIFY2(!image->toolTip().isEmpty(), qPrintable(image->objectName()));
-
         f.window->addPaths(native({f.source(u"a.flv"_s), f.source(u"b.flv"_s), f.source(u"c.flv"_s)}));
-        QTreeView *list = f.window->listView();
+        auto *list = f.child<QTreeView>("LV");
         list->setFocus();
-        list->selectionModel()->select(f.window->controller().list().index(0, 0),
-                                       QItemSelectionModel::Select | QItemSelectionModel::Rows);
-        list->selectionModel()->select(f.window->controller().list().index(2, 0),
-                                       QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        for (int row : {0, 2})
+            list->selectionModel()->select(f.list().index(row, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
         QTest::keyClick(list, Qt::Key_Delete);
-        QCOMPARE(rowPaths(f.window->controller().list()), QStringList{f.dir.filePath(u"b.flv"_s)});
+        QCOMPARE(rowPaths(f.list()), QStringList{f.dir.filePath(u"b.flv"_s)});
 
-        f.window->controller().settings().selectFormat(8);
+        f.selectFormat(8);
         QSignalSpy started(&f.window->controller().driver(), &BatchDriver::fileStarted);
         QTest::keyClick(list, Qt::Key_Return, Qt::ControlModifier);
         QVERIFY(started.wait(5000));
@@ -351,127 +317,137 @@ private Q_SLOTS:
     void commandWords()
     {
         QFETCH(QString, word);
-        Fixture f;
+        WindowFixture f;
         f.window->addPaths(native({f.source(u"a.flv"_s), f.source(u"b.flv"_s)}));
-        f.window->listView()->setCurrentIndex(f.window->controller().list().index(1, 0));
-        f.window->commandChannel()->setText(word);
-        QTEST(f.window->controller().list().rowCount(), "rowsLeft");
-        QCOMPARE(f.window->commandChannel()->text(), QString());
+        f.child<QTreeView>("LV")->setCurrentIndex(f.list().index(1, 0));
+        f.child<QLineEdit>("txtAction")->setText(word);
+        QTEST(f.list().rowCount(), "rowsLeft");
+        QCOMPARE(f.child<QLineEdit>("txtAction")->text(), QString());
     }
 
+    // The add-file dialog takes several files at once, offers video files
+    // (FLV first) and opens where the last dialog was answered.
     void menuWordsReachTheirActions()
     {
-        Fixture f;
-        f.dialogs.files.push_back(f.source(u"picked.flv"_s));
-        f.window->findChild<QAction *>(u"menuAddaFile"_s)->trigger();
-        QCOMPARE(rowPaths(f.window->controller().list()), QStringList{f.dir.filePath(u"picked.flv"_s)});
-        QCOMPARE(f.dialogs.captions.last(), u"Open Files"_s);
-        QCOMPARE(f.window->commonDialogs().fileName(), f.dir.filePath(u"picked.flv"_s));
+        WindowFixture f;
+        const QString one = f.source(u"picked/one.flv"_s);
+        const QString two = f.source(u"picked/two.mp4"_s);
+        f.dialogs.files.push_back(one + u'\n' + two);
+        f.child<QAction>("menuAddaFile")->trigger();
+        QCOMPARE(rowPaths(f.list()), (QStringList{one, two}));
+        QCOMPARE(f.dialogs.captions.last(), u"打开文件"_s);
+        const FileDialogRequest request = f.dialogs.requests.last();
+        QVERIFY2(request.nameFilters.first().contains(u"(*.flv "_s), qPrintable(request.nameFilters.first()));
+        QVERIFY(request.directory != f.program.path());
+        // The next dialogs open in the folder the files came from.
+        f.dialogs.files.push_back(QString());
+        f.child<QAction>("menuAddaFile")->trigger();
+        QCOMPARE(QDir(f.dialogs.requests.last().directory).absolutePath(), f.dir.filePath(u"picked"_s));
+        f.dialogs.folders.push_back(QString());
+        f.trigger(WindowCommand::AddFolder);
+        QCOMPARE(f.dialogs.startFolders.last(), f.dir.filePath(u"picked"_s));
 
-        f.window->findChild<QAction *>(u"menuHelp"_s)->trigger();
+        f.child<QAction>("menuHelp")->trigger();
         QCOMPARE(f.desktop.calls.last(), u"file "_s + f.program.path() + u"/help.html"_s);
 
-        f.window->findChild<QAction *>(u"menuA"_s)->trigger();
-        QMessageBox *about = waitForMessage(*f.window);
+        f.child<QAction>("menuA")->trigger();
+        QMessageBox *about = f.waitForMessage();
         QVERIFY(about);
         QCOMPARE(about->windowTitle(), u"Sonvera "_s);
         QCOMPARE(about->text().split(u'\n').size(), 3);
         QCOMPARE(about->icon(), QMessageBox::NoIcon);
         about->close();
-        QCOMPARE(f.window->commandChannel()->text(), QString());
     }
 
     void removeMenuFromTheToolbar()
     {
-        Fixture f;
+        WindowFixture f;
         f.window->addPaths(native({f.source(u"a.flv"_s), f.source(u"b.flv"_s)}));
-        QVERIFY(!f.window->hintPanel()->isVisibleTo(f.window.get()));
-        f.window->commandButton(2)->click();
-        QMenu *remove = f.window->menus()->menuRemove();
+        QWidget *hint = f.child("picText");
+        QVERIFY(!hint->isVisibleTo(f.window.get()));
+        f.child<QToolButton>("CmdToolsBar2")->click();
+        auto *remove = f.child<QMenu>("menuRemove");
         QTRY_VERIFY(remove->isVisible());
-        const QList<QAction *> items = remove->actions();
-        const auto removeAll = std::find_if(items.begin(), items.end(),
-                                            [](QAction *a) { return a->objectName() == u"menuRemoveAll"_s; });
-        QVERIFY(removeAll != items.end());
-        (*removeAll)->trigger();
+        f.child<QAction>("menuRemoveAll")->trigger();
         remove->close();
-        QCOMPARE(f.window->controller().list().rowCount(), 0);
-        QVERIFY(f.window->hintPanel()->isVisibleTo(f.window.get()));
+        QCOMPARE(f.list().rowCount(), 0);
+        QVERIFY(hint->isVisibleTo(f.window.get()));
     }
 
     // The drop hint is seen, not only "visible": it covers most of the list
     // on an empty list, after 移除全部 and while a folder is searched.
     void hintPanel()
     {
-        Fixture f;
+        WindowFixture f;
         f.window->show();
         QVERIFY(QTest::qWaitForWindowExposed(f.window.get()));
-        QWidget *hint = f.window->hintPanel();
-        QWidget *list = f.window->listView();
+        QWidget *hint = f.child("picText");
+        QWidget *list = f.child("LV");
+        auto *label = f.child<QLabel>("lblText");
         const auto seen = [&] {
             return hint->isVisible() && hint->width() >= list->width() / 2 && hint->height() >= list->height() / 2
-                && f.window->hintLabel()->isVisible() && f.window->hintLabel()->width() > 100;
+                && label->isVisible() && label->width() > 100;
         };
         QTRY_VERIFY(seen());
         f.window->addPaths(native({f.source(u"a.flv"_s)}));
         QVERIFY(!hint->isVisible());
-        f.window->listView()->setCurrentIndex(f.window->controller().list().index(0, 0));
-        f.window->commandChannel()->setText(u"RemoveSelected"_s); // the last row: shown
+        f.child<QTreeView>("LV")->setCurrentIndex(f.list().index(0, 0));
+        f.child<QLineEdit>("txtAction")->setText(u"RemoveSelected"_s); // the last row: shown
         QTRY_VERIFY(seen());
 
         f.window->addPaths(native({f.source(u"b.flv"_s)}));
-        f.window->action(WindowCommand::RemoveAll)->trigger();
+        f.trigger(WindowCommand::RemoveAll);
         QTRY_VERIFY(seen());
 
         // A cancelled folder browser flashes the status and leaves the hint as the list wants it.
         f.window->addPaths(native({f.source(u"c.flv"_s)}));
         f.dialogs.folders.push_back(QString());
-        f.window->addFolder();
+        f.trigger(WindowCommand::AddFolder);
         QCOMPARE(f.dialogs.captions.last(), u"选择一个文件夹:"_s);
-        QCOMPARE(f.window->hintLabel()->text(), u"拖拽文件到这里开始转换"_s);
+        QCOMPARE(label->text(), u"拖拽文件到这里开始转换"_s);
         QVERIFY(!hint->isVisible());
 
         // During a search the hint says so, over the rows.
         f.source(u"tree/d.flv"_s);
         f.dialogs.folders.push_back(f.dir.filePath(u"tree"_s));
-        f.window->addFolder();
-        QCOMPARE(f.window->hintLabel()->text(), u"搜索文件..."_s);
+        f.trigger(WindowCommand::AddFolder);
+        QCOMPARE(label->text(), u"搜索文件..."_s);
         QVERIFY(seen());
-        QTRY_COMPARE(f.window->controller().list().rowCount(), 2);
+        QTRY_COMPARE(f.list().rowCount(), 2);
     }
 
     void folderSearchAddsFoundFiles()
     {
-        Fixture f;
+        WindowFixture f;
         f.source(u"tree/a.flv"_s);
         f.source(u"tree/b.txt"_s);
         f.source(u"tree/sub/c.FLV"_s);
         f.dialogs.folders.push_back(f.dir.filePath(u"tree"_s));
-        f.window->addFolder();
-        QCOMPARE(f.window->hintLabel()->text(), u"搜索文件..."_s);
-        QVERIFY(f.window->hintPanel()->isVisibleTo(f.window.get()));
+        f.trigger(WindowCommand::AddFolder);
+        auto *label = f.child<QLabel>("lblText");
+        QCOMPARE(label->text(), u"搜索文件..."_s);
+        QVERIFY(f.child("picText")->isVisibleTo(f.window.get()));
         // A second search while one runs is refused.
-        f.window->addFolder();
-        QVERIFY(!f.window->findChild<QLabel *>(u"lblStatus"_s)->text().isEmpty());
-        QTRY_COMPARE(f.window->controller().list().rowCount(), 2);
-        QCOMPARE(rowPaths(f.window->controller().list()),
-                 (QStringList{f.dir.filePath(u"tree/a.flv"_s), f.dir.filePath(u"tree/sub/c.FLV"_s)}));
+        f.trigger(WindowCommand::AddFolder);
+        QVERIFY(!f.child<QLabel>("lblStatus")->text().isEmpty());
+        QTRY_COMPARE(f.list().rowCount(), 2);
+        QCOMPARE(rowPaths(f.list()), (QStringList{f.dir.filePath(u"tree/a.flv"_s), f.dir.filePath(u"tree/sub/c.FLV"_s)}));
         // Each row remembers the folder it was found in, for the tree kept under the output folder.
-        QCOMPARE(folderBelowRoot(f.window->controller().list().rowAt(1)), u"sub/"_s);
-        QCOMPARE(f.window->hintLabel()->text(), u"拖拽文件到这里开始转换"_s);
-        QVERIFY(!f.window->hintPanel()->isVisibleTo(f.window.get()));
+        QCOMPARE(folderBelowRoot(f.list().rowAt(1)), u"sub/"_s);
+        QCOMPARE(label->text(), u"拖拽文件到这里开始转换"_s);
+        QVERIFY(!f.child("picText")->isVisibleTo(f.window.get()));
     }
 
     // The line under the parameter panel says which choices Start applies,
     // and follows the options dialog.
     void theChoicesLineFollowsTheOptions()
     {
-        Fixture f;
+        WindowFixture f;
         f.window->show();
-        QLabel *line = f.window->choicesLabel();
+        auto *line = f.child<QLabel>("lblChoices");
         QTRY_VERIFY(line->isVisible() && line->height() > 0);
         QCOMPARE(line->text(), u"开始后：保留日期"_s);
-        f.window->showOptions();
+        f.trigger(WindowCommand::Options);
         auto *dialog = f.window->findChild<OptionsDialog *>();
         QVERIFY(dialog);
         dialog->findChild<QCheckBox *>(u"chkDirect"_s)->setChecked(true);
@@ -483,35 +459,61 @@ private Q_SLOTS:
 
     void argumentsAddFilesAndSearchFolders()
     {
-        Fixture f;
+        WindowFixture f;
         f.source(u"args/one.flv"_s);
         f.source(u"args/two.txt"_s);
         f.source(u"args/deep/three.FLV"_s);
         const QString file = f.source(u"single.mp4"_s);
         f.window->addPaths(native({file, f.dir.filePath(u"args"_s)}));
-        QCOMPARE(rowPaths(f.window->controller().list()), QStringList{file}); // the folder is searched in the background
-        QTRY_COMPARE(f.window->controller().list().rowCount(), 3);
-        QCOMPARE(f.window->controller().list().rowAt(1).path.shown(), f.dir.filePath(u"args/one.flv"_s));
-        QCOMPARE(f.window->controller().list().rowAt(2).path.shown(), f.dir.filePath(u"args/deep/three.FLV"_s));
-        QCOMPARE(f.window->hintLabel()->text(), u"拖拽文件到这里开始转换"_s);
+        QCOMPARE(rowPaths(f.list()), QStringList{file}); // the folder is searched in the background
+        QTRY_COMPARE(f.list().rowCount(), 3);
+        QCOMPARE(f.list().rowAt(1).path.shown(), f.dir.filePath(u"args/one.flv"_s));
+        QCOMPARE(f.list().rowAt(2).path.shown(), f.dir.filePath(u"args/deep/three.FLV"_s));
+        QCOMPARE(f.child<QLabel>("lblText")->text(), u"拖拽文件到这里开始转换"_s);
     }
 
     void drops()
     {
-        Fixture f;
+        WindowFixture f;
         const QStringList three{f.source(u"x.flv"_s), f.source(u"y.mp4"_s), f.source(u"z.avi"_s)};
-        dropOn(f.window->listView()->viewport(), three);
-        QCOMPARE(rowPaths(f.window->controller().list()), three);
-        QCOMPARE(f.window->controller().list().rowAt(2).formatLabel, u"AVI"_s);
+        dropOn(f.child<QTreeView>("LV")->viewport(), three);
+        QCOMPARE(rowPaths(f.list()), three);
+        QCOMPARE(f.list().rowAt(2).formatLabel, u"AVI"_s);
 
         // A folder dropped on the drop zone is one row, not searched.
         const QString folder = f.dir.filePath(u"movies"_s);
         QDir().mkpath(folder);
         f.source(u"movies/inside.flv"_s);
-        dropOn(f.window->findChild<QWidget *>(u"picDrag"_s), {folder});
-        QCOMPARE(f.window->controller().list().rowCount(), 4);
-        QCOMPARE(f.window->controller().list().rowAt(3).path.shown(), folder);
-        QCOMPARE(f.window->controller().list().rowAt(3).formatLabel, u"IES"_s);
+        dropOn(f.child("picDrag"), {folder});
+        QCOMPARE(f.list().rowCount(), 4);
+        QCOMPARE(f.list().rowAt(3).path.shown(), folder);
+        QCOMPARE(f.list().rowAt(3).formatLabel, u"IES"_s);
+    }
+
+    // The list shows each file's length, picture size, size on disk and a
+    // thumbnail before any conversion, from the real ffprobe and ffmpeg; the
+    // files' total length is under the list.
+    void theProbeFillsTheColumns()
+    {
+        WindowFixture f;
+        const QString clip = f.dir.filePath(u"片段 one.flv"_s);
+        QProcess ffmpeg;
+        ffmpeg.start(u"ffmpeg"_s, {u"-v"_s, u"error"_s, u"-f"_s, u"lavfi"_s, u"-i"_s,
+                                   u"testsrc=size=160x120:rate=15:duration=2"_s, u"-c:v"_s, u"flv1"_s, clip});
+        QVERIFY(ffmpeg.waitForFinished(60000) && ffmpeg.exitCode() == 0);
+        const QString junk = f.source(u"notes.flv"_s, "not a video");
+        f.window->addPaths(native({clip, junk}));
+        QTRY_VERIFY_WITH_TIMEOUT(f.list().rowAt(0).media.state == MediaInfo::State::Known
+                                     && f.list().rowAt(1).media.state != MediaInfo::State::Unknown,
+                                 30000);
+        const auto cell = [&f](int row, int column) { return f.list().index(row, column).data().toString(); };
+        QCOMPARE(cell(0, FileList::DurationColumn), u"0:02"_s);
+        QCOMPARE(cell(0, FileList::PictureSizeColumn), u"160×120"_s);
+        QCOMPARE(cell(0, FileList::FileSizeColumn), fileSizeText(QFileInfo(clip).size()));
+        QVERIFY(!QImage::fromData(f.list().rowAt(0).media.thumbnailPng).isNull());
+        QCOMPARE(f.list().rowAt(1).media.state, MediaInfo::State::Unreadable);
+        QCOMPARE(cell(1, FileList::DurationColumn), QString());
+        QCOMPARE(f.child<QLabel>("lblWorkload")->text(), u"2 个文件，至少 0:02"_s);
     }
 
     // Every orderly close saves what Exit saves: the title bar's ×, Alt+F4
@@ -523,82 +525,58 @@ private Q_SLOTS:
             return file.open(QIODevice::ReadOnly) ? file.readAll().split('\n').value(4).trimmed() : QByteArray();
         };
         {
-            Fixture f;
+            WindowFixture f;
             f.window->show();
             QVERIFY(QTest::qWaitForWindowExposed(f.window.get()));
-            f.window->panel()->cmbOF()->setCurrentIndex(7);
+            f.child<QComboBox>("cmbOF")->setCurrentIndex(7);
             QVERIFY(f.window->windowHandle()->close());
             QCOMPARE(savedFormat(f.setupIni()), QByteArray("\"7\""));
         }
-        Fixture f;
+        WindowFixture f;
         f.window->show();
-        f.window->panel()->cmbOF()->setCurrentIndex(8);
-        f.window->exitCommand();
+        f.child<QComboBox>("cmbOF")->setCurrentIndex(8);
+        f.trigger(WindowCommand::Exit);
         QCOMPARE(savedFormat(f.setupIni()), QByteArray("\"8\""));
         QVERIFY(!f.window->isVisible());
     }
 
-    void closingDuringABatchStopsTheEncoder()
-    {
-        Fixture f;
-        f.window->controller().settings().selectFormat(8);
-        f.window->addPaths(native({f.source(u"slow.flv"_s, "coder write\ncoder print time=1.00 \\r\ncoder hang\n")}));
-        f.window->show();
-        QSignalSpy started(&f.window->controller().driver(), &BatchDriver::stageStarted);
-        QSignalSpy closed(f.window.get(), &MainWindow::closed);
-        f.window->startBatch();
-        QVERIFY(started.wait(5000));
-        const QString runFolder = f.window->controller().driver().runFolderPath();
-        QFile::copy(f.dir.filePath(u"slow.flv"_s), runFolder + u"/tmpfile.wav"_s);
-        const auto outputs = [&f] { return QDir(f.dir.filePath(u"out"_s)).entryList(QDir::Files | QDir::Hidden); };
-        QTRY_VERIFY(!outputs().isEmpty()); // the encoder's part file
-        f.window->close();
-        QCOMPARE(closed.count(), 0); // not before the encoder has stopped
-        QTRY_VERIFY_WITH_TIMEOUT(!f.window->controller().driver().isBusy(), 10000);
-        QTRY_COMPARE(closed.count(), 1); // the program may end now
-        QVERIFY(!f.window->isVisible());
-        QVERIFY(outputs().isEmpty());
-        QVERIFY(!QFileInfo::exists(runFolder + u"/tmpfile.wav"_s));
-        QCOMPARE(f.window->controller().list().rowCount(), 1);
-    }
-
     void browseCancelKeepsTheFolder()
     {
-        Fixture f;
+        WindowFixture f;
         f.dialogs.folders.push_back(f.dir.filePath(u"chosen"_s));
-        f.window->findChild<QPushButton *>(u"cmdBrowse"_s)->click();
-        QCOMPARE(f.window->panel()->txtPath()->text(), f.dir.filePath(u"chosen"_s));
+        f.child<QPushButton>("cmdBrowse")->click();
+        QCOMPARE(f.child<QLineEdit>("txtPath")->text(), f.dir.filePath(u"chosen"_s));
         QCOMPARE(f.window->controller().settings().outputFolder, f.dir.filePath(u"chosen"_s));
         QCOMPARE(f.dialogs.captions.last(), u"请选择一个文件夹:"_s);
         f.dialogs.folders.push_back(QString());
-        f.window->chooseOutputFolder();
+        f.trigger(WindowCommand::ChooseOutputFolder);
         QCOMPARE(f.window->controller().settings().outputFolder, f.dir.filePath(u"chosen"_s));
-        QCOMPARE(f.window->panel()->txtPath()->text(), f.dir.filePath(u"chosen"_s));
+        QCOMPARE(f.child<QLineEdit>("txtPath")->text(), f.dir.filePath(u"chosen"_s));
     }
 
     void stopFromTheWindow()
     {
-        Fixture f;
-        f.window->controller().settings().selectFormat(8);
+        WindowFixture f;
+        f.selectFormat(8);
         f.window->addPaths(native({f.source(u"slow.flv"_s, "coder print time=1.00 \\r\ncoder hang\n")}));
         QSignalSpy started(&f.window->controller().driver(), &BatchDriver::stageStarted);
         QSignalSpy finished(&f.window->controller().driver(), &BatchDriver::batchFinished);
-        f.window->startBatch();
+        f.trigger(WindowCommand::Start);
         QVERIFY(started.wait(5000));
-        f.window->findChild<QPushButton *>(u"cmdStop"_s)->click();
+        f.child<QPushButton>("cmdStop")->click();
         QVERIFY(finished.wait(10000));
-        QCOMPARE(f.window->progressView()->lblPB()->text(), u"Stopped."_s);
+        QCOMPARE(lblPB(f), BatchTexts::kStopped.toString());
         QVERIFY(f.desktop.calls.filter(u"folder "_s).isEmpty());
-        QVERIFY(f.window->findChild<QPushButton *>(u"Command3"_s)->isEnabled());
-        QVERIFY(!f.window->findChild<QPushButton *>(u"cmdStop"_s)->isEnabled());
+        QVERIFY(f.child("Command3")->isEnabled());
+        QVERIFY(!f.child("cmdStop")->isEnabled());
     }
 
     void webLinkAndMinimise()
     {
-        Fixture f;
-        f.window->findChild<LinkLabel *>(u"lblWeb"_s)->clicked();
+        WindowFixture f;
+        Q_EMIT f.child<LinkLabel>("lblWeb")->clicked();
         QCOMPARE(f.desktop.calls.last(), u"url https://www.sonvera.app/"_s);
-        HotImage *help = f.window->findChild<HotImage *>(u"imgHelp"_s);
+        auto *help = f.child<HotImage>("imgHelp");
         help->setPicture(HotImage::Picture::Light);
         help->click();
         QCOMPARE(help->picture(), HotImage::Picture::Normal);

@@ -1,12 +1,14 @@
 // A window's batches as the desktop sees them, against fake notification,
 // launcher and logind services on a private session bus (dbus-run-session).
 #include "desktopbatchsession.h"
+#include "failuresummary.h"
 #include "fakedesktop.h"
 #include "fakeencoder.h"
 #include "fakes.h"
 #include "mainwindow.h"
 #include "powercountdowndialog.h"
 
+#include <QAction>
 #include <QFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -63,7 +65,7 @@ private Q_SLOTS:
         for (const char *name : {"a.flv", "b.flv"})
             f.add(QString::fromLatin1(name), "coder print Duration: 00:00:10.00, \\n\ncoder print time=5.00 \\r\ncoder sleep 300\ncoder exit 0\n");
         QSignalSpy finished(&f.window->controller().driver(), &BatchDriver::batchFinished);
-        f.window->startBatch();
+        f.window->action(WindowCommand::Start)->trigger();
         QTRY_COMPARE(m_fake.heldInhibitors(), 1);
         QVERIFY(finished.wait(10000));
         QTRY_COMPARE(m_fake.heldInhibitors(), 0);
@@ -90,7 +92,7 @@ private Q_SLOTS:
         Fixture f;
         f.window->controller().preferences().afterBatch = AfterBatchAction::PowerOff;
         f.add(u"a.flv"_s, "coder print time=1.00 \\r\ncoder sleep 200\ncoder exit 0\n");
-        f.window->startBatch();
+        f.window->action(WindowCommand::Start)->trigger();
         QTRY_VERIFY_WITH_TIMEOUT(f.window->findChild<PowerCountdownDialog *>(), 10000);
         auto *countdown = f.window->findChild<PowerCountdownDialog *>();
         QCOMPARE(countdown->secondsLeft(), 60);
@@ -103,9 +105,9 @@ private Q_SLOTS:
 
         f.add(u"b.flv"_s, "coder print time=1.00 \\r\ncoder hang\n");
         QSignalSpy finished(&f.window->controller().driver(), &BatchDriver::batchFinished);
-        f.window->startBatch();
+        f.window->action(WindowCommand::Start)->trigger();
         QTRY_VERIFY(f.window->controller().driver().state() == BatchDriver::State::Running);
-        f.window->stopBatch();
+        f.window->action(WindowCommand::Stop)->trigger();
         QVERIFY(finished.wait(10000));
         QTest::qWait(200);
         QVERIFY(!f.window->findChild<PowerCountdownDialog *>());
@@ -122,10 +124,10 @@ private Q_SLOTS:
         f.add(u"good.flv"_s, "coder print time=1.00 \\r\ncoder exit 0\n");
         f.add(u"bad.flv"_s, "coder eprint coder: no audio stream\\n\ncoder exit 1\n");
         QSignalSpy finished(&f.window->controller().driver(), &BatchDriver::batchFinished);
-        f.window->startBatch();
+        f.window->action(WindowCommand::Start)->trigger();
         QVERIFY(finished.wait(10000));
-        QTRY_VERIFY(f.window->openFailureSummary());
-        QCOMPARE(f.window->openFailureSummary()->noteText(), u"有文件没有转换成功，所以电脑没有自动关机。"_s);
+        QTRY_VERIFY(f.window->findChild<FailureSummary *>());
+        QCOMPARE(f.window->findChild<FailureSummary *>()->noteText(), u"有文件没有转换成功，所以电脑没有自动关机。"_s);
         QTRY_COMPARE(m_fake.log(u"Notify"_s).size(), 1); // the desktop still hears of the end
         QVERIFY(!f.window->findChild<PowerCountdownDialog *>());
         QVERIFY(m_fake.log(u"PowerOff"_s).isEmpty());

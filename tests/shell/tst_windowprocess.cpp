@@ -112,6 +112,10 @@ private Q_SLOTS:
         QTest::qWait(1000); // nothing appears later either
         QCOMPARE(outputFolderEntries(), QStringList());
         QVERIFY(QFileInfo(m_programFolder + u"/setup.ini"_s).isFile()); // saved, as by Exit
+        // The file it was converting waits in the journal, for the next start to offer back.
+        const QString journal = m_programFolder + u"/journal.dat"_s;
+        QCOMPARE(BatchJournal(journal).load().entries.size(), 1);
+        QVERIFY(QFile::remove(journal));
 
         // The one-copy lock went with it: the next launch opens its window.
         QProcess next;

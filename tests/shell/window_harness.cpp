@@ -3,7 +3,8 @@
 //   start    press Start once the window shows (in the format of
 //            SONVERA_HARNESS_FORMAT, a position in the list, when set)
 //   exit     press Start, then 退出程序 when a line arrives on the standard
-//            input (the test writes it once it has seen the encoders run)
+//            input (the test writes it once it has seen the encoders run),
+//            and answer 停止并退出 to the question it asks
 //   show     close the window as soon as it shows
 //   idle     nothing: the window stays until it is closed or signalled
 //   restore  answer 恢复 to the restore question, press Start, and close
@@ -11,10 +12,11 @@
 // It prints "shown", "stage <encoder>" and "done" lines as those happen.
 #include "application.h"
 #include "batchdriver.h"
+#include "closequestion.h"
 #include "mainwindow.h"
-#include "parameterpanel.h"
 #include "restorequestion.h"
 
+#include <QAction>
 #include <QPushButton>
 #include <QSocketNotifier>
 #include <QTimer>
@@ -30,6 +32,14 @@ void say(const char *line)
 {
     std::printf("%s\n", line);
     std::fflush(stdout);
+}
+
+// 退出程序 during a batch asks first; the answer is to stop and exit.
+void exitAndStop(MainWindow &window)
+{
+    window.action(WindowCommand::Exit)->trigger();
+    if (auto *question = window.findChild<CloseQuestion *>())
+        question->stopButton()->click();
 }
 
 } // namespace
@@ -48,15 +58,16 @@ int main(int argc, char *argv[])
             auto *input = new QSocketNotifier(STDIN_FILENO, QSocketNotifier::Read, &window);
             QObject::connect(input, &QSocketNotifier::activated, &window, [&window, input] {
                 input->setEnabled(false);
-                window.exitCommand();
+                exitAndStop(window);
             });
         }
         if (action == "start" || action == "exit") {
             if (const QByteArray format = qgetenv("SONVERA_HARNESS_FORMAT"); !format.isEmpty()) {
-                window.controller().settings().selectFormat(format.toInt());
-                window.panel()->showSettings();
+                ConversionSettings settings = window.controller().settings();
+                settings.selectFormat(format.toInt());
+                window.controller().replaceSettings(settings);
             }
-            window.startBatch();
+            window.action(WindowCommand::Start)->trigger();
         } else if (action == "show") {
             window.close();
         } else if (action == "restore") {
@@ -69,7 +80,7 @@ int main(int argc, char *argv[])
                 if (auto *question = window.findChild<RestoreQuestion *>()) {
                     poll->stop();
                     question->restoreButton()->click();
-                    window.startBatch();
+                    window.action(WindowCommand::Start)->trigger();
                 }
             });
             poll->start(50);

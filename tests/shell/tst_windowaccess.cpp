@@ -1,0 +1,215 @@
+// The window as a keyboard and screen-reader user meets it: Tab in reading
+// order, the focus seen on every control, no way for a stray key to end the
+// program, a tool tip and a spoken name on every control, dialogs over the
+// window, and a close during a batch that asks first.
+#include "batchjournal.h"
+#include "chromeicon.h"
+#include "closequestion.h"
+#include "feedbackform.h"
+#include "hotimage.h"
+#include "linklabel.h"
+#include "optionsdialog.h"
+#include "windowfixture.h"
+
+#include <QAbstractItemView>
+#include <QAccessible>
+#include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QSignalSpy>
+#include <QToolButton>
+
+using namespace Qt::Literals::StringLiterals;
+using namespace sonvera;
+
+namespace {
+
+// What a user operates: buttons, lists, fields, links, drop targets (not
+// the parts of a list box).
+bool isControl(const QWidget *widget)
+{
+    if (qobject_cast<const QComboBox *>(widget->parentWidget())
+        || qobject_cast<const QAbstractItemView *>(widget->parentWidget()))
+        return false;
+    return qobject_cast<const QAbstractButton *>(widget) || qobject_cast<const QComboBox *>(widget)
+        || qobject_cast<const QLineEdit *>(widget) || qobject_cast<const QAbstractItemView *>(widget)
+        || qobject_cast<const QPlainTextEdit *>(widget) || qobject_cast<const LinkLabel *>(widget)
+        || widget->objectName() == u"picDrag"_s;
+}
+
+// The controls on screen in `root` without a tool tip or a name a screen reader says.
+QStringList unexplainedControls(const QWidget *root)
+{
+    QStringList missing;
+    for (QWidget *widget : root->findChildren<QWidget *>()) {
+        if (!widget->isVisible() || !isControl(widget))
+            continue;
+        QAccessibleInterface *spoken = QAccessible::queryAccessibleInterface(widget);
+        const QString name = spoken ? spoken->text(QAccessible::Name) : QString();
+        if (widget->toolTip().isEmpty() || name.isEmpty())
+            missing << QString::fromLatin1(widget->metaObject()->className()) + u' ' + widget->objectName() + u" tip=\""_s + widget->toolTip() + u"\" name=\""_s + name + u'"';
+    }
+    return missing;
+}
+
+} // namespace
+
+class TestWindowAccess : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    // Focus is drawn by the program's skin.
+    void initTestCase() { applySkin(*qApp); }
+
+    // Tab goes as the eye reads: toolbar, list, format, parameters, folder, Start, Stop.
+    void tabFollowsTheReadingOrder()
+    {
+        WindowFixture f;
+        f.useMostParameters();
+        f.window->show();
+        QVERIFY(QTest::qWaitForWindowActive(f.window.get()));
+        // Stop is enabled only during a batch, which would disable the panel: enabled here alone.
+        f.child("cmdStop")->setEnabled(true);
+        f.child("CmdToolsBar0")->setFocus(Qt::TabFocusReason);
+        QStringList visited;
+        for (int i = 0; i < 60 && QApplication::focusWidget()
+                        && !visited.contains(QApplication::focusWidget()->objectName());
+             ++i) {
+            visited << QApplication::focusWidget()->objectName();
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        }
+        // A list the format does without is disabled, and Tab passes it by.
+        const char *const order[]{"CmdToolsBar0", "LV",  "cmbOF",      "cmbVB",   "cmbF",     "cmbS",   "cmbR",
+                                  "cmbBR",        "cmbChannel", "txtPath", "Command3", "cmdStop"};
+        qsizetype at = -1;
+        for (const char *name : order) {
+            const qsizetype next = visited.indexOf(QString::fromLatin1(name));
+            if (!f.child(name)->isEnabled()) {
+                QVERIFY2(next < 0, name);
+                continue;
+            }
+            QVERIFY2(next > at, qPrintable(QString::fromLatin1(name) + u" out of order in "_s + visited.join(u' ')));
+            at = next;
+        }
+        // Nothing that ends the program sits in the chain, where Space would press it.
+        for (const char *exit : {"CmdToolsBar5", "imgToolbar4", "imgExit"})
+            QVERIFY2(!visited.contains(QString::fromLatin1(exit)), exit);
+    }
+
+    // Every control that takes the focus looks different with it.
+    void theFocusIsSeen()
+    {
+        WindowFixture f;
+        f.window->show();
+        QVERIFY(QTest::qWaitForWindowActive(f.window.get()));
+        QStringList unseen;
+        for (QWidget *widget : f.window->findChildren<QWidget *>()) {
+            if (!widget->isVisible() || !widget->isEnabled() || !(widget->focusPolicy() & Qt::TabFocus)
+                || !isControl(widget))
+                continue;
+            f.child("LV")->setFocus(Qt::TabFocusReason);
+            if (widget == f.child("LV"))
+                f.child("cmbOF")->setFocus(Qt::TabFocusReason);
+            const QImage without = widget->grab().toImage();
+            widget->setFocus(Qt::TabFocusReason);
+            if (widget->grab().toImage() == without)
+                unseen << widget->objectName();
+        }
+        QVERIFY2(unseen.isEmpty(), qPrintable(unseen.join(u' ')));
+    }
+
+    // A tool tip and a spoken name on every control of the window and its
+    // dialogs; the parameters each say what they are, and a command says
+    // the same on each of its surfaces.
+    void everyControlExplainsItself()
+    {
+        WindowFixture f;
+        f.useMostParameters();
+        f.window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(f.window.get()));
+        AppOptions options;
+        Preferences preferences;
+        OptionsDialog settings(options, {}, f.window.get(), &preferences);
+        FeedbackForm feedback(f.window.get());
+        settings.show();
+        feedback.show();
+        QStringList missing = unexplainedControls(f.window.get());
+        missing << unexplainedControls(&settings) << unexplainedControls(&feedback);
+        QVERIFY2(missing.isEmpty(), qPrintable(missing.join(u'\n')));
+
+        QSet<QString> parameterTips;
+        for (const char *name : {"cmbOF", "cmbVB", "cmbF", "cmbS", "cmbR", "cmbBR", "cmbChannel", "txtPath"})
+            parameterTips.insert(f.child(name)->toolTip());
+        QCOMPARE(parameterTips.size(), 8);
+        QCOMPARE(f.child("cmdBrowse")->toolTip(), f.child("imgBrowse")->toolTip());
+        QCOMPARE(f.child("Command3")->toolTip(), f.child("imgStart")->toolTip());
+        QVERIFY(f.child("CmdToolsBar4")->toolTip() != f.child("CmdToolsBar0")->toolTip());
+    }
+
+    // Dialogs open over the middle of the window, wherever the window is.
+    void dialogsOpenOverTheWindow()
+    {
+        WindowFixture f;
+        f.window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(f.window.get()));
+        // Away from the middle of the screen across, and small enough that a
+        // dialog over it fits the screen (the options dialog is nearly as tall).
+        const QRect screen = f.window->screen()->availableGeometry();
+        f.window->setGeometry(screen.left() + 30, screen.top() + (screen.height() - 500) / 2, 720, 500);
+        f.trigger(WindowCommand::Options);
+        auto *options = f.window->findChild<OptionsDialog *>();
+        QVERIFY(options);
+        QVERIFY(QTest::qWaitForWindowExposed(options));
+        const QPoint off = options->frameGeometry().center() - f.window->frameGeometry().center();
+        QVERIFY2(off.manhattanLength() <= 4, qPrintable(u"%1,%2"_s.arg(off.x()).arg(off.y())));
+        options->reject();
+    }
+
+    // Closing during a batch asks first (keep converting is the default),
+    // then stops the encoder; the files not converted wait in the journal
+    // for the next start. Nothing outlives the close.
+    void closingDuringABatchAsksAndKeepsTheRest()
+    {
+        WindowFixture f;
+        f.selectFormat(8);
+        f.window->startUp({});
+        const QString slow = f.source(u"slow.flv"_s, "coder write\ncoder print time=1.00 \\r\ncoder hang\n");
+        f.window->addPaths({QFile::encodeName(slow), QFile::encodeName(f.source(u"next.flv"_s))});
+        f.window->show();
+        QSignalSpy started(&f.window->controller().driver(), &BatchDriver::stageStarted);
+        QSignalSpy closed(f.window.get(), &MainWindow::closed);
+        f.trigger(WindowCommand::Start);
+        QVERIFY(started.wait(5000));
+        const auto outputs = [&f] { return QDir(f.dir.filePath(u"out"_s)).entryList(QDir::Files | QDir::Hidden); };
+        QTRY_VERIFY(!outputs().isEmpty()); // the encoder's part file
+        const QString runFolder = f.window->controller().driver().runFolderPath();
+        QVERIFY(QFile::copy(slow, runFolder + u"/tmpfile.wav"_s)); // a temporary file of this run
+
+        f.window->close();
+        QTRY_VERIFY(f.window->findChild<CloseQuestion *>());
+        auto *question = f.window->findChild<CloseQuestion *>();
+        QCOMPARE(question->text(), u"正在转换，确定要停止并退出吗？"_s);
+        QCOMPARE(question->defaultButton(), question->keepButton());
+        QTest::keyClick(question, Qt::Key_Escape);
+        QTRY_VERIFY(!f.window->findChild<CloseQuestion *>());
+        QVERIFY(f.window->isVisible());
+        QVERIFY(f.window->controller().isBusy());
+
+        f.window->close();
+        QTRY_VERIFY(f.window->findChild<CloseQuestion *>());
+        f.window->findChild<CloseQuestion *>()->stopButton()->click();
+        QTRY_COMPARE_WITH_TIMEOUT(closed.count(), 1, 10000);
+        QVERIFY(!f.window->isVisible());
+        QVERIFY(outputs().isEmpty());
+        QVERIFY(!QFileInfo::exists(runFolder + u"/tmpfile.wav"_s));
+        const JournalContents kept = BatchJournal(f.window->controller().journal().filePath()).load();
+        QCOMPARE(kept.entries.size(), 2);
+        QCOMPARE(kept.entries.first().path, QFile::encodeName(slow));
+    }
+};
+
+QTEST_MAIN(TestWindowAccess)
+#include "tst_windowaccess.moc"
