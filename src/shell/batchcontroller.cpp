@@ -76,6 +76,10 @@ void BatchController::onLeftOverLoaded(const JournalContents &contents)
 
 void BatchController::answerLeftOver(bool restoreIt)
 {
+    // A question box that closes with the window is no answer: the journal
+    // it asked about stays for the next start.
+    if (m_closing)
+        return;
     if (restoreIt)
         restore(m_leftOver);
     m_leftOver = {};

@@ -106,6 +106,26 @@ private Q_SLOTS:
         QCOMPARE(next.settings().formatIndex, 0);
     }
 
+    // A close (a logout, SIGTERM) while the question is open is no answer:
+    // the question box closing with the window must not let the journal go.
+    void aCloseBeforeTheAnswerKeepsTheJournal()
+    {
+        {
+            BatchController died(context());
+            startUp(died, false, 0);
+            died.feeder().add({{"/v/a.flv", {}}}, true);
+        }
+        BatchController next(context());
+        const QString journal = next.journal().filePath();
+        QSignalSpy asked(&next, &BatchController::leftOverFound);
+        next.startUp();
+        QVERIFY(asked.wait(5000));
+        QVERIFY(next.prepareToClose());
+        next.answerLeftOver(false); // what the box says as it closes with the window
+        QVERIFY(next.journal().flush());
+        QCOMPARE(BatchJournal(journal).load().entries.size(), 1);
+    }
+
     // A close that stops a batch keeps the files it did not convert for the
     // next start: not the converted one, which stays done until then.
     void aCloseDuringABatchKeepsTheRest()
