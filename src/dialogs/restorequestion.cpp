@@ -1,7 +1,5 @@
 #include "restorequestion.h"
 
-#include "centring.h"
-
 #include <QPushButton>
 
 using namespace Qt::Literals::StringLiterals;
@@ -30,15 +28,6 @@ RestoreQuestion *RestoreQuestion::ask(int fileCount, QWidget *parent)
     question->setAttribute(Qt::WA_DeleteOnClose);
     question->open();
     return question;
-}
-
-void RestoreQuestion::showEvent(QShowEvent *event)
-{
-    // It opens while the window is being mapped at start-up; a window
-    // manager then places it on its own (openbox: at the screen's top left)
-    // unless it is given a place of its own.
-    centreOverParent(*this);
-    QMessageBox::showEvent(event);
 }
 
 QString RestoreQuestion::textFor(int fileCount)

@@ -27,9 +27,6 @@ Q_SIGNALS:
     // Emitted once, when the question is answered or closed.
     void answered(bool restore);
 
-protected:
-    void showEvent(QShowEvent *event) override;
-
 private:
     QPushButton *m_restore = nullptr;
     QPushButton *m_discard = nullptr;

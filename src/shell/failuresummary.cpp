@@ -35,7 +35,7 @@ FailureSummary::FailureSummary(const BatchSummary &summary, const QString &note,
         text += file.path + u"\n    "_s + file.reason + u"\n\n"_s;
     m_list->setObjectName(u"failedFiles"_s);
     m_list->setReadOnly(true);
-    m_list->setLineWrapMode(QPlainTextEdit::NoWrap);
+    m_list->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     m_list->setPlainText(text.trimmed());
 
     m_note->setObjectName(u"failureNote"_s);

@@ -1,5 +1,6 @@
 #include "mainwindow.h"
 
+#include "centring.h"
 #include "chromecursor.h"
 #include "droptargets.h"
 #include "edgeresize.h"
@@ -12,6 +13,7 @@
 #include "windowgeometry.h"
 #include "windowmenus.h"
 
+#include <QApplication>
 #include <QAction>
 #include <QBoxLayout>
 #include <QCursor>
@@ -66,6 +68,8 @@ MainWindow::MainWindow(const ShellContext &context, QWidget *parent)
     // controller's), the title, the view.
     setObjectName(u"frmMain"_s);
     setAttribute(Qt::WA_DeleteOnClose, false);
+    // Every dialog opens over the middle of the window, whoever places it.
+    qApp->installEventFilter(new DialogCentring(this));
     m_commonDialogs.setOwner(this);
 
     setWindowTitle(u"Sonvera "_s);

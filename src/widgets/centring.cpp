@@ -1,5 +1,7 @@
 #include "centring.h"
 
+#include <QDialog>
+#include <QEvent>
 #include <QScreen>
 #include <QWidget>
 
@@ -33,6 +35,18 @@ void centreOverParent(QWidget &dialog)
                                   std::clamp(placed.top(), available.top(), bottom)));
     }
     dialog.move(placed.topLeft());
+}
+
+bool DialogCentring::eventFilter(QObject *watched, QEvent *event)
+{
+    // A show event comes before the window is mapped, so the window manager
+    // sees the dialog at its place from the start.
+    if (event->type() == QEvent::Show) {
+        auto *dialog = qobject_cast<QDialog *>(watched);
+        if (dialog && dialog->isWindow() && dialog->parentWidget())
+            centreOverParent(*dialog);
+    }
+    return QObject::eventFilter(watched, event);
 }
 
 } // namespace sonvera
