@@ -4,12 +4,15 @@
 // screen of a given size and scale with openbox): on the screen whole,
 // centred, resizable down to a size that still shows every control, and
 // giving the list the room it gains.
+#include "batchdriver.h"
 #include "chromeicon.h"
+#include "failuresummary.h"
 #include "windowfixture.h"
 #include "windowgeometry.h"
 
 #include <QApplication>
 #include <QScreen>
+#include <QSignalSpy>
 #include <QWindow>
 
 using namespace Qt::Literals::StringLiterals;
@@ -107,6 +110,27 @@ private Q_SLOTS:
             QTRY_COMPARE(f.window->size(), larger);
             QVERIFY2(f.child("LV")->height() >= listHeight + 90, qPrintable(QString::number(f.child("LV")->height())));
         }
+    }
+
+    // The list of failures at the end of a batch opens over the middle of
+    // the window, not where the window manager would put it on its own.
+    void theFailureListOpensOverTheWindow()
+    {
+        WindowFixture f;
+        f.window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(f.window.get()));
+        f.selectFormat(8);
+        const QString bad = f.source(u"bad.flv"_s, "coder exit 1\n");
+        f.window->addPaths({QFile::encodeName(bad)});
+        QSignalSpy finished(&f.window->controller().driver(), &BatchDriver::batchFinished);
+        f.trigger(WindowCommand::Start);
+        QVERIFY(finished.wait(10000));
+        QTRY_VERIFY(f.window->findChild<FailureSummary *>());
+        auto *box = f.window->findChild<FailureSummary *>();
+        QVERIFY(QTest::qWaitForWindowExposed(box));
+        const auto off = [&] { return (box->geometry().center() - f.window->geometry().center()).manhattanLength(); };
+        // The title bar the manager adds moves it by its height at most.
+        QTRY_VERIFY2(off() <= 60, qPrintable(QString::number(off())));
     }
 };
 
