@@ -141,17 +141,23 @@ def run_steps(steps, out, sample=False):
     return time.perf_counter() - start, peak
 
 
+def test_clip(given):
+    """The clip the benchmarks convert: `given`, or bun33s.flv from the shared media beside the checkout."""
+    clip = given or next((c for c in (os.path.join(ROOT, "..", "shared", "media", "bun33s.flv"),
+                                      os.path.join(ROOT, "..", "..", "shared", "media", "bun33s.flv"))
+                          if os.path.exists(c)), None)
+    if not clip:
+        sys.exit("bun33s.flv not found; pass --clip")
+    return clip
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--runs", type=int, default=5)
     parser.add_argument("--program-dir", default=os.path.join(ROOT, "build", "Sonvera"))
     parser.add_argument("--clip", default=None)
     args = parser.parse_args()
-    clip = args.clip or next((c for c in (os.path.join(ROOT, "..", "shared", "media", "bun33s.flv"),
-                                          os.path.join(ROOT, "..", "..", "shared", "media", "bun33s.flv"))
-                              if os.path.exists(c)), None)
-    if not clip:
-        sys.exit("bun33s.flv not found; pass --clip")
+    clip = test_clip(args.clip)
     data = os.path.join(os.path.abspath(args.program_dir), "data")
 
     with tempfile.TemporaryDirectory() as tmpdir:

@@ -15,6 +15,7 @@ medians of RUNS interleaved runs; each remux run must say it copied.
 Usage: bench/route/bench.py [--runs N] [--program-dir build/Sonvera] [--clip PATH]
 """
 import argparse
+import importlib.util
 import os
 import re
 import resource
@@ -26,6 +27,10 @@ import tempfile
 import time
 
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+
+encoders_module = importlib.util.spec_from_file_location("encoders_bench", os.path.join(ROOT, "bench", "encoders", "bench.py"))
+encoders_bench = importlib.util.module_from_spec(encoders_module)
+encoders_module.loader.exec_module(encoders_bench)
 
 
 def run_cli(cli, args, out, env):
@@ -112,11 +117,7 @@ def main():
     parser.add_argument("--program-dir", default=os.path.join(ROOT, "build", "Sonvera"))
     parser.add_argument("--clip", default=None)
     args = parser.parse_args()
-    clip = args.clip or next((c for c in (os.path.join(ROOT, "..", "shared", "media", "bun33s.flv"),
-                                          os.path.join(ROOT, "..", "..", "shared", "media", "bun33s.flv"))
-                              if os.path.exists(c)), None)
-    if not clip:
-        sys.exit("bun33s.flv not found; pass --clip")
+    clip = encoders_bench.test_clip(args.clip)
     cli = os.path.join(os.path.abspath(args.program_dir), "sonvera-cli")
     with tempfile.TemporaryDirectory() as tmp:
         src = os.path.join(tmp, "bun33s.flv")
