@@ -1,7 +1,6 @@
 #include "feedbackform.h"
 
 #include "hotimage.h"
-#include "centring.h"
 #include "surfacedrag.h"
 #include "uilanguage.h"
 
@@ -243,12 +242,6 @@ void FeedbackForm::enforceCommentLimit()
     cursor.setPosition(start);
     cursor.setPosition(end, QTextCursor::KeepAnchor);
     cursor.removeSelectedText(); // comes back here once with the text within the limit
-}
-
-void FeedbackForm::showEvent(QShowEvent *event)
-{
-    QDialog::showEvent(event);
-    centreOverParent(*this);
 }
 
 } // namespace sonvera

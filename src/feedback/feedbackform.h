@@ -61,10 +61,6 @@ public:
     // imgSend do.
     void send();
 
-protected:
-    // Over the middle of the window that opened it.
-    void showEvent(QShowEvent *event) override;
-
 private:
     void buildUi();
     QGridLayout *buildFields();

@@ -4,7 +4,6 @@
 
 #include "hotimage.h"
 #include "settingstext.h"
-#include "centring.h"
 #include "surfacedrag.h"
 
 #include <QCheckBox>
@@ -444,12 +443,6 @@ void OptionsDialog::confirm()
             m_savePreferences(*m_preferences);
     }
     accept();
-}
-
-void OptionsDialog::showEvent(QShowEvent *event)
-{
-    QDialog::showEvent(event);
-    centreOverParent(*this);
 }
 
 } // namespace sonvera

@@ -60,10 +60,6 @@ public:
     // are offered.
     void setAfterBatchSupport(const AfterBatchSupport &support);
 
-protected:
-    // Over the middle of the window that opened it.
-    void showEvent(QShowEvent *event) override;
-
 private:
     enum Field { FromH, FromM, FromS, ToH, ToM, ToS, FieldCount };
 

@@ -9,7 +9,7 @@ namespace sonvera {
 // Puts a frameless dialog over the middle of its parent's window, kept
 // inside that screen's available area. Qt's own placement allows for a
 // title bar and frame that a frameless dialog does not have, which leaves
-// it off the middle. Call it from the dialog's showEvent().
+// it off the middle. DialogCentring calls it for every dialog as it shows.
 void centreOverParent(QWidget &dialog);
 
 // Installed on the application, it centres every dialog that has a parent
