@@ -48,6 +48,17 @@ inline QList<LogEntry> readLog(const QString &path)
     return entries;
 }
 
+// The encoders the log says were started, in order ("conv", "coder", ...).
+inline QStringList startedImages(const QString &logPath)
+{
+    QStringList images;
+    for (const LogEntry &e : readLog(logPath)) {
+        if (e.what == QLatin1String("start"))
+            images << e.image;
+    }
+    return images;
+}
+
 // Writes a script (the fake encoder's source file) and returns its path.
 inline QString writeScript(const QString &path, const QByteArray &script)
 {

@@ -110,16 +110,10 @@ private Q_SLOTS:
         f.addSource(u"talk.part1.flv"_s, "conv print Pos: 1.0s (50%)\\r\ncoder print Duration: 00:00:10.00, \\n\ncoder print time=5.00 \\r\ncoder2 print Duration: 00:00:10.00, \\ntime=5.00 \\r\n");
         QSignalSpy progress(&f.driver, &BatchDriver::progressChanged);
         QVERIFY(f.runToEnd());
-        const QList<LogEntry> log = readLog(f.log);
-        QStringList images;
-        for (const LogEntry &e : log) {
-            if (e.what == u"start"_s)
-                images << e.image;
-        }
         QStringList expected{u"conv"_s};
         if (!second.isEmpty())
             expected << second;
-        QCOMPARE(images, expected);
+        QCOMPARE(startedImages(f.log), expected);
         QVERIFY(QFileInfo::exists(f.dir.filePath(u"out/talk-1479"_s + extension)));
 
         QStringList captions;

@@ -14,16 +14,6 @@ using namespace sonvera;
 
 namespace {
 
-QStringList startedImages(const QString &log)
-{
-    QStringList images;
-    for (const LogEntry &e : readLog(log)) {
-        if (e.what == u"start"_s)
-            images << e.image;
-    }
-    return images;
-}
-
 // 2009-05-04 03:02:01 UTC, as an old download keeps it.
 constexpr time_t kOldDate = 1241406121;
 
