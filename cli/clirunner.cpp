@@ -278,6 +278,7 @@ void CliRunner::onFileFinished(quint64 id, const QString &path, bool ok, const Q
     const int number = m_numbers.take(id);
     const QString count = u"["_s + QString::number(number) + u'/' + QString::number(m_total) + u"] "_s;
     const NativePath file = m_paths.take(id);
+    const bool copied = m_copied.remove(id);
     if (ok) {
         if (m_options.json) {
             m_events.converted(id, file, nativeOf(detail));
@@ -285,7 +286,7 @@ void CliRunner::onFileFinished(quint64 id, const QString &path, bool ok, const Q
         }
         if (!m_options.quiet && !m_outputClosed) {
             human() << count << path << " -> " << shown(detail);
-            if (m_copied.remove(id))
+            if (copied)
                 human() << tr("（直接复制）");
             human() << '\n';
             human().flush();
