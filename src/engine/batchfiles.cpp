@@ -6,10 +6,7 @@
 #include "publish.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
-
-#include <unistd.h>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -46,10 +43,7 @@ QString encoderPathFor(const NativePath &source, const QString &intermediateFold
     if (name.isEmpty() || name == u"." || name == u"..")
         name = u"source"_s;
     const QString link = folder + u'/' + name;
-    ::unlink(QFile::encodeName(link).constData());
-    if (::symlink(source.absolute().bytes().constData(), QFile::encodeName(link).constData()) != 0)
-        return {};
-    return link;
+    return source.linkAs(link) ? link : QString();
 }
 
 } // namespace sonvera

@@ -203,8 +203,7 @@ void MediaProbe::giveOpenableName(Job &job, const QByteArray &path)
     if (!m_links)
         m_links = std::make_unique<QTemporaryDir>();
     const QString link = m_links->filePath(QString::number(job.id));
-    ::unlink(QFile::encodeName(link).constData());
-    if (m_links->isValid() && ::symlink(target.constData(), QFile::encodeName(link).constData()) == 0) {
+    if (m_links->isValid() && native.linkAs(link)) {
         job.openable = link;
         job.linkPath = link;
     }

@@ -55,6 +55,13 @@ NativePath NativePath::absolute() const
     return currentFolder() / m_bytes;
 }
 
+bool NativePath::linkAs(const QString &link) const
+{
+    const QByteArray linkBytes = link.toUtf8();
+    ::unlink(linkBytes.constData());
+    return ::symlink(absolute().bytes().constData(), linkBytes.constData()) == 0;
+}
+
 NativePath NativePath::withoutTrailingSlash() const
 {
     QByteArray bytes = m_bytes;

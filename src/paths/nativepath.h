@@ -45,6 +45,12 @@ public:
     // `name` put inside this folder, with one "/" between.
     NativePath operator/(const QByteArray &name) const;
 
+    // Makes `link` (a UTF-8 path, replacing a link or file of that name) a
+    // symbolic link to this path made absolute: the name through which a
+    // child process, whose arguments Qt passes as UTF-8, opens a path that is
+    // not UTF-8. False when it cannot be made.
+    bool linkAs(const QString &link) const;
+
     friend bool operator==(const NativePath &a, const NativePath &b) { return a.m_bytes == b.m_bytes; }
 
 private:
