@@ -8,6 +8,7 @@ SANITIZE_DIR ?= build-sanitize
 FUZZ_DIR ?= build-fuzz
 FUZZ_SECONDS ?= 20
 CCACHE := $(shell command -v ccache 2>/dev/null)
+CCACHE_FLAGS := $(if $(CCACHE),-DCMAKE_C_COMPILER_LAUNCHER=$(CCACHE) -DCMAKE_CXX_COMPILER_LAUNCHER=$(CCACHE))
 
 .PHONY: deps configure build run test test-sanitized fuzz package screenshot clean
 
@@ -15,7 +16,7 @@ deps:
 	@./scripts/install-deps.sh
 
 $(BUILD_DIR)/build.ninja: | deps
-	cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE)
+	cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) $(CCACHE_FLAGS)
 
 configure: deps $(BUILD_DIR)/build.ninja
 
@@ -40,7 +41,7 @@ test: build
 # Only what the quick suites need is built (each suite names its helper programs).
 test-sanitized: deps
 	cmake -S . -B $(SANITIZE_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug "-DCMAKE_CXX_FLAGS_DEBUG=-O1 -g1" \
-	  -DSONVERA_SANITIZE=ON -DSONVERA_BUILD_BENCH=OFF >/dev/null
+	  -DSONVERA_SANITIZE=ON -DSONVERA_BUILD_BENCH=OFF $(CCACHE_FLAGS) >/dev/null
 	cmake --build $(SANITIZE_DIR) --target \
 	  $$(ctest --test-dir $(SANITIZE_DIR) -L quick -N | sed -n 's/^ *Test *#[0-9]*: \(tst_[a-z_]*\)$$/\1/p')
 	ctest --test-dir $(SANITIZE_DIR) -L quick --output-on-failure -j2
@@ -50,8 +51,7 @@ test-sanitized: deps
 fuzz: deps
 	cmake -S . -B $(FUZZ_DIR) -G Ninja -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
 	  -DCMAKE_BUILD_TYPE=Debug "-DCMAKE_CXX_FLAGS_DEBUG=-O1 -g" -DSONVERA_FUZZ=ON \
-	  -DSONVERA_BUILD_TESTS=OFF -DSONVERA_BUILD_BENCH=OFF \
-	  $(if $(CCACHE),-DCMAKE_C_COMPILER_LAUNCHER=$(CCACHE) -DCMAKE_CXX_COMPILER_LAUNCHER=$(CCACHE)) >/dev/null
+	  -DSONVERA_BUILD_TESTS=OFF -DSONVERA_BUILD_BENCH=OFF $(CCACHE_FLAGS) >/dev/null
 	cmake --build $(FUZZ_DIR) --target fuzzers
 	./fuzz/run.sh $(FUZZ_DIR) $(FUZZ_SECONDS)
 

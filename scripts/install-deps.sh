@@ -38,6 +38,8 @@ packages=(
   locales
   # `make fuzz`: clang with libFuzzer and the sanitizers' runtimes
   clang libclang-rt-14-dev
+  # shared compiled objects between the three builds and between checkouts
+  ccache
 )
 
 missing=()
