@@ -247,9 +247,16 @@ bool CoderJob::beforeCommit(const QString &temporaryPath)
             tags.append({QByteArray(item), value});
     }
     QString error;
-    if (!tags.isEmpty() && !addItunesTags(temporaryPath, tags, error))
+    int errorNumber = 0;
+    if (tags.isEmpty() || addItunesTags(temporaryPath, tags, error, &errorNumber))
+        return true;
+    if (errorNumber == 0) { // nothing was written: the output is as ffmpeg made it
         console().warning(u"the title, artist and comment were not added as iTunes tags: "_s + error);
-    return true;
+        return true;
+    }
+    // A write that failed half way may have left the index cut: nothing is published.
+    failOutputWrite(errorNumber, u"cannot add the title, artist and comment: "_s + error);
+    return false;
 }
 
 void CoderJob::printFinalStatus()

@@ -1,5 +1,7 @@
 #include "encoderjob.h"
 
+#include "flvtimeline.h"
+#include "isotags.h"
 #include "plans.h"
 #include "runfoldermark.h"
 #include "stopsignals.h"
@@ -12,11 +14,27 @@
 #include <cerrno>
 
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 using namespace Qt::Literals::StringLiterals;
 
 namespace sonvera::encoders {
+
+namespace {
+
+// Less room than this left beside a damaged output: the disk filled up.
+constexpr qint64 kNearlyFullBytes = 1024 * 1024;
+
+// An ISO media file (MP4, MOV, 3GP) as ffmpeg writes them: its first box is
+// "ftyp". The intermediate is named tmp.mp4 but is an AVI file.
+bool isIsoMedia(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) && file.read(8).mid(4) == "ftyp";
+}
+
+} // namespace
 
 EncoderJob::EncoderJob(const QString &program, QStringList arguments, QObject *parent)
     : QObject(parent), m_console(program), m_arguments(std::move(arguments)), m_signals(new StopSignals(this)), m_parentPid(::getppid())
@@ -182,11 +200,41 @@ void EncoderJob::finishCoding(const CodedRun &run, const QString &source)
             fail(nothingDecoded(), source);
         return;
     }
+    // An FLV file says by its tags where its data ends and whether its last
+    // tag is whole: that, not the time ffmpeg reached, is the verdict.
+    if (const std::optional<FlvTimeline> flv = readFlvTimeline(source); flv && flv->firstMs >= 0) {
+        judgeByTags(run, source, *flv);
+        return;
+    }
     const double reached = run.last.outTimeSeconds.value_or(0);
     if (run.expectedSeconds && reached < *run.expectedSeconds - truncationTolerance(*run.expectedSeconds)) {
         checkWhereSourceEnds(run, source);
         return;
     }
+    commitAndSucceed();
+}
+
+void EncoderJob::judgeByTags(const CodedRun &run, const QString &source, const FlvTimeline &flv)
+{
+    const double sourceEnd = flv.spanSeconds();
+    const std::optional<double> declared = flv.declaredSeconds ? flv.declaredSeconds : run.declaredSeconds;
+    // A clip that ends before the cut misses nothing.
+    const bool clipMissesCut = run.clipped && run.expectedSeconds && run.clipStart + *run.expectedSeconds <= sourceEnd;
+    if (!flv.endsWhole && !clipMissesCut) {
+        // A download stopped inside a tag, whatever it lost.
+        commitTruncated(run, sourceEnd, std::max(sourceEnd - run.clipStart, 0.0), declared);
+        return;
+    }
+    const double reached = run.last.outTimeSeconds.value_or(0);
+    if (!run.clipped && reached < sourceEnd - truncationTolerance(sourceEnd)) {
+        // Whole, yet ffmpeg stopped early: it lost its way in the new video tags.
+        if (const std::optional<QString> fourCc = enhancedFlvVideo(source)) {
+            fail(enhancedFlvFailure(*fourCc), source);
+            return;
+        }
+    }
+    if (flv.declaredSeconds && *flv.declaredSeconds > sourceEnd + truncationTolerance(*flv.declaredSeconds))
+        m_headerNote = HeaderNote{sourceEnd, *flv.declaredSeconds};
     commitAndSucceed();
 }
 
@@ -206,7 +254,7 @@ void EncoderJob::checkWhereSourceEnds(const CodedRun &run, const QString &source
         else if (const std::optional<QString> fourCc = enhancedFlvVideo(source))
             fail(enhancedFlvFailure(*fourCc), source); // ffmpeg lost its way in the new video tags, sound and all
         else
-            commitTruncated(run, dataEnd);
+            commitTruncated(run, dataEnd, std::max(dataEnd - run.clipStart, 0.0), run.declaredSeconds);
     });
 }
 
@@ -215,26 +263,30 @@ void EncoderJob::commitAndSucceed()
     if (!commitOutput())
         return;
     printFinalStatus();
+    if (m_headerNote)
+        m_console.line(headerNoteLine(m_console.program(), *m_headerNote));
     m_console.line(publishedLine(m_console.program(), QFileInfo(m_output->finalPath()).fileName()));
     end(0);
 }
 
-void EncoderJob::commitTruncated(const CodedRun &run, double sourceEnd)
+void EncoderJob::commitTruncated(const CodedRun &run, double sourceEnd, double converted, std::optional<double> declared)
 {
+    Q_UNUSED(run);
     if (!commitOutput())
         return;
     printFinalStatus();
-    // What was converted is kept, under its own name: the user decides.
+    // What was converted is kept, under its own name: the user decides. The
+    // figures are the source's, so that every format and route says the same.
     FailureFacts facts;
     facts.sourceEndSeconds = sourceEnd;
-    facts.convertedSeconds = run.last.outTimeSeconds.value_or(0);
-    facts.declaredSeconds = run.declaredSeconds;
+    facts.convertedSeconds = converted;
+    facts.declaredSeconds = declared;
     const QString name = QFileInfo(m_output->finalPath()).fileName();
     facts.output = name;
     m_console.line(failureReportLine(m_console.program(), {FailureCode::SourceTruncated, facts}));
     m_console.reason(m_output->finalPath(),
                      u"the source ends at "_s + QString::number(sourceEnd, 'f', 1) + u" s of the "_s
-                         + QString::number(run.declaredSeconds.value_or(0), 'f', 1)
+                         + QString::number(declared.value_or(0), 'f', 1)
                          + u" s it declares; it may not have been downloaded completely. The "_s
                          + QString::number(*facts.convertedSeconds, 'f', 1) + u" s converted are kept"_s);
     end(static_cast<int>(FailureCode::SourceTruncated));
@@ -266,6 +318,17 @@ bool EncoderJob::commitOutput()
     }
     if (!beforeCommit(m_output->temporaryPath()))
         return false;
+    // ffmpeg may end well although its last writes failed (a disk that
+    // filled up under the index): an ISO file is published only when whole.
+    if (isIsoMedia(m_output->temporaryPath())) {
+        if (const std::optional<QString> problem = isoStructureProblem(m_output->temporaryPath())) {
+            struct statvfs disk {};
+            const bool full = ::statvfs(QFile::encodeName(part.absolutePath()).constData(), &disk) == 0
+                && qint64(disk.f_bavail) * qint64(disk.f_frsize) < kNearlyFullBytes;
+            failOutputWrite(full ? ENOSPC : EIO, u"the written file is not whole ("_s + *problem + u")"_s);
+            return false;
+        }
+    }
     QString error;
     if (!m_output->commit(error)) {
         FailureFacts facts;
@@ -274,6 +337,16 @@ bool EncoderJob::commitOutput()
         return false;
     }
     return true;
+}
+
+void EncoderJob::failOutputWrite(int errorNumber, const QString &cause)
+{
+    FailureFacts facts;
+    facts.folder = QFileInfo(m_output->temporaryPath()).absolutePath();
+    const FailureCode code = errorNumber == ENOSPC || errorNumber == EDQUOT ? FailureCode::DiskFull
+        : errorNumber == EIO                                                ? FailureCode::Failed
+                                                                            : FailureCode::OutputUnwritable;
+    fail(code, m_output->finalPath(), cause, facts);
 }
 
 void EncoderJob::runProbe(const QStringList &arguments,

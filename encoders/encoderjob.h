@@ -3,6 +3,7 @@
 #include "console.h"
 #include "encoderstatus.h"
 #include "failures.h"
+#include "flvtimeline.h"
 #include "ffmpegprocess.h"
 #include "outputfile.h"
 
@@ -47,8 +48,9 @@ public:
     // the exit status).
     void start();
 
-    // A source shorter than it declares by more than this is cut short:
-    // max(1 s, 5 % of its length).
+    // A source that is not FLV and comes out shorter than it declares by more
+    // than this is cut short: max(1 s, 5 % of its length). A header that
+    // claims more than an FLV's tags hold by more than this is noted.
     static double truncationTolerance(double expectedSeconds);
 
 protected:
@@ -94,6 +96,9 @@ protected:
     // Ends the run for a failed ffmpeg: why, from what it logged. A failure
     // that reads as the settings' fault is checked against the source first.
     void failFromFfmpeg(const FfmpegProcess &ffmpeg, const QString &source, const InputNeeds &needs);
+    // Ends the run for a write to the temporary output that failed with
+    // `errorNumber` after ffmpeg: a full disk, or a folder that cannot be written.
+    void failOutputWrite(int errorNumber, const QString &cause);
     // After a coding ffmpeg ended well: checks that it coded something and
     // all that the source declares, puts the output in place and ends the
     // run. A source cut short keeps what was converted and fails.
@@ -106,7 +111,10 @@ private:
     bool commitOutput();
     void checkWhereSourceEnds(const CodedRun &run, const QString &source);
     void commitAndSucceed();
-    void commitTruncated(const CodedRun &run, double sourceEnd);
+    // The verdict on an FLV source from its tags (flvtimeline.h): cut short
+    // only when it stops inside a tag; a header that claims more is noted.
+    void judgeByTags(const CodedRun &run, const QString &source, const FlvTimeline &flv);
+    void commitTruncated(const CodedRun &run, double sourceEnd, double converted, std::optional<double> declared);
     // Runs a probe ffmpeg and calls `done` with it and its last progress block.
     void runProbe(const QStringList &arguments, std::function<void(const FfmpegProcess &, bool, const ProgressBlock &)> done);
 
@@ -119,6 +127,7 @@ private:
     long long m_parentPid = 0; // the program that started this one
     bool m_finished = false;
     bool m_concluding = false;
+    std::optional<HeaderNote> m_headerNote; // said with the output's name
 };
 
 } // namespace sonvera::encoders

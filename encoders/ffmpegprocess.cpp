@@ -22,10 +22,13 @@ FfmpegProcess::FfmpegProcess(const QString &program, const QStringList &argument
     connect(&m_process, &QProcess::readyReadStandardOutput, this, &FfmpegProcess::readStdout);
     connect(&m_process, &QProcess::readyReadStandardError, this, &FfmpegProcess::readStderr);
     connect(&m_process, &QProcess::finished, this, [this](int code, QProcess::ExitStatus status) {
-        readStdout();
+        // The log first: a run too quick for two reads gives its listing and
+        // its only progress block at once, and the block means something
+        // only after the listing.
         readStderr();
         m_log.finish();
         announceListings();
+        readStdout();
         // QProcess gives the signal as the exit code of a crash.
         if (status == QProcess::CrashExit)
             m_killedBy = code > 0 ? code : SIGKILL;
@@ -74,6 +77,10 @@ void FfmpegProcess::kill()
 
 void FfmpegProcess::readStdout()
 {
+    // What ffmpeg logged before this output is read before it, so that the
+    // input's listing always comes ahead of the progress it was written before.
+    if (m_stdoutMode == Stdout::Progress)
+        readStderr();
     const QByteArray chunk = m_process.readAllStandardOutput();
     if (chunk.isEmpty() || m_ended)
         return;

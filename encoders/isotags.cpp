@@ -5,6 +5,8 @@
 
 #include <optional>
 
+#include <cerrno>
+
 using namespace Qt::Literals::StringLiterals;
 
 namespace sonvera::encoders {
@@ -115,8 +117,10 @@ std::optional<std::pair<Box, QByteArray>> readIndex(QFile &file, QString &error)
 
 } // namespace
 
-bool addItunesTags(const QString &path, const QList<ItunesTag> &tags, QString &error)
+bool addItunesTags(const QString &path, const QList<ItunesTag> &tags, QString &error, int *errorNumber)
 {
+    if (errorNumber)
+        *errorNumber = 0;
     QFile file(path);
     if (!file.open(QIODevice::ReadWrite)) {
         error = file.errorString();
@@ -155,11 +159,31 @@ bool addItunesTags(const QString &path, const QList<ItunesTag> &tags, QString &e
         content += box("udta", metaBox(tags));
     // Only the index grows, at the end: every sample stays where it is.
     const QByteArray grown = box("moov", content);
+    errno = 0;
     if (!file.seek(moov.offset) || file.write(grown) != grown.size() || !file.flush()) {
+        if (errorNumber)
+            *errorNumber = errno ? errno : EIO;
         error = file.errorString();
         return false;
     }
     return true;
+}
+
+std::optional<QString> isoStructureProblem(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return file.errorString();
+    QString error;
+    // readIndex walks every top-level box: each must fit, and the index end the file.
+    const auto index = readIndex(file, error);
+    if (!index)
+        return error;
+    const auto &[moov, bytes] = *index;
+    if (bytes.size() != moov.size
+        || !children(bytes, moov.offset, moov.offset + moov.header, moov.offset + moov.size))
+        return u"its index is damaged"_s;
+    return std::nullopt;
 }
 
 } // namespace sonvera::encoders

@@ -4,6 +4,8 @@
 #include <QList>
 #include <QString>
 
+#include <optional>
+
 #include <utility>
 
 namespace sonvera::encoders {
@@ -18,6 +20,14 @@ using ItunesTag = std::pair<QByteArray, QString>;
 // A file that has a meta box already keeps it as it is. False, with `error`,
 // when the file is not such a file or cannot be written; it may then be
 // damaged only if the write itself failed.
-bool addItunesTags(const QString &path, const QList<ItunesTag> &tags, QString &error);
+// `errorNumber`, when given, gets the errno of a write that failed (0 when
+// nothing was written).
+bool addItunesTags(const QString &path, const QList<ItunesTag> &tags, QString &error, int *errorNumber = nullptr);
+
+// Why the ISO media file at `path` is not whole: its top-level boxes must
+// fill it exactly, one of them the index (moov), whose own boxes fill it.
+// Nothing when it is whole. A file cut by a full disk, or an index rewritten
+// only in part, fails this; the samples themselves are not read.
+std::optional<QString> isoStructureProblem(const QString &path);
 
 } // namespace sonvera::encoders

@@ -50,6 +50,7 @@ constexpr int kLastEncoderCode = int(FailureCode::NotCopied);
 constexpr QStringView kWrote = u": wrote ";
 constexpr QStringView kFailure = u": failure ";
 constexpr QStringView kCopying = u": copying the streams";
+constexpr QStringView kHeaderNote = u": header claims more ";
 
 // The lines of `output`, last first; "\r" ends a line as "\n" does.
 template<typename Visit>
@@ -344,6 +345,33 @@ std::optional<QString> publishedFileName(QStringView output)
     });
     if (found && found->isEmpty())
         return std::nullopt;
+    return found;
+}
+
+QString headerNoteLine(QStringView program, const HeaderNote &note)
+{
+    return program + kHeaderNote + u"holds="_s + secondsText(note.holdsSeconds) + u" declared="_s
+        + secondsText(note.declaredSeconds);
+}
+
+std::optional<HeaderNote> lastHeaderNote(QStringView output)
+{
+    std::optional<HeaderNote> found;
+    visitLinesBackwards(output, [&found](QStringView line) {
+        const std::optional<QStringView> rest = afterProgram(line, kHeaderNote);
+        if (!rest)
+            return false;
+        std::optional<double> holds, declared;
+        for (const QStringView field : rest->split(u' ', Qt::SkipEmptyParts)) {
+            if (field.startsWith(u"holds="))
+                holds = secondsField(field.sliced(6).toString());
+            else if (field.startsWith(u"declared="))
+                declared = secondsField(field.sliced(9).toString());
+        }
+        if (holds && declared && *holds >= 0 && *declared > *holds)
+            found = HeaderNote{*holds, *declared};
+        return true;
+    });
     return found;
 }
 

@@ -102,6 +102,19 @@ QString streamCopyLine(QStringView program);
 // True when `output` holds such a line.
 bool announcesStreamCopy(QStringView output);
 
+// A source whose data ends on a whole tag but whose header claims more (a
+// live recorder that never rewrote it, a trimmed copy) converts; its encoder
+// says so before its last line:
+// `conv: header claims more holds=33.04 declared=60.00` (seconds).
+struct HeaderNote {
+    double holdsSeconds = 0;    // the time the source's data covers
+    double declaredSeconds = 0; // the length its header claims
+    friend bool operator==(const HeaderNote &, const HeaderNote &) = default;
+};
+QString headerNoteLine(QStringView program, const HeaderNote &note);
+// The last such line in an encoder's output, if any.
+std::optional<HeaderNote> lastHeaderNote(QStringView output);
+
 // `text` in double quotes, with "\", '"' and control characters escaped
 // (\n, \r, \t, \xHH); and back. Unquoting gives nothing for a text that is
 // not one such quoted piece.

@@ -3,19 +3,53 @@
 #include "encodercommands.h"
 #include "conversionsettings.h"
 #include "ffmpegoutput.h"
+#include "flvtimeline.h"
 #include "formats.h"
 #include "legacyoptions.h"
 #include "plans.h"
 #include "statuslines.h"
 #include "valuemaps.h"
 
+#include <QBuffer>
 #include <QTest>
+#include <QtEndian>
+
+#include <cstring>
 
 using namespace Qt::Literals::StringLiterals;
 using namespace sonvera;
 using namespace sonvera::encoders;
 
 namespace {
+
+// An FLV tag of `type` at `ms` with `data`, and the size field after it.
+QByteArray flvTag(int type, qint64 ms, const QByteArray &data)
+{
+    QByteArray tag(11, '\0');
+    tag[0] = char(type);
+    tag[1] = char(data.size() >> 16);
+    tag[2] = char(data.size() >> 8);
+    tag[3] = char(data.size());
+    tag[4] = char(ms >> 16);
+    tag[5] = char(ms >> 8);
+    tag[6] = char(ms);
+    tag[7] = char(ms >> 24);
+    tag += data;
+    QByteArray size(4, '\0');
+    qToBigEndian(quint32(11 + data.size()), size.data());
+    return tag + size;
+}
+
+// onMetaData with only its duration.
+QByteArray metaData(double seconds)
+{
+    quint64 bits = 0;
+    std::memcpy(&bits, &seconds, sizeof bits);
+    QByteArray number(8, '\0');
+    qToBigEndian(bits, number.data());
+    return QByteArray("\x02\x00\x0aonMetaData\x08\x00\x00\x00\x01\x00\x08" "duration\x00", 29) + number
+        + QByteArray("\x00\x00\x09", 3);
+}
 
 CommandContext context()
 {
@@ -84,6 +118,43 @@ class TestEncoderParts : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
+    // Where an FLV's data lies, from its tags: a late start and a jump
+    // shorten nothing; a file that stops inside a tag is cut wherever it
+    // stops; what follows the last tag that is no tag is no cut.
+    void flvTimeline_data()
+    {
+        QTest::addColumn<QByteArray>("tail"); // after the header and a script tag declaring 60 s
+        QTest::addColumn<bool>("whole");
+        QTest::addColumn<double>("span");
+        const QByteArray frames = flvTag(9, 60000, "abc") + flvTag(8, 60010, "de") + flvTag(9, 93000, "fgh");
+        QTest::newRow("late start") << frames << true << 33.0;
+        QTest::newRow("jump") << flvTag(8, 0, "a") + flvTag(8, 4150900, "b") << true << 4150.9;
+        QTest::newRow("cut in the data") << frames + flvTag(9, 94000, "ijkl").left(13) << false << 33.0;
+        QTest::newRow("cut in a header") << frames + flvTag(9, 94000, "ijkl").left(5) << false << 33.0;
+        QTest::newRow("cut in the size field") << frames.chopped(2) << false << 0.01;
+        QTest::newRow("no tag after the last") << frames + QByteArray(40, '\0') << true << 33.0;
+        QTest::newRow("no media") << QByteArray() << true << 0.0;
+    }
+
+    void flvTimeline()
+    {
+        QFETCH(QByteArray, tail);
+        QFETCH(bool, whole);
+        QFETCH(double, span);
+        QByteArray file = QByteArray("FLV\x01\x05\x00\x00\x00\x09\x00\x00\x00\x00", 13) + flvTag(18, 0, metaData(60)) + tail;
+        QBuffer buffer(&file);
+        QVERIFY(buffer.open(QIODevice::ReadOnly));
+        const std::optional<FlvTimeline> timeline = readFlvTimeline(buffer);
+        QVERIFY(timeline);
+        QCOMPARE(timeline->endsWhole, whole);
+        QCOMPARE(timeline->spanSeconds(), span);
+        QCOMPARE(timeline->declaredSeconds.value_or(0), 60.0);
+        QByteArray notFlv = file.mid(1);
+        QBuffer other(&notFlv);
+        QVERIFY(other.open(QIODevice::ReadOnly));
+        QVERIFY(!readFlvTimeline(other));
+    }
+
     void numbersAreReadStrictly_data()
     {
         QTest::addColumn<QString>("text");
