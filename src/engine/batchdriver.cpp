@@ -174,7 +174,7 @@ ConversionWorker *BatchDriver::idleWorker()
             m_endedSeconds += *seconds;
             ++m_endedKnown;
         }
-        onConverted(id, output, w->copiedStreams());
+        onConverted(id, output, w->copiedStreams(), w->headerNote() ? headerNoteText(*w->headerNote()) : QString());
     });
     connect(w, &ConversionWorker::failed, this, &BatchDriver::failRow);
     connect(w, &ConversionWorker::stopped, this, &BatchDriver::onStopped);
@@ -384,17 +384,19 @@ QString BatchDriver::shownPathOf(quint64 id) const
     return row ? row->path.shown() : QString();
 }
 
-void BatchDriver::onConverted(quint64 id, const QString &output, bool copied)
+void BatchDriver::onConverted(quint64 id, const QString &output, bool copied, const QString &note)
 {
     const QString path = shownPathOf(id);
     if (m_keepDoneRows)
-        m_list.setDone(id, output);
+        m_list.setDone(id, output, note);
     else
         m_list.removeById(id);
     ++m_summary.converted;
     m_summary.outputs << output;
     if (copied)
         Q_EMIT fileCopied(id);
+    if (!note.isEmpty())
+        Q_EMIT fileNoted(id, note);
     Q_EMIT fileFinished(id, path, true, output);
     afterFile();
 }

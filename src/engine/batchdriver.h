@@ -83,6 +83,8 @@ public:
 
     void setProgramFolder(const QString &folder) { m_programFolder = folder; }
     void setWorkFolder(const QString &preferred) { m_preferredWorkFolder = preferred; }
+    // The folder the intermediates go under (as set; its disk is the temporary folder's).
+    const QString &preferredWorkFolder() const { return m_preferredWorkFolder; }
     void setDefaultOutputFolder(const QString &folder) { m_defaultOutputFolder = folder; }
     void setOptionsProvider(OptionsFn options) { m_options = std::move(options); }
     void setClock(ClockFn clock) { m_clock = std::move(clock); }
@@ -139,6 +141,9 @@ Q_SIGNALS:
     void fileProgressed(quint64 id, double fraction, int stage);
     // The file's streams were copied, not coded; fileFinished() follows.
     void fileCopied(quint64 id);
+    // The file converted whole, with a note for the user (its header claims
+    // more than its data holds); fileFinished() follows.
+    void fileNoted(quint64 id, const QString &note);
     // remainingMs is -1 while no estimate is possible.
     void timingChanged(qint64 elapsedMs, qint64 remainingMs);
     // The whole batch: its share of work done (0..1) and the files not yet
@@ -167,7 +172,7 @@ private:
     void onProgress(ConversionWorker &worker);
     // The worker's stage display with its step.
     static ProgressDisplay stepDisplay(const ConversionWorker &worker);
-    void onConverted(quint64 id, const QString &output, bool copied);
+    void onConverted(quint64 id, const QString &output, bool copied, const QString &note);
     void onStopped(quint64 id);
     void failRow(quint64 id, const FileFailure &failure);
     QString shownPathOf(quint64 id) const;

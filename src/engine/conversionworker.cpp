@@ -60,6 +60,8 @@ void ConversionWorker::convert(quint64 id, const QString &sourcePath, const QStr
     m_stopping = false;
     m_copied = false;
     m_truncation.reset();
+    m_headerNote.reset();
+    removeIntermediate();
     m_progress.fileComplete();
     m_display = {};
     m_choices = m_context().choices;
@@ -149,6 +151,7 @@ void ConversionWorker::onStageOver()
         endStopped();
         return;
     }
+    const RunRole role = m_runner.command().role;
     if (!m_runner.succeeded()) {
         const EncoderReport report = m_runner.failure();
         // The streams do not fit: they are coded as usual, from the first stage.
@@ -158,7 +161,8 @@ void ConversionWorker::onStageOver()
         }
         // Cut short in the first stage: its intermediate holds what the
         // source had, which the second stage still makes into the output.
-        if (report.code == FailureCode::SourceTruncated && m_stage == 1 && m_twoStage && !m_stopping
+        // A copy attempt cut short has made the output itself: it ends there.
+        if (report.code == FailureCode::SourceTruncated && role == RunRole::Intermediate && !m_stopping
             && QFileInfo(m_runner.command().outputPath).isFile()) {
             m_truncation = report.facts;
             startSecondStage();
@@ -168,12 +172,15 @@ void ConversionWorker::onStageOver()
         endFailed(report);
         return;
     }
+    // The run that read the source judged it: the first, or the only one.
+    if (!m_headerNote)
+        m_headerNote = lastHeaderNote(m_runner.output());
     const QString written = writtenFile();
     if (written.isEmpty()) {
         endFailed(fileFailure(FailureCode::NoOutput));
         return;
     }
-    if (m_stage == 2 || !m_twoStage || m_copyAttempt) {
+    if (role != RunRole::Intermediate) {
         m_copied = announcesStreamCopy(m_runner.output());
         endConverted(written);
         return;
@@ -221,6 +228,7 @@ void ConversionWorker::endConverted(const QString &output)
         endFailed(fileFailure(FailureCode::SourceTruncated, facts, output));
         return;
     }
+    removeIntermediate();
     const quint64 id = std::exchange(m_id, 0);
     m_stage = 0;
     Q_EMIT converted(id, output);
@@ -234,10 +242,12 @@ void ConversionWorker::endFailed(EncoderReport report)
         if (m_choices.keepDates && QFileInfo(output).isFile())
             keepModificationTime(m_source, output);
     }
-    // The first stage of a two-stage format writes into this run's own
-    // folder: its disk or folder failing is the temporary folder's, which is
-    // named by the work folder that holds the run folders, never by a run's.
-    if (m_stage == 1 && m_twoStage) {
+    // The intermediate is written into this worker's own folder: its disk or
+    // folder failing is the temporary folder's, which is named by the work
+    // folder that holds the run folders, never by a run's. Every other run
+    // (the copy attempt included) wrote into the output folder, which the
+    // encoder has named.
+    if (m_runner.command().role == RunRole::Intermediate) {
         const QString workFolder = folderOf(folderOf(m_intermediateFolder));
         switch (report.code) {
         case FailureCode::DiskFull:
@@ -259,6 +269,7 @@ void ConversionWorker::endFailed(EncoderReport report)
 
 void ConversionWorker::endFailed(const FileFailure &failure)
 {
+    removeIntermediate();
     const quint64 id = std::exchange(m_id, 0);
     m_stage = 0;
     Q_EMIT failed(id, failure);
@@ -266,6 +277,7 @@ void ConversionWorker::endFailed(const FileFailure &failure)
 
 void ConversionWorker::endStopped()
 {
+    removeIntermediate();
     const quint64 id = std::exchange(m_id, 0);
     m_stage = 0;
     Q_EMIT stopped(id);
@@ -287,6 +299,15 @@ QString ConversionWorker::writtenFile() const
     const std::optional<QString> name = publishedFileName(m_runner.output());
     const QString path = name ? folderOf(planned) + u'/' + *name : planned;
     return QFileInfo(path).isFile() ? path : QString();
+}
+
+void ConversionWorker::removeIntermediate() const
+{
+    // The folder is this worker's alone: a file there is one of its own runs'
+    // (this file's, or one before it), never to be read by another file.
+    const QString path = intermediateFilePath(m_intermediateFolder);
+    if (QFileInfo(path).isFile())
+        QFile::remove(path);
 }
 
 void ConversionWorker::deletePartFile() const

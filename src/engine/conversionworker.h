@@ -69,6 +69,9 @@ public:
     int stageCount() const { return m_twoStage ? 2 : 1; }
     // The last file converted had its streams copied, not coded (valid in converted()).
     bool copiedStreams() const { return m_copied; }
+    // The last file converted whole, though its header claims more than its
+    // data holds (valid in converted()).
+    const std::optional<HeaderNote> &headerNote() const { return m_headerNote; }
 
 Q_SIGNALS:
     void stageStarted(const sonvera::EncoderCommand &command);
@@ -96,6 +99,9 @@ private:
     // The file the finished run wrote, or "" when there is none.
     QString writtenFile() const;
     void deletePartFile() const;
+    // Removes this worker's intermediate file: at each file's start and end,
+    // so that no stage ever reads what another file's run left.
+    void removeIntermediate() const;
 
     const ConversionSettings &m_settings;
     QString m_intermediateFolder;
@@ -114,6 +120,7 @@ private:
     QString m_announcements;     // the start of the current run's output, where a copy is announced
     bool m_stopping = false;
     std::optional<FailureFacts> m_truncation; // the first stage found the source cut short
+    std::optional<HeaderNote> m_headerNote;   // a run found the source's header claiming more
 };
 
 } // namespace sonvera

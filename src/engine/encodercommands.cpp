@@ -217,8 +217,11 @@ EncoderCommand buildFirstStageCommand(const QString &sourcePath, const QString &
     const coding::FormatCoding &row = *format->first;
     const QString intermediate = intermediateFilePath(context.workFolder);
     // The first run of a two-stage format writes the intermediate, the others the output.
-    if (format->isTwoStage())
-        return writeCommand(row, row.words, {sourcePath, intermediate, intermediate, s, context});
+    if (format->isTwoStage()) {
+        EncoderCommand command = writeCommand(row, row.words, {sourcePath, intermediate, intermediate, s, context});
+        command.role = RunRole::Intermediate;
+        return command;
+    }
     const QString output = outputPathFor(outputFolder, sourcePath, row.extension, context);
     return writeCommand(row, row.words, {sourcePath, output, intermediate, s, context}, remuxFlag(row, context));
 }
@@ -241,7 +244,9 @@ EncoderCommand buildCopyAttemptCommand(const QString &sourcePath, const QString 
     const FormatInfo *format = formatAt(s.formatIndex);
     if (!format || !convertsInTwoStages(s, context) || remuxFlag(*format->second, context).isEmpty())
         return {};
-    return oneStageCommand(*format, sourcePath, outputFolder, s, context, coding::words::kRemuxOnlyFlag);
+    EncoderCommand command = oneStageCommand(*format, sourcePath, outputFolder, s, context, coding::words::kRemuxOnlyFlag);
+    command.role = RunRole::CopyAttempt;
+    return command;
 }
 
 } // namespace sonvera

@@ -12,6 +12,11 @@
 
 namespace sonvera {
 
+// What an encoder run makes, which decides what its end means: a copy
+// attempt's output is the file's output (or nothing, when the streams do not
+// fit); an intermediate is only read by the second stage of the same file.
+enum class RunRole { CopyAttempt, Intermediate, Output };
+
 // One encoder run: the program and its argument list, which is what gets
 // started (never through a shell), plus the legacy one-line text form that
 // logs, --dry-run and tests show. Setting texts stay whole in the argument
@@ -23,6 +28,7 @@ struct EncoderCommand {
     OutputStyle outputStyle = OutputStyle::Mencoder; // how the encoder reports progress
     QString encoderImage;  // "conv", "coder" or "coder2"
     QString outputPath;    // the file this run writes: the output, or the intermediate file
+    RunRole role = RunRole::Output;
 
     // No command: the format index was outside the catalogue, or the format
     // has no such stage. Callers must not start a run then.

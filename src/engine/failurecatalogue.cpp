@@ -84,8 +84,11 @@ QString damagedText(const FailureFacts &facts)
 QString truncatedText(const FailureFacts &facts)
 {
     const double end = facts.sourceEndSeconds.value_or(facts.convertedSeconds.value_or(0));
-    const QString converted = QString::number(std::llround(facts.convertedSeconds.value_or(end)));
-    const QString text = QCoreApplication::translate("FailureTexts", "源文件在 %1 处中断，可能没有下载完；只转换了前 %2 秒").arg(clockText(end), converted);
+    const long long converted = std::llround(facts.convertedSeconds.value_or(end));
+    // Less than half a second is less than a second, never "0 seconds".
+    const QString text = converted > 0
+        ? QCoreApplication::translate("FailureTexts", "源文件在 %1 处中断，可能没有下载完；只转换了前 %2 秒").arg(clockText(end), QString::number(converted))
+        : QCoreApplication::translate("FailureTexts", "源文件在 %1 处中断，可能没有下载完；只转换了不到 1 秒").arg(clockText(end));
     return facts.output.isEmpty() ? text : QCoreApplication::translate("FailureTexts", "%1，已保存为 %2").arg(text, facts.output);
 }
 
@@ -172,6 +175,14 @@ QString failureText(FailureCode code, const FailureFacts &facts)
 FileFailure fileFailure(FailureCode code, const FailureFacts &facts, const QString &outputPath)
 {
     return {code, failureText(code, facts), outputPath};
+}
+
+QString headerNoteText(const HeaderNote &note)
+{
+    //: %1 is how long the file's data lasts, %2 the length its header claims, both as 0:33.
+    return QCoreApplication::translate("FailureTexts", "文件头声称长 %2，实际只有 %1 的内容；已全部转换")
+        .arg(note.holdsSeconds < 0.5 ? QCoreApplication::translate("FailureTexts", "不到 1 秒") : clockText(note.holdsSeconds),
+             clockText(note.declaredSeconds));
 }
 
 } // namespace sonvera

@@ -24,6 +24,10 @@ struct FileFailure {
 QString failureText(FailureCode code, const FailureFacts &facts = {});
 
 // A failure with the catalogue's words; `outputPath` is the partial output's path.
+// The note on a file that converted whole although its header claims more
+// than its data holds, in the user's language.
+QString headerNoteText(const HeaderNote &note);
+
 FileFailure fileFailure(FailureCode code, const FailureFacts &facts = {}, const QString &outputPath = {});
 
 } // namespace sonvera

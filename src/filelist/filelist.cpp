@@ -20,7 +20,10 @@ QString statusText(const FileListRow &row)
         return FileList::tr("失败");
     case FileListRow::Status::Done:
         //: %1 is the name of the output file.
-        return FileList::tr("完成：%1").arg(fileNameOf(row.outputPath));
+        if (row.note.isEmpty())
+            return FileList::tr("完成：%1").arg(fileNameOf(row.outputPath));
+        //: %1 is the name of the output file, %2 a note on its source.
+        return FileList::tr("完成：%1（%2）").arg(fileNameOf(row.outputPath), row.note);
     }
     return {};
 }
@@ -253,7 +256,7 @@ void FileList::setWaiting(quint64 id)
     Q_EMIT statusChanged(id);
 }
 
-void FileList::setDone(quint64 id, const QString &outputPath)
+void FileList::setDone(quint64 id, const QString &outputPath, const QString &note)
 {
     const int index = indexOf(id);
     if (index < 0)
@@ -264,6 +267,7 @@ void FileList::setDone(quint64 id, const QString &outputPath)
     row.fraction = 1;
     row.failureReason.clear();
     row.outputPath = outputPath;
+    row.note = note;
     m_protected.remove(id);
     updateRow(index);
     Q_EMIT statusChanged(id);
@@ -383,7 +387,7 @@ QString FileList::toolTip(const FileListRow &row, int column)
         return row.failureReason;
     case FileListRow::Status::Done:
         //: %1 is the output file's whole path.
-        return tr("已转换为 %1\n双击播放").arg(row.outputPath);
+        return tr("已转换为 %1\n双击播放").arg(row.outputPath) + (row.note.isEmpty() ? QString() : u'\n' + row.note);
     default:
         return {};
     }

@@ -27,6 +27,7 @@ struct FileListRow {
     double fraction = 0;   // while converting: how far the whole file is, 0..1
     QString failureReason; // why the last attempt failed; never blank for a failed row
     QString outputPath;    // a done row's output file
+    QString note;          // a done row's note for the user (its source's header claims more); often empty
     MediaInfo media;       // what a probe found out about the source; empty until then
     QByteArray root;       // the folder it was found in when a folder was added; empty otherwise
 };
@@ -121,7 +122,7 @@ public:
     void setConverting(quint64 id, const QString &progress, double fraction = 0);
     void setFailed(quint64 id, const QString &reason);
     void setWaiting(quint64 id);
-    void setDone(quint64 id, const QString &outputPath);
+    void setDone(quint64 id, const QString &outputPath, const QString &note = {});
     // What a probe found out about the row's source.
     void setMedia(quint64 id, const MediaInfo &media);
 

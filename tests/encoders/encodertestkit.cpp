@@ -11,6 +11,8 @@
 #include <QTest>
 #include <QtEndian>
 
+#include <cstring>
+
 using namespace Qt::Literals::StringLiterals;
 
 namespace sonvera::testkit {
@@ -225,7 +227,7 @@ Conversion convertSecondStage(const QString &source, const QString &outputFolder
     return c;
 }
 
-bool rewriteFlv(const QString &from, const QString &to, const FlvTagChange &change)
+bool rewriteFlv(const QString &from, const QString &to, const FlvTagChange &change, const FlvRetime &retime)
 {
     QFile in(from);
     QFile out(to);
@@ -242,6 +244,15 @@ bool rewriteFlv(const QString &from, const QString &to, const FlvTagChange &chan
             header[1] = char(body->size() >> 16);
             header[2] = char(body->size() >> 8);
             header[3] = char(body->size());
+            if (retime) {
+                const qint64 ms = (qint64(uchar(header[4])) << 16 | uchar(header[5]) << 8 | uchar(header[6]))
+                    | qint64(uchar(header[7])) << 24;
+                const qint64 changed = retime(header[0] & 0x1f, ms);
+                header[4] = char(changed >> 16);
+                header[5] = char(changed >> 8);
+                header[6] = char(changed);
+                header[7] = char(changed >> 24);
+            }
             const qsizetype tagSize = 11 + body->size();
             result += header + *body;
             const char previous[4]{char(tagSize >> 24), char(tagSize >> 16), char(tagSize >> 8), char(tagSize)};
@@ -267,9 +278,27 @@ bool makeNoiseFlv(const QString &path, qsizetype bytes, quint32 seed)
 
 bool copyFirstThird(const QString &from, const QString &to)
 {
+    return copyFirstShare(from, to, 1.0 / 3);
+}
+
+bool copyFirstShare(const QString &from, const QString &to, double share)
+{
     QFile in(from);
     QFile out(to);
-    return in.open(QIODevice::ReadOnly) && out.open(QIODevice::WriteOnly) && out.write(in.read(in.size() / 3)) >= 0;
+    return in.open(QIODevice::ReadOnly) && out.open(QIODevice::WriteOnly)
+        && out.write(in.read(qint64(double(in.size()) * share))) >= 0;
+}
+
+QByteArray withFlvDuration(QByteArray script, double seconds)
+{
+    const QByteArray key("\x00\x08" "duration\x00", 11);
+    const qsizetype at = script.indexOf(key);
+    if (at >= 0 && at + key.size() + 8 <= script.size()) {
+        quint64 bits = 0;
+        std::memcpy(&bits, &seconds, sizeof bits);
+        qToBigEndian(bits, script.data() + at + key.size());
+    }
+    return script;
 }
 
 QStringList folderEntries(const QString &folder)

@@ -92,13 +92,20 @@ Conversion convertSecondStage(const QString &source, const QString &outputFolder
 // 9 video, 18 script) and data, and returns the data to write in its place
 // (of any size), or nothing to drop the tag.
 using FlvTagChange = std::function<std::optional<QByteArray>(int type, const QByteArray &data)>;
-bool rewriteFlv(const QString &from, const QString &to, const FlvTagChange &change);
+// `retime`, when given, gets each tag's type and timestamp (ms) and returns
+// the timestamp to write.
+using FlvRetime = std::function<qint64(int type, qint64 ms)>;
+bool rewriteFlv(const QString &from, const QString &to, const FlvTagChange &change, const FlvRetime &retime = {});
+// A script tag's data with its "duration" number set to `seconds`.
+QByteArray withFlvDuration(QByteArray script, double seconds);
 
 // An FLV header followed by `bytes` of noise from `seed`: no readable stream.
 bool makeNoiseFlv(const QString &path, qsizetype bytes, quint32 seed);
 
 // The first third of a file's bytes, as an interrupted download leaves it.
 bool copyFirstThird(const QString &from, const QString &to);
+// The first `share` (0..1) of a file's bytes.
+bool copyFirstShare(const QString &from, const QString &to, double share);
 
 // The entries of a folder, hidden ones included.
 QStringList folderEntries(const QString &folder);

@@ -84,6 +84,74 @@ private Q_SLOTS:
         QCOMPARE(captions.first().startsWith(u"复制中"_s), copied);
     }
 
+    // Every order of events of a MOV file with remux: the copy attempt, then
+    // (when it declines) the intermediate and the output, each succeeding,
+    // failing, finding the source cut short or stopped. The worker decides
+    // from each run's role: a copy attempt cut short ends the file with the
+    // copy kept; a full disk is the temporary folder's only under the
+    // intermediate; no intermediate outlives its file.
+    void everyOrderOfRuns_data()
+    {
+        QTest::addColumn<QByteArray>("script");
+        QTest::addColumn<int>("stopAtRun"); // stop once this run (1-based) has started; 0: never
+        QTest::addColumn<QStringList>("images");
+        QTest::addColumn<QString>("outcome"); // "converted", "stopped" or the failure's code name
+        QTest::addColumn<bool>("kept");       // talk-1479.mov is there at the end
+        const QByteArray declined("coder--remux-only exit 20\n");
+        const QByteArray cut(" write\n%1 keep\n%1 print %1: failure source-truncated source-end=4.00 converted=4.00 "
+                             "declared=30 output=\"talk-1479.mov\"\\n\n%1 exit 10\n");
+        const auto cutBy = [&cut](const QByteArray &image) -> QByteArray { return image + QByteArray(cut).replace("%1", image); };
+        const auto full = [](const QByteArray &image) -> QByteArray {
+            return image + " eprint coder: failure disk-full\\n\n" + image + " exit 11\n";
+        };
+        const QStringList copy{u"coder"_s}, stage1{u"coder"_s, u"conv"_s}, stage2{u"coder"_s, u"conv"_s, u"coder"_s};
+        QTest::newRow("copy: converted") << QByteArray() << 0 << copy << u"converted"_s << true;
+        QTest::newRow("copy: cut short") << cutBy("coder--remux-only") << 0 << copy << u"source-truncated"_s << true;
+        QTest::newRow("copy: disk full") << full("coder--remux-only") << 0 << copy << u"disk-full"_s << false;
+        QTest::newRow("copy: stopped") << QByteArray("coder--remux-only write\ncoder--remux-only hang\n") << 1 << copy
+                                       << u"stopped"_s << false;
+        QTest::newRow("stage 1: disk full") << declined + full("conv") << 0 << stage1 << u"temp-disk-full"_s << false;
+        QTest::newRow("stage 1: cut short") << declined + cutBy("conv") << 0 << stage2 << u"source-truncated"_s << true;
+        QTest::newRow("stage 1: stopped") << declined + "conv write\nconv hang\n" << 2 << stage1 << u"stopped"_s << false;
+        QTest::newRow("stage 2: converted") << declined << 0 << stage2 << u"converted"_s << true;
+        QTest::newRow("stage 2: failed") << declined + "coder exit 1\n" << 0 << stage2 << u"failed"_s << false;
+        QTest::newRow("stage 2: disk full") << declined + full("coder") << 0 << stage2 << u"disk-full"_s << false;
+        QTest::newRow("stage 2: cut short") << declined + cutBy("coder") << 0 << stage2 << u"source-truncated"_s << true;
+        QTest::newRow("stage 2: stopped") << declined + "coder write\ncoder hang\n" << 3 << stage2 << u"stopped"_s << false;
+    }
+
+    void everyOrderOfRuns()
+    {
+        QFETCH(QByteArray, script);
+        QFETCH(int, stopAtRun);
+        QFETCH(QStringList, images);
+        QFETCH(QString, outcome);
+        QFETCH(bool, kept);
+        Fixture f;
+        f.settings.selectFormat(5);
+        f.options.choices.remux = true;
+        f.addSource(u"talk.flv"_s, script);
+        QSignalSpy finished(&f.driver, &BatchDriver::batchFinished);
+        QVERIFY(f.driver.start());
+        if (stopAtRun > 0) {
+            // The run to stop has begun (it hangs until stopped).
+            QTRY_COMPARE_WITH_TIMEOUT(startedImages(f.log).size(), qsizetype(stopAtRun), 10000);
+            f.driver.stop();
+        }
+        QVERIFY(finished.wait(15000));
+        const std::optional<BatchSummary> summary = finished.at(0).at(0).value<BatchSummary>();
+        QCOMPARE(startedImages(f.log), images);
+        const QString ended = summary->stopped ? u"stopped"_s
+            : summary->failed.isEmpty()        ? u"converted"_s
+                                               : failureCodeName(summary->failed.at(0).code);
+        QCOMPARE(ended, outcome);
+        QCOMPARE(QFileInfo::exists(f.dir.filePath(u"out/talk-1479.mov"_s)), kept);
+        if (outcome == u"disk-full"_s) // the folder the failing run wrote to: the output folder's disk
+            QVERIFY(!summary->failed.at(0).reason.contains(u"临时"_s));
+        const QString intermediate = f.driver.workers().at(0)->intermediateFolder() + u"/tmp.mp4"_s;
+        QVERIFY(!QFileInfo::exists(intermediate));
+    }
+
     // Outputs keep their source's date unless told not to, a partial output
     // kept from a source cut short too.
     void datesFollowTheSource()
