@@ -62,7 +62,7 @@ namespace {
 // Every option of the command line.
 struct CliOptionSet {
     QCommandLineOption help, version, format, videoBitrate, frameRate, size, audioRate, audioBitrate, channels, output,
-        cut, dryRun, quiet, jobs, json, direct, remux, noKeepDates, keepTree;
+        cut, dryRun, quiet, jobs, json, direct, remux, noKeepDates, keepTree, noSpaceCheck;
 };
 
 QString optionText(const char *source)
@@ -117,6 +117,9 @@ CliOptionSet makeOptions(const QString &defaultOutputFolder)
         {u"keep-tree"_s,
          text(QT_TRANSLATE_NOOP("sonvera::CliOptions",
                                 "文件夹中的文件输出到输出文件夹下相同的子文件夹中（默认：都放在输出文件夹中）。"))},
+        {u"no-space-check"_s,
+         text(QT_TRANSLATE_NOOP("sonvera::CliOptions",
+                                "即使估计磁盘空间不够也开始转换（默认：空间不够时不开始，退出码 2）。"))},
     };
 }
 
@@ -195,6 +198,7 @@ std::optional<QString> applyRunOptions(const QCommandLineParser &parser, const C
     options.choices.remux = parser.isSet(o.remux);
     options.choices.keepDates = !parser.isSet(o.noKeepDates);
     options.choices.keepTree = parser.isSet(o.keepTree);
+    options.spaceCheck = !parser.isSet(o.noSpaceCheck);
     if (options.dryRun && options.json)
         return optionText(QT_TRANSLATE_NOOP("sonvera::CliOptions", "--json 不能与 --dry-run 一起使用：试运行不转换，没有事件"));
     return std::nullopt;
@@ -215,7 +219,7 @@ CliParseResult parseCliArguments(const QStringList &arguments, const QString &de
     const CliOptionSet o = makeOptions(defaultOutputFolder);
     parser.addOptions({o.help, o.version, o.format, o.videoBitrate, o.frameRate, o.size, o.audioRate, o.audioBitrate,
                        o.channels, o.output, o.cut, o.direct, o.remux, o.noKeepDates, o.keepTree, o.dryRun, o.quiet, o.jobs,
-                       o.json});
+                       o.json, o.noSpaceCheck});
     parser.addPositionalArgument(
         u"FILE|FOLDER"_s,
         optionText(QT_TRANSLATE_NOOP("sonvera::CliOptions", "要转换的文件；文件夹会被搜索其中的 .flv 文件。")),

@@ -23,6 +23,7 @@ struct CliOptions {
     bool dryRun = false;
     bool quiet = false;
     bool json = false;             // events as JSON Lines on standard output (see cli/jsonevents.h)
+    bool spaceCheck = true;        // refuse to start when the disks cannot hold the batch (--no-space-check: start anyway)
 };
 
 struct CliParseResult {

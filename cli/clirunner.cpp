@@ -1,5 +1,8 @@
 #include "clirunner.h"
 
+#include "flvtimeline.h"
+#include "spacecheck.h"
+
 #include "apppaths.h"
 #include "batchfiles.h"
 #include "foldersearch.h"
@@ -72,6 +75,7 @@ void CliRunner::connectDriver()
     });
     connect(&m_driver, &BatchDriver::progressChanged, this, &CliRunner::showProgress);
     connect(&m_driver, &BatchDriver::fileCopied, this, [this](quint64 id) { m_copied.insert(id); });
+    connect(&m_driver, &BatchDriver::fileNoted, this, [this](quint64 id, const QString &note) { m_notes.insert(id, note); });
     connect(&m_driver, &BatchDriver::fileFinished, this, &CliRunner::onFileFinished);
     connect(&m_driver, &BatchDriver::runnerError, this, [this](const QString &message) {
         clearLine();
@@ -221,7 +225,29 @@ void CliRunner::start()
         QMetaObject::invokeMethod(this, [this] { Q_EMIT finished(SomeFailed); }, Qt::QueuedConnection);
         return;
     }
+    if (m_options.spaceCheck && !enoughSpace()) {
+        QMetaObject::invokeMethod(this, [this] { Q_EMIT finished(UsageOrNoInput); }, Qt::QueuedConnection);
+        return;
+    }
     m_driver.start();
+}
+
+bool CliRunner::enoughSpace()
+{
+    // The lengths the files' headers declare: reading them costs a few small
+    // reads per file, where a probe would start a program for each.
+    QList<double> seconds;
+    for (int i = 0; i < m_list.rowCount(); ++i)
+        seconds << encoders::flvDeclaredSeconds(QFile::decodeName(m_list.rowAt(i).path.bytes())).value_or(0);
+    const QList<SpaceShortfall> shortfalls =
+        batchSpaceShortfalls(m_options.settings, m_options.choices.direct, seconds, m_options.settings.outputFolder,
+                             m_driver.preferredWorkFolder(), m_options.jobs);
+    for (const SpaceShortfall &shortfall : shortfalls) {
+        m_err << tr("sonvera-cli: 磁盘空间可能不够，没有开始转换：%1。腾出空间、换一个输出文件夹，或者用 --no-space-check 照样开始")
+                     .arg(spaceShortfallText(shortfall))
+              << Qt::endl;
+    }
+    return shortfalls.isEmpty();
 }
 
 void CliRunner::interrupt()
@@ -279,6 +305,7 @@ void CliRunner::onFileFinished(quint64 id, const QString &path, bool ok, const Q
     const QString count = u"["_s + QString::number(number) + u'/' + QString::number(m_total) + u"] "_s;
     const NativePath file = m_paths.take(id);
     const bool copied = m_copied.remove(id);
+    const QString note = m_notes.take(id);
     if (ok) {
         if (m_options.json) {
             m_events.converted(id, file, nativeOf(detail));
@@ -288,6 +315,8 @@ void CliRunner::onFileFinished(quint64 id, const QString &path, bool ok, const Q
             human() << count << path << " -> " << shown(detail);
             if (copied)
                 human() << tr("（直接复制）");
+            if (!note.isEmpty())
+                human() << tr("（%1）").arg(note);
             human() << '\n';
             human().flush();
             flushOut();

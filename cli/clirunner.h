@@ -47,6 +47,9 @@ private:
     // An output folder whose name is not UTF-8 is reached through a link; false
     // (after saying why) when that cannot be made.
     bool prepareOutputFolder();
+    // False, having said how much is needed and how much is free, when the
+    // disks cannot hold the batch's estimated outputs and intermediates.
+    bool enoughSpace();
     // `path` as the user knows it (the output folder as given, not its link).
     QString shown(const QString &path) const;
     // The same as bytes: what the file system calls a path the engine wrote.
@@ -75,6 +78,7 @@ private:
     int m_ended = 0;           // files ended, converted or not
     QHash<quint64, int> m_numbers; // each converting file's number
     QSet<quint64> m_copied;        // files whose streams were copied, until their line is written
+    QHash<quint64, QString> m_notes;  // notes on files that converted whole, until their line is written
     QString m_currentName;     // one file at a time: the file converting
     QString m_outputLink; // with its "/": stands for the output folder in paths
 };

@@ -226,6 +226,19 @@
         <source>源文件的音视频流不能直接复制到这种格式</source>
         <translation>The source&apos;s video and sound cannot be copied into this format as they are</translation>
     </message>
+    <message>
+        <source>源文件在 %1 处中断，可能没有下载完；只转换了不到 1 秒</source>
+        <translation>The source file breaks off at %1, perhaps it was not downloaded completely; less than a second of it was converted</translation>
+    </message>
+    <message>
+        <source>文件头声称长 %2，实际只有 %1 的内容；已全部转换</source>
+        <extracomment>%1 is how long the file&apos;s data lasts, %2 the length its header claims, both as 0:33.</extracomment>
+        <translation>the file holds %1 of the %2 its header claims; all of it was converted</translation>
+    </message>
+    <message>
+        <source>不到 1 秒</source>
+        <translation>less than a second</translation>
+    </message>
 </context>
 <context>
     <name>Formats</name>
@@ -348,6 +361,19 @@
     <message>
         <source>%1 不能保持原始大小，请选一个尺寸</source>
         <translation>%1 cannot keep the original size; pick a size</translation>
+    </message>
+</context>
+<context>
+    <name>SpaceCheck</name>
+    <message>
+        <source>临时文件夹 %1 所在的磁盘大约需要 %2，只剩 %3</source>
+        <extracomment>%1 is a folder, %2 and %3 sizes such as &quot;1.2 GB&quot;.</extracomment>
+        <translation>the disk of the temporary folder %1 needs about %2, and only %3 is free</translation>
+    </message>
+    <message>
+        <source>输出文件夹 %1 所在的磁盘大约需要 %2，只剩 %3</source>
+        <extracomment>%1 is a folder, %2 and %3 sizes such as &quot;1.2 GB&quot;.</extracomment>
+        <translation>the disk of the output folder %1 needs about %2, and only %3 is free</translation>
     </message>
 </context>
 <context>
@@ -547,6 +573,10 @@ Exit status: 0 when every file converted, 1 when any file failed, 2 for a usage 
         <source>文件夹中的文件输出到输出文件夹下相同的子文件夹中（默认：都放在输出文件夹中）。</source>
         <translation>Put the outputs of a folder&apos;s files into the same subfolders under the output folder (default: all in the output folder).</translation>
     </message>
+    <message>
+        <source>即使估计磁盘空间不够也开始转换（默认：空间不够时不开始，退出码 2）。</source>
+        <translation>Start even when the disks seem too full for the batch (default: do not start then, exit status 2).</translation>
+    </message>
 </context>
 <context>
     <name>sonvera::CliRunner</name>
@@ -612,6 +642,14 @@ Exit status: 0 when every file converted, 1 when any file failed, 2 for a usage 
     <message>
         <source>（直接复制）</source>
         <translation> (copied)</translation>
+    </message>
+    <message>
+        <source>sonvera-cli: 磁盘空间可能不够，没有开始转换：%1。腾出空间、换一个输出文件夹，或者用 --no-space-check 照样开始</source>
+        <translation>sonvera-cli: the disk may be too full, so nothing was converted: %1. Free some space, choose another output folder, or start anyway with --no-space-check</translation>
+    </message>
+    <message>
+        <source>（%1）</source>
+        <translation> (%1)</translation>
     </message>
 </context>
 <context>
@@ -850,6 +888,11 @@ Exit status: 0 when every file converted, 1 when any file failed, 2 for a usage 
         <translation>Converted to %1
 Double-click to play it</translation>
     </message>
+    <message>
+        <source>完成：%1（%2）</source>
+        <extracomment>%1 is the name of the output file, %2 a note on its source.</extracomment>
+        <translation>Done: %1 (%2)</translation>
+    </message>
 </context>
 <context>
     <name>sonvera::MainWindow</name>
@@ -1035,6 +1078,22 @@ It is here:
     <message>
         <source>开始后：%1</source>
         <translation>Start will %1</translation>
+    </message>
+    <message>
+        <source>磁盘空间可能不够：
+%1
+仍然开始转换吗？</source>
+        <translation>The disk may be too full:
+%1
+Start converting anyway?</translation>
+    </message>
+    <message>
+        <source>仍然开始</source>
+        <translation>Start anyway</translation>
+    </message>
+    <message>
+        <source>取消</source>
+        <translation>Cancel</translation>
     </message>
 </context>
 <context>

@@ -212,6 +212,19 @@ bool BatchController::start()
     return m_driver.start();
 }
 
+QList<SpaceShortfall> BatchController::spaceShortfalls() const
+{
+    QList<double> seconds;
+    for (int i = 0; i < m_list.rowCount(); ++i) {
+        const FileListRow &row = m_list.rowAt(i);
+        if (row.status != FileListRow::Status::Done)
+            seconds << row.media.durationSeconds.value_or(0);
+    }
+    const QString output = m_settings.outputFolder.isEmpty() ? m_context.location.defaultOutputFolder : m_settings.outputFolder;
+    return batchSpaceShortfalls(m_settings, m_preferences.choices.direct, seconds, output, m_context.workFolder,
+                                m_preferences.effectiveJobs());
+}
+
 void BatchController::stop()
 {
     m_driver.stop();

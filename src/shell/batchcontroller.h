@@ -3,6 +3,7 @@
 #include "afterbatchaction.h"
 #include "appoptions.h"
 #include "batchdriver.h"
+#include "spacecheck.h"
 #include "batchjournal.h"
 #include "conversionsettings.h"
 #include "filelist.h"
@@ -80,6 +81,9 @@ public:
     // Starts a batch with the preferences' number of workers. False when the
     // list is empty (the window says so) or a batch is under way.
     bool start();
+    // What the disks lack for the files about to convert, by the estimate of
+    // spacecheck.h (lengths the probe has found); empty when they fit.
+    QList<SpaceShortfall> spaceShortfalls() const;
     void stop();
     bool isBusy() const { return m_driver.isBusy(); }
 

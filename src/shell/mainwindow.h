@@ -87,6 +87,8 @@ private:
     // The batch (windowbatch.cpp).
     void connectController();
     void startBatch();
+    // Starts the batch, the space question answered (or not needed).
+    void startBatchNow();
     void setLocked(bool locked);
     void showPowerCountdown(AfterBatchAction action);
     void showFailures(const BatchSummary &summary, const QString &note);

@@ -99,6 +99,34 @@ void MainWindow::startBatch()
 {
     if (m_controller.isBusy())
         return;
+    // A batch the disks cannot hold is started only when the user says so;
+    // the question is window-modal and opened, so no event loop nests.
+    if (const QList<SpaceShortfall> shortfalls = m_controller.spaceShortfalls(); !shortfalls.isEmpty()) {
+        QStringList lines;
+        for (const SpaceShortfall &shortfall : shortfalls)
+            lines << spaceShortfallText(shortfall);
+        auto *question = new QMessageBox(QMessageBox::Question, windowTitle(),
+                                         tr("磁盘空间可能不够：\n%1\n仍然开始转换吗？").arg(lines.join(u'\n')),
+                                         QMessageBox::NoButton, this);
+        question->setObjectName(u"spaceQuestion"_s);
+        question->setWindowModality(Qt::WindowModal);
+        question->setAttribute(Qt::WA_DeleteOnClose);
+        QPushButton *start = question->addButton(tr("仍然开始"), QMessageBox::AcceptRole);
+        question->setEscapeButton(question->addButton(tr("取消"), QMessageBox::RejectRole));
+        connect(question, &QDialog::finished, this, [this, question, start] {
+            if (question->clickedButton() == start)
+                startBatchNow();
+        });
+        question->open();
+        return;
+    }
+    startBatchNow();
+}
+
+void MainWindow::startBatchNow()
+{
+    if (m_controller.isBusy())
+        return;
     m_progress->clearTiming();
     // The files done in the last batch leave the list first; with nothing
     // left to convert there is nothing to start.
