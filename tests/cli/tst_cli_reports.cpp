@@ -312,7 +312,7 @@ private Q_SLOTS:
         };
         const QString out = disk + u"/out"_s;
         QVERIFY(QDir().mkpath(out));
-        for (qint64 room = size - 16384; room <= size + 16384; room += 4096) {
+        for (qint64 room = size - 8192; room <= size + 8192; room += 4096) {
             QVERIFY(fillLeaving(room));
             const CliRun run = runChinese({u"-q"_s, u"--no-space-check"_s, u"-f"_s, u"3gp"_s, u"-o"_s, out, tagged});
             const QStringList published = QDir(out).entryList(QDir::Files | QDir::Hidden);
