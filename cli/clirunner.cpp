@@ -69,7 +69,7 @@ void CliRunner::connectDriver()
         m_total = total;
         m_numbers.insert(id, number);
         if (m_options.jobs == 1) {
-            m_currentName = fileNameOf(path);
+            m_currentName = shownSafely(fileNameOf(path));
             showProgress(idleDisplay(u"0%"_s));
         }
     });
@@ -79,7 +79,7 @@ void CliRunner::connectDriver()
     connect(&m_driver, &BatchDriver::fileFinished, this, &CliRunner::onFileFinished);
     connect(&m_driver, &BatchDriver::runnerError, this, [this](const QString &message) {
         clearLine();
-        m_err << "sonvera-cli: " << message << Qt::endl;
+        m_err << "sonvera-cli: " << shownSafely(message) << Qt::endl;
     });
     connect(&m_driver, &BatchDriver::batchFinished, this, &CliRunner::onBatchFinished);
     if (!m_options.json)
@@ -105,16 +105,16 @@ bool CliRunner::collectInputs()
         if (::stat(path.bytes().constData(), &info) == 0 && S_ISDIR(info.st_mode)) {
             const FolderSearchResult found = FolderSearch::searchNow(path.bytes());
             if (found.files.isEmpty())
-                m_err << tr("sonvera-cli: 在 \"%1\" 中没有找到 .flv 文件").arg(input.shown()) << Qt::endl;
+                m_err << tr("sonvera-cli: 在 \"%1\" 中没有找到 .flv 文件").arg(shownSafely(input.shown())) << Qt::endl;
             for (const QByteArray &folder : found.unreadableFolders)
-                m_err << tr("sonvera-cli: 无法读取文件夹 \"%1\"，其中的文件没有加入").arg(shownName(folder)) << Qt::endl;
+                m_err << tr("sonvera-cli: 无法读取文件夹 \"%1\"，其中的文件没有加入").arg(shownSafely(shownName(folder))) << Qt::endl;
             for (const QByteArray &file : found.files)
                 m_list.append(file, true, path.bytes());
         } else if (::lstat(path.bytes().constData(), &info) == 0) {
             m_list.append(path.bytes(), true);
         } else {
             m_missing << input.shown();
-            m_err << tr("sonvera-cli: \"%1\": 没有这个文件或文件夹").arg(input.shown()) << Qt::endl;
+            m_err << tr("sonvera-cli: \"%1\": 没有这个文件或文件夹").arg(shownSafely(input.shown())) << Qt::endl;
             if (m_options.json) {
                 m_events.failed(0, path, failureText(FailureCode::SourceMissing), FailureCode::SourceMissing, {});
                 flushOut();
@@ -138,7 +138,7 @@ bool CliRunner::prepareOutputFolder()
     // points at the folder exactly as given.
     const QString run = m_driver.prepareRunFolder();
     if (run.isEmpty()) {
-        m_err << "sonvera-cli: " << noWorkFolderText() << Qt::endl;
+        m_err << "sonvera-cli: " << shownSafely(noWorkFolderText()) << Qt::endl;
         return false;
     }
     const QByteArray &bytes = folder.bytes();
@@ -150,7 +150,7 @@ bool CliRunner::prepareOutputFolder()
     const QString link = run + u"/output"_s;
     if (::symlink(bytes.constData(), QFile::encodeName(link).constData()) != 0) {
         const QString why = QString::fromLocal8Bit(std::strerror(errno));
-        m_err << tr("sonvera-cli: 无法使用输出文件夹 \"%1\"：%2").arg(folder.shown(), why) << Qt::endl;
+        m_err << tr("sonvera-cli: 无法使用输出文件夹 \"%1\"：%2").arg(shownSafely(folder.shown()), why) << Qt::endl;
         return false;
     }
     m_outputLink = link + u'/';
@@ -183,7 +183,7 @@ int CliRunner::dryRun()
     // The run folder a real run would make, so the lines name its own intermediate.
     const QString run = m_driver.prepareRunFolder();
     if (run.isEmpty()) {
-        m_err << "sonvera-cli: " << noWorkFolderText() << Qt::endl;
+        m_err << "sonvera-cli: " << shownSafely(noWorkFolderText()) << Qt::endl;
         return SomeFailed;
     }
     CommandContext context;
@@ -199,13 +199,13 @@ int CliRunner::dryRun()
         // A copy attempt comes first; the stages run only when it does not copy.
         const EncoderCommand attempt = buildCopyAttemptCommand(source, rowFolder, m_options.settings, context);
         if (!attempt.isEmpty())
-            m_out << attempt.text << '\n';
+            m_out << shownSafely(attempt.text) << '\n';
         const EncoderCommand first = buildFirstStageCommand(source, rowFolder, m_options.settings, context);
-        m_out << first.text << '\n';
+        m_out << shownSafely(first.text) << '\n';
         planned.insert(first.outputPath);
         const EncoderCommand second = buildSecondStageCommand(source, rowFolder, m_options.settings, context);
         if (!second.isEmpty()) {
-            m_out << second.text << '\n';
+            m_out << shownSafely(second.text) << '\n';
             planned.insert(second.outputPath);
         }
     }
@@ -312,7 +312,7 @@ void CliRunner::onFileFinished(quint64 id, const QString &path, bool ok, const Q
             flushOut();
         }
         if (!m_options.quiet && !m_outputClosed) {
-            human() << count << path << " -> " << shown(detail);
+            human() << count << shownSafely(path) << " -> " << shownSafely(shown(detail));
             if (copied)
                 human() << tr("（直接复制）");
             if (!note.isEmpty())
@@ -322,7 +322,7 @@ void CliRunner::onFileFinished(quint64 id, const QString &path, bool ok, const Q
             flushOut();
         }
     } else {
-        m_err << tr("sonvera-cli: %1失败：%2: %3").arg(count, path, detail) << Qt::endl;
+        m_err << tr("sonvera-cli: %1失败：%2: %3").arg(count, shownSafely(path), shownSafely(detail)) << Qt::endl;
     }
 }
 
@@ -342,11 +342,11 @@ void CliRunner::onBatchFinished(const BatchSummary &summary)
     if (failed > 0) {
         m_err << tr("sonvera-cli: %1 个转换成功，%2 个失败：").arg(summary.converted).arg(failed) << Qt::endl;
         for (const QString &missing : std::as_const(m_missing))
-            m_err << tr("  %1: 没有这个文件或文件夹").arg(missing) << Qt::endl;
+            m_err << tr("  %1: 没有这个文件或文件夹").arg(shownSafely(missing)) << Qt::endl;
         for (const FailedFile &file : summary.failed)
-            m_err << "  " << file.path << ": " << file.reason << Qt::endl;
+            m_err << "  " << shownSafely(file.path) << ": " << shownSafely(file.reason) << Qt::endl;
     } else if (!m_options.quiet && !m_outputClosed) {
-        human() << tr("%n 个文件已转换到 %1", nullptr, summary.converted).arg(shown(summary.outputFolder)) << '\n';
+        human() << tr("%n 个文件已转换到 %1", nullptr, summary.converted).arg(shownSafely(shown(summary.outputFolder))) << '\n';
         human().flush();
         flushOut();
     }

@@ -1,4 +1,5 @@
 #include "console.h"
+#include "pathtext.h"
 
 #include <cerrno>
 #include <unistd.h>
@@ -39,8 +40,8 @@ void Console::reason(const QString &file, const QString &cause)
     if (!file.isEmpty())
         text += u'"' + file + u"\": "_s;
     text += cause;
-    text.replace(u'\n', u' ').replace(u'\r', u' ');
-    line(text);
+    // Nor can it drive the terminal of whoever runs the encoder by hand.
+    line(shownSafely(text));
 }
 
 void Console::write(Channel channel, const QString &text)

@@ -164,7 +164,7 @@ void EncoderJob::fail(const FailureReason &reason, const QString &source)
 void EncoderJob::failFromFfmpeg(const FfmpegProcess &ffmpeg, const QString &source, const InputNeeds &needs)
 {
     if (!ffmpeg.startError().isEmpty()) {
-        fail(ffmpegStartFailure(ffmpeg.startError()), source);
+        fail(ffmpegStartFailure(ffmpeg.startError(), ffmpeg.startErrno()), source);
         return;
     }
     if (ffmpeg.killedBySignal() > 0) {
@@ -357,7 +357,12 @@ void EncoderJob::runProbe(const QStringList &arguments,
     auto last = std::make_shared<ProgressBlock>();
     connect(probe, &FfmpegProcess::progressed, this, [last](const ProgressBlock &block) { *last = block; });
     connect(probe, &FfmpegProcess::ended, this, [this, probe, last, done = std::move(done)](bool success) {
-        if (!m_finished)
+        if (m_finished)
+            return;
+        // A check that could not even start says nothing of the source.
+        if (!probe->startError().isEmpty())
+            fail(ffmpegStartFailure(probe->startError(), probe->startErrno()), {});
+        else
             done(*probe, success, *last);
     });
 }

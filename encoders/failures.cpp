@@ -1,5 +1,7 @@
 #include "failures.h"
 
+#include "startfailure.h"
+
 #include <QFile>
 #include <QMap>
 
@@ -221,14 +223,26 @@ bool nothingWasCoded(const FfmpegLogReader &log)
     return mentions(log.warnings(), u"Output file is empty, nothing was encoded");
 }
 
-FailureReason ffmpegStartFailure(const QString &why)
+FailureReason ffmpegStartFailure(const QString &why, int error)
 {
-    if (why.contains(u"Too many open files"_s, Qt::CaseInsensitive))
-        return {FailureCode::TooManyFiles, u"too many files are open to start ffmpeg; convert fewer files at once"_s, {}};
     FailureFacts facts;
     facts.detail = why;
-    return {FailureCode::FfmpegMissing,
-            u"ffmpeg could not be started: "_s + why + u"; reinstall the Debian package \"ffmpeg\""_s, facts};
+    if (error == 0)
+        error = errorNamedIn(why);
+    switch (startProblem(error)) {
+    case StartProblem::OutOfFiles:
+        return {FailureCode::TooManyFiles, u"too many files are open to start ffmpeg ("_s + why + u"); convert fewer files at once"_s, facts};
+    case StartProblem::ProgramMissing:
+        return {FailureCode::FfmpegMissing,
+                u"ffmpeg could not be started: "_s + why + u"; reinstall the Debian package \"ffmpeg\""_s, facts};
+    case StartProblem::OutOfResources:
+        break;
+    }
+    // Nothing is missing: fork() or exec() found no process slot or memory.
+    facts.program = u"ffmpeg"_s;
+    return {FailureCode::CannotStart,
+            u"the system has no resources left to start ffmpeg ("_s + why + u"); close some programs or convert fewer files at once"_s,
+            facts};
 }
 
 FailureReason ffmpegKilled(int signal)

@@ -51,8 +51,9 @@ std::optional<FailureReason> sourceProbeProblem(const FfmpegLogReader &log, bool
 // source was unreadable, or a clip range held nothing.
 bool nothingWasCoded(const FfmpegLogReader &log);
 
-// ffmpeg could not be started (`why`: QProcess's words), or was killed by `signal`.
-FailureReason ffmpegStartFailure(const QString &why);
+// ffmpeg could not be started (`why`: QProcess's words; `error`: the errno of
+// the call that failed, 0 when unknown), or was killed by `signal`.
+FailureReason ffmpegStartFailure(const QString &why, int error);
 FailureReason ffmpegKilled(int signal);
 
 // "Enhanced" FLV announces HEVC, AV1 or VP9 video in a header that ffmpeg

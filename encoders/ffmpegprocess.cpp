@@ -1,7 +1,11 @@
 #include "ffmpegprocess.h"
 
 #include "childprocess.h"
+#include "startfailure.h"
 
+#include <QFile>
+
+#include <cerrno>
 #include <csignal>
 
 using namespace Qt::Literals::StringLiterals;
@@ -35,10 +39,14 @@ FfmpegProcess::FfmpegProcess(const QString &program, const QStringList &argument
         finish(status == QProcess::NormalExit && code == 0);
     });
     connect(&m_process, &QProcess::errorOccurred, this, [this](QProcess::ProcessError error) {
-        if (error == QProcess::FailedToStart) {
-            m_startError = m_process.errorString();
-            finish(false);
-        }
+        // Inside start() Qt reports right after the pipe(), open() or fork()
+        // that failed (see refusedStartError for what may have touched errno
+        // since). Later, exec() failed in the child: its errno is in Qt's words.
+        const int seen = m_starting ? errno : 0;
+        if (error != QProcess::FailedToStart)
+            return;
+        const QString why = m_process.errorString();
+        failToStart(why, m_starting ? refusedStartError(seen, why) : 0);
     });
 }
 
@@ -49,7 +57,25 @@ FfmpegProcess::~FfmpegProcess()
 
 void FfmpegProcess::start()
 {
+    // A program that is not there is told from one that cannot be started,
+    // by the errno of this check.
+    if (const int error = programRunnable(QFile::encodeName(m_process.program()))) {
+        failToStart(systemErrorText(error), error);
+        return;
+    }
+    m_starting = true;
     m_process.start();
+    m_starting = false;
+}
+
+void FfmpegProcess::failToStart(const QString &why, int error)
+{
+    if (!m_startError.isEmpty())
+        return;
+    m_startError = why.isEmpty() ? systemErrorText(error) : why;
+    m_startErrno = error;
+    // The caller connects to `ended` after start() returns.
+    QMetaObject::invokeMethod(this, [this] { finish(false); }, Qt::QueuedConnection);
 }
 
 void FfmpegProcess::write(const QByteArray &bytes)

@@ -32,8 +32,13 @@ public:
     void kill();
 
     const FfmpegLogReader &log() const { return m_log; }
-    // Why the child could not be started; empty when it started.
+    // Why the child could not be started; empty when it started. A start
+    // that fails ends the run from the event loop, never inside start(), so
+    // `ended` reaches whoever connects to it after start().
     QString startError() const { return m_startError; }
+    // The errno of the call that failed to start the child; 0 when it is not
+    // known (exec() failed in the child after the checks had passed).
+    int startErrno() const { return m_startErrno; }
     int exitCode() const { return m_process.exitCode(); }
     // The signal that ended the child, or 0 when it exited (or was killed by us).
     int killedBySignal() const { return m_killedBy; }
@@ -49,6 +54,7 @@ private:
     void readStderr();
     void announceListings();
     void finish(bool success);
+    void failToStart(const QString &why, int error);
 
     QProcess m_process;
     Stdout m_stdoutMode;
@@ -58,6 +64,8 @@ private:
     bool m_ended = false;
     int m_killedBy = 0;
     QString m_startError;
+    int m_startErrno = 0;
+    bool m_starting = false; // inside QProcess::start()
 };
 
 } // namespace sonvera::encoders

@@ -87,8 +87,18 @@ bool TemporaryOutput::commit(QString &error)
         // leave a moment without either: POSIX rename replaces atomically.
         const QByteArray from = QFile::encodeName(temporaryPath());
         const QByteArray to = QFile::encodeName(m_final);
+        // Synced before and after the rename, as publishWithoutReplacing does.
+        if (const int synced = syncFileData(from)) {
+            error = u"cannot write the finished output to the disk: "_s + QString::fromLocal8Bit(std::strerror(synced));
+            return false;
+        }
         if (std::rename(from.constData(), to.constData()) != 0) {
             error = u"cannot rename the finished output into place: "_s + QString::fromLocal8Bit(std::strerror(errno));
+            return false;
+        }
+        if (const int synced = syncFolder(QFile::encodeName(QFileInfo(m_final).absolutePath()))) {
+            m_part.release();
+            error = u"the output folder could not be written to the disk: "_s + QString::fromLocal8Bit(std::strerror(synced));
             return false;
         }
     } else {
@@ -98,6 +108,12 @@ bool TemporaryOutput::commit(QString &error)
             return false;
         }
         m_final = published.path;
+        if (published.error != 0) {
+            // Named, but the name itself may not survive a power cut: said, not hidden.
+            m_part.release();
+            error = u"the output folder could not be written to the disk: "_s + QString::fromLocal8Bit(std::strerror(published.error));
+            return false;
+        }
     }
     m_part.release();
     return true;

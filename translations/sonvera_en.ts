@@ -239,6 +239,10 @@
         <source>不到 1 秒</source>
         <translation>less than a second</translation>
     </message>
+    <message>
+        <source>系统资源不足，无法启动 %1（%2）；请关闭一些程序或减少同时转换的文件数后重试</source>
+        <translation>Not enough system resources to start %1 (%2); close some programs or convert fewer files at once, then try again</translation>
+    </message>
 </context>
 <context>
     <name>Formats</name>
@@ -696,20 +700,8 @@ Exit status: 0 when every file converted, 1 when any file failed, 2 for a usage 
 <context>
     <name>sonvera::EncoderRunner</name>
     <message>
-        <source>File or command not found: %1: %2</source>
-        <translation>File or command not found: %1: %2</translation>
-    </message>
-    <message>
         <source>Command Line empty</source>
         <translation>Command Line empty</translation>
-    </message>
-    <message>
-        <source>no such file</source>
-        <translation>no such file</translation>
-    </message>
-    <message>
-        <source>not an executable file</source>
-        <translation>not an executable file</translation>
     </message>
 </context>
 <context>

@@ -34,7 +34,7 @@ void keepModificationTime(const QString &source, const QString &output)
     // A file system without modification times leaves the output as it is:
     // the conversion itself succeeded.
     if (::utimensat(AT_FDCWD, to.constData(), times, 0) != 0)
-        qWarning("cannot give %s the date of its source", to.constData());
+        qWarning("cannot give %s the date of its source", qUtf8Printable(shownSafely(shownName(to))));
 }
 
 } // namespace

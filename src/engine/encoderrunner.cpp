@@ -2,8 +2,10 @@
 
 #include "childprocess.h"
 #include "failurecatalogue.h"
+#include "startfailure.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QFileInfo>
 
 #include <cerrno>
@@ -51,29 +53,29 @@ void EncoderRunner::failLater(const QString &message)
     QMetaObject::invokeMethod(this, [this, message] { Q_EMIT startFailed(message); }, Qt::QueuedConnection);
 }
 
-QString EncoderRunner::notFoundText(const QString &reason) const
+QString EncoderRunner::startFailureMessage(int error, const QString &reason)
 {
-    return tr("File or command not found: %1: %2").arg(m_command.program, reason);
-}
-
-QString EncoderRunner::startFailureMessage(const QString &reason)
-{
-    // Out of file descriptors, a program that is there cannot be started
-    // either: that is no missing file. Qt names errno's text in its message,
-    // in its own translation when it has one.
-    static const char *const kQtOutOfFiles = "Too many open files";
-    const bool outOfFiles = errno == EMFILE || errno == ENFILE
-        || reason.contains(QCoreApplication::translate("QIODevice", kQtOutOfFiles))
-        || reason.contains(QString::fromLatin1(kQtOutOfFiles));
+    // Only a program that is not there, or cannot be run, is "missing": out
+    // of file descriptors, process slots or memory, the one that is there
+    // cannot be started either, and reinstalling would not help.
+    if (error == 0)
+        error = errorNamedIn(reason);
     m_startFailure = {};
-    if (outOfFiles) {
-        m_startFailure.code = FailureCode::TooManyFiles;
-        return failureText(FailureCode::TooManyFiles);
-    }
-    m_startFailure.code = FailureCode::EncoderMissing;
     m_startFailure.facts.program = m_command.program;
-    m_startFailure.facts.detail = reason;
-    return notFoundText(reason);
+    m_startFailure.facts.detail = reason.isEmpty() ? systemErrorText(error) : reason;
+    switch (startProblem(error)) {
+    case StartProblem::OutOfFiles:
+        m_startFailure.code = FailureCode::TooManyFiles;
+        break;
+    case StartProblem::ProgramMissing:
+        m_startFailure.code = FailureCode::EncoderMissing;
+        break;
+    case StartProblem::OutOfResources:
+        m_startFailure.facts.program = QFileInfo(m_command.program).fileName();
+        m_startFailure.code = FailureCode::CannotStart;
+        break;
+    }
+    return failureText(m_startFailure.code, m_startFailure.facts);
 }
 
 bool EncoderRunner::start()
@@ -85,11 +87,10 @@ bool EncoderRunner::start()
         failLater(tr("Command Line empty"));
         return false;
     }
-    const QFileInfo program(m_command.program);
-    if (!program.exists() || !program.isFile() || !program.isExecutable()) {
-        const QString reason = !program.exists() ? tr("no such file") : tr("not an executable file");
-        errno = 0;
-        failLater(startFailureMessage(reason));
+    // The errno of this check tells a missing encoder from a system that has
+    // nothing left to start it with.
+    if (const int error = programRunnable(QFile::encodeName(m_command.program))) {
+        failLater(startFailureMessage(error, systemErrorText(error)));
         return false;
     }
 
@@ -164,13 +165,17 @@ void EncoderRunner::appendOutput(const QString &text)
 
 void EncoderRunner::onError(QProcess::ProcessError error)
 {
+    // Inside start() Qt reports right after the pipe(), open() or fork() that
+    // failed (see refusedStartError for what may have touched errno since).
+    // Later, exec() failed in the child: its errno is in Qt's words.
+    const int seen = m_starting ? errno : 0;
     if (error != QProcess::FailedToStart || !m_running)
         return;
     // The child never ran: a start failure, not a completed run.
     m_running = false;
     m_killTimer.stop();
     const QString reason = m_process ? m_process->errorString() : QString();
-    const QString message = startFailureMessage(reason);
+    const QString message = startFailureMessage(m_starting ? refusedStartError(seen, reason) : 0, reason);
     if (m_process) {
         m_process->disconnect(this);
         m_process.release()->deleteLater();

@@ -67,16 +67,18 @@ public:
     // an encoder that said nothing about its failure gives Failed with its
     // name and exit status. The words are the catalogue's (failureText).
     EncoderReport failure() const;
-    // Why the last start failed: EncoderMissing, or TooManyFiles when no
-    // file descriptor was left.
+    // Why the last start failed, from the errno of the call that failed:
+    // EncoderMissing (not there, not executable), TooManyFiles (no file
+    // descriptor left) or CannotStart (no process slot, no memory).
     const EncoderReport &startFailure() const { return m_startFailure; }
 
 Q_SIGNALS:
     void outputReceived(const QString &CommandOutputs);
     void finished();
-    // "Command Line empty", or "File or command not found" with the program
-    // path and the system's reason; with no file descriptor left, the
-    // catalogue's words for that.
+    // "Command Line empty", or the catalogue's words for startFailure(): a
+    // missing encoder ("File or command not found" in the user's language,
+    // with the program path and the system's reason) or a system out of
+    // file descriptors, process slots or memory.
     void startFailed(const QString &message);
 
 private:
@@ -85,10 +87,9 @@ private:
     void onError(QProcess::ProcessError error);
     void appendOutput(const QString &text);
     void failLater(const QString &message);
-    // The message and cause of a start that failed for `reason`.
-    QString startFailureMessage(const QString &reason);
-    // "File or command not found: <program>: <reason>".
-    QString notFoundText(const QString &reason) const;
+    // Sets the cause of a start that failed with errno `error` (0: unknown)
+    // for `reason` (the system's words) and returns the catalogue's text.
+    QString startFailureMessage(int error, const QString &reason);
 
     EncoderCommand m_command;
     std::unique_ptr<QProcess> m_process;

@@ -161,6 +161,10 @@ QString failureText(FailureCode code, const FailureFacts &facts)
         return QCoreApplication::translate("FailureTexts", "转换被其他程序中止");
     case FailureCode::NotCopied:
         return QCoreApplication::translate("FailureTexts", "源文件的音视频流不能直接复制到这种格式");
+    case FailureCode::CannotStart:
+        // Nothing is missing: the system had no process slot or memory left.
+        return QCoreApplication::translate("FailureTexts", "系统资源不足，无法启动 %1（%2）；请关闭一些程序或减少同时转换的文件数后重试")
+            .arg(facts.program.isEmpty() ? u"ffmpeg"_s : facts.program, facts.detail);
     case FailureCode::NoFormat:
         return QCoreApplication::translate("FailureTexts", "没有选择输出格式");
     case FailureCode::NoWorkFolder:

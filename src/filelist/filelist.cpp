@@ -20,10 +20,14 @@ QString statusText(const FileListRow &row)
         return FileList::tr("失败");
     case FileListRow::Status::Done:
         //: %1 is the name of the output file.
+<<<<<<< HEAD
         if (row.note.isEmpty())
             return FileList::tr("完成：%1").arg(fileNameOf(row.outputPath));
         //: %1 is the name of the output file, %2 a note on its source.
         return FileList::tr("完成：%1（%2）").arg(fileNameOf(row.outputPath), row.note);
+=======
+        return FileList::tr("完成：%1").arg(shownSafely(fileNameOf(row.outputPath)));
+>>>>>>> issue-28
     }
     return {};
 }
@@ -317,9 +321,9 @@ QVariant FileList::data(const QModelIndex &index, int role) const
     case Qt::DisplayRole:
         switch (index.column()) {
         case FileNameColumn:
-            return withHomeAsTilde(row.path.shown()); // the whole path is in the tool tip
+            return shownSafely(withHomeAsTilde(row.path.shown())); // the whole path is in the tool tip
         case FormatColumn:
-            return row.formatLabel;
+            return shownSafely(row.formatLabel);
         case DurationColumn:
             return row.media.durationSeconds ? clockText(std::llround(*row.media.durationSeconds)) : QString();
         case PictureSizeColumn:
@@ -378,16 +382,21 @@ QVariant FileList::headerData(int section, Qt::Orientation orientation, int role
 
 QString FileList::toolTip(const FileListRow &row, int column)
 {
+    // A name is shown, never obeyed: no control character reaches the screen.
     if (column == FileNameColumn)
-        return row.path.shown();
+        return shownSafely(row.path.shown());
     if (column != StatusColumn)
         return row.media.state == MediaInfo::State::Unreadable ? tr("无法读取这个文件的时长和画面") : QString();
     switch (row.status) {
     case FileListRow::Status::Failed:
-        return row.failureReason;
+        return shownSafely(row.failureReason);
     case FileListRow::Status::Done:
         //: %1 is the output file's whole path.
+<<<<<<< HEAD
         return tr("已转换为 %1\n双击播放").arg(row.outputPath) + (row.note.isEmpty() ? QString() : u'\n' + row.note);
+=======
+        return tr("已转换为 %1\n双击播放").arg(shownSafely(row.outputPath));
+>>>>>>> issue-28
     default:
         return {};
     }

@@ -35,6 +35,40 @@ QString trimmedSpaces(QStringView text)
     return text.sliced(begin, end - begin).toString();
 }
 
+QString shownSafely(QStringView text)
+{
+    const auto unsafe = [](char16_t c) {
+        return c < 0x20 || (c >= 0x7F && c <= 0x9F) || c == 0x061C || c == 0x200E || c == 0x200F
+            || (c >= 0x2028 && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069);
+    };
+    qsizetype first = 0;
+    while (first < text.size() && !unsafe(text[first].unicode()))
+        ++first;
+    if (first == text.size())
+        return text.toString(); // the usual case: nothing to escape
+    QString out = text.left(first).toString();
+    out.reserve(text.size() + 8);
+    for (qsizetype i = first; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        if (!unsafe(c)) {
+            out += QChar(c);
+            continue;
+        }
+        switch (c) {
+        case u'\a': out += u"\\a"; break;
+        case u'\b': out += u"\\b"; break;
+        case u'\t': out += u"\\t"; break;
+        case u'\n': out += u"\\n"; break;
+        case u'\v': out += u"\\v"; break;
+        case u'\f': out += u"\\f"; break;
+        case u'\r': out += u"\\r"; break;
+        case 0x1B: out += u"\\e"; break;
+        default: out += u'?'; break;
+        }
+    }
+    return out;
+}
+
 QString withHomeAsTilde(const QString &path)
 {
     const QString home = QDir::homePath();

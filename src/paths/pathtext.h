@@ -26,6 +26,16 @@ QString trimmedSpaces(QStringView text);
 // stay what the program opens.
 QString shownName(const QByteArray &native);
 
+// `text` (a name, or a line that holds one) as it may reach a terminal, a
+// widget or a log: never obeyed, only shown. As `ls` shows names, a control
+// character is written "\a", "\b", "\t", "\n", "\v", "\f", "\r" or "\e" (ESC),
+// and every other one (C0, DEL, C1), every bidirectional formatting mark
+// (U+061C, U+200E-U+200F, U+202A-U+202E, U+2066-U+2069) and the line and
+// paragraph separators (U+2028, U+2029) as "?". Everything else is kept, so
+// "视频/a.flv" reads as itself. For display only: a name is opened, compared
+// and written (JSON) from its own text or bytes.
+QString shownSafely(QStringView text);
+
 // `path` with the user's home folder written "~" ("/home/li/视频/a.flv" gives
 // "~/视频/a.flv"), for showing; other paths unchanged.
 QString withHomeAsTilde(const QString &path);

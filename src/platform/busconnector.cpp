@@ -3,14 +3,26 @@
 #include "busservice.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QLocalSocket>
 #include <QMap>
 #include <QTcpSocket>
 #include <QThread>
 
+#include <algorithm>
 #include <atomic>
+#include <cstddef>
+#include <chrono>
+#include <cstring>
 #include <optional>
+
+#include <fcntl.h>
+#include <netdb.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -81,6 +93,96 @@ QString BusConnector::addressOf(Bus bus)
     if (!runtime.isEmpty() && QFileInfo(runtime + u"/bus"_s).exists())
         return u"unix:path="_s + runtime + u"/bus"_s;
     return {};
+}
+
+namespace {
+
+// A socket connected, without blocking, to the entry's Unix or TCP address;
+// -1 when it cannot be made. The connect may still be on its way.
+int connectingSocket(const AddressEntry &entry)
+{
+    if (entry.transport == u"unix"_s) {
+        const bool abstract = entry.values.contains(u"abstract"_s);
+        const QByteArray name = QFile::encodeName(entry.values.value(abstract ? u"abstract"_s : u"path"_s));
+        sockaddr_un address {};
+        address.sun_family = AF_UNIX;
+        const qsizetype offset = abstract ? 1 : 0; // an abstract name starts with a zero byte
+        if (name.size() + offset >= qsizetype(sizeof(address.sun_path)))
+            return -1;
+        std::memcpy(address.sun_path + offset, name.constData(), size_t(name.size()));
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+        if (fd < 0)
+            return -1;
+        const auto length = socklen_t(offsetof(sockaddr_un, sun_path) + size_t(offset + name.size() + (abstract ? 0 : 1)));
+        if (::connect(fd, reinterpret_cast<const sockaddr *>(&address), length) != 0 && errno != EINPROGRESS) {
+            ::close(fd);
+            return -1;
+        }
+        return fd;
+    }
+    // TCP: a numeric or local host; a name is looked up once, which is quick for "localhost".
+    addrinfo hints {};
+    hints.ai_socktype = SOCK_STREAM;
+    addrinfo *found = nullptr;
+    const QByteArray host = entry.values.value(u"host"_s, u"localhost"_s).toUtf8();
+    const QByteArray port = entry.values.value(u"port"_s).toUtf8();
+    if (::getaddrinfo(host.constData(), port.constData(), &hints, &found) != 0 || !found)
+        return -1;
+    const int fd = ::socket(found->ai_family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    if (fd >= 0 && ::connect(fd, found->ai_addr, found->ai_addrlen) != 0 && errno != EINPROGRESS) {
+        ::close(fd);
+        ::freeaddrinfo(found);
+        return -1;
+    }
+    ::freeaddrinfo(found);
+    return fd;
+}
+
+} // namespace
+
+bool BusConnector::answersWithin(const QString &address, int timeoutMs)
+{
+    const std::optional<AddressEntry> entry = probeableEntry(address);
+    if (!entry)
+        return true;
+    const int fd = connectingSocket(*entry);
+    if (fd < 0)
+        return false;
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    const auto left = [deadline] {
+        return int(std::max<long long>(0, std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count()));
+    };
+    // Connected (writable), the handshake's first word goes out; a bus
+    // answers "REJECTED <mechanisms>" with a line end.
+    static constexpr char kAsk[] = "\0AUTH\r\n";
+    qsizetype sent = 0;
+    QByteArray answer;
+    bool answered = false;
+    while (!answered) {
+        pollfd watched {fd, short(sent < qsizetype(sizeof(kAsk) - 1) ? POLLOUT : POLLIN), 0};
+        const int ready = ::poll(&watched, 1, left());
+        if (ready < 0 && errno == EINTR)
+            continue;
+        if (ready <= 0 || (watched.revents & (POLLERR | POLLNVAL)))
+            break;
+        if (watched.events == POLLOUT) {
+            const ssize_t n = ::send(fd, kAsk + sent, sizeof(kAsk) - 1 - size_t(sent), MSG_NOSIGNAL);
+            if (n < 0 && errno != EAGAIN && errno != EINTR)
+                break;
+            sent += std::max<ssize_t>(n, 0);
+            continue;
+        }
+        char chunk[256];
+        const ssize_t n = ::recv(fd, chunk, sizeof(chunk), 0);
+        if (n == 0 || (n < 0 && errno != EAGAIN && errno != EINTR))
+            break;
+        if (n > 0)
+            answer.append(chunk, n);
+        answered = answer.contains('\n');
+    }
+    ::close(fd);
+    return answered;
 }
 
 bool BusConnector::anyConnectPending()

@@ -43,6 +43,12 @@ public:
     // reads it; empty when none is known (a session without a session bus).
     static QString addressOf(Bus bus);
 
+    // Asks the bus at `address` for the first answer of its handshake, as
+    // start() does, but blocking, before any event loop runs; true when it
+    // answers within `timeoutMs`, and for an address no socket of ours can
+    // try (another transport). For the program's start-up only.
+    static bool answersWithin(const QString &address, int timeoutMs);
+
     // True while a QtDBus connect is on its way on some thread: the program
     // must not wait for it at its end (see runApplication).
     static bool anyConnectPending();

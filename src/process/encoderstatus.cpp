@@ -16,7 +16,7 @@ struct CodeName {
     QStringView name;
 };
 
-constexpr std::array<CodeName, 25> kNames{{
+constexpr std::array<CodeName, 26> kNames{{
     {FailureCode::Failed, u"failed"},
     {FailureCode::BadSetting, u"bad-setting"},
     {FailureCode::SourceUnreadable, u"source-unreadable"},
@@ -39,13 +39,14 @@ constexpr std::array<CodeName, 25> kNames{{
     {FailureCode::EncoderCrashed, u"encoder-crashed"},
     {FailureCode::Stopped, u"stopped"},
     {FailureCode::NotCopied, u"not-copied"},
+    {FailureCode::CannotStart, u"cannot-start"},
     {FailureCode::NoFormat, u"no-format"},
     {FailureCode::NoWorkFolder, u"no-work-folder"},
     {FailureCode::NoOutput, u"no-output"},
 }};
 
 // The last encoder causes an exit status can carry.
-constexpr int kLastEncoderCode = int(FailureCode::NotCopied);
+constexpr int kLastEncoderCode = int(FailureCode::CannotStart);
 
 constexpr QStringView kWrote = u": wrote ";
 constexpr QStringView kFailure = u": failure ";

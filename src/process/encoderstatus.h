@@ -33,6 +33,7 @@ enum class FailureCode : int {
     SourceNotAFile = 18,      // "source-not-a-file": a folder, pipe, device or socket
     Stopped = 19,             // "stopped": a stop signal ended the encoder (not the front end's own Stop)
     NotCopied = 20,           // "not-copied": asked only to copy, the source's streams do not fit; nothing written
+    CannotStart = 21,         // "cannot-start": a program could not be started for want of process slots or memory
 
     // Causes the engine finds itself; no encoder exits with these.
     EncoderMissing = 64,      // "encoder-missing": data/conv, coder or coder2 is missing or not executable

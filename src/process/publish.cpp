@@ -7,6 +7,8 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+using namespace Qt::Literals::StringLiterals;
+
 namespace sonvera {
 
 namespace {
@@ -40,6 +42,38 @@ int publishAs(const QByteArray &from, const QByteArray &to)
 }
 
 } // namespace
+
+int syncFileData(const QByteArray &path)
+{
+    const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    if (fd < 0)
+        return errno;
+    int error = 0;
+    while (::fdatasync(fd) != 0) {
+        if (errno != EINTR) {
+            error = errno;
+            break;
+        }
+    }
+    ::close(fd);
+    return error;
+}
+
+int syncFolder(const QByteArray &path)
+{
+    const int fd = ::open(path.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return errno;
+    int error = 0;
+    while (::fsync(fd) != 0) {
+        if (errno != EINTR) {
+            error = errno == EINVAL ? 0 : errno;
+            break;
+        }
+    }
+    ::close(fd);
+    return error;
+}
 
 QString fittedFileName(const QString &stem, const QString &tail, qsizetype maxBytes)
 {
@@ -84,11 +118,14 @@ PublishResult publishWithoutReplacing(const QString &partPath, const QString &fi
     const qsizetype slash = finalPath.lastIndexOf(u'/');
     const QString folder = finalPath.left(slash + 1);
     const QString name = finalPath.mid(slash + 1);
+    // The data first: a name must never stand for bytes still in memory.
+    if (const int error = syncFileData(from))
+        return {{}, error};
     for (int n = 1; n < 10000; ++n) {
         const QString candidate = folder + (n == 1 ? name : numberedFileName(name, n));
         const int error = publishAs(from, QFile::encodeName(candidate));
         if (error == 0)
-            return {candidate, 0};
+            return {candidate, syncFolder(QFile::encodeName(folder.isEmpty() ? u"."_s : folder))};
         if (error != EEXIST)
             return {{}, error};
     }

@@ -45,6 +45,23 @@ QByteArrayList rawPaths(int argc, char *argv[], const QStringList &arguments, co
     return out;
 }
 
+// On X11 Qt's own platform code (its theme, the accessibility bridge) asks
+// the session bus on the GUI thread, and a bus that accepts and never answers
+// holds it, and the window, for ever. So the bus is asked first, briefly;
+// one that does not answer is left out for this process: an address that
+// fails at once (libdbus knows no "disabled" transport), where an unset one
+// would fall back to $XDG_RUNTIME_DIR/bus, the same silent bus. The window
+// then goes without notifications and launcher progress, as without a bus.
+void leaveSilentSessionBus()
+{
+    constexpr int kStartupBusAnswerMs = 1000;
+    const QString address = BusConnector::addressOf(BusConnector::Bus::Session);
+    if (!address.isEmpty() && !BusConnector::answersWithin(address, kStartupBusAnswerMs)) {
+        std::fprintf(stderr, "sonvera: the session bus does not answer; going on without it\n");
+        ::setenv("DBUS_SESSION_BUS_ADDRESS", "disabled:", 1);
+    }
+}
+
 int runWindowProgram(int argc, char *argv[], const std::function<void(MainWindow &)> &started)
 {
     // The language first, before the application reads the system locale:
@@ -56,6 +73,7 @@ int runWindowProgram(int argc, char *argv[], const std::function<void(MainWindow
     const UiLanguage language =
         chooseUiLanguage(LanguageEnvironment::current(), Preferences::load(location.settingsFolder).language);
     prepareSystemLocale(language);
+    leaveSilentSessionBus();
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(u"Sonvera"_s);

@@ -1,4 +1,5 @@
 #include "batchcontroller.h"
+#include "pathtext.h"
 
 #include "desktop.h"
 #include "desktopbatchsession.h"
@@ -189,7 +190,7 @@ JournalContents BatchController::journalContents() const
 void BatchController::connectDriver()
 {
     connect(&m_driver, &BatchDriver::runnerError, this,
-            [this](const QString &message) { Q_EMIT messageRequested(Severity::Critical, message); });
+            [this](const QString &message) { Q_EMIT messageRequested(Severity::Critical, shownSafely(message)); });
     connect(&m_driver, &BatchDriver::openOutputFolder, this, &BatchController::openFolder);
     connect(&m_driver, &BatchDriver::playFinishSound, this,
             [this] { m_context.desktop->playSound(m_context.programFolder + u"/sound.wav"_s); });

@@ -1,5 +1,7 @@
 #include "failuresummary.h"
 
+#include "pathtext.h"
+
 #include "batchdriver.h"
 
 #include <QBoxLayout>
@@ -32,7 +34,7 @@ FailureSummary::FailureSummary(const BatchSummary &summary, const QString &note,
 
     QString text;
     for (const FailedFile &file : summary.failed)
-        text += file.path + u"\n    "_s + file.reason + u"\n\n"_s;
+        text += shownSafely(file.path) + u"\n    "_s + shownSafely(file.reason) + u"\n\n"_s;
     m_list->setObjectName(u"failedFiles"_s);
     m_list->setReadOnly(true);
     m_list->setLineWrapMode(QPlainTextEdit::WidgetWidth);

@@ -181,7 +181,7 @@ void MainWindow::onSearchFinished(const FolderSearchResult &result)
             // Told, not skipped in silence.
             QStringList names;
             for (const QByteArray &folder : unreadable.mid(0, 3))
-                names << shownName(folder);
+                names << shownSafely(shownName(folder));
             const int count = int(unreadable.size());
             //: %1 lists up to three folder names; %2 is " 等" ("and more") when there are more.
             const QString text = tr("有 %n 个文件夹无法读取，其中的文件没有添加：%1%2", nullptr, count)

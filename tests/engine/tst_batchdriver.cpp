@@ -334,7 +334,8 @@ private Q_SLOTS:
         QVERIFY(f.driver.start());
         QVERIFY(finished.wait(15000));
         QCOMPARE(errors.count(), 1); // one message for the batch, not one per file
-        QVERIFY(errors.at(0).at(0).toString().startsWith(u"File or command not found"_s));
+        QCOMPARE(errors.at(0).at(0).toString(), f.list.rowAt(0).failureReason); // the catalogue's words
+        QVERIFY(errors.at(0).at(0).toString().contains(u"coder2"_s));
         const BatchSummary summary = finished.at(0).at(0).value<BatchSummary>();
         QCOMPARE(summary.failed.size(), 2);
         QCOMPARE(f.list.rowCount(), 2);

@@ -5,6 +5,8 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include <cstring>
+
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <unistd.h>
@@ -125,8 +127,11 @@ private Q_SLOTS:
         QVERIFY(!runner.start());
         QTRY_COMPARE(failed.count(), 2);
         const QString message = failed.at(1).at(0).toString();
-        QVERIFY2(message.startsWith(u"File or command not found"_s), qPrintable(message));
+        // The catalogue's words, in the user's language, with the path and the system's reason.
+        QCOMPARE(runner.startFailure().code, FailureCode::EncoderMissing);
+        QCOMPARE(message, failureText(FailureCode::EncoderMissing, runner.startFailure().facts));
         QVERIFY(message.contains(missing.program));
+        QVERIFY2(message.contains(QString::fromLocal8Bit(std::strerror(ENOENT))), qPrintable(message));
 
         // A file that is there but cannot be run.
         const QString plain = writeScript(m_work.filePath(u"plain"_s), "not a program");
@@ -134,6 +139,7 @@ private Q_SLOTS:
         runner.setCommand(missing);
         QVERIFY(!runner.start());
         QTRY_COMPARE(failed.count(), 3);
+        QCOMPARE(runner.startFailure().code, FailureCode::EncoderMissing);
         QTest::qWait(20);
         QCOMPARE(over.count(), 0);
     }

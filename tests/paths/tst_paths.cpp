@@ -92,6 +92,27 @@ private Q_SLOTS:
         if (path.isUtf8())
             QCOMPARE(path.escaped(), QString::fromUtf8(bytes));
     }
+
+    // A name is shown, never obeyed: what could move the cursor, retitle or
+    // clear a terminal, or turn the text around is written out instead.
+    void shownSafelyEscapesControls_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("OSC title") << u"a\x1b]0;owned\x07.flv"_s << u"a\\e]0;owned\\a.flv"_s;
+        QTest::newRow("clear screen") << u"b\x1b[2J.flv"_s << u"b\\e[2J.flv"_s;
+        QTest::newRow("CR, LF, tab") << u"c\rfake done\n\t.flv"_s << u"c\\rfake done\\n\\t.flv"_s;
+        QTest::newRow("SOH, DEL, C1 CSI") << u"d\x01\x7f\u009b2J.flv"_s << u"d???2J.flv"_s;
+        QTest::newRow("bidi override and isolate") << u"e\u202Egnp.\u2066exe\u2069.flv"_s << u"e?gnp.?exe?.flv"_s;
+        QTest::newRow("line separator") << u"f\u2028g.flv"_s << u"f?g.flv"_s;
+        QTest::newRow("Chinese and emoji kept") << u"视频 ÿ 🎬.flv"_s << u"视频 ÿ 🎬.flv"_s;
+    }
+
+    void shownSafelyEscapesControls()
+    {
+        QFETCH(QString, name);
+        QTEST(shownSafely(name), "shown");
+    }
 };
 
 QTEST_GUILESS_MAIN(TestPaths)
