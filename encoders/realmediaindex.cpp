@@ -22,7 +22,6 @@ constexpr qint64 kDataHeader = 18;    // ... number of packets, next DATA chunk
 constexpr qint64 kIndexHeader = 20;   // ... number of entries, stream, next INDX chunk
 constexpr qint64 kIndexEntry = 14;    // version, time, offset, packet number
 constexpr qint64 kPropIndexOffset = 38; // PROP's index offset, from the chunk's start
-constexpr qint64 kPropDataOffset = 42;
 constexpr qint64 kPropStreamCount = 46;
 // The sound's packets are all keyframes, some thirty a second: one entry a
 // second finds the place as well.
