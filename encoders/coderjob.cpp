@@ -87,8 +87,7 @@ void CoderJob::startMuxer()
     args << m_plan.inputOptions << u"-i"_s << ffmpegFileUrl(m_request.input);
     if (m_copying) {
         args << copyArguments(m_plan.video) << m_metadataArguments << playerReadyArguments(m_plan.muxer) << u"-f"_s
-             << m_plan.muxer << u"-progress"_s
-             << u"pipe:1"_s << ffmpegFileUrl(output().temporaryPath());
+             << m_plan.muxer << u"-progress"_s << u"pipe:1"_s << ffmpegFileUrl(output().temporaryPath());
         m_muxer = startFfmpeg(args, FfmpegProcess::Stdout::Progress, false);
         connectMuxer();
         return;
@@ -236,14 +235,14 @@ void CoderJob::onMuxerEnded(bool success)
 
 bool CoderJob::beforeCommit(const QString &temporaryPath)
 {
-    // ffmpeg writes 3GPP's own tags, which players built on ffmpeg 5 do not
-    // read; iTunes tags beside them, which they do, lose nothing.
     const InputInfo *input = m_muxer ? m_muxer->log().input(0) : nullptr;
     // RealMedia's seek index, MP3's tag: a file without them is not published.
     if (const std::optional<FailureReason> problem = makePlayerReady(m_plan.muxer, input, temporaryPath)) {
         fail(*problem, m_request.input);
         return false;
     }
+    // ffmpeg writes 3GPP's own tags, which players built on ffmpeg 5 do not
+    // read; iTunes tags beside them, which they do, lose nothing.
     if (!input || m_plan.muxer != u"3gp")
         return true;
     QList<ItunesTag> tags;
