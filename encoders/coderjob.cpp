@@ -1,6 +1,7 @@
 #include "coderjob.h"
 
 #include "isotags.h"
+#include "playerready.h"
 #include "statuslines.h"
 
 using namespace Qt::Literals::StringLiterals;
@@ -85,8 +86,8 @@ void CoderJob::startMuxer()
     QStringList args{u"-y"_s};
     args << m_plan.inputOptions << u"-i"_s << ffmpegFileUrl(m_request.input);
     if (m_copying) {
-        args << copyArguments(m_plan.video) << m_metadataArguments << u"-f"_s << m_plan.muxer << u"-progress"_s
-             << u"pipe:1"_s << ffmpegFileUrl(output().temporaryPath());
+        args << copyArguments(m_plan.video) << m_metadataArguments << playerReadyArguments(m_plan.muxer) << u"-f"_s
+             << m_plan.muxer << u"-progress"_s << u"pipe:1"_s << ffmpegFileUrl(output().temporaryPath());
         m_muxer = startFfmpeg(args, FfmpegProcess::Stdout::Progress, false);
         connectMuxer();
         return;
@@ -108,8 +109,8 @@ void CoderJob::startMuxer()
         args << u"-c:a"_s << u"copy"_s;
     else
         args << m_audioArguments;
-    args << m_metadataArguments << u"-f"_s << m_plan.muxer << u"-progress"_s << u"pipe:1"_s
-         << ffmpegFileUrl(output().temporaryPath());
+    args << m_metadataArguments << playerReadyArguments(m_plan.muxer) << u"-f"_s << m_plan.muxer << u"-progress"_s
+         << u"pipe:1"_s << ffmpegFileUrl(output().temporaryPath());
 
     m_muxer = startFfmpeg(args, FfmpegProcess::Stdout::Progress, withAmr);
     connectMuxer();
@@ -234,9 +235,14 @@ void CoderJob::onMuxerEnded(bool success)
 
 bool CoderJob::beforeCommit(const QString &temporaryPath)
 {
+    const InputInfo *input = m_muxer ? m_muxer->log().input(0) : nullptr;
+    // RealMedia's seek index, MP3's tag: a file without them is not published.
+    if (const std::optional<FailureReason> problem = makePlayerReady(m_plan.muxer, input, temporaryPath)) {
+        fail(*problem, m_request.input);
+        return false;
+    }
     // ffmpeg writes 3GPP's own tags, which players built on ffmpeg 5 do not
     // read; iTunes tags beside them, which they do, lose nothing.
-    const InputInfo *input = m_muxer ? m_muxer->log().input(0) : nullptr;
     if (!input || m_plan.muxer != u"3gp")
         return true;
     QList<ItunesTag> tags;

@@ -19,7 +19,8 @@ namespace sonvera::encoders {
 // Asked to remux (legacyoptions.h), it starts by copying the source's
 // streams; when the listing shows they do not fit, it codes them instead or,
 // asked for a copy only, ends with FailureCode::NotCopied. A 3GPP file also
-// gets its title, artist and comment as iTunes tags (isotags.h).
+// gets its title, artist and comment as iTunes tags (isotags.h), a RealMedia
+// file a seek index and an MP3 its ID3v2.3 tag (playerready.h).
 class CoderJob final : public EncoderJob {
     Q_OBJECT
 

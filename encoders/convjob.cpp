@@ -1,5 +1,6 @@
 #include "convjob.h"
 
+#include "playerready.h"
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -46,7 +47,7 @@ void ConvJob::startRun(bool copy)
     m_copying = copy;
     m_last = {};
     QStringList args{u"-y"_s, u"-i"_s, ffmpegFileUrl(m_request.source)};
-    args << (copy ? copyArguments(true) : m_plan.codecArguments) << u"-f"_s << m_plan.muxer << u"-progress"_s
+    args << (copy ? copyArguments(true) : m_plan.codecArguments) << m_tagArguments << u"-f"_s << m_plan.muxer << u"-progress"_s
          << u"pipe:1"_s << ffmpegFileUrl(output().temporaryPath());
     FfmpegProcess *ffmpeg = startFfmpeg(args, FfmpegProcess::Stdout::Progress, false);
     m_ffmpeg = ffmpeg;
@@ -83,6 +84,11 @@ void ConvJob::onListed(int index)
             return;
         }
         console().line(streamCopyLine(console().program()));
+    }
+    if (QStringList left = unreadableTagArguments(m_row, *input); left != m_tagArguments) {
+        m_tagArguments = std::move(left);
+        startRun(m_copying);
+        return;
     }
     m_duration = input->durationSeconds;
     console().status(convStatusLine(statusAt({})), Console::Channel::Out);

@@ -31,6 +31,7 @@ private:
     EncoderFlags m_flags;
     const coding::FormatCoding *m_row = nullptr; // the format of the output's name, if any
     bool m_copying = false;
+    QStringList m_tagArguments; // the source's tags that readers of the output would garble, left out
     FfmpegProcess *m_ffmpeg = nullptr;
     std::optional<double> m_duration;
     int m_percent = 0;

@@ -174,6 +174,18 @@ QString videoFilter(SizeRule rule, QSize scaleTo)
     return steps.join(u',');
 }
 
+QStringList frameRateArguments(const VideoCoding &coding, const QString &rate)
+{
+    for (const coding::RepeatedRate &repeated : coding.repeatedRates.values()) {
+        if (repeated.rate.text() == rate) {
+            // The frames at the rate asked for, each repeated up to the declared rate.
+            const QString declared = repeated.declared.text();
+            return {u"-vf"_s, u"fps="_s + rate + u",fps="_s + declared, u"-r"_s, declared};
+        }
+    }
+    return {u"-r"_s, rate};
+}
+
 bool isIntermediate(const QString &outputPath)
 {
     return QFileInfo(outputPath).fileName() == coding::formatCoding(u"intermediate")->extension;
@@ -214,7 +226,7 @@ ConvPlanResult planConv(const ConvRequest &r)
             return failed();
         const Mapped<QString> rate = fitFrameRate(*video, *fps);
         addWarning(plan.warnings, rate.warning);
-        plan.codecArguments << u"-r"_s << rate.value;
+        plan.codecArguments << frameRateArguments(*video, rate.value);
     }
     for (QStringView option : video->ffmpegOptions.values())
         plan.codecArguments << option.toString();

@@ -61,6 +61,10 @@ struct ConvPlanResult {
 // which is kept as AVI data; an MP4 output is a real MP4.
 ConvPlanResult planConv(const ConvRequest &request);
 
+// ffmpeg's arguments for video at `rate` (a text of fitFrameRate): a rate the
+// codec cannot declare is coded at the declared rate with frames repeated.
+QStringList frameRateArguments(const coding::VideoCoding &coding, const QString &rate);
+
 // True for the engine's intermediate file's name (see the intermediate row).
 bool isIntermediate(const QString &outputPath);
 

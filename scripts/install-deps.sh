@@ -36,6 +36,12 @@ packages=(
   sshfs
   # tests: a comma-decimal locale is compiled at test time with localedef
   locales
+  # the interoperability tests (label interop) read every format with readers
+  # that are not libavformat: GStreamer's own demuxers (rmdemux, avidemux,
+  # qtdemux, id3demux; mpegpsdemux from -bad) from Python, with decoders to preroll,
+  # MediaInfo, exiftool and mutagen
+  python3-gi gir1.2-gstreamer-1.0 gstreamer1.0-plugins-base gstreamer1.0-plugins-good
+  gstreamer1.0-plugins-ugly gstreamer1.0-plugins-bad gstreamer1.0-libav mediainfo libimage-exiftool-perl python3-mutagen
   # `make fuzz`: clang with libFuzzer and the sanitizers' runtimes
   clang libclang-rt-14-dev
   # shared compiled objects between the three builds and between checkouts

@@ -37,6 +37,14 @@ struct FrameRate {
     friend constexpr bool operator==(const FrameRate &, const FrameRate &) = default;
 };
 
+// A rate a codec cannot declare, coded at one it can with each frame
+// repeated: 15 fps as 30 fps, each frame shown twice. Players then show the
+// declared rate, and the picture changes at the rate asked for.
+struct RepeatedRate {
+    FrameRate rate;
+    FrameRate declared; // a whole multiple of `rate`
+};
+
 // The encoder programs in data/.
 enum class Encoder { Conv, Coder, Coder2 };
 QStringView encoderName(Encoder encoder); // "conv", "coder", "coder2"
@@ -63,6 +71,7 @@ struct VideoCoding {
     // Options and values it adds when it codes a source itself instead of
     // the intermediate; a quality option ("-crf") only when no bitrate is asked.
     ValueList<QStringView, 4> fromSourceOptions = {};
+    ValueList<RepeatedRate, 4> repeatedRates = {}; // rates of frameRates it codes that way
 
     constexpr bool isNone() const { return legacyNames.isEmpty(); }
 };
@@ -130,12 +139,14 @@ struct FormatCoding {
 namespace codecs {
 
 inline constexpr VideoCoding kNoVideo{};
+// MPEG-1 declares eight rates. ffmpeg codes 5, 10, 12 and 15 fps only with
+// codes of its own that other players read as 29.97 fps or as none: those
+// are coded at the standard rate with each frame repeated.
 inline constexpr VideoCoding kMpeg1{
     {u"mpeg1video"}, u"mpeg1video", u"MPEG-1 video", SizeRule::AsIs,
-    // With -strict unofficial MPEG-1 also takes 5, 10, 12 and 15 fps, which
-    // libavcodec writes and every libavcodec-based player reads.
     {{24000, 1001}, {24, 1}, {25, 1}, {30000, 1001}, {30, 1}, {50, 1}, {60000, 1001}, {60, 1}, {5, 1}, {10, 1}, {12, 1}, {15, 1}},
-    0, 0, {u"-strict", u"unofficial"}};
+    0, 0, {}, 0, 0, {},
+    {{{5, 1}, {25, 1}}, {{10, 1}, {30, 1}}, {{12, 1}, {24, 1}}, {{15, 1}, {30, 1}}}};
 inline constexpr VideoCoding kMpeg4{{u"mpeg4"}, u"mpeg4", u"MPEG-4 video", SizeRule::AsIs, {}, 0, 0, {}};
 // RealVideo 1 codes at most 4095 macroblocks of 16x16 pixels a frame. A
 // RealMedia packet holds at most 64 kB: a buffer of 480 kbit keeps every

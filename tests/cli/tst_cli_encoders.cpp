@@ -120,7 +120,8 @@ private Q_SLOTS:
         QVERIFY2(qAbs(p.duration - 2.0) < 0.5, qPrintable(QString::number(p.duration)));
         QCOMPARE(modified(out + u'/' + files.at(0)), kOldDate);
         if (!artist.isEmpty()) {
-            QCOMPARE(p.tags.value(u"title"_s), u"湖边的夏天"_s);
+            // AVI's readers show only ASCII right: its Chinese title is left out.
+            QCOMPARE(p.tags.value(u"title"_s), format == u"avi" ? QString() : u"湖边的夏天"_s);
             QCOMPARE(p.tags.value(artist), u"Wu Fang"_s);
             QCOMPARE(p.tags.value(u"comment"_s), u"2009, at the lake"_s);
         }

@@ -112,7 +112,8 @@ private Q_SLOTS:
 
         const bool lowAudio = entry == u"10.2" || entry == u"12.2";
         if (field == u"frameRate") {
-            const QMap<QString, QString> rates{{u"15"_s, u"15/1"_s}, {u"23"_s, u"24000/1001"_s}, {u"29"_s, u"30000/1001"_s}};
+            // MPEG-1 declares no 15 fps: each frame is shown twice at 30.
+            const QMap<QString, QString> rates{{u"15"_s, u"30/1"_s}, {u"23"_s, u"24000/1001"_s}, {u"29"_s, u"30000/1001"_s}};
             QCOMPARE(out.frameRate, rates[entry]);
         }
         if (field == u"audioBitrate" && (format == 2 || format == 3 || format == 8 || format == 1)) {

@@ -204,7 +204,7 @@ private Q_SLOTS:
         QTest::addColumn<double>("asked");
         QTest::addColumn<QString>("rate");
         QTest::addColumn<bool>("warns");
-        QTest::newRow("15, an unofficial rate") << 15.0 << u"15"_s << false;
+        QTest::newRow("15, repeated up to a standard rate") << 15.0 << u"15"_s << false;
         QTest::newRow("23") << 23.0 << u"24000/1001"_s << true;
         QTest::newRow("29") << 29.0 << u"30000/1001"_s << true;
         QTest::newRow("24") << 24.0 << u"24"_s << false;
