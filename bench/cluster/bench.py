@@ -12,7 +12,8 @@ otherwise) converted to MP3 by
     (docs/sonvera-group), two jobs at once;
   - with --unbatched also GNU parallel with one sonvera-cli a file;
   - the bare ffmpeg commands our encoder runs for each file, under xargs -P 2.
-Each runs once; the CPU time is everything it started (the scheduler's
+Each runs once. The Slurm array's wall time ends when its last task wrote the
+end of its record (sbatch --wait notices later). The CPU time is everything it started (the scheduler's
 daemons and steps included, idle polling too), read from a cgroup v1 cpuacct
 group of its own, so other work on the machine does not count; the wall time
 does depend on what else runs, so the load average is given.
@@ -29,6 +30,7 @@ Usage: bench/cluster/bench.py [compare|slurm-3000] [--files N] [--files-per-task
 """
 import argparse
 import collections
+import glob
 import importlib.util
 import os
 import re
@@ -182,7 +184,7 @@ def outputs_by_source(folder):
     """How many outputs each source name has ("clip00042" -> 1)."""
     counts = collections.Counter()
     for name in os.listdir(folder) if os.path.isdir(folder) else []:
-        counts[re.sub(r"-[0-9]{6}(-[0-9]+)?\.mp3$", "", name)] += 1
+        counts[re.sub(r"-[0-9]+(-[0-9]+)?\.mp3$", "", name)] += 1
     return counts
 
 
@@ -190,12 +192,16 @@ def measure(name, command, work, env, cluster_group=None):
     """Runs `command` (a shell line) in `work`; (wall s, CPU s, load before, load after)."""
     group = cluster_group or CpuGroup(name)
     try:
-        before, cpu0, start = load(), group.seconds(), time.perf_counter()
+        before, cpu0, start = load(), group.seconds(), time.time()
         done = subprocess.run(["bash", "-c", command], cwd=work, env=env, preexec_fn=group.enter,
                               stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=subprocess.PIPE)
-        wall = time.perf_counter() - start
-        if cluster_group:  # the array's last steps end a moment after sbatch --wait returns
-            time.sleep(2)
+        wall = time.time() - start
+        if cluster_group:
+            # sbatch --wait polls at growing intervals: the array ended when
+            # its last task wrote the end of its record.
+            ends = [os.path.getmtime(p) for p in glob.glob(os.path.join(work, "logs", "*.status"))]
+            wall = max([e for e in ends if e >= start] or [start + wall]) - start
+            time.sleep(2)  # the last steps end a moment after sbatch --wait returns
         cpu = group.seconds() - cpu0
     finally:
         if not cluster_group:
