@@ -219,10 +219,10 @@ def compare(args, program, env):
         names = make_batch(tmp, files)
         fmt = "-q -f mp3"
         methods = [
-            ("sonvera-cli -j 2", f"sonvera-cli {fmt} -j 2 -o out/cli {' '.join(names)}"),
             (f"GNU parallel -N {per_task}, sonvera-cli -j 1 a group",
              f"mkdir -p results && parallel -0 -a files.list -N {per_task} -j 2 --joblog group.log "
              f"./sonvera-group results/{{#}}.json {fmt} -o out/group -- {{}}"),
+            ("sonvera-cli -j 2", f"sonvera-cli {fmt} -j 2 -o out/cli {' '.join(names)}"),
         ]
         if args.unbatched:
             methods.append(("GNU parallel, one sonvera-cli a file",
@@ -242,27 +242,32 @@ def compare(args, program, env):
               f"each once")
         print()
         print("| Recipe | wall (s) | CPU (s) | CPU per file (ms) | CPU / bare | load before → after |")
-        print("|---|---|---|---|---|---|")
-        rows = []
-        for name, command in methods:
-            rows.append((name,) + measure(name, command, tmp, env)[:4])
-        # The Slurm array: the daemons' CPU counts from the submission on.
-        group = CpuGroup("slurm")
-        cluster = OneNodeSlurm(os.path.join(tmp, "cluster"), group)
-        try:
-            tasks = (files + per_task - 1) // per_task
-            command = (f"sbatch --parsable --wait --array=0-{tasks - 1} "
-                       f"--export=ALL,SONVERA_FORMAT=mp3,SONVERA_FILES_PER_TASK={per_task},SONVERA_OUT=out/slurm "
-                       "sonvera-array.sbatch")
-            row = measure("slurm", command, tmp, dict(env, SLURM_CONF=cluster.env["SLURM_CONF"]), group)
-            rows.insert(1, (f"Slurm array, {per_task} files a task ({tasks} tasks)",) + row[:4])
-        finally:
-            cluster.stop()
-            group.close()
-        bare_cpu = rows[-1][2]
-        for name, wall, cpu, before, after in rows:
+        print("|---|---|---|---|---|---|", flush=True)
+        bare_cpu = None
+
+        def show(name, wall, cpu, before, after):
             print(f"| {name} | {wall:.1f} | {cpu:.1f} | {1000 * cpu / files:.1f} | {cpu / bare_cpu:.3f} | "
-                  f"{before:.1f} → {after:.1f} |")
+                  f"{before:.1f} → {after:.1f} |", flush=True)
+
+        # The bare commands first: every other row is given against them.
+        methods.insert(0, methods.pop())
+        for index, (name, command) in enumerate(methods):
+            row = measure(f"m{index}", command, tmp, env)[:4]
+            bare_cpu = bare_cpu or row[1]
+            show(name, *row)
+            if index == 1:  # the Slurm array after the batched GNU parallel
+                group = CpuGroup("slurm")
+                cluster = OneNodeSlurm(os.path.join(tmp, "cluster"), group)
+                try:
+                    tasks = (files + per_task - 1) // per_task
+                    command = (f"sbatch --parsable --wait --array=0-{tasks - 1} "
+                               f"--export=ALL,SONVERA_FORMAT=mp3,SONVERA_FILES_PER_TASK={per_task},"
+                               "SONVERA_OUT=out/slurm sonvera-array.sbatch")
+                    row = measure("slurm", command, tmp, dict(env, SLURM_CONF=cluster.env["SLURM_CONF"]), group)
+                    show(f"Slurm array, {per_task} files a task ({tasks} tasks)", *row[:4])
+                finally:
+                    cluster.stop()
+                    group.close()
         for folder in ("cli", "slurm", "group") + (("file",) if args.unbatched else ()):
             counts = outputs_by_source(os.path.join(tmp, "out", folder))
             if len(counts) != files or set(counts.values()) != {1}:
