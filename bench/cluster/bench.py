@@ -47,9 +47,9 @@ ROOT = os.path.dirname(os.path.dirname(HERE))
 DOCS = os.path.join(ROOT, "docs")
 CPUACCT = "/sys/fs/cgroup/cpuacct"
 
-spec = importlib.util.spec_from_file_location("encoders_bench", os.path.join(ROOT, "bench", "encoders", "bench.py"))
-encoders_bench = importlib.util.module_from_spec(spec)
-spec.loader.exec_module(encoders_bench)
+encoders_module = importlib.util.spec_from_file_location("encoders_bench", os.path.join(ROOT, "bench", "encoders", "bench.py"))
+encoders_bench = importlib.util.module_from_spec(encoders_module)
+encoders_module.loader.exec_module(encoders_bench)
 
 
 class CpuGroup:
