@@ -54,6 +54,8 @@ set(CPACK_DEBIAN_COMPRESSION_TYPE xz)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
     "ffmpeg, fonts-wqy-microhei | fonts-wqy-zenhei | fonts-noto-cjk, qt6-translations-l10n, xdg-utils")
+# The many-machines scripts in the examples read sonvera-cli's --json with jq.
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS "jq")
 
 # What Debian asks of every package: the copyright, a changelog and a manual
 # page for each program, compressed with gzip -9n (no name or time stamp, so
@@ -80,11 +82,11 @@ add_custom_target(sonvera_debian_docs ALL DEPENDS ${SONVERA_GZIPPED_DOCS})
 install(FILES "${SONVERA_DEBIAN_DIR}/copyright" "${SONVERA_DOC_BUILD_DIR}/changelog.gz"
         DESTINATION "${CMAKE_INSTALL_DATADIR}/doc/sonvera")
 install(FILES "${SONVERA_DOC_BUILD_DIR}/sonvera.1.gz" DESTINATION "${CMAKE_INSTALL_MANDIR}/man1")
-# Spreading a batch over many machines: the guide and the Slurm scripts it
-# tells users to copy into the folder they submit from.
+# Spreading a batch over many machines: the guide and the Slurm and GNU
+# parallel scripts it tells users to copy into the folder they submit from.
 install(FILES "${PROJECT_SOURCE_DIR}/docs/many-machines.md" "${PROJECT_SOURCE_DIR}/docs/sonvera-array.sbatch"
         DESTINATION "${CMAKE_INSTALL_DATADIR}/doc/sonvera/examples")
-install(PROGRAMS "${PROJECT_SOURCE_DIR}/docs/sonvera-array-resubmit"
+install(PROGRAMS "${PROJECT_SOURCE_DIR}/docs/sonvera-array-resubmit" "${PROJECT_SOURCE_DIR}/docs/sonvera-group"
         DESTINATION "${CMAKE_INSTALL_DATADIR}/doc/sonvera/examples")
 # One page describes both programs.
 install(CODE "

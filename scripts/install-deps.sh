@@ -29,8 +29,9 @@ packages=(
   python3
   # the many-machines tests: GNU parallel, over SSH to a private sshd (which
   # nss_wrapper shows a home folder of the test's own) with rsync for the
-  # transferred files, and a one-node Slurm cluster with munge
-  parallel openssh-server openssh-client rsync libnss-wrapper slurm-wlm munge
+  # transferred files, and a one-node Slurm cluster with munge; jq, with which
+  # the array and group scripts read sonvera-cli's --json
+  parallel openssh-server openssh-client rsync libnss-wrapper slurm-wlm munge jq
   # publishing on file systems that refuse RENAME_NOREPLACE and hard links,
   # tested on sshfs mounts served by sftp-server over a pipe
   sshfs

@@ -108,13 +108,17 @@ class TestManyMachines : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
+    // Groups of files a job: a failed group is run again for its failed file
+    // alone, and the failure is listed with its reason.
     void gnuParallelOnThisMachine()
     {
-        const QString recipe = documentedBlock(u"tst_many_machines.cpp"_s);
-        QVERIFY2(recipe.contains(u"--resume-failed"_s), qPrintable(recipe));
+        QString recipe = documentedBlock(u"tst_many_machines.cpp"_s);
+        QVERIFY2(recipe.contains(u"--resume-failed"_s) && recipe.contains(u"-N 50 "_s), qPrintable(recipe));
+        recipe.replace(u"-N 50 "_s, u"-N 2 "_s);
         QTemporaryDir dir;
         QDir().mkpath(dir.filePath(u"clips"_s));
-        for (const QString &name : {u"a"_s, u"b"_s, u"d"_s})
+        QVERIFY(QFile::copy(docsFolder() + u"/sonvera-group"_s, dir.filePath(u"sonvera-group"_s)));
+        for (const QString &name : {u"a"_s, u"b"_s, u"d"_s, u"e"_s, u"f"_s})
             QVERIFY(makeClip(dir.filePath(u"clips/"_s + name + u".flv"_s)));
         const QString broken = dir.filePath(u"clips/c.FLV"_s);
         QVERIFY(makeBroken(broken));
@@ -122,14 +126,20 @@ private Q_SLOTS:
         // GNU parallel's own status is the number of jobs that failed.
         QCOMPARE(runShell(dir.path(), {u"-c"_s, recipe}), 1);
         const QString joblog = dir.filePath(u"convert.log"_s);
-        QCOMPARE(jobExits(joblog), (QStringList{u"1:0"_s, u"2:0"_s, u"3:1"_s, u"4:0"_s}));
-        QCOMPARE(filesIn(dir.filePath(u"converted"_s)).size(), 3);
+        QCOMPARE(jobExits(joblog), (QStringList{u"1:0"_s, u"2:1"_s, u"3:0"_s}));
+        QCOMPARE(filesIn(dir.filePath(u"converted"_s)).size(), 5);
+        QString failures;
+        QCOMPARE(runShell(dir.path(), {u"-c"_s, documentedBlock(u"tst_many_machines.cpp"_s, 1)}, {}, 60000, &failures), 0);
+        QVERIFY2(failures.startsWith(broken + u": "_s) && failures.count(u'\n') == 1, qPrintable(failures));
 
-        // The cause mended, the same command runs the failed job alone.
+        // The cause mended, the same command runs the failed group alone, and
+        // of it the failed file alone.
         QVERIFY(QFile::remove(broken) && makeClip(broken));
         QCOMPARE(runShell(dir.path(), {u"-c"_s, recipe}), 0);
-        QCOMPARE(jobExits(joblog), (QStringList{u"1:0"_s, u"2:0"_s, u"3:0"_s, u"3:1"_s, u"4:0"_s}));
-        checkMp3s(dir.filePath(u"converted"_s), 4);
+        QCOMPARE(jobExits(joblog), (QStringList{u"1:0"_s, u"2:0"_s, u"2:1"_s, u"3:0"_s}));
+        checkMp3s(dir.filePath(u"converted"_s), 6);
+        QCOMPARE(runShell(dir.path(), {u"-c"_s, documentedBlock(u"tst_many_machines.cpp"_s, 1)}, {}, 60000, &failures), 0);
+        QCOMPARE(failures, QString());
     }
 
     // The array script outside Slurm, one task at a time as a node runs it:
@@ -173,66 +183,91 @@ private Q_SLOTS:
         QStringList statuses;
         for (int index = 0; index < 3; ++index) {
             QFile status(dir.filePath(u"logs/sonvera-7_%1.status"_s.arg(index)));
-            statuses << (status.open(QIODevice::ReadOnly) ? QString::fromUtf8(status.readAll()).section(u' ', 0, 0) : QString());
+            const QString record = status.open(QIODevice::ReadOnly) ? QString::fromUtf8(status.readAll()) : QString();
+            statuses << record.section(u"\nexit "_s, 1).trimmed();
         }
         QCOMPARE(statuses, (QStringList{u"0"_s, u"1"_s, u"130"_s}));
     }
 
-    // Which tasks sonvera-array-resubmit submits again, from what each kind
-    // of cluster can tell it: Slurm's tools are stand-ins here that answer as
-    // the real ones do (tst_slurm_cluster runs the real ones).
-    void resubmitTakesTheTasksThatDidNotComplete_data()
+    // Which files sonvera-array-resubmit submits again, from the tasks'
+    // records and what each kind of cluster can tell it: Slurm's tools are
+    // stand-ins here that answer as the real ones do (tst_slurm_cluster runs
+    // the real ones). The list holds f0 ... f9.
+    void resubmitTakesTheFilesThatDidNotConvert_data()
     {
         const QString noAccounting = u"echo 'Slurm accounting storage is disabled' >&2; exit 1"_s;
         const QString forgotten = u"echo 'slurm_load_jobs error: Invalid job id specified' >&2; exit 1"_s;
+        // A task's record: "TASK:" then its lines, one task a file.
+        const auto task = [](int id, const QString &shape, const QString &lines, int perTask = 1) {
+            return u"%1:task %2 %3 files.list\n%4"_s.arg(id).arg(perTask).arg(shape, lines);
+        };
+        const QString converted = u" 0 {\"event\":\"converted\"}\n"_s;
         QTest::addColumn<QString>("sacct");
         QTest::addColumn<QString>("scontrol");
-        QTest::addColumn<QStringList>("statuses"); // "TASK:STATUS COUNT MIN MAX STEP"
+        QTest::addColumn<QStringList>("records"); // "retry:" for a retry list already there
         QTest::addColumn<int>("exitCode");
-        QTest::addColumn<QString>("array"); // what was submitted; "" for nothing
+        QTest::addColumn<QString>("submitted"); // "--array=... LIST K: files"; "" for nothing
         QTest::newRow("accounting")
             << u"printf '12_0|COMPLETED\\n12_1|FAILED\\n12_2|CANCELLED by 0\\n12_3|COMPLETED\\n12_[4-6%%32]|CANCELLED by 0\\n'"_s
-            << u"exit 1"_s << QStringList() << 0 << u"1-2,4-6"_s;
+            << u"exit 1"_s << QStringList{task(1, u"7 0 6 1"_s, u"exit 1\n"_s)} << 0 << u"0-4 1: f1 f2 f4 f5 f6"_s;
         QTest::newRow("accounting, still running")
-            << u"printf '12_0|COMPLETED\\n12_1|RUNNING\\n'"_s << u"exit 1"_s << QStringList() << 1 << QString();
+            << u"printf '12_0|COMPLETED\\n12_1|RUNNING\\n'"_s << u"exit 1"_s
+            << QStringList{task(0, u"2 0 1 1"_s, u"exit 0\n"_s)} << 1 << QString();
         QTest::newRow("accounting, all completed")
             << u"printf '12_0|COMPLETED\\n12_1|COMPLETED\\n'"_s << u"exit 1"_s << QStringList() << 0 << QString();
-        QTest::newRow("slurmctld remembers some, statuses the rest")
+        QTest::newRow("three a task: the files a failed task converted stay done")
+            << u"printf '12_0|FAILED\\n12_1|COMPLETED\\n12_2|CANCELLED by 0\\n12_3|COMPLETED\\n'"_s << u"exit 1"_s
+            << QStringList{task(0, u"4 0 3 1"_s, u"file 0"_s + converted + u"file 1 1 {\"event\":\"failed\"}\nexit 1\n"_s, 3),
+                           task(2, u"4 0 3 1"_s, u"file 6"_s + converted + u"exit 130\n"_s, 3)}
+            << 0 << u"0-1 3: f1 f2 f7 f8"_s;
+        QTest::newRow("slurmctld remembers some, records the rest")
             << noAccounting
             << u"echo 'JobId=14 ArrayJobId=12 ArrayTaskId=2 JobState=COMPLETED Reason=None'; "
                "echo 'JobId=15 ArrayJobId=12 ArrayTaskId=3 JobState=FAILED Reason=NonZeroExitCode'"_s
-            << QStringList{u"0:0 4 0 3 1"_s, u"1:1 4 0 3 1"_s, u"3:0 4 0 3 1"_s} << 0 << u"1,3"_s;
+            << QStringList{task(0, u"4 0 3 1"_s, u"exit 0\n"_s), task(1, u"4 0 3 1"_s, u"exit 1\n"_s),
+                           task(3, u"4 0 3 1"_s, u"exit 0\n"_s)}
+            << 0 << u"0-1 1: f1 f3"_s;
+        const QStringList killedOutright{task(0, u"4 0 3 1"_s, u"exit 0\n"_s), task(1, u"4 0 3 1"_s, u"exit 1\n"_s),
+                                         task(3, u"4 0 3 1"_s, u"exit 0\n"_s)};
         QTest::newRow("forgotten, a task killed outright")
-            << noAccounting << forgotten << QStringList{u"0:0 4 0 3 1"_s, u"1:1 4 0 3 1"_s, u"3:0 4 0 3 1"_s} << 0
-            << u"1-2"_s;
+            << noAccounting << forgotten << killedOutright << 0 << u"0-1 1: f1 f2"_s;
+        QTest::newRow("forgotten, submitted again already")
+            << noAccounting << forgotten << killedOutright + QStringList{u"retry:"_s} << 1 << QString();
         QTest::newRow("forgotten, irregular task numbers")
-            << noAccounting << forgotten << QStringList{u"1:0 3 1 4 1"_s, u"4:0 3 1 4 1"_s} << 1 << QString();
+            << noAccounting << forgotten
+            << QStringList{task(1, u"3 1 4 1"_s, u"exit 0\n"_s), task(4, u"3 1 4 1"_s, u"exit 0\n"_s)} << 1 << QString();
         QTest::newRow("unknown job") << noAccounting << forgotten << QStringList() << 1 << QString();
         QTest::newRow("slurmctld unreachable")
             << noAccounting
             << u"echo 'slurm_load_jobs error: Unable to contact slurm controller (connect failure)' >&2; exit 1"_s
-            << QStringList{u"0:1 1 0 0 1"_s} << 1 << QString();
+            << QStringList{task(0, u"1 0 0 1"_s, u"exit 1\n"_s)} << 1 << QString();
     }
-    void resubmitTakesTheTasksThatDidNotComplete()
+    void resubmitTakesTheFilesThatDidNotConvert()
     {
         QFETCH(QString, sacct);
         QFETCH(QString, scontrol);
-        QFETCH(QStringList, statuses);
+        QFETCH(QStringList, records);
         QFETCH(int, exitCode);
-        QFETCH(QString, array);
+        QFETCH(QString, submitted);
         QTemporaryDir dir;
         QVERIFY(QDir().mkpath(dir.filePath(u"bin"_s)) && QDir().mkpath(dir.filePath(u"logs"_s)));
-        const auto write = [&](const QString &name, const QString &text, bool program) {
+        const auto write = [&](const QString &name, const QByteArray &bytes, bool program) {
             QFile file(dir.filePath(name));
-            const bool ok = file.open(QIODevice::WriteOnly) && file.write(text.toUtf8()) > 0;
+            const bool ok = file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
             return ok && (!program || file.setPermissions(file.permissions() | QFile::ExeOwner));
         };
-        QVERIFY(write(u"bin/sacct"_s, u"#!/bin/bash\n"_s + sacct + u'\n', true));
-        QVERIFY(write(u"bin/scontrol"_s, u"#!/bin/bash\n"_s + scontrol + u'\n', true));
-        QVERIFY(write(u"bin/sbatch"_s, u"#!/bin/bash\necho \"$*\" > sbatch.args\necho 99\n"_s, true));
-        for (const QString &status : statuses)
-            QVERIFY(write(u"logs/sonvera-12_"_s + status.section(u':', 0, 0) + u".status"_s,
-                          status.section(u':', 1) + u'\n', false));
+        QVERIFY(write(u"bin/sacct"_s, (u"#!/bin/bash\n"_s + sacct + u'\n').toUtf8(), true));
+        QVERIFY(write(u"bin/scontrol"_s, (u"#!/bin/bash\n"_s + scontrol + u'\n').toUtf8(), true));
+        QVERIFY(write(u"bin/sbatch"_s, "#!/bin/bash\necho \"$*\" > sbatch.args\necho 99\n", true));
+        QByteArray list;
+        for (int i = 0; i < 10; ++i)
+            list += "f" + QByteArray::number(i) + '\0';
+        QVERIFY(write(u"files.list"_s, list, false));
+        for (const QString &record : records) {
+            const QString task = record.section(u':', 0, 0);
+            QVERIFY(write(task == u"retry"_s ? u"logs/sonvera-12.retry.list"_s : u"logs/sonvera-12_"_s + task + u".status"_s,
+                          record.section(u':', 1).toUtf8(), false));
+        }
 
         QProcess resubmit;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -244,17 +279,24 @@ private Q_SLOTS:
         const QString said = QString::fromUtf8(resubmit.readAllStandardError());
         QCOMPARE(resubmit.exitCode(), exitCode);
         QVERIFY2(!said.trimmed().isEmpty(), "it must always say what it did or why not");
-        QFile submitted(dir.filePath(u"sbatch.args"_s));
-        if (array.isEmpty()) {
-            QVERIFY2(!submitted.exists(), qPrintable(said));
+        QFile arguments(dir.filePath(u"sbatch.args"_s));
+        if (submitted.isEmpty()) {
+            QVERIFY2(!arguments.exists(), qPrintable(said));
             QCOMPARE(resubmit.readAllStandardOutput(), QByteArray());
-        } else {
-            QVERIFY2(submitted.open(QIODevice::ReadOnly), qPrintable(said));
-            QCOMPARE(QString::fromUtf8(submitted.readAll()).trimmed(),
-                     u"--parsable --array="_s + array + u" --export=ALL,SONVERA_FORMAT=mp3 "_s + docsFolder()
-                         + u"/sonvera-array.sbatch"_s);
-            QCOMPARE(resubmit.readAllStandardOutput(), QByteArray("99\n"));
+            return;
         }
+        QVERIFY2(arguments.open(QIODevice::ReadOnly), qPrintable(said));
+        const QString array = submitted.section(u':', 0, 0);
+        QCOMPARE(QString::fromUtf8(arguments.readAll()).trimmed(),
+                 u"--parsable --array="_s + array.section(u' ', 0, 0) + u" --export=ALL,SONVERA_FORMAT=mp3 "_s
+                     + docsFolder() + u"/sonvera-array.sbatch logs/sonvera-12.retry.list "_s + array.section(u' ', 1));
+        QCOMPARE(resubmit.readAllStandardOutput(), QByteArray("99\n"));
+        QFile retry(dir.filePath(u"logs/sonvera-12.retry.list"_s));
+        QVERIFY(retry.open(QIODevice::ReadOnly));
+        const QStringList files = submitted.section(u": "_s, 1).split(u' ');
+        QCOMPARE(retry.readAll(), files.join(QChar(u'\0')).toUtf8() + '\0');
+        for (const QString &file : files) // it says which files it submits
+            QVERIFY2(said.contains(u"  "_s + file + u'\n'), qPrintable(said));
     }
 
     // Two batches writing into one folder, each in namespaces of its own: the

@@ -7,8 +7,10 @@
 
 #include <QDir>
 #include <QFile>
+#include <QMap>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QSet>
 #include <QStandardPaths>
 #include <QSysInfo>
 #include <QTemporaryDir>
@@ -147,9 +149,10 @@ class TestSlurmCluster : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    // Five clips, one damaged: the array converts four; mended, the damaged
-    // one alone is submitted again, and every clip is converted exactly once.
-    void jobArrayWithAResubmission()
+    // Twelve clips in tasks of five, one damaged: the array converts eleven;
+    // mended, the damaged one alone is submitted again, as a new array of one
+    // task, and every clip is converted exactly once.
+    void chunkedArrayWithAResubmission()
     {
         if (::geteuid() != 0)
             QSKIP("needs root: runs munged, slurmctld and slurmd of its own");
@@ -163,38 +166,53 @@ private Q_SLOTS:
         QVERIFY(QDir().mkpath(work + u"/clips"_s));
         for (const char *name : {"sonvera-array.sbatch", "sonvera-array-resubmit"})
             QVERIFY(QFile::copy(docsFolder() + u'/' + QLatin1StringView(name), work + u'/' + QLatin1StringView(name)));
-        for (const char *name : {"a", "b", "d", "e"})
-            QVERIFY(makeClip(work + u"/clips/"_s + QLatin1StringView(name) + u".flv"_s));
-        QVERIFY(makeBroken(work + u"/clips/c.flv"_s));
+        QStringList names;
+        for (char letter = 'a'; letter < 'a' + 12; ++letter)
+            names << QChar(QLatin1Char(letter)) + u" clip"_s; // a space in every name
+        const QString damaged = work + u"/clips/g clip.flv"_s; // the second task's second file
+        for (const QString &name : names)
+            QVERIFY(makeClip(work + u"/clips/"_s + name + u".flv"_s));
+        QVERIFY(QFile::remove(damaged) && makeBroken(damaged));
         // Every sbatch waits for its job to end: the test waits on Slurm itself.
-        const QStringList env{u"SLURM_CONF="_s + cluster.environment().value(u"SLURM_CONF"_s), u"SBATCH_WAIT=1"_s};
+        const QStringList env{u"SLURM_CONF="_s + cluster.environment().value(u"SLURM_CONF"_s), u"SBATCH_WAIT=1"_s,
+                              u"K=5"_s};
+        const auto outputsOf = [&] {
+            QMap<QString, int> count; // source name -> outputs
+            for (const QString &output : checkedOutputs(work + u"/converted"_s))
+                ++count[output.section(u'-', 0, 0)];
+            return count;
+        };
 
         QString said;
         runShell(work, {u"-c"_s, documentedBlock(u"tst_slurm_cluster.cpp"_s, 0)}, env, 240000, &said);
         const QString job = said.section(u"submitted job "_s, 1).trimmed();
         QVERIFY2(QRegularExpression(u"^[0-9]+$"_s).match(job).hasMatch(), qPrintable(said));
-        QStringList converted = checkedOutputs(work + u"/converted"_s);
-        QCOMPARE(converted.size(), 4);
-        QVERIFY2(converted.filter(QRegularExpression(u"^c-"_s)).isEmpty(), qPrintable(converted.join(u' ')));
+        QMap<QString, int> converted = outputsOf();
+        QCOMPARE(converted.size(), 11);
+        QVERIFY(!converted.contains(u"g clip"_s));
+        // Three tasks: a log and a record each, not one of each a file.
+        QCOMPARE(QDir(work + u"/logs"_s).entryList(QDir::Files).size(), 6);
 
-        QVERIFY(QFile::remove(work + u"/clips/c.flv"_s) && makeClip(work + u"/clips/c.flv"_s));
+        QVERIFY(QFile::remove(damaged) && makeClip(damaged));
         const QString resubmit = documentedBlock(u"tst_slurm_cluster.cpp"_s, 1) + u"echo \"$jobid\"\n"_s;
         QCOMPARE(runShell(work, {u"-c"_s, resubmit}, env + QStringList{u"jobid="_s + job}, 240000, &said), 0);
         const QString again = said.trimmed();
         QVERIFY2(QRegularExpression(u"^[0-9]+$"_s).match(again).hasMatch() && again != job, qPrintable(said));
         const QString tasks = run(u"scontrol"_s, {u"-o"_s, u"show"_s, u"job"_s, again}, cluster.environment());
         QCOMPARE(tasks.count(u"ArrayTaskId="_s), 1);
-        QVERIFY2(tasks.contains(u"ArrayTaskId=2 "_s), qPrintable(tasks)); // c.flv, the third in the list
+        QVERIFY2(tasks.contains(u"ArrayTaskId=0 "_s), qPrintable(tasks));
+        QFile retried(work + u"/logs/sonvera-"_s + job + u".retry.list"_s);
+        QVERIFY(retried.open(QIODevice::ReadOnly));
+        QCOMPARE(retried.readAll(), QByteArray("clips/g clip.flv") + '\0');
 
-        converted = checkedOutputs(work + u"/converted"_s);
-        QCOMPARE(converted.size(), 5);
-        for (const char *name : {"a-", "b-", "c-", "d-", "e-"})
-            QCOMPARE(converted.filter(QRegularExpression(u"^"_s + QLatin1StringView(name))).size(), 1);
+        converted = outputsOf();
+        QCOMPARE(converted.keys(), names);
+        QCOMPARE(QSet<int>(converted.cbegin(), converted.cend()), QSet<int>{1});
 
         // Nothing left to do: it says so and submits nothing.
         QCOMPARE(runShell(work, {u"-c"_s, resubmit}, env + QStringList{u"jobid="_s + again}, 240000, &said), 0);
         QCOMPARE(said.trimmed(), QString());
-        QCOMPARE(checkedOutputs(work + u"/converted"_s).size(), 5);
+        QCOMPARE(checkedOutputs(work + u"/converted"_s).size(), 12);
     }
 };
 

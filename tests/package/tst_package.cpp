@@ -151,7 +151,7 @@ private Q_SLOTS:
         QVERIFY2(tree.exitCode == 0, qPrintable(tree.output));
     }
 
-    // The many-machines guide comes with its Slurm scripts, ready to copy:
+    // The many-machines guide comes with its scripts, ready to copy:
     // the resubmit script runs as a program and finds the array script
     // beside it.
     void manyMachinesExamples()
@@ -162,6 +162,9 @@ private Q_SLOTS:
         const Run usage = runProgram(examples + u"sonvera-array-resubmit"_s, {}, 30000);
         QCOMPARE(usage.exitCode, 2);
         QVERIFY2(usage.output.contains(u"usage: sonvera-array-resubmit JOBID"_s), qPrintable(usage.output));
+        const Run group = runProgram(examples + u"sonvera-group"_s, {}, 30000);
+        QCOMPARE(group.exitCode, 2);
+        QVERIFY2(group.output.contains(u"usage: sonvera-group RECORD"_s), qPrintable(group.output));
     }
 
     // The launcher on PATH is a link into the program folder; through it the
