@@ -32,7 +32,8 @@ constexpr int kIoprioClassShift = 13;
 void lowerChild()
 {
     const rlimit memory{rlim_t(MediaProbe::kMemoryLimitBytes), rlim_t(MediaProbe::kMemoryLimitBytes)};
-    ::setrlimit(RLIMIT_AS, &memory);
+    if (MediaProbe::kCapsAddressSpace)
+        ::setrlimit(RLIMIT_AS, &memory);
     const rlimit noCore{0, 0};
     ::setrlimit(RLIMIT_CORE, &noCore);
     ::setpriority(PRIO_PROCESS, 0, 19);

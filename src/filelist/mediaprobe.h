@@ -38,6 +38,13 @@ class MediaProbe final : public QObject {
 public:
     static constexpr int kThumbnailHeight = 64;                      // pixels, as the helper draws them
     static constexpr qint64 kMemoryLimitBytes = 512LL * 1024 * 1024; // the helper's address space
+#if defined(__SANITIZE_ADDRESS__)
+    // An address-sanitized helper (the sanitizer build) reserves terabytes of
+    // address space for its shadow memory: no cap would let it start.
+    static constexpr bool kCapsAddressSpace = false;
+#else
+    static constexpr bool kCapsAddressSpace = true;
+#endif
     static constexpr int kCpuLimitMs = 5000;  // CPU time one file may take
     static constexpr int kWallLimitMs = 60000; // wall time one file may take, however idle
     static constexpr int kIdleEndMs = 10000;  // a helper with nothing to do ends after this
