@@ -15,6 +15,8 @@ packages=(
   qt6-tools-dev qt6-l10n-tools qt6-translations-l10n
   # the encoders: ffmpeg does the coding, libopencore-amrnb the AMR-NB audio
   ffmpeg libopencore-amrnb-dev
+  # the list's media probe (data/probe) reads files with ffmpeg's libraries
+  libavformat-dev libavcodec-dev libswscale-dev libavutil-dev
   # a CJK font for the Chinese captions
   fonts-wqy-microhei
   # `make package`: dpkg-shlibdeps and file for cpack; the validators of the

@@ -190,12 +190,7 @@ int BatchDriver::busyWorkers() const
 
 int BatchDriver::waitingRows() const
 {
-    int waiting = 0;
-    for (int i = 0; i < m_list.rowCount(); ++i) {
-        if (m_list.rowAt(i).status == FileListRow::Status::Waiting)
-            ++waiting;
-    }
-    return waiting;
+    return m_list.count(FileListRow::Status::Waiting);
 }
 
 CommandContext BatchDriver::commandContext() const
@@ -219,22 +214,36 @@ CommandContext BatchDriver::commandContext() const
 void BatchDriver::fillWorkers()
 {
     m_fillPending = false;
+    QElapsedTimer slice;
+    slice.start();
     while (m_state == State::Running) {
         // Head first: the first row still waiting. Failed rows stay in the
         // list and are passed over.
-        const FileListRow *next = nullptr;
-        for (int i = 0; i < m_list.rowCount() && !next; ++i) {
-            if (m_list.rowAt(i).status == FileListRow::Status::Waiting)
-                next = &m_list.rowAt(i);
-        }
-        ConversionWorker *worker = next ? idleWorker() : nullptr;
-        if (!worker)
+        const FileListRow *next = m_list.nextWaiting();
+        if (!next)
             break;
-        // A file that fails before any encoder ran leaves the worker free for the next.
+        ConversionWorker *worker = idleWorker();
+        if (!worker)
+            return; // every worker busy: the next to end fills again
+        // Files that fail before any encoder ran leave the worker free for the
+        // next at once: thousands of them (an output folder that cannot be
+        // made) end in slices, each from the event loop, which stays free between.
+        if (slice.elapsed() >= kFillSliceMs) {
+            scheduleFill();
+            return;
+        }
         startFile(*worker, *next);
     }
     if (m_state == State::Running && busyWorkers() == 0)
         finishBatch();
+}
+
+void BatchDriver::scheduleFill()
+{
+    if (!m_fillPending) {
+        m_fillPending = true;
+        QTimer::singleShot(0, this, &BatchDriver::fillWorkers);
+    }
 }
 
 void BatchDriver::startFile(ConversionWorker &worker, const FileListRow row)
@@ -431,10 +440,7 @@ void BatchDriver::afterFile()
         return;
     }
     // The next file starts from the event loop, after this run's handlers are done.
-    if (!m_fillPending) {
-        m_fillPending = true;
-        QTimer::singleShot(0, this, &BatchDriver::fillWorkers);
-    }
+    scheduleFill();
 }
 
 void BatchDriver::finishBatch()

@@ -73,6 +73,8 @@ class BatchDriver final : public QObject {
 
 public:
     enum class State { Idle, Armed, Running, Stopping };
+    // The longest fillWorkers() runs before it lets the event loop in (ms).
+    static constexpr int kFillSliceMs = 20;
     using OptionsFn = std::function<BatchOptions()>;
     using ClockFn = std::function<QTime()>;
 
@@ -159,6 +161,8 @@ private:
     void beginBatch();
     void prepareWorkers();
     void fillWorkers();
+    // Calls fillWorkers() from the event loop, once however often asked.
+    void scheduleFill();
     // A worker free for the next file, made when fewer than parallelJobs()
     // exist; nullptr when all are busy.
     ConversionWorker *idleWorker();

@@ -91,8 +91,6 @@ quint64 FileList::appendRows(std::span<const NewRow> rows, bool trimForLabel)
         return 0;
     const int at = rowCount();
     beginInsertRows({}, at, at + int(rows.size()) - 1);
-    if (const std::size_t needed = m_rows.size() + rows.size(); needed > m_rows.capacity())
-        m_rows.reserve(std::max(needed, m_rows.capacity() * 2));
     const quint64 first = m_nextId;
     for (const NewRow &added : rows) {
         FileListRow row;
@@ -104,6 +102,7 @@ quint64 FileList::appendRows(std::span<const NewRow> rows, bool trimForLabel)
             row.status = FileListRow::Status::Failed;
             row.failureReason = added.failureReason;
         }
+        account(row, +1);
         m_rows.push_back(std::move(row));
     }
     endInsertRows();
@@ -149,6 +148,9 @@ void FileList::removeAllRows()
         if (!m_rows.empty()) {
             beginResetModel();
             m_rows.clear();
+            m_counts = {};
+            m_unknownDurations = 0;
+            m_knownMicroseconds = 0;
             endResetModel();
         }
     } else {
@@ -158,9 +160,7 @@ void FileList::removeAllRows()
             while (begin > 0 && !isProtected(m_rows[static_cast<std::size_t>(begin - 1)].id))
                 --begin;
             if (begin < end) {
-                beginRemoveRows({}, begin, end - 1);
-                m_rows.erase(m_rows.begin() + begin, m_rows.begin() + end);
-                endRemoveRows();
+                removeRange(begin, end - 1);
             }
             end = begin - 1;
         }
@@ -223,7 +223,7 @@ void FileList::setConverting(quint64 id, const QString &progress, double fractio
     if (row.status == FileListRow::Status::Converting && row.progress == progress && row.fraction == fraction)
         return;
     const bool statusChanges = row.status != FileListRow::Status::Converting;
-    row.status = FileListRow::Status::Converting;
+    changeStatus(row, FileListRow::Status::Converting);
     row.progress = progress;
     row.fraction = fraction;
     row.failureReason.clear();
@@ -238,7 +238,7 @@ void FileList::setFailed(quint64 id, const QString &reason)
     if (index < 0)
         return;
     FileListRow &row = m_rows[static_cast<std::size_t>(index)];
-    row.status = FileListRow::Status::Failed;
+    changeStatus(row, FileListRow::Status::Failed);
     row.progress.clear();
     row.fraction = 0;
     row.failureReason = reason.trimmed().isEmpty() ? tr("未知错误") : reason;
@@ -252,7 +252,7 @@ void FileList::setWaiting(quint64 id)
     if (index < 0)
         return;
     FileListRow &row = m_rows[static_cast<std::size_t>(index)];
-    row.status = FileListRow::Status::Waiting;
+    changeStatus(row, FileListRow::Status::Waiting);
     row.progress.clear();
     row.fraction = 0;
     row.failureReason.clear();
@@ -266,7 +266,7 @@ void FileList::setDone(quint64 id, const QString &outputPath, const QString &not
     if (index < 0)
         return;
     FileListRow &row = m_rows[static_cast<std::size_t>(index)];
-    row.status = FileListRow::Status::Done;
+    changeStatus(row, FileListRow::Status::Done);
     row.progress.clear();
     row.fraction = 1;
     row.failureReason.clear();
@@ -282,7 +282,10 @@ void FileList::setMedia(quint64 id, const MediaInfo &media)
     const int index = indexOf(id);
     if (index < 0)
         return;
-    m_rows[static_cast<std::size_t>(index)].media = media;
+    FileListRow &row = m_rows[static_cast<std::size_t>(index)];
+    account(row, -1);
+    row.media = media;
+    account(row, +1);
     updateRow(index);
     Q_EMIT mediaChanged(id);
 }
@@ -290,16 +293,45 @@ void FileList::setMedia(quint64 id, const MediaInfo &media)
 FileList::Workload FileList::workload() const
 {
     Workload load;
-    for (const FileListRow &row : m_rows) {
-        if (row.status == FileListRow::Status::Done)
-            continue;
-        ++load.files;
-        if (row.media.durationSeconds)
-            load.knownSeconds += *row.media.durationSeconds;
-        else
-            ++load.unknownDurations;
-    }
+    load.files = rowCount() - count(FileListRow::Status::Done);
+    load.knownSeconds = double(m_knownMicroseconds) / 1e6;
+    load.unknownDurations = m_unknownDurations;
     return load;
+}
+
+const FileListRow *FileList::nextWaiting()
+{
+    if (count(FileListRow::Status::Waiting) == 0)
+        return nullptr;
+    auto at = std::lower_bound(m_rows.begin(), m_rows.end(), m_waitingFrom,
+                               [](const FileListRow &row, quint64 wanted) { return row.id < wanted; });
+    for (; at != m_rows.end(); ++at) {
+        if (at->status == FileListRow::Status::Waiting) {
+            m_waitingFrom = at->id;
+            return &*at;
+        }
+    }
+    return nullptr; // not reached while the counts are right
+}
+
+void FileList::account(const FileListRow &row, int sign)
+{
+    m_counts[std::size_t(row.status)] += sign;
+    if (row.status == FileListRow::Status::Done)
+        return;
+    if (row.media.durationSeconds)
+        m_knownMicroseconds += sign * std::llround(*row.media.durationSeconds * 1e6);
+    else
+        m_unknownDurations += sign;
+}
+
+void FileList::changeStatus(FileListRow &row, FileListRow::Status status)
+{
+    account(row, -1);
+    row.status = status;
+    account(row, +1);
+    if (status == FileListRow::Status::Waiting)
+        m_waitingFrom = std::min(m_waitingFrom, row.id);
 }
 
 int FileList::rowCount(const QModelIndex &parent) const
@@ -352,6 +384,14 @@ QVariant FileList::data(const QModelIndex &index, int role) const
     case OutputRole:
         return row.outputPath;
     case ThumbnailRole:
+        // Only the rows a view draws ask: they are probed first, and only
+        // they get a thumbnail drawn.
+        if (!row.previewAsked && row.media.thumbnailPng.isEmpty()
+            && (row.media.state == MediaInfo::State::Unknown
+                || (row.media.state == MediaInfo::State::Known && row.media.hasPicture()))) {
+            row.previewAsked = true;
+            Q_EMIT const_cast<FileList *>(this)->previewWanted(row.id);
+        }
         return row.media.thumbnailPng;
     default:
         return {};
@@ -413,6 +453,8 @@ void FileList::setHintVisible(bool visible)
 void FileList::removeRange(int first, int last)
 {
     beginRemoveRows({}, first, last);
+    for (int i = first; i <= last; ++i)
+        account(m_rows[static_cast<std::size_t>(i)], -1);
     m_rows.erase(m_rows.begin() + first, m_rows.begin() + last + 1);
     endRemoveRows();
 }

@@ -8,8 +8,9 @@
 #include <QSet>
 #include <QString>
 
+#include <array>
+#include <deque>
 #include <span>
-#include <vector>
 
 namespace sonvera {
 
@@ -30,6 +31,10 @@ struct FileListRow {
     QString note;          // a done row's note for the user (its source's header claims more); often empty
     MediaInfo media;       // what a probe found out about the source; empty until then
     QByteArray root;       // the folder it was found in when a folder was added; empty otherwise
+    // previewWanted() was said for it: a view showed it, so it is probed
+    // before the others and with a thumbnail (once; a preview that cannot be
+    // drawn is not asked for again).
+    mutable bool previewAsked = false;
 };
 
 // A row to be added: a path, and for a row restored as failed its reason.
@@ -43,6 +48,10 @@ struct NewRow {
 // view and consumed head first by the batch. Rows are only ever appended at the
 // end; they are never sorted or moved. The hint panel that lies over an empty
 // list follows `hintVisible`, whose rules differ per operation.
+//
+// A queue of 100,000 rows costs what a short one does per event: the counts by
+// status, the workload and the next waiting row are kept as rows change, never
+// counted over the list, and a row leaving near either end moves no others.
 class FileList final : public QAbstractTableModel {
     Q_OBJECT
     Q_PROPERTY(bool hintVisible READ hintVisible NOTIFY hintVisibleChanged)
@@ -134,6 +143,12 @@ public:
         int unknownDurations = 0;
     };
     Workload workload() const;
+    // How many rows have this status; kept as rows change.
+    int count(FileListRow::Status status) const { return m_counts[std::size_t(status)]; }
+    // The first waiting row from the head, or nullptr. Amortised constant: a
+    // cursor remembers where the last answer stood and only a row made
+    // waiting again before it moves it back.
+    const FileListRow *nextWaiting();
 
     // QAbstractTableModel
     int rowCount(const QModelIndex &parent = {}) const override;
@@ -148,6 +163,9 @@ Q_SIGNALS:
     void statusChanged(quint64 id);
     // A probe filled in a row's media information.
     void mediaChanged(quint64 id);
+    // A view asked for the thumbnail of a row whose media is not known yet, or
+    // known without a thumbnail: the row is on show. Said once a row, from data().
+    void previewWanted(quint64 id);
 
 private:
     static QString toolTip(const FileListRow &row, int column);
@@ -155,8 +173,19 @@ private:
     // Removes rows [first, last] as one removal.
     void removeRange(int first, int last);
     void updateRow(int index);
+    // Adds (+1) or takes away (-1) the row's share of the counts and the workload.
+    void account(const FileListRow &row, int sign);
+    // Gives the row this status, keeping the counts and the cursor right.
+    void changeStatus(FileListRow &row, FileListRow::Status status);
 
-    std::vector<FileListRow> m_rows;
+    // A deque: a row leaving at the head (a converted file) or the tail moves
+    // no other row, and growing never copies the rows already there.
+    std::deque<FileListRow> m_rows;
+    std::array<int, 4> m_counts{}; // rows by FileListRow::Status
+    int m_unknownDurations = 0;    // rows not done whose length is unknown
+    qint64 m_knownMicroseconds = 0; // the known lengths of the rows not done; whole
+                                    // microseconds, so that taking a row off is exact
+    quint64 m_waitingFrom = 0;     // no waiting row has a smaller id
     quint64 m_nextId = 1;
     QSet<quint64> m_protected; // rows being converted
     bool m_hintVisible = true;

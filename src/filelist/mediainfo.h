@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QList>
 #include <QMetaType>
 
 #include <optional>
@@ -33,6 +34,31 @@ struct MediaInfo {
 // format, the picture size from the first video stream. Nothing when the text
 // is not such a report or names neither a length nor a stream.
 std::optional<MediaInfo> readProbeReport(QByteArrayView json);
+
+// Reads the replies of the probe helper (data/probe) as its output arrives,
+// in pieces of any size:
+//     <id> <ok|bad> <seconds|-> <width> <height> <png length>\n<png bytes>
+// Bytes that break this form end the reading for good (broken()): the helper
+// is not doing what it was asked, and is ended.
+class ProbeReplyReader {
+public:
+    struct Reply {
+        quint64 id = 0;
+        MediaInfo info; // Known or Unreadable; fileBytes is left unknown
+    };
+    static constexpr qsizetype kLongestHeader = 128;             // bytes
+    static constexpr qsizetype kMostPngBytes = 4 * 1024 * 1024;  // larger is no thumbnail of ours
+
+    // The replies `bytes` completed, in order.
+    QList<Reply> read(QByteArrayView bytes);
+    bool broken() const { return m_broken; }
+    // For a new helper: what an ended one left half said is dropped.
+    void reset();
+
+private:
+    QByteArray m_buffer;
+    bool m_broken = false;
+};
 
 } // namespace sonvera
 

@@ -1,15 +1,16 @@
 #include "mediaprobe.h"
 
 #include "childprocess.h"
-#include "nativepath.h"
 
 #include <QFile>
 #include <QProcess>
-#include <QStandardPaths>
-#include <QTemporaryDir>
 
 #include <csignal>
+#include <functional>
+#include <sched.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 using namespace Qt::Literals::StringLiterals;
@@ -18,195 +19,280 @@ namespace sonvera {
 
 namespace {
 
-// More than any report or thumbnail we ask for: a tool that writes more is
-// not doing what we asked, and is not read further.
-constexpr qint64 kMostOutputBytes = 4 * 1024 * 1024;
-// A little way in, past a black first frame, but within a short clip.
-constexpr double kThumbnailAtShare = 0.2;
-constexpr double kThumbnailAtMostSeconds = 10;
+// The idle I/O class of ioprio_set(2), which glibc has no header for.
+constexpr int kIoprioWhoProcess = 1;
+constexpr int kIoprioClassIdle = 3;
+constexpr int kIoprioClassShift = 13;
 
-const QByteArray kPngSignature("\x89PNG\r\n\x1a\n", 8);
+// Runs in the helper between fork and exec: async-signal-safe calls only.
+// Idle CPU priority (SCHED_IDLE; nice 19 where that is refused) and idle I/O
+// priority, so that a conversion never waits on the probe; an address-space
+// cap, so that a file declaring a huge picture cannot take the machine's
+// memory; no core file from a file that crashes it.
+void lowerChild()
+{
+    const rlimit memory{rlim_t(MediaProbe::kMemoryLimitBytes), rlim_t(MediaProbe::kMemoryLimitBytes)};
+    if (MediaProbe::kCapsAddressSpace)
+        ::setrlimit(RLIMIT_AS, &memory);
+    const rlimit noCore{0, 0};
+    ::setrlimit(RLIMIT_CORE, &noCore);
+    ::setpriority(PRIO_PROCESS, 0, 19);
+    const sched_param none{};
+    ::sched_setscheduler(0, SCHED_IDLE, &none);
+    ::syscall(SYS_ioprio_set, kIoprioWhoProcess, 0, kIoprioClassIdle << kIoprioClassShift);
+}
 
 } // namespace
 
-struct MediaProbe::Job {
-    quint64 id = 0;
-    QString openable;  // the name the tools are given
-    QString linkPath;  // a link made for this job, removed with it; "" when none
-    MediaInfo info;
-    bool drawingThumbnail = false;
-    std::unique_ptr<QProcess> process;
-    QByteArray output;
-    QTimer limit;
-};
-
 MediaProbe::MediaProbe(QObject *parent)
     : QObject(parent)
-    , m_ffprobe(QStandardPaths::findExecutable(u"ffprobe"_s))
-    , m_ffmpeg(QStandardPaths::findExecutable(u"ffmpeg"_s))
 {
     m_pump.setSingleShot(true);
     m_pump.setInterval(0);
-    connect(&m_pump, &QTimer::timeout, this, &MediaProbe::startWaiting);
+    connect(&m_pump, &QTimer::timeout, this, &MediaProbe::sendNext);
+    m_watch.setInterval(250);
+    connect(&m_watch, &QTimer::timeout, this, &MediaProbe::checkLimits);
+    m_idle.setSingleShot(true);
+    m_idle.setInterval(kIdleEndMs);
+    connect(&m_idle, &QTimer::timeout, this, [this] {
+        if (!m_current)
+            endHelper(false);
+    });
 }
 
 MediaProbe::~MediaProbe()
 {
     clear();
+    // Helpers let go of that have not ended yet go with us.
+    for (QProcess *process : findChildren<QProcess *>(Qt::FindDirectChildrenOnly)) {
+        process->disconnect();
+        process->kill();
+        process->waitForFinished(1000);
+    }
 }
 
-void MediaProbe::setTools(const QString &ffprobe, const QString &ffmpeg)
+void MediaProbe::setHelper(const QString &program)
 {
-    m_ffprobe = ffprobe;
-    m_ffmpeg = ffmpeg;
+    endHelper(true);
+    m_helper = program;
+    m_helperBroken = false;
 }
 
 void MediaProbe::probe(quint64 id, const QByteArray &path)
 {
-    m_waiting.push_back({id, path});
+    m_pending[id] = Request{path, false, false};
     if (!m_pump.isActive())
         m_pump.start();
 }
 
+void MediaProbe::hurry(quint64 id, const QByteArray &path)
+{
+    const auto pending = m_pending.find(id);
+    if (pending != m_pending.end())
+        pending->second.thumbnail = true;
+    else
+        m_pending[id] = Request{path, true, true};
+    m_hurried.push_back(id);
+    if (!m_pump.isActive())
+        m_pump.start();
+}
+
+void MediaProbe::forget(quint64 id)
+{
+    m_pending.erase(id);
+    if (m_current && m_current->id == id)
+        m_current->forgotten = true;
+}
+
 void MediaProbe::clear()
 {
-    m_waiting.clear();
-    // Their processes are killed (SIGKILL ends them at once); no signal comes from them.
-    for (const std::unique_ptr<Job> &job : m_running) {
-        job->process->disconnect(this);
-        job->process->kill();
-        job->process->waitForFinished(1000);
-        if (!job->linkPath.isEmpty())
-            QFile::remove(job->linkPath);
-    }
-    m_running.clear();
+    m_pending.clear();
+    m_hurried.clear();
+    m_current.reset();
+    endHelper(true);
 }
 
-void MediaProbe::startWaiting()
+void MediaProbe::setPaused(bool paused)
 {
-    while (m_running.size() < std::size_t(kFilesAtOnce) && !m_waiting.empty()) {
-        const Pending next = m_waiting.front();
-        m_waiting.pop_front();
-        begin(next);
-    }
-}
-
-void MediaProbe::begin(const Pending &pending)
-{
-    auto job = std::make_unique<Job>();
-    job->id = pending.id;
-    // A FIFO or a device would keep a tool waiting: only regular files are read.
-    struct stat status {};
-    const bool regular = ::stat(pending.path.constData(), &status) == 0 && S_ISREG(status.st_mode);
-    if (regular)
-        job->info.fileBytes = status.st_size;
-    job->info.state = regular ? MediaInfo::State::Known : MediaInfo::State::Unreadable;
-    if (!regular || m_ffprobe.isEmpty()) {
-        Q_EMIT probed(job->id, job->info);
+    m_paused = paused;
+    if (!paused && !m_pump.isActive())
         m_pump.start();
-        return;
-    }
-    giveOpenableName(*job, pending.path);
-    Job &started = *job;
-    m_running.push_back(std::move(job));
-    // "file:" keeps a name with a colon or a leading dash a plain file name.
-    runTool(started, m_ffprobe,
-            {u"-v"_s, u"error"_s, u"-print_format"_s, u"json"_s, u"-show_entries"_s,
-             u"format=duration:stream=codec_type,width,height"_s, u"-i"_s, u"file:"_s + started.openable});
 }
 
-void MediaProbe::runTool(Job &job, const QString &program, const QStringList &arguments)
+qint64 MediaProbe::helperPid() const
 {
-    job.output.clear();
-    job.process = std::make_unique<QProcess>();
-    QProcess &process = *job.process;
-    process.setProcessChannelMode(QProcess::SeparateChannels);
-    process.setStandardInputFile(QProcess::nullDevice());
-    process.setStandardErrorFile(QProcess::nullDevice());
-    bindChildToParent(process, SIGKILL);
-    Job *target = &job;
-    connect(&process, &QProcess::readyReadStandardOutput, this, [target] {
-        const QByteArray chunk = target->process->readAllStandardOutput();
-        if (target->output.size() + chunk.size() <= kMostOutputBytes)
-            target->output += chunk;
+    return m_process ? m_process->processId() : 0;
+}
+
+void MediaProbe::sendNext()
+{
+    while (!m_current && !m_paused && !m_pending.empty()) {
+        // Rows on show first, the most recently shown last; then the list's order.
+        auto next = m_pending.end();
+        while (next == m_pending.end() && !m_hurried.empty()) {
+            next = m_pending.find(m_hurried.front());
+            m_hurried.pop_front();
+        }
+        if (next == m_pending.end())
+            next = m_pending.begin();
+        Current current;
+        current.id = next->first;
+        current.request = std::move(next->second);
+        m_pending.erase(next);
+
+        // A FIFO or a device would keep the helper waiting: only regular files are read.
+        struct stat status {};
+        const QByteArray &path = current.request.path;
+        const bool regular = ::stat(path.constData(), &status) == 0 && S_ISREG(status.st_mode);
+        current.found.fileBytes = regular ? status.st_size : -1;
+        current.found.state = regular ? MediaInfo::State::Known : MediaInfo::State::Unreadable;
+        m_current = std::move(current);
+        if (!regular || !ensureHelper()) {
+            if (m_current) // a helper that failed to start at once has finished it
+                finishCurrent(std::nullopt);
+            continue;
+        }
+        m_current->wall.start();
+        m_current->cpuAtStartMs = helperCpuMs();
+        const QByteArray &sent = m_current->request.path;
+        m_process->write(QByteArray::number(m_current->id) + (m_current->request.thumbnail ? " 1 " : " 0 ")
+                         + QByteArray::number(sent.size()) + '\n' + sent);
+        m_watch.start();
+        m_idle.stop();
+    }
+    if (!m_current && m_pending.empty() && m_process)
+        m_idle.start();
+}
+
+bool MediaProbe::ensureHelper()
+{
+    if (m_helper.isEmpty() || m_helperBroken)
+        return false;
+    if (m_process)
+        return true;
+    m_reader.reset();
+    m_process = new QProcess(this);
+    m_process->setProcessChannelMode(QProcess::SeparateChannels);
+    m_process->setStandardErrorFile(QProcess::nullDevice());
+    bindChildToParent(*m_process, SIGKILL);
+    const std::function<void()> bind = m_process->childProcessModifier();
+    m_process->setChildProcessModifier([bind] {
+        bind();
+        lowerChild();
     });
-    connect(&process, &QProcess::finished, this, [this, target](int code, QProcess::ExitStatus status) {
-        onToolEnded(target, status == QProcess::NormalExit && code == 0);
-    });
-    connect(&process, &QProcess::errorOccurred, this, [this, target](QProcess::ProcessError error) {
+    QProcess *process = m_process;
+    connect(process, &QProcess::readyReadStandardOutput, this, &MediaProbe::onOutput);
+    connect(process, &QProcess::finished, this, [this] { onHelperEnded(false); });
+    connect(process, &QProcess::errorOccurred, this, [this](QProcess::ProcessError error) {
         if (error == QProcess::FailedToStart)
-            onToolEnded(target, false);
+            onHelperEnded(true);
     });
-    job.limit.setSingleShot(true);
-    job.limit.setInterval(kTimeLimitMs);
-    job.limit.disconnect(this);
-    connect(&job.limit, &QTimer::timeout, this, [target] { target->process->kill(); });
-    job.limit.start();
-    process.start(program, arguments, QIODevice::ReadOnly);
+    // Written requests wait in the process's buffer until it has started.
+    m_process->start(m_helper, {});
+    return m_process != nullptr; // a start that failed at once has been handled
 }
 
-void MediaProbe::onToolEnded(Job *job, bool ok)
+void MediaProbe::onOutput()
 {
-    job->limit.stop();
-    job->process->disconnect(this);
+    if (!m_process)
+        return;
+    const QList<ProbeReplyReader::Reply> replies = m_reader.read(m_process->readAllStandardOutput());
+    for (const ProbeReplyReader::Reply &reply : replies) {
+        if (m_current && m_current->id == reply.id)
+            finishCurrent(reply.info);
+    }
+    if (m_reader.broken()) {
+        m_process->kill(); // its end fails the file being read
+        return;
+    }
+    if (!m_current && !m_pump.isActive())
+        m_pump.start();
+}
+
+void MediaProbe::onHelperEnded(bool failedToStart)
+{
+    if (!m_process)
+        return;
+    m_process->disconnect(this);
     // Deleted from the event loop: this runs inside the process's own signal.
-    job->process.release()->deleteLater();
-    if (job->drawingThumbnail) {
-        if (ok && job->output.startsWith(kPngSignature))
-            job->info.thumbnailPng = job->output;
-        finish(job);
-        return;
-    }
-    const std::optional<MediaInfo> report = ok ? readProbeReport(job->output) : std::nullopt;
-    if (!report) {
-        job->info.state = MediaInfo::State::Unreadable;
-        finish(job);
-        return;
-    }
-    const qint64 bytes = job->info.fileBytes;
-    job->info = *report;
-    job->info.fileBytes = bytes;
-    if (!job->info.hasPicture() || m_ffmpeg.isEmpty()) {
-        finish(job);
-        return;
-    }
-    job->drawingThumbnail = true;
-    const double at = std::min(job->info.durationSeconds.value_or(0) * kThumbnailAtShare, kThumbnailAtMostSeconds);
-    runTool(*job, m_ffmpeg,
-            {u"-nostdin"_s, u"-v"_s, u"error"_s, u"-ss"_s, QString::number(at, 'f', 2), u"-i"_s,
-             u"file:"_s + job->openable, u"-an"_s, u"-sn"_s, u"-frames:v"_s, u"1"_s, u"-vf"_s,
-             u"scale=-2:%1"_s.arg(kThumbnailHeight), u"-f"_s, u"image2pipe"_s, u"-c:v"_s, u"png"_s, u"-"_s});
+    m_process->deleteLater();
+    m_process = nullptr;
+    m_watch.stop();
+    m_idle.stop();
+    if (failedToStart)
+        m_helperBroken = true; // sizes only, for this file and the rest
+    else if (m_current)
+        m_current->found.state = MediaInfo::State::Unreadable; // it crashed the helper or ran past a limit
+    // The file it was reading fails alone; the rest go to a new helper.
+    if (m_current)
+        finishCurrent(std::nullopt);
+    if (!m_pump.isActive())
+        m_pump.start();
 }
 
-void MediaProbe::finish(Job *job)
+void MediaProbe::finishCurrent(const std::optional<MediaInfo> &reply)
 {
-    if (!job->linkPath.isEmpty())
-        QFile::remove(job->linkPath);
-    const quint64 id = job->id;
-    const MediaInfo info = job->info;
-    const auto at = std::find_if(m_running.begin(), m_running.end(),
-                                 [job](const std::unique_ptr<Job> &running) { return running.get() == job; });
-    if (at != m_running.end())
-        m_running.erase(at);
-    Q_EMIT probed(id, info);
-    m_pump.start();
+    const Current current = std::move(*m_current);
+    m_current.reset();
+    m_watch.stop();
+    if (current.forgotten)
+        return;
+    MediaInfo info = current.found;
+    if (reply) {
+        info = *reply;
+        info.fileBytes = current.found.fileBytes;
+    } else if (current.request.probedBefore) {
+        return; // a thumbnail that could not be drawn changes nothing shown
+    }
+    Q_EMIT probed(current.id, info);
 }
 
-void MediaProbe::giveOpenableName(Job &job, const QByteArray &path)
+void MediaProbe::checkLimits()
 {
-    const NativePath native(path);
-    const QByteArray target = native.absolute().bytes();
-    // Decoded as shown: when no link can be made, the tools fail on it and the row says so.
-    job.openable = QString::fromUtf8(target);
-    if (native.isUtf8())
+    if (!m_current || !m_process)
         return;
-    if (!m_links)
-        m_links = std::make_unique<QTemporaryDir>();
-    const QString link = m_links->filePath(QString::number(job.id));
-    if (m_links->isValid() && native.linkAs(link)) {
-        job.openable = link;
-        job.linkPath = link;
+    if (m_current->wall.elapsed() > kWallLimitMs || helperCpuMs() - m_current->cpuAtStartMs > kCpuLimitMs)
+        m_process->kill(); // its end fails the file being read
+}
+
+qint64 MediaProbe::helperCpuMs() const
+{
+    // utime and stime, fields 14 and 15 of /proc/<pid>/stat, after the
+    // command name, which may hold blanks: counted from its closing bracket.
+    const qint64 pid = helperPid();
+    if (pid <= 0)
+        return 0;
+    QFile stat(u"/proc/%1/stat"_s.arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return 0;
+    const QByteArray text = stat.read(4096);
+    const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
+    const qint64 ticks = fields.value(11).toLongLong() + fields.value(12).toLongLong();
+    static const long ticksPerSecond = ::sysconf(_SC_CLK_TCK);
+    return ticksPerSecond > 0 ? ticks * 1000 / ticksPerSecond : 0;
+}
+
+void MediaProbe::endHelper(bool kill)
+{
+    m_watch.stop();
+    m_idle.stop();
+    if (!m_process)
+        return;
+    // Let go of at once, so that a new request starts a new helper; the
+    // object goes when the process has ended (or with this probe, whose
+    // destruction ends it). An idle helper ends at the end of its input.
+    QProcess *process = m_process;
+    m_process = nullptr;
+    process->disconnect(this);
+    if (kill) {
+        // SIGKILL ends it at once: reaped here, in a few milliseconds.
+        process->kill();
+        process->waitForFinished(1000);
+        process->deleteLater(); // this may run inside one of its signals
+        return;
     }
+    connect(process, &QProcess::finished, process, &QObject::deleteLater);
+    process->closeWriteChannel();
 }
 
 } // namespace sonvera

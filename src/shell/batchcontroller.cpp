@@ -140,8 +140,19 @@ void BatchController::connectProbe()
             m_probe.probe(m_list.rowAt(i).id, m_list.rowAt(i).path.bytes());
     });
     connect(&m_probe, &MediaProbe::probed, &m_list, &FileList::setMedia);
-    // A cleared list needs no more probing.
+    // A cleared list needs no more probing, nor does a removed row.
     connect(&m_list, &QAbstractItemModel::modelReset, &m_probe, &MediaProbe::clear);
+    connect(&m_list, &QAbstractItemModel::rowsAboutToBeRemoved, this, [this](const QModelIndex &, int first, int last) {
+        for (int i = first; i <= last; ++i)
+            m_probe.forget(m_list.rowAt(i).id);
+    });
+    // Rows on show first, with their thumbnails; nothing while a batch converts.
+    connect(&m_list, &FileList::previewWanted, this, [this](quint64 id) {
+        if (const FileListRow *row = m_list.rowById(id))
+            m_probe.hurry(id, row->path.bytes());
+    });
+    connect(&m_driver, &BatchDriver::lockChanged, &m_probe, &MediaProbe::setPaused);
+    m_probe.setHelper(m_context.programFolder + u"/data/probe"_s);
 }
 
 // ---- the journal ---------------------------------------------------------------

@@ -4,9 +4,11 @@
 #include "filelist.h"
 #include "formats.h"
 
+#include <QFile>
 #include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -512,6 +514,34 @@ private Q_SLOTS:
         QCOMPARE(summary.failed.at(0).reason, u"无法写入输出文件夹 "_s + f.dir.filePath(u"blocker/out/"_s) + u"：请确认它存在并且可以写入"_s);
         QCOMPARE(summary.failed.at(0).code, FailureCode::OutputUnwritable);
         QVERIFY(readLog(f.log).isEmpty()); // no encoder ran in vain
+    }
+
+    // Thousands of files failing before an encoder starts end in slices, the
+    // event loop running between them, each said once and in order.
+    void fastFailuresEndInSlicesFromTheEventLoop()
+    {
+        Fixture f;
+        f.settings.selectFormat(8);
+        writeScript(f.dir.filePath(u"blocker"_s), "a file, not a folder");
+        f.settings.outputFolder = f.dir.filePath(u"blocker/out"_s);
+        QList<NewRow> rows;
+        for (int i = 0; i < 20000; ++i)
+            rows.append({QFile::encodeName(f.dir.filePath(u"f%1.flv"_s.arg(i))), {}});
+        f.list.appendRows(rows, true);
+        int turns = 0;
+        QTimer loop;
+        loop.setInterval(0);
+        connect(&loop, &QTimer::timeout, this, [&turns] { ++turns; });
+        loop.start();
+        QSignalSpy started(&f.driver, &BatchDriver::fileStarted);
+        const std::optional<BatchSummary> summary = f.runForSummary(60000);
+        QVERIFY(summary);
+        QCOMPARE(summary->failed.size(), 20000);
+        QCOMPARE(summary->failed.last().path, f.dir.filePath(u"f19999.flv"_s));
+        QVERIFY2(turns >= 3, qPrintable(QString::number(turns)));
+        // "file n of total": the waiting rows counted as they go.
+        QCOMPARE(started.at(9).at(2).toInt(), 10);
+        QCOMPARE(started.at(9).at(3).toInt(), 20000);
     }
 
     // A size the format cannot keep, typed or restored, is refused, not

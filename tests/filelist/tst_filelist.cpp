@@ -184,6 +184,89 @@ private Q_SLOTS:
         QCOMPARE(list.indexOf(id + 1000000), -1);
     }
 
+    // The counts, the workload and the next waiting row follow every change
+    // (status, media, removal at either end or between), as a count over the
+    // whole list would say; a row made waiting again before the cursor is found.
+    void countsAndCursorFollowEveryChange()
+    {
+        FileList list;
+        QList<NewRow> rows;
+        for (int i = 0; i < 6; ++i)
+            rows.append({"/v/" + QByteArray::number(i) + ".flv", i == 1 ? u"坏了"_s : QString()});
+        list.appendRows(rows, true);
+        const auto id = [&list](int row) { return list.rowAt(row).id; };
+        const auto check = [&list] {
+            int counts[4] = {};
+            FileList::Workload load;
+            const FileListRow *first = nullptr;
+            for (int i = 0; i < list.rowCount(); ++i) {
+                const FileListRow &row = list.rowAt(i);
+                ++counts[int(row.status)];
+                if (!first && row.status == FileListRow::Status::Waiting)
+                    first = &row;
+                if (row.status == FileListRow::Status::Done)
+                    continue;
+                ++load.files;
+                row.media.durationSeconds ? void(load.knownSeconds += *row.media.durationSeconds)
+                                          : void(++load.unknownDurations);
+            }
+            for (int s = 0; s < 4; ++s)
+                QCOMPARE(list.count(FileListRow::Status(s)), counts[s]);
+            const FileList::Workload kept = list.workload();
+            QCOMPARE(kept.files, load.files);
+            QCOMPARE(kept.unknownDurations, load.unknownDurations);
+            QVERIFY(qAbs(kept.knownSeconds - load.knownSeconds) < 1e-6);
+            QCOMPARE(list.nextWaiting(), first);
+        };
+        check();
+        MediaInfo media;
+        media.state = MediaInfo::State::Known;
+        media.durationSeconds = 2.5;
+        list.setMedia(id(0), media);
+        list.setMedia(id(3), media);
+        media.durationSeconds = 0.1;
+        list.setMedia(id(3), media); // replaced, not added
+        check();
+        list.setConverting(id(0), u"1%"_s);
+        list.setConverting(id(2), u"1%"_s);
+        check();
+        list.setDone(id(0), u"/out/0.mp3"_s);
+        list.setFailed(id(2), u"x"_s);
+        check();
+        QCOMPARE(list.nextWaiting()->id, id(3));
+        list.setWaiting(id(1)); // before the cursor
+        check();
+        QCOMPARE(list.nextWaiting()->id, id(1));
+        list.removeById(id(1));
+        list.removeRowAt(list.rowCount() - 1);
+        list.removeById(id(0));
+        check();
+        list.removeDoneRows();
+        list.removeAllRows();
+        check();
+        QCOMPARE(list.nextWaiting(), nullptr);
+    }
+
+    // Only a row a view draws asks for its preview, once.
+    void previewWantedOncePerShownRow()
+    {
+        FileList list;
+        list.append(QByteArray("/v/a.flv"), true);
+        list.append(QByteArray("/v/b.flv"), true);
+        QSignalSpy wanted(&list, &FileList::previewWanted);
+        list.index(1, 0).data(); // the text alone asks for nothing
+        QCOMPARE(wanted.size(), 0);
+        list.index(1, 0).data(FileList::ThumbnailRole);
+        list.index(1, 0).data(FileList::ThumbnailRole);
+        QCOMPARE(wanted.size(), 1);
+        QCOMPARE(wanted.at(0).at(0).toULongLong(), list.rowAt(1).id);
+        MediaInfo sound;
+        sound.state = MediaInfo::State::Known;
+        list.setMedia(list.rowAt(0).id, sound); // no picture: nothing to draw
+        list.index(0, 0).data(FileList::ThumbnailRole);
+        QCOMPARE(wanted.size(), 1);
+    }
+
     // A GBK name from an old Windows archive: opened by its bytes, shown decoded.
     void namesThatAreNotUtf8()
     {

@@ -1,6 +1,6 @@
 // The main window's commands, its list and its batches, driven through its
 // actions and widgets with the stand-in encoders; the probe columns with
-// the real ffprobe.
+// the real probe helper.
 #include "batchfiles.h"
 #include "failuresummary.h"
 #include "hotimage.h"
@@ -491,11 +491,14 @@ private Q_SLOTS:
     }
 
     // The list shows each file's length, picture size, size on disk and a
-    // thumbnail before any conversion, from the real ffprobe and ffmpeg; the
-    // files' total length is under the list.
+    // thumbnail of each row on show before any conversion, from the real probe
+    // helper; the files' total length is under the list.
     void theProbeFillsTheColumns()
     {
         WindowFixture f;
+        f.window->controller().probe().setHelper(QStringLiteral(PROBE_HELPER_PATH));
+        f.window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(f.window.get()));
         const QString clip = f.dir.filePath(u"片段 one.flv"_s);
         QProcess ffmpeg;
         ffmpeg.start(u"ffmpeg"_s, {u"-v"_s, u"error"_s, u"-f"_s, u"lavfi"_s, u"-i"_s,
@@ -510,7 +513,7 @@ private Q_SLOTS:
         QCOMPARE(cell(0, FileList::DurationColumn), u"0:02"_s);
         QCOMPARE(cell(0, FileList::PictureSizeColumn), u"160×120"_s);
         QCOMPARE(cell(0, FileList::FileSizeColumn), fileSizeText(QFileInfo(clip).size()));
-        QVERIFY(!QImage::fromData(f.list().rowAt(0).media.thumbnailPng).isNull());
+        QTRY_VERIFY_WITH_TIMEOUT(!QImage::fromData(f.list().rowAt(0).media.thumbnailPng).isNull(), 30000);
         QCOMPARE(f.list().rowAt(1).media.state, MediaInfo::State::Unreadable);
         QCOMPARE(cell(1, FileList::DurationColumn), QString());
         QCOMPARE(f.child<QLabel>("lblWorkload")->text(), u"2 个文件，至少 0:02"_s);
