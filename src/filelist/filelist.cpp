@@ -20,14 +20,10 @@ QString statusText(const FileListRow &row)
         return FileList::tr("失败");
     case FileListRow::Status::Done:
         //: %1 is the name of the output file.
-<<<<<<< HEAD
         if (row.note.isEmpty())
-            return FileList::tr("完成：%1").arg(fileNameOf(row.outputPath));
+            return FileList::tr("完成：%1").arg(shownSafely(fileNameOf(row.outputPath)));
         //: %1 is the name of the output file, %2 a note on its source.
-        return FileList::tr("完成：%1（%2）").arg(fileNameOf(row.outputPath), row.note);
-=======
-        return FileList::tr("完成：%1").arg(shownSafely(fileNameOf(row.outputPath)));
->>>>>>> issue-28
+        return FileList::tr("完成：%1（%2）").arg(shownSafely(fileNameOf(row.outputPath)), row.note);
     }
     return {};
 }
@@ -432,11 +428,8 @@ QString FileList::toolTip(const FileListRow &row, int column)
         return shownSafely(row.failureReason);
     case FileListRow::Status::Done:
         //: %1 is the output file's whole path.
-<<<<<<< HEAD
-        return tr("已转换为 %1\n双击播放").arg(row.outputPath) + (row.note.isEmpty() ? QString() : u'\n' + row.note);
-=======
-        return tr("已转换为 %1\n双击播放").arg(shownSafely(row.outputPath));
->>>>>>> issue-28
+        return tr("已转换为 %1\n双击播放").arg(shownSafely(row.outputPath))
+            + (row.note.isEmpty() ? QString() : u'\n' + row.note);
     default:
         return {};
     }
