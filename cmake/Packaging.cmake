@@ -54,6 +54,10 @@ set(CPACK_DEBIAN_COMPRESSION_TYPE xz)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
     "ffmpeg, fonts-wqy-microhei | fonts-wqy-zenhei | fonts-noto-cjk, qt6-translations-l10n, xdg-utils")
+# On a Wayland desktop (GNOME's default session) the window runs natively
+# with Qt's Wayland platform plugin; without it Qt falls back to X11
+# (XWayland), so it is recommended (apt installs it by default), not required.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland")
 
 # What Debian asks of every package: the copyright, a changelog and a manual
 # page for each program, compressed with gzip -9n (no name or time stamp, so

@@ -1036,6 +1036,14 @@ It is here:
         <source>开始后：%1</source>
         <translation>Start will %1</translation>
     </message>
+    <message>
+        <source>开始图标：立刻开始转换</source>
+        <translation>Start icon: Start Converting!</translation>
+    </message>
+    <message>
+        <source>转换图标：立刻开始转换</source>
+        <translation>Convert icon: Start Converting!</translation>
+    </message>
 </context>
 <context>
     <name>sonvera::OptionsDialog</name>
@@ -1211,6 +1219,14 @@ It is here:
     <message>
         <source>转换好的文件使用源文件的修改时间，而不是转换的时间</source>
         <translation>Converted files get their source&apos;s modification time, not the time they were converted</translation>
+    </message>
+    <message>
+        <source>正在转换：这批文件使用开始时的设置，灰色的设置在转换结束后才能修改。</source>
+        <translation>Converting: this batch uses the settings it started with; the greyed-out settings can be changed when it has finished.</translation>
+    </message>
+    <message>
+        <source>正在转换：这项设置在这批文件转换结束后才能修改</source>
+        <translation>Converting: this setting can be changed when the batch has finished</translation>
     </message>
 </context>
 <context>
