@@ -56,6 +56,10 @@ set(CPACK_DEBIAN_PACKAGE_DEPENDS
     "ffmpeg, fonts-wqy-microhei | fonts-wqy-zenhei | fonts-noto-cjk, qt6-translations-l10n, xdg-utils")
 # The many-machines scripts in the examples read sonvera-cli's --json with jq.
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "jq")
+# On a Wayland desktop (GNOME's default session) the window runs natively
+# with Qt's Wayland platform plugin; without it Qt falls back to X11
+# (XWayland), so it is recommended (apt installs it by default), not required.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland")
 
 # What Debian asks of every package: the copyright, a changelog and a manual
 # page for each program, compressed with gzip -9n (no name or time stamp, so

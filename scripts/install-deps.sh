@@ -25,6 +25,9 @@ packages=(
   # the window tests and the screenshots under a window manager on a virtual
   # display; the screenshots are driven with xdotool and taken with ImageMagick
   xvfb xauth openbox xdotool imagemagick
+  # the window natively on Wayland (recommended by the package), and the
+  # test lane that runs it under a headless Weston compositor
+  qt6-wayland weston
   # the D-Bus tests run on a private session bus (dbus-run-session)
   dbus
   # the encoders' benchmark script

@@ -1087,6 +1087,14 @@ Start converting anyway?</translation>
         <source>取消</source>
         <translation>Cancel</translation>
     </message>
+    <message>
+        <source>开始图标：立刻开始转换</source>
+        <translation>Start icon: Start Converting!</translation>
+    </message>
+    <message>
+        <source>转换图标：立刻开始转换</source>
+        <translation>Convert icon: Start Converting!</translation>
+    </message>
 </context>
 <context>
     <name>sonvera::OptionsDialog</name>
@@ -1262,6 +1270,14 @@ Start converting anyway?</translation>
     <message>
         <source>转换好的文件使用源文件的修改时间，而不是转换的时间</source>
         <translation>Converted files get their source&apos;s modification time, not the time they were converted</translation>
+    </message>
+    <message>
+        <source>正在转换：这批文件使用开始时的设置，灰色的设置在转换结束后才能修改。</source>
+        <translation>Converting: this batch uses the settings it started with; the greyed-out settings can be changed when it has finished.</translation>
+    </message>
+    <message>
+        <source>正在转换：这项设置在这批文件转换结束后才能修改</source>
+        <translation>Converting: this setting can be changed when the batch has finished</translation>
     </message>
 </context>
 <context>

@@ -183,17 +183,32 @@ ProgressDisplay idleDisplay(const QString &caption)
     return display;
 }
 
+QString wholePercentCaption(const ProgressDisplay &display)
+{
+    if (display.percent.isEmpty())
+        return display.steadyCaption;
+    // Down, so that 100% is said only at the end.
+    const QString whole = QString::number(static_cast<int>(std::floor(std::clamp(leadingNumber(display.percent), 0.0, 100.0))));
+    QString text = display.steadyCaption;
+    const qsizetype at = text.lastIndexOf(display.percent + u'%');
+    if (at >= 0)
+        text.replace(at, display.percent.size(), whole);
+    return text;
+}
+
 QString rowProgressText(const ProgressDisplay &display)
 {
     if (display.stepCount < 2) {
         // MP3's one stage is the second stage's encoder, whose caption says 创建中.
         if (display.percent.isEmpty() || display.copying)
-            return display.steadyCaption;
-        return QCoreApplication::translate("Progress", "转换中 %1%").arg(display.percent);
+            return wholePercentCaption(display);
+        ProgressDisplay converting = display;
+        converting.steadyCaption = QCoreApplication::translate("Progress", "转换中 %1%").arg(display.percent);
+        return wholePercentCaption(converting);
     }
     //: A file converted in two steps: %1 is the step, %2 the number of steps, %3 the progress ("转换中 42%").
     return QCoreApplication::translate("Progress", "第 %1/%2 步 %3")
-        .arg(QString::number(display.step), QString::number(display.stepCount), display.steadyCaption);
+        .arg(QString::number(display.step), QString::number(display.stepCount), wholePercentCaption(display));
 }
 
 } // namespace sonvera

@@ -63,4 +63,9 @@ ProgressDisplay idleDisplay(const QString &caption);
 // converting ("转换中 42%") whichever encoder converts it.
 QString rowProgressText(const ProgressDisplay &display);
 
+// The steady caption with its percentage as a whole number, rounded down
+// ("创建中 58%" for "创建中 58.3%"): the window's captions keep one form and
+// one width whichever encoder reports.
+QString wholePercentCaption(const ProgressDisplay &display);
+
 } // namespace sonvera

@@ -2,6 +2,7 @@
 
 #include "textnumber.h"
 
+#include "centring.h"
 #include "hotimage.h"
 #include "settingstext.h"
 #include "surfacedrag.h"
@@ -15,6 +16,10 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QShowEvent>
 #include <QStandardItemModel>
 #include <QStyle>
 #include <QStyleOptionButton>
@@ -135,6 +140,8 @@ void OptionsDialog::buildControls()
     m_soundList->setToolTip(tr("转换完毕后是否播放一声提示音"));
     m_soundList->setAccessibleName(soundLabel->text());
     m_soundList->setCurrentIndex(-1);
+    for (QComboBox *list : findChildren<QComboBox *>())
+        list->setMaxVisibleItems(12);
     soundLabel->setBuddy(m_soundList);
 
     m_cutCheck = new QCheckBox(tr("截取音乐"), surface);
@@ -171,28 +178,54 @@ void OptionsDialog::buildControls()
     buttons->addWidget(m_backImage);
     buttons->addWidget(m_backButton);
 
+    // The sound and the clip range on the left, the preferences and the
+    // conversion choices on the right: short enough for a 1080-line screen
+    // at 200 %; on a shorter one the settings scroll and the buttons stay.
+    auto *left = new QVBoxLayout;
+    left->setSpacing(8);
+    left->addWidget(soundLabel);
+    left->addWidget(m_soundList);
+    left->addWidget(m_cutCheck);
+    left->addLayout(range);
+    left->addWidget(mp3Only);
+    left->addStretch();
+    auto *columns = new QHBoxLayout;
+    columns->setSpacing(18);
+    columns->addLayout(left);
+    if (m_preferences) {
+        auto *right = new QVBoxLayout;
+        right->setSpacing(8);
+        right->addLayout(buildPreferenceControls(surface));
+        right->addSpacing(4);
+        right->addLayout(buildChoiceControls(surface));
+        right->addStretch();
+        columns->addLayout(right, 1);
+    }
+    auto *settings = new QWidget;
+    settings->setObjectName(u"settingsArea"_s);
+    auto *settingsColumn = new QVBoxLayout(settings);
+    settingsColumn->setContentsMargins(0, 0, 0, 0);
+    settingsColumn->setSpacing(8);
+    // Said while a batch runs: what it uses cannot change under it.
+    m_lockedNote = new QLabel(tr("正在转换：这批文件使用开始时的设置，灰色的设置在转换结束后才能修改。"), settings);
+    m_lockedNote->setObjectName(u"lblLocked"_s);
+    m_lockedNote->setWordWrap(true);
+    m_lockedNote->hide();
+    settingsColumn->addWidget(m_lockedNote);
+    settingsColumn->addLayout(columns);
+    m_scroll = new QScrollArea(surface);
+    m_scroll->setObjectName(u"settingsScroll"_s);
+    m_scroll->setWidget(settings);
+    m_scroll->setWidgetResizable(true);
+    m_scroll->setFrameShape(QFrame::NoFrame);
+    m_scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_scroll->setFocusPolicy(Qt::NoFocus);
+
     auto *body = new QVBoxLayout;
     body->setContentsMargins(16, 10, 16, 14);
     body->setSpacing(8);
-    body->addWidget(soundLabel);
-    body->addWidget(m_soundList);
-    body->addWidget(m_cutCheck);
-    body->addLayout(range);
-    body->addWidget(mp3Only);
-    if (m_preferences) {
-        body->addSpacing(4);
-        body->addLayout(buildPreferenceControls(surface));
-        body->addSpacing(4);
-        body->addLayout(buildChoiceControls(surface));
-    }
-    body->addSpacing(6);
+    body->addWidget(m_scroll, 1);
     body->addLayout(buttons);
-
-    auto *column = new QVBoxLayout(surface);
-    column->setContentsMargins(0, 0, 0, 0);
-    column->setSpacing(0);
-    column->addWidget(titleBar);
-    column->addLayout(body);
 
     connect(m_cutCheck, &QCheckBox::toggled, this, &OptionsDialog::setFieldsEnabled);
     connect(m_okImage, &QAbstractButton::clicked, this, &OptionsDialog::confirm);
@@ -200,6 +233,75 @@ void OptionsDialog::buildControls()
     connect(m_backImage, &QAbstractButton::clicked, this, &QDialog::reject);
     connect(m_backButton, &QAbstractButton::clicked, this, &QDialog::reject);
     connect(m_closeImage, &QAbstractButton::clicked, this, &QDialog::reject);
+    orderFocus();
+}
+
+void OptionsDialog::orderFocus()
+{
+    // Reading order: down the left column, down the right one, then the buttons.
+    QList<QWidget *> chain{m_soundList, m_cutCheck};
+    for (QLineEdit *field : m_fields)
+        chain << field;
+    if (m_preferences)
+        chain << m_jobsList << m_afterBatchList << m_languageList << m_directCheck << m_remuxCheck << m_keepDatesCheck
+              << m_keepTreeCheck;
+    chain << m_okImage << m_okButton << m_backImage << m_backButton << m_closeImage;
+    chain.removeIf([](const QWidget *widget) { return !(widget->focusPolicy() & Qt::TabFocus); });
+    for (qsizetype i = 1; i < chain.size(); ++i)
+        setTabOrder(chain[i - 1], chain[i]);
+}
+
+void OptionsDialog::showEvent(QShowEvent *event)
+{
+    // Before the window is mapped: the window manager sees it at its size and place at once.
+    QDialog::showEvent(event);
+    if (!event->spontaneous()) {
+        fitScreen();
+        centreOverParent(*this);
+    }
+}
+
+void OptionsDialog::fitScreen()
+{
+    // As tall as the settings need, but never taller than the screen: the
+    // settings scroll then, and OK and Back stay on the screen.
+    const QScreen *screen = parentWidget() ? parentWidget()->screen() : this->screen();
+    if (!screen)
+        return;
+    ensurePolished();
+    const QRect available = screen->availableGeometry();
+    // The parts around the settings: the title band, the margins of the body
+    // (16, 10, 16, 14) with its spacing, and the row of buttons.
+    const QSize settings = m_scroll->widget()->sizeHint();
+    const int buttonRow = std::max(m_okButton->sizeHint().height(), m_okImage->sizeHint().height());
+    const int around = findChild<QWidget *>(u"titleBar"_s)->sizeHint().height() + 10 + 14 + 8 + buttonRow;
+    const int scrollHeight = std::max(0, std::min(settings.height(), available.height() - around));
+    m_scroll->setMinimumHeight(scrollHeight);
+    const int bar = scrollHeight < settings.height() ? m_scroll->verticalScrollBar()->sizeHint().width() : 0;
+    const int width = std::min(settings.width() + bar + 32, available.width());
+    setMinimumWidth(width);
+    resize(width, std::min(scrollHeight + around, available.height()));
+}
+
+void OptionsDialog::setBatchRunning(bool running)
+{
+    // A batch converts every file with the settings it started with: the
+    // ones it uses are shown but cannot be changed until it ends.
+    const QString why = tr("正在转换：这项设置在这批文件转换结束后才能修改");
+    QList<QWidget *> locked{m_cutCheck, m_jobsList, m_directCheck, m_remuxCheck, m_keepDatesCheck, m_keepTreeCheck};
+    for (QLineEdit *field : m_fields)
+        locked << field;
+    for (QWidget *control : std::as_const(locked)) {
+        if (!control)
+            continue;
+        if (!control->property("usualToolTip").isValid())
+            control->setProperty("usualToolTip", control->toolTip());
+        control->setToolTip(running ? why : control->property("usualToolTip").toString());
+        control->setEnabled(!running);
+    }
+    m_batchRunning = running;
+    m_lockedNote->setVisible(running);
+    setFieldsEnabled(m_cutCheck->isChecked());
 }
 
 QGridLayout *OptionsDialog::buildClipRange(QWidget *surface)
@@ -253,6 +355,8 @@ QGridLayout *OptionsDialog::buildPreferenceControls(QWidget *surface)
     m_afterBatchList = new QComboBox(surface);
     m_afterBatchList->setObjectName(u"cmbAfter"_s);
     m_afterBatchList->setToolTip(tr("全部文件转换成功后电脑做什么"));
+    m_afterBatchList->setProperty("usualToolTip", m_afterBatchList->toolTip());
+    m_afterBatchList->setAccessibleDescription(m_afterBatchList->toolTip());
     m_afterBatchList->addItem(tr("无"), int(AfterBatchAction::None));
     m_afterBatchList->addItem(tr("关机"), int(AfterBatchAction::PowerOff));
     m_afterBatchList->addItem(tr("睡眠"), int(AfterBatchAction::Suspend));
@@ -270,6 +374,7 @@ QGridLayout *OptionsDialog::buildPreferenceControls(QWidget *surface)
     auto *afterLabel = new QLabel(tr("转换完成后"), surface);
     afterLabel->setBuddy(m_afterBatchList);
     m_afterBatchList->setAccessibleName(afterLabel->text());
+
     more->addWidget(jobsLabel, 0, 0);
     more->addWidget(m_jobsList, 0, 1);
     more->addWidget(afterLabel, 1, 0);
@@ -370,14 +475,16 @@ void OptionsDialog::setAfterBatchSupport(const AfterBatchSupport &support)
 
 void OptionsDialog::showAfterBatchReason()
 {
+    // The chosen action's reason when the computer cannot do it, else what the list is for.
     const auto chosen = static_cast<AfterBatchAction>(m_afterBatchList->currentData().toInt());
-    m_afterBatchList->setToolTip(m_afterBatchSupport.of(chosen).reason);
+    const QString reason = m_afterBatchSupport.of(chosen).reason;
+    m_afterBatchList->setToolTip(reason.isEmpty() ? m_afterBatchList->property("usualToolTip").toString() : reason);
 }
 
 void OptionsDialog::setFieldsEnabled(bool enabled)
 {
     for (QLineEdit *field : m_fields)
-        field->setEnabled(enabled);
+        field->setEnabled(enabled && !m_batchRunning);
 }
 
 double OptionsDialog::number(Field field) const

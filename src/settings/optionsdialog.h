@@ -13,7 +13,9 @@ class QCheckBox;
 class QComboBox;
 class QGridLayout;
 class QLineEdit;
+class QLabel;
 class QPushButton;
+class QScrollArea;
 
 namespace sonvera {
 
@@ -60,10 +62,22 @@ public:
     // are offered.
     void setAfterBatchSupport(const AfterBatchSupport &support);
 
+    // While a batch runs, what it uses (the clip range, the number of files
+    // at once, the conversion choices) is shown disabled, saying why; the
+    // finish sound, what follows the batch and the language stay open.
+    void setBatchRunning(bool running);
+
+protected:
+    void showEvent(QShowEvent *event) override;
+
+
 private:
     enum Field { FromH, FromM, FromS, ToH, ToM, ToS, FieldCount };
 
     void buildControls();
+    void orderFocus();
+    // Keeps the dialog on its screen: the settings scroll where it is short.
+    void fitScreen();
     // The clip range's six fields under 时 / 分 / 秒, laid out on `surface`.
     QGridLayout *buildClipRange(QWidget *surface);
     // 同时转换的文件数, 转换完成后 and 界面语言, laid out on `surface`.
@@ -99,6 +113,9 @@ private:
     HotImage *m_closeImage = nullptr;
     QPushButton *m_okButton = nullptr;
     QPushButton *m_backButton = nullptr;
+    QScrollArea *m_scroll = nullptr;
+    QLabel *m_lockedNote = nullptr;
+    bool m_batchRunning = false;
 };
 
 } // namespace sonvera

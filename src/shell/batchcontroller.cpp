@@ -34,8 +34,11 @@ BatchController::BatchController(const ShellContext &context, QObject *parent)
     m_driver.setProgramFolder(context.programFolder);
     m_driver.setWorkFolder(context.workFolder);
     m_driver.setDefaultOutputFolder(context.location.defaultOutputFolder);
+    // The finish sound may still be turned off while a batch runs.
     m_driver.setOptionsProvider([this] {
-        return BatchOptions{m_options.playsFinishSound(), m_options.mp3Clip(), m_preferences.choices};
+        BatchOptions options = m_batchOptions;
+        options.playFinishSound = m_options.playsFinishSound();
+        return options;
     });
     m_driver.setKeepDoneRows(true);
     connectDriver();
@@ -221,6 +224,7 @@ void BatchController::openFolder(const QString &folder)
 bool BatchController::start()
 {
     m_driver.setParallelJobs(m_preferences.effectiveJobs());
+    m_batchOptions = BatchOptions{m_options.playsFinishSound(), m_options.mp3Clip(), m_preferences.choices};
     return m_driver.start();
 }
 

@@ -149,6 +149,9 @@ private:
     JournalContents m_leftOver;        // while the start-up question is open
     bool m_journalFollows = false;     // the journal follows the list (after start-up)
     AfterBatchAction m_batchAfterAction = AfterBatchAction::None; // the option when the batch started
+    // The clip range and the conversion choices as the batch started: a batch
+    // converts every file alike, whatever is edited meanwhile.
+    BatchOptions m_batchOptions;
     bool m_closing = false;            // a close waits for the stopped batch to end
     bool m_keepJournal = false;        // the close stopped a batch: its files are offered back
 };

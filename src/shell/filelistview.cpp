@@ -10,6 +10,7 @@
 #include <QHelpEvent>
 #include <QPainter>
 #include <QPainterPath>
+#include <QResizeEvent>
 #include <QToolTip>
 
 using namespace Qt::Literals::StringLiterals;
@@ -67,9 +68,12 @@ QImage FileListDelegate::thumbnail(const QModelIndex &index) const
 void FileListDelegate::paintFileName(QPainter *painter, const QStyleOptionViewItem &option,
                                      const QModelIndex &index) const
 {
-    // The thumbnail's box is kept on every row, so that the names line up.
+    // The thumbnail's box is kept on every row, so that the names line up;
+    // where the column is narrow the names take it.
+    const bool withThumbnail = showsThumbnail(option.rect.width(), option.fontMetrics);
     QStyleOptionViewItem textOption = option;
-    textOption.rect.setLeft(option.rect.left() + kThumbnailBox.width() + kCellPadding);
+    if (withThumbnail)
+        textOption.rect.setLeft(option.rect.left() + kThumbnailBox.width() + kCellPadding);
     // A long path gives way from its start: the file's own name stays.
     textOption.textElideMode = Qt::ElideLeft;
     QStyleOptionViewItem background = option;
@@ -77,7 +81,7 @@ void FileListDelegate::paintFileName(QPainter *painter, const QStyleOptionViewIt
     initStyleOption(&background, index);
     background.text.clear();
     option.widget->style()->drawControl(QStyle::CE_ItemViewItem, &background, painter, option.widget);
-    const QImage image = thumbnail(index);
+    const QImage image = withThumbnail ? thumbnail(index) : QImage();
     if (!image.isNull()) {
         const QRect box(option.rect.left() + kCellPadding / 2,
                         option.rect.top() + (option.rect.height() - kThumbnailBox.height()) / 2, kThumbnailBox.width(),
@@ -85,11 +89,18 @@ void FileListDelegate::paintFileName(QPainter *painter, const QStyleOptionViewIt
         QRect target(QPoint(), image.size().scaled(box.size(), Qt::KeepAspectRatio));
         target.moveCenter(box.center());
         painter->save();
+        painter->setClipRect(option.rect); // never over the next column
         painter->setRenderHint(QPainter::SmoothPixmapTransform);
         painter->drawImage(target, image);
         painter->restore();
     }
     QStyledItemDelegate::paint(painter, textOption, index);
+}
+
+bool FileListDelegate::showsThumbnail(int cellWidth, const QFontMetrics &metrics)
+{
+    // About twelve characters of the name come before any picture.
+    return cellWidth >= kThumbnailBox.width() + 2 * kCellPadding + 12 * metrics.averageCharWidth();
 }
 
 void FileListDelegate::paintStatus(QPainter *painter, const QStyleOptionViewItem &option,
@@ -198,6 +209,37 @@ void FileListView::fitColumns()
         head->resizeSection(column, widest + 3 * kCellPadding);
     }
     head->setMinimumSectionSize(24);
+    giveNamesRoom();
+}
+
+void FileListView::resizeEvent(QResizeEvent *event)
+{
+    QTreeView::resizeEvent(event);
+    giveNamesRoom();
+}
+
+void FileListView::giveNamesRoom()
+{
+    // Where the list is narrow (a small screen, 200 %), the names keep a
+    // readable part: the thumbnails go first (the delegate drops them), then
+    // the file size and the picture size (back as soon as there is room).
+    if (!model())
+        return;
+    QHeaderView *head = header();
+    const int least = 24 * fontMetrics().averageCharWidth() + 2 * kCellPadding;
+    const auto fixedWidth = [head] {
+        int width = 0;
+        for (int column = FileList::FormatColumn; column < FileList::ColumnCount; ++column)
+            width += head->isSectionHidden(column) ? 0 : head->sectionSize(column);
+        return width;
+    };
+    for (int column : {FileList::FileSizeColumn, FileList::PictureSizeColumn})
+        head->setSectionHidden(column, false);
+    for (int column : {FileList::FileSizeColumn, FileList::PictureSizeColumn}) {
+        if (viewport()->width() - fixedWidth() >= least)
+            break;
+        head->setSectionHidden(column, true);
+    }
 }
 
 void FileListView::dragEnterEvent(QDragEnterEvent *event)

@@ -23,6 +23,9 @@ public:
     QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override;
     bool helpEvent(QHelpEvent *event, QAbstractItemView *view, const QStyleOptionViewItem &option,
                    const QModelIndex &index) override;
+    // Whether a file-name cell `cellWidth` pixels wide shows the thumbnail:
+    // only with room left for a readable part of the name.
+    static bool showsThumbnail(int cellWidth, const QFontMetrics &metrics);
 
 private:
     void paintFileName(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const;
@@ -58,6 +61,10 @@ protected:
     void dragMoveEvent(QDragMoveEvent *event) override;
     void dropEvent(QDropEvent *event) override;
     void contextMenuEvent(QContextMenuEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    void giveNamesRoom();
 };
 
 } // namespace sonvera

@@ -216,6 +216,7 @@ QWidget *MainWindow::buildListArea()
     m_addImage = commandImage(u"add"_s, u"imgAdd"_s, m_actions[AddFile], area, 28);
     m_removeImage = commandImage(u"remove"_s, u"imgRemove"_s, m_actions[RemoveSelected], area, 28);
     m_dropZone = new DropZone(area);
+    exposeAsPressable(m_dropZone, QAccessible::Button); // before anything names it
     m_dropZone->setObjectName(u"picDrag"_s);
     m_dropZone->setToolTip(m_actions[AddFromDropZone]->toolTip());
     m_dropZone->setAccessibleName(WindowActions::spokenText(m_actions[AddFromDropZone]));
@@ -283,6 +284,10 @@ QWidget *MainWindow::buildStartRow()
     m_startButton->setObjectName(u"Command3"_s);
     m_startButton->setToolTip(m_actions[Start]->toolTip());
     m_convertImage = commandImage(u"convert"_s, u"imgConvert"_s, m_actions[Start], row, 30);
+    // Three controls start a batch; a screen reader tells them apart.
+    m_startButton->setAccessibleName(m_startButton->text());
+    m_startImage->setAccessibleName(tr("开始图标：立刻开始转换"));
+    m_convertImage->setAccessibleName(tr("转换图标：立刻开始转换"));
     m_stopButton = new QPushButton(tr("停止"), row);
     m_stopButton->setObjectName(u"cmdStop"_s);
     m_stopButton->setToolTip(m_actions[Stop]->toolTip());

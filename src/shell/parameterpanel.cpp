@@ -101,7 +101,9 @@ void ParameterPanel::buildFolderControls()
     m_browseButton = new QPushButton(tr("浏览"), this);
     m_browseButton->setObjectName(u"cmdBrowse"_s);
     m_browseButton->setToolTip(browse);
-    m_browseButton->setAccessibleName(browse);
+    // Named by its visible word, as speech input and a sighted helper call it.
+    m_browseButton->setAccessibleName(m_browseButton->text());
+    m_browseButton->setAccessibleDescription(browse);
     m_browseImage = new HotImage(u"folder"_s, this);
     m_browseImage->setObjectName(u"imgBrowse"_s);
     m_browseImage->setToolTip(browse);

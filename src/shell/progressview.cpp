@@ -134,13 +134,25 @@ void ProgressView::show(const ProgressDisplay &display)
 {
     m_barImage->setBarWidth(display.fraction * kBarFullWidth);
     m_bar->setValue(static_cast<int>(std::lround(display.fraction * 100)));
-    m_caption->setText(display.steadyCaption);
+    m_caption->setText(wholePercentCaption(display));
     m_spinner->setGlyph(display.spinner);
+    m_showsOneFile = display.step > 0;
     m_stepLabel->setText(display.stepCount > 1
                              //: A file converted in two steps: %1 is the step, %2 the number of steps.
                              ? tr("第 %1 步，共 %2 步").arg(display.step).arg(display.stepCount)
                              : QString());
     m_stepLabel->setVisible(display.stepCount > 1);
+}
+
+void ProgressView::fileStarted()
+{
+    // The next file's encoder says nothing for a while: the previous file's
+    // last step and 100% must not stand beside a row that says 转换中.
+    if (!m_showsOneFile)
+        return;
+    ProgressDisplay starting = idleDisplay(QCoreApplication::translate("Progress", "转换中 %1%").arg(0));
+    show(starting);
+    m_showsOneFile = true;
 }
 
 void ProgressView::showTiming(qint64 elapsedMs, qint64 remainingMs)

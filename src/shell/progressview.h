@@ -60,6 +60,8 @@ public:
     explicit ProgressView(QWidget *parent = nullptr);
 
     void show(const ProgressDisplay &display);
+    // A new file started: a display of the file before is cleared.
+    void fileStarted();
     // remainingMs -1: no estimate yet.
     void showTiming(qint64 elapsedMs, qint64 remainingMs);
     void clearTiming();
@@ -71,6 +73,7 @@ private:
     QLabel *m_stepLabel;
     QLabel *m_caption;
     QLabel *m_timing;
+    bool m_showsOneFile = false; // the display is one file's (one file at a time), not the batch's
 };
 
 } // namespace sonvera

@@ -35,6 +35,7 @@ void MainWindow::connectController()
     controller.setWindowActiveProbe([this] { return isActiveWindow(); });
     connect(&driver, &BatchDriver::lockChanged, this, &MainWindow::setLocked);
     connect(&driver, &BatchDriver::progressChanged, m_progress, &ProgressView::show);
+    connect(&driver, &BatchDriver::fileStarted, m_progress, &ProgressView::fileStarted);
     connect(&driver, &BatchDriver::timingChanged, m_progress, &ProgressView::showTiming);
     connect(&driver, &BatchDriver::outputFolderChanged, m_panel, &ParameterPanel::setOutputFolderText);
     connect(m_panel, &ParameterPanel::settingsEdited, &controller, &BatchController::settingsEdited);
@@ -147,6 +148,7 @@ void MainWindow::setLocked(bool locked)
     for (QWidget *control : std::as_const(controls))
         control->setEnabled(!locked);
     m_panel->setLocked(locked);
+    m_choicesLabel->setEnabled(!locked); // the choices are the batch's until it ends
     m_stopButton->setEnabled(locked);
     if (!locked)
         m_dropZone->setVisible(true);

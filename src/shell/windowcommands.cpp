@@ -307,6 +307,10 @@ void MainWindow::showOptions()
         &m_controller.preferences(), [folder](const Preferences &preferences) { return preferences.save(folder); });
     // 关机 and 睡眠 are offered only when the computer can do them; logind may answer while it is open.
     dialog->setAfterBatchSupport(m_controller.afterBatchSupport());
+    // Opened from the image toolbar, which stays live during a batch.
+    BatchDriver &driver = m_controller.driver();
+    dialog->setBatchRunning(driver.state() != BatchDriver::State::Idle);
+    connect(&driver, &BatchDriver::lockChanged, dialog, &OptionsDialog::setBatchRunning);
     connect(dialog, &QDialog::accepted, this, &MainWindow::showChoices);
     connect(&m_controller, &BatchController::afterBatchSupportChanged, dialog,
             [this, dialog] { dialog->setAfterBatchSupport(m_controller.afterBatchSupport()); });

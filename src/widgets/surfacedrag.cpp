@@ -1,5 +1,6 @@
 #include "surfacedrag.h"
 
+#include <QApplication>
 #include <QMouseEvent>
 #include <QWidget>
 #include <QWindow>
@@ -22,22 +23,39 @@ bool SurfaceDrag::eventFilter(QObject *watched, QEvent *event)
         auto *mouse = static_cast<QMouseEvent *>(event);
         if (mouse->button() != Qt::LeftButton)
             return false;
-        QWindow *handle = m_window->windowHandle();
-        if (handle && handle->startSystemMove())
-            return true;
-        m_manualDrag = true;
-        m_grabOffset = mouse->globalPosition().toPoint() - m_window->frameGeometry().topLeft();
+        // Nothing moves yet: a press may be the start of a click (on the
+        // surface, the drop zone, a link), and a window manager handed the
+        // move on a bare press stays in its move mode after the release.
+        m_state = State::Pressed;
+        m_pressedAt = mouse->globalPosition().toPoint();
+        m_grabOffset = m_pressedAt - m_window->frameGeometry().topLeft();
         return true;
     }
-    case QEvent::MouseMove:
-        if (m_manualDrag) {
-            auto *mouse = static_cast<QMouseEvent *>(event);
-            m_window->move(mouse->globalPosition().toPoint() - m_grabOffset);
-            return true;
+    case QEvent::MouseMove: {
+        auto *mouse = static_cast<QMouseEvent *>(event);
+        if (m_state == State::Idle || !(mouse->buttons() & Qt::LeftButton)) {
+            m_state = State::Idle;
+            return false;
         }
-        return false;
+        const QPoint at = mouse->globalPosition().toPoint();
+        if (m_state == State::Pressed) {
+            if ((at - m_pressedAt).manhattanLength() < QApplication::startDragDistance())
+                return true;
+            // Past the platform's drag distance with the button still held:
+            // a drag. The desktop's own move where it has one (it follows
+            // the pointer from here on and ends at the release).
+            QWindow *handle = m_window->windowHandle();
+            if (handle && handle->startSystemMove()) {
+                m_state = State::Idle;
+                return true;
+            }
+            m_state = State::Following;
+        }
+        m_window->move(at - m_grabOffset);
+        return true;
+    }
     case QEvent::MouseButtonRelease:
-        m_manualDrag = false;
+        m_state = State::Idle;
         return false;
     default:
         return false;

@@ -152,6 +152,16 @@ private Q_SLOTS:
         display.stepCount = 2;
         display.step = 1;
         QCOMPARE(rowProgressText(display), u"第 1/2 步 转换中 42%"_s);
+        // One form of percentage whichever encoder reports: whole, rounded
+        // down (never 100% before the end), so the text keeps its width.
+        ProgressState twelve;
+        readFfmpegProgress(twelve, u"  Duration: 00:00:12.00, start: 0.000000\n"_s);
+        display = *readFfmpegProgress(twelve, u"time=7.00 bitrate="_s);
+        QCOMPARE(display.percent, u"58.3"_s);
+        display.stepCount = 2;
+        display.step = 2;
+        QCOMPARE(rowProgressText(display), u"第 2/2 步 创建中 58%"_s);
+        QCOMPARE(wholePercentCaption(display), u"创建中 58%"_s);
     }
 
     void ffmpegEdges_data()

@@ -89,6 +89,9 @@ private Q_SLOTS:
         // Linked, so found by dpkg-shlibdeps; libqt6svg6 also holds the SVG icon plugins.
         QVERIFY2(dependsOnAnyOf(groups, {u"libopencore-amrnb0"_s}), qPrintable(depends));
         QVERIFY2(dependsOnAnyOf(groups, {u"libqt6svg6"_s}), qPrintable(depends));
+        // Native on a Wayland desktop; X11 stays the fallback without it.
+        QVERIFY2(dependsOnAnyOf(dependencyGroups(field(u"Recommends"_s)), {u"qt6-wayland"_s}),
+                 qPrintable(field(u"Recommends"_s)));
     }
 
     // Everything lies under /usr, belongs to root and is writable by root

@@ -185,6 +185,35 @@ private Q_SLOTS:
         QCOMPARE(QFileInfo(summary.outputs.first()).lastModified().date(), QDate(2009, 5, 4));
     }
 
+    // A batch converts every file with the choices it started with: one
+    // turned on while the first file converts does not reach the second.
+    void aChoiceChangedDuringTheBatchDoesNotReachIt()
+    {
+        BatchController controller(context());
+        startUp(controller, false, 0);
+        const QString log = m_dir.filePath(u"midbatch.log"_s);
+        qputenv("FAKE_ENCODER_LOG", QFile::encodeName(log));
+        const auto unset = qScopeGuard([] { qunsetenv("FAKE_ENCODER_LOG"); });
+        controller.settings().selectFormat(0); // RMVB: two encoders, or one with the one-stage route
+        controller.settings().outputFolder = m_dir.filePath(u"out"_s);
+        controller.preferences().parallelJobs = 1;
+        controller.feeder().add({{QFile::encodeName(writeScript(m_dir.filePath(u"first.flv"_s), {})), {}},
+                                 {QFile::encodeName(writeScript(m_dir.filePath(u"second.flv"_s), {})), {}}},
+                                true);
+        connect(&controller.driver(), &BatchDriver::fileStarted, this,
+                [&controller] { controller.preferences().choices.direct = true; });
+        QSignalSpy finished(&controller.driver(), &BatchDriver::batchFinished);
+        QVERIFY(controller.start());
+        QVERIFY(finished.wait(15000));
+        QCOMPARE(finished.first().first().value<BatchSummary>().converted, 2);
+        QStringList started;
+        for (const LogEntry &e : readLog(log)) {
+            if (e.what == u"start"_s)
+                started << e.image;
+        }
+        QCOMPARE(started, (QStringList{u"conv"_s, u"coder"_s, u"conv"_s, u"coder"_s}));
+    }
+
     void anOrderlyCloseSavesAndLetsTheJournalGo()
     {
         BatchController controller(context());

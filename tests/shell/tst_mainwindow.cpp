@@ -457,6 +457,64 @@ private Q_SLOTS:
         QVERIFY(f.window->controller().preferences().choices.direct);
     }
 
+    // During a batch the settings it uses are shown disabled, saying why,
+    // in the options dialog the image toolbar still opens; the rest stays open.
+    void theBatchSettingsAreLockedWhileItRuns()
+    {
+        WindowFixture f;
+        f.selectFormat(8);
+        f.window->addPaths(native({f.source(u"a.flv"_s, "coder sleep 300\ncoder exit 0\n")}));
+        QSignalSpy finished(&f.window->controller().driver(), &BatchDriver::batchFinished);
+        QSignalSpy started(&f.window->controller().driver(), &BatchDriver::fileStarted);
+        f.trigger(WindowCommand::Start);
+        QVERIFY(started.wait(5000));
+        f.trigger(WindowCommand::Options);
+        auto *dialog = f.window->findChild<OptionsDialog *>();
+        QVERIFY(dialog);
+        const char *const locked[]{"chkDirect", "chkRemux", "chkKeepDates", "chkKeepTree", "chkMC", "txtFromH", "cmbJobs"};
+        const QString why = dialog->findChild<QWidget *>(u"chkDirect"_s)->toolTip();
+        for (const char *name : locked) {
+            const QWidget *control = dialog->findChild<QWidget *>(QString::fromLatin1(name));
+            QVERIFY2(!control->isEnabled() && control->toolTip() == why, name);
+        }
+        for (const char *name : {"cmbSR", "cmbAfter", "cmbLanguage", "Command1", "Command2"})
+            QVERIFY2(dialog->findChild<QWidget *>(QString::fromLatin1(name))->isEnabled(), name);
+        QVERIFY(dialog->findChild<QLabel *>(u"lblLocked"_s)->isVisibleTo(dialog));
+        QVERIFY(!f.child("lblChoices")->isEnabled());
+
+        QVERIFY(finished.wait(10000));
+        const auto *direct = dialog->findChild<QWidget *>(u"chkDirect"_s);
+        QVERIFY(direct->isEnabled() && !direct->toolTip().isEmpty() && direct->toolTip() != why);
+        QVERIFY(dialog->findChild<QWidget *>(u"chkMC"_s)->isEnabled());
+        QVERIFY(!dialog->findChild<QLabel *>(u"lblLocked"_s)->isVisibleTo(dialog));
+        QVERIFY(f.child("lblChoices")->isEnabled());
+        dialog->reject();
+    }
+
+    // Each new file starts the progress line afresh: never the last step and
+    // 100% of the file before beside a row that says 转换中.
+    void eachFileStartsTheProgressLineAfresh()
+    {
+        WindowFixture f;
+        f.selectFormat(0); // RMVB: two steps
+        f.window->addPaths(native({f.source(u"a.flv"_s, "coder print Duration: 00:00:10.00, \\ntime=10.00 \\r\n"),
+                                   f.source(u"b.flv"_s)}));
+        BatchDriver &driver = f.window->controller().driver();
+        bool secondStepShown = false;
+        connect(&driver, &BatchDriver::progressChanged, f.window.get(),
+                [&](const ProgressDisplay &display) { secondStepShown = secondStepShown || display.step == 2; });
+        QStringList atSecondFile;
+        connect(&driver, &BatchDriver::fileStarted, f.window.get(), [&](quint64, const QString &, int number) {
+            if (number == 2)
+                atSecondFile << f.child<QLabel>("lblStep")->text() + u'|' + lblPB(f);
+        });
+        QSignalSpy finished(&driver, &BatchDriver::batchFinished);
+        f.trigger(WindowCommand::Start);
+        QVERIFY(finished.wait(10000));
+        QVERIFY(secondStepShown);
+        QCOMPARE(atSecondFile, QStringList{u"|转换中 0%"_s});
+    }
+
     void argumentsAddFilesAndSearchFolders()
     {
         WindowFixture f;

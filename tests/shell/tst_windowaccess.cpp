@@ -15,7 +15,9 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QComboBox>
+#include <QCheckBox>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
@@ -147,6 +149,68 @@ private Q_SLOTS:
         QCOMPARE(f.child("cmdBrowse")->toolTip(), f.child("imgBrowse")->toolTip());
         QCOMPARE(f.child("Command3")->toolTip(), f.child("imgStart")->toolTip());
         QVERIFY(f.child("CmdToolsBar4")->toolTip() != f.child("CmdToolsBar0")->toolTip());
+    }
+
+    // In the options dialog too: down the left column, down the right, then OK and Back.
+    void theOptionsDialogTabsInReadingOrder()
+    {
+        WindowFixture f;
+        f.window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(f.window.get()));
+        f.trigger(WindowCommand::Options);
+        auto *dialog = f.window->findChild<OptionsDialog *>();
+        QVERIFY(QTest::qWaitForWindowActive(dialog));
+        dialog->findChild<QCheckBox *>(u"chkMC"_s)->setChecked(true); // the times take the focus then
+        // The chain Tab follows, from the first control on, as far as it goes round.
+        QStringList visited;
+        QWidget *at = dialog->findChild<QWidget *>(u"cmbSR"_s);
+        for (int i = 0; i < 200 && !visited.contains(at->objectName()); ++i, at = at->nextInFocusChain()) {
+            if ((at->focusPolicy() & Qt::TabFocus) && at->isEnabled() && at->isVisibleTo(dialog))
+                visited << at->objectName();
+        }
+        const QStringList order{u"cmbSR"_s,     u"chkMC"_s,       u"txtFromH"_s,  u"txtFromM"_s,   u"txtFromS"_s,
+                                u"txtToH"_s,    u"txtToM"_s,      u"txtToS"_s,    u"cmbJobs"_s,    u"cmbAfter"_s,
+                                u"cmbLanguage"_s, u"chkDirect"_s, u"chkRemux"_s,  u"chkKeepDates"_s, u"chkKeepTree"_s,
+                                u"Command1"_s,  u"Command2"_s};
+        QCOMPARE(visited.mid(0, order.size()), order);
+        dialog->reject();
+    }
+
+    // A screen reader meets the links as links and the drop zone as a
+    // button it can press, tells apart the three controls that start a
+    // batch, and names Browse by its visible word.
+    void controlsHaveRolesAndDistinctNames()
+    {
+        WindowFixture f;
+        f.window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(f.window.get()));
+        const auto spoken = [&f](const char *name) { return QAccessible::queryAccessibleInterface(f.child(name)); };
+        QCOMPARE(spoken("lblFeed")->role(), QAccessible::Link);
+        QCOMPARE(spoken("lblWeb")->role(), QAccessible::Link);
+        QCOMPARE(spoken("picDrag")->role(), QAccessible::Button);
+        QAccessibleActionInterface *press = spoken("lblWeb")->actionInterface();
+        QVERIFY(press && press->actionNames().contains(QAccessibleActionInterface::pressAction()));
+        press->doAction(QAccessibleActionInterface::pressAction());
+        QVERIFY(!f.desktop.calls.isEmpty() && f.desktop.calls.last().startsWith(u"url "_s));
+        spoken("picDrag")->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+        QCOMPARE(f.dialogs.captions.size(), 1);
+
+        QSet<QString> names;
+        for (const char *name : {"lblFeed", "lblWeb", "picDrag", "Command3", "imgStart", "imgConvert"})
+            names.insert(spoken(name)->text(QAccessible::Name));
+        QCOMPARE(names.size(), 6);
+        QVERIFY(spoken("cmdBrowse")->text(QAccessible::Name).contains(f.child<QPushButton>("cmdBrowse")->text()));
+    }
+
+    // A disabled menu item (播放 on a row that failed) looks unlike an enabled one.
+    void disabledMenuItemsLookDisabled()
+    {
+        QMenu menu; // in the program's skin (initTestCase)
+        QAction *play = menu.addAction(u"播放"_s);
+        menu.ensurePolished();
+        const QImage enabled = menu.grab().toImage();
+        play->setEnabled(false);
+        QVERIFY(menu.grab().toImage() != enabled);
     }
 
     // Dialogs open over the middle of the window, wherever the window is.

@@ -1,6 +1,7 @@
 #include "hotimage.h"
 #include "surfacedrag.h"
 
+#include <QApplication>
 #include <QEnterEvent>
 #include <QSignalSpy>
 #include <QTest>
@@ -80,10 +81,17 @@ private Q_SLOTS:
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         const QPoint before = window.pos();
+        const auto moveTo = [&window](QPointF at) {
+            QMouseEvent move(QEvent::MouseMove, at, window.mapToGlobal(at), Qt::NoButton, Qt::LeftButton,
+                             Qt::NoModifier);
+            QCoreApplication::sendEvent(&window, &move);
+        };
+        // A click, and a press that wanders less than the drag distance, move nothing.
+        QTest::mouseClick(&window, Qt::LeftButton, {}, QPoint(10, 10));
         QTest::mousePress(&window, Qt::LeftButton, {}, QPoint(10, 10));
-        QMouseEvent move(QEvent::MouseMove, QPointF(40, 30), window.mapToGlobal(QPointF(40, 30)), Qt::NoButton,
-                         Qt::LeftButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(&window, &move);
+        moveTo(QPointF(10 + QApplication::startDragDistance() - 1, 10));
+        QCOMPARE(window.pos(), before);
+        moveTo(QPointF(40, 30));
         QTest::mouseRelease(&window, Qt::LeftButton, {}, QPoint(40, 30));
         QCOMPARE(window.pos(), before + QPoint(30, 20));
     }
