@@ -1,5 +1,7 @@
 #include "id3tag.h"
 
+#include "positionedio.h"
+
 #include <QFile>
 #include <QtEndian>
 
@@ -60,35 +62,6 @@ QByteArray frame(const char *id, const QByteArray &content)
     return bytes + content;
 }
 
-bool writeAll(int fd, const char *data, qint64 size, qint64 offset)
-{
-    for (qint64 done = 0; done < size;) {
-        const ssize_t n = ::pwrite(fd, data + done, size_t(size - done), off_t(offset + done));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        done += n;
-    }
-    return true;
-}
-
-bool readAll(int fd, char *data, qint64 size, qint64 offset)
-{
-    for (qint64 done = 0; done < size;) {
-        const ssize_t n = ::pread(fd, data + done, size_t(size - done), off_t(offset + done));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            if (n == 0)
-                errno = EIO; // the file shrank under us
-            return false;
-        }
-        done += n;
-    }
-    return true;
-}
-
 } // namespace
 
 QByteArray id3v23Tag(const QString &title, const QString &artist, const QString &comment)
@@ -128,10 +101,10 @@ bool prependToFile(const QString &path, const QByteArray &head, QString &error, 
     QByteArray block(1 << 20, Qt::Uninitialized);
     for (qint64 end = size; ok && end > 0;) {
         const qint64 start = std::max<qint64>(0, end - block.size());
-        ok = readAll(fd, block.data(), end - start, start) && writeAll(fd, block.constData(), end - start, start + head.size());
+        ok = readAllAt(fd, block.data(), end - start, start) && writeAllAt(fd, block.constData(), end - start, start + head.size());
         end = start;
     }
-    ok = ok && writeAll(fd, head.constData(), head.size(), 0);
+    ok = ok && writeAllAt(fd, head.constData(), head.size(), 0);
     if (!ok) {
         if (errorNumber)
             *errorNumber = errno;

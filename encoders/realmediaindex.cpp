@@ -1,5 +1,7 @@
 #include "realmediaindex.h"
 
+#include "positionedio.h"
+
 #include <QFile>
 #include <QSet>
 #include <QtEndian>
@@ -370,19 +372,6 @@ std::optional<RealMediaLayout> readFile(int fd, QString &error)
     return readRealMediaLayout(std::ref(reader), size, error);
 }
 
-bool writeAll(int fd, const QByteArray &bytes, qint64 offset)
-{
-    for (qint64 done = 0; done < bytes.size();) {
-        const ssize_t n = ::pwrite(fd, bytes.constData() + done, size_t(bytes.size() - done), off_t(offset + done));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        done += n;
-    }
-    return true;
-}
-
 } // namespace
 
 bool addSeekIndex(const QString &path, QString &error, int *errorNumber)
@@ -413,10 +402,11 @@ bool addSeekIndex(const QString &path, QString &error, int *errorNumber)
     const std::optional<RealMediaEdit> edit = planSeekIndex(*layout);
     if (!edit)
         return fail(u"it cannot be indexed: "_s + *seekIndexProblem(*layout), false);
-    if (::ftruncate(fd, off_t(edit->truncateAt)) != 0 || !writeAll(fd, edit->appended, edit->truncateAt))
+    if (::ftruncate(fd, off_t(edit->truncateAt)) != 0
+        || !writeAllAt(fd, edit->appended.constData(), edit->appended.size(), edit->truncateAt))
         return fail(u"the index cannot be written: "_s, true);
     for (const auto &[offset, patch] : edit->patches) {
-        if (!writeAll(fd, patch, offset))
+        if (!writeAllAt(fd, patch.constData(), patch.size(), offset))
             return fail(u"the index cannot be written: "_s, true);
     }
     const std::optional<RealMediaLayout> indexed = readFile(fd, error);
