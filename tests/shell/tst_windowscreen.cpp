@@ -119,9 +119,11 @@ QString popupFault(QComboBox *list, const QRect &screen)
     QWidget *popup = list->view()->window();
     if (!QTest::qWaitForWindowExposed(popup))
         return list->objectName() + u": no popup"_s;
-    const QRect box(list->mapToGlobal(QPoint(0, 0)), list->size());
+    // Where the box is, read afresh: the window manager may still be placing the dialog.
+    QRect box;
     QString fault;
     const auto placed = [&] {
+        box = QRect(list->mapToGlobal(QPoint(0, 0)), list->size());
         const QRect at = popup->geometry();
         const bool under = std::abs(at.top() - box.bottom() - 1) <= 3;
         const bool above = std::abs(at.bottom() + 1 - box.top()) <= 3 && screen.bottom() - box.bottom() < at.height();
