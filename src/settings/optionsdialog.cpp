@@ -227,6 +227,12 @@ void OptionsDialog::buildControls()
     body->addWidget(m_scroll, 1);
     body->addLayout(buttons);
 
+    auto *column = new QVBoxLayout(surface);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    column->addWidget(titleBar);
+    column->addLayout(body);
+
     connect(m_cutCheck, &QCheckBox::toggled, this, &OptionsDialog::setFieldsEnabled);
     connect(m_okImage, &QAbstractButton::clicked, this, &OptionsDialog::confirm);
     connect(m_okButton, &QAbstractButton::clicked, this, &OptionsDialog::confirm);

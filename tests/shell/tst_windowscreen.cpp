@@ -337,6 +337,12 @@ private Q_SLOTS:
                                         .arg(onScreen(button).y()).arg(button->width()).arg(button->height())
                                         .arg(dialog->x()).arg(dialog->y()).arg(dialog->width()).arg(dialog->height())));
             }
+            // The settings lie between the title band and the buttons, not piled in a corner.
+            auto *scroll = dialog->findChild<QWidget *>(u"settingsScroll"_s);
+            QVERIFY(scroll && scroll->height() > 100);
+            QVERIFY2(onScreen(scroll).bottom() < onScreen(dialog->findChild<QPushButton *>(u"Command1"_s)).top()
+                         && onScreen(scroll).top() > dialog->geometry().top() + 20,
+                     qPrintable(u"settings at %1,%2"_s.arg(onScreen(scroll).y()).arg(onScreen(scroll).bottom())));
             for (QComboBox *list : dialog->findChildren<QComboBox *>()) {
                 if (const QString fault = popupFault(list, screen); !fault.isEmpty())
                     faults << u"opening %1: "_s.arg(opening) + fault;
