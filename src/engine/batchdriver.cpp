@@ -416,7 +416,7 @@ void BatchDriver::failRow(quint64 id, const FileFailure &failure)
     m_list.setFailed(id, failure.reason);
     m_list.releaseRow(id);
     const FileListRow *row = m_list.rowById(id);
-    m_summary.failed.append({path, row ? row->failureReason : failure.reason, failure.code, failure.output});
+    m_summary.failed.append({path, row ? row->failureReason() : failure.reason, failure.code, failure.output});
     const FailedFile record = m_summary.failed.last();
     Q_EMIT fileFailed(id, record);
     Q_EMIT fileFinished(id, path, false, record.reason);

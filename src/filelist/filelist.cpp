@@ -9,21 +9,47 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace sonvera {
 
+// libstdc++'s deque keeps rows in blocks of 512 bytes: three rows of up to 170
+// bytes fill one; a row of 171 to 256 bytes would leave a third of each unused.
+static_assert(sizeof(FileListRow) <= 512 / 3, "a list row no longer fits three to a block");
+
+QString FileListRow::outputPath() const
+{
+    if (status != Status::Done)
+        return {};
+    const qsizetype end = m_text.indexOf(QChar(0));
+    return end < 0 ? m_text : m_text.left(end);
+}
+
+QString FileListRow::note() const
+{
+    const qsizetype end = status == Status::Done ? m_text.indexOf(QChar(0)) : -1;
+    return end < 0 ? QString() : m_text.mid(end + 1);
+}
+
+void FileListRow::setLabel(const QString &label)
+{
+    m_labelSize = quint8(std::min<qsizetype>(label.size(), qsizetype(m_label.size())));
+    std::copy_n(reinterpret_cast<const char16_t *>(label.utf16()), m_labelSize, m_label.begin());
+}
+
 QString statusText(const FileListRow &row)
 {
     switch (row.status) {
     case FileListRow::Status::Waiting:
         return FileList::tr("等待");
     case FileListRow::Status::Converting:
-        return row.progress.isEmpty() ? FileList::tr("转换中") : row.progress;
+        if (const QString progress = row.progress(); !progress.isEmpty())
+            return progress;
+        return FileList::tr("转换中");
     case FileListRow::Status::Failed:
         return FileList::tr("失败");
     case FileListRow::Status::Done:
         //: %1 is the name of the output file.
-        if (row.note.isEmpty())
-            return FileList::tr("完成：%1").arg(shownSafely(fileNameOf(row.outputPath)));
-        //: %1 is the name of the output file, %2 a note on its source.
-        return FileList::tr("完成：%1（%2）").arg(shownSafely(fileNameOf(row.outputPath)), row.note);
+        if (const QString note = row.note(); !note.isEmpty())
+            //: %1 is the name of the output file, %2 a note on its source.
+            return FileList::tr("完成：%1（%2）").arg(shownSafely(fileNameOf(row.outputPath())), note);
+        return FileList::tr("完成：%1").arg(shownSafely(fileNameOf(row.outputPath())));
     }
     return {};
 }
@@ -92,11 +118,11 @@ quint64 FileList::appendRows(std::span<const NewRow> rows, bool trimForLabel)
         FileListRow row;
         row.id = m_nextId++;
         row.path = NativePath(added.path);
-        row.formatLabel = formatLabelOf(row.path.shown(), trimForLabel);
+        row.setLabel(formatLabelOf(row.path.shown(), trimForLabel));
         row.root = added.root;
         if (!added.failureReason.isEmpty()) {
             row.status = FileListRow::Status::Failed;
-            row.failureReason = added.failureReason;
+            row.m_text = added.failureReason;
         }
         account(row, +1);
         m_rows.push_back(std::move(row));
@@ -216,13 +242,12 @@ void FileList::setConverting(quint64 id, const QString &progress, double fractio
         return;
     FileListRow &row = m_rows[static_cast<std::size_t>(index)];
     fraction = std::clamp(fraction, 0.0, 1.0);
-    if (row.status == FileListRow::Status::Converting && row.progress == progress && row.fraction == fraction)
+    if (row.status == FileListRow::Status::Converting && row.m_text == progress && row.fraction == fraction)
         return;
     const bool statusChanges = row.status != FileListRow::Status::Converting;
     changeStatus(row, FileListRow::Status::Converting);
-    row.progress = progress;
+    row.m_text = progress;
     row.fraction = fraction;
-    row.failureReason.clear();
     updateRow(index);
     if (statusChanges)
         Q_EMIT statusChanged(id);
@@ -235,9 +260,8 @@ void FileList::setFailed(quint64 id, const QString &reason)
         return;
     FileListRow &row = m_rows[static_cast<std::size_t>(index)];
     changeStatus(row, FileListRow::Status::Failed);
-    row.progress.clear();
     row.fraction = 0;
-    row.failureReason = reason.trimmed().isEmpty() ? tr("未知错误") : reason;
+    row.m_text = reason.trimmed().isEmpty() ? tr("未知错误") : reason;
     updateRow(index);
     Q_EMIT statusChanged(id);
 }
@@ -249,9 +273,8 @@ void FileList::setWaiting(quint64 id)
         return;
     FileListRow &row = m_rows[static_cast<std::size_t>(index)];
     changeStatus(row, FileListRow::Status::Waiting);
-    row.progress.clear();
     row.fraction = 0;
-    row.failureReason.clear();
+    row.m_text.clear();
     updateRow(index);
     Q_EMIT statusChanged(id);
 }
@@ -263,11 +286,8 @@ void FileList::setDone(quint64 id, const QString &outputPath, const QString &not
         return;
     FileListRow &row = m_rows[static_cast<std::size_t>(index)];
     changeStatus(row, FileListRow::Status::Done);
-    row.progress.clear();
     row.fraction = 1;
-    row.failureReason.clear();
-    row.outputPath = outputPath;
-    row.note = note;
+    row.m_text = note.isEmpty() ? outputPath : outputPath + QChar(0) + note;
     m_protected.remove(id);
     updateRow(index);
     Q_EMIT statusChanged(id);
@@ -351,7 +371,7 @@ QVariant FileList::data(const QModelIndex &index, int role) const
         case FileNameColumn:
             return shownSafely(withHomeAsTilde(row.path.shown())); // the whole path is in the tool tip
         case FormatColumn:
-            return shownSafely(row.formatLabel);
+            return shownSafely(row.formatLabel());
         case DurationColumn:
             return row.media.durationSeconds ? clockText(std::llround(*row.media.durationSeconds)) : QString();
         case PictureSizeColumn:
@@ -378,7 +398,7 @@ QVariant FileList::data(const QModelIndex &index, int role) const
     case FractionRole:
         return row.fraction;
     case OutputRole:
-        return row.outputPath;
+        return row.outputPath();
     case ThumbnailRole:
         // Only the rows a view draws ask: they are probed first, and only
         // they get a thumbnail drawn.
@@ -425,11 +445,11 @@ QString FileList::toolTip(const FileListRow &row, int column)
         return row.media.state == MediaInfo::State::Unreadable ? tr("无法读取这个文件的时长和画面") : QString();
     switch (row.status) {
     case FileListRow::Status::Failed:
-        return shownSafely(row.failureReason);
+        return shownSafely(row.failureReason());
     case FileListRow::Status::Done:
         //: %1 is the output file's whole path.
-        return tr("已转换为 %1\n双击播放").arg(shownSafely(row.outputPath))
-            + (row.note.isEmpty() ? QString() : u'\n' + row.note);
+        return tr("已转换为 %1\n双击播放").arg(shownSafely(row.outputPath()))
+            + (row.note().isEmpty() ? QString() : u'\n' + row.note());
     default:
         return {};
     }

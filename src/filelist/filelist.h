@@ -14,27 +14,46 @@
 
 namespace sonvera {
 
-// One input file of the batch.
+// One input file of the batch. A queue may hold 100,000 of them, so a row is
+// lean: 168 bytes (three to a block of the list's deque) and its path's
+// bytes; what only some rows have (a step, a reason, an output) shares one text.
 struct FileListRow {
     // Done: converted in the last batch and kept on show (with its output)
     // until the next batch starts or the list is cleared; never converted again.
-    enum class Status { Waiting, Converting, Failed, Done };
+    enum class Status : quint8 { Waiting, Converting, Failed, Done };
 
     quint64 id = 0;        // stable identity, never reused within a list
     NativePath path;       // what is opened (any bytes) and how it is shown
-    QString formatLabel;   // last three characters of the shown path, upper case; never recomputed
-    Status status = Status::Waiting;
-    QString progress;      // while converting: the step, stage and percent
-    double fraction = 0;   // while converting: how far the whole file is, 0..1
-    QString failureReason; // why the last attempt failed; never blank for a failed row
-    QString outputPath;    // a done row's output file
-    QString note;          // a done row's note for the user (its source's header claims more); often empty
     MediaInfo media;       // what a probe found out about the source; empty until then
     QByteArray root;       // the folder it was found in when a folder was added; empty otherwise
+    double fraction = 0;   // while converting: how far the whole file is, 0..1
+    Status status = Status::Waiting;
     // previewWanted() was said for it: a view showed it, so it is probed
     // before the others and with a thumbnail (once; a preview that cannot be
     // drawn is not asked for again).
     mutable bool previewAsked = false;
+
+    // While converting: the step, stage and percent.
+    QString progress() const { return status == Status::Converting ? m_text : QString(); }
+    // Why the last attempt failed; never blank for a failed row.
+    QString failureReason() const { return status == Status::Failed ? m_text : QString(); }
+    // A done row's output file, and its note for the user (its source's
+    // header claims more; often empty).
+    QString outputPath() const;
+    QString note() const;
+    // The last three characters of the shown path, upper case, as it was added; never recomputed.
+    QString formatLabel() const { return QString(reinterpret_cast<const QChar *>(m_label.data()), m_labelSize); }
+
+private:
+    friend class FileList;
+    void setLabel(const QString &label);
+
+    // The one text the status has: converting, the progress; failed, the
+    // reason; done, the output path and, after a NUL (which no path holds),
+    // the note.
+    QString m_text;
+    std::array<char16_t, 3> m_label{};
+    quint8 m_labelSize = 0;
 };
 
 // A row to be added: a path, and for a row restored as failed its reason.

@@ -10,8 +10,12 @@ namespace sonvera {
 
 NativePath::NativePath(QByteArray bytes)
     : m_bytes(std::move(bytes))
-    , m_shown(shownName(m_bytes))
 {
+}
+
+QString NativePath::shown() const
+{
+    return shownName(m_bytes);
 }
 
 NativePath NativePath::fromText(const QString &text)

@@ -6,8 +6,9 @@
 
 namespace sonvera {
 
-// A file system path as the file system spells it, its bytes, together with
-// the text it is shown as (shownName()). The bytes are what is opened,
+// A file system path as the file system spells it, its bytes, and the text
+// it is shown as (shownName(), decoded when asked: a list of 100,000 paths
+// keeps their bytes only). The bytes are what is opened,
 // linked and handed on; the text is only ever shown. Qt's own file functions
 // speak UTF-8 and reach a path exactly only when isUtf8().
 //
@@ -27,7 +28,7 @@ public:
     static NativePath currentFolder();
 
     const QByteArray &bytes() const { return m_bytes; }
-    const QString &shown() const { return m_shown; }
+    QString shown() const;
     // The lossless text form of the bytes (nativeToEscaped()), never shown.
     QString escaped() const;
 
@@ -55,7 +56,6 @@ public:
 
 private:
     QByteArray m_bytes;
-    QString m_shown;
 };
 
 } // namespace sonvera

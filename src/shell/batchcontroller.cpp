@@ -194,7 +194,7 @@ JournalContents BatchController::journalContents() const
         // A row being converted starts over after a crash: it is kept as waiting.
         const bool failed = row.status == FileListRow::Status::Failed;
         contents.entries.append({row.path.bytes(), failed ? JournalEntry::Status::Failed : JournalEntry::Status::Waiting,
-                                 failed ? row.failureReason : QString()});
+                                 failed ? row.failureReason() : QString()});
     }
     return contents;
 }

@@ -148,9 +148,9 @@ private Q_SLOTS:
         QCOMPARE(f.list.rowCount(), 2);
         for (int i = 0; i < 2; ++i) {
             QCOMPARE(f.list.rowAt(i).status, FileListRow::Status::Done);
-            QVERIFY(QFileInfo::exists(f.list.rowAt(i).outputPath));
+            QVERIFY(QFileInfo::exists(f.list.rowAt(i).outputPath()));
         }
-        QCOMPARE(f.list.rowAt(0).outputPath, f.dir.filePath(u"out/a-1479.mp3"_s));
+        QCOMPARE(f.list.rowAt(0).outputPath(), f.dir.filePath(u"out/a-1479.mp3"_s));
 
         const QString c = f.addSource(u"c.flv"_s);
         QSignalSpy started(&f.driver, &BatchDriver::fileStarted);
@@ -185,7 +185,7 @@ private Q_SLOTS:
         QCOMPARE(failureCodeName(summary.failed.at(0).code), u"no-audio"_s);
         QCOMPARE(f.list.rowCount(), 1);
         QCOMPARE(f.list.rowAt(0).status, FileListRow::Status::Failed);
-        QCOMPARE(f.list.rowAt(0).failureReason, summary.failed.at(0).reason);
+        QCOMPARE(f.list.rowAt(0).failureReason(), summary.failed.at(0).reason);
         // The half-written output is gone; the others are there.
         QVERIFY(!QFileInfo::exists(f.dir.filePath(u"out/b-1479.mp3"_s)));
         QVERIFY(QFileInfo::exists(f.dir.filePath(u"out/a-1479.mp3"_s)));
@@ -222,7 +222,7 @@ private Q_SLOTS:
         for (const LogEntry &e : readLog(f.log))
             QCOMPARE(e.image, u"conv"_s); // no second stage
         QCOMPARE(f.list.rowAt(0).status, FileListRow::Status::Failed);
-        QTEST(f.list.rowAt(0).failureReason, "reason");
+        QTEST(f.list.rowAt(0).failureReason(), "reason");
     }
 
     // Cut short in the first stage: the second still makes the output of
@@ -239,7 +239,7 @@ private Q_SLOTS:
         const QString output = f.dir.filePath(u"out/a-1479.rmvb"_s);
         QVERIFY(QFileInfo(output).isFile());
         QCOMPARE(f.list.rowAt(0).status, FileListRow::Status::Failed);
-        QCOMPARE(f.list.rowAt(0).failureReason, u"源文件在 0:04 处中断，可能没有下载完；只转换了前 4 秒，已保存为 a-1479.rmvb"_s);
+        QCOMPARE(f.list.rowAt(0).failureReason(), u"源文件在 0:04 处中断，可能没有下载完；只转换了前 4 秒，已保存为 a-1479.rmvb"_s);
         QCOMPARE(failed.count(), 1);
         const FailedFile record = failed.at(0).at(1).value<FailedFile>();
         QCOMPARE(failureCodeName(record.code), u"source-truncated"_s);
@@ -255,7 +255,7 @@ private Q_SLOTS:
         f.addSource(u"a.flv"_s, "conv eprint conv: failure disk-full\\n\nconv exit 11\n");
         QVERIFY(f.runToEnd());
         const QString workFolder = QFileInfo(f.driver.runFolderPath()).absolutePath();
-        QCOMPARE(f.list.rowAt(0).failureReason, u"临时文件夹 "_s + workFolder + u" 所在的磁盘已满，请腾出空间后重试"_s);
+        QCOMPARE(f.list.rowAt(0).failureReason(), u"临时文件夹 "_s + workFolder + u" 所在的磁盘已满，请腾出空间后重试"_s);
     }
 
     // A crashed encoder's part file goes; an encoder that claims success
@@ -272,9 +272,9 @@ private Q_SLOTS:
         QVERIFY(f.runToEnd());
 
         QCOMPARE(f.list.rowCount(), 3);
-        QCOMPARE(f.list.rowAt(0).failureReason, u"coder 意外退出 (信号 11)"_s);
-        QCOMPARE(f.list.rowAt(1).failureReason, u"没有生成输出文件"_s);
-        QCOMPARE(f.list.rowAt(2).failureReason, u"不是普通文件（可能是文件夹、管道、设备或套接字），无法转换"_s);
+        QCOMPARE(f.list.rowAt(0).failureReason(), u"coder 意外退出 (信号 11)"_s);
+        QCOMPARE(f.list.rowAt(1).failureReason(), u"没有生成输出文件"_s);
+        QCOMPARE(f.list.rowAt(2).failureReason(), u"不是普通文件（可能是文件夹、管道、设备或套接字），无法转换"_s);
         const auto everything = QDir::Files | QDir::Hidden | QDir::System | QDir::Dirs | QDir::NoDotAndDotDot;
         QCOMPARE(QDir(f.dir.filePath(u"out"_s)).entryList(everything), QStringList());
         QCOMPARE(QDir(f.driver.runFolderPath()).entryList({u".sonvera-*"_s}, everything), QStringList());
@@ -336,7 +336,7 @@ private Q_SLOTS:
         QVERIFY(f.driver.start());
         QVERIFY(finished.wait(15000));
         QCOMPARE(errors.count(), 1); // one message for the batch, not one per file
-        QCOMPARE(errors.at(0).at(0).toString(), f.list.rowAt(0).failureReason); // the catalogue's words
+        QCOMPARE(errors.at(0).at(0).toString(), f.list.rowAt(0).failureReason()); // the catalogue's words
         QVERIFY(errors.at(0).at(0).toString().contains(u"coder2"_s));
         const BatchSummary summary = finished.at(0).at(0).value<BatchSummary>();
         QCOMPARE(summary.failed.size(), 2);

@@ -193,7 +193,7 @@ private Q_SLOTS:
         QCOMPARE(summary.failed.at(0).path, broken);
         QCOMPARE(f.list.rowCount(), 1);
         QCOMPARE(f.list.rowAt(0).status, FileListRow::Status::Failed);
-        QCOMPARE(f.list.rowAt(0).failureReason, u"转换失败：coder 出错退出（退出码 1）"_s);
+        QCOMPARE(f.list.rowAt(0).failureReason(), u"转换失败：coder 出错退出（退出码 1）"_s);
         QCOMPARE(f.list.protectedCount(), 0);
         QCOMPARE(hiddenAndAll(f.dir.filePath(u"out"_s)), (QStringList{u"b-1479.mp3"_s, u"c-1479.mp3"_s}));
         // b was converting when a failed, and went on (the log is in the order of events).
@@ -230,8 +230,8 @@ private Q_SLOTS:
         QVERIFY(!f.list.removeRowAt(1));
         QVERIFY(f.list.removeRowAt(2)); // c still waits: it can go
 
-        QTRY_VERIFY_WITH_TIMEOUT(f.list.rowAt(0).progress.endsWith(u" 50%"_s)
-                                     && f.list.rowAt(1).progress.endsWith(u" 10%"_s),
+        QTRY_VERIFY_WITH_TIMEOUT(f.list.rowAt(0).progress().endsWith(u" 50%"_s)
+                                     && f.list.rowAt(1).progress().endsWith(u" 10%"_s),
                                  5000);
         const ProgressDisplay batch = progress.last().at(0).value<ProgressDisplay>();
         QVERIFY2(batch.caption.startsWith(u"正在转换 2 个文件 20"_s), qPrintable(batch.caption));

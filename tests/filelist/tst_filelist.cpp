@@ -44,9 +44,9 @@ private Q_SLOTS:
         QFETCH(bool, trim);
         FileList list;
         list.append(path, trim);
-        QTEST(list.rowAt(0).formatLabel, "label");
+        QTEST(list.rowAt(0).formatLabel(), "label");
         QCOMPARE(list.rowAt(0).path.shown(), path); // the row keeps the untrimmed path
-        QCOMPARE(list.data(list.index(0, FileList::FormatColumn)).toString(), list.rowAt(0).formatLabel);
+        QCOMPARE(list.data(list.index(0, FileList::FormatColumn)).toString(), list.rowAt(0).formatLabel());
     }
 
     void duplicatesAreSeparateRows()
@@ -169,7 +169,7 @@ private Q_SLOTS:
         QCOMPARE(inserted.size(), 3000 / RowFeeder::kRowsAtOnce + 1);
         QCOMPARE(list.rowAt(3000).path.shown(), u"/v/last.flv"_s);
         QCOMPARE(list.rowAt(7).status, FileListRow::Status::Failed);
-        QCOMPARE(list.rowAt(7).failureReason, u"坏了"_s);
+        QCOMPARE(list.rowAt(7).failureReason(), u"坏了"_s);
         QCOMPARE(list.rowAt(8).status, FileListRow::Status::Waiting);
 
         QList<int> selected{2500};
@@ -304,7 +304,7 @@ private Q_SLOTS:
         list.setFailed(id, u"coder: no audio stream"_s);
         QCOMPARE(list.data(status, Qt::ToolTipRole).toString(), u"coder: no audio stream"_s);
         list.setWaiting(id);
-        QCOMPARE(list.rowAt(0).failureReason, QString());
+        QCOMPARE(list.rowAt(0).failureReason(), QString());
         QCOMPARE(list.headerData(0, Qt::Horizontal).toString(), u"文件名"_s);
         QCOMPARE(list.headerData(1, Qt::Horizontal).toString(), u"格式"_s);
     }

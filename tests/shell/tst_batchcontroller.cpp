@@ -74,7 +74,7 @@ private Q_SLOTS:
         QCOMPARE(next.settings(), meant);
         QTRY_COMPARE(next.list().rowCount(), 2);
         QCOMPARE(next.list().rowAt(1).status, FileListRow::Status::Failed);
-        QCOMPARE(next.list().rowAt(1).failureReason, u"坏了"_s);
+        QCOMPARE(next.list().rowAt(1).failureReason(), u"坏了"_s);
     }
 
     // While the question is open the old journal stays as it was, whatever

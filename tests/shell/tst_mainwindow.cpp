@@ -180,7 +180,7 @@ private Q_SLOTS:
         QCOMPARE(f.list().rowCount(), 2);
         QTRY_VERIFY(lblPB(f).startsWith(u"创建中"_s));
         // The row has no spinner glyph, and an MP3 of one stage is converting.
-        QCOMPARE(f.list().rowAt(0).progress, u"转换中 50%"_s);
+        QCOMPARE(f.list().rowAt(0).progress(), u"转换中 50%"_s);
 
         QVERIFY(finished.wait(10000));
         // All enabled again, but the picture's lists, which MP3 does not use.
@@ -199,8 +199,8 @@ private Q_SLOTS:
         for (int i = 0; i < 2; ++i) {
             const FileListRow &row = f.list().rowAt(i);
             QCOMPARE(row.status, FileListRow::Status::Done);
-            QVERIFY(outputs.contains(row.outputPath));
-            QVERIFY(f.list().index(i, FileList::StatusColumn).data().toString().contains(QFileInfo(row.outputPath).fileName()));
+            QVERIFY(outputs.contains(row.outputPath()));
+            QVERIFY(f.list().index(i, FileList::StatusColumn).data().toString().contains(QFileInfo(row.outputPath()).fileName()));
         }
         QVERIFY(!f.list().hintVisible());
 
@@ -208,9 +208,9 @@ private Q_SLOTS:
         QTreeView *view = f.child<QTreeView>("LV");
         view->setCurrentIndex(f.list().index(1, 0));
         Q_EMIT view->activated(f.list().index(1, 0));
-        QCOMPARE(f.desktop.calls.last(), u"file "_s + f.list().rowAt(1).outputPath);
+        QCOMPARE(f.desktop.calls.last(), u"file "_s + f.list().rowAt(1).outputPath());
         f.trigger(WindowCommand::ShowOutput);
-        QCOMPARE(f.desktop.calls.last(), u"show "_s + f.list().rowAt(1).outputPath);
+        QCOMPARE(f.desktop.calls.last(), u"show "_s + f.list().rowAt(1).outputPath());
         f.trigger(WindowCommand::OpenOutputFolder);
         QCOMPARE(f.desktop.calls.last(), u"folder "_s + f.dir.filePath(u"out/"_s));
 
@@ -536,7 +536,7 @@ private Q_SLOTS:
         const QStringList three{f.source(u"x.flv"_s), f.source(u"y.mp4"_s), f.source(u"z.avi"_s)};
         dropOn(f.child<QTreeView>("LV")->viewport(), three);
         QCOMPARE(rowPaths(f.list()), three);
-        QCOMPARE(f.list().rowAt(2).formatLabel, u"AVI"_s);
+        QCOMPARE(f.list().rowAt(2).formatLabel(), u"AVI"_s);
 
         // A folder dropped on the drop zone is one row, not searched.
         const QString folder = f.dir.filePath(u"movies"_s);
@@ -545,7 +545,7 @@ private Q_SLOTS:
         dropOn(f.child("picDrag"), {folder});
         QCOMPARE(f.list().rowCount(), 4);
         QCOMPARE(f.list().rowAt(3).path.shown(), folder);
-        QCOMPARE(f.list().rowAt(3).formatLabel, u"IES"_s);
+        QCOMPARE(f.list().rowAt(3).formatLabel(), u"IES"_s);
     }
 
     // The list shows each file's length, picture size, size on disk and a
