@@ -135,10 +135,7 @@ void BatchDriver::beginBatch()
     prepareWorkers();
 
     // A new start retries the files that failed before.
-    for (int i = 0; i < m_list.rowCount(); ++i) {
-        if (m_list.rowAt(i).status == FileListRow::Status::Failed)
-            m_list.setWaiting(m_list.rowAt(i).id);
-    }
+    m_list.retryFailedRows();
     fillWorkers();
 }
 

@@ -279,6 +279,27 @@ void FileList::setWaiting(quint64 id)
     Q_EMIT statusChanged(id);
 }
 
+int FileList::retryFailedRows()
+{
+    if (count(FileListRow::Status::Failed) == 0)
+        return 0;
+    int first = -1, last = -1, retried = 0;
+    for (int i = 0; i < rowCount(); ++i) {
+        FileListRow &row = m_rows[static_cast<std::size_t>(i)];
+        if (row.status != FileListRow::Status::Failed)
+            continue;
+        changeStatus(row, FileListRow::Status::Waiting);
+        row.fraction = 0;
+        row.m_text.clear();
+        first = first < 0 ? i : first;
+        last = i;
+        ++retried;
+    }
+    Q_EMIT dataChanged(index(first, 0), index(last, ColumnCount - 1));
+    Q_EMIT failedRowsRetried(retried);
+    return retried;
+}
+
 void FileList::setDone(quint64 id, const QString &outputPath, const QString &note)
 {
     const int index = indexOf(id);

@@ -150,6 +150,10 @@ public:
     void setConverting(quint64 id, const QString &progress, double fraction = 0);
     void setFailed(quint64 id, const QString &reason);
     void setWaiting(quint64 id);
+    // Makes every failed row waiting again (a new batch retries them), in one
+    // pass with one change for the views; says failedRowsRetried() when any
+    // were. Returns how many.
+    int retryFailedRows();
     void setDone(quint64 id, const QString &outputPath, const QString &note = {});
     // What a probe found out about the row's source.
     void setMedia(quint64 id, const MediaInfo &media);
@@ -182,6 +186,8 @@ Q_SIGNALS:
     void statusChanged(quint64 id);
     // A probe filled in a row's media information.
     void mediaChanged(quint64 id);
+    // retryFailedRows() made `count` rows waiting (said once, not a statusChanged() a row).
+    void failedRowsRetried(int count);
     // A view asked for the thumbnail of a row whose media is not known yet, or
     // known without a thumbnail: the row is on show. Said once a row, from data().
     void previewWanted(quint64 id);

@@ -178,6 +178,7 @@ void BatchController::connectJournal()
         if (m_journalFollows)
             m_journal.changed(done ? BatchJournal::Urgency::Now : BatchJournal::Urgency::Soon);
     });
+    connect(&m_list, &FileList::failedRowsRetried, this, follow(BatchJournal::Urgency::Soon));
     connect(&m_list, &QAbstractItemModel::rowsRemoved, this, follow(BatchJournal::Urgency::Now));
     connect(&m_list, &QAbstractItemModel::modelReset, this, follow(BatchJournal::Urgency::Now));
     connect(&m_driver, &BatchDriver::outputFolderChanged, this, follow(BatchJournal::Urgency::Soon));

@@ -59,6 +59,7 @@ void MainWindow::connectController()
     for (auto changed : {&FileList::statusChanged, &FileList::mediaChanged})
         connect(&m_list, changed, this, &MainWindow::showWorkload);
     connect(&m_list, &QAbstractItemModel::rowsInserted, this, &MainWindow::showWorkload);
+    connect(&m_list, &FileList::failedRowsRetried, this, &MainWindow::showWorkload);
     connect(&m_list, &QAbstractItemModel::rowsRemoved, this, &MainWindow::showWorkload);
     connect(&m_list, &QAbstractItemModel::modelReset, this, &MainWindow::showWorkload);
 }

@@ -230,11 +230,20 @@ private Q_SLOTS:
         list.setConverting(id(0), u"1%"_s);
         list.setConverting(id(2), u"1%"_s);
         check();
-        list.setDone(id(0), u"/out/0.mp3"_s);
+        list.setDone(id(0), u"/out/0.mp3"_s, u"short"_s);
         list.setFailed(id(2), u"x"_s);
         check();
+        QCOMPARE(list.rowAt(0).outputPath(), u"/out/0.mp3"_s);
+        QCOMPARE(list.rowAt(0).note(), u"short"_s);
         QCOMPARE(list.nextWaiting()->id, id(3));
         list.setWaiting(id(1)); // before the cursor
+        check();
+        QCOMPARE(list.nextWaiting()->id, id(1));
+        list.setFailed(id(1), u"y"_s);
+        QSignalSpy retried(&list, &FileList::failedRowsRetried);
+        QCOMPARE(list.retryFailedRows(), 2); // a new batch retries rows 1 and 2 at once
+        QCOMPARE(retried.size(), 1);
+        QCOMPARE(list.rowAt(2).failureReason(), QString());
         check();
         QCOMPARE(list.nextWaiting()->id, id(1));
         list.removeById(id(1));
