@@ -705,6 +705,14 @@ Exit status: 0 when every file converted, 1 when any file failed, 2 for a usage 
     </message>
 </context>
 <context>
+    <name>sonvera::FailureSummary</name>
+    <message>
+        <source>还有 %1 个文件没有转换成功；文件列表中每一行的提示说明了原因。</source>
+        <extracomment>After the first files that failed; %1 is how many more failed.</extracomment>
+        <translation>Not converted and not listed here: %1 more. The tooltip of each row in the list gives its reason.</translation>
+    </message>
+</context>
+<context>
     <name>sonvera::FeedbackForm</name>
     <message>
         <source>建议和意见</source>

@@ -7,6 +7,9 @@
 //                 command-line folder is): CPU time and the longest stall
 //                 until the rows are in, then until the journal has followed
 //   restore       the same for a journal of ROWS rows restored at start-up
+//   fail          ROWS listed files that all fail before an encoder starts (the
+//                 output folder lies below a file), started twice (the second
+//                 start retries them): CPU and the longest stall of each batch
 //   memory        peak and current resident memory
 //
 //   bench_gui first-paint
@@ -14,6 +17,7 @@
 //   bench_gui batch PROGRAM_FOLDER FORMAT FILE...
 //   bench_gui list FOLDER ROWS
 //   bench_gui restore ROWS
+//   bench_gui fail FOLDER ROWS
 // BENCH_HEARTBEAT=0 leaves the 1 ms heartbeat out (its ticks cost CPU too).
 // Run on a real display (xvfb-run) so that painting is real.
 #include "chromeicon.h"
@@ -86,7 +90,10 @@ public:
         m_timer.setInterval(1);
         QObject::connect(&m_timer, &QTimer::timeout, this, [this] {
             const qint64 now = m_clock.nsecsElapsed();
-            m_longest = std::max(m_longest, now - m_last);
+            if (now - m_last > m_longest) {
+                m_longest = now - m_last;
+                m_longestEnd = now;
+            }
             m_last = now;
         });
     }
@@ -98,12 +105,15 @@ public:
         m_timer.start();
     }
     double longestMs() const { return static_cast<double>(m_longest) / 1e6; }
+    // When the longest stall ended, in ms after start().
+    double longestEndMs() const { return static_cast<double>(m_longestEnd) / 1e6; }
 
 private:
     QTimer m_timer;
     QElapsedTimer m_clock;
     qint64 m_last = 0;
     qint64 m_longest = 0;
+    qint64 m_longestEnd = 0;
 };
 
 class NullDesktop final : public Desktop {
@@ -226,6 +236,44 @@ int restoreJournal(MainWindow &window, int rows)
     return window.controller().list().rowCount() == rows ? 0 : 1;
 }
 
+// Lists the folder, then starts a batch that fails every row before an
+// encoder starts, twice.
+int failEveryRow(MainWindow &window, const QTemporaryDir &dir, const QString &folder, int rows)
+{
+    window.show();
+    measureFill(window, rows, [&window, folder] { window.addPaths({QFile::encodeName(folder)}); }, "list");
+    QFile blocker(dir.filePath(u"blocker"_s));
+    if (!blocker.open(QIODevice::WriteOnly))
+        return 2;
+    ConversionSettings settings = window.controller().settings();
+    settings.selectFormat(8);
+    settings.outputFolder = dir.filePath(u"blocker/out"_s);
+    window.controller().replaceSettings(settings);
+    int failed = -1;
+    QObject::connect(&window.controller().driver(), &BatchDriver::batchFinished, &window,
+                     [&failed](const BatchSummary &summary) {
+                         failed = static_cast<int>(summary.failed.size());
+                         QCoreApplication::exit(0);
+                     });
+    for (const char *which : {"first", "again"}) {
+        Heartbeat heartbeat;
+        heartbeat.start();
+        const double cpuStart = cpuSeconds();
+        QElapsedTimer clock;
+        clock.start();
+        QTimer::singleShot(0, &window, [&window] { window.action(WindowCommand::Start)->trigger(); });
+        QCoreApplication::exec();
+        out << "fail " << which << ' ' << rows << " failed " << failed << " batch_ms " << clock.elapsed() << " cpu_s "
+            << QString::number(cpuSeconds() - cpuStart, 'f', 2) << " longest_stall_ms "
+            << QString::number(heartbeat.longestMs(), 'f', 2) << " ending_at_ms "
+            << QString::number(heartbeat.longestEndMs(), 'f', 0) << '\n';
+        out.flush();
+        if (failed != rows)
+            return 1;
+    }
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -314,7 +362,12 @@ int main(int argc, char *argv[])
         MainWindow window(contextFor(QCoreApplication::applicationDirPath(), dir, desktop));
         return restoreJournal(window, args.value(2).toInt());
     }
+    if (mode == u"fail"_s) {
+        applySkin(app);
+        MainWindow window(contextFor(QCoreApplication::applicationDirPath(), dir, desktop));
+        return failEveryRow(window, dir, args.value(2), args.value(3).toInt());
+    }
     out << "usage: bench_gui first-paint | search TREE | batch PROGRAM_FOLDER FORMAT FILE... | list FOLDER ROWS"
-           " | restore ROWS\n";
+           " | restore ROWS | fail FOLDER ROWS\n";
     return 2;
 }

@@ -3,13 +3,14 @@
 # folder search over a generated tree of 100,000 entries against `find`, the
 # longest stall of the event loop during the search and during a batch, and
 # the window's CPU time and longest stall to list a folder of 10,000, 50,000
-# and 100,000 files and to restore a journal of as many rows.
+# and 100,000 files and to restore a journal of as many rows; the same for a
+# batch of 16,000 and 64,000 files that all fail before an encoder starts.
 #   bench/gui/bench_gui.sh [RUNS] [SECTIONS]   (run from the project folder after `make`)
-# SECTIONS: any of "paint search batch list" (default: all).
+# SECTIONS: any of "paint search batch list fail" (default: all).
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 runs=${1:-5}
-sections=${2:-paint search batch list}
+sections=${2:-paint search batch list fail}
 want() { [[ " $sections " == *" $1 "* ]]; }
 bench=build/bench/bench_gui
 work=$(mktemp -d)
@@ -64,5 +65,15 @@ for n in 10000 50000 100000; do
     BENCH_HEARTBEAT=0 run "$bench" restore "$n"
     run "$bench" restore "$n"
   done
+done
+fi
+
+if want fail; then
+echo "== a folder of N files, every one failing before an encoder starts, started twice: CPU and longest stall"
+for n in 16000 64000; do
+  folder="$work/fail$n"
+  mkdir "$folder"
+  (cd "$folder" && seq -f "clip%06g.flv" 1 "$n" | xargs touch)
+  for r in $(seq "$runs"); do run "$bench" fail "$folder" "$n" | grep '^fail'; done
 done
 fi

@@ -2,6 +2,8 @@
 
 #include "pathtext.h"
 
+#include <QTimer>
+
 #include <algorithm>
 #include <cmath>
 
@@ -45,10 +47,10 @@ QString statusText(const FileListRow &row)
     case FileListRow::Status::Failed:
         return FileList::tr("失败");
     case FileListRow::Status::Done:
-        //: %1 is the name of the output file.
         if (const QString note = row.note(); !note.isEmpty())
             //: %1 is the name of the output file, %2 a note on its source.
             return FileList::tr("完成：%1（%2）").arg(shownSafely(fileNameOf(row.outputPath())), note);
+        //: %1 is the name of the output file.
         return FileList::tr("完成：%1").arg(shownSafely(fileNameOf(row.outputPath())));
     }
     return {};
@@ -283,21 +285,46 @@ int FileList::retryFailedRows()
 {
     if (count(FileListRow::Status::Failed) == 0)
         return 0;
-    int first = -1, last = -1, retried = 0;
-    for (int i = 0; i < rowCount(); ++i) {
-        FileListRow &row = m_rows[static_cast<std::size_t>(i)];
+    int retried = 0;
+    for (FileListRow &row : m_rows) {
         if (row.status != FileListRow::Status::Failed)
             continue;
         changeStatus(row, FileListRow::Status::Waiting);
         row.fraction = 0;
         row.m_text.clear();
-        first = first < 0 ? i : first;
-        last = i;
+        m_unannounced = {std::min(m_unannounced.first, row.id), std::max(m_unannounced.second, row.id)};
         ++retried;
     }
-    Q_EMIT dataChanged(index(first, 0), index(last, ColumnCount - 1));
+    announceSlice();
     Q_EMIT failedRowsRetried(retried);
     return retried;
+}
+
+void FileList::announceSlice()
+{
+    // A view takes a change of tens of thousands of rows in one go (Qt's
+    // tree view walks them all): a few thousand at a time, each from the
+    // event loop, keeps it responsive. Ids, not positions: rows may go between.
+    constexpr int kSliceRows = 4096;
+    const auto [from, to] = m_unannounced;
+    const int first = static_cast<int>(std::lower_bound(m_rows.begin(), m_rows.end(), from,
+                                                        [](const FileListRow &row, quint64 id) { return row.id < id; })
+                                       - m_rows.begin());
+    const int end = static_cast<int>(std::upper_bound(m_rows.begin(), m_rows.end(), to,
+                                                      [](quint64 id, const FileListRow &row) { return id < row.id; })
+                                     - m_rows.begin());
+    if (first >= end) {
+        m_unannounced = kNothingUnannounced;
+        return;
+    }
+    const int last = std::min(end, first + kSliceRows) - 1;
+    Q_EMIT dataChanged(index(first, 0), index(last, ColumnCount - 1));
+    if (last + 1 < end) {
+        m_unannounced.first = m_rows[static_cast<std::size_t>(last + 1)].id;
+        QTimer::singleShot(0, this, &FileList::announceSlice);
+    } else {
+        m_unannounced = kNothingUnannounced;
+    }
 }
 
 void FileList::setDone(quint64 id, const QString &outputPath, const QString &note)

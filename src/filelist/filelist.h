@@ -11,6 +11,7 @@
 #include <array>
 #include <deque>
 #include <span>
+#include <utility>
 
 namespace sonvera {
 
@@ -202,6 +203,8 @@ private:
     void account(const FileListRow &row, int sign);
     // Gives the row this status, keeping the counts and the cursor right.
     void changeStatus(FileListRow &row, FileListRow::Status status);
+    // Tells the views of the rows in m_unannounced, a slice at a time.
+    void announceSlice();
 
     // A deque: a row leaving at the head (a converted file) or the tail moves
     // no other row, and growing never copies the rows already there.
@@ -213,6 +216,9 @@ private:
     quint64 m_waitingFrom = 0;     // no waiting row has a smaller id
     quint64 m_nextId = 1;
     QSet<quint64> m_protected; // rows being converted
+    // Ids (first, last) of rows changed whose views have not been told yet.
+    static constexpr std::pair<quint64, quint64> kNothingUnannounced{~quint64(0), 0};
+    std::pair<quint64, quint64> m_unannounced = kNothingUnannounced;
     bool m_hintVisible = true;
 };
 

@@ -11,6 +11,8 @@
 #include <QScreen>
 #include <QStyle>
 
+#include <algorithm>
+
 using namespace Qt::Literals::StringLiterals;
 
 namespace sonvera {
@@ -32,9 +34,15 @@ FailureSummary::FailureSummary(const BatchSummary &summary, const QString &note,
     header->addWidget(icon, 0, Qt::AlignTop);
     header->addWidget(intro, 1);
 
+    // The first few hundred: tens of thousands of lines would take the text
+    // box seconds to lay out, and each row of the list keeps its own reason.
+    constexpr qsizetype kListed = 500;
     QString text;
-    for (const FailedFile &file : summary.failed)
+    for (const FailedFile &file : summary.failed.first(std::min(kListed, summary.failed.size())))
         text += shownSafely(file.path) + u"\n    "_s + shownSafely(file.reason) + u"\n\n"_s;
+    if (summary.failed.size() > kListed)
+        //: After the first files that failed; %1 is how many more failed.
+        text += tr("还有 %1 个文件没有转换成功；文件列表中每一行的提示说明了原因。").arg(summary.failed.size() - kListed);
     m_list->setObjectName(u"failedFiles"_s);
     m_list->setReadOnly(true);
     m_list->setLineWrapMode(QPlainTextEdit::WidgetWidth);

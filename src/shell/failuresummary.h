@@ -10,8 +10,9 @@ namespace sonvera {
 struct BatchSummary;
 
 // The warning at the end of a batch that left files unconverted: the intro,
-// then every file with its reason in a list that scrolls, so that even
-// hundreds of failures leave the dialog, and its OK button, on the screen;
+// then each file with its reason (the first 500, then how many more) in a list
+// that scrolls, so that even thousands of failures leave the dialog, and its
+// OK button, on the screen at once;
 // below, a note on what the failures changed (no after-batch action), if any.
 class FailureSummary final : public QDialog {
     Q_OBJECT

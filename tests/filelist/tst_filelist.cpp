@@ -256,6 +256,29 @@ private Q_SLOTS:
         QCOMPARE(list.nextWaiting(), nullptr);
     }
 
+    // Retrying ten thousand failed rows tells the views in slices, each from
+    // the event loop, and of every row; a row removed meanwhile is no matter.
+    void aBigRetryReachesTheViewsInSlices()
+    {
+        FileList list;
+        QList<NewRow> rows;
+        for (int i = 0; i < 10000; ++i)
+            rows.append({"/v/" + QByteArray::number(i) + ".flv", u"坏了"_s});
+        list.appendRows(rows, true);
+        QSignalSpy changed(&list, &QAbstractItemModel::dataChanged);
+        QCOMPARE(list.retryFailedRows(), 10000);
+        QCOMPARE(changed.size(), 1);
+        QCOMPARE(list.count(FileListRow::Status::Waiting), 10000);
+        list.removeRowAt(9000);
+        QTRY_COMPARE(changed.last().at(1).toModelIndex().row(), list.rowCount() - 1);
+        QVERIFY(changed.size() > 1);
+        int next = 0;
+        for (const QList<QVariant> &slice : std::as_const(changed)) {
+            QCOMPARE(slice.at(0).toModelIndex().row(), next);
+            next = slice.at(1).toModelIndex().row() + 1;
+        }
+    }
+
     // Only a row a view draws asks for its preview, once.
     void previewWantedOncePerShownRow()
     {
