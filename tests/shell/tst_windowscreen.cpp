@@ -330,6 +330,34 @@ private Q_SLOTS:
         QVERIFY(screen.intersects(f.window->geometry()));
     }
 
+    // A press and a drag past the platform's drag distance moves the window
+    // (the window manager's own move follows the pointer), and the release
+    // ends the move: the keyboard reaches the window again.
+    void aDragMovesTheWindow()
+    {
+        WindowFixture f(testLanguage());
+        f.window->show();
+        QVERIFY(QTest::qWaitForWindowActive(f.window.get()));
+        f.window->resize(f.window->minimumSize());
+        QTRY_COMPARE(f.window->size(), f.window->minimumSize());
+        const QPoint start = onXServer(f.window.get()).topLeft();
+        QVERIFY(xdotool(QStringList{u"mousemove"_s, u"--sync"_s} + pointAt(f.child("titleBar"))));
+        QVERIFY(xdotool({u"mousedown"_s, u"1"_s}));
+        // Step by step, as a hand moves, until the window follows (40 steps at most).
+        const int step = QApplication::startDragDistance();
+        QPoint now = start;
+        for (int i = 0; i < 40 && now == start; ++i) {
+            QVERIFY(xdotool({u"mousemove_relative"_s, u"--sync"_s, u"--"_s, QString::number(step),
+                             QString::number(step)}));
+            now = onXServer(f.window.get()).topLeft();
+        }
+        QVERIFY(xdotool({u"mouseup"_s, u"1"_s}));
+        QVERIFY2(now != start, qPrintable(u"still at %1,%2"_s.arg(start.x()).arg(start.y())));
+        QVERIFY(keysReachTheWindow());
+        // Qt knows where the window went, and it stayed there.
+        QTRY_COMPARE(f.window->geometry().topLeft(), onXServer(f.window.get()).topLeft());
+    }
+
     // The options dialog lies on the screen with OK and Back, and each of its
     // lists (and the format list) opens whole under its box, however often
     // the dialog is opened.
