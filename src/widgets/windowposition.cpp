@@ -51,8 +51,9 @@ bool WindowPositionCheck::eventFilter(QObject *watched, QEvent *event)
     const std::optional<QPoint> server = serverPosition(x11->connection(), xcb_window_t(window->winId()));
     if (!server)
         return false;
-    // One round trip each way, a fraction of a millisecond on the local
-    // server. A difference under a device pixel is rounding, not an error.
+    // Two round trips to the local server, a fraction of a millisecond. The
+    // server counts device pixels, Qt the window's own: a difference under
+    // one of those is rounding, not an error.
     const qreal ratio = window->devicePixelRatio();
     const QPointF actual = QPointF(*server) / ratio;
     const QPointF believed = window->position();
