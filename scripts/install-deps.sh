@@ -10,6 +10,8 @@ packages=(
   build-essential cmake ninja-build pkg-config
   # Qt 6
   qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev qt6-svg-dev libqt6svg6
+  # libxcb: the window asks the X server where its windows really are
+  libxcb1-dev
   # translations: lupdate and lrelease with their CMake functions, and Qt's
   # own translations, so that Qt's dialogs speak the window's language
   qt6-tools-dev qt6-l10n-tools qt6-translations-l10n

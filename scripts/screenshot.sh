@@ -8,7 +8,9 @@
 #   docs/screenshot-options{,-en}.png  the options dialog over it
 # on a 1366x768 screen, and docs/screenshot{,-en}@2x.png after a batch on a
 # 1920x1080 screen at 200 %; then the restore question and the after-batch
-# countdown alone (docs/restore-question{,-en}.png, docs/countdown{,-en}.png).
+# countdown alone (docs/restore-question{,-en}.png, docs/countdown{,-en}.png);
+# and the window with its options dialog on Wayland under a headless Weston
+# (docs/wayland.png, taken by the Wayland test lane with weston-screenshooter).
 #
 # The program runs from a copy of its folder in a temporary HOME (ending in
 # /user), on clips generated here, so the pictures show neutral paths
@@ -43,5 +45,7 @@ shoot en_US.UTF-8 Videos 1920x1080 2 after "-en@2x" "${en[@]}"
 
 LANG=C.UTF-8 QT_QPA_PLATFORM=offscreen build/tests/dialog_screenshots "$docs"
 LANG=en_US.UTF-8 QT_QPA_PLATFORM=offscreen build/tests/dialog_screenshots "$docs" -en
+SONVERA_SCREENSHOT=$docs/wayland.png LANG=C.UTF-8 scripts/under-weston.sh 1366x768 1 \
+  build/tests/tst_windowwayland theWindowMapsAndItsDialogsAttach
 echo "Wrote docs/screenshot{,-batch,-options}{,-en}.png, docs/screenshot{,-en}@2x.png," \
-  "docs/restore-question{,-en}.png and docs/countdown{,-en}.png"
+  "docs/restore-question{,-en}.png, docs/countdown{,-en}.png and docs/wayland.png"

@@ -3,6 +3,7 @@
 #include "textnumber.h"
 
 #include "centring.h"
+#include "chromeicon.h"
 #include "hotimage.h"
 #include "settingstext.h"
 #include "surfacedrag.h"
@@ -126,6 +127,7 @@ void OptionsDialog::buildControls()
     m_closeImage->setObjectName(u"imgExit"_s);
     m_closeImage->setToolTip(tr("关闭"));
     m_closeImage->setFixedSize(24, 24);
+    m_closeImage->setNormalColours(ChromePalette::kOnDark); // light on the dark title band, as the window's own
     auto *titleRow = new QHBoxLayout(titleBar);
     titleRow->setContentsMargins(0, 0, 6, 0);
     titleRow->addWidget(titleBand);

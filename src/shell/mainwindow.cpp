@@ -12,6 +12,7 @@
 #include "surfacedrag.h"
 #include "windowgeometry.h"
 #include "windowmenus.h"
+#include "windowposition.h"
 
 #include <QApplication>
 #include <QAction>
@@ -70,6 +71,8 @@ MainWindow::MainWindow(const ShellContext &context, QWidget *parent)
     setAttribute(Qt::WA_DeleteOnClose, false);
     // Every dialog opens over the middle of the window, whoever places it.
     qApp->installEventFilter(new DialogCentring(this));
+    // And Qt knows where every window really is, so lists open under their boxes.
+    qApp->installEventFilter(new WindowPositionCheck(this));
     m_commonDialogs.setOwner(this);
 
     setWindowTitle(u"Sonvera "_s);

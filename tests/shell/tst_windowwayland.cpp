@@ -1,6 +1,6 @@
 // The window on a Wayland desktop (scripts/under-weston.sh runs this under a
 // headless Weston): natively on Qt's Wayland platform, it maps, its dialogs
-// are attached to it (the compositor keeps them over it);
+// are attached to it (the compositor keeps them over it) and laid out in full;
 // and the window program there ends on SIGTERM. With SONVERA_SCREENSHOT set
 // to a file name, the window with its options dialog is pictured there.
 #include "chromeicon.h"
@@ -9,6 +9,7 @@
 
 #include <QApplication>
 #include <QGuiApplication>
+#include <QImage>
 #include <QPointer>
 #include <QProcess>
 #include <QScreen>
@@ -48,8 +49,35 @@ private Q_SLOTS:
         // A transient of the window: the compositor keeps it over the window and with it.
         QCOMPARE(dialog->windowHandle()->transientParent(), f.window->windowHandle());
         QVERIFY(dialog->height() <= screen.height());
-        // (No list is opened here: Qt 6.4's Wayland client crashes opening a
-        // popup on a compositor without a seat, which headless Weston is.)
+        // Laid out as on X11: the title band on top with its close button
+        // drawn light on it, the settings under it, OK and Back under them.
+        const auto within = [dialog](const char *name) {
+            const QWidget *widget = dialog->findChild<QWidget *>(QString::fromLatin1(name));
+            return widget && widget->isVisible() ? QRect(widget->mapTo(dialog, QPoint(0, 0)), widget->size()) : QRect();
+        };
+        const QRect title = within("titleBar");
+        const QRect settings = within("settingsScroll");
+        QVERIFY2(title.top() <= 2 && title.height() >= 20 && settings.top() >= title.bottom()
+                     && settings.height() > 100,
+                 qPrintable(u"title %1-%2, settings %3-%4"_s.arg(title.top()).arg(title.bottom())
+                                .arg(settings.top()).arg(settings.bottom())));
+        for (const char *name : {"Command1", "Command2"}) {
+            QVERIFY2(dialog->rect().contains(within(name)) && within(name).top() > settings.bottom(), name);
+        }
+        // The close button as drawn on the band (grabbed with it).
+        QWidget *band = dialog->findChild<QWidget *>(u"titleBar"_s);
+        const QWidget *closer = dialog->findChild<QWidget *>(u"imgExit"_s);
+        const QImage close = band->grab(QRect(closer->mapTo(band, QPoint(0, 0)), closer->size())).toImage();
+        int light = 0;
+        for (int y = 0; y < close.height(); ++y) {
+            for (int x = 0; x < close.width(); ++x)
+                light += close.pixelColor(x, y).lightness() > 200;
+        }
+        QVERIFY2(light > 0, "the close button cannot be seen on the title band");
+        // (No list is opened here: Qt 6.4's Wayland input context, made because
+        // Weston offers text input, reaches for the seat's input device on
+        // every focus change, and a headless Weston has no seat: a popup's
+        // focus crashes the client.)
 
         if (const QString shot = qEnvironmentVariable("SONVERA_SCREENSHOT"); !shot.isEmpty()) {
             // weston-screenshooter writes into its working folder; the file is moved after.
