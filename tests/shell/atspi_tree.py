@@ -25,9 +25,9 @@ import time
 
 PR_SET_CHILD_SUBREAPER = 36
 # Words by which controls are found: in the drop zone's and the options
-# button's descriptions, the back button's and the feedback link's names.
-WORDS = {"zh": {"drop": "拖", "options": "选项", "back": "返回", "feedback": "意见反馈"},
-         "en": {"drop": "Drag", "options": "Options", "back": "Back", "feedback": "Feedback"}}
+# button's descriptions, the back, feedback and stop controls' names.
+WORDS = {"zh": {"drop": "拖", "options": "选项", "back": "返回", "feedback": "意见反馈", "stop": "停止"},
+         "en": {"drop": "Drag", "options": "Options", "back": "Back", "feedback": "Feedback", "stop": "Stop"}}
 TIMEOUT_S = 60
 
 
@@ -218,6 +218,10 @@ def main():
         words = WORDS[language]
         if not any(role == Atspi.Role.PUSH_BUTTON and words["drop"] in about for role, _, about, _ in controls):
             reader.faults.append("main window: no drop zone read as a button")
+        # Stop, disabled while no batch runs, is read as disabled.
+        stop = next((node for role, name, _, node in controls if name == words["stop"]), None)
+        if stop is None or stop.get_state_set().contains(Atspi.StateType.ENABLED):
+            reader.faults.append("main window: no Stop read as disabled")
         opener = next((node for role, _, about, node in controls
                        if role == Atspi.Role.PUSH_BUTTON and words["options"] in about), None)
         if opener is None:
