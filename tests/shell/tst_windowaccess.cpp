@@ -282,6 +282,25 @@ private Q_SLOTS:
         const QImage enabled = menu.grab().toImage();
         play->setEnabled(false);
         QVERIFY(menu.grab().toImage() != enabled);
+
+        // The window's own list menu, opened by the menu key on a failed row.
+        WindowFixture f;
+        f.window->addPaths({QFile::encodeName(f.source(u"failed.flv"_s))});
+        f.list().setFailed(f.list().rowAt(0).id, u"无法读取"_s);
+        f.window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(f.window.get()));
+        auto *list = f.child<QAbstractItemView>("LV");
+        list->setCurrentIndex(list->model()->index(0, 0));
+        QContextMenuEvent key(QContextMenuEvent::Keyboard, QPoint(), QPoint());
+        QApplication::sendEvent(list, &key);
+        auto *listMenu = f.window->findChild<QMenu *>(u"listMenu"_s);
+        QTRY_VERIFY(listMenu->isVisible());
+        QAction *playOutput = listMenu->actions().first();
+        QVERIFY(!playOutput->isEnabled());
+        const QImage greyed = listMenu->grab().toImage();
+        playOutput->setEnabled(true);
+        QVERIFY(listMenu->grab().toImage() != greyed);
+        listMenu->close();
     }
 
     // Dialogs open over the middle of the window, wherever the window is.
