@@ -464,7 +464,9 @@ void BatchDriver::afterFile()
             endStopped();
         return;
     }
-    showBatchShare();
+    // With none left converting, the next file's start or the batch's end says what follows.
+    if (busyWorkers() > 0)
+        showBatchShare();
     // The next file starts from the event loop, after this run's handlers are done.
     scheduleFill();
 }
