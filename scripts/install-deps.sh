@@ -32,6 +32,9 @@ packages=(
   qt6-wayland weston
   # the D-Bus tests run on a private session bus (dbus-run-session)
   dbus
+  # the accessibility test reads the window as a screen reader does, over the
+  # accessibility bus (at-spi-bus-launcher, at-spi2-registryd) with Atspi from Python
+  at-spi2-core gir1.2-atspi-2.0
   # the encoders' benchmark script
   python3
   # the many-machines tests: GNU parallel, over SSH to a private sshd (which

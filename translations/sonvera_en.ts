@@ -1103,6 +1103,18 @@ Start converting anyway?</translation>
         <source>转换图标：立刻开始转换</source>
         <translation>Convert icon: Start Converting!</translation>
     </message>
+    <message>
+        <source>标题栏：%1</source>
+        <translation>Title bar: %1</translation>
+    </message>
+    <message>
+        <source>列表旁：%1</source>
+        <translation>Beside the list: %1</translation>
+    </message>
+    <message>
+        <source>图标栏：%1</source>
+        <translation>Icon bar: %1</translation>
+    </message>
 </context>
 <context>
     <name>sonvera::OptionsDialog</name>

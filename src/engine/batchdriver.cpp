@@ -10,7 +10,9 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <cstring>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -297,8 +299,10 @@ void BatchDriver::startFile(ConversionWorker &worker, const FileListRow row)
         return;
     }
     const QString rowFolder = outputFolderOf(row, folder);
-    if (!rowFolder.isEmpty())
+    if (!rowFolder.isEmpty()) {
         worker.convert(id, sourcePath, rowFolder);
+        showBatchShare();
+    }
 }
 
 QString BatchDriver::outputFolderOf(const FileListRow &row, const QString &outputFolder)
@@ -346,7 +350,7 @@ ProgressDisplay BatchDriver::stepDisplay(const ConversionWorker &worker)
     return display;
 }
 
-void BatchDriver::reportProgress(const ConversionWorker *changed)
+std::pair<double, double> BatchDriver::workDoneAndTotal() const
 {
     // Work is counted in seconds of media where the length is known, a file
     // of unknown length weighing as much as the average known one.
@@ -368,16 +372,37 @@ void BatchDriver::reportProgress(const ConversionWorker *changed)
         total += weight;
         done += weight * worker->fileFraction();
     }
+    return {done, total};
+}
 
-    if (m_batchJobs == 1 && changed) {
-        Q_EMIT progressChanged(stepDisplay(*changed));
-    } else {
-        const double share = total > 0 ? done / total : 0;
-        const QString caption = tr("正在转换 %n 个文件 %1%", nullptr, busyWorkers()).arg(percentText(share * 100));
-        ProgressDisplay display = idleDisplay(caption);
-        display.fraction = share;
-        Q_EMIT progressChanged(display);
+ProgressDisplay BatchDriver::batchDisplay(double done, double total) const
+{
+    const double share = total > 0 ? done / total : 0;
+    // Whole percents, rounded down as on the rows, so that 100% is said only at the end.
+    const int percent = static_cast<int>(std::floor(std::clamp(share * 100 + 1e-9, 0.0, 100.0)));
+    ProgressDisplay display = idleDisplay(tr("正在转换 %n 个文件 %1%", nullptr, busyWorkers()).arg(percent));
+    display.fraction = share;
+    return display;
+}
+
+void BatchDriver::showBatchShare()
+{
+    // Several files at once: the line counts the files converting as each
+    // starts and ends, not only at the next report of an encoder, which may
+    // be a while coming.
+    if (m_batchJobs > 1 && m_state == State::Running) {
+        const auto [done, total] = workDoneAndTotal();
+        Q_EMIT progressChanged(batchDisplay(done, total));
     }
+}
+
+void BatchDriver::reportProgress(const ConversionWorker *changed)
+{
+    const auto [done, total] = workDoneAndTotal();
+    if (m_batchJobs == 1 && changed)
+        Q_EMIT progressChanged(stepDisplay(*changed));
+    else
+        Q_EMIT progressChanged(batchDisplay(done, total));
     const qint64 elapsed = m_elapsed.elapsed();
     Q_EMIT timingChanged(elapsed, m_estimate.update(elapsed, done, total).value_or(-1));
     Q_EMIT batchProgress(total > 0 ? done / total : 0, busyWorkers() + waitingRows());
@@ -436,6 +461,9 @@ void BatchDriver::afterFile()
             endStopped();
         return;
     }
+    // With none left converting, the next file's start or the batch's end says what follows.
+    if (busyWorkers() > 0)
+        showBatchShare();
     // The next file starts from the event loop, after this run's handlers are done.
     scheduleFill();
 }

@@ -18,6 +18,7 @@
 
 #include <functional>
 #include <memory>
+#include <utility>
 #include <vector>
 
 namespace sonvera {
@@ -123,7 +124,8 @@ public:
 Q_SIGNALS:
     void lockChanged(bool locked);
     // The main display: one file's stage while one file converts at a time,
-    // the whole batch's share of work when several do.
+    // the whole batch's share of work when several do (then also as each
+    // file starts and ends, so that it counts the files converting).
     void progressChanged(const sonvera::ProgressDisplay &display);
     // The folder text gained its trailing "/" (or became the default folder).
     void outputFolderChanged(const QString &text);
@@ -184,6 +186,11 @@ private:
     void finishBatch();
     void endStopped();
     void reportProgress(const ConversionWorker *changed);
+    // The batch's work in seconds of media: done so far, and in all.
+    std::pair<double, double> workDoneAndTotal() const;
+    ProgressDisplay batchDisplay(double done, double total) const;
+    // The batch's share on the main display, when several files convert at once.
+    void showBatchShare();
     int busyWorkers() const;
     int waitingRows() const;
     CommandContext commandContext() const;

@@ -165,11 +165,12 @@ void OptionsDialog::buildControls()
     m_backButton = new QPushButton(tr("返回"), surface);
     m_backButton->setObjectName(u"Command2"_s);
     m_backButton->setAutoDefault(false);
-    // The image and the button of one command say the same.
+    // The image and the button of one command say the same; a screen reader
+    // tells them apart by the image's name, which says what it does.
     for (const auto &[image, button, tip] : {std::tuple{m_okImage, m_okButton, tr("保存这些设置并关闭")},
                                               std::tuple{m_backImage, m_backButton, tr("不保存，关闭")}}) {
         image->setToolTip(tip);
-        image->setAccessibleName(button->text());
+        image->setAccessibleName(tip);
         button->setToolTip(tip);
     }
     m_closeImage->setAccessibleName(m_closeImage->toolTip());

@@ -184,6 +184,8 @@ QWidget *MainWindow::buildTitleBar()
     HotImage *exitImage = commandImage(u"exit"_s, u"imgExit"_s, m_actions[Exit], bar, 26);
     for (HotImage *image : {m_helpImage, m_minimiseImage, exitImage}) {
         image->setNormalColours(ChromePalette::kOnDark);
+        // Help and Exit are toolbar buttons too: a screen reader tells them apart by place.
+        image->setAccessibleName(tr("标题栏：%1").arg(image->accessibleName()));
         row->addWidget(image);
     }
     // Exit takes no keyboard focus: a stray Space must not end the program.
@@ -218,6 +220,8 @@ QWidget *MainWindow::buildListArea()
     using enum WindowCommand;
     m_addImage = commandImage(u"add"_s, u"imgAdd"_s, m_actions[AddFile], area, 28);
     m_removeImage = commandImage(u"remove"_s, u"imgRemove"_s, m_actions[RemoveSelected], area, 28);
+    for (HotImage *image : {m_addImage, m_removeImage})
+        image->setAccessibleName(tr("列表旁：%1").arg(image->accessibleName()));
     m_dropZone = new DropZone(area);
     exposeAsPressable(m_dropZone, QAccessible::Button); // before anything names it
     m_dropZone->setObjectName(u"picDrag"_s);

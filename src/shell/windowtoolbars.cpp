@@ -105,7 +105,8 @@ QWidget *MainWindow::buildToolbarImages()
         auto *image = new HotImage(QString::fromLatin1(entry.icon), bar);
         image->setObjectName(u"imgToolbar"_s + QString::number(entry.slot));
         image->setToolTip(action->toolTip());
-        image->setAccessibleName(WindowActions::spokenText(action));
+        // The same commands as the toolbar's buttons: named by their place too.
+        image->setAccessibleName(tr("图标栏：%1").arg(WindowActions::spokenText(action)));
         image->setFixedSize(26, 26);
         image->setFocusPolicy(entry.command == Exit ? Qt::NoFocus : Qt::TabFocus);
         // A press on one slot clears the highlight of every slot, its own too.

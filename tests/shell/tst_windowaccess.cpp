@@ -5,10 +5,13 @@
 #include "batchjournal.h"
 #include "chromeicon.h"
 #include "closequestion.h"
+#include "failuresummary.h"
 #include "feedbackform.h"
 #include "hotimage.h"
 #include "linklabel.h"
 #include "optionsdialog.h"
+#include "powercountdowndialog.h"
+#include "restorequestion.h"
 #include "windowfixture.h"
 
 #include <QAbstractItemView>
@@ -55,6 +58,36 @@ QStringList unexplainedControls(const QWidget *root)
             missing << QString::fromLatin1(widget->metaObject()->className()) + u' ' + widget->objectName() + u" tip=\""_s + widget->toolTip() + u"\" name=\""_s + name + u'"';
     }
     return missing;
+}
+
+// Whether `b` comes after `a` as the eye reads `dialog`: on a row further
+// down, or on the same row further right.
+bool readsAfter(const QWidget *a, const QWidget *b, const QWidget *dialog)
+{
+    const QRect ra(a->mapTo(dialog, QPoint()), a->size());
+    const QRect rb(b->mapTo(dialog, QPoint()), b->size()); // both in `dialog`
+    const auto within = [](int y, const QRect &r) { return y >= r.top() && y <= r.bottom(); };
+    if (within(ra.center().y(), rb) || within(rb.center().y(), ra))
+        return rb.left() > ra.left();
+    return rb.top() > ra.top();
+}
+
+// The controls Tab visits in `dialog`, from the one with the focus once round.
+QList<QWidget *> tabRound(QWidget *dialog)
+{
+    QList<QWidget *> round;
+    for (int i = 0; i < 40 && QApplication::focusWidget() && dialog->isAncestorOf(QApplication::focusWidget())
+                    && !round.contains(QApplication::focusWidget());
+         ++i) {
+        round << QApplication::focusWidget();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    }
+    // Begun where the eye begins.
+    const auto first = std::min_element(round.begin(), round.end(), [dialog](QWidget *a, QWidget *b) {
+        return readsAfter(a, b, dialog);
+    });
+    std::rotate(round.begin(), first, round.end());
+    return round;
 }
 
 } // namespace
@@ -176,6 +209,44 @@ private Q_SLOTS:
         dialog->reject();
     }
 
+    // Tab goes round every other dialog the program shows as the eye reads
+    // it, and reaches each of its controls.
+    void everyDialogTabsInReadingOrder()
+    {
+        WindowFixture f;
+        f.window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(f.window.get()));
+        BatchSummary failures;
+        failures.failed = {{u"/videos/a.flv"_s, u"无法读取"_s}, {u"/videos/b.flv"_s, u"无法读取"_s}};
+        const std::function<QDialog *()> dialogs[]{
+            [&] { return new FeedbackForm(f.window.get()); },
+            [&] { return new RestoreQuestion(3, f.window.get()); },
+            [&] { return new CloseQuestion(f.window.get()); },
+            [&] { return new PowerCountdownDialog(AfterBatchAction::PowerOff, f.window.get(), 60); },
+            [&] { return new FailureSummary(failures, u"转换完成后不关机"_s, f.window.get()); },
+        };
+        for (const auto &make : dialogs) {
+            std::unique_ptr<QDialog> dialog(make());
+            dialog->open();
+            QVERIFY(QTest::qWaitForWindowActive(dialog.get()));
+            QTRY_VERIFY(dialog->isActiveWindow());
+            const QString name = dialog->objectName();
+            const QList<QWidget *> round = tabRound(dialog.get());
+            QVERIFY2(!round.isEmpty(), qPrintable(name + u": no control has the focus"_s));
+            QStringList visited;
+            for (QWidget *widget : round)
+                visited << widget->objectName() + u'/' + QString::fromLatin1(widget->metaObject()->className());
+            for (qsizetype i = 1; i < round.size(); ++i)
+                QVERIFY2(readsAfter(round[i - 1], round[i], dialog.get()), qPrintable(name + u": "_s + visited.join(u' ')));
+            for (QWidget *widget : dialog->findChildren<QWidget *>()) {
+                if (widget->isVisible() && widget->isEnabled() && (widget->focusPolicy() & Qt::TabFocus)
+                    && isControl(widget))
+                    QVERIFY2(round.contains(widget), qPrintable(name + u": Tab never reaches "_s + widget->objectName()));
+            }
+            dialog->reject();
+        }
+    }
+
     // A screen reader meets the links as links and the drop zone as a
     // button it can press, tells apart the three controls that start a
     // batch, and names Browse by its visible word.
@@ -211,6 +282,25 @@ private Q_SLOTS:
         const QImage enabled = menu.grab().toImage();
         play->setEnabled(false);
         QVERIFY(menu.grab().toImage() != enabled);
+
+        // The window's own list menu, opened by the menu key on a failed row.
+        WindowFixture f;
+        f.window->addPaths({QFile::encodeName(f.source(u"failed.flv"_s))});
+        f.list().setFailed(f.list().rowAt(0).id, u"无法读取"_s);
+        f.window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(f.window.get()));
+        auto *list = f.child<QAbstractItemView>("LV");
+        list->setCurrentIndex(list->model()->index(0, 0));
+        QContextMenuEvent key(QContextMenuEvent::Keyboard, QPoint(), QPoint());
+        QApplication::sendEvent(list, &key);
+        auto *listMenu = f.window->findChild<QMenu *>(u"listMenu"_s);
+        QTRY_VERIFY(listMenu->isVisible());
+        QAction *playOutput = listMenu->actions().first();
+        QVERIFY(!playOutput->isEnabled());
+        const QImage greyed = listMenu->grab().toImage();
+        playOutput->setEnabled(true);
+        QVERIFY(listMenu->grab().toImage() != greyed);
+        listMenu->close();
     }
 
     // Dialogs open over the middle of the window, wherever the window is.
