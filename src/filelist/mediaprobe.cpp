@@ -2,6 +2,7 @@
 
 #include "childprocess.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 
@@ -23,6 +24,7 @@ namespace {
 constexpr int kIoprioWhoProcess = 1;
 constexpr int kIoprioClassIdle = 3;
 constexpr int kIoprioClassShift = 13;
+constexpr qint64 kSliceMs = 10; // the longest the probe holds the event loop in one turn
 
 // Runs in the helper between fork and exec: async-signal-safe calls only.
 // Idle CPU priority (SCHED_IDLE; nice 19 where that is refused) and idle I/O
@@ -126,7 +128,15 @@ qint64 MediaProbe::helperPid() const
 
 void MediaProbe::sendNext()
 {
+    // Files that end without the helper (not regular files, or no helper at
+    // all) end here: tens of thousands of them go in slices from the event loop.
+    QElapsedTimer slice;
+    slice.start();
     while (!m_current && !m_paused && !m_pending.empty()) {
+        if (slice.elapsed() >= kSliceMs) {
+            m_pump.start();
+            return;
+        }
         // Rows on show first, the most recently shown last; then the list's order.
         auto next = m_pending.end();
         while (next == m_pending.end() && !m_hurried.empty()) {

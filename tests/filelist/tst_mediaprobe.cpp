@@ -245,6 +245,30 @@ private Q_SLOTS:
             QCOMPARE(probed.first().at(1).value<MediaInfo>().state, MediaInfo::State::Known);
         }
     }
+
+    // Without a helper, files end at once, yet a long list ends in slices:
+    // the event loop runs while they are answered.
+    void manyFilesWithoutHelperEndInSlices()
+    {
+        const QByteArray path = QFile::encodeName(m_dir.filePath(u"size.flv"_s));
+        QFile(m_dir.filePath(u"size.flv"_s)).open(QIODevice::WriteOnly);
+        MediaProbe probe;
+        probe.setHelper(QString()); // none: sizes only
+        QSignalSpy probed(&probe, &MediaProbe::probed);
+        constexpr int kFiles = 100000;
+        for (int id = 1; id <= kFiles; ++id)
+            probe.probe(quint64(id), path);
+        // How many were answered when the event loop next ran after the first answer.
+        qsizetype answeredAtFirstTurn = -1;
+        connect(&probe, &MediaProbe::probed, this, [&] {
+            if (answeredAtFirstTurn < 0)
+                QMetaObject::invokeMethod(this, [&] { answeredAtFirstTurn = probed.size(); }, Qt::QueuedConnection);
+            answeredAtFirstTurn = std::max<qsizetype>(answeredAtFirstTurn, 0);
+        });
+        QTRY_COMPARE_WITH_TIMEOUT(probed.size(), kFiles, 60000);
+        QTRY_VERIFY(answeredAtFirstTurn > 0);
+        QVERIFY2(answeredAtFirstTurn < kFiles, "every file was answered in one turn of the event loop");
+    }
 };
 
 QTEST_GUILESS_MAIN(TestMediaProbe)
