@@ -10,9 +10,7 @@
 #include <QDir>
 #include <QFileInfo>
 
-#include <algorithm>
 #include <cerrno>
-#include <cmath>
 #include <cstring>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -378,9 +376,8 @@ std::pair<double, double> BatchDriver::workDoneAndTotal() const
 ProgressDisplay BatchDriver::batchDisplay(double done, double total) const
 {
     const double share = total > 0 ? done / total : 0;
-    // Whole percents, rounded down as on the rows, so that 100% is said only at the end.
-    const int percent = static_cast<int>(std::floor(std::clamp(share * 100 + 1e-9, 0.0, 100.0)));
-    ProgressDisplay display = idleDisplay(tr("正在转换 %n 个文件 %1%", nullptr, busyWorkers()).arg(percent));
+    ProgressDisplay display =
+        idleDisplay(tr("正在转换 %n 个文件 %1%", nullptr, busyWorkers()).arg(wholePercent(share * 100)));
     display.fraction = share;
     return display;
 }

@@ -183,12 +183,16 @@ ProgressDisplay idleDisplay(const QString &caption)
     return display;
 }
 
+int wholePercent(double percent)
+{
+    return static_cast<int>(std::floor(std::clamp(percent + 1e-9, 0.0, 100.0)));
+}
+
 QString wholePercentCaption(const ProgressDisplay &display)
 {
     if (display.percent.isEmpty())
         return display.steadyCaption;
-    // Down, so that 100% is said only at the end.
-    const QString whole = QString::number(static_cast<int>(std::floor(std::clamp(leadingNumber(display.percent), 0.0, 100.0))));
+    const QString whole = QString::number(wholePercent(leadingNumber(display.percent)));
     QString text = display.steadyCaption;
     const qsizetype at = text.lastIndexOf(display.percent + u'%');
     if (at >= 0)

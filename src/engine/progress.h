@@ -63,6 +63,11 @@ ProgressDisplay idleDisplay(const QString &caption);
 // converting ("转换中 42%") whichever encoder converts it.
 QString rowProgressText(const ProgressDisplay &display);
 
+// A percentage as the window says it: a whole number within 0..100, rounded
+// down so that 100 is said only at the end (a share's rounding error, 28.99999
+// for 29, does not count).
+int wholePercent(double percent);
+
 // The steady caption with its percentage as a whole number, rounded down
 // ("创建中 58%" for "创建中 58.3%"): the window's captions keep one form and
 // one width whichever encoder reports.

@@ -224,11 +224,17 @@ void FileList::updateHint()
     setHintVisible(m_rows.empty());
 }
 
-int FileList::indexOf(quint64 id) const
+int FileList::firstFrom(quint64 id) const
 {
     const auto at = std::lower_bound(m_rows.begin(), m_rows.end(), id,
                                      [](const FileListRow &row, quint64 wanted) { return row.id < wanted; });
-    return at != m_rows.end() && at->id == id ? static_cast<int>(at - m_rows.begin()) : -1;
+    return static_cast<int>(at - m_rows.begin());
+}
+
+int FileList::indexOf(quint64 id) const
+{
+    const int at = firstFrom(id);
+    return at < rowCount() && m_rows[static_cast<std::size_t>(at)].id == id ? at : -1;
 }
 
 const FileListRow *FileList::rowById(quint64 id) const
@@ -307,12 +313,8 @@ void FileList::announceSlice()
     // event loop, keeps it responsive. Ids, not positions: rows may go between.
     constexpr int kSliceRows = 4096;
     const auto [from, to] = m_unannounced;
-    const int first = static_cast<int>(std::lower_bound(m_rows.begin(), m_rows.end(), from,
-                                                        [](const FileListRow &row, quint64 id) { return row.id < id; })
-                                       - m_rows.begin());
-    const int end = static_cast<int>(std::upper_bound(m_rows.begin(), m_rows.end(), to,
-                                                      [](quint64 id, const FileListRow &row) { return id < row.id; })
-                                     - m_rows.begin());
+    const int first = firstFrom(from);
+    const int end = firstFrom(to + 1);
     if (first >= end) {
         m_unannounced = kNothingUnannounced;
         return;

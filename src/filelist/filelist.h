@@ -203,6 +203,8 @@ private:
     void account(const FileListRow &row, int sign);
     // Gives the row this status, keeping the counts and the cursor right.
     void changeStatus(FileListRow &row, FileListRow::Status status);
+    // The position of the first row whose id is `id` or more (rowCount() for none).
+    int firstFrom(quint64 id) const;
     // Tells the views of the rows in m_unannounced, a slice at a time.
     void announceSlice();
 

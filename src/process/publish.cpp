@@ -41,15 +41,15 @@ int publishAs(const QByteArray &from, const QByteArray &to)
     return error;
 }
 
-} // namespace
-
-int syncFileData(const QByteArray &path)
+// Opens `path` and runs `sync` on it, again when interrupted: 0, or the errno
+// of the open or of the sync.
+int openAndSync(const QByteArray &path, int flags, int (*sync)(int))
 {
-    const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    const int fd = ::open(path.constData(), flags | O_CLOEXEC);
     if (fd < 0)
         return errno;
     int error = 0;
-    while (::fdatasync(fd) != 0) {
+    while (sync(fd) != 0) {
         if (errno != EINTR) {
             error = errno;
             break;
@@ -59,20 +59,18 @@ int syncFileData(const QByteArray &path)
     return error;
 }
 
+} // namespace
+
+int syncFileData(const QByteArray &path)
+{
+    return openAndSync(path, O_RDONLY | O_NOFOLLOW, ::fdatasync);
+}
+
 int syncFolder(const QByteArray &path)
 {
-    const int fd = ::open(path.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return errno;
-    int error = 0;
-    while (::fsync(fd) != 0) {
-        if (errno != EINTR) {
-            error = errno == EINVAL ? 0 : errno;
-            break;
-        }
-    }
-    ::close(fd);
-    return error;
+    const int error = openAndSync(path, O_RDONLY | O_DIRECTORY, ::fsync);
+    // A file system that cannot sync a folder (EINVAL) has nothing to make durable.
+    return error == EINVAL ? 0 : error;
 }
 
 QString fittedFileName(const QString &stem, const QString &tail, qsizetype maxBytes)
